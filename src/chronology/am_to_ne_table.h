@@ -1,0 +1,248 @@
+#ifndef VARVE_CHRONOLOGY_AM_TO_NE_TABLE_H_
+#define VARVE_CHRONOLOGY_AM_TO_NE_TABLE_H_
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "chronology/sequence.h"
+
+namespace chronology {
+
+/// One result of an AM number in the NE chronology.
+enum class AmKind : std::uint8_t {
+  kLcOffset,       ///< NE-LC = AM + offset.
+  kUcOffset,       ///< NE-UC = AM + offset.
+  kBothOffsets,    ///< NE-LC = AM + one offset and NE-UC = AM + another.
+  kLcSplit,        ///< The row's two AM varves were formed by splitting one NE-LC varve.
+  kUcSplit,        ///< The row's two AM varves were formed by splitting one NE-UC varve.
+  kLcJoin,         ///< The row's AM varve was formed by joining a run of NE-LC varves.
+  kUcJoin,         ///< The row's AM varve was formed by joining a run of NE-UC varves.
+  kFalseCouplets,  ///< The joined NE-LC run also represents false annual couplets.
+};
+
+/// A result as the table holds it; `a` and `b` mean what the kind needs.
+struct AmEntry {
+  AmKind kind;
+  VarveNumber a;  ///< Offsets: the (LC) offset; split: the NE varve; joins: the run's first.
+  VarveNumber b;  ///< kBothOffsets: the UC offset; joins: the run's last.
+};
+
+/// A contiguous run of AM varves with the same results, in the order printed.
+struct AmRow {
+  VarveNumber first;
+  VarveNumber last;
+  std::array<AmEntry, 2> entries;
+  std::size_t count;  ///< Entries in use: 1 or 2.
+};
+
+/// A row with one result.
+constexpr AmRow am_row(VarveNumber first, VarveNumber last, AmEntry only) {
+  return {first, last, {only, only}, 1};
+}
+/// A row with two results, printed in this order.
+constexpr AmRow am_row(VarveNumber first, VarveNumber last, AmEntry one, AmEntry two) {
+  return {first, last, {one, two}, 2};
+}
+constexpr AmEntry lc_offset(VarveNumber k) {
+  return {AmKind::kLcOffset, k, 0};
+}
+constexpr AmEntry uc_offset(VarveNumber k) {
+  return {AmKind::kUcOffset, k, 0};
+}
+constexpr AmEntry both_offsets(VarveNumber lc, VarveNumber uc) {
+  return {AmKind::kBothOffsets, lc, uc};
+}
+constexpr AmEntry lc_split(VarveNumber ne) {
+  return {AmKind::kLcSplit, ne, ne};
+}
+constexpr AmEntry uc_split(VarveNumber ne) {
+  return {AmKind::kUcSplit, ne, ne};
+}
+constexpr AmEntry lc_join(VarveNumber first, VarveNumber last) {
+  return {AmKind::kLcJoin, first, last};
+}
+constexpr AmEntry uc_join(VarveNumber first, VarveNumber last) {
+  return {AmKind::kUcJoin, first, last};
+}
+constexpr AmEntry false_couplets(VarveNumber first, VarveNumber last) {
+  return {AmKind::kFalseCouplets, first, last};
+}
+
+/// Accepted AM numbers (the user is shown 2700-8400).
+inline constexpr Range kAmRange{2500, 8700};
+
+/// The correspondence from AM to NE numbers, in ascending order of AM number.
+/// It holds the links of NeToAmTable read backwards, but decides this
+/// direction alone: at the edges of the overlap the two directions differ.
+inline constexpr std::array AmToNeTable{
+    am_row(2500, 3020, lc_offset(0)),
+    am_row(3021, 3022, lc_split(3021)),
+    am_row(3023, 3191, lc_offset(-1)),
+    am_row(3192, 3193, lc_split(3191)),
+    am_row(3194, 3197, lc_offset(-2)),
+    am_row(3198, 3199, lc_split(3196)),
+    am_row(3200, 3231, lc_offset(-3)),
+    am_row(3232, 3233, lc_split(3229)),
+    am_row(3234, 3329, lc_offset(-4)),
+    am_row(3330, 3331, lc_split(3326)),
+    am_row(3332, 3382, lc_offset(-5)),
+    am_row(3383, 3384, lc_split(3378)),
+    am_row(3385, 3397, lc_offset(-6)),
+    am_row(3398, 3399, lc_split(3392)),
+    am_row(3400, 3477, lc_offset(-7)),
+    am_row(3478, 3479, lc_split(3471)),
+    am_row(3480, 3517, lc_offset(-8)),
+    am_row(3518, 3519, lc_split(3510)),
+    am_row(3520, 3589, lc_offset(-9)),
+    am_row(3590, 3591, lc_split(3581)),
+    am_row(3592, 3633, lc_offset(-10)),
+    am_row(3634, 3635, lc_split(3624)),
+    am_row(3636, 3647, lc_offset(-11)),
+    am_row(3648, 3649, lc_split(3637)),
+    am_row(3650, 3711, lc_offset(-12)),
+    am_row(3712, 3713, lc_split(3700)),
+    am_row(3714, 4293, lc_offset(-13)),
+    am_row(4294, 4294, lc_join(4281, 4282)),
+    am_row(4295, 4401, lc_offset(-12)),
+    am_row(4402, 4403, lc_split(4390)),
+    am_row(4404, 4759, lc_offset(-13)),
+    am_row(4760, 4761, lc_split(4747)),
+    am_row(4762, 5053, lc_offset(-14)),
+    am_row(5054, 5055, lc_split(5040)),
+    am_row(5056, 5135, lc_offset(-15)),
+    am_row(5136, 5137, lc_split(5121)),
+    am_row(5138, 5287, lc_offset(-16)),
+    am_row(5288, 5289, lc_split(5272)),
+    am_row(5290, 5384, lc_offset(-17)),
+    am_row(5385, 5386, lc_split(5368)),
+    am_row(5387, 5408, lc_offset(-18)),
+    am_row(5409, 5410, lc_split(5391)),
+    am_row(5411, 5612, lc_offset(-19)),
+    am_row(5613, 5613, lc_join(5594, 5595)),
+    am_row(5614, 5624, lc_offset(-18)),
+    am_row(5625, 5626, lc_split(5607)),
+    am_row(5627, 5690, lc_offset(-19)),
+    am_row(5691, 5691, lc_join(5672, 5676), false_couplets(5672, 5676)),
+    am_row(5692, 5694, lc_offset(-15)),
+    am_row(5695, 5695, lc_join(5680, 5681)),
+    am_row(5696, 5715, lc_offset(-14)),
+    am_row(5716, 5717, lc_split(5702)),
+    am_row(5718, 6244, lc_offset(-15)),
+    am_row(6245, 6356, both_offsets(-15, 317)),
+    am_row(6357, 6358, lc_offset(-15), uc_split(6674)),
+    am_row(6359, 6427, both_offsets(-15, 316)),
+    am_row(6428, 6428, lc_offset(-15), uc_join(6744, 6745)),
+    am_row(6429, 6468, both_offsets(-15, 317)),
+    am_row(6469, 6633, uc_offset(317)),
+    am_row(6634, 6634, uc_join(6951, 6952)),
+    am_row(6635, 8700, uc_offset(318)),
+};
+
+/// The sequence a result names; kBothOffsets names both and gives LC here.
+constexpr Sequence sequence_of(AmKind kind) {
+  switch (kind) {
+    case AmKind::kUcOffset:
+    case AmKind::kUcSplit:
+    case AmKind::kUcJoin:
+      return Sequence::kUc;
+    default:
+      return Sequence::kLc;
+  }
+}
+
+/// True when an entry's kind fits the AM run of its row: a split names two AM
+/// varves, a join one, and a joined or false-couplet NE run holds several.
+constexpr bool kind_fits(const AmRow& row, const AmEntry& entry) {
+  switch (entry.kind) {
+    case AmKind::kLcSplit:
+    case AmKind::kUcSplit:
+      return row.last == row.first + 1;
+    case AmKind::kLcJoin:
+    case AmKind::kUcJoin:
+    case AmKind::kFalseCouplets:
+      return row.last == row.first && entry.a < entry.b;
+    default:
+      return row.first <= row.last;
+  }
+}
+
+/// True when the rows of `table` are ascending and contiguous, cover the
+/// accepted AM range exactly, and each holds one or two results that fit it.
+template <std::size_t N>
+constexpr bool is_valid_am_table(const std::array<AmRow, N>& table) {
+  VarveNumber next = kAmRange.first;
+  for (const AmRow& row : table) {
+    if (row.first != next || row.last < row.first || row.count < 1 || row.count > 2) {
+      return false;
+    }
+    for (std::size_t i = 0; i < row.count; ++i) {
+      if (!kind_fits(row, row.entries[i])) {
+        return false;
+      }
+    }
+    next = row.last + 1;
+  }
+  return next == kAmRange.last + 1;
+}
+
+static_assert(is_valid_am_table(AmToNeTable),
+              "AmToNeTable must cover the accepted AM range in order, without gap or overlap");
+
+/// One result of an AM number, with its numbers worked out.
+struct AmToNe {
+  AmKind kind;
+  VarveNumber am_first;  ///< The AM varve, or the first of a split pair.
+  VarveNumber am_last;   ///< The AM varve, or the second of a split pair.
+  VarveNumber ne_first;  ///< The NE varve (NE-LC for kBothOffsets), or the run's first.
+  VarveNumber ne_last;   ///< The NE varve (NE-LC for kBothOffsets), or the run's last.
+  VarveNumber ne_uc;     ///< kBothOffsets: the NE-UC varve.
+};
+
+/// The results of one AM number, in the order they are printed.
+struct AmToNeResults {
+  std::array<AmToNe, 2> items{};
+  std::size_t count = 0;
+
+  constexpr const AmToNe* begin() const { return items.data(); }
+  constexpr const AmToNe* end() const { return items.data() + count; }
+  constexpr bool empty() const { return count == 0; }
+};
+
+/// Looks up the NE equivalents of `am`; none when `am` lies outside 2500-8700.
+constexpr AmToNeResults am_to_ne(VarveNumber am) {
+  AmToNeResults results;
+  auto row = std::upper_bound(AmToNeTable.begin(), AmToNeTable.end(), am,
+                              [](VarveNumber n, const AmRow& r) { return n < r.first; });
+  if (row == AmToNeTable.begin() || am > (--row)->last) {
+    return results;
+  }
+  for (std::size_t i = 0; i < row->count; ++i) {
+    const AmEntry& e = row->entries[i];
+    AmToNe& r = results.items[results.count++];
+    r = {e.kind, am, am, e.a, e.b, 0};
+    switch (e.kind) {
+      case AmKind::kLcOffset:
+      case AmKind::kUcOffset:
+        r.ne_first = r.ne_last = am + e.a;
+        break;
+      case AmKind::kBothOffsets:
+        r.ne_first = r.ne_last = am + e.a;
+        r.ne_uc = am + e.b;
+        break;
+      case AmKind::kLcSplit:
+      case AmKind::kUcSplit:
+        r.am_first = row->first;
+        r.am_last = row->last;
+        break;
+      default:
+        break;
+    }
+  }
+  return results;
+}
+
+}  // namespace chronology
+
+#endif  // VARVE_CHRONOLOGY_AM_TO_NE_TABLE_H_

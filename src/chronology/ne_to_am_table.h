@@ -1,0 +1,187 @@
+#ifndef VARVE_CHRONOLOGY_NE_TO_AM_TABLE_H_
+#define VARVE_CHRONOLOGY_NE_TO_AM_TABLE_H_
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "chronology/sequence.h"
+
+namespace chronology {
+
+/// How a row of NE varves links to the AM chronology.
+enum class NeKind : std::uint8_t {
+  kOffset,             ///< Each NE varve is one AM varve: AM = NE + offset.
+  kSplit,              ///< The single NE varve became two consecutive AM varves.
+  kJoin,               ///< The run of NE varves became one AM varve.
+  kJoinFalseCouplets,  ///< A join whose run is also false annual couplets.
+};
+
+/// A contiguous run of NE varves of one sequence that links to AM in one way.
+struct NeRow {
+  VarveNumber first;  ///< First NE number of the run.
+  VarveNumber last;   ///< Last NE number of the run (equal to first for one varve).
+  Sequence sequence;
+  NeKind kind;
+  VarveNumber offset;  ///< kOffset: added to the NE number to give the AM number.
+  VarveNumber am;      ///< kSplit: the first AM varve of the pair; joins: the AM varve.
+};
+
+/// A run of NE varves, each one AM varve `offset` further on.
+constexpr NeRow ne_offset(VarveNumber first, VarveNumber last, Sequence s, VarveNumber offset) {
+  return {first, last, s, NeKind::kOffset, offset, 0};
+}
+/// One NE varve split into the AM varves `am` and `am` + 1.
+constexpr NeRow ne_split(VarveNumber ne, Sequence s, VarveNumber am) {
+  return {ne, ne, s, NeKind::kSplit, 0, am};
+}
+/// A run of NE varves joined into the AM varve `am`.
+constexpr NeRow ne_join(VarveNumber first, VarveNumber last, Sequence s, VarveNumber am) {
+  return {first, last, s, NeKind::kJoin, 0, am};
+}
+/// A joined run of NE-LC varves that are also false annual couplets.
+constexpr NeRow ne_join_false_couplets(VarveNumber first, VarveNumber last, VarveNumber am) {
+  return {first, last, Sequence::kLc, NeKind::kJoinFalseCouplets, 0, am};
+}
+
+/// Accepted NE-LC numbers (the user is shown 2700-6454).
+inline constexpr Range kNeLcRange{2500, 6460};
+/// Accepted NE-UC numbers (the user is shown 6568-9000).
+inline constexpr Range kNeUcRange{6560, 9000};
+
+namespace ne_rows {
+inline constexpr Sequence LC = Sequence::kLc;
+inline constexpr Sequence UC = Sequence::kUc;
+}  // namespace ne_rows
+
+/// The correspondence from NE to AM numbers, in ascending order of NE number.
+inline constexpr auto NeToAmTable = [] {
+  using namespace ne_rows;
+  return std::array{
+      ne_offset(2500, 3020, LC, 0),  ne_split(3021, LC, 3021),
+      ne_offset(3022, 3190, LC, 1),  ne_split(3191, LC, 3192),
+      ne_offset(3192, 3195, LC, 2),  ne_split(3196, LC, 3198),
+      ne_offset(3197, 3228, LC, 3),  ne_split(3229, LC, 3232),
+      ne_offset(3230, 3325, LC, 4),  ne_split(3326, LC, 3330),
+      ne_offset(3327, 3377, LC, 5),  ne_split(3378, LC, 3383),
+      ne_offset(3379, 3391, LC, 6),  ne_split(3392, LC, 3398),
+      ne_offset(3393, 3470, LC, 7),  ne_split(3471, LC, 3478),
+      ne_offset(3472, 3509, LC, 8),  ne_split(3510, LC, 3518),
+      ne_offset(3511, 3580, LC, 9),  ne_split(3581, LC, 3590),
+      ne_offset(3582, 3623, LC, 10), ne_split(3624, LC, 3634),
+      ne_offset(3625, 3636, LC, 11), ne_split(3637, LC, 3648),
+      ne_offset(3638, 3699, LC, 12), ne_split(3700, LC, 3712),
+      ne_offset(3701, 4280, LC, 13), ne_join(4281, 4282, LC, 4294),
+      ne_offset(4283, 4389, LC, 12), ne_split(4390, LC, 4402),
+      ne_offset(4391, 4746, LC, 13), ne_split(4747, LC, 4760),
+      ne_offset(4748, 5039, LC, 14), ne_split(5040, LC, 5054),
+      ne_offset(5041, 5120, LC, 15), ne_split(5121, LC, 5136),
+      ne_offset(5122, 5271, LC, 16), ne_split(5272, LC, 5288),
+      ne_offset(5273, 5367, LC, 17), ne_split(5368, LC, 5385),
+      ne_offset(5369, 5390, LC, 18), ne_split(5391, LC, 5409),
+      ne_offset(5392, 5593, LC, 19), ne_join(5594, 5595, LC, 5613),
+      ne_offset(5596, 5606, LC, 18), ne_split(5607, LC, 5625),
+      ne_offset(5608, 5671, LC, 19), ne_join_false_couplets(5672, 5676, 5691),
+      ne_offset(5677, 5679, LC, 15), ne_join(5680, 5681, LC, 5695),
+      ne_offset(5682, 5701, LC, 14), ne_split(5702, LC, 5716),
+      ne_offset(5703, 6460, LC, 15), ne_offset(6560, 6673, UC, -317),
+      ne_split(6674, UC, 6357),      ne_offset(6675, 6743, UC, -316),
+      ne_join(6744, 6745, UC, 6428), ne_offset(6746, 6950, UC, -317),
+      ne_join(6951, 6952, UC, 6634), ne_offset(6953, 9000, UC, -318),
+  };
+}();
+
+/// The first and last AM number that a row's NE varves link to.
+constexpr Range am_span(const NeRow& row) {
+  switch (row.kind) {
+    case NeKind::kOffset:
+      return {row.first + row.offset, row.last + row.offset};
+    case NeKind::kSplit:
+      return {row.am, row.am + 1};
+    default:
+      return {row.am, row.am};
+  }
+}
+
+/// The accepted range of NE numbers of a sequence.
+constexpr Range accepted_range(Sequence s) {
+  return s == Sequence::kLc ? kNeLcRange : kNeUcRange;
+}
+
+/// True when a row's kind fits its run: a split is one varve, a join several.
+constexpr bool kind_fits(const NeRow& row) {
+  switch (row.kind) {
+    case NeKind::kOffset:
+      return row.first <= row.last;
+    case NeKind::kSplit:
+      return row.first == row.last;
+    default:
+      return row.first < row.last;
+  }
+}
+
+/// True when the rows of `table` are ascending and contiguous, cover the LC
+/// and then the UC range exactly, are of a kind that fits their numbers, and
+/// link each sequence to an unbroken run of AM numbers.
+template <std::size_t N>
+constexpr bool is_valid_ne_table(const std::array<NeRow, N>& table) {
+  if (N == 0 || table[0].sequence != Sequence::kLc || table[0].first != kNeLcRange.first) {
+    return false;
+  }
+  for (std::size_t i = 0; i < N; ++i) {
+    const NeRow& row = table[i];
+    Range range = accepted_range(row.sequence);
+    if (!kind_fits(row) || row.first < range.first || row.last > range.last) {
+      return false;
+    }
+    if (i == 0) {
+      continue;
+    }
+    const NeRow& before = table[i - 1];
+    if (before.sequence == row.sequence) {
+      if (row.first != before.last + 1 || am_span(row).first != am_span(before).last + 1) {
+        return false;
+      }
+    } else if (before.sequence != Sequence::kLc || before.last != kNeLcRange.last ||
+               row.first != kNeUcRange.first) {
+      return false;
+    }
+  }
+  return table[N - 1].sequence == Sequence::kUc && table[N - 1].last == kNeUcRange.last;
+}
+
+static_assert(is_valid_ne_table(NeToAmTable),
+              "NeToAmTable must cover the accepted NE ranges in order, without gap or overlap");
+
+/// What one NE number converts to.
+struct NeToAm {
+  Sequence sequence;
+  NeKind kind;
+  VarveNumber ne_first;  ///< The NE varve, or the first varve of the joined run.
+  VarveNumber ne_last;   ///< The NE varve, or the last varve of the joined run.
+  VarveNumber am_first;  ///< The AM varve, or the first of the split pair.
+  VarveNumber am_last;   ///< The AM varve, or the second of the split pair.
+};
+
+/// Looks up the AM equivalent of `ne`; nothing when `ne` lies outside the
+/// accepted NE ranges.
+constexpr std::optional<NeToAm> ne_to_am(VarveNumber ne) {
+  auto row = std::upper_bound(NeToAmTable.begin(), NeToAmTable.end(), ne,
+                              [](VarveNumber n, const NeRow& r) { return n < r.first; });
+  if (row == NeToAmTable.begin() || ne > (--row)->last) {
+    return std::nullopt;
+  }
+  Range am = am_span(*row);
+  if (row->kind == NeKind::kOffset) {
+    return NeToAm{row->sequence, row->kind, ne, ne, ne + row->offset, ne + row->offset};
+  }
+  if (row->kind == NeKind::kSplit) {
+    return NeToAm{row->sequence, row->kind, ne, ne, am.first, am.last};
+  }
+  return NeToAm{row->sequence, row->kind, row->first, row->last, am.first, am.last};
+}
+
+}  // namespace chronology
+
+#endif  // VARVE_CHRONOLOGY_NE_TO_AM_TABLE_H_

@@ -1,0 +1,28 @@
+#ifndef VARVE_CHRONOLOGY_SEQUENCE_H_
+#define VARVE_CHRONOLOGY_SEQUENCE_H_
+
+#include <cstdint>
+
+namespace chronology {
+
+/// A varve number of either chronology.
+using VarveNumber = std::int32_t;
+
+/// The two separately numbered sequences of the NE chronology.
+enum class Sequence : std::uint8_t {
+  kLc,  ///< Lower Connecticut.
+  kUc,  ///< Upper Connecticut.
+};
+
+/// An inclusive run of varve numbers, first to last.
+struct Range {
+  VarveNumber first;
+  VarveNumber last;
+
+  /// True when `n` lies in the run.
+  constexpr bool contains(VarveNumber n) const { return first <= n && n <= last; }
+};
+
+}  // namespace chronology
+
+#endif  // VARVE_CHRONOLOGY_SEQUENCE_H_

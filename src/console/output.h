@@ -1,0 +1,50 @@
+#ifndef VARVE_CONSOLE_OUTPUT_H_
+#define VARVE_CONSOLE_OUTPUT_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "console/record_layout.h"
+#include "console/system.h"
+
+namespace console {
+
+/// The output channel: builds records in memory and hands each one to standard
+/// output, ended by CR LF, the moment it is complete. A refused write or
+/// exhausted memory ends the process through RunFailure.
+class ConsoleOutput {
+ public:
+  /// Standard output and the process end of `system` serve this channel.
+  explicit ConsoleOutput(System& system);
+
+  /// Writes one list-directed record holding `text`: a blank, the text, CR LF.
+  void write_text(std::string_view text);
+
+  /// Writes the records that `layout` makes of `values`, one value per IntField.
+  void write_layout(RecordLayout layout, std::span<const std::int32_t> values);
+
+  /// As above, with the values listed in place.
+  void write_layout(RecordLayout layout, std::initializer_list<std::int32_t> values) {
+    write_layout(layout, std::span<const std::int32_t>(values.begin(), values.size()));
+  }
+
+ private:
+  void lay_out(RecordLayout layout, std::span<const std::int32_t> values);
+  void carry_out(const LayoutItem& item);
+  void put(std::string_view bytes);
+  void put_repeated(char byte, std::size_t count);
+  void put_int(std::int32_t value, int width, int min_digits);
+  void end_record();
+
+  System& system_;
+  std::string record_;      ///< The record so far: `length` is its size.
+  std::size_t column_ = 0;  ///< Where the next character goes; may lie past the end.
+};
+
+}  // namespace console
+
+#endif  // VARVE_CONSOLE_OUTPUT_H_

@@ -1,0 +1,71 @@
+#ifndef VARVE_DIALOGUE_NE_TO_AM_H_
+#define VARVE_DIALOGUE_NE_TO_AM_H_
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "console/console.h"
+#include "console/record_layout.h"
+
+namespace dialogue {
+
+using console::IntField;
+using console::Literal;
+using console::RecordBreak;
+using console::Skip;
+
+/// "NE-LC 2700 corresponds to: AM 2700" in the version with `label`.
+constexpr std::array<console::LayoutItem, 6> ne_corresponds(std::string_view label) {
+  return {Skip(1),    Literal(label), IntField(5), Skip(1), Literal("corresponds to: AM"),
+          IntField(5)};
+}
+
+/// An NE varve split into two AM varves, in the version with `label`.
+constexpr std::array<console::LayoutItem, 10> ne_split(std::string_view label) {
+  return {Skip(1),
+          Literal(label),
+          IntField(5),
+          Literal(" of Brasko original chronology was"),
+          RecordBreak(),
+          Skip(2),
+          Literal("split and now corresponds to AM "),
+          IntField(4),
+          Literal("-"),
+          IntField(4)};
+}
+
+/// A run of NE varves joined into one AM varve, in the version with `label`.
+constexpr std::array<console::LayoutItem, 10> ne_join(std::string_view label) {
+  return {Skip(1),       Literal(label), IntField(5),
+          Literal("-"),  IntField(4),    Literal(" of Brasko original chronology"),
+          RecordBreak(), Skip(2),        Literal("have been joined and now correspond to AM"),
+          IntField(5)};
+}
+
+/// Layouts of the NE-to-AM results, indexed by sequence: LC first, then UC.
+inline constexpr std::array NeCorrespondsLayout{ne_corresponds("NE-LC"), ne_corresponds("NE-UC")};
+inline constexpr std::array NeSplitLayout{ne_split("NE-LC"), ne_split("NE-UC")};
+inline constexpr std::array NeJoinLayout{ne_join("NE-LC"), ne_join("NE-UC")};
+
+/// The note on a joined NE-LC run that is also false annual couplets.
+inline constexpr std::array FalseCoupletLayout{
+    Skip(2),
+    Literal("NE-LC "),
+    IntField(4),
+    Literal("-"),
+    IntField(4),
+    Literal(" represent false annual"),
+    Literal(" couplets"),
+    Literal(" formed"),
+    RecordBreak(),
+    Literal("   by flood events in the Hudson Valley."),
+};
+
+/// Menu choice 1: asks for an NE number until one is accepted and writes its
+/// AM equivalent; a single AM result is also left in `am_number`.
+void convert_ne_to_am(console::Console& console, std::int32_t& ne_number, std::int32_t& am_number);
+
+}  // namespace dialogue
+
+#endif  // VARVE_DIALOGUE_NE_TO_AM_H_
