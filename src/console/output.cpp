@@ -41,31 +41,29 @@ void ConsoleOutput::write_layout(RecordLayout layout, std::span<const std::int32
 }
 
 void ConsoleOutput::lay_out(RecordLayout layout, std::span<const std::int32_t> values) {
+  auto is_field = [](const LayoutItem& item) { return item.kind == LayoutItem::Kind::kIntField; };
+  if (std::none_of(layout.begin(), layout.end(), is_field)) {
+    values = {};  // A layout without fields has no place for values.
+  }
   std::size_t next = 0;  // The item where the walk goes on.
   for (std::int32_t value : values) {
     // Walk to the next IntField, restarting the layout in a new record when its
-    // end is reached with values left. A layout without fields takes no values.
-    bool wrapped = false;
-    for (;;) {
+    // end is reached with values left.
+    for (;; ++next) {
       if (next == layout.size()) {
-        if (wrapped) {
-          return;
-        }
         end_record();
         next = 0;
-        wrapped = true;
-        continue;
       }
-      const LayoutItem& item = layout[next++];
-      if (item.kind == LayoutItem::Kind::kIntField) {
-        put_int(value, item.count, item.min_digits);
+      if (is_field(layout[next])) {
+        put_int(value, layout[next].count, layout[next].min_digits);
+        ++next;
         break;
       }
-      carry_out(item);
+      carry_out(layout[next]);
     }
   }
   // After the last value, everything up to the next IntField is carried out.
-  for (; next < layout.size() && layout[next].kind != LayoutItem::Kind::kIntField; ++next) {
+  for (; next < layout.size() && !is_field(layout[next]); ++next) {
     carry_out(layout[next]);
   }
 }
