@@ -1,0 +1,161 @@
+// Runs the built varve-convert through real pipes and compares what reaches
+// its standard streams, byte for byte, and its exit status.
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include "dialogue/test_transcript.h"
+#include "process.h"
+
+namespace {
+
+using namespace dialogue::transcript;
+using testing_process::Options;
+using testing_process::Output;
+
+const std::string kProgram = VARVE_CONVERT_PATH;
+
+const std::string kEndOfFile =
+    "? Run-time error:\n? Attempt to read past end of file\n? READ(UNIT=*,...\n";
+const std::string kIllegal =
+    "? Run-time error:\n? Illegal character in numeric input\n? READ(UNIT=*,...\n";
+const std::string kNe2700 = kNePrompt + result({" NE-LC 2700 corresponds to: AM 2700"}) + kClosing;
+
+struct Session {
+  const char* name;
+  std::string input;
+  std::string output;
+  std::string error;
+  int status;
+};
+
+TEST(EndToEnd, SessionsThroughPipes) {
+  const std::vector<Session> sessions = {
+      {"worked example", "1\n2700\n0\n", kBanner + kMenu + kNe2700, "", 0},
+      {"both directions", "2\n6357\n1\n1\n5674\n0\n",
+       kBanner + kMenu + kAmPrompt +
+           result({" AM 6357 corresponds to: NE-LC 6342",
+                   " AM 6357-6358 were formed by the splitting of",
+                   "  NE-UC 6674 of Brasko original NE chronology."}) +
+           kClosing + kMenu + kNePrompt +
+           result({" NE-LC 5672-5676 of Brasko original chronology",
+                   "  have been joined and now correspond to AM 5691",
+                   "  NE-LC 5672-5676 represent false annual couplets formed",
+                   "   by flood events in the Hudson Valley."}) +
+           kClosing,
+       "", 0},
+      {"wrong choices", "0\n3\n1\n2700\n0\n",
+       kBanner + kMenu + kSelectAgain + kMenu + kSelectAgain + kMenu + kNe2700, "", 0},
+      {"null values", ",\n1\n/5\n2700\n1\n,\n,\n0\n",
+       kBanner + kMenu + kSelectAgain + kMenu + kNePrompt + kNeRejected + kNe2700 + kMenu + kNe2700,
+       "", 0},
+      {"odd spacing, tabs and CR LF", "\r\n\t \n  1  2700\r\n\t2700\t\r\n   0 \r\n",
+       kBanner + kMenu + kNe2700, "", 0},
+      {"a line of 20000 blanks and one of 150 tabs",
+       std::string(20000, ' ') + "1\n" + std::string(150, '\t') + "2700\n0\n",
+       kBanner + kMenu + kNe2700, "", 0},
+      {"a number beyond 32 bits is not taken for another", "4294967297\n1\n4294969996\n2700\n0\n",
+       kBanner + kMenu + kSelectAgain + kMenu + kNePrompt + kNeRejected + kNe2700, "", 0},
+      {"empty input", "", kBanner + kMenu, kEndOfFile, 255},
+      {"end of input at the NE prompt", "1\n", kBanner + kMenu + kNePrompt, kEndOfFile, 255},
+      {"last line without LF", "1\n2700\n0", kBanner + kMenu + kNe2700, kEndOfFile, 255},
+      {"illegal character at the menu", "one\n", kBanner + kMenu, kIllegal, 255},
+      {"illegal character at the NE prompt", "1\n27OO\n", kBanner + kMenu + kNePrompt, kIllegal,
+       255},
+      {"illegal character at the AM prompt", "2\n7e3\n", kBanner + kMenu + kAmPrompt, kIllegal,
+       255},
+      {"illegal character at the closing question", "1\n2700\ny\n", kBanner + kMenu + kNe2700,
+       kIllegal, 255},
+  };
+  for (const Session& s : sessions) {
+    testing_process::Result r = testing_process::run(kProgram, s.input);
+    EXPECT_EQ(r.output, s.output) << s.name;
+    EXPECT_EQ(r.error, s.error) << s.name;
+    EXPECT_EQ(r.status, s.status) << s.name;
+  }
+}
+
+struct Fault {
+  const char* name;
+  Options options;
+  std::string output;
+  std::string error;
+};
+
+TEST(EndToEnd, FaultsEndWithTheReportAndStatus255) {
+  auto refused = [](const char* text) {
+    return std::string("? System Error:\n? ") + text + "\n? WRITE(UNIT=*,...\n";
+  };
+  const std::vector<Fault> faults = {
+      {"standard output on a full disk",
+       {.output = Output::kFull},
+       "",
+       refused("There is not enough space on the disk.")},
+      {"standard output closed",
+       {.output = Output::kClosed},
+       "",
+       refused("Incorrect internal file identifier.")},
+      {"standard output into a pipe without reader",
+       {.output = Output::kClosedPipe},
+       "",
+       refused("Pipe close in progress.")},
+      {"standard input closed", {.close_input = true}, kBanner + kMenu, kEndOfFile},
+      {"standard error closed", {.close_error = true}, kBanner + kMenu, ""},
+  };
+  for (const Fault& f : faults) {
+    testing_process::Child child(kProgram, f.options);
+    int status = child.finish(f.options.close_input ? "" : "x\n");
+    EXPECT_EQ(child.output, f.output) << f.name;
+    EXPECT_EQ(child.error, f.error) << f.name;
+    EXPECT_EQ(status, 255) << f.name;
+  }
+}
+
+TEST(EndToEnd, ALineLargerThanMemoryEndsWithBufferAllocationFailed) {
+  Options options;
+  options.address_space_limit = 64u << 20;
+  testing_process::Child child(kProgram, options);
+  std::string blanks(1u << 20, ' ');
+  for (int i = 0; i < 256 && child.write_input(blanks); ++i) {
+  }
+  int status = child.finish();
+  EXPECT_EQ(child.output, kBanner + kMenu);
+  EXPECT_EQ(child.error, "? Run-time error:\n? Buffer allocation failed\n? READ(UNIT=*,...\n");
+  EXPECT_EQ(status, 255);
+}
+
+TEST(EndToEnd, EachPromptIsWholeBeforeTheProgramWaits) {
+  testing_process::Child child(kProgram, {});
+  // The answers in turn, and everything the program writes after each.
+  const std::vector<std::pair<std::string, std::string>> steps = {
+      {"", kBanner + kMenu},
+      {"1\n", kNePrompt},
+      {"6500\n", kNeRejected + kNePrompt},
+      {"2700\n", result({" NE-LC 2700 corresponds to: AM 2700"}) + kClosing},
+      {"1\n", kMenu},
+      {"2\n", kAmPrompt},
+      {"7000\n", result({" AM 7000 corresponds to: NE-UC 7318"}) + kClosing},
+  };
+  std::string expected;
+  for (const auto& [answer, reply] : steps) {
+    ASSERT_TRUE(child.write_input(answer));
+    expected += reply;
+    child.collect(5000, reply);
+    ASSERT_EQ(child.output, expected) << "after " << answer;
+    // Waiting for the next answer, it writes nothing more.
+    child.collect(150);
+    ASSERT_EQ(child.output, expected) << "while waiting after " << answer;
+  }
+  // Stopped and continued while it waits for an answer (Ctrl-Z, then fg), it
+  // goes on reading and loses nothing.
+  child.signal(SIGSTOP);
+  child.signal(SIGCONT);
+  EXPECT_EQ(child.finish("0\n"), 0);
+  EXPECT_EQ(child.output, expected);
+  EXPECT_EQ(child.error, "");
+}
+
+}  // namespace

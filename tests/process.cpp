@@ -1,0 +1,200 @@
+// Starts the programs under test with real pipes (or worse) on their streams.
+
+#include "process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+namespace testing_process {
+namespace {
+
+void check(bool ok, const char* what) {
+  if (!ok) {
+    throw std::runtime_error(std::string(what) + " failed: " + std::strerror(errno));
+  }
+}
+
+void close_fd(int& fd) {
+  if (fd >= 0) {
+    ::close(fd);
+    fd = -1;
+  }
+}
+
+}  // namespace
+
+Child::Child(const std::string& path, const Options& options) {
+  // The test writes into pipes whose reader may have gone.
+  std::signal(SIGPIPE, SIG_IGN);
+  int in[2], out[2], err[2];
+  check(::pipe(in) == 0 && ::pipe(out) == 0 && ::pipe(err) == 0, "pipe");
+  pid_ = ::fork();
+  check(pid_ >= 0, "fork");
+  if (pid_ == 0) {
+    ::dup2(in[0], 0);
+    ::dup2(err[1], 2);
+    switch (options.output) {
+      case Output::kPipe:
+      case Output::kClosedPipe:
+        ::dup2(out[1], 1);
+        break;
+      case Output::kFull: {
+        int full = ::open("/dev/full", O_WRONLY);
+        ::dup2(full, 1);
+        ::close(full);
+        break;
+      }
+      case Output::kClosed:
+        ::close(1);
+        break;
+    }
+    for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
+      if (fd > 2) {
+        ::close(fd);
+      }
+    }
+    if (options.close_input) {
+      ::close(0);
+    }
+    if (options.close_error) {
+      ::close(2);
+    }
+    if (options.address_space_limit != 0) {
+      rlimit limit{options.address_space_limit, options.address_space_limit};
+      ::setrlimit(RLIMIT_AS, &limit);
+    }
+    // The program must not inherit the test's ignored SIGPIPE.
+    std::signal(SIGPIPE, SIG_DFL);
+    ::execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(in[0]);
+  ::close(out[1]);
+  ::close(err[1]);
+  input_ = in[1];
+  output_ = out[0];
+  error_ = err[0];
+  if (options.output == Output::kClosedPipe) {
+    close_fd(output_);
+  }
+}
+
+Child::~Child() {
+  close_fd(input_);
+  close_fd(output_);
+  close_fd(error_);
+  if (pid_ > 0) {
+    ::kill(pid_, SIGKILL);
+    wait();
+  }
+}
+
+bool Child::write_input(std::string_view bytes) {
+  while (!bytes.empty() && input_ >= 0) {
+    // Keep draining the child's output meanwhile, so that neither side blocks.
+    pollfd fds[3] = {{input_, POLLOUT, 0}, {output_, POLLIN, 0}, {error_, POLLIN, 0}};
+    check(::poll(fds, 3, -1) >= 0 || errno == EINTR, "poll");
+    if (fds[0].revents & (POLLERR | POLLHUP)) {
+      return false;
+    }
+    if (fds[0].revents & POLLOUT) {
+      ssize_t n = ::write(input_, bytes.data(), std::min<std::size_t>(bytes.size(), 65536));
+      if (n < 0) {
+        return errno == EINTR || errno == EAGAIN ? true : false;
+      }
+      bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    if ((fds[1].revents | fds[2].revents) & (POLLIN | POLLHUP)) {
+      read_some(0);
+    }
+  }
+  return bytes.empty();
+}
+
+void Child::close_input() {
+  close_fd(input_);
+}
+
+bool Child::read_some(int timeout_ms) {
+  pollfd fds[2] = {{output_, POLLIN, 0}, {error_, POLLIN, 0}};
+  int ready = ::poll(fds, 2, timeout_ms);
+  if (ready <= 0) {
+    return false;
+  }
+  std::string* sinks[2] = {&output, &error};
+  int* fds_owned[2] = {&output_, &error_};
+  for (int i = 0; i < 2; ++i) {
+    if (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) {
+      char buffer[65536];
+      ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
+      if (n > 0) {
+        sinks[i]->append(buffer, static_cast<std::size_t>(n));
+      } else if (n == 0 || errno != EINTR) {
+        close_fd(*fds_owned[i]);
+      }
+    }
+  }
+  return true;
+}
+
+void Child::collect(int milliseconds, std::string_view until) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (output_ >= 0 || error_ >= 0) {
+    if (!until.empty() && output.ends_with(until)) {
+      return;
+    }
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      return;
+    }
+    read_some(static_cast<int>(left.count()));
+  }
+}
+
+int Child::finish(std::string_view input) {
+  write_input(input);
+  close_input();
+  while (output_ >= 0 || error_ >= 0) {
+    read_some(-1);
+  }
+  return wait();
+}
+
+void Child::signal(int signal) {
+  ::kill(pid_, signal);
+}
+
+int Child::wait() {
+  int status = 0;
+  pid_t waited;
+  do {
+    waited = ::waitpid(pid_, &status, 0);
+  } while (waited < 0 && errno == EINTR);
+  pid_ = -1;
+  if (waited < 0) {
+    return -1;
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+Result run(const std::string& path, std::string_view input, const Options& options) {
+  Child child(path, options);
+  Result result;
+  result.status = child.finish(input);
+  result.output = std::move(child.output);
+  result.error = std::move(child.error);
+  return result;
+}
+
+}  // namespace testing_process

@@ -1,0 +1,79 @@
+#ifndef VARVE_TESTS_PROCESS_H_
+#define VARVE_TESTS_PROCESS_H_
+
+#include <sys/types.h>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace testing_process {
+
+/// Where a child's standard output goes.
+enum class Output {
+  kPipe,        ///< A pipe the test reads.
+  kFull,        ///< /dev/full: every write fails with ENOSPC.
+  kClosed,      ///< No descriptor 1 at all.
+  kClosedPipe,  ///< A pipe whose reading end is already closed.
+};
+
+/// How a child is started.
+struct Options {
+  Output output = Output::kPipe;
+  bool close_input = false;             ///< Start with no descriptor 0.
+  bool close_error = false;             ///< Start with no descriptor 2.
+  std::size_t address_space_limit = 0;  ///< If set, the child's RLIMIT_AS in bytes.
+};
+
+/// A program running with pipes on its standard streams.
+class Child {
+ public:
+  /// Starts `path` with `options`.
+  Child(const std::string& path, const Options& options);
+  ~Child();
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+  /// Writes `bytes` to the child's standard input; false once the child has
+  /// stopped reading.
+  bool write_input(std::string_view bytes);
+
+  /// Closes the child's standard input.
+  void close_input();
+
+  /// Collects standard output and error for up to `milliseconds`, or until
+  /// standard output holds `until` (when given).
+  void collect(int milliseconds, std::string_view until = {});
+
+  /// Feeds `input`, closes standard input, collects everything until both
+  /// output pipes close, and returns the exit status (or 128 + signal).
+  int finish(std::string_view input = {});
+
+  /// Sends `signal` to the child.
+  void signal(int signal);
+
+  std::string output;  ///< Standard output received so far.
+  std::string error;   ///< Standard error received so far.
+
+ private:
+  bool read_some(int timeout_ms);
+  int wait();
+
+  pid_t pid_ = -1;
+  int input_ = -1;
+  int output_ = -1;
+  int error_ = -1;
+};
+
+/// What a whole run of a program gave.
+struct Result {
+  std::string output;
+  std::string error;
+  int status = -1;
+};
+
+/// Runs `path` with `input` on standard input until it ends.
+Result run(const std::string& path, std::string_view input, const Options& options = {});
+
+}  // namespace testing_process
+
+#endif  // VARVE_TESTS_PROCESS_H_
