@@ -33,7 +33,12 @@ void close_fd(int& fd) {
 
 }  // namespace
 
-Child::Child(const std::string& path, const Options& options) {
+Child::Child(const std::vector<std::string>& command, const Options& options) {
+  std::vector<char*> argv;
+  for (const std::string& word : command) {
+    argv.push_back(const_cast<char*>(word.c_str()));
+  }
+  argv.push_back(nullptr);
   // The test writes into pipes whose reader may have gone.
   std::signal(SIGPIPE, SIG_IGN);
   int in[2], out[2], err[2];
@@ -75,7 +80,7 @@ Child::Child(const std::string& path, const Options& options) {
     }
     // The program must not inherit the test's ignored SIGPIPE.
     std::signal(SIGPIPE, SIG_DFL);
-    ::execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
+    ::execv(argv[0], argv.data());
     ::_exit(127);
   }
   ::close(in[0]);
@@ -188,8 +193,9 @@ int Child::wait() {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-Result run(const std::string& path, std::string_view input, const Options& options) {
-  Child child(path, options);
+Result run(const std::vector<std::string>& command, std::string_view input,
+           const Options& options) {
+  Child child(command, options);
   Result result;
   result.status = child.finish(input);
   result.output = std::move(child.output);

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace testing_process {
 
@@ -27,8 +28,8 @@ struct Options {
 /// A program running with pipes on its standard streams.
 class Child {
  public:
-  /// Starts `path` with `options`.
-  Child(const std::string& path, const Options& options);
+  /// Starts the program `command` (its path, then its arguments) with `options`.
+  Child(const std::vector<std::string>& command, const Options& options);
   ~Child();
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
@@ -71,8 +72,9 @@ struct Result {
   int status = -1;
 };
 
-/// Runs `path` with `input` on standard input until it ends.
-Result run(const std::string& path, std::string_view input, const Options& options = {});
+/// Runs `command` with `input` on standard input until it ends.
+Result run(const std::vector<std::string>& command, std::string_view input,
+           const Options& options = {});
 
 }  // namespace testing_process
 

@@ -1,0 +1,25 @@
+# Tests of the Windows cross build, run under Wine: the unit tests as they are,
+# the end-to-end tests by a host program that starts the .exe through Wine.
+set(VARVE_WINEPREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
+configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.in ${CMAKE_BINARY_DIR}/wine-run
+  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                   WORLD_READ WORLD_EXECUTE
+  @ONLY)
+
+# Wine makes its prefix on first use and talks about it; make it once, first.
+add_test(NAME wine_prefix COMMAND ${CMAKE_BINARY_DIR}/wine-run wineboot --init)
+set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine)
+
+add_test(NAME unit_tests COMMAND varve_unit_tests)
+
+include(ExternalProject)
+ExternalProject_Add(host_end_to_end_tests
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}/tests
+  BINARY_DIR ${CMAKE_BINARY_DIR}/host-tests
+  CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release
+  BUILD_ALWAYS ON
+  INSTALL_COMMAND "")
+add_test(NAME end_to_end COMMAND ${CMAKE_BINARY_DIR}/host-tests/varve_end_to_end_tests)
+set_tests_properties(end_to_end PROPERTIES ENVIRONMENT
+  "VARVE_CONVERT=$<TARGET_FILE:varve-convert>;VARVE_LAUNCHER=${CMAKE_BINARY_DIR}/wine-run")
+set_tests_properties(unit_tests end_to_end PROPERTIES FIXTURES_REQUIRED wine)
