@@ -1,0 +1,40 @@
+#ifndef VARVE_BATCH_OPTIONS_H_
+#define VARVE_BATCH_OPTIONS_H_
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "batch/rows.h"
+
+namespace batch {
+
+/// What the command line asks for.
+struct Options {
+  enum class Action { kConvert, kTable, kHelp, kVersion };
+
+  Action action = Action::kConvert;
+  Direction direction = Direction::kNeToAm;
+  Format format = Format::kTsv;
+  bool header = true;
+  /// The NUMBER arguments, each with its position on the command line.
+  std::vector<std::pair<std::string_view, int>> numbers;
+};
+
+/// The outcome of reading the command line: options, or what is wrong.
+struct ParsedOptions {
+  Options options;
+  std::string error;  ///< Empty when the command line is good.
+};
+
+/// Reads the arguments after the program name.
+ParsedOptions parse_options(const std::vector<std::string_view>& arguments);
+
+/// The short usage, for a command line that is wrong.
+extern const std::string_view kShortUsage;
+/// The full usage, for --help.
+extern const std::string_view kFullUsage;
+
+}  // namespace batch
+
+#endif  // VARVE_BATCH_OPTIONS_H_

@@ -1,0 +1,148 @@
+#include "batch/rows.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace batch {
+namespace {
+
+using chronology::Link;
+using chronology::Relation;
+using chronology::Sequence;
+using chronology::VarveNumber;
+
+constexpr std::string_view kColumns[] = {"input",    "sequence", "relation", "ne_first",
+                                         "ne_last",  "am_first", "am_last",  "false_couplets"};
+
+char separator(Format format) { return format == Format::kCsv ? ',' : '\t'; }
+
+std::string_view sequence_name(Sequence s) { return s == Sequence::kLc ? "LC" : "UC"; }
+
+std::string_view relation_name(Relation r) {
+  switch (r) {
+    case Relation::kCorresponds:
+      return "corresponds";
+    case Relation::kSplit:
+      return "split";
+    case Relation::kJoined:
+      return "joined";
+  }
+  return "";
+}
+
+void append_number(std::string& out, VarveNumber n) {
+  char digits[12];
+  auto [end, ec] = std::to_chars(digits, digits + sizeof digits, n);
+  out.append(digits, end);
+}
+
+/// The fields after `input`, and the line end.
+void append_tail(std::string& out, Format format, const Link* link) {
+  const VarveNumber numbers[4] = {link ? link->ne_first : 0, link ? link->ne_last : 0,
+                                  link ? link->am_first : 0, link ? link->am_last : 0};
+  if (format == Format::kJsonl) {
+    if (link) {
+      out.append("\"sequence\":\"").append(sequence_name(link->sequence));
+      out.append("\",\"relation\":\"").append(relation_name(link->relation)).append("\"");
+    } else {
+      out.append("\"sequence\":null,\"relation\":\"outside\"");
+    }
+    for (int i = 0; i < 4; ++i) {
+      out.append(",\"").append(kColumns[3 + i]).append("\":");
+      if (link) {
+        append_number(out, numbers[i]);
+      } else {
+        out.append("null");
+      }
+    }
+    out.append(",\"false_couplets\":");
+    out.append(!link ? "null" : link->false_couplets ? "true" : "false");
+    out.append("}\n");
+    return;
+  }
+  char sep = separator(format);
+  if (!link) {
+    out.push_back(sep);  // No sequence.
+    out.append("outside");
+    out.append(5, sep);
+    out.push_back('\n');
+    return;
+  }
+  out.append(sequence_name(link->sequence)).push_back(sep);
+  out.append(relation_name(link->relation));
+  for (VarveNumber n : numbers) {
+    out.push_back(sep);
+    append_number(out, n);
+  }
+  out.push_back(sep);
+  out.append(link->false_couplets ? "true" : "false");
+  out.push_back('\n');
+}
+
+/// The input field and what joins it to the rest of the row.
+void append_head(std::string& out, Format format, std::string_view input) {
+  if (format == Format::kJsonl) {
+    out.append("{\"input\":\"").append(input).append("\",");
+  } else {
+    out.append(input).push_back(separator(format));
+  }
+}
+
+}  // namespace
+
+std::vector<chronology::Range> accepted_ranges(Direction direction) {
+  if (direction == Direction::kNeToAm) {
+    return {chronology::kNeLcRange, chronology::kNeUcRange};
+  }
+  return {chronology::kAmRange};
+}
+
+chronology::Links links_of(Direction direction, VarveNumber number) {
+  return direction == Direction::kNeToAm ? chronology::links_from_ne(number)
+                                         : chronology::links_from_am(number);
+}
+
+void append_header(std::string& out, Format format) {
+  if (format == Format::kJsonl) {
+    return;
+  }
+  for (std::string_view column : kColumns) {
+    out.append(column).push_back(separator(format));
+  }
+  out.back() = '\n';
+}
+
+void append_row(std::string& out, Format format, std::string_view input, const Link* link) {
+  append_head(out, format, input);
+  append_tail(out, format, link);
+}
+
+RowCache::RowCache(Format format, Direction direction) {
+  // The head is a prefix, the input, then the rest of the head, which each
+  // tail starts with.
+  std::string head;
+  append_head(head, format, "#");
+  std::size_t mark = head.find('#');
+  head_prefix_ = head.substr(0, mark);
+  std::string_view head_suffix = std::string_view(head).substr(mark + 1);
+
+  auto make_entry = [&](const Link* links, std::size_t count) {
+    Entry entry;
+    for (std::size_t i = 0; i < std::max<std::size_t>(count, 1); ++i) {
+      std::size_t before = entry.tails.size();
+      entry.tails.append(head_suffix);
+      append_tail(entry.tails, format, count == 0 ? nullptr : &links[i]);
+      entry.lengths[i] = entry.tails.size() - before;
+    }
+    return entry;
+  };
+  outside_ = make_entry(nullptr, 0);
+  std::vector<chronology::Range> ranges = accepted_ranges(direction);
+  first_ = ranges.front().first;
+  for (VarveNumber n = first_; n <= ranges.back().last; ++n) {
+    chronology::Links links = links_of(direction, n);
+    entries_.push_back(make_entry(links.items.data(), links.count));
+  }
+}
+
+}  // namespace batch

@@ -1,0 +1,72 @@
+#ifndef VARVE_BATCH_ROWS_H_
+#define VARVE_BATCH_ROWS_H_
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "chronology/links.h"
+#include "chronology/sequence.h"
+
+namespace batch {
+
+/// The output formats.
+enum class Format { kTsv, kCsv, kJsonl };
+
+/// The directions of conversion.
+enum class Direction { kNeToAm, kAmToNe };
+
+/// The accepted numbers of a direction, in the order `table` lists them.
+std::vector<chronology::Range> accepted_ranges(Direction direction);
+
+/// The links of `number` in `direction`; none when it lies outside.
+chronology::Links links_of(Direction direction, chronology::VarveNumber number);
+
+/// Appends the header line of `format` (nothing for JSON Lines).
+void append_header(std::string& out, Format format);
+
+/// Appends one row for `input` and `link`, or the `outside` row when `link`
+/// is null. `input` is written as it is: it must be a sign and digits.
+void append_row(std::string& out, Format format, std::string_view input,
+                const chronology::Link* link);
+
+/// The rows of every accepted number of one direction, formatted once, so
+/// that converting a number is a lookup and two copies per row.
+class RowCache {
+ public:
+  RowCache(Format format, Direction direction);
+
+  /// Appends the rows of `number`, typed as `input`.
+  void append_rows(std::string& out, std::string_view input, chronology::VarveNumber number) const {
+    // Below the first number the difference wraps round to a large index.
+    auto index = static_cast<std::uint32_t>(number) - static_cast<std::uint32_t>(first_);
+    const Entry& entry = index < entries_.size() ? entries_[index] : outside_;
+    std::string_view rest = entry.tails;
+    for (std::size_t length : entry.lengths) {
+      if (length == 0) {
+        break;
+      }
+      out.append(head_prefix_).append(input).append(rest.substr(0, length));
+      rest.remove_prefix(length);
+    }
+  }
+
+ private:
+  /// The rows of one number after its input field, one after another.
+  struct Entry {
+    std::string tails;
+    std::array<std::size_t, 2> lengths{};  ///< Of each row's tail; 0 when none.
+  };
+
+  std::string head_prefix_;  ///< What comes before the input field.
+  chronology::VarveNumber first_ = 0;
+  std::vector<Entry> entries_;  ///< From first_ on; numbers in gaps are outside.
+  Entry outside_;
+};
+
+}  // namespace batch
+
+#endif  // VARVE_BATCH_ROWS_H_
