@@ -63,7 +63,9 @@ class Output {
 };
 
 /// Writes `text` to standard error at once.
-void report(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stderr); }
+void report(std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stderr);
+}
 
 /// A token as it may be shown on a terminal: control bytes as \xNN.
 std::string printable(std::string_view token) {

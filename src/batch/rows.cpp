@@ -11,12 +11,16 @@ using chronology::Relation;
 using chronology::Sequence;
 using chronology::VarveNumber;
 
-constexpr std::string_view kColumns[] = {"input",    "sequence", "relation", "ne_first",
-                                         "ne_last",  "am_first", "am_last",  "false_couplets"};
+constexpr std::string_view kColumns[] = {"input",   "sequence", "relation", "ne_first",
+                                         "ne_last", "am_first", "am_last",  "false_couplets"};
 
-char separator(Format format) { return format == Format::kCsv ? ',' : '\t'; }
+char separator(Format format) {
+  return format == Format::kCsv ? ',' : '\t';
+}
 
-std::string_view sequence_name(Sequence s) { return s == Sequence::kLc ? "LC" : "UC"; }
+std::string_view sequence_name(Sequence s) {
+  return s == Sequence::kLc ? "LC" : "UC";
+}
 
 std::string_view relation_name(Relation r) {
   switch (r) {

@@ -26,7 +26,9 @@ inline constexpr auto kEndsToken = [] {
 }();
 
 /// True where a token ends.
-constexpr bool ends_token(char c) { return kEndsToken[static_cast<unsigned char>(c)]; }
+constexpr bool ends_token(char c) {
+  return kEndsToken[static_cast<unsigned char>(c)];
+}
 
 /// Splits a stream of bytes, fed in pieces of any size, into tokens; '#'
 /// starts a comment that runs to the end of its line. Only a token that

@@ -52,8 +52,12 @@ constexpr Links links_from_ne(VarveNumber ne) {
     Relation relation = r->kind == NeKind::kOffset  ? Relation::kCorresponds
                         : r->kind == NeKind::kSplit ? Relation::kSplit
                                                     : Relation::kJoined;
-    links.items[links.count++] = {r->sequence,  relation,   r->ne_first,
-                                  r->ne_last,   r->am_first, r->am_last,
+    links.items[links.count++] = {r->sequence,
+                                  relation,
+                                  r->ne_first,
+                                  r->ne_last,
+                                  r->am_first,
+                                  r->am_last,
                                   r->kind == NeKind::kJoinFalseCouplets};
   }
   return links;
@@ -68,14 +72,15 @@ constexpr Links links_from_am(VarveNumber am) {
     switch (r.kind) {
       case AmKind::kLcOffset:
       case AmKind::kUcOffset:
-        links.items[links.count++] = {sequence,   Relation::kCorresponds, r.ne_first, r.ne_last,
-                                      r.am_first, r.am_last,              false};
+        links.items[links.count++] = {
+            sequence, Relation::kCorresponds, r.ne_first, r.ne_last, r.am_first, r.am_last, false};
         break;
       case AmKind::kBothOffsets:
-        links.items[links.count++] = {Sequence::kLc, Relation::kCorresponds, r.ne_first, r.ne_last,
-                                      r.am_first,    r.am_last,              false};
-        links.items[links.count++] = {Sequence::kUc, Relation::kCorresponds, r.ne_uc, r.ne_uc,
-                                      r.am_first,    r.am_last,              false};
+        links.items[links.count++] = {
+            Sequence::kLc, Relation::kCorresponds, r.ne_first, r.ne_last, r.am_first, r.am_last,
+            false};
+        links.items[links.count++] = {
+            Sequence::kUc, Relation::kCorresponds, r.ne_uc, r.ne_uc, r.am_first, r.am_last, false};
         break;
       case AmKind::kLcSplit:
       case AmKind::kUcSplit:

@@ -27,9 +27,8 @@ class WindowsSystem final : public System {
   std::optional<FailureCode> write_output(std::string_view bytes) override {
     while (!bytes.empty()) {
       DWORD written = 0;
-      BOOL ok =
-          WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), clamp(bytes.size()), &written,
-                    nullptr);
+      BOOL ok = WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), clamp(bytes.size()),
+                          &written, nullptr);
       if (!ok || written == 0) {
         return static_cast<FailureCode>(GetLastError());
       }
@@ -40,14 +39,13 @@ class WindowsSystem final : public System {
 
   void write_error(std::string_view bytes) override {
     DWORD written = 0;
-    WriteFile(GetStdHandle(STD_ERROR_HANDLE), bytes.data(), clamp(bytes.size()), &written,
-              nullptr);
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), bytes.data(), clamp(bytes.size()), &written, nullptr);
   }
 
   std::string_view error_text(FailureCode code) override {
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, static_cast<DWORD>(code), 0, message_,
-                                  sizeof message_, nullptr);
+    DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                       static_cast<DWORD>(code), 0, message_, sizeof message_, nullptr);
     // The system's texts end with a line end, which the report adds itself.
     while (length > 0 && (message_[length - 1] == '\n' || message_[length - 1] == '\r' ||
                           message_[length - 1] == ' ')) {

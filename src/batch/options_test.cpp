@@ -1,0 +1,108 @@
+#include "batch/options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace batch {
+namespace {
+
+using Action = Options::Action;
+
+struct Good {
+  std::vector<std::string_view> arguments;
+  Action action;
+  Direction direction;
+  Format format;
+  bool header;
+  std::vector<std::string_view> numbers;
+};
+
+TEST(ParseOptions, AcceptsEachCommandWithItsOptions) {
+  const std::vector<Good> cases = {
+      {{"ne-to-am"}, Action::kConvert, Direction::kNeToAm, Format::kTsv, true, {}},
+      {{"am-to-ne", "6245", "7000"},
+       Action::kConvert,
+       Direction::kAmToNe,
+       Format::kTsv,
+       true,
+       {"6245", "7000"}},
+      {{"ne-to-am", "--format", "csv", "1", "--no-header", "2"},
+       Action::kConvert,
+       Direction::kNeToAm,
+       Format::kCsv,
+       false,
+       {"1", "2"}},
+      {{"ne-to-am", "--format=jsonl", "-5"},
+       Action::kConvert,
+       Direction::kNeToAm,
+       Format::kJsonl,
+       true,
+       {"-5"}},
+      {{"ne-to-am", "--", "--no-header", "x"},
+       Action::kConvert,
+       Direction::kNeToAm,
+       Format::kTsv,
+       true,
+       {"--no-header", "x"}},
+      {{"table", "am-to-ne", "--format", "csv"},
+       Action::kTable,
+       Direction::kAmToNe,
+       Format::kCsv,
+       true,
+       {}},
+      {{"table", "--no-header", "ne-to-am"},
+       Action::kTable,
+       Direction::kNeToAm,
+       Format::kTsv,
+       false,
+       {}},
+      {{"--help"}, Action::kHelp, Direction::kNeToAm, Format::kTsv, true, {}},
+      {{"ne-to-am", "-h"}, Action::kHelp, Direction::kNeToAm, Format::kTsv, true, {}},
+      {{"--version"}, Action::kVersion, Direction::kNeToAm, Format::kTsv, true, {}},
+  };
+  for (const Good& c : cases) {
+    ParsedOptions parsed = parse_options(c.arguments);
+    const Options& o = parsed.options;
+    EXPECT_EQ(parsed.error, "") << c.arguments[0];
+    EXPECT_EQ(o.action, c.action) << c.arguments[0];
+    EXPECT_EQ(o.direction, c.direction) << c.arguments[0];
+    EXPECT_EQ(o.format, c.format) << c.arguments[0];
+    EXPECT_EQ(o.header, c.header) << c.arguments[0];
+    std::vector<std::string_view> numbers;
+    for (const auto& [token, position] : o.numbers) {
+      numbers.push_back(token);
+    }
+    EXPECT_EQ(numbers, c.numbers) << c.arguments[0];
+  }
+}
+
+TEST(ParseOptions, NumbersKnowTheirPlaceOnTheCommandLine) {
+  ParsedOptions parsed = parse_options({"ne-to-am", "--no-header", "2700", "x"});
+  ASSERT_EQ(parsed.options.numbers.size(), 2u);
+  EXPECT_EQ(parsed.options.numbers[0].second, 3);
+  EXPECT_EQ(parsed.options.numbers[1].second, 4);
+}
+
+TEST(ParseOptions, RefusesWhatIsWrongOrMissing) {
+  const std::vector<std::vector<std::string_view>> cases = {
+      {},
+      {"convert"},
+      {"ne-to-am", "--format"},
+      {"ne-to-am", "--format", "xml"},
+      {"ne-to-am", "--format=json"},
+      {"ne-to-am", "--header"},
+      {"ne-to-am", "-x"},
+      {"table"},
+      {"table", "both"},
+      {"table", "ne-to-am", "2700"},
+  };
+  for (const auto& arguments : cases) {
+    EXPECT_NE(parse_options(arguments).error, "")
+        << (arguments.empty() ? "(nothing)" : arguments.back());
+  }
+}
+
+}  // namespace
+}  // namespace batch

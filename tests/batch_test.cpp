@@ -1,0 +1,228 @@
+// Runs the built varve-batch through real pipes, and checks its tables against
+// what the interactive varve-convert prints for every accepted number.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "process.h"
+
+namespace {
+
+const std::string kBatch = VARVE_BATCH_PATH;
+const std::string kConvert = VARVE_CONVERT_PATH;
+const std::string kHeader =
+    "input\tsequence\trelation\tne_first\tne_last\tam_first\tam_last\tfalse_couplets\n";
+
+testing_process::Result batch(std::vector<std::string> arguments, std::string_view input = {}) {
+  arguments.insert(arguments.begin(), kBatch);
+  return testing_process::run(arguments, input);
+}
+
+struct Case {
+  const char* name;
+  std::vector<std::string> arguments;
+  std::string input;
+  std::string output;
+  std::string error;
+  int status;
+};
+
+TEST(Batch, ConvertsArgumentsAndStandardInput) {
+  const std::vector<Case> cases = {
+      {"the examples",
+       {"ne-to-am", "--no-header", "3021", "4282", "5674", "6500"},
+       "",
+       "3021\tLC\tsplit\t3021\t3021\t3021\t3022\tfalse\n"
+       "4282\tLC\tjoined\t4281\t4282\t4294\t4294\tfalse\n"
+       "5674\tLC\tjoined\t5672\t5676\t5691\t5691\ttrue\n"
+       "6500\t\toutside\t\t\t\t\t\n",
+       "",
+       0},
+      {"standard input with separators and comments",
+       {"am-to-ne", "--format", "csv"},
+       "# AM numbers from core 7\r\n6245, 7000;2500 # top\r\n\t8700\n",
+       "input,sequence,relation,ne_first,ne_last,am_first,am_last,false_couplets\n"
+       "6245,LC,corresponds,6230,6230,6245,6245,false\n"
+       "6245,UC,corresponds,6562,6562,6245,6245,false\n"
+       "7000,UC,corresponds,7318,7318,7000,7000,false\n"
+       "2500,LC,corresponds,2500,2500,2500,2500,false\n"
+       "8700,UC,corresponds,9018,9018,8700,8700,false\n",
+       "",
+       0},
+      {"bad tokens are reported and skipped",
+       {"ne-to-am", "--no-header"},
+       "2700\n12.5 3021\nx\n-00042 99999999999\n",
+       "2700\tLC\tcorresponds\t2700\t2700\t2700\t2700\tfalse\n"
+       "3021\tLC\tsplit\t3021\t3021\t3021\t3022\tfalse\n"
+       "-00042\t\toutside\t\t\t\t\t\n"
+       "99999999999\t\toutside\t\t\t\t\t\n",
+       "varve-batch: line 2: not a whole number: '12.5'\n"
+       "varve-batch: line 3: not a whole number: 'x'\n",
+       1},
+      {"a bad argument",
+       {"am-to-ne", "--format=jsonl", "1e3", "8700"},
+       "",
+       "{\"input\":\"8700\",\"sequence\":\"UC\",\"relation\":\"corresponds\",\"ne_first\":9018,"
+       "\"ne_last\":9018,\"am_first\":8700,\"am_last\":8700,\"false_couplets\":false}\n",
+       "varve-batch: argument 3: not a whole number: '1e3'\n",
+       1},
+      {"a control byte is shown escaped",
+       {"ne-to-am", "--no-header"},
+       "\x1b[2J\n",
+       "",
+       "varve-batch: line 1: not a whole number: '\\x1B[2J'\n",
+       1},
+      {"empty input gives the header alone", {"ne-to-am"}, "", kHeader, "", 0},
+  };
+  for (const Case& c : cases) {
+    testing_process::Result r = batch(c.arguments, c.input);
+    EXPECT_EQ(r.output, c.output) << c.name;
+    EXPECT_EQ(r.error, c.error) << c.name;
+    EXPECT_EQ(r.status, c.status) << c.name;
+  }
+}
+
+TEST(Batch, UsageErrorsWriteNothingOnStandardOutput) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"convert"},
+      {"ne-to-am", "--format", "xml"},
+      {"ne-to-am", "--bogus"},
+      {"table"},
+      {"table", "ne-to-am", "2700"},
+  };
+  for (const auto& arguments : cases) {
+    testing_process::Result r = batch(arguments);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.output, "");
+    EXPECT_NE(r.error.find("usage: varve-batch"), std::string::npos) << r.error;
+  }
+  testing_process::Result help = batch({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.output.find("usage: varve-batch"), std::string::npos);
+  EXPECT_EQ(help.error, "");
+}
+
+TEST(Batch, EndsQuietlyWhenTheReaderGoes) {
+  testing_process::Options options;
+  options.output = testing_process::Output::kClosedPipe;
+  testing_process::Child child({kBatch, "table", "ne-to-am"}, options);
+  EXPECT_EQ(child.finish(), 0);
+  EXPECT_EQ(child.error, "");
+}
+
+/// Rows of `table` output, each without its input field, by input number.
+std::map<int, std::string> table_rows(const std::string& direction) {
+  testing_process::Result r = batch({"table", direction, "--no-header"});
+  EXPECT_EQ(r.status, 0);
+  std::map<int, std::string> rows;
+  std::istringstream lines(r.output);
+  for (std::string line; std::getline(lines, line);) {
+    std::size_t tab = line.find('\t');
+    rows[std::stoi(line.substr(0, tab))] += line.substr(tab + 1) + "\n";
+  }
+  return rows;
+}
+
+/// True when the whole of `line` matches the scanf `format`, filling `out`.
+template <class... T>
+bool scan(const std::string& line, const std::string& format, T*... out) {
+  int end = -1;
+  std::sscanf(line.c_str(), (format + "%n").c_str(), out..., &end);
+  return end == static_cast<int>(line.size());
+}
+
+/// The result lines that varve-convert prints for each number it is given in
+/// one long session, turned into table rows (without the input field).
+std::map<int, std::string> dialogue_rows(int choice, const std::vector<int>& numbers) {
+  std::string input;
+  for (int n : numbers) {
+    input += std::to_string(choice) + "\n" + std::to_string(n) + "\n1\n";
+  }
+  testing_process::Result r = testing_process::run({kConvert}, input);
+  EXPECT_EQ(r.status, 255);  // The input ends at the menu.
+  std::vector<std::string> lines;
+  std::istringstream stream(r.output);
+  for (std::string line; std::getline(stream, line);) {
+    lines.push_back(line.substr(0, line.size() - 1));  // Without the CR.
+  }
+  const std::string separator = " - - - - - - - - - - - - - - - - - - - - - - - - - - - - ";
+  std::map<int, std::string> rows;
+  std::size_t next = 0;
+  auto add = [&](const char* sequence, const char* relation, int a, int b, int c, int d) {
+    char row[128];
+    std::snprintf(row, sizeof row, "%s\t%s\t%d\t%d\t%d\t%d\tfalse\n", sequence, relation, a, b, c,
+                  d);
+    rows[numbers[next]] += row;
+  };
+  bool in_result = false;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    if (line == separator) {
+      next += in_result;
+      in_result = !in_result;
+      continue;
+    }
+    if (!in_result || line == "  ") {
+      continue;
+    }
+    const std::string& second = i + 1 < lines.size() ? lines[i + 1] : line;
+    char s[3];
+    int a, b, c;
+    if (scan(line, " NE-%2s %d corresponds to: AM %d", s, &a, &b)) {
+      add(s, "corresponds", a, a, b, b);
+    } else if (scan(line, " NE-%2s %d of Brasko original chronology was", s, &a) &&
+               scan(second, "  split and now corresponds to AM %d-%d", &b, &c)) {
+      add(s, "split", a, a, b, c);
+      ++i;
+    } else if (scan(line, " NE-%2s %d-%d of Brasko original chronology", s, &a, &b) &&
+               scan(second, "  have been joined and now correspond to AM %d", &c)) {
+      add(s, "joined", a, b, c, c);
+      ++i;
+    } else if (scan(line, " AM %d corresponds to: NE-LC %d and NE-UC %d", &a, &b, &c)) {
+      add("LC", "corresponds", b, b, a, a);
+      add("UC", "corresponds", c, c, a, a);
+    } else if (scan(line, " AM %d corresponds to: NE-%2s %d", &a, s, &b)) {
+      add(s, "corresponds", b, b, a, a);
+    } else if (scan(line, " AM %d-%d were formed by the splitting of", &a, &b) &&
+               scan(second, "  NE-%2s %d of Brasko original NE chronology.", s, &c)) {
+      add(s, "split", c, c, a, b);
+      ++i;
+    } else if (scan(line, " AM %d was formed by the joining of", &a) &&
+               scan(second, "  NE-%2s %d-%d of Brasko original NE chronology.", s, &b, &c)) {
+      add(s, "joined", b, c, a, a);
+      ++i;
+    } else if (scan(line, "  NE-LC %d-%d represent false annual couplets formed", &a, &b) &&
+               second == "   by flood events in the Hudson Valley.") {
+      std::string& row = rows[numbers[next]];
+      row.replace(row.size() - 6, 5, "true");
+      ++i;
+    } else {
+      ADD_FAILURE() << "unexpected result line for " << numbers[next] << ": " << line;
+    }
+  }
+  return rows;
+}
+
+TEST(Batch, TablesAgreeRowByRowWithTheInteractiveProgram) {
+  for (auto [direction, choice] : {std::pair{"ne-to-am", 1}, std::pair{"am-to-ne", 2}}) {
+    std::map<int, std::string> table = table_rows(direction);
+    std::vector<int> numbers;
+    for (const auto& [n, rows] : table) {
+      numbers.push_back(n);
+    }
+    ASSERT_EQ(numbers.size(), choice == 1 ? 3961u + 2441u : 6201u);
+    std::map<int, std::string> dialogue = dialogue_rows(choice, numbers);
+    ASSERT_EQ(dialogue.size(), table.size()) << direction;
+    for (const auto& [n, rows] : table) {
+      EXPECT_EQ(dialogue[n], rows) << direction << " " << n;
+    }
+  }
+}
+
+}  // namespace
