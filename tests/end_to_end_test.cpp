@@ -135,6 +135,9 @@ TEST(EndToEnd, ALineLargerThanMemoryEndsWithBufferAllocationFailed) {
   if (launched()) {
     GTEST_SKIP() << "Wine cannot start within a limited address space";
   }
+#ifdef VARVE_SANITIZED
+  GTEST_SKIP() << "the sanitizers' shadow memory does not fit a limited address space";
+#endif
   Options options;
   options.address_space_limit = 64u << 20;
   testing_process::Child child(kProgram, options);

@@ -29,6 +29,7 @@ class TestSystem final : public System {
     std::copy_n(input_.data() + read_position_, n, buffer);
     read_position_ += n;
     ++reads;
+    largest_read = std::max(largest_read, size);
     return n;
   }
 
@@ -53,6 +54,7 @@ class TestSystem final : public System {
   std::vector<std::string> writes;                ///< Each write to standard output.
   std::string error;                              ///< Everything written to standard error.
   std::size_t reads = 0;                          ///< Reads of standard input so far.
+  std::size_t largest_read = 0;                   ///< The most bytes any read asked for.
   std::optional<FailureCode> refuse_writes_with;  ///< Set: every write fails so.
 
  private:
