@@ -201,14 +201,7 @@ struct AmToNe {
 };
 
 /// The results of one AM number, in the order they are printed.
-struct AmToNeResults {
-  std::array<AmToNe, 2> items{};
-  std::size_t count = 0;
-
-  constexpr const AmToNe* begin() const { return items.data(); }
-  constexpr const AmToNe* end() const { return items.data() + count; }
-  constexpr bool empty() const { return count == 0; }
-};
+using AmToNeResults = UpToTwo<AmToNe>;
 
 /// Looks up the NE equivalents of `am`; none when `am` lies outside 2500-8700.
 constexpr AmToNeResults am_to_ne(VarveNumber am) {

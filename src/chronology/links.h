@@ -36,14 +36,7 @@ struct Link {
 };
 
 /// The links of one number: none outside the accepted ranges, else one or two.
-struct Links {
-  std::array<Link, 2> items{};
-  std::size_t count = 0;
-
-  constexpr const Link* begin() const { return items.data(); }
-  constexpr const Link* end() const { return items.data() + count; }
-  constexpr bool empty() const { return count == 0; }
-};
+using Links = UpToTwo<Link>;
 
 /// The link of an NE number to AM; none outside the accepted NE ranges.
 constexpr Links links_from_ne(VarveNumber ne) {

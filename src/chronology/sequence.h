@@ -1,6 +1,8 @@
 #ifndef VARVE_CHRONOLOGY_SEQUENCE_H_
 #define VARVE_CHRONOLOGY_SEQUENCE_H_
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace chronology {
@@ -21,6 +23,17 @@ struct Range {
 
   /// True when `n` lies in the run.
   constexpr bool contains(VarveNumber n) const { return first <= n && n <= last; }
+};
+
+/// The one or two results of a lookup, in order; none outside the ranges.
+template <class T>
+struct UpToTwo {
+  std::array<T, 2> items{};
+  std::size_t count = 0;
+
+  constexpr const T* begin() const { return items.data(); }
+  constexpr const T* end() const { return items.data() + count; }
+  constexpr bool empty() const { return count == 0; }
 };
 
 }  // namespace chronology
