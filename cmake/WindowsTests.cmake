@@ -11,6 +11,7 @@ add_test(NAME wine_prefix COMMAND ${CMAKE_BINARY_DIR}/wine-run wineboot --init)
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine)
 
 add_test(NAME unit_tests COMMAND varve_unit_tests)
+add_test(NAME batch_unit_tests COMMAND varve_batch_unit_tests)
 
 include(ExternalProject)
 ExternalProject_Add(host_end_to_end_tests
@@ -22,4 +23,4 @@ ExternalProject_Add(host_end_to_end_tests
 add_test(NAME end_to_end COMMAND ${CMAKE_BINARY_DIR}/host-tests/varve_end_to_end_tests)
 set_tests_properties(end_to_end PROPERTIES ENVIRONMENT
   "VARVE_CONVERT=$<TARGET_FILE:varve-convert>;VARVE_LAUNCHER=${CMAKE_BINARY_DIR}/wine-run")
-set_tests_properties(unit_tests end_to_end PROPERTIES FIXTURES_REQUIRED wine)
+set_tests_properties(unit_tests batch_unit_tests end_to_end PROPERTIES FIXTURES_REQUIRED wine)

@@ -1,10 +1,7 @@
 // varve-batch: converts whole lists of varve numbers between the New England
 // and the North American varve chronologies, as TSV, CSV or JSON Lines.
 
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,8 +9,7 @@
 #include "batch/options.h"
 #include "batch/rows.h"
 #include "batch/tokens.h"
-
-#include <unistd.h>
+#include "platform/streams.h"
 
 namespace {
 
@@ -24,9 +20,9 @@ constexpr int kExitUsage = 2;
 constexpr int kExitInputOutput = 3;
 constexpr std::size_t kBufferSize = 1 << 16;
 
-/// Thrown when standard output refuses a write; `error` is its errno.
+/// Thrown when standard output does not take a write.
 struct OutputFailed {
-  int error;
+  platform::WriteResult result;
 };
 
 /// Buffered standard output, handed to the system in large writes.
@@ -44,16 +40,9 @@ class Output {
   }
 
   void flush() {
-    std::string_view rest = buffer_;
-    while (!rest.empty()) {
-      auto n = ::write(1, rest.data(), rest.size());
-      if (n < 0 && errno == EINTR) {
-        continue;
-      }
-      if (n <= 0) {
-        throw OutputFailed{n < 0 ? errno : EIO};
-      }
-      rest.remove_prefix(static_cast<std::size_t>(n));
+    platform::WriteResult result = platform::write_all(platform::StandardStream::kOutput, buffer_);
+    if (result.outcome != platform::WriteOutcome::kWritten) {
+      throw OutputFailed{result};
     }
     buffer_.clear();
   }
@@ -64,7 +53,7 @@ class Output {
 
 /// Writes `text` to standard error at once.
 void report(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stderr);
+  (void)platform::write_all(platform::StandardStream::kError, text);
 }
 
 /// A token as it may be shown on a terminal: control bytes as \xNN.
@@ -109,22 +98,20 @@ int convert(const Options& options, Output& out) {
     auto on_token = [&](std::string_view token, std::size_t line) {
       convert_token(token, "line", line);
     };
+    platform::ByteSource input = platform::ByteSource::standard_input();
     std::vector<char> chunk(kBufferSize);
     for (;;) {
-      auto n = ::read(0, chunk.data(), chunk.size());
-      if (n < 0 && errno == EINTR) {
-        continue;
-      }
-      if (n < 0) {
+      platform::ReadResult read = input.read(chunk.data(), chunk.size());
+      if (read.error != 0) {
         out.flush();
-        report(std::string("varve-batch: cannot read standard input: ") + std::strerror(errno) +
+        report("varve-batch: cannot read standard input: " + platform::error_text(read.error) +
                "\n");
         return kExitInputOutput;
       }
-      if (n == 0) {
+      if (read.count == 0) {
         break;
       }
-      tokenizer.feed(std::string_view(chunk.data(), static_cast<std::size_t>(n)), on_token);
+      tokenizer.feed(std::string_view(chunk.data(), read.count), on_token);
     }
     tokenizer.finish(on_token);
   }
@@ -133,11 +120,11 @@ int convert(const Options& options, Output& out) {
 
 /// Lists every accepted number of the direction with its rows.
 void table(const Options& options, Output& out) {
-  for (chronology::Range range : batch::accepted_ranges(options.direction)) {
+  for (chronology::Range range : chronology::accepted_ranges(options.direction)) {
     for (chronology::VarveNumber n = range.first; n <= range.last; ++n) {
       char digits[12];
       int length = std::snprintf(digits, sizeof digits, "%d", n);
-      for (const chronology::Link& link : batch::links_of(options.direction, n)) {
+      for (const chronology::Link& link : chronology::links_of(options.direction, n)) {
         batch::append_row(out.buffer(), options.format,
                           std::string_view(digits, static_cast<std::size_t>(length)), &link);
       }
@@ -149,10 +136,11 @@ void table(const Options& options, Output& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // A reader that has gone (varve-batch ... | head) shows as EPIPE, and ends
-  // the run quietly.
-  std::signal(SIGPIPE, SIG_IGN);
-  std::vector<std::string_view> arguments(argv + 1, argv + argc);
+  // A reader that has gone (varve-batch ... | head) ends the run quietly; a
+  // full disk or a file-size limit is reported.
+  platform::report_io_signals_as_errors();
+  std::vector<std::string> words = platform::arguments(argc, argv);
+  std::vector<std::string_view> arguments(words.begin(), words.end());
   batch::ParsedOptions parsed = batch::parse_options(arguments);
   if (!parsed.error.empty()) {
     report("varve-batch: " + parsed.error + "\n");
@@ -186,11 +174,11 @@ int main(int argc, char** argv) {
     out.flush();
     return status;
   } catch (const OutputFailed& failed) {
-    if (failed.error == EPIPE) {
+    if (failed.result.outcome == platform::WriteOutcome::kReaderGone) {
       return 0;
     }
-    report(std::string("varve-batch: cannot write standard output: ") +
-           std::strerror(failed.error) + "\n");
+    report("varve-batch: cannot write standard output: " +
+           platform::error_text(failed.result.error) + "\n");
     return kExitInputOutput;
   }
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <span>
 
 namespace batch {
 namespace {
@@ -94,18 +95,6 @@ void append_head(std::string& out, Format format, std::string_view input) {
 
 }  // namespace
 
-std::vector<chronology::Range> accepted_ranges(Direction direction) {
-  if (direction == Direction::kNeToAm) {
-    return {chronology::kNeLcRange, chronology::kNeUcRange};
-  }
-  return {chronology::kAmRange};
-}
-
-chronology::Links links_of(Direction direction, VarveNumber number) {
-  return direction == Direction::kNeToAm ? chronology::links_from_ne(number)
-                                         : chronology::links_from_am(number);
-}
-
 void append_header(std::string& out, Format format) {
   if (format == Format::kJsonl) {
     return;
@@ -141,10 +130,10 @@ RowCache::RowCache(Format format, Direction direction) {
     return entry;
   };
   outside_ = make_entry(nullptr, 0);
-  std::vector<chronology::Range> ranges = accepted_ranges(direction);
+  std::span<const chronology::Range> ranges = chronology::accepted_ranges(direction);
   first_ = ranges.front().first;
   for (VarveNumber n = first_; n <= ranges.back().last; ++n) {
-    chronology::Links links = links_of(direction, n);
+    chronology::Links links = chronology::links_of(direction, n);
     entries_.push_back(make_entry(links.items.data(), links.count));
   }
 }

@@ -16,14 +16,7 @@ namespace batch {
 /// The output formats.
 enum class Format { kTsv, kCsv, kJsonl };
 
-/// The directions of conversion.
-enum class Direction { kNeToAm, kAmToNe };
-
-/// The accepted numbers of a direction, in the order `table` lists them.
-std::vector<chronology::Range> accepted_ranges(Direction direction);
-
-/// The links of `number` in `direction`; none when it lies outside.
-chronology::Links links_of(Direction direction, chronology::VarveNumber number);
+using chronology::Direction;
 
 /// Appends the header line of `format` (nothing for JSON Lines).
 void append_header(std::string& out, Format format);

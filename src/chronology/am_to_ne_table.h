@@ -4,32 +4,23 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
-#include <cstdint>
 
+#include "chronology/link.h"
 #include "chronology/sequence.h"
 
 namespace chronology {
 
-/// One result of an AM number in the NE chronology.
-enum class AmKind : std::uint8_t {
-  kLcOffset,       ///< NE-LC = AM + offset.
-  kUcOffset,       ///< NE-UC = AM + offset.
-  kBothOffsets,    ///< NE-LC = AM + one offset and NE-UC = AM + another.
-  kLcSplit,        ///< The row's two AM varves were formed by splitting one NE-LC varve.
-  kUcSplit,        ///< The row's two AM varves were formed by splitting one NE-UC varve.
-  kLcJoin,         ///< The row's AM varve was formed by joining a run of NE-LC varves.
-  kUcJoin,         ///< The row's AM varve was formed by joining a run of NE-UC varves.
-  kFalseCouplets,  ///< The joined NE-LC run also represents false annual couplets.
-};
-
-/// A result as the table holds it; `a` and `b` mean what the kind needs.
+/// One link of a row's AM varves to one NE sequence, as the table holds it.
 struct AmEntry {
-  AmKind kind;
-  VarveNumber a;  ///< Offsets: the (LC) offset; split: the NE varve; joins: the run's first.
-  VarveNumber b;  ///< kBothOffsets: the UC offset; joins: the run's last.
+  Sequence sequence;
+  Relation relation;
+  VarveNumber offset;    ///< kCorresponds: added to the AM number to give the NE number.
+  VarveNumber ne_first;  ///< kSplit: the NE varve; kJoined: the first of the run.
+  VarveNumber ne_last;   ///< kSplit: the NE varve; kJoined: the last of the run.
+  bool false_couplets;   ///< kJoined: the run is also false annual couplets.
 };
 
-/// A contiguous run of AM varves with the same results, in the order printed.
+/// A contiguous run of AM varves with the same links, LC before UC.
 struct AmRow {
   VarveNumber first;
   VarveNumber last;
@@ -37,37 +28,41 @@ struct AmRow {
   std::size_t count;  ///< Entries in use: 1 or 2.
 };
 
-/// A row with one result.
+/// A row with one link.
 constexpr AmRow am_row(VarveNumber first, VarveNumber last, AmEntry only) {
   return {first, last, {only, only}, 1};
 }
-/// A row with two results, printed in this order.
-constexpr AmRow am_row(VarveNumber first, VarveNumber last, AmEntry one, AmEntry two) {
-  return {first, last, {one, two}, 2};
+/// A row with a link to each sequence, LC first.
+constexpr AmRow am_row(VarveNumber first, VarveNumber last, AmEntry lc, AmEntry uc) {
+  return {first, last, {lc, uc}, 2};
 }
-constexpr AmEntry lc_offset(VarveNumber k) {
-  return {AmKind::kLcOffset, k, 0};
+/// Each AM varve is the NE-LC varve `offset` further on.
+constexpr AmEntry lc_offset(VarveNumber offset) {
+  return {Sequence::kLc, Relation::kCorresponds, offset, 0, 0, false};
 }
-constexpr AmEntry uc_offset(VarveNumber k) {
-  return {AmKind::kUcOffset, k, 0};
+/// Each AM varve is the NE-UC varve `offset` further on.
+constexpr AmEntry uc_offset(VarveNumber offset) {
+  return {Sequence::kUc, Relation::kCorresponds, offset, 0, 0, false};
 }
-constexpr AmEntry both_offsets(VarveNumber lc, VarveNumber uc) {
-  return {AmKind::kBothOffsets, lc, uc};
-}
+/// The row's two AM varves were formed by splitting the NE-LC varve `ne`.
 constexpr AmEntry lc_split(VarveNumber ne) {
-  return {AmKind::kLcSplit, ne, ne};
+  return {Sequence::kLc, Relation::kSplit, 0, ne, ne, false};
 }
+/// The row's two AM varves were formed by splitting the NE-UC varve `ne`.
 constexpr AmEntry uc_split(VarveNumber ne) {
-  return {AmKind::kUcSplit, ne, ne};
+  return {Sequence::kUc, Relation::kSplit, 0, ne, ne, false};
 }
+/// The row's AM varve was formed by joining the NE-LC run `first`-`last`.
 constexpr AmEntry lc_join(VarveNumber first, VarveNumber last) {
-  return {AmKind::kLcJoin, first, last};
+  return {Sequence::kLc, Relation::kJoined, 0, first, last, false};
 }
+/// The row's AM varve was formed by joining the NE-UC run `first`-`last`.
 constexpr AmEntry uc_join(VarveNumber first, VarveNumber last) {
-  return {AmKind::kUcJoin, first, last};
+  return {Sequence::kUc, Relation::kJoined, 0, first, last, false};
 }
-constexpr AmEntry false_couplets(VarveNumber first, VarveNumber last) {
-  return {AmKind::kFalseCouplets, first, last};
+/// As lc_join, for a run that also represents false annual couplets.
+constexpr AmEntry lc_join_false_couplets(VarveNumber first, VarveNumber last) {
+  return {Sequence::kLc, Relation::kJoined, 0, first, last, true};
 }
 
 /// Accepted AM numbers (the user is shown 2700-8400).
@@ -75,7 +70,8 @@ inline constexpr Range kAmRange{2500, 8700};
 
 /// The correspondence from AM to NE numbers, in ascending order of AM number.
 /// It holds the links of NeToAmTable read backwards, but decides this
-/// direction alone: at the edges of the overlap the two directions differ.
+/// direction alone: at the edges of the overlap the two directions differ
+/// (checked where both tables meet, in links.h).
 inline constexpr std::array AmToNeTable{
     am_row(2500, 3020, lc_offset(0)),
     am_row(3021, 3022, lc_split(3021)),
@@ -124,52 +120,40 @@ inline constexpr std::array AmToNeTable{
     am_row(5614, 5624, lc_offset(-18)),
     am_row(5625, 5626, lc_split(5607)),
     am_row(5627, 5690, lc_offset(-19)),
-    am_row(5691, 5691, lc_join(5672, 5676), false_couplets(5672, 5676)),
+    am_row(5691, 5691, lc_join_false_couplets(5672, 5676)),
     am_row(5692, 5694, lc_offset(-15)),
     am_row(5695, 5695, lc_join(5680, 5681)),
     am_row(5696, 5715, lc_offset(-14)),
     am_row(5716, 5717, lc_split(5702)),
     am_row(5718, 6244, lc_offset(-15)),
-    am_row(6245, 6356, both_offsets(-15, 317)),
+    am_row(6245, 6356, lc_offset(-15), uc_offset(317)),
     am_row(6357, 6358, lc_offset(-15), uc_split(6674)),
-    am_row(6359, 6427, both_offsets(-15, 316)),
+    am_row(6359, 6427, lc_offset(-15), uc_offset(316)),
     am_row(6428, 6428, lc_offset(-15), uc_join(6744, 6745)),
-    am_row(6429, 6468, both_offsets(-15, 317)),
+    am_row(6429, 6468, lc_offset(-15), uc_offset(317)),
     am_row(6469, 6633, uc_offset(317)),
     am_row(6634, 6634, uc_join(6951, 6952)),
     am_row(6635, 8700, uc_offset(318)),
 };
 
-/// The sequence a result names; kBothOffsets names both and gives LC here.
-constexpr Sequence sequence_of(AmKind kind) {
-  switch (kind) {
-    case AmKind::kUcOffset:
-    case AmKind::kUcSplit:
-    case AmKind::kUcJoin:
-      return Sequence::kUc;
-    default:
-      return Sequence::kLc;
+/// True when an entry fits the AM run of its row: a split names two AM
+/// varves, a join one AM varve and several NE varves, and only a join can be
+/// false couplets.
+constexpr bool entry_fits(const AmRow& row, const AmEntry& entry) {
+  switch (entry.relation) {
+    case Relation::kCorresponds:
+      return row.first <= row.last && !entry.false_couplets;
+    case Relation::kSplit:
+      return row.last == row.first + 1 && entry.ne_first == entry.ne_last && !entry.false_couplets;
+    case Relation::kJoined:
+      break;
   }
-}
-
-/// True when an entry's kind fits the AM run of its row: a split names two AM
-/// varves, a join one, and a joined or false-couplet NE run holds several.
-constexpr bool kind_fits(const AmRow& row, const AmEntry& entry) {
-  switch (entry.kind) {
-    case AmKind::kLcSplit:
-    case AmKind::kUcSplit:
-      return row.last == row.first + 1;
-    case AmKind::kLcJoin:
-    case AmKind::kUcJoin:
-    case AmKind::kFalseCouplets:
-      return row.last == row.first && entry.a < entry.b;
-    default:
-      return row.first <= row.last;
-  }
+  return row.last == row.first && entry.ne_first < entry.ne_last;
 }
 
 /// True when the rows of `table` are ascending and contiguous, cover the
-/// accepted AM range exactly, and each holds one or two results that fit it.
+/// accepted AM range exactly, and each holds one link, or one to LC and one
+/// to UC, that fit it.
 template <std::size_t N>
 constexpr bool is_valid_am_table(const std::array<AmRow, N>& table) {
   VarveNumber next = kAmRange.first;
@@ -177,8 +161,12 @@ constexpr bool is_valid_am_table(const std::array<AmRow, N>& table) {
     if (row.first != next || row.last < row.first || row.count < 1 || row.count > 2) {
       return false;
     }
+    if (row.count == 2 &&
+        (row.entries[0].sequence != Sequence::kLc || row.entries[1].sequence != Sequence::kUc)) {
+      return false;
+    }
     for (std::size_t i = 0; i < row.count; ++i) {
-      if (!kind_fits(row, row.entries[i])) {
+      if (!entry_fits(row, row.entries[i])) {
         return false;
       }
     }
@@ -190,50 +178,30 @@ constexpr bool is_valid_am_table(const std::array<AmRow, N>& table) {
 static_assert(is_valid_am_table(AmToNeTable),
               "AmToNeTable must cover the accepted AM range in order, without gap or overlap");
 
-/// One result of an AM number, with its numbers worked out.
-struct AmToNe {
-  AmKind kind;
-  VarveNumber am_first;  ///< The AM varve, or the first of a split pair.
-  VarveNumber am_last;   ///< The AM varve, or the second of a split pair.
-  VarveNumber ne_first;  ///< The NE varve (NE-LC for kBothOffsets), or the run's first.
-  VarveNumber ne_last;   ///< The NE varve (NE-LC for kBothOffsets), or the run's last.
-  VarveNumber ne_uc;     ///< kBothOffsets: the NE-UC varve.
-};
-
-/// The results of one AM number, in the order they are printed.
-using AmToNeResults = UpToTwo<AmToNe>;
-
-/// Looks up the NE equivalents of `am`; none when `am` lies outside 2500-8700.
-constexpr AmToNeResults am_to_ne(VarveNumber am) {
-  AmToNeResults results;
+/// Looks up the links of `am` to NE: none when `am` lies outside 2500-8700,
+/// else one per NE sequence it links to, LC first.
+constexpr Links am_to_ne(VarveNumber am) {
+  Links links;
   auto row = std::upper_bound(AmToNeTable.begin(), AmToNeTable.end(), am,
                               [](VarveNumber n, const AmRow& r) { return n < r.first; });
   if (row == AmToNeTable.begin() || am > (--row)->last) {
-    return results;
+    return links;
   }
   for (std::size_t i = 0; i < row->count; ++i) {
     const AmEntry& e = row->entries[i];
-    AmToNe& r = results.items[results.count++];
-    r = {e.kind, am, am, e.a, e.b, 0};
-    switch (e.kind) {
-      case AmKind::kLcOffset:
-      case AmKind::kUcOffset:
-        r.ne_first = r.ne_last = am + e.a;
+    switch (e.relation) {
+      case Relation::kCorresponds:
+        links.push_back({e.sequence, e.relation, am + e.offset, am + e.offset, am, am});
         break;
-      case AmKind::kBothOffsets:
-        r.ne_first = r.ne_last = am + e.a;
-        r.ne_uc = am + e.b;
+      case Relation::kSplit:
+        links.push_back({e.sequence, e.relation, e.ne_first, e.ne_last, row->first, row->last});
         break;
-      case AmKind::kLcSplit:
-      case AmKind::kUcSplit:
-        r.am_first = row->first;
-        r.am_last = row->last;
-        break;
-      default:
+      case Relation::kJoined:
+        links.push_back({e.sequence, e.relation, e.ne_first, e.ne_last, am, am, e.false_couplets});
         break;
     }
   }
-  return results;
+  return links;
 }
 
 }  // namespace chronology

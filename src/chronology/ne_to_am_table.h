@@ -3,46 +3,39 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
-#include <optional>
+#include <cstddef>
 
+#include "chronology/link.h"
 #include "chronology/sequence.h"
 
 namespace chronology {
-
-/// How a row of NE varves links to the AM chronology.
-enum class NeKind : std::uint8_t {
-  kOffset,             ///< Each NE varve is one AM varve: AM = NE + offset.
-  kSplit,              ///< The single NE varve became two consecutive AM varves.
-  kJoin,               ///< The run of NE varves became one AM varve.
-  kJoinFalseCouplets,  ///< A join whose run is also false annual couplets.
-};
 
 /// A contiguous run of NE varves of one sequence that links to AM in one way.
 struct NeRow {
   VarveNumber first;  ///< First NE number of the run.
   VarveNumber last;   ///< Last NE number of the run (equal to first for one varve).
   Sequence sequence;
-  NeKind kind;
-  VarveNumber offset;  ///< kOffset: added to the NE number to give the AM number.
-  VarveNumber am;      ///< kSplit: the first AM varve of the pair; joins: the AM varve.
+  Relation relation;
+  VarveNumber offset;   ///< kCorresponds: added to the NE number to give the AM number.
+  VarveNumber am;       ///< kSplit: the first AM varve of the pair; kJoined: the AM varve.
+  bool false_couplets;  ///< kJoined: the run is also false annual couplets.
 };
 
 /// A run of NE varves, each one AM varve `offset` further on.
 constexpr NeRow ne_offset(VarveNumber first, VarveNumber last, Sequence s, VarveNumber offset) {
-  return {first, last, s, NeKind::kOffset, offset, 0};
+  return {first, last, s, Relation::kCorresponds, offset, 0, false};
 }
 /// One NE varve split into the AM varves `am` and `am` + 1.
 constexpr NeRow ne_split(VarveNumber ne, Sequence s, VarveNumber am) {
-  return {ne, ne, s, NeKind::kSplit, 0, am};
+  return {ne, ne, s, Relation::kSplit, 0, am, false};
 }
 /// A run of NE varves joined into the AM varve `am`.
 constexpr NeRow ne_join(VarveNumber first, VarveNumber last, Sequence s, VarveNumber am) {
-  return {first, last, s, NeKind::kJoin, 0, am};
+  return {first, last, s, Relation::kJoined, 0, am, false};
 }
 /// A joined run of NE-LC varves that are also false annual couplets.
 constexpr NeRow ne_join_false_couplets(VarveNumber first, VarveNumber last, VarveNumber am) {
-  return {first, last, Sequence::kLc, NeKind::kJoinFalseCouplets, 0, am};
+  return {first, last, Sequence::kLc, Relation::kJoined, 0, am, true};
 }
 
 /// Accepted NE-LC numbers (the user is shown 2700-6454).
@@ -94,14 +87,15 @@ inline constexpr auto NeToAmTable = [] {
 
 /// The first and last AM number that a row's NE varves link to.
 constexpr Range am_span(const NeRow& row) {
-  switch (row.kind) {
-    case NeKind::kOffset:
+  switch (row.relation) {
+    case Relation::kCorresponds:
       return {row.first + row.offset, row.last + row.offset};
-    case NeKind::kSplit:
+    case Relation::kSplit:
       return {row.am, row.am + 1};
-    default:
-      return {row.am, row.am};
+    case Relation::kJoined:
+      break;
   }
+  return {row.am, row.am};
 }
 
 /// The accepted range of NE numbers of a sequence.
@@ -109,20 +103,22 @@ constexpr Range accepted_range(Sequence s) {
   return s == Sequence::kLc ? kNeLcRange : kNeUcRange;
 }
 
-/// True when a row's kind fits its run: a split is one varve, a join several.
-constexpr bool kind_fits(const NeRow& row) {
-  switch (row.kind) {
-    case NeKind::kOffset:
-      return row.first <= row.last;
-    case NeKind::kSplit:
-      return row.first == row.last;
-    default:
-      return row.first < row.last;
+/// True when a row's relation fits its run: a split is one varve, a join
+/// several, and only a join can be false couplets.
+constexpr bool relation_fits(const NeRow& row) {
+  switch (row.relation) {
+    case Relation::kCorresponds:
+      return row.first <= row.last && !row.false_couplets;
+    case Relation::kSplit:
+      return row.first == row.last && !row.false_couplets;
+    case Relation::kJoined:
+      break;
   }
+  return row.first < row.last;
 }
 
 /// True when the rows of `table` are ascending and contiguous, cover the LC
-/// and then the UC range exactly, are of a kind that fits their numbers, and
+/// and then the UC range exactly, have a relation that fits their numbers, and
 /// link each sequence to an unbroken run of AM numbers.
 template <std::size_t N>
 constexpr bool is_valid_ne_table(const std::array<NeRow, N>& table) {
@@ -132,7 +128,7 @@ constexpr bool is_valid_ne_table(const std::array<NeRow, N>& table) {
   for (std::size_t i = 0; i < N; ++i) {
     const NeRow& row = table[i];
     Range range = accepted_range(row.sequence);
-    if (!kind_fits(row) || row.first < range.first || row.last > range.last) {
+    if (!relation_fits(row) || row.first < range.first || row.last > range.last) {
       return false;
     }
     if (i == 0) {
@@ -154,32 +150,29 @@ constexpr bool is_valid_ne_table(const std::array<NeRow, N>& table) {
 static_assert(is_valid_ne_table(NeToAmTable),
               "NeToAmTable must cover the accepted NE ranges in order, without gap or overlap");
 
-/// What one NE number converts to.
-struct NeToAm {
-  Sequence sequence;
-  NeKind kind;
-  VarveNumber ne_first;  ///< The NE varve, or the first varve of the joined run.
-  VarveNumber ne_last;   ///< The NE varve, or the last varve of the joined run.
-  VarveNumber am_first;  ///< The AM varve, or the first of the split pair.
-  VarveNumber am_last;   ///< The AM varve, or the second of the split pair.
-};
-
-/// Looks up the AM equivalent of `ne`; nothing when `ne` lies outside the
-/// accepted NE ranges.
-constexpr std::optional<NeToAm> ne_to_am(VarveNumber ne) {
+/// Looks up the link of `ne` to AM: none when `ne` lies outside the accepted
+/// NE ranges, else one.
+constexpr Links ne_to_am(VarveNumber ne) {
+  Links links;
   auto row = std::upper_bound(NeToAmTable.begin(), NeToAmTable.end(), ne,
                               [](VarveNumber n, const NeRow& r) { return n < r.first; });
   if (row == NeToAmTable.begin() || ne > (--row)->last) {
-    return std::nullopt;
+    return links;
   }
   Range am = am_span(*row);
-  if (row->kind == NeKind::kOffset) {
-    return NeToAm{row->sequence, row->kind, ne, ne, ne + row->offset, ne + row->offset};
+  switch (row->relation) {
+    case Relation::kCorresponds:
+      links.push_back({row->sequence, row->relation, ne, ne, ne + row->offset, ne + row->offset});
+      break;
+    case Relation::kSplit:
+      links.push_back({row->sequence, row->relation, ne, ne, am.first, am.last});
+      break;
+    case Relation::kJoined:
+      links.push_back({row->sequence, row->relation, row->first, row->last, am.first, am.last,
+                       row->false_couplets});
+      break;
   }
-  if (row->kind == NeKind::kSplit) {
-    return NeToAm{row->sequence, row->kind, ne, ne, am.first, am.last};
-  }
-  return NeToAm{row->sequence, row->kind, row->first, row->last, am.first, am.last};
+  return links;
 }
 
 }  // namespace chronology

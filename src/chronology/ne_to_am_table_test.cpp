@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <limits>
-#include <optional>
 #include <vector>
 
 namespace chronology {
@@ -11,50 +10,45 @@ namespace {
 
 constexpr Sequence LC = Sequence::kLc;
 constexpr Sequence UC = Sequence::kUc;
-
-struct Example {
-  VarveNumber ne;
-  Sequence sequence;
-  NeKind kind;
-  VarveNumber ne_first, ne_last, am_first, am_last;
-};
+constexpr Relation kCorresponds = Relation::kCorresponds;
+constexpr Relation kSplit = Relation::kSplit;
+constexpr Relation kJoined = Relation::kJoined;
 
 TEST(NeToAm, GivesTheLinkOfEachKindAndAtTheEdges) {
+  struct Example {
+    VarveNumber ne;
+    Link link;
+  };
   const std::vector<Example> examples = {
-      {2500, LC, NeKind::kOffset, 2500, 2500, 2500, 2500},
-      {2700, LC, NeKind::kOffset, 2700, 2700, 2700, 2700},
-      {3020, LC, NeKind::kOffset, 3020, 3020, 3020, 3020},
-      {3021, LC, NeKind::kSplit, 3021, 3021, 3021, 3022},
-      {3022, LC, NeKind::kOffset, 3022, 3022, 3023, 3023},
-      {4280, LC, NeKind::kOffset, 4280, 4280, 4293, 4293},
-      {4281, LC, NeKind::kJoin, 4281, 4282, 4294, 4294},
-      {4282, LC, NeKind::kJoin, 4281, 4282, 4294, 4294},
-      {4283, LC, NeKind::kOffset, 4283, 4283, 4295, 4295},
-      {5672, LC, NeKind::kJoinFalseCouplets, 5672, 5676, 5691, 5691},
-      {5674, LC, NeKind::kJoinFalseCouplets, 5672, 5676, 5691, 5691},
-      {5676, LC, NeKind::kJoinFalseCouplets, 5672, 5676, 5691, 5691},
-      {5677, LC, NeKind::kOffset, 5677, 5677, 5692, 5692},
-      {6454, LC, NeKind::kOffset, 6454, 6454, 6469, 6469},
-      {6460, LC, NeKind::kOffset, 6460, 6460, 6475, 6475},
-      {6560, UC, NeKind::kOffset, 6560, 6560, 6243, 6243},
-      {6568, UC, NeKind::kOffset, 6568, 6568, 6251, 6251},
-      {6673, UC, NeKind::kOffset, 6673, 6673, 6356, 6356},
-      {6674, UC, NeKind::kSplit, 6674, 6674, 6357, 6358},
-      {6675, UC, NeKind::kOffset, 6675, 6675, 6359, 6359},
-      {6745, UC, NeKind::kJoin, 6744, 6745, 6428, 6428},
-      {6951, UC, NeKind::kJoin, 6951, 6952, 6634, 6634},
-      {7000, UC, NeKind::kOffset, 7000, 7000, 6682, 6682},
-      {9000, UC, NeKind::kOffset, 9000, 9000, 8682, 8682},
+      {2500, {LC, kCorresponds, 2500, 2500, 2500, 2500}},
+      {2700, {LC, kCorresponds, 2700, 2700, 2700, 2700}},
+      {3020, {LC, kCorresponds, 3020, 3020, 3020, 3020}},
+      {3021, {LC, kSplit, 3021, 3021, 3021, 3022}},
+      {3022, {LC, kCorresponds, 3022, 3022, 3023, 3023}},
+      {4280, {LC, kCorresponds, 4280, 4280, 4293, 4293}},
+      {4281, {LC, kJoined, 4281, 4282, 4294, 4294}},
+      {4282, {LC, kJoined, 4281, 4282, 4294, 4294}},
+      {4283, {LC, kCorresponds, 4283, 4283, 4295, 4295}},
+      {5672, {LC, kJoined, 5672, 5676, 5691, 5691, true}},
+      {5674, {LC, kJoined, 5672, 5676, 5691, 5691, true}},
+      {5676, {LC, kJoined, 5672, 5676, 5691, 5691, true}},
+      {5677, {LC, kCorresponds, 5677, 5677, 5692, 5692}},
+      {6454, {LC, kCorresponds, 6454, 6454, 6469, 6469}},
+      {6460, {LC, kCorresponds, 6460, 6460, 6475, 6475}},
+      {6560, {UC, kCorresponds, 6560, 6560, 6243, 6243}},
+      {6568, {UC, kCorresponds, 6568, 6568, 6251, 6251}},
+      {6673, {UC, kCorresponds, 6673, 6673, 6356, 6356}},
+      {6674, {UC, kSplit, 6674, 6674, 6357, 6358}},
+      {6675, {UC, kCorresponds, 6675, 6675, 6359, 6359}},
+      {6745, {UC, kJoined, 6744, 6745, 6428, 6428}},
+      {6951, {UC, kJoined, 6951, 6952, 6634, 6634}},
+      {7000, {UC, kCorresponds, 7000, 7000, 6682, 6682}},
+      {9000, {UC, kCorresponds, 9000, 9000, 8682, 8682}},
   };
   for (const Example& e : examples) {
-    std::optional<NeToAm> link = ne_to_am(e.ne);
-    ASSERT_TRUE(link) << e.ne;
-    EXPECT_EQ(link->sequence, e.sequence) << e.ne;
-    EXPECT_EQ(link->kind, e.kind) << e.ne;
-    EXPECT_EQ(link->ne_first, e.ne_first) << e.ne;
-    EXPECT_EQ(link->ne_last, e.ne_last) << e.ne;
-    EXPECT_EQ(link->am_first, e.am_first) << e.ne;
-    EXPECT_EQ(link->am_last, e.am_last) << e.ne;
+    Links links = ne_to_am(e.ne);
+    ASSERT_EQ(links.size(), 1u) << e.ne;
+    EXPECT_EQ(links[0], e.link) << e.ne;
   }
 }
 
@@ -62,11 +56,11 @@ TEST(NeToAm, RejectsNumbersOutsideTheAcceptedRanges) {
   constexpr VarveNumber kMax = std::numeric_limits<VarveNumber>::max();
   constexpr VarveNumber kMin = std::numeric_limits<VarveNumber>::min();
   for (VarveNumber ne : {kMin, -1, 0, 2499, 6461, 6500, 6559, 9001, kMax}) {
-    EXPECT_FALSE(ne_to_am(ne)) << ne;
+    EXPECT_TRUE(ne_to_am(ne).empty()) << ne;
   }
 }
 
-TEST(NeToAm, EveryAcceptedNumberLiesInExactlyOneRowAndConvertsByItsKind) {
+TEST(NeToAm, EveryAcceptedNumberLiesInExactlyOneRowAndConvertsByItsRelation) {
   for (VarveNumber ne = 2000; ne <= 9500; ++ne) {
     int rows = 0;
     const NeRow* holder = nullptr;
@@ -78,28 +72,28 @@ TEST(NeToAm, EveryAcceptedNumberLiesInExactlyOneRowAndConvertsByItsKind) {
     }
     bool accepted = kNeLcRange.contains(ne) || kNeUcRange.contains(ne);
     ASSERT_EQ(rows, accepted ? 1 : 0) << ne;
-    std::optional<NeToAm> link = ne_to_am(ne);
-    ASSERT_EQ(link.has_value(), accepted) << ne;
+    Links links = ne_to_am(ne);
+    ASSERT_EQ(links.size(), accepted ? 1u : 0u) << ne;
     if (!accepted) {
       continue;
     }
-    EXPECT_EQ(link->sequence, kNeLcRange.contains(ne) ? Sequence::kLc : Sequence::kUc) << ne;
-    EXPECT_EQ(link->kind, holder->kind) << ne;
-    switch (holder->kind) {
-      case NeKind::kOffset:
-        EXPECT_EQ(link->am_first, ne + holder->offset) << ne;
-        EXPECT_EQ(link->am_last, link->am_first) << ne;
-        EXPECT_EQ(link->ne_first, ne);
+    const Link& link = links[0];
+    EXPECT_EQ(link.sequence, kNeLcRange.contains(ne) ? Sequence::kLc : Sequence::kUc) << ne;
+    EXPECT_EQ(link.relation, holder->relation) << ne;
+    switch (holder->relation) {
+      case Relation::kCorresponds:
+        EXPECT_EQ(link.am_first, ne + holder->offset) << ne;
+        EXPECT_EQ(link.am_last, link.am_first) << ne;
+        EXPECT_EQ(link.ne_first, ne);
         break;
-      case NeKind::kSplit:
-        EXPECT_EQ(link->am_last, link->am_first + 1) << ne;
-        EXPECT_EQ(link->ne_first, ne);
+      case Relation::kSplit:
+        EXPECT_EQ(link.am_last, link.am_first + 1) << ne;
+        EXPECT_EQ(link.ne_first, ne);
         break;
-      case NeKind::kJoin:
-      case NeKind::kJoinFalseCouplets:
-        EXPECT_EQ(link->ne_first, holder->first) << ne;
-        EXPECT_EQ(link->ne_last, holder->last) << ne;
-        EXPECT_EQ(link->am_last, link->am_first) << ne;
+      case Relation::kJoined:
+        EXPECT_EQ(link.ne_first, holder->first) << ne;
+        EXPECT_EQ(link.ne_last, holder->last) << ne;
+        EXPECT_EQ(link.am_last, link.am_first) << ne;
         break;
     }
   }
@@ -107,7 +101,7 @@ TEST(NeToAm, EveryAcceptedNumberLiesInExactlyOneRowAndConvertsByItsKind) {
 
 TEST(NeToAm, OnlyTheRunOf5672To5676IsFalseCouplets) {
   for (const NeRow& row : NeToAmTable) {
-    EXPECT_EQ(row.kind == NeKind::kJoinFalseCouplets, row.first == 5672 && row.last == 5676);
+    EXPECT_EQ(row.false_couplets, row.first == 5672 && row.last == 5676);
   }
 }
 

@@ -34,6 +34,10 @@ struct UpToTwo {
   constexpr const T* begin() const { return items.data(); }
   constexpr const T* end() const { return items.data() + count; }
   constexpr bool empty() const { return count == 0; }
+  constexpr std::size_t size() const { return count; }
+  constexpr const T& operator[](std::size_t i) const { return items[i]; }
+  /// Adds `item` after those already held.
+  constexpr void push_back(const T& item) { items[count++] = item; }
 };
 
 }  // namespace chronology

@@ -1,9 +1,9 @@
 #include "console/input.h"
 
 #include <algorithm>
-#include <limits>
 #include <new>
 
+#include "chronology/number_text.h"
 #include "console/failure.h"
 
 namespace console {
@@ -16,28 +16,6 @@ constexpr bool is_blank(char c) {
 }
 
 }  // namespace
-
-bool convert_integer(std::string_view text, std::int32_t& result) {
-  bool negative = false;
-  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-    negative = text.front() == '-';
-    text.remove_prefix(1);
-  }
-  // The magnitude stops growing once it passes the largest one that can be
-  // stored, so that an overlong value saturates instead of wrapping round.
-  constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-  std::int64_t magnitude = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') {
-      return false;
-    }
-    magnitude = std::min(magnitude * 10 + (c - '0'), kLimit);
-  }
-  std::int64_t value = negative ? -magnitude : magnitude;
-  result = static_cast<std::int32_t>(std::clamp<std::int64_t>(
-      value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-  return true;
-}
 
 ConsoleInput::ConsoleInput(System& system) : system_(system) {
   try {
@@ -53,7 +31,7 @@ void ConsoleInput::read_integer(std::int32_t& target) {
     take_record();
     if (scan_value()) {
       std::int32_t value = 0;
-      if (!convert_integer(value_, value)) {
+      if (!chronology::convert_integer(value_, value)) {
         fail(kIllegalNumericCharacter);
       }
       target = value;

@@ -40,11 +40,6 @@ class ConsoleInput {
   std::string value_;                ///< The text of the value being scanned.
 };
 
-/// Converts a value text to an integer, or returns false when it is not an
-/// optional sign followed by decimal digits. A sign alone gives 0; a value
-/// beyond 32 bits saturates to the nearest representable one.
-bool convert_integer(std::string_view text, std::int32_t& result);
-
 }  // namespace console
 
 #endif  // VARVE_CONSOLE_INPUT_H_

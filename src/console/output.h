@@ -1,7 +1,6 @@
 #ifndef VARVE_CONSOLE_OUTPUT_H_
 #define VARVE_CONSOLE_OUTPUT_H_
 
-#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <span>
@@ -33,16 +32,10 @@ class ConsoleOutput {
   }
 
  private:
-  void lay_out(RecordLayout layout, std::span<const std::int32_t> values);
-  void carry_out(const LayoutItem& item);
-  void put(std::string_view bytes);
-  void put_repeated(char byte, std::size_t count);
-  void put_int(std::int32_t value, int width, int min_digits);
-  void end_record();
+  void hand_over(std::string& record);
 
   System& system_;
-  std::string record_;      ///< The record so far: `length` is its size.
-  std::size_t column_ = 0;  ///< Where the next character goes; may lie past the end.
+  std::string record_;  ///< The record being handed over, with its CR LF.
 };
 
 }  // namespace console

@@ -1,8 +1,11 @@
 #ifndef VARVE_CONSOLE_RECORD_LAYOUT_H_
 #define VARVE_CONSOLE_RECORD_LAYOUT_H_
 
+#include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace console {
 
@@ -40,6 +43,14 @@ constexpr LayoutItem RecordBreak() {
 
 /// A constant, ordered list of layout items.
 using RecordLayout = std::span<const LayoutItem>;
+
+/// The records that `layout` makes of `values`, as text without line ends:
+/// the items in order, each IntField taking the next value, and the layout
+/// starting over in a new record while values remain. After the last value,
+/// the items up to the next IntField are carried out; a layout without fields
+/// takes no values. Blanks a Skip leaves at the end of a record are dropped.
+/// Throws std::bad_alloc when memory runs out.
+std::vector<std::string> lay_out(RecordLayout layout, std::span<const std::int32_t> values);
 
 }  // namespace console
 

@@ -1,11 +1,12 @@
-// The console's System on POSIX: descriptors 0, 1 and 2, read(2), write(2) and _exit(2).
+// The console's System on POSIX: descriptors 0, 1 and 2 through the platform's
+// byte streams, and _exit(2).
 
 #include <unistd.h>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 
 #include "console/system.h"
+#include "platform/streams.h"
 
 namespace console {
 namespace {
@@ -31,54 +32,39 @@ FailureCode failure_code_for_errno(int error) {
   }
 }
 
+std::optional<FailureCode> write_stream(platform::StandardStream stream, std::string_view bytes) {
+  platform::WriteResult result = platform::write_all(stream, bytes);
+  if (result.outcome == platform::WriteOutcome::kWritten) {
+    return std::nullopt;
+  }
+  return failure_code_for_errno(result.error);
+}
+
 class PosixSystem final : public System {
  public:
-  PosixSystem() {
-    // A write into a pipe whose reader has gone must come back as EPIPE, a
-    // refused write with its report, and not end the process by signal.
-    std::signal(SIGPIPE, SIG_IGN);
-  }
+  // A write into a pipe whose reader has gone, or past the file-size limit,
+  // must come back as a refused write with its report, and not end the
+  // process by signal.
+  PosixSystem() { platform::report_io_signals_as_errors(); }
 
   std::size_t read_input(char* buffer, std::size_t size) override {
-    for (;;) {
-      ssize_t n = ::read(STDIN_FILENO, buffer, size);
-      if (n >= 0) {
-        return static_cast<std::size_t>(n);
-      }
-      if (errno != EINTR) {
-        return 0;  // A failed read is the end of input.
-      }
-    }
+    // A failed read is the end of input.
+    return platform::ByteSource::standard_input().read(buffer, size).count;
   }
 
   std::optional<FailureCode> write_output(std::string_view bytes) override {
-    return write_all(STDOUT_FILENO, bytes);
+    return write_stream(platform::StandardStream::kOutput, bytes);
   }
 
-  void write_error(std::string_view bytes) override { (void)write_all(STDERR_FILENO, bytes); }
+  void write_error(std::string_view bytes) override {
+    (void)write_stream(platform::StandardStream::kError, bytes);
+  }
 
   std::string_view error_text(FailureCode code) override {
     return code < 0 ? std::string_view(std::strerror(-code)) : std::string_view();
   }
 
   void end_process(int status) override { ::_exit(status); }
-
- private:
-  /// Writes every byte, continuing after short writes and retrying interrupted
-  /// ones; returns nothing, or the code of the error that refused the write.
-  static std::optional<FailureCode> write_all(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-      ssize_t n = ::write(fd, bytes.data(), bytes.size());
-      if (n > 0) {
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-      } else if (n < 0 && errno == EINTR) {
-        continue;
-      } else {
-        return failure_code_for_errno(n < 0 ? errno : EIO);
-      }
-    }
-    return std::nullopt;
-  }
 };
 
 }  // namespace

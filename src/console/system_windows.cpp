@@ -1,13 +1,12 @@
-// The console's System on Windows: the standard handles, ReadFile, WriteFile
-// and ExitProcess. Bytes pass through unchanged: no code-page conversion and no
-// text-mode line ends, so each record's CR LF is written exactly once.
+// The console's System on Windows: the standard handles through the
+// platform's byte streams (ReadFile, WriteFile), FormatMessage and ExitProcess. Bytes pass through
+// unchanged: no code-page conversion and no text-mode line ends, so each record's CR LF is written
+// exactly once.
 
 #include <windows.h>
 
-#include <algorithm>
-#include <limits>
-
 #include "console/system.h"
+#include "platform/streams.h"
 
 namespace console {
 namespace {
@@ -16,30 +15,20 @@ class WindowsSystem final : public System {
  public:
   std::size_t read_input(char* buffer, std::size_t size) override {
     // The handle is looked up anew for every read, as the process's standard
-    // handles may be changed under it.
-    DWORD read = 0;
-    if (!ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, clamp(size), &read, nullptr)) {
-      return 0;  // A failed read is the end of input.
-    }
-    return read;
+    // handles may be changed under it. A failed read is the end of input.
+    return platform::ByteSource::standard_input().read(buffer, size).count;
   }
 
   std::optional<FailureCode> write_output(std::string_view bytes) override {
-    while (!bytes.empty()) {
-      DWORD written = 0;
-      BOOL ok = WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), clamp(bytes.size()),
-                          &written, nullptr);
-      if (!ok || written == 0) {
-        return static_cast<FailureCode>(GetLastError());
-      }
-      bytes.remove_prefix(written);
+    platform::WriteResult result = platform::write_all(platform::StandardStream::kOutput, bytes);
+    if (result.outcome == platform::WriteOutcome::kWritten) {
+      return std::nullopt;
     }
-    return std::nullopt;
+    return static_cast<FailureCode>(result.error);
   }
 
   void write_error(std::string_view bytes) override {
-    DWORD written = 0;
-    WriteFile(GetStdHandle(STD_ERROR_HANDLE), bytes.data(), clamp(bytes.size()), &written, nullptr);
+    (void)platform::write_all(platform::StandardStream::kError, bytes);
   }
 
   std::string_view error_text(FailureCode code) override {
@@ -57,10 +46,6 @@ class WindowsSystem final : public System {
   void end_process(int status) override { ExitProcess(static_cast<UINT>(status)); }
 
  private:
-  static DWORD clamp(std::size_t size) {
-    return static_cast<DWORD>(std::min<std::size_t>(size, std::numeric_limits<DWORD>::max()));
-  }
-
   char message_[512] = {};
 };
 

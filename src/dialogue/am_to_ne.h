@@ -48,6 +48,10 @@ inline constexpr std::array AmSplitUcLayout = am_split("NE-UC ");
 inline constexpr std::array AmJoinLcLayout = am_join("NE-LC", 5);
 inline constexpr std::array AmJoinUcLayout = am_join("NE-UC ", 4);
 
+/// The answer to an AM number outside the accepted range.
+inline constexpr std::string_view kAmOutsideMessage =
+    "Your AM number is outside the AM range. Try again.";
+
 /// Menu choice 2: asks for an AM number until one is accepted, leaves it in
 /// `am_number` and writes its NE equivalents.
 void convert_am_to_ne(console::Console& console, std::int32_t& ne_number, std::int32_t& am_number);

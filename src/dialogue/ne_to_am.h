@@ -15,13 +15,13 @@ using console::Literal;
 using console::RecordBreak;
 using console::Skip;
 
-/// "NE-LC 2700 corresponds to: AM 2700" in the version with `label`.
+/// "NE-LC 2700 corresponds to: AM 2700" with the sequence's `label`.
 constexpr std::array<console::LayoutItem, 6> ne_corresponds(std::string_view label) {
   return {Skip(1),    Literal(label), IntField(5), Skip(1), Literal("corresponds to: AM"),
           IntField(5)};
 }
 
-/// An NE varve split into two AM varves, in the version with `label`.
+/// An NE varve split into two AM varves, with the sequence's `label`.
 constexpr std::array<console::LayoutItem, 10> ne_split(std::string_view label) {
   return {Skip(1),
           Literal(label),
@@ -35,7 +35,7 @@ constexpr std::array<console::LayoutItem, 10> ne_split(std::string_view label) {
           IntField(4)};
 }
 
-/// A run of NE varves joined into one AM varve, in the version with `label`.
+/// A run of NE varves joined into one AM varve, with the sequence's `label`.
 constexpr std::array<console::LayoutItem, 10> ne_join(std::string_view label) {
   return {Skip(1),       Literal(label), IntField(5),
           Literal("-"),  IntField(4),    Literal(" of Brasko original chronology"),
@@ -61,6 +61,10 @@ inline constexpr std::array FalseCoupletLayout{
     RecordBreak(),
     Literal("   by flood events in the Hudson Valley."),
 };
+
+/// The answer to an NE number outside the accepted ranges.
+inline constexpr std::string_view kNeOutsideMessage =
+    "Your NE number is outside the NE ranges. Try again.";
 
 /// Menu choice 1: asks for an NE number until one is accepted and writes its
 /// AM equivalent; a single AM result is also left in `am_number`.

@@ -1,0 +1,16 @@
+# Each library exposes only its own folder of src/: its include root under the
+# build tree holds a link to that one folder, so that a target can include
+# "<folder>/..." only for the libraries it links.
+function(varve_expose_headers target folder)
+  set(root "${CMAKE_BINARY_DIR}/include/${folder}")
+  if(NOT EXISTS "${root}/${folder}")
+    file(MAKE_DIRECTORY "${root}")
+    file(CREATE_LINK "${CMAKE_SOURCE_DIR}/src/${folder}" "${root}/${folder}" SYMBOLIC)
+  endif()
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "INTERFACE_LIBRARY")
+    target_include_directories(${target} INTERFACE "${root}")
+  else()
+    target_include_directories(${target} PUBLIC "${root}")
+  endif()
+endfunction()

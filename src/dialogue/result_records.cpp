@@ -1,0 +1,105 @@
+#include "dialogue/result_records.h"
+
+#include "dialogue/am_to_ne.h"
+#include "dialogue/ne_to_am.h"
+
+namespace dialogue {
+namespace {
+
+using chronology::Link;
+using chronology::Links;
+using chronology::Relation;
+using chronology::Sequence;
+
+Result result(console::RecordLayout layout, std::int32_t a, std::int32_t b) {
+  return {layout, {a, b, 0}, 2};
+}
+Result result(console::RecordLayout layout, std::int32_t a, std::int32_t b, std::int32_t c) {
+  return {layout, {a, b, c}, 3};
+}
+
+/// The note written after a joined run that is also false annual couplets.
+void add_false_couplets(std::vector<Result>& results, const Link& link) {
+  if (link.false_couplets) {
+    results.push_back(result(FalseCoupletLayout, link.ne_first, link.ne_last));
+  }
+}
+
+/// The results of the one link of an NE number: a sentence in the version of
+/// its sequence.
+void add_ne_results(std::vector<Result>& results, const Link& link) {
+  auto sequence = static_cast<std::size_t>(link.sequence);
+  switch (link.relation) {
+    case Relation::kCorresponds:
+      results.push_back(result(NeCorrespondsLayout[sequence], link.ne_first, link.am_first));
+      break;
+    case Relation::kSplit:
+      results.push_back(
+          result(NeSplitLayout[sequence], link.ne_first, link.am_first, link.am_last));
+      break;
+    case Relation::kJoined:
+      results.push_back(result(NeJoinLayout[sequence], link.ne_first, link.ne_last, link.am_first));
+      add_false_couplets(results, link);
+      break;
+  }
+}
+
+/// The results of the links of an AM number. An AM varve that corresponds to
+/// a varve of each sequence is one sentence naming both.
+void add_am_results(std::vector<Result>& results, const Links& links) {
+  if (links.size() == 2 && links[0].relation == Relation::kCorresponds &&
+      links[1].relation == Relation::kCorresponds) {
+    results.push_back(
+        result(AmCorrespondsBothLayout, links[0].am_first, links[0].ne_first, links[1].ne_first));
+    return;
+  }
+  for (const Link& link : links) {
+    bool lc = link.sequence == Sequence::kLc;
+    switch (link.relation) {
+      case Relation::kCorresponds:
+        results.push_back(result(lc ? console::RecordLayout(AmCorrespondsLcLayout)
+                                    : console::RecordLayout(AmCorrespondsUcLayout),
+                                 link.am_first, link.ne_first));
+        break;
+      case Relation::kSplit:
+        results.push_back(result(
+            lc ? console::RecordLayout(AmSplitLcLayout) : console::RecordLayout(AmSplitUcLayout),
+            link.am_first, link.am_last, link.ne_first));
+        break;
+      case Relation::kJoined:
+        results.push_back(result(
+            lc ? console::RecordLayout(AmJoinLcLayout) : console::RecordLayout(AmJoinUcLayout),
+            link.am_first, link.ne_first, link.ne_last));
+        add_false_couplets(results, link);
+        break;
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<Result> results_of(chronology::Direction direction, chronology::VarveNumber number) {
+  std::vector<Result> results;
+  Links links = chronology::links_of(direction, number);
+  if (direction == chronology::Direction::kNeToAm) {
+    for (const Link& link : links) {
+      add_ne_results(results, link);
+    }
+  } else {
+    add_am_results(results, links);
+  }
+  return results;
+}
+
+std::vector<std::string> result_records(chronology::Direction direction,
+                                        chronology::VarveNumber number) {
+  std::vector<std::string> records;
+  for (const Result& r : results_of(direction, number)) {
+    for (std::string& record : console::lay_out(r.layout, r.value_span())) {
+      records.push_back(std::move(record));
+    }
+  }
+  return records;
+}
+
+}  // namespace dialogue
