@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -114,6 +116,21 @@ TEST(Batch, EndsQuietlyWhenTheReaderGoes) {
   testing_process::Child child({kBatch, "table", "ne-to-am"}, options);
   EXPECT_EQ(child.finish(), 0);
   EXPECT_EQ(child.error, "");
+}
+
+TEST(Batch, AFileSizeLimitIsReportedWithStatus3) {
+  const std::string path = ::testing::TempDir() + "varve_batch_file_size_limit.tsv";
+  testing_process::Options options;
+  options.output = testing_process::Output::kFile;
+  options.output_file = path;
+  options.file_size_limit = 1024;
+  testing_process::Child child({kBatch, "table", "ne-to-am"}, options);
+  EXPECT_EQ(child.finish(), 3);
+  EXPECT_EQ(child.error, "varve-batch: cannot write standard output: File too large\n");
+  std::ifstream file(path, std::ios::binary);
+  std::string written((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(written, batch({"table", "ne-to-am"}).output.substr(0, 1024));
+  std::remove(path.c_str());
 }
 
 /// Rows of `table` output, each without its input field, by input number.

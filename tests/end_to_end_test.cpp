@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -129,6 +132,28 @@ TEST(EndToEnd, FaultsEndWithTheReportAndStatus255) {
     EXPECT_EQ(child.error, f.error) << f.name;
     EXPECT_EQ(status, 255) << f.name;
   }
+}
+
+TEST(EndToEnd, AFileSizeLimitIsARefusedWriteWithItsReport) {
+  if (launched()) {
+    GTEST_SKIP() << "Windows has no file-size limit";
+  }
+  const std::string input = "1\n2700\n1\n1\n2700\n1\n0\n";
+  const std::string whole = kBanner + kMenu + kNe2700 + kMenu + kNe2700 + kMenu + kNe2700;
+  const std::string path = ::testing::TempDir() + "varve_convert_file_size_limit.txt";
+  Options options;
+  options.output = Output::kFile;
+  options.output_file = path;
+  options.file_size_limit = 1024;
+  ASSERT_GT(whole.size(), options.file_size_limit);
+  testing_process::Child child(kProgram, options);
+  EXPECT_EQ(child.finish(input), 255);
+  EXPECT_EQ(child.error, "? System Error:\n? File too large\n? WRITE(UNIT=*,...\n");
+  // What the system took before the limit stays written, and nothing more.
+  std::ifstream file(path, std::ios::binary);
+  std::string written((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(written, whole.substr(0, options.file_size_limit));
+  std::remove(path.c_str());
 }
 
 TEST(EndToEnd, ALineLargerThanMemoryEndsWithBufferAllocationFailed) {

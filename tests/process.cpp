@@ -62,6 +62,12 @@ Child::Child(const std::vector<std::string>& command, const Options& options) {
       case Output::kClosed:
         ::close(1);
         break;
+      case Output::kFile: {
+        int file = ::open(options.output_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(file, 1);
+        ::close(file);
+        break;
+      }
     }
     for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
       if (fd > 2) {
@@ -78,8 +84,13 @@ Child::Child(const std::vector<std::string>& command, const Options& options) {
       rlimit limit{options.address_space_limit, options.address_space_limit};
       ::setrlimit(RLIMIT_AS, &limit);
     }
-    // The program must not inherit the test's ignored SIGPIPE.
+    if (options.file_size_limit != 0) {
+      rlimit limit{options.file_size_limit, options.file_size_limit};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    // The program must start with the default actions, whatever the test ignores.
     std::signal(SIGPIPE, SIG_DFL);
+    std::signal(SIGXFSZ, SIG_DFL);
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }

@@ -15,6 +15,7 @@ enum class Output {
   kFull,        ///< /dev/full: every write fails with ENOSPC.
   kClosed,      ///< No descriptor 1 at all.
   kClosedPipe,  ///< A pipe whose reading end is already closed.
+  kFile,        ///< The file Options::output_file, created empty.
 };
 
 /// How a child is started.
@@ -23,6 +24,8 @@ struct Options {
   bool close_input = false;             ///< Start with no descriptor 0.
   bool close_error = false;             ///< Start with no descriptor 2.
   std::size_t address_space_limit = 0;  ///< If set, the child's RLIMIT_AS in bytes.
+  std::size_t file_size_limit = 0;      ///< If set, the child's RLIMIT_FSIZE in bytes.
+  std::string output_file{};            ///< Output::kFile: the file's path.
 };
 
 /// A program running with pipes on its standard streams.
