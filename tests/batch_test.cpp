@@ -122,7 +122,7 @@ TEST(Batch, AFileSizeLimitIsReportedWithStatus3) {
   const std::string path = ::testing::TempDir() + "varve_batch_file_size_limit.tsv";
   testing_process::Options options;
   options.output = testing_process::Output::kFile;
-  options.output_file = path;
+  options.output_file = path.c_str();
   options.file_size_limit = 1024;
   testing_process::Child child({kBatch, "table", "ne-to-am"}, options);
   EXPECT_EQ(child.finish(), 3);

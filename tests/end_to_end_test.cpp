@@ -143,7 +143,7 @@ TEST(EndToEnd, AFileSizeLimitIsARefusedWriteWithItsReport) {
   const std::string path = ::testing::TempDir() + "varve_convert_file_size_limit.txt";
   Options options;
   options.output = Output::kFile;
-  options.output_file = path;
+  options.output_file = path.c_str();
   options.file_size_limit = 1024;
   ASSERT_GT(whole.size(), options.file_size_limit);
   testing_process::Child child(kProgram, options);

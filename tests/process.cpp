@@ -63,7 +63,7 @@ Child::Child(const std::vector<std::string>& command, const Options& options) {
         ::close(1);
         break;
       case Output::kFile: {
-        int file = ::open(options.output_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int file = ::open(options.output_file, O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(file, 1);
         ::close(file);
         break;

@@ -25,7 +25,7 @@ struct Options {
   bool close_error = false;             ///< Start with no descriptor 2.
   std::size_t address_space_limit = 0;  ///< If set, the child's RLIMIT_AS in bytes.
   std::size_t file_size_limit = 0;      ///< If set, the child's RLIMIT_FSIZE in bytes.
-  std::string output_file{};            ///< Output::kFile: the file's path.
+  const char* output_file = nullptr;    ///< Output::kFile: the file's path.
 };
 
 /// A program running with pipes on its standard streams.

@@ -22,7 +22,9 @@ ConsoleOutput::ConsoleOutput(System& system) : system_(system) {
 
 void ConsoleOutput::write_text(std::string_view text) {
   try {
-    record_.assign(" ").append(text);
+    record_.clear();
+    record_.push_back(' ');
+    record_.append(text);
     hand_over(record_);
   } catch (const std::bad_alloc&) {
     RunFailure(system_, kBufferAllocationFailed, StatementKind::kWrite);
