@@ -1,0 +1,47 @@
+"""Builds varve._engine with CMake (CMakeLists.txt beside this file) and puts
+it into the package, so that `pip install --no-build-isolation .` works from
+this folder with Debian's cmake, g++ and pybind11 and nothing downloaded."""
+
+import os
+import pathlib
+import subprocess
+import sys
+
+from setuptools import Extension, setup
+from setuptools.command.build_ext import build_ext
+
+HERE = pathlib.Path(__file__).resolve().parent
+
+
+class CMakeExtension(Extension):
+    def __init__(self, name):
+        super().__init__(name, sources=[])
+
+
+class CMakeBuild(build_ext):
+    def build_extension(self, ext):
+        import pybind11
+
+        target = pathlib.Path(self.get_ext_fullpath(ext.name)).resolve()
+        build_dir = pathlib.Path(self.build_temp).resolve() / "cmake"
+        subprocess.run(
+            [
+                "cmake", "-S", str(HERE), "-B", str(build_dir),
+                f"-DPython_EXECUTABLE={sys.executable}",
+                f"-Dpybind11_DIR={pybind11.get_cmake_dir()}",
+                f"-DCMAKE_LIBRARY_OUTPUT_DIRECTORY={target.parent}",
+                "-DCMAKE_BUILD_TYPE=Release",
+            ],
+            check=True,
+        )
+        subprocess.run(
+            ["cmake", "--build", str(build_dir), "--parallel",
+             os.environ.get("VARVE_BUILD_JOBS", "2")],
+            check=True,
+        )
+
+
+setup(
+    ext_modules=[CMakeExtension("varve._engine")],
+    cmdclass={"build_ext": CMakeBuild},
+)
