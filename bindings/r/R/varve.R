@@ -1,0 +1,102 @@
+#' Convert varve numbers between the New England and North American chronologies
+#'
+#' The New England (NE) varve chronology comes as two separately numbered
+#' sequences, Lower Connecticut (LC, accepted numbers 2500-6460) and Upper
+#' Connecticut (UC, 6560-9000); the North American (AM) chronology is one
+#' sequence (2500-8700). [ne_to_am()] and [am_to_ne()] convert a whole vector
+#' at once and give a data frame with one row per number, in order, with the
+#' columns of `varve-batch`'s column mode; [varve_links()] gives the whole
+#' table of links.
+#'
+#' @keywords internal
+#' @useDynLib varve, .registration = TRUE
+#' @importFrom Rcpp evalCpp
+"_PACKAGE"
+
+#' Convert NE varve numbers to AM
+#'
+#' @param x A numeric or integer vector of NE-LC or NE-UC numbers.
+#' @return A data frame with one row per element of `x`, in order:
+#'   \describe{
+#'     \item{sequence}{`"LC"` or `"UC"`.}
+#'     \item{relation}{`"corresponds"` (one NE varve is one AM varve), `"split"`
+#'       (one NE varve became two AM varves), `"joined"` (a run of NE varves
+#'       became one AM varve), `"outside"` (not an accepted number) or
+#'       `"invalid"` (not a whole number).}
+#'     \item{ne_first, ne_last}{The NE varve, or the joined run.}
+#'     \item{am_first, am_last}{The AM varve, or the split pair.}
+#'     \item{false_couplets}{`TRUE` when the joined run is also false annual
+#'       couplets.}
+#'   }
+#'   `NA` in `x` gives a row of `NA`; the other columns of an `"outside"` or
+#'   `"invalid"` row are `NA`. A warning says how many values were not whole
+#'   numbers.
+#' @seealso [am_to_ne()], [varve_links()]
+#' @examples
+#' ne_to_am(c(3021, 4282, 5674, NA, 9500))
+#'
+#' samples <- data.frame(id = c("S1", "S2", "S3"), ne = c(3021L, 4282L, 7000L))
+#' cbind(samples, ne_to_am(samples$ne))
+#' @export
+ne_to_am <- function(x) convert(x, "ne-to-am")
+
+#' Convert AM varve numbers to NE
+#'
+#' An AM varve can link to both NE sequences, so each sequence has columns of
+#' its own.
+#'
+#' @param x A numeric or integer vector of AM numbers.
+#' @return A data frame with one row per element of `x`, in order:
+#'   \describe{
+#'     \item{lc_relation, uc_relation}{How the AM varve links to that NE
+#'       sequence: `"corresponds"`, `"split"` (the AM varve is one of two made
+#'       from one NE varve) or `"joined"` (a run of NE varves became it); `NA`
+#'       when it has no link to that sequence; `"outside"` or `"invalid"` in
+#'       both when the number is not accepted or not a whole number.}
+#'     \item{lc_first, lc_last}{The NE-LC varve, or the run joined into the AM
+#'       varve; `NA` without an LC link.}
+#'     \item{uc_first, uc_last}{Likewise for NE-UC.}
+#'     \item{false_couplets}{`TRUE` when a joined run is also false annual
+#'       couplets.}
+#'   }
+#'   `NA` in `x` gives a row of `NA`. A warning says how many values were not
+#'   whole numbers.
+#' @seealso [ne_to_am()], [varve_links()]
+#' @examples
+#' am_to_ne(c(3000, 5691, 6600, 7000, 2.5))
+#' @export
+am_to_ne <- function(x) convert(x, "am-to-ne")
+
+#' The whole table of links
+#'
+#' Every link of every accepted number of one direction, as
+#' `varve-batch table` gives it: one row per link, and two rows for an AM
+#' number that links to both NE sequences (LC first).
+#'
+#' @param direction `"ne-to-am"` or `"am-to-ne"`.
+#' @return A data frame with the columns input, sequence, relation, ne_first,
+#'   ne_last, am_first, am_last and false_couplets.
+#' @examples
+#' links <- varve_links("am-to-ne")
+#' links[links$relation != "corresponds", ][1:5, ]
+#' @export
+varve_links <- function(direction = c("ne-to-am", "am-to-ne")) {
+  .varve_links(match.arg(direction))
+}
+
+convert <- function(x, direction) {
+  if (!(is.numeric(x) || (is.logical(x) && all(is.na(x))))) {
+    stop("x must be a numeric or integer vector, not ", class(x)[1], call. = FALSE)
+  }
+  result <- .varve_convert(x, direction)
+  relation <- if (direction == "ne-to-am") result$relation else result$lc_relation
+  invalid <- sum(relation == "invalid", na.rm = TRUE)
+  if (invalid > 0) {
+    warning(if (invalid == 1) {
+      "1 value is not a whole number; its relation is \"invalid\""
+    } else {
+      sprintf("%d values are not whole numbers; their relation is \"invalid\"", invalid)
+    }, call. = FALSE)
+  }
+  result
+}

@@ -1,0 +1,171 @@
+// The engine's links of whole R vectors, as the columns of data frames.
+
+#include <Rcpp.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "chronology/links.h"
+#include "varve_columns.h"
+
+using namespace varve_columns;
+
+namespace {
+
+/// The direction named as on varve-batch's command line.
+Direction direction_named(const std::string& name) {
+  if (name == "ne-to-am") {
+    return Direction::kNeToAm;
+  }
+  if (name == "am-to-ne") {
+    return Direction::kAmToNe;
+  }
+  Rcpp::stop("direction must be \"ne-to-am\" or \"am-to-ne\", not \"" + name + "\"");
+}
+
+/// R strings of a list of names, held for the lifetime of the vector.
+template <std::size_t N>
+Rcpp::CharacterVector r_strings(const std::array<std::string_view, N>& names) {
+  Rcpp::CharacterVector strings(N);
+  for (std::size_t i = 0; i < N; ++i) {
+    strings[i] = std::string(names[i]);
+  }
+  return strings;
+}
+
+/// Sets `out[i]` to the relation text of `code`, NA for none.
+void set_relation(Rcpp::CharacterVector& out, R_xlen_t i, RelationCode code,
+                  const Rcpp::CharacterVector& names) {
+  SET_STRING_ELT(
+      out, i,
+      code == RelationCode::kNone ? NA_STRING : STRING_ELT(names, static_cast<R_xlen_t>(code)));
+}
+
+/// A data frame of `columns`, named `names`, with `rows` rows.
+Rcpp::List data_frame(Rcpp::List columns, std::vector<std::string> names, R_xlen_t rows) {
+  columns.attr("names") = Rcpp::wrap(names);
+  columns.attr("row.names") = Rcpp::IntegerVector::create(NA_INTEGER, -static_cast<int>(rows));
+  columns.attr("class") = "data.frame";
+  return columns;
+}
+
+/// The value `x[i]` read as a varve number.
+Input read_element(SEXP x, R_xlen_t i) {
+  if (TYPEOF(x) == REALSXP) {
+    return read_double(REAL(x)[i]);
+  }
+  int value = TYPEOF(x) == INTSXP ? INTEGER(x)[i] : LOGICAL(x)[i];
+  return value == NA_INTEGER ? Input{Reading::kMissing} : read_integer(value);
+}
+
+Rcpp::List ne_to_am_frame(SEXP x, R_xlen_t n) {
+  Rcpp::CharacterVector relations = r_strings(kRelationNames);
+  Rcpp::CharacterVector sequences = r_strings(kSequenceNames);
+  Rcpp::CharacterVector sequence(n), relation(n);
+  Rcpp::IntegerVector ne_first(n), ne_last(n), am_first(n), am_last(n);
+  Rcpp::LogicalVector false_couplets(n);
+  for (R_xlen_t i = 0; i < n; ++i) {
+    Input in = read_element(x, i);
+    Links links = in.reading == Reading::kNumber
+                      ? chronology::links_of(Direction::kNeToAm, in.number)
+                      : Links{};
+    if (links.empty()) {
+      SET_STRING_ELT(sequence, i, NA_STRING);
+      set_relation(relation, i, unlinked_code(in.reading), relations);
+      ne_first[i] = ne_last[i] = am_first[i] = am_last[i] = NA_INTEGER;
+      false_couplets[i] = NA_LOGICAL;
+      continue;
+    }
+    // An NE number lies in one sequence, so it has one link.
+    const Link& link = links[0];
+    SET_STRING_ELT(sequence, i, STRING_ELT(sequences, static_cast<R_xlen_t>(link.sequence)));
+    set_relation(relation, i, code_of(link.relation), relations);
+    ne_first[i] = link.ne_first;
+    ne_last[i] = link.ne_last;
+    am_first[i] = link.am_first;
+    am_last[i] = link.am_last;
+    false_couplets[i] = link.false_couplets;
+  }
+  return data_frame(
+      Rcpp::List::create(sequence, relation, ne_first, ne_last, am_first, am_last, false_couplets),
+      {"sequence", "relation", "ne_first", "ne_last", "am_first", "am_last", "false_couplets"}, n);
+}
+
+Rcpp::List am_to_ne_frame(SEXP x, R_xlen_t n) {
+  Rcpp::CharacterVector relations = r_strings(kRelationNames);
+  Rcpp::CharacterVector lc_relation(n), uc_relation(n);
+  Rcpp::IntegerVector lc_first(n), lc_last(n), uc_first(n), uc_last(n);
+  Rcpp::LogicalVector false_couplets(n);
+  for (R_xlen_t i = 0; i < n; ++i) {
+    Input in = read_element(x, i);
+    Links links = in.reading == Reading::kNumber
+                      ? chronology::links_of(Direction::kAmToNe, in.number)
+                      : Links{};
+    if (links.empty()) {
+      set_relation(lc_relation, i, unlinked_code(in.reading), relations);
+      set_relation(uc_relation, i, unlinked_code(in.reading), relations);
+      lc_first[i] = lc_last[i] = uc_first[i] = uc_last[i] = NA_INTEGER;
+      false_couplets[i] = NA_LOGICAL;
+      continue;
+    }
+    BySequence by = by_sequence(links);
+    set_relation(lc_relation, i, by.lc ? code_of(by.lc->relation) : RelationCode::kNone, relations);
+    lc_first[i] = by.lc ? by.lc->ne_first : NA_INTEGER;
+    lc_last[i] = by.lc ? by.lc->ne_last : NA_INTEGER;
+    set_relation(uc_relation, i, by.uc ? code_of(by.uc->relation) : RelationCode::kNone, relations);
+    uc_first[i] = by.uc ? by.uc->ne_first : NA_INTEGER;
+    uc_last[i] = by.uc ? by.uc->ne_last : NA_INTEGER;
+    false_couplets[i] = by.false_couplets;
+  }
+  return data_frame(Rcpp::List::create(lc_relation, lc_first, lc_last, uc_relation, uc_first,
+                                       uc_last, false_couplets),
+                    {"lc_relation", "lc_first", "lc_last", "uc_relation", "uc_first", "uc_last",
+                     "false_couplets"},
+                    n);
+}
+
+}  // namespace
+
+/// The columns of varve-batch's column mode for each element of `x` (an
+/// integer, double or logical vector), as a data frame.
+// [[Rcpp::export(.varve_convert)]]
+Rcpp::List varve_convert(SEXP x, std::string direction) {
+  if (TYPEOF(x) != INTSXP && TYPEOF(x) != REALSXP && TYPEOF(x) != LGLSXP) {
+    Rcpp::stop("x must be a numeric or integer vector");
+  }
+  R_xlen_t n = Rf_xlength(x);
+  return direction_named(direction) == Direction::kNeToAm ? ne_to_am_frame(x, n)
+                                                          : am_to_ne_frame(x, n);
+}
+
+/// Every link of every accepted number of `direction`, as varve-batch's
+/// table gives them.
+// [[Rcpp::export(.varve_links)]]
+Rcpp::List varve_links_table(std::string direction) {
+  Direction d = direction_named(direction);
+  std::vector<int> input, ne_first, ne_last, am_first, am_last;
+  std::vector<std::string> sequence, relation;
+  std::vector<bool> false_couplets;
+  for (const chronology::Range& range : chronology::accepted_ranges(d)) {
+    for (VarveNumber n = range.first; n <= range.last; ++n) {
+      for (const Link& link : chronology::links_of(d, n)) {
+        input.push_back(n);
+        sequence.emplace_back(kSequenceNames[static_cast<std::size_t>(link.sequence)]);
+        relation.emplace_back(kRelationNames[static_cast<std::size_t>(code_of(link.relation))]);
+        ne_first.push_back(link.ne_first);
+        ne_last.push_back(link.ne_last);
+        am_first.push_back(link.am_first);
+        am_last.push_back(link.am_last);
+        false_couplets.push_back(link.false_couplets);
+      }
+    }
+  }
+  return data_frame(
+      Rcpp::List::create(Rcpp::wrap(input), Rcpp::wrap(sequence), Rcpp::wrap(relation),
+                         Rcpp::wrap(ne_first), Rcpp::wrap(ne_last), Rcpp::wrap(am_first),
+                         Rcpp::wrap(am_last), Rcpp::wrap(false_couplets)),
+      {"input", "sequence", "relation", "ne_first", "ne_last", "am_first", "am_last",
+       "false_couplets"},
+      static_cast<R_xlen_t>(input.size()));
+}

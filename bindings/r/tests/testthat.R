@@ -1,0 +1,4 @@
+library(testthat)
+library(varve)
+
+test_check("varve")
