@@ -28,6 +28,10 @@ tarball="$(ls -t "$out"/varve_*.tar.gz | head -n 1)"
 echo "built $tarball"
 if $check; then
   export VARVE_BATCH="${VARVE_BATCH:-$repository/build/varve-batch}"
+  if [ ! -x "$VARVE_BATCH" ]; then
+    echo "$VARVE_BATCH not found: build varve-batch first (cmake --workflow --preset default)" >&2
+    exit 1
+  fi
   # Offline: no CRAN queries, no remote checks.
   export _R_CHECK_CRAN_INCOMING_=false _R_CHECK_CRAN_INCOMING_REMOTE_=false
   R CMD check --no-manual --output="$out" "$tarball"
