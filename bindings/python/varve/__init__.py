@@ -3,8 +3,8 @@ varve chronologies, a whole column at a time.
 
     >>> import varve
     >>> cols = varve.ne_to_am([3021, 4282, 9500])
-    >>> cols["am_first"]
-    masked_array(data=[3021, 4294, --], ...)
+    >>> cols["relation"].tolist(), cols["am_first"].tolist()
+    (['split', 'joined', 'outside'], [3021, 4294, None])
 
 `ne_to_am` and `am_to_ne` give a dict of numpy masked arrays, one element per
 value, with the columns of varve-batch's column mode; a missing number is
