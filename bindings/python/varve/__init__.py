@@ -74,7 +74,7 @@ def to_frame(columns, index=None):
         else:
             text = data.astype(object, copy=True)
             text[mask] = pd.NA
-            frame[name] = pd.array(text, dtype="string")
+            frame[name] = pd.arrays.StringArray(text)
     return pd.DataFrame(frame, index=index)
 
 

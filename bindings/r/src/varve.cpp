@@ -3,6 +3,7 @@
 #include <Rcpp.h>
 
 #include <cstddef>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -135,6 +136,9 @@ Rcpp::List varve_convert(SEXP x, std::string direction) {
     Rcpp::stop("x must be a numeric or integer vector");
   }
   R_xlen_t n = Rf_xlength(x);
+  if (n > std::numeric_limits<int>::max()) {
+    Rcpp::stop("x is too long for a data frame");
+  }
   return direction_named(direction) == Direction::kNeToAm ? ne_to_am_frame(x, n)
                                                           : am_to_ne_frame(x, n);
 }
