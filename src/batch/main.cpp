@@ -1,36 +1,37 @@
 // varve-batch: converts whole lists of varve numbers between the New England
-// and the North American varve chronologies, as TSV, CSV or JSON Lines.
+// and the North American varve chronologies, as TSV, CSV or JSON Lines. The
+// conversion itself is the list mode (batch/list_mode.h); this file reads,
+// writes and decides when output is handed to the system.
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "batch/list_mode.h"
 #include "batch/options.h"
 #include "batch/rows.h"
-#include "batch/tokens.h"
 #include "platform/streams.h"
 
 namespace {
 
 using batch::Options;
 
-constexpr int kExitBadToken = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInputOutput = 3;
 constexpr std::size_t kBufferSize = 1 << 16;
+/// Input is converted in slices of this size, so that the rows of one slice
+/// stay small beside the output buffer.
+constexpr std::size_t kSliceSize = 1 << 12;
 
-/// Thrown when standard output does not take a write.
-struct OutputFailed {
-  platform::WriteResult result;
-};
-
-/// Buffered standard output, handed to the system in large writes.
+/// Buffered standard output, handed to the system in large writes. After a
+/// write fails, output is dropped and failed() says why.
 class Output {
  public:
   Output() { buffer_.reserve(2 * kBufferSize); }
 
-  /// The buffer rows are appended to; call maybe_flush() after each row.
+  /// The buffer rows are appended to; call maybe_flush() now and then.
   std::string& buffer() { return buffer_; }
 
   void maybe_flush() {
@@ -40,15 +41,20 @@ class Output {
   }
 
   void flush() {
-    platform::WriteResult result = platform::write_all(platform::StandardStream::kOutput, buffer_);
-    if (result.outcome != platform::WriteOutcome::kWritten) {
-      throw OutputFailed{result};
+    if (!failed() && !buffer_.empty()) {
+      result_ = platform::write_all(platform::StandardStream::kOutput, buffer_);
     }
     buffer_.clear();
   }
 
+  /// True once standard output has not taken a write.
+  bool failed() const { return result_.outcome != platform::WriteOutcome::kWritten; }
+
+  const platform::WriteResult& result() const { return result_; }
+
  private:
   std::string buffer_;
+  platform::WriteResult result_;
 };
 
 /// Writes `text` to standard error at once.
@@ -56,72 +62,73 @@ void report(std::string_view text) {
   (void)platform::write_all(platform::StandardStream::kError, text);
 }
 
-/// A token as it may be shown on a terminal: control bytes as \xNN.
-std::string printable(std::string_view token) {
-  std::string out;
-  for (unsigned char c : token) {
-    if (c < 0x20 || c == 0x7f) {
-      char hex[5];
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      out += hex;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
+std::string_view direction_name(batch::Direction direction) {
+  return direction == batch::Direction::kNeToAm ? "ne-to-am" : "am-to-ne";
 }
 
-/// Converts the numbers of the command line, or of standard input; returns
-/// the exit status.
-int convert(const Options& options, Output& out) {
-  batch::RowCache rows(options.format, options.direction);
-  bool bad_token = false;
-  // `where` names the token's place ("line" or "argument") and `position` its number.
-  auto convert_token = [&](std::string_view token, const char* where, std::size_t position) {
-    std::int32_t number = 0;
-    if (batch::parse_number(token, number) == batch::TokenKind::kInvalid) {
-      out.flush();  // Keep the report in step with the rows before it.
-      report("varve-batch: " + std::string(where) + " " + std::to_string(position) +
-             ": not a whole number: '" + printable(token) + "'\n");
-      bad_token = true;
+/// True when `path` names a file whose bytes can be read.
+bool readable_file(const std::string& path) {
+  platform::ErrorCode error = 0;
+  platform::ByteSource file = platform::ByteSource::open_file(path, error);
+  char byte;
+  return error == 0 && file.read(&byte, 1).error == 0;
+}
+
+/// Converts the numbers of the command line; a bad argument that names a
+/// file gets a word on how to read it.
+void convert_arguments(const Options& options, batch::ListMode& list, Output& out) {
+  for (const auto& [argument, position] : options.numbers) {
+    if (!list.convert_argument(argument, position, out.buffer()) &&
+        readable_file(std::string(argument))) {
+      out.flush();
+      report("varve-batch: argument " + std::to_string(position) + " names a file; to convert " +
+             "the numbers in it, give it as standard input: varve-batch " +
+             std::string(direction_name(options.direction)) + " < " + std::string(argument) + "\n");
+    }
+    out.maybe_flush();
+    if (out.failed()) {
       return;
     }
-    rows.append_rows(out.buffer(), token, number);
-    out.maybe_flush();
-  };
-  if (!options.numbers.empty()) {
-    for (const auto& [token, position] : options.numbers) {
-      convert_token(token, "argument", static_cast<std::size_t>(position));
-    }
-  } else {
-    batch::Tokenizer tokenizer;
-    auto on_token = [&](std::string_view token, std::size_t line) {
-      convert_token(token, "line", line);
-    };
-    platform::ByteSource input = platform::ByteSource::standard_input();
-    std::vector<char> chunk(kBufferSize);
-    for (;;) {
-      platform::ReadResult read = input.read(chunk.data(), chunk.size());
-      if (read.error != 0) {
-        out.flush();
-        report("varve-batch: cannot read standard input: " + platform::error_text(read.error) +
-               "\n");
-        return kExitInputOutput;
-      }
-      if (read.count == 0) {
-        break;
-      }
-      tokenizer.feed(std::string_view(chunk.data(), read.count), on_token);
-    }
-    tokenizer.finish(on_token);
   }
-  return bad_token ? kExitBadToken : 0;
+}
+
+/// Converts the numbers of standard input; returns false when it could not
+/// be read. From a terminal, the rows of each line are written as soon as the
+/// line is read; otherwise output waits for a full buffer.
+bool convert_standard_input(batch::ListMode& list, Output& out) {
+  platform::ByteSource input = platform::ByteSource::standard_input();
+  bool by_line = input.is_terminal();
+  std::vector<char> chunk(kBufferSize);
+  for (;;) {
+    platform::ReadResult read = input.read(chunk.data(), chunk.size());
+    if (read.error != 0) {
+      out.flush();
+      report("varve-batch: cannot read standard input: " + platform::error_text(read.error) + "\n");
+      return false;
+    }
+    if (read.count == 0) {
+      break;
+    }
+    for (std::size_t at = 0; at < read.count && !out.failed(); at += kSliceSize) {
+      list.feed(std::string_view(chunk.data() + at, std::min(kSliceSize, read.count - at)),
+                out.buffer());
+      out.maybe_flush();
+    }
+    if (by_line) {
+      out.flush();
+    }
+    if (out.failed()) {
+      return true;
+    }
+  }
+  list.finish(out.buffer());
+  return true;
 }
 
 /// Lists every accepted number of the direction with its rows.
 void table(const Options& options, Output& out) {
   for (chronology::Range range : chronology::accepted_ranges(options.direction)) {
-    for (chronology::VarveNumber n = range.first; n <= range.last; ++n) {
+    for (chronology::VarveNumber n = range.first; n <= range.last && !out.failed(); ++n) {
       char digits[12];
       int length = std::snprintf(digits, sizeof digits, "%d", n);
       for (const chronology::Link& link : chronology::links_of(options.direction, n)) {
@@ -149,36 +156,43 @@ int main(int argc, char** argv) {
   }
   const Options& options = parsed.options;
   Output out;
-  try {
-    int status = 0;
-    switch (options.action) {
-      case Options::Action::kHelp:
-        out.buffer() += batch::kFullUsage;
-        break;
-      case Options::Action::kVersion:
-        out.buffer() += "varve-batch " VARVE_VERSION "\n";
-        break;
-      case Options::Action::kTable:
-        if (options.header) {
-          batch::append_header(out.buffer(), options.format);
-        }
-        table(options, out);
-        break;
-      case Options::Action::kConvert:
-        if (options.header) {
-          batch::append_header(out.buffer(), options.format);
-        }
-        status = convert(options, out);
-        break;
-    }
+  // Messages follow the rows before them.
+  batch::ListMode list(options.format, options.direction, [&out](std::string_view message) {
     out.flush();
-    return status;
-  } catch (const OutputFailed& failed) {
-    if (failed.result.outcome == platform::WriteOutcome::kReaderGone) {
-      return 0;
-    }
+    report(message);
+  });
+  int status = 0;
+  switch (options.action) {
+    case Options::Action::kHelp:
+      out.buffer() += batch::kFullUsage;
+      break;
+    case Options::Action::kVersion:
+      out.buffer() += "varve-batch " VARVE_VERSION "\n";
+      break;
+    case Options::Action::kTable:
+      if (options.header) {
+        batch::append_header(out.buffer(), options.format);
+      }
+      table(options, out);
+      break;
+    case Options::Action::kConvert:
+      if (options.header) {
+        batch::append_header(out.buffer(), options.format);
+      }
+      if (!options.numbers.empty()) {
+        convert_arguments(options, list, out);
+      } else if (!convert_standard_input(list, out)) {
+        status = kExitInputOutput;
+      }
+      break;
+  }
+  out.flush();
+  if (out.failed() && out.result().outcome != platform::WriteOutcome::kReaderGone) {
     report("varve-batch: cannot write standard output: " +
-           platform::error_text(failed.result.error) + "\n");
+           platform::error_text(out.result().error) + "\n");
     return kExitInputOutput;
   }
+  // A reader that has gone ends the run quietly, but a bad token seen before
+  // still counts.
+  return status != 0 ? status : list.exit_status();
 }

@@ -14,7 +14,13 @@ bool parse_direction(std::string_view word, Direction& direction) {
   return true;
 }
 
+/// Reads a format name in any letter case.
 bool parse_format(std::string_view word, Format& format) {
+  std::string lower(word);
+  for (char& c : lower) {
+    c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  word = lower;
   if (word == "tsv") {
     format = Format::kTsv;
   } else if (word == "csv") {
@@ -37,7 +43,7 @@ bool looks_like_option(std::string_view word) {
 const std::string_view kShortUsage =
     "usage: varve-batch ne-to-am|am-to-ne [--format tsv|csv|jsonl] [--no-header] [NUMBER...]\n"
     "       varve-batch table ne-to-am|am-to-ne [--format tsv|csv|jsonl] [--no-header]\n"
-    "       varve-batch --help | --version\n";
+    "       varve-batch help | --help | --version\n";
 
 const std::string_view kFullUsage =
     "varve-batch: converts lists of varve numbers between the Brasko New England (NE)\n"
@@ -45,19 +51,24 @@ const std::string_view kFullUsage =
     "\n"
     "usage: varve-batch ne-to-am|am-to-ne [--format tsv|csv|jsonl] [--no-header] [NUMBER...]\n"
     "       varve-batch table ne-to-am|am-to-ne [--format tsv|csv|jsonl] [--no-header]\n"
-    "       varve-batch --help | --version\n"
+    "       varve-batch help | --help | --version\n"
     "\n"
     "commands:\n"
     "  ne-to-am         convert NE numbers (LC 2500-6460, UC 6560-9000) to AM\n"
     "  am-to-ne         convert AM numbers (2500-8700) to NE, one row per NE sequence\n"
     "  table DIRECTION  list every accepted number of DIRECTION in ascending order\n"
     "\n"
-    "With no NUMBER arguments the numbers are read from standard input, separated by\n"
-    "blanks, tabs, commas, semicolons or line ends; '#' starts a comment that runs to\n"
-    "the end of its line. Use -- before NUMBERs that might look like options.\n"
+    "Numbers come from the arguments or, with none, from standard input (a file:\n"
+    "varve-batch ne-to-am < numbers.txt), separated by blanks, tabs, commas,\n"
+    "semicolons or line ends; '#' starts a comment that runs to the end of its line.\n"
+    "A UTF-8 byte-order mark at the start of the input is skipped. From a terminal,\n"
+    "each line's rows appear as soon as the line is typed (end with Ctrl-D). Use --\n"
+    "before NUMBERs that might look like options; options may come before or after\n"
+    "the command.\n"
     "\n"
     "options:\n"
-    "  --format FORMAT  tsv (the default), csv, or jsonl (one JSON object per row)\n"
+    "  --format FORMAT  tsv (the default), csv, or jsonl (one JSON object per row),\n"
+    "                   in any letter case\n"
     "  --no-header      leave out the line of column names (tsv and csv)\n"
     "  --help           show this text\n"
     "  --version        show the version\n"
@@ -67,9 +78,23 @@ const std::string_view kFullUsage =
     "A number outside the accepted ranges gives an 'outside' row with the other\n"
     "columns empty.\n"
     "\n"
-    "exit status: 0 on success; 1 when a token was not a whole number (it is\n"
-    "reported on standard error and skipped, the rest still converted); 2 for a\n"
-    "wrong command line; 3 when input could not be read or output not written.\n";
+    "accepted ranges: NE-LC 2500-6460, NE-UC 6560-9000, AM 2500-8700. (The prompts\n"
+    "of the interactive varve-convert show the narrower 2700-6454, 6568-9000 and\n"
+    "2700-8400, and accept these wider ones.) Following the correspondence tables,\n"
+    "the two directions do not simply invert at the edges: AM 8683-8700 convert to\n"
+    "NE-UC 9001-9018, beyond the accepted NE range; and where the sequences overlap,\n"
+    "the AM numbers of NE-LC 6454-6460 and of NE-UC 6560-6561 convert back to the\n"
+    "other sequence only.\n"
+    "\n"
+    "messages (standard error, with the line or argument): a token that is not a\n"
+    "whole number, shown with every byte that is not printable ASCII as \\xNN, is\n"
+    "skipped; so is a token of more than 100 bytes, shown by its first bytes and\n"
+    "its length. A warning, which changes nothing, marks a number followed by a\n"
+    "comma and three digits, such as 4,282: it is read as two numbers, 4 and 282.\n"
+    "\n"
+    "exit status: 0 on success (also when the reader of the output goes away); 1\n"
+    "when a token was skipped (the rest still converted); 2 for a wrong command\n"
+    "line; 3 when input could not be read or output not written.\n";
 
 ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
   ParsedOptions parsed;
@@ -78,27 +103,11 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
     parsed.error = std::move(message);
     return parsed;
   };
-  if (arguments.empty()) {
-    return fail("missing command");
-  }
-  std::string_view command = arguments[0];
-  if (command == "--help" || command == "-h") {
-    o.action = Options::Action::kHelp;
-    return parsed;
-  }
-  if (command == "--version") {
-    o.action = Options::Action::kVersion;
-    return parsed;
-  }
-  bool need_direction = false;
-  if (command == "table") {
-    o.action = Options::Action::kTable;
-    need_direction = true;
-  } else if (!parse_direction(command, o.direction)) {
-    return fail("unknown command '" + std::string(command) + "'");
-  }
+  // Options may come before or after the command; the first other word is
+  // the command.
+  enum class Expect { kCommand, kDirection, kNumbers } expect = Expect::kCommand;
   bool options_ended = false;
-  for (std::size_t i = 1; i < arguments.size(); ++i) {
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
     std::string_view word = arguments[i];
     if (!options_ended && word == "--") {
       options_ended = true;
@@ -117,23 +126,39 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
       if (!parse_format(value, o.format)) {
         return fail("unknown format '" + std::string(value) + "': use tsv, csv or jsonl");
       }
-    } else if (!options_ended && (word == "--help" || word == "-h")) {
+    } else if (!options_ended && (word == "--help" || word == "-h" ||
+                                  (word == "help" && expect == Expect::kCommand))) {
       o.action = Options::Action::kHelp;
+      return parsed;
+    } else if (!options_ended && word == "--version") {
+      o.action = Options::Action::kVersion;
       return parsed;
     } else if (!options_ended && looks_like_option(word)) {
       return fail("unknown option '" + std::string(word) + "'");
-    } else if (need_direction) {
+    } else if (expect == Expect::kCommand) {
+      if (word == "table") {
+        o.action = Options::Action::kTable;
+        expect = Expect::kDirection;
+      } else if (parse_direction(word, o.direction)) {
+        expect = Expect::kNumbers;
+      } else {
+        return fail("unknown command '" + std::string(word) + "'");
+      }
+    } else if (expect == Expect::kDirection) {
       if (!parse_direction(word, o.direction)) {
         return fail("table needs ne-to-am or am-to-ne, not '" + std::string(word) + "'");
       }
-      need_direction = false;
+      expect = Expect::kNumbers;
     } else if (o.action == Options::Action::kTable) {
       return fail("table takes no numbers");
     } else {
       o.numbers.emplace_back(word, static_cast<int>(i) + 1);
     }
   }
-  if (need_direction) {
+  if (expect == Expect::kCommand) {
+    return fail("missing command");
+  }
+  if (expect == Expect::kDirection) {
     return fail("table needs ne-to-am or am-to-ne");
   }
   return parsed;

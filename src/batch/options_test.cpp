@@ -61,6 +61,33 @@ TEST(ParseOptions, AcceptsEachCommandWithItsOptions) {
       {{"--help"}, Action::kHelp, Direction::kNeToAm, Format::kTsv, true, {}},
       {{"ne-to-am", "-h"}, Action::kHelp, Direction::kNeToAm, Format::kTsv, true, {}},
       {{"--version"}, Action::kVersion, Direction::kNeToAm, Format::kTsv, true, {}},
+      // Options before the command, and format names in any case.
+      {{"--format", "CSV", "am-to-ne", "3021"},
+       Action::kConvert,
+       Direction::kAmToNe,
+       Format::kCsv,
+       true,
+       {"3021"}},
+      {{"--no-header", "table", "--format=JsonL", "am-to-ne"},
+       Action::kTable,
+       Direction::kAmToNe,
+       Format::kJsonl,
+       false,
+       {}},
+      {{"--", "ne-to-am", "help"},
+       Action::kConvert,
+       Direction::kNeToAm,
+       Format::kTsv,
+       true,
+       {"help"}},
+      {{"help"}, Action::kHelp, Direction::kNeToAm, Format::kTsv, true, {}},
+      {{"--no-header", "help"}, Action::kHelp, Direction::kNeToAm, Format::kTsv, false, {}},
+      {{"table", "ne-to-am", "--version"},
+       Action::kVersion,
+       Direction::kNeToAm,
+       Format::kTsv,
+       true,
+       {}},
   };
   for (const Good& c : cases) {
     ParsedOptions parsed = parse_options(c.arguments);
@@ -97,6 +124,9 @@ TEST(ParseOptions, RefusesWhatIsWrongOrMissing) {
       {"table"},
       {"table", "both"},
       {"table", "ne-to-am", "2700"},
+      {"--no-header"},
+      {"--format", "csv"},
+      {"--format", "tsvx", "ne-to-am"},
   };
   for (const auto& arguments : cases) {
     EXPECT_NE(parse_options(arguments).error, "")

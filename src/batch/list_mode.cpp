@@ -1,0 +1,97 @@
+#include "batch/list_mode.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
+namespace batch {
+namespace {
+
+/// True when `text` is exactly three decimal digits.
+bool three_digits(std::string_view text) {
+  return text.size() == 3 &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+std::string printable(std::string_view bytes) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(bytes.size());
+  for (unsigned char c : bytes) {
+    if (c < 0x20 || c >= 0x7f) {
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 0xf];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+ListMode::ListMode(Format format, Direction direction, MessageSink report)
+    : rows_(format, direction), report_(std::move(report)) {}
+
+void ListMode::feed(std::string_view bytes, std::string& out) {
+  stream_.feed(bytes, [&](const Token& token) { convert(token, "line", token.line, out); });
+}
+
+void ListMode::finish(std::string& out) {
+  stream_.finish([&](const Token& token) { convert(token, "line", token.line, out); });
+}
+
+bool ListMode::convert_argument(std::string_view argument, int position, std::string& out) {
+  bool was_bad = bad_token_;
+  bad_token_ = false;
+  Tokenizer tokenizer;
+  auto on_token = [&](const Token& token) {
+    convert(token, "argument", static_cast<std::size_t>(position), out);
+  };
+  tokenizer.feed(argument, on_token);
+  tokenizer.finish(on_token);
+  bool good = !bad_token_;
+  bad_token_ = bad_token_ || was_bad;
+  return good;
+}
+
+void ListMode::report(const char* where, std::size_t position, const std::string& text) {
+  report_("varve-batch: " + std::string(where) + " " + std::to_string(position) + ": " + text +
+          "\n");
+}
+
+void ListMode::convert(const Token& token, const char* where, std::size_t position,
+                       std::string& out) {
+  std::string previous = std::exchange(previous_number_, {});
+  bool previous_warned = std::exchange(previous_warned_, false);
+  if (token.too_long()) {
+    bad_token_ = true;
+    report(where, position,
+           "token too long (" + std::to_string(token.length) + " bytes), skipped: '" +
+               printable(token.text.substr(0, kShownTokenLength)) + "...'");
+    return;
+  }
+  std::int32_t number = 0;
+  if (parse_number(token.text, number) == TokenKind::kInvalid) {
+    bad_token_ = true;
+    report(where, position, "not a whole number: '" + printable(token.text) + "'");
+    return;
+  }
+  // "4,282" reads as the numbers 4 and 282. No accepted number has three
+  // digits, so such a pair is never two accepted numbers: the user is told,
+  // once for a run such as "1,234,567", and the numbers are converted as read.
+  if (token.after_comma && !previous.empty() && !previous_warned && three_digits(token.text)) {
+    std::string pair = previous + "," + std::string(token.text);
+    report(where, position,
+           "warning: '" + pair + "' was read as the two numbers " + previous + " and " +
+               std::string(token.text) + ": write numbers without thousands separators");
+    previous_warned_ = true;
+  } else if (token.after_comma && previous_warned && three_digits(token.text)) {
+    previous_warned_ = true;
+  }
+  previous_number_ = token.text;
+  rows_.append_rows(out, token.text, number);
+}
+
+}  // namespace batch

@@ -1,0 +1,68 @@
+#ifndef VARVE_BATCH_LIST_MODE_H_
+#define VARVE_BATCH_LIST_MODE_H_
+
+// The list mode of varve-batch without any I/O, so that every front end can
+// run it: numbers come in as bytes of a stream or as command-line arguments,
+// their rows are appended to the caller's buffer, and what is wrong with the
+// input goes, a line at a time, to the caller's message sink.
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "batch/rows.h"
+#include "batch/tokens.h"
+
+namespace batch {
+
+/// Receives each message for the user, one whole line ending in '\n'. It is
+/// called between rows, never inside one.
+using MessageSink = std::function<void(std::string_view message)>;
+
+/// How many bytes of a token that is too long a message shows.
+inline constexpr std::size_t kShownTokenLength = 20;
+
+/// `bytes` as they may be shown on a terminal: every byte that is not
+/// printable ASCII (control bytes, a no-break space, a byte-order mark) as \xNN.
+std::string printable(std::string_view bytes);
+
+/// Converts the numbers of one input stream, or of command-line arguments,
+/// keeping the exit status: 1 once a token was not a whole number.
+class ListMode {
+ public:
+  ListMode(Format format, Direction direction, MessageSink report);
+
+  /// Converts the next piece of the input stream, appending rows to `out`.
+  void feed(std::string_view bytes, std::string& out);
+
+  /// Ends the input stream, converting a last token that had no line end.
+  void finish(std::string& out);
+
+  /// Converts the numbers of the command-line argument at `position`, split
+  /// by the same rules as the stream; false when one of them was bad.
+  bool convert_argument(std::string_view argument, int position, std::string& out);
+
+  /// 0, or 1 once a token was not a whole number or was too long.
+  int exit_status() const { return bad_token_ ? 1 : 0; }
+
+ private:
+  /// Converts one token found at `where` ("line" or "argument") `position`.
+  void convert(const Token& token, const char* where, std::size_t position, std::string& out);
+
+  /// Reports `text` for the token at `where` `position`.
+  void report(const char* where, std::size_t position, const std::string& text);
+
+  RowCache rows_;
+  MessageSink report_;
+  Tokenizer stream_;
+  bool bad_token_ = false;
+  /// The token before, when it was a number (empty otherwise), for the
+  /// thousands-separator check.
+  std::string previous_number_;
+  bool previous_warned_ = false;  ///< The token before ended a warned pair.
+};
+
+}  // namespace batch
+
+#endif  // VARVE_BATCH_LIST_MODE_H_
