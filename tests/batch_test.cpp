@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -131,6 +133,108 @@ TEST(Batch, AFileSizeLimitIsReportedWithStatus3) {
   std::string written((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   EXPECT_EQ(written, batch({"table", "ne-to-am"}).output.substr(0, 1024));
   std::remove(path.c_str());
+}
+
+TEST(Batch, ReadsSpreadsheetTextAndSplitsArgumentsLikeInput) {
+  const std::string row3021 = "3021\tLC\tsplit\t3021\t3021\t3021\t3022\tfalse\n";
+  const std::string row4282 = "4282\tLC\tjoined\t4281\t4282\t4294\t4294\tfalse\n";
+  const std::vector<Case> cases = {
+      {"a byte-order mark",
+       {"ne-to-am", "--no-header"},
+       "\xEF\xBB\xBF"
+       "3021\r\n",
+       row3021,
+       "",
+       0},
+      {"an argument split as input is",
+       {"--no-header", "ne-to-am", "3021,4282"},
+       "",
+       row3021 + row4282,
+       "",
+       0},
+      {"a no-break space shown",
+       {"ne-to-am", "--format", "TSV", "--no-header"},
+       "3021\xC2\xA0\n",
+       "",
+       "varve-batch: line 1: not a whole number: '3021\\xC2\\xA0'\n",
+       1},
+  };
+  for (const Case& c : cases) {
+    testing_process::Result r = batch(c.arguments, c.input);
+    EXPECT_EQ(r.output, c.output) << c.name;
+    EXPECT_EQ(r.error, c.error) << c.name;
+    EXPECT_EQ(r.status, c.status) << c.name;
+  }
+  testing_process::Result help = batch({"help"});
+  EXPECT_EQ(help.output, batch({"--help"}).output);
+  EXPECT_EQ(help.status, 0);
+}
+
+TEST(Batch, SaysHowToReadAFileNamedAsAnArgument) {
+  char path[] = "/tmp/varve-batch-test-XXXXXX";
+  int fd = ::mkstemp(path);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::write(fd, "3021\n", 5), 5);
+  ::close(fd);
+  testing_process::Result r = batch({"ne-to-am", "--no-header", path, "x"});
+  ::unlink(path);
+  EXPECT_EQ(r.output, "");
+  EXPECT_EQ(r.error, "varve-batch: argument 3: not a whole number: '" + std::string(path) +
+                         "'\n"
+                         "varve-batch: argument 3 names a file; to convert the numbers in it, "
+                         "give it as standard input: varve-batch ne-to-am < " +
+                         path + "\nvarve-batch: argument 4: not a whole number: 'x'\n");
+  EXPECT_EQ(r.status, 1);
+}
+
+TEST(Batch, ABadTokenStillCountsWhenTheReaderGoes) {
+  testing_process::Options options;
+  options.output = testing_process::Output::kClosedPipe;
+  testing_process::Child child({kBatch, "ne-to-am"}, options);
+  std::string input = "2700\nx\n";
+  for (int i = 0; i < 100000; ++i) {
+    input += "3021\n";
+  }
+  EXPECT_EQ(child.finish(input), 1);
+  EXPECT_EQ(child.error, "varve-batch: line 2: not a whole number: 'x'\n");
+}
+
+TEST(Batch, AnOverlongTokenIsSkippedInLittleMemory) {
+#ifdef VARVE_SANITIZED
+  GTEST_SKIP() << "the sanitizers' shadow memory does not fit a limited address space";
+#endif
+  testing_process::Options options;
+  options.address_space_limit = 64u << 20;
+  testing_process::Child child({kBatch, "ne-to-am", "--no-header"}, options);
+  // 128 MiB of digits, twice the address space, then a number.
+  std::string digits(1u << 20, '9');
+  int written = 0;
+  while (written < 128 && child.write_input(digits)) {
+    ++written;
+  }
+  ASSERT_EQ(written, 128) << child.error;
+  int status = child.finish("\n3021\n");
+  EXPECT_EQ(child.output, "3021\tLC\tsplit\t3021\t3021\t3021\t3022\tfalse\n");
+  EXPECT_EQ(child.error, "varve-batch: line 1: token too long (134217728 bytes), skipped: '" +
+                             std::string(20, '9') + "...'\n");
+  EXPECT_EQ(status, 1);
+}
+
+TEST(Batch, FromATerminalEachLineIsConvertedAsSoonAsItIsTyped) {
+  testing_process::Options options;
+  options.terminal_input = true;
+  testing_process::Child child({kBatch, "ne-to-am"}, options);
+  const std::string rows[] = {kHeader + "3021\tLC\tsplit\t3021\t3021\t3021\t3022\tfalse\n",
+                              "4282\tLC\tjoined\t4281\t4282\t4294\t4294\tfalse\n"};
+  ASSERT_TRUE(child.write_input("3021\n"));
+  child.collect(10000, rows[0]);
+  EXPECT_EQ(child.output, rows[0]);
+  ASSERT_TRUE(child.write_input("4282\n"));
+  child.collect(10000, rows[0] + rows[1]);
+  EXPECT_EQ(child.output, rows[0] + rows[1]);
+  EXPECT_EQ(child.finish(), 0);
+  EXPECT_EQ(child.output, rows[0] + rows[1]);
+  EXPECT_EQ(child.error, "");
 }
 
 /// Rows of `table` output, each without its input field, by input number.

@@ -4,8 +4,10 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
@@ -43,10 +45,23 @@ Child::Child(const std::vector<std::string>& command, const Options& options) {
   std::signal(SIGPIPE, SIG_IGN);
   int in[2], out[2], err[2];
   check(::pipe(in) == 0 && ::pipe(out) == 0 && ::pipe(err) == 0, "pipe");
+  int terminal[2] = {-1, -1};  // Master and slave.
+  if (options.terminal_input) {
+    check(::openpty(&terminal[0], &terminal[1], nullptr, nullptr, nullptr) == 0, "openpty");
+    termios modes;
+    check(::tcgetattr(terminal[1], &modes) == 0, "tcgetattr");
+    modes.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    check(::tcsetattr(terminal[1], TCSANOW, &modes) == 0, "tcsetattr");
+  }
   pid_ = ::fork();
   check(pid_ >= 0, "fork");
   if (pid_ == 0) {
-    ::dup2(in[0], 0);
+    ::dup2(options.terminal_input ? terminal[1] : in[0], 0);
+    for (int fd : terminal) {
+      if (fd > 2) {
+        ::close(fd);
+      }
+    }
     ::dup2(err[1], 2);
     switch (options.output) {
       case Output::kPipe:
@@ -98,6 +113,11 @@ Child::Child(const std::vector<std::string>& command, const Options& options) {
   ::close(out[1]);
   ::close(err[1]);
   input_ = in[1];
+  if (options.terminal_input) {
+    ::close(in[1]);
+    ::close(terminal[1]);
+    input_ = terminal_ = terminal[0];
+  }
   output_ = out[0];
   error_ = err[0];
   if (options.output == Output::kClosedPipe) {
@@ -106,7 +126,11 @@ Child::Child(const std::vector<std::string>& command, const Options& options) {
 }
 
 Child::~Child() {
+  if (input_ == terminal_) {
+    input_ = -1;
+  }
   close_fd(input_);
+  close_fd(terminal_);
   close_fd(output_);
   close_fd(error_);
   if (pid_ > 0) {
@@ -138,6 +162,12 @@ bool Child::write_input(std::string_view bytes) {
 }
 
 void Child::close_input() {
+  if (input_ >= 0 && input_ == terminal_) {
+    // End of input as typed: a second Ctrl-D in case a line was unfinished.
+    check(::write(terminal_, "\x04\x04", 2) == 2, "write");
+    input_ = -1;
+    return;
+  }
   close_fd(input_);
 }
 

@@ -26,6 +26,7 @@ struct Options {
   std::size_t address_space_limit = 0;  ///< If set, the child's RLIMIT_AS in bytes.
   std::size_t file_size_limit = 0;      ///< If set, the child's RLIMIT_FSIZE in bytes.
   const char* output_file = nullptr;    ///< Output::kFile: the file's path.
+  bool terminal_input = false;          ///< Standard input is a pseudo-terminal, without echo.
 };
 
 /// A program running with pipes on its standard streams.
@@ -41,7 +42,7 @@ class Child {
   /// stopped reading.
   bool write_input(std::string_view bytes);
 
-  /// Closes the child's standard input.
+  /// Closes the child's standard input; on a terminal, types Ctrl-D instead.
   void close_input();
 
   /// Collects standard output and error for up to `milliseconds`, or until
@@ -66,6 +67,7 @@ class Child {
   int input_ = -1;
   int output_ = -1;
   int error_ = -1;
+  int terminal_ = -1;  ///< The pseudo-terminal's master, kept open until the end.
 };
 
 /// What a whole run of a program gave.
