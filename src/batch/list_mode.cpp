@@ -63,8 +63,10 @@ void ListMode::report(const char* where, std::size_t position, const std::string
 
 void ListMode::convert(const Token& token, const char* where, std::size_t position,
                        std::string& out) {
-  std::string previous = std::exchange(previous_number_, {});
+  // The number before, when only a single comma lies between it and this token.
+  std::string_view previous(previous_.data(), token.after_comma ? previous_length_ : 0);
   bool previous_warned = std::exchange(previous_warned_, false);
+  previous_length_ = 0;
   if (token.too_long()) {
     bad_token_ = true;
     report(where, position,
@@ -81,16 +83,18 @@ void ListMode::convert(const Token& token, const char* where, std::size_t positi
   // "4,282" reads as the numbers 4 and 282. No accepted number has three
   // digits, so such a pair is never two accepted numbers: the user is told,
   // once for a run such as "1,234,567", and the numbers are converted as read.
-  if (token.after_comma && !previous.empty() && !previous_warned && three_digits(token.text)) {
-    std::string pair = previous + "," + std::string(token.text);
-    report(where, position,
-           "warning: '" + pair + "' was read as the two numbers " + previous + " and " +
-               std::string(token.text) + ": write numbers without thousands separators");
-    previous_warned_ = true;
-  } else if (token.after_comma && previous_warned && three_digits(token.text)) {
+  if (!previous.empty() && three_digits(token.text)) {
+    if (!previous_warned) {
+      std::string first(previous);
+      std::string second(token.text);
+      report(where, position,
+             "warning: '" + first + "," + second + "' was read as the two numbers " + first +
+                 " and " + second + ": write numbers without thousands separators");
+    }
     previous_warned_ = true;
   }
-  previous_number_ = token.text;
+  std::copy(token.text.begin(), token.text.end(), previous_.begin());
+  previous_length_ = token.text.size();
   rows_.append_rows(out, token.text, number);
 }
 

@@ -6,6 +6,7 @@
 // their rows are appended to the caller's buffer, and what is wrong with the
 // input goes, a line at a time, to the caller's message sink.
 
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -57,9 +58,10 @@ class ListMode {
   MessageSink report_;
   Tokenizer stream_;
   bool bad_token_ = false;
-  /// The token before, when it was a number (empty otherwise), for the
+  /// The token before, when it was a number (length 0 otherwise), for the
   /// thousands-separator check.
-  std::string previous_number_;
+  std::array<char, kMaxTokenLength> previous_{};
+  std::size_t previous_length_ = 0;
   bool previous_warned_ = false;  ///< The token before ended a warned pair.
 };
 
