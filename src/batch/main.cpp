@@ -83,7 +83,8 @@ void convert_arguments(const Options& options, batch::ListMode& list, Output& ou
       out.flush();
       report("varve-batch: argument " + std::to_string(position) + " names a file; to convert " +
              "the numbers in it, give it as standard input: varve-batch " +
-             std::string(direction_name(options.direction)) + " < " + std::string(argument) + "\n");
+             std::string(direction_name(options.direction)) + " < " + batch::printable(argument) +
+             "\n");
     }
     out.maybe_flush();
     if (out.failed()) {
