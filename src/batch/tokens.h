@@ -76,7 +76,7 @@ class Tokenizer {
     kOther,  ///< Anything else.
   };
 
-  /// Takes `bytes` as the next part of the pending token.
+  /// Takes the bytes from `first` to `last` as the next part of the pending token.
   void extend(const char* first, const char* last) {
     if (pending_ == 0) {
       token_line_ = line_;
@@ -106,13 +106,13 @@ class Tokenizer {
 
   static constexpr char kBom[] = "\xEF\xBB\xBF";
 
-  std::string partial_;         ///< The first bytes of a token begun in an earlier piece.
-  std::size_t pending_ = 0;     ///< The whole length of that token; 0 when none.
-  std::size_t line_ = 1;        ///< The line the next byte is on.
-  std::size_t token_line_ = 1;  ///< The line the pending token began on.
-  bool token_after_comma_ = false;
+  std::string partial_;             ///< The first bytes of a token begun in an earlier piece.
+  std::size_t pending_ = 0;         ///< The whole length of that token; 0 when none.
+  std::size_t line_ = 1;            ///< The line the next byte is on.
+  std::size_t token_line_ = 1;      ///< The line the pending token began on.
+  bool token_after_comma_ = false;  ///< The pending token came after a single comma.
   Gap gap_ = Gap::kOther;
-  bool in_comment_ = false;
+  bool in_comment_ = false;      ///< Inside a comment, up to the next line end.
   bool starting_ = true;         ///< No byte but those of a byte-order mark seen yet.
   std::size_t bom_matched_ = 0;  ///< How many bytes of the mark have been seen.
 };
