@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "batch/column.h"
 #include "batch/list_mode.h"
 #include "batch/options.h"
 #include "batch/rows.h"
@@ -18,6 +19,7 @@ namespace {
 
 using batch::Options;
 
+constexpr int kExitBadCell = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInputOutput = 3;
 constexpr std::size_t kBufferSize = 1 << 16;
@@ -126,6 +128,48 @@ bool convert_standard_input(batch::ListMode& list, Output& out) {
   return true;
 }
 
+/// Converts one column of FILE (or standard input), keeping the rest of each
+/// row; returns the exit status.
+int convert_column(const Options& options, Output& out) {
+  batch::ColumnSettings settings;
+  settings.direction = options.direction;
+  settings.column = options.column;
+  settings.separator = options.separator;
+  settings.header = options.header;
+  settings.prefix = options.prefix;
+  batch::ColumnConverter converter(std::move(settings), [&out](std::string_view message) {
+    out.flush();  // Keep the report in step with the rows before it.
+    report("varve-batch: " + std::string(message) + "\n");
+  });
+  bool from_file = options.file != "-";
+  std::string name = from_file ? batch::printable(options.file) : "standard input";
+  platform::ErrorCode error = 0;
+  platform::ByteSource input =
+      from_file ? platform::ByteSource::open_file(std::string(options.file), error)
+                : platform::ByteSource::standard_input();
+  if (error != 0) {
+    report("varve-batch: cannot open " + name + ": " + platform::error_text(error) + "\n");
+    return kExitInputOutput;
+  }
+  std::vector<char> chunk(kBufferSize);
+  for (; !out.failed(); out.maybe_flush()) {
+    platform::ReadResult read = input.read(chunk.data(), chunk.size());
+    if (read.error != 0) {
+      out.flush();
+      report("varve-batch: cannot read " + name + ": " + platform::error_text(read.error) + "\n");
+      return kExitInputOutput;
+    }
+    if (read.count == 0) {
+      break;
+    }
+    if (!converter.feed(std::string_view(chunk.data(), read.count), out.buffer())) {
+      return kExitBadCell;
+    }
+  }
+  bool whole = out.failed() || converter.finish(out.buffer());
+  return whole && converter.invalid_cells() == 0 ? 0 : kExitBadCell;
+}
+
 /// Lists every accepted number of the direction with its rows.
 void table(const Options& options, Output& out) {
   for (chronology::Range range : chronology::accepted_ranges(options.direction)) {
@@ -177,6 +221,10 @@ int main(int argc, char** argv) {
       table(options, out);
       break;
     case Options::Action::kConvert:
+      if (!options.column.empty()) {
+        status = convert_column(options, out);
+        break;
+      }
       if (options.header) {
         batch::append_header(out.buffer(), options.format);
       }

@@ -43,6 +43,8 @@ bool looks_like_option(std::string_view word) {
 const std::string_view kShortUsage =
     "usage: varve-batch ne-to-am|am-to-ne [--format tsv|csv|jsonl] [--no-header] [NUMBER...]\n"
     "       varve-batch table ne-to-am|am-to-ne [--format tsv|csv|jsonl] [--no-header]\n"
+    "       varve-batch ne-to-am|am-to-ne --column NAME|NUMBER [--separator ,|;|tab]\n"
+    "                   [--prefix TEXT] [--no-header] [FILE]\n"
     "       varve-batch help | --help | --version\n";
 
 const std::string_view kFullUsage =
@@ -51,6 +53,8 @@ const std::string_view kFullUsage =
     "\n"
     "usage: varve-batch ne-to-am|am-to-ne [--format tsv|csv|jsonl] [--no-header] [NUMBER...]\n"
     "       varve-batch table ne-to-am|am-to-ne [--format tsv|csv|jsonl] [--no-header]\n"
+    "       varve-batch ne-to-am|am-to-ne --column NAME|NUMBER [--separator ,|;|tab]\n"
+    "                   [--prefix TEXT] [--no-header] [FILE]\n"
     "       varve-batch help | --help | --version\n"
     "\n"
     "commands:\n"
@@ -77,6 +81,22 @@ const std::string_view kFullUsage =
     "outside), ne_first, ne_last, am_first, am_last, false_couplets (true or false).\n"
     "A number outside the accepted ranges gives an 'outside' row with the other\n"
     "columns empty.\n"
+    "\n"
+    "column mode (--column): FILE (or standard input, when it is absent or '-'), a\n"
+    "CSV, semicolon-separated or TSV file as spreadsheets write it, comes back\n"
+    "whole: every row, each field exactly as it was, with the conversion of one\n"
+    "column appended; the separator, line ends (LF or CR LF) and a byte-order mark\n"
+    "are kept. The header row names the column (--column NAME) and gets the new\n"
+    "columns' names; --column NUMBER counts from 1; --no-header: no header row.\n"
+    "  --separator SEP  , or ; or tab (recognised from the first line if not given)\n"
+    "  --prefix TEXT    put TEXT before the added columns' names\n"
+    "ne-to-am adds: sequence, relation, ne_first, ne_last, am_first, am_last,\n"
+    "false_couplets. am-to-ne adds: lc_relation, lc_first, lc_last, uc_relation,\n"
+    "uc_first, uc_last, false_couplets (a sequence without a link is left empty).\n"
+    "An empty cell gives empty new cells; a cell that is not a whole number (or a\n"
+    "row too short to have it) gives the relation 'invalid', is reported with its\n"
+    "line, and makes the exit status 1. A quote that never closes stops the run\n"
+    "after the rows before it (exit status 1).\n"
     "\n"
     "accepted ranges: NE-LC 2500-6460, NE-UC 6560-9000, AM 2500-8700. (The prompts\n"
     "of the interactive varve-convert show the narrower 2700-6454, 6568-9000 and\n"
@@ -126,6 +146,31 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
       if (!parse_format(value, o.format)) {
         return fail("unknown format '" + std::string(value) + "': use tsv, csv or jsonl");
       }
+    } else if (!options_ended && (word.starts_with("--column") || word.starts_with("--prefix") ||
+                                  word.starts_with("--separator"))) {
+      // The column mode's options, each with a value.
+      std::size_t equals = word.find('=');
+      std::string_view name = word.substr(0, equals);
+      if (name != "--column" && name != "--prefix" && name != "--separator") {
+        return fail("unknown option '" + std::string(word) + "'");
+      }
+      if (equals == std::string_view::npos && i + 1 == arguments.size()) {
+        return fail(std::string(name) + " needs a value");
+      }
+      std::string_view value =
+          equals == std::string_view::npos ? arguments[++i] : word.substr(equals + 1);
+      if (name == "--column") {
+        if (value.empty()) {
+          return fail("--column needs a column's name or number");
+        }
+        o.column = value;
+      } else if (name == "--prefix") {
+        o.prefix = value;
+      } else if (value == "," || value == ";" || value == "tab") {
+        o.separator = value == "tab" ? '\t' : value[0];
+      } else {
+        return fail("unknown separator '" + std::string(value) + "': use , or ; or tab");
+      }
     } else if (!options_ended && (word == "--help" || word == "-h" ||
                                   (word == "help" && expect == Expect::kCommand))) {
       o.action = Options::Action::kHelp;
@@ -160,6 +205,19 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
   }
   if (expect == Expect::kDirection) {
     return fail("table needs ne-to-am or am-to-ne");
+  }
+  if (o.column.empty() && (!o.prefix.empty() || o.separator != 0)) {
+    return fail("--separator and --prefix go with --column");
+  }
+  if (!o.column.empty()) {
+    if (o.action == Options::Action::kTable || o.numbers.size() > 1) {
+      return fail("--column converts one FILE (or standard input)");
+    }
+    if (!o.header && o.column.find_first_not_of("0123456789") != std::string_view::npos) {
+      return fail("with --no-header, --column takes the column's number");
+    }
+    o.file = o.numbers.empty() ? "-" : o.numbers[0].first;
+    o.numbers.clear();
   }
   return parsed;
 }

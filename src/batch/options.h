@@ -19,6 +19,10 @@ struct Options {
   bool header = true;
   /// The NUMBER arguments, each with its position on the command line.
   std::vector<std::pair<std::string_view, int>> numbers;
+  /// The column mode: the --column to convert (empty in the list mode), the
+  /// --separator (0: recognised), the --prefix and the FILE ("-": standard input).
+  std::string_view column, prefix, file = "-";
+  char separator = 0;
 };
 
 /// The outcome of reading the command line: options, or what is wrong.

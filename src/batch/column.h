@@ -1,0 +1,93 @@
+#ifndef VARVE_BATCH_COLUMN_H_
+#define VARVE_BATCH_COLUMN_H_
+
+// The column mode: a spreadsheet's own CSV, semicolon-separated or TSV file
+// comes back whole, row for row and byte for byte, with the conversion of one
+// of its columns appended to each row. No I/O: bytes go in, in pieces of any
+// size, rows come out into the caller's buffer, and messages go to the
+// caller's sink, so that every front end can use it.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "batch/csv_reader.h"
+#include "chronology/links.h"
+
+namespace batch {
+
+/// What to convert, and how the input is laid out.
+struct ColumnSettings {
+  chronology::Direction direction = chronology::Direction::kNeToAm;
+  std::string column;  ///< The column's header text, or its number from 1.
+  char separator = 0;  ///< ',', ';' or '\t'; 0 to recognise it from the first line.
+  bool header = true;  ///< The first row names the columns.
+  std::string prefix;  ///< Put before the names of the added columns.
+  std::size_t max_record = std::size_t{64} << 20;  ///< The longest row held, in bytes.
+};
+
+/// Takes one message (a line of text without its line end).
+using MessageSink = std::function<void(std::string_view message)>;
+
+/// The names of the columns appended in `direction`, in order.
+std::span<const std::string_view> added_columns(chronology::Direction direction);
+
+/// The separator that the first line of a file uses: the one of ',', ';' and
+/// tab found most often outside quotes (',' when none is).
+char recognise_separator(std::string_view first_line);
+
+/// The text of a cell as a number is looked for in it: without surrounding
+/// blanks and, when it is quoted, without its quotes.
+std::string_view cell_text(std::string_view raw);
+
+/// Converts one column of a CSV stream.
+class ColumnConverter {
+ public:
+  ColumnConverter(ColumnSettings settings, MessageSink sink);
+  ~ColumnConverter();
+
+  /// Feeds the next piece of input, appending every row it completes to
+  /// `out`; false once a fault in the input (already reported) has stopped
+  /// the conversion.
+  bool feed(std::string_view bytes, std::string& out);
+
+  /// Ends the input: the last row, if it had no line end, goes to `out`.
+  /// False when the conversion stopped on a fault.
+  bool finish(std::string& out);
+
+  /// The cells that were reported as not whole numbers.
+  std::size_t invalid_cells() const { return invalid_cells_; }
+
+ private:
+  void start_reader(char separator, std::string& out);
+  void convert_record(const CsvRecord& record, std::string& out);
+  bool read_header(const CsvRecord& record, std::string& out);
+  std::string_view cells_of(std::string_view text, const CsvRecord& record);
+  void report_invalid(const CsvRecord& record, const std::string& what);
+  void stop(const std::string& message);
+  bool reader_failed();
+
+  ColumnSettings settings_;
+  MessageSink sink_;
+  char separator_ = 0;
+  std::unique_ptr<CsvReader> reader_;
+  std::string first_line_;  ///< Input held while the separator is not yet known.
+  bool header_done_ = false;
+  std::size_t column_ = 0;  ///< The converted field, from 0.
+  bool stopped_ = false;
+  std::size_t invalid_cells_ = 0;
+  // The appended cells of every number from first_ on, one after another.
+  chronology::VarveNumber first_ = 0;
+  std::vector<std::uint32_t> offsets_;  ///< One more than there are numbers.
+  std::string cells_;
+  std::string empty_, outside_, invalid_;
+};
+
+}  // namespace batch
+
+#endif  // VARVE_BATCH_COLUMN_H_

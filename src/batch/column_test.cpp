@@ -1,0 +1,163 @@
+#include "batch/column.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace batch {
+namespace {
+
+using chronology::Direction;
+
+const std::string kNeNames = ",sequence,relation,ne_first,ne_last,am_first,am_last,false_couplets";
+const std::string kAmNames =
+    ";lc_relation;lc_first;lc_last;uc_relation;uc_first;uc_last;false_couplets";
+
+ColumnSettings settings(Direction direction, std::string column, char separator = 0,
+                        bool header = true, std::string prefix = "") {
+  ColumnSettings s;
+  s.direction = direction;
+  s.column = std::move(column);
+  s.separator = separator;
+  s.header = header;
+  s.prefix = std::move(prefix);
+  return s;
+}
+
+struct Case {
+  const char* name;
+  ColumnSettings settings;
+  std::string input;
+  std::string output;
+  std::vector<std::string> messages;
+  bool whole;  ///< finish() (and every feed) succeeded.
+};
+
+TEST(ColumnConverter, AppendsTheConversionAndKeepsEveryRow) {
+  const std::vector<Case> cases = {
+      {"names, gaps, blanks, quotes, a bad cell and a short row",
+       settings(Direction::kNeToAm, "ne"),
+       "id,depth,ne,notes\n"
+       "S1,1.5,3021,\"split, here\"\n"
+       "S2,2.0,,\n"
+       "S3,2.5, 4282 ,x\n"
+       "S4,3.0,\"5674\",\n"
+       "S5,3.5,6500,\n"
+       "S6,4.0,12.5,\n"
+       "S7\n"
+       "\n",
+       "id,depth,ne,notes" + kNeNames +
+           "\n"
+           "S1,1.5,3021,\"split, here\",LC,split,3021,3021,3021,3022,false\n"
+           "S2,2.0,,,,,,,,,\n"
+           "S3,2.5, 4282 ,x,LC,joined,4281,4282,4294,4294,false\n"
+           "S4,3.0,\"5674\",,LC,joined,5672,5676,5691,5691,true\n"
+           "S5,3.5,6500,,,outside,,,,,\n"
+           "S6,4.0,12.5,,,invalid,,,,,\n"
+           "S7,,invalid,,,,,\n"
+           ",,,,,,,\n",
+       {"line 7, column 3: not a whole number: '12.5'",
+        "line 8: the row has no column 3 (it has 1)"},
+       true},
+      {"semicolons recognised, CR LF, a byte-order mark, no last line end",
+       settings(Direction::kAmToNe, "2"),
+       "\xEF\xBB\xBFprobe;am\r\nA;6245\r\nB;2400\r\nC;7000",
+       "\xEF\xBB\xBFprobe;am" + kAmNames +
+           "\r\n"
+           "A;6245;corresponds;6230;6230;corresponds;6562;6562;false\r\n"
+           "B;2400;outside;;;outside;;;\r\n"
+           "C;7000;;;;corresponds;7318;7318;false",
+       {},
+       true},
+      {"the first column by name after a byte-order mark",
+       settings(Direction::kNeToAm, "ne", ','),
+       "\xEF\xBB\xBF\"ne\"\n2700\n",
+       "\xEF\xBB\xBF\"ne\"" + kNeNames + "\n2700,LC,corresponds,2700,2700,2700,2700,false\n",
+       {},
+       true},
+      {"tabs without a header",
+       settings(Direction::kNeToAm, "1", '\0', false),
+       "2700\tnote\n\"x\ty\"\n",
+       "2700\tnote\tLC\tcorresponds\t2700\t2700\t2700\t2700\tfalse\n"
+       "\"x\ty\"\t\tinvalid\t\t\t\t\t\n",
+       {"line 2, column 1: not a whole number: 'x\\x09y'"},
+       true},
+      {"a new column's name already taken",
+       settings(Direction::kNeToAm, "id"),
+       "id,relation\n2700,x\n",
+       "",
+       {"line 1: the header already has a column named 'relation': rename it, or name the added "
+        "columns with --prefix"},
+       false},
+      {"the names prefixed",
+       settings(Direction::kNeToAm, "id", ',', true, "v,"),
+       "id,relation\n",
+       "id,relation,\"v,sequence\",\"v,relation\",\"v,ne_first\",\"v,ne_last\",\"v,am_first\","
+       "\"v,am_last\",\"v,false_couplets\"\n",
+       {},
+       true},
+      {"no such column",
+       settings(Direction::kNeToAm, "c"),
+       "a,b\n1,2\n",
+       "",
+       {"line 1: the header has no column named 'c'"},
+       false},
+      {"two columns of the name",
+       settings(Direction::kNeToAm, "x"),
+       "x,x\n1,2\n",
+       "",
+       {"line 1: 2 columns are named 'x': give the column's number instead"},
+       false},
+      {"a quote that never closes",
+       settings(Direction::kNeToAm, "n"),
+       "n\n2700\n\"oops\n2700\n",
+       "n" + kNeNames + "\n2700,LC,corresponds,2700,2700,2700,2700,false\n",
+       {"line 3: a quote opens a cell that never closes; the rows before it were written"},
+       false},
+  };
+  for (const Case& c : cases) {
+    for (std::size_t piece : {1u, 3u, 4096u}) {
+      std::vector<std::string> messages;
+      ColumnConverter converter(
+          c.settings, [&messages](std::string_view message) { messages.emplace_back(message); });
+      std::string out;
+      bool whole = true;
+      for (std::size_t i = 0; i < c.input.size() && whole; i += piece) {
+        whole = converter.feed(std::string_view(c.input).substr(i, piece), out);
+      }
+      whole = whole && converter.finish(out);
+      EXPECT_EQ(out, c.output) << c.name << " in pieces of " << piece;
+      EXPECT_EQ(messages, c.messages) << c.name << " in pieces of " << piece;
+      EXPECT_EQ(whole, c.whole) << c.name;
+    }
+  }
+}
+
+TEST(ColumnConverter, CountsManyBadCellsWithoutListingEach) {
+  std::vector<std::string> messages;
+  ColumnConverter converter(settings(Direction::kNeToAm, "1", ',', false),
+                            [&messages](std::string_view m) { messages.emplace_back(m); });
+  std::string out;
+  std::string input;
+  for (int i = 0; i < 250; ++i) {
+    input += "x\n";
+  }
+  EXPECT_TRUE(converter.feed(input, out));
+  EXPECT_TRUE(converter.finish(out));
+  EXPECT_EQ(converter.invalid_cells(), 250u);
+  ASSERT_EQ(messages.size(), 102u);
+  EXPECT_EQ(messages.back(), "250 cells in all were not whole numbers or missing");
+}
+
+TEST(RecogniseSeparator, CountsSeparatorsOutsideQuotes) {
+  const std::vector<std::pair<std::string, char>> cases = {
+      {"a,b;c;d", ';'}, {"\"a;b;c\",d", ','}, {"a\tb\tc,d", '\t'}, {"abc", ','}, {"", ','},
+  };
+  for (const auto& [line, separator] : cases) {
+    EXPECT_EQ(recognise_separator(line), separator) << line;
+  }
+}
+
+}  // namespace
+}  // namespace batch
