@@ -41,10 +41,9 @@ void append_number(std::string& out, VarveNumber n) {
   out.append(digits, end);
 }
 
-/// The appended cells of a number with `links` (none: outside), each after
-/// a separator.
-std::string cells_for(Direction direction, const chronology::Links& links, char sep) {
-  std::string out;
+/// Appends the cells added for a number with `links` (none: outside), each
+/// after a separator.
+void append_cells(std::string& out, Direction direction, const chronology::Links& links, char sep) {
   auto cell = [&](std::string_view text) { out.append(1, sep).append(text); };
   auto number = [&](VarveNumber n) {
     out.push_back(sep);
@@ -86,7 +85,6 @@ std::string cells_for(Direction direction, const chronology::Links& links, char 
     }
   }
   cell(flag);
-  return out;
 }
 
 /// `text` as it may be shown in a message: control bytes as \xNN, and cut
@@ -176,12 +174,8 @@ void ColumnConverter::start_reader(char separator, std::string& out) {
   Direction direction = settings_.direction;
   std::span<const chronology::Range> ranges = chronology::accepted_ranges(direction);
   first_ = ranges.front().first;
-  offsets_.push_back(0);
-  for (VarveNumber n = first_; n <= ranges.back().last; ++n) {
-    cells_ += cells_for(direction, chronology::links_of(direction, n), separator);
-    offsets_.push_back(static_cast<std::uint32_t>(cells_.size()));
-  }
-  outside_ = cells_for(direction, chronology::Links{}, separator);
+  known_.assign(static_cast<std::size_t>(ranges.back().last - first_) + 1, Span{});
+  append_cells(outside_, direction, chronology::Links{}, separator);
   empty_.assign(added_columns(direction).size(), separator);
   invalid_ = outside_;
   for (std::size_t at; (at = invalid_.find("outside")) != std::string::npos;) {
@@ -322,10 +316,18 @@ std::string_view ColumnConverter::cells_of(std::string_view text, const CsvRecor
   }
   // Below the first number the difference wraps round to a large index.
   auto index = static_cast<std::uint32_t>(number) - static_cast<std::uint32_t>(first_);
-  if (index + 1 >= offsets_.size()) {
+  if (index >= known_.size()) {
     return outside_;
   }
-  return std::string_view(cells_).substr(offsets_[index], offsets_[index + 1] - offsets_[index]);
+  Span& span = known_[index];
+  if (span.length == 0) {
+    // Each number's cells are made once, when it is first met.
+    span.begin = static_cast<std::uint32_t>(cells_.size());
+    append_cells(cells_, settings_.direction, chronology::links_of(settings_.direction, number),
+                 separator_);
+    span.length = static_cast<std::uint32_t>(cells_.size()) - span.begin;
+  }
+  return std::string_view(cells_).substr(span.begin, span.length);
 }
 
 void ColumnConverter::report_invalid(const CsvRecord& record, const std::string& what) {

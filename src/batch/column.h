@@ -60,6 +60,10 @@ class ColumnConverter {
   /// False when the conversion stopped on a fault.
   bool finish(std::string& out);
 
+  /// The separator in use: the one given, or the one recognised (0 while the
+  /// first line is still incomplete).
+  char separator() const { return separator_; }
+
   /// The cells that were reported as not whole numbers.
   std::size_t invalid_cells() const { return invalid_cells_; }
 
@@ -81,10 +85,14 @@ class ColumnConverter {
   std::size_t column_ = 0;  ///< The converted field, from 0.
   bool stopped_ = false;
   std::size_t invalid_cells_ = 0;
-  // The appended cells of every number from first_ on, one after another.
-  chronology::VarveNumber first_ = 0;
-  std::vector<std::uint32_t> offsets_;  ///< One more than there are numbers.
-  std::string cells_;
+  /// Where a number's added cells lie in cells_; length 0 until first needed.
+  struct Span {
+    std::uint32_t begin = 0;
+    std::uint32_t length = 0;
+  };
+  chronology::VarveNumber first_ = 0;  ///< The number of known_[0].
+  std::vector<Span> known_;
+  std::string cells_;  ///< The added cells of the numbers met so far.
   std::string empty_, outside_, invalid_;
 };
 
