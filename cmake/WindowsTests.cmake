@@ -23,4 +23,8 @@ ExternalProject_Add(host_end_to_end_tests
 add_test(NAME end_to_end COMMAND ${CMAKE_BINARY_DIR}/host-tests/varve_end_to_end_tests)
 set_tests_properties(end_to_end PROPERTIES ENVIRONMENT
   "VARVE_CONVERT=$<TARGET_FILE:varve-convert>;VARVE_LAUNCHER=${CMAKE_BINARY_DIR}/wine-run")
-set_tests_properties(unit_tests batch_unit_tests end_to_end PROPERTIES FIXTURES_REQUIRED wine)
+add_test(NAME batch_end_to_end COMMAND ${CMAKE_BINARY_DIR}/host-tests/varve_batch_end_to_end_tests)
+set_tests_properties(batch_end_to_end PROPERTIES ENVIRONMENT
+  "VARVE_BATCH=$<TARGET_FILE:varve-batch>;VARVE_CONVERT=$<TARGET_FILE:varve-convert>;VARVE_LAUNCHER=${CMAKE_BINARY_DIR}/wine-run")
+set_tests_properties(unit_tests batch_unit_tests end_to_end batch_end_to_end
+  PROPERTIES FIXTURES_REQUIRED wine)

@@ -1,5 +1,7 @@
 // Runs the built varve-batch through real pipes, and checks its tables against
-// what the interactive varve-convert prints for every accepted number.
+// what the interactive varve-convert prints for every accepted number. The
+// programs come from VARVE_BATCH and VARVE_CONVERT, started through the
+// launcher VARVE_LAUNCHER when one is set (Wine, for the Windows build).
 
 #include <gtest/gtest.h>
 
@@ -15,15 +17,21 @@
 
 #include "process.h"
 
+#ifndef VARVE_BATCH_PATH  // Built for the Windows build's tests: from the environment.
+#define VARVE_BATCH_PATH ""
+#define VARVE_CONVERT_PATH ""
+#endif
+
 namespace {
 
-const std::string kBatch = VARVE_BATCH_PATH;
-const std::string kConvert = VARVE_CONVERT_PATH;
+const std::vector<std::string> kBatch = testing_process::program("VARVE_BATCH", VARVE_BATCH_PATH);
+const std::vector<std::string> kConvert =
+    testing_process::program("VARVE_CONVERT", VARVE_CONVERT_PATH);
 const std::string kHeader =
     "input\tsequence\trelation\tne_first\tne_last\tam_first\tam_last\tfalse_couplets\n";
 
 testing_process::Result batch(std::vector<std::string> arguments, std::string_view input = {}) {
-  arguments.insert(arguments.begin(), kBatch);
+  arguments.insert(arguments.begin(), kBatch.begin(), kBatch.end());
   return testing_process::run(arguments, input);
 }
 
@@ -115,7 +123,9 @@ TEST(Batch, UsageErrorsWriteNothingOnStandardOutput) {
 TEST(Batch, EndsQuietlyWhenTheReaderGoes) {
   testing_process::Options options;
   options.output = testing_process::Output::kClosedPipe;
-  testing_process::Child child({kBatch, "table", "ne-to-am"}, options);
+  std::vector<std::string> command = kBatch;
+  command.insert(command.end(), {"table", "ne-to-am"});
+  testing_process::Child child(command, options);
   EXPECT_EQ(child.finish(), 0);
   EXPECT_EQ(child.error, "");
 }
@@ -265,7 +275,7 @@ std::map<int, std::string> dialogue_rows(int choice, const std::vector<int>& num
   for (int n : numbers) {
     input += std::to_string(choice) + "\n" + std::to_string(n) + "\n1\n";
   }
-  testing_process::Result r = testing_process::run({kConvert}, input);
+  testing_process::Result r = testing_process::run(kConvert, input);
   EXPECT_EQ(r.status, 255);  // The input ends at the menu.
   std::vector<std::string> lines;
   std::istringstream stream(r.output);

@@ -244,4 +244,16 @@ Result run(const std::vector<std::string>& command, std::string_view input,
   return result;
 }
 
+std::vector<std::string> program(const char* variable, const char* path) {
+  std::vector<std::string> command;
+  if (const char* launcher = std::getenv("VARVE_LAUNCHER"); launcher && *launcher) {
+    command.emplace_back(launcher);
+  }
+  if (const char* named = std::getenv(variable); named && *named) {
+    path = named;
+  }
+  command.emplace_back(*path ? path : std::string(variable) + " is not set");
+  return command;
+}
+
 }  // namespace testing_process

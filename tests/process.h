@@ -77,6 +77,11 @@ struct Result {
   int status = -1;
 };
 
+/// The command that starts the program named by the environment variable
+/// `variable` (or `path` when it is not set), through the launcher
+/// VARVE_LAUNCHER when one is set (Wine).
+std::vector<std::string> program(const char* variable, const char* path);
+
 /// Runs `command` with `input` on standard input until it ends.
 Result run(const std::vector<std::string>& command, std::string_view input,
            const Options& options = {});
