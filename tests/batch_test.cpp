@@ -131,12 +131,17 @@ TEST(Batch, EndsQuietlyWhenTheReaderGoes) {
 }
 
 TEST(Batch, AFileSizeLimitIsReportedWithStatus3) {
+  if (kBatch.size() > 1) {
+    GTEST_SKIP() << "Windows has no file-size limit";
+  }
   const std::string path = ::testing::TempDir() + "varve_batch_file_size_limit.tsv";
   testing_process::Options options;
   options.output = testing_process::Output::kFile;
   options.output_file = path.c_str();
   options.file_size_limit = 1024;
-  testing_process::Child child({kBatch, "table", "ne-to-am"}, options);
+  std::vector<std::string> command = kBatch;
+  command.insert(command.end(), {"table", "ne-to-am"});
+  testing_process::Child child(command, options);
   EXPECT_EQ(child.finish(), 3);
   EXPECT_EQ(child.error, "varve-batch: cannot write standard output: File too large\n");
   std::ifstream file(path, std::ios::binary);

@@ -213,6 +213,9 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
     if (o.action == Options::Action::kTable || o.numbers.size() > 1) {
       return fail("--column converts one FILE (or standard input)");
     }
+    if (o.format != Format::kTsv) {
+      return fail("--format does not go with --column: the file keeps its own format");
+    }
     if (!o.header && o.column.find_first_not_of("0123456789") != std::string_view::npos) {
       return fail("with --no-header, --column takes the column's number");
     }

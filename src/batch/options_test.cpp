@@ -112,6 +112,37 @@ TEST(ParseOptions, NumbersKnowTheirPlaceOnTheCommandLine) {
   EXPECT_EQ(parsed.options.numbers[1].second, 4);
 }
 
+TEST(ParseOptions, TakesTheColumnModesOptionsAndOneFile) {
+  struct Column {
+    std::vector<std::string_view> arguments;
+    std::string_view column, file, prefix;
+    char separator;
+  };
+  const std::vector<Column> cases = {
+      {{"ne-to-am", "--column", "ne_varve"}, "ne_varve", "-", "", 0},
+      {{"am-to-ne", "Proben.csv", "--column=3", "--separator", "tab"}, "3", "Proben.csv", "", '\t'},
+      {{"ne-to-am", "--separator=;", "--prefix", "v_", "--column", "-1", "-"},
+       "-1",
+       "-",
+       "v_",
+       ';'},
+      {{"ne-to-am", "--column", "2", "--no-header", "--", "--odd name.csv"},
+       "2",
+       "--odd name.csv",
+       "",
+       0},
+  };
+  for (const Column& c : cases) {
+    ParsedOptions parsed = parse_options(c.arguments);
+    EXPECT_EQ(parsed.error, "") << c.arguments[2];
+    EXPECT_EQ(parsed.options.column, c.column);
+    EXPECT_EQ(parsed.options.file, c.file);
+    EXPECT_EQ(parsed.options.prefix, c.prefix);
+    EXPECT_EQ(parsed.options.separator, c.separator);
+    EXPECT_TRUE(parsed.options.numbers.empty());
+  }
+}
+
 TEST(ParseOptions, RefusesWhatIsWrongOrMissing) {
   const std::vector<std::vector<std::string_view>> cases = {
       {},
@@ -127,6 +158,15 @@ TEST(ParseOptions, RefusesWhatIsWrongOrMissing) {
       {"--no-header"},
       {"--format", "csv"},
       {"--format", "tsvx", "ne-to-am"},
+      {"ne-to-am", "--column"},
+      {"ne-to-am", "--column="},
+      {"ne-to-am", "--columns", "2"},
+      {"ne-to-am", "--column", "2", "a.csv", "b.csv"},
+      {"ne-to-am", "--column", "depth", "--no-header"},
+      {"ne-to-am", "--column", "2", "--separator", "|"},
+      {"ne-to-am", "--column", "2", "--format", "csv"},
+      {"ne-to-am", "--separator", ";", "2700"},
+      {"table", "ne-to-am", "--column", "2"},
   };
   for (const auto& arguments : cases) {
     EXPECT_NE(parse_options(arguments).error, "")
