@@ -79,18 +79,24 @@ std::vector<std::string> expected_cells(const std::string& direction, const std:
   if (cell.empty()) {
     return std::vector<std::string>(7);
   }
+  // Each number is asked for once: under Wine every start of a program counts.
+  static std::map<std::string, std::vector<std::string>> known;
+  if (auto found = known.find(direction + " " + cell); found != known.end()) {
+    return found->second;
+  }
+  std::vector<std::string>& cells = known[direction + " " + cell];
   testing_process::Result r = batch({direction, "--format", "csv", "--no-header", "--", cell});
+  cells.resize(7);
   if (r.status != 0) {
-    std::vector<std::string> invalid(7);
-    invalid[ne ? 1 : 0] = "invalid";
-    invalid[ne ? 1 : 3] = "invalid";
-    return invalid;
+    cells[ne ? 1 : 0] = "invalid";
+    cells[ne ? 1 : 3] = "invalid";
+    return cells;
   }
   std::vector<Row> rows = rows_of(r.output, ',');
   if (ne) {
-    return std::vector<std::string>(rows[0].fields.begin() + 1, rows[0].fields.end());
+    cells.assign(rows[0].fields.begin() + 1, rows[0].fields.end());
+    return cells;
   }
-  std::vector<std::string> cells(7);
   for (const Row& row : rows) {
     const auto& f = row.fields;  // input, sequence, relation, ne_first, ne_last, ..., flag
     std::size_t at = f[1] == "UC" ? 3 : 0;
@@ -154,10 +160,13 @@ TEST(ColumnMode, KeepsSpreadsheetFilesWholeAndAddsTheConversion) {
         }
       }
       EXPECT_EQ(rebuilt, input) << where;
-      // The same from the file, by column number.
-      testing_process::Result from_file =
-          batch({direction, "--column", std::to_string(index + 1), path});
-      EXPECT_EQ(from_file.output, r.output) << where;
+      // The same from the file, by column number (for one file: under Wine
+      // every start of a program takes seconds).
+      if (fixture.separator == ';') {
+        testing_process::Result from_file =
+            batch({direction, "--column", std::to_string(index + 1), path});
+        EXPECT_EQ(from_file.output, r.output) << where;
+      }
     }
   }
 }
