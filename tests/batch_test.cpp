@@ -204,6 +204,9 @@ TEST(Batch, SaysHowToReadAFileNamedAsAnArgument) {
                          "'\n"
                          "varve-batch: argument 3 names a file; to convert the numbers in it, "
                          "give it as standard input: varve-batch ne-to-am < " +
+                         path +
+                         "; or, for one column of a CSV or TSV file: varve-batch ne-to-am "
+                         "--column NAME " +
                          path + "\nvarve-batch: argument 4: not a whole number: 'x'\n");
   EXPECT_EQ(r.status, 1);
 }

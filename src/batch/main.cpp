@@ -83,9 +83,11 @@ void convert_arguments(const Options& options, batch::ListMode& list, Output& ou
     if (!list.convert_argument(argument, position, out.buffer()) &&
         readable_file(std::string(argument))) {
       out.flush();
+      std::string command = "varve-batch " + std::string(direction_name(options.direction));
+      std::string file = batch::printable(argument);
       report("varve-batch: argument " + std::to_string(position) + " names a file; to convert " +
-             "the numbers in it, give it as standard input: varve-batch " +
-             std::string(direction_name(options.direction)) + " < " + batch::printable(argument) +
+             "the numbers in it, give it as standard input: " + command + " < " + file +
+             "; or, for one column of a CSV or TSV file: " + command + " --column NAME " + file +
              "\n");
     }
     out.maybe_flush();
