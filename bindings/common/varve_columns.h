@@ -73,11 +73,17 @@ enum class RelationCode : std::uint8_t {
 };
 
 /// The text of each relation code, as varve-batch writes it; none is empty.
-inline constexpr std::array<std::string_view, 6> kRelationNames{"corresponds", "split",   "joined",
-                                                                "outside",     "invalid", ""};
+inline constexpr std::array<std::string_view, 6> kRelationNames{
+    chronology::relation_name(Relation::kCorresponds),
+    chronology::relation_name(Relation::kSplit),
+    chronology::relation_name(Relation::kJoined),
+    "outside",
+    "invalid",
+    ""};
 
 /// The text of each sequence, then of none.
-inline constexpr std::array<std::string_view, 3> kSequenceNames{"LC", "UC", ""};
+inline constexpr std::array<std::string_view, 3> kSequenceNames{
+    chronology::sequence_name(Sequence::kLc), chronology::sequence_name(Sequence::kUc), ""};
 
 /// The code of an engine relation.
 constexpr RelationCode code_of(Relation relation) {
@@ -99,23 +105,8 @@ constexpr RelationCode unlinked_code(Reading reading) {
                                         : RelationCode::kOutside;
 }
 
-/// An AM number's links by NE sequence, as the am-to-ne columns show them:
-/// each null when that sequence has no link.
-struct BySequence {
-  const Link* lc = nullptr;
-  const Link* uc = nullptr;
-  bool false_couplets = false;  ///< Either link's joined run is false annual couplets.
-};
-
-/// Sorts `links` (which must outlive the result) by sequence.
-constexpr BySequence by_sequence(const Links& links) {
-  BySequence result;
-  for (const Link& link : links) {
-    (link.sequence == Sequence::kLc ? result.lc : result.uc) = &link;
-    result.false_couplets = result.false_couplets || link.false_couplets;
-  }
-  return result;
-}
+using chronology::by_sequence;
+using chronology::BySequence;
 
 }  // namespace varve_columns
 

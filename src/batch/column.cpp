@@ -11,8 +11,8 @@ namespace {
 
 using chronology::Direction;
 using chronology::Link;
-using chronology::Relation;
-using chronology::Sequence;
+using chronology::relation_name;
+using chronology::sequence_name;
 using chronology::VarveNumber;
 
 constexpr std::string_view kNeToAmColumns[] = {"sequence", "relation", "ne_first",      "ne_last",
@@ -22,18 +22,6 @@ constexpr std::string_view kAmToNeColumns[] = {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 /// Cells reported one by one; beyond them only the count is given.
 constexpr std::size_t kReportedCells = 100;
-
-std::string_view relation_name(Relation r) {
-  switch (r) {
-    case Relation::kCorresponds:
-      return "corresponds";
-    case Relation::kSplit:
-      return "split";
-    case Relation::kJoined:
-      return "joined";
-  }
-  return "";
-}
 
 void append_number(std::string& out, VarveNumber n) {
   char digits[12];
@@ -49,10 +37,7 @@ void append_cells(std::string& out, Direction direction, const chronology::Links
     out.push_back(sep);
     append_number(out, n);
   };
-  bool false_couplets = false;
-  for (std::size_t i = 0; i < links.count; ++i) {
-    false_couplets |= links.items[i].false_couplets;
-  }
+  bool false_couplets = chronology::by_sequence(links).false_couplets;
   std::string_view flag = links.count == 0 ? "" : false_couplets ? "true" : "false";
   if (direction == Direction::kNeToAm) {
     if (links.count == 0) {
@@ -61,7 +46,7 @@ void append_cells(std::string& out, Direction direction, const chronology::Links
       out.append(4, sep);
     } else {
       const Link& l = links.items[0];
-      cell(l.sequence == Sequence::kLc ? "LC" : "UC");
+      cell(sequence_name(l.sequence));
       cell(relation_name(l.relation));
       number(l.ne_first);
       number(l.ne_last);
@@ -69,11 +54,8 @@ void append_cells(std::string& out, Direction direction, const chronology::Links
       number(l.am_last);
     }
   } else {
-    for (Sequence s : {Sequence::kLc, Sequence::kUc}) {
-      const Link* found = nullptr;
-      for (std::size_t i = 0; i < links.count; ++i) {
-        found = links.items[i].sequence == s ? &links.items[i] : found;
-      }
+    chronology::BySequence by = chronology::by_sequence(links);
+    for (const Link* found : {by.lc, by.uc}) {
       if (found) {
         cell(relation_name(found->relation));
         number(found->ne_first);

@@ -9,7 +9,9 @@ namespace {
 
 using chronology::Link;
 using chronology::Relation;
+using chronology::relation_name;
 using chronology::Sequence;
+using chronology::sequence_name;
 using chronology::VarveNumber;
 
 constexpr std::string_view kColumns[] = {"input",   "sequence", "relation", "ne_first",
@@ -17,22 +19,6 @@ constexpr std::string_view kColumns[] = {"input",   "sequence", "relation", "ne_
 
 char separator(Format format) {
   return format == Format::kCsv ? ',' : '\t';
-}
-
-std::string_view sequence_name(Sequence s) {
-  return s == Sequence::kLc ? "LC" : "UC";
-}
-
-std::string_view relation_name(Relation r) {
-  switch (r) {
-    case Relation::kCorresponds:
-      return "corresponds";
-    case Relation::kSplit:
-      return "split";
-    case Relation::kJoined:
-      return "joined";
-  }
-  return "";
 }
 
 void append_number(std::string& out, VarveNumber n) {

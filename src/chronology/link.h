@@ -2,6 +2,7 @@
 #define VARVE_CHRONOLOGY_LINK_H_
 
 #include <cstdint>
+#include <string_view>
 
 #include "chronology/sequence.h"
 
@@ -31,6 +32,24 @@ struct Link {
 /// The links of one number: none outside the accepted ranges, else one or two,
 /// LC before UC.
 using Links = UpToTwo<Link>;
+
+/// A relation's name in every front end's output: corresponds, split or joined.
+constexpr std::string_view relation_name(Relation relation) {
+  switch (relation) {
+    case Relation::kCorresponds:
+      return "corresponds";
+    case Relation::kSplit:
+      return "split";
+    case Relation::kJoined:
+      break;
+  }
+  return "joined";
+}
+
+/// A sequence's short name: LC or UC.
+constexpr std::string_view sequence_name(Sequence sequence) {
+  return sequence == Sequence::kLc ? "LC" : "UC";
+}
 
 }  // namespace chronology
 

@@ -44,6 +44,24 @@ struct SequenceRange {
   Range range;
 };
 
+/// An AM number's links by NE sequence, as a table with a column group per
+/// sequence shows them: each null when that sequence has no link.
+struct BySequence {
+  const Link* lc = nullptr;
+  const Link* uc = nullptr;
+  bool false_couplets = false;  ///< Either link's joined run is false annual couplets.
+};
+
+/// Sorts `links` (which must outlive the result) by sequence.
+constexpr BySequence by_sequence(const Links& links) {
+  BySequence result;
+  for (const Link& link : links) {
+    (link.sequence == Sequence::kLc ? result.lc : result.uc) = &link;
+    result.false_couplets = result.false_couplets || link.false_couplets;
+  }
+  return result;
+}
+
 }  // namespace chronology
 
 #endif  // VARVE_CHRONOLOGY_LINKS_H_
