@@ -84,25 +84,8 @@ ByteSource ByteSource::open_file(const std::string& path, ErrorCode& error) {
   return ByteSource(Kind::kFile, reinterpret_cast<std::intptr_t>(file));
 }
 
-ByteSource::ByteSource(ByteSource&& other) noexcept : kind_(other.kind_), handle_(other.handle_) {
-  other.kind_ = Kind::kClosed;
-}
-
-ByteSource& ByteSource::operator=(ByteSource&& other) noexcept {
-  if (this != &other) {
-    this->~ByteSource();
-    kind_ = other.kind_;
-    handle_ = other.handle_;
-    other.kind_ = Kind::kClosed;
-  }
-  return *this;
-}
-
-ByteSource::~ByteSource() {
-  if (kind_ == Kind::kFile) {
-    CloseHandle(reinterpret_cast<HANDLE>(handle_));
-  }
-  kind_ = Kind::kClosed;
+void ByteSource::close_file(std::intptr_t handle) {
+  CloseHandle(reinterpret_cast<HANDLE>(handle));
 }
 
 ReadResult ByteSource::read(char* buffer, std::size_t size) {
