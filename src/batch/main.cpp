@@ -13,6 +13,7 @@
 #include "batch/list_mode.h"
 #include "batch/options.h"
 #include "batch/rows.h"
+#include "chart/chart.h"
 #include "platform/streams.h"
 
 namespace {
@@ -221,6 +222,9 @@ int main(int argc, char** argv) {
         batch::append_header(out.buffer(), options.format);
       }
       table(options, out);
+      break;
+    case Options::Action::kChart:
+      out.buffer() += chart::correspondence_svg(options.direction, options.mark);
       break;
     case Options::Action::kConvert:
       if (!options.column.empty()) {

@@ -1,5 +1,7 @@
 #include "batch/options.h"
 
+#include "batch/tokens.h"
+
 namespace batch {
 namespace {
 
@@ -38,6 +40,29 @@ bool looks_like_option(std::string_view word) {
   return word.size() > 1 && word[0] == '-' && !(word[1] >= '0' && word[1] <= '9');
 }
 
+/// Reads the word at `i` after "chart": a direction or --mark N, moving `i`
+/// past a separate value. Returns what is wrong, or nothing.
+std::string read_chart_word(const std::vector<std::string_view>& arguments, std::size_t& i,
+                            Options& o, bool& direction_given) {
+  std::string_view word = arguments[i];
+  if (word == "--mark" || word.starts_with("--mark=")) {
+    if (word == "--mark" && i + 1 == arguments.size()) {
+      return "--mark needs a number";
+    }
+    std::string_view value = word == "--mark" ? arguments[++i] : word.substr(7);
+    std::int32_t number = 0;
+    if (parse_number(value, number) != TokenKind::kNumber) {
+      return "--mark needs a whole number, not '" + std::string(value) + "'";
+    }
+    o.mark = number;
+  } else if (!direction_given && parse_direction(word, o.direction)) {
+    direction_given = true;
+  } else {
+    return "chart takes ne-to-am or am-to-ne and --mark N, not '" + std::string(word) + "'";
+  }
+  return {};
+}
+
 }  // namespace
 
 const std::string_view kShortUsage =
@@ -45,6 +70,7 @@ const std::string_view kShortUsage =
     "       varve-batch table ne-to-am|am-to-ne [--format tsv|csv|jsonl] [--no-header]\n"
     "       varve-batch ne-to-am|am-to-ne --column NAME|NUMBER [--separator ,|;|tab]\n"
     "                   [--prefix TEXT] [--no-header] [FILE]\n"
+    "       varve-batch chart [ne-to-am|am-to-ne] [--mark N]\n"
     "       varve-batch help | --help | --version\n";
 
 const std::string_view kFullUsage =
@@ -55,12 +81,16 @@ const std::string_view kFullUsage =
     "       varve-batch table ne-to-am|am-to-ne [--format tsv|csv|jsonl] [--no-header]\n"
     "       varve-batch ne-to-am|am-to-ne --column NAME|NUMBER [--separator ,|;|tab]\n"
     "                   [--prefix TEXT] [--no-header] [FILE]\n"
+    "       varve-batch chart [ne-to-am|am-to-ne] [--mark N]\n"
     "       varve-batch help | --help | --version\n"
     "\n"
     "commands:\n"
     "  ne-to-am         convert NE numbers (LC 2500-6460, UC 6560-9000) to AM\n"
     "  am-to-ne         convert AM numbers (2500-8700) to NE, one row per NE sequence\n"
     "  table DIRECTION  list every accepted number of DIRECTION in ascending order\n"
+    "  chart DIRECTION  the correspondence chart as an SVG figure: the offset AM minus\n"
+    "                   NE against the DIRECTION's first number (ne-to-am when none),\n"
+    "                   one panel per NE sequence; --mark N marks the number N\n"
     "\n"
     "Numbers come from the arguments or, with none, from standard input (a file:\n"
     "varve-batch ne-to-am < numbers.txt), separated by blanks, tabs, commas,\n"
@@ -127,10 +157,15 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
   // the command.
   enum class Expect { kCommand, kDirection, kNumbers } expect = Expect::kCommand;
   bool options_ended = false;
+  bool chart_direction = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     std::string_view word = arguments[i];
     if (!options_ended && word == "--") {
       options_ended = true;
+    } else if (o.action == Options::Action::kChart && word != "--help" && word != "-h") {
+      if (std::string error = read_chart_word(arguments, i, o, chart_direction); !error.empty()) {
+        return fail(error);
+      }
     } else if (!options_ended && word == "--no-header") {
       o.header = false;
     } else if (!options_ended && (word == "--format" || word.starts_with("--format="))) {
@@ -184,6 +219,9 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
       if (word == "table") {
         o.action = Options::Action::kTable;
         expect = Expect::kDirection;
+      } else if (word == "chart") {
+        o.action = Options::Action::kChart;
+        expect = Expect::kNumbers;
       } else if (parse_direction(word, o.direction)) {
         expect = Expect::kNumbers;
       } else {
@@ -221,6 +259,10 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
     }
     o.file = o.numbers.empty() ? "-" : o.numbers[0].first;
     o.numbers.clear();
+  }
+  if (o.mark && chronology::links_of(o.direction, *o.mark).empty()) {
+    return fail("--mark " + std::to_string(*o.mark) + " is outside the accepted ranges of " +
+                std::string(o.direction == Direction::kNeToAm ? "ne-to-am" : "am-to-ne"));
   }
   return parsed;
 }

@@ -1,6 +1,7 @@
 #ifndef VARVE_BATCH_OPTIONS_H_
 #define VARVE_BATCH_OPTIONS_H_
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,7 +12,7 @@ namespace batch {
 
 /// What the command line asks for.
 struct Options {
-  enum class Action { kConvert, kTable, kHelp, kVersion };
+  enum class Action { kConvert, kTable, kHelp, kVersion, kChart };
 
   Action action = Action::kConvert;
   Direction direction = Direction::kNeToAm;
@@ -23,6 +24,8 @@ struct Options {
   /// --separator (0: recognised), the --prefix and the FILE ("-": standard input).
   std::string_view column, prefix, file = "-";
   char separator = 0;
+  /// chart: the number to mark, an accepted number of `direction`.
+  std::optional<chronology::VarveNumber> mark;
 };
 
 /// The outcome of reading the command line: options, or what is wrong.

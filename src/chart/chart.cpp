@@ -1,0 +1,350 @@
+#include "chart/chart.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <type_traits>
+
+namespace chart {
+namespace {
+
+using chronology::Direction;
+using chronology::Link;
+using chronology::Relation;
+using chronology::Sequence;
+using chronology::VarveNumber;
+
+// The figure's geometry, in SVG user units.
+constexpr double kWidth = 960;
+constexpr double kHeight = 560;
+constexpr double kLeft = 84;
+constexpr double kRight = 24;
+constexpr double kPanelTop[2] = {92, 316};  // LC, then UC.
+constexpr double kPanelHeight = 180;
+constexpr double kAxisLabelY = 548;
+constexpr VarveNumber kXTick = 500;
+
+/// The figure's own style, so that the standalone file looks as the page does.
+constexpr std::string_view kStyle =
+    "<style>"
+    ".vc-chart{font-family:sans-serif;font-size:12px;fill:#222}"
+    ".vc-chart .vc-title{font-size:16px;font-weight:bold}"
+    ".vc-chart .vc-frame{fill:#fff;stroke:#888}"
+    ".vc-chart .vc-grid{stroke:#e4e4e4}"
+    ".vc-chart .vc-line{fill:none;stroke-width:2}"
+    ".vc-chart .vc-lc{stroke:#1f5fa8}"
+    ".vc-chart .vc-uc{stroke:#c4561b}"
+    ".vc-chart .vc-overlap{fill:#f3e7a0;opacity:.7}"
+    ".vc-chart .vc-split path{fill:#247a3c}"
+    ".vc-chart .vc-join path{fill:#7b3fa0}"
+    ".vc-chart .vc-false-couplets path{fill:#c0392b}"
+    ".vc-chart .vc-hit{fill:transparent}"
+    ".vc-chart .vc-step:hover path,.vc-chart .vc-step:focus path{stroke:#000;stroke-width:1.5}"
+    ".vc-chart .vc-mark{stroke:#d0021b;stroke-width:1.5;stroke-dasharray:5 3}"
+    ".vc-chart .vc-mark-point{fill:#d0021b}"
+    "</style>";
+
+std::string_view sequence_label(Sequence s) {
+  return s == Sequence::kLc ? "NE-LC" : "NE-UC";
+}
+
+/// Appends `value` with at most one decimal.
+void put(std::string& out, double value) {
+  char text[32];
+  int length = std::snprintf(text, sizeof text, "%.1f", value);
+  std::string_view digits(text, static_cast<std::size_t>(length));
+  if (digits.ends_with(".0")) {
+    digits.remove_suffix(2);
+  }
+  out.append(digits == "-0" ? "0" : digits);
+}
+
+void put(std::string& out, VarveNumber value) {
+  out.append(std::to_string(value));
+}
+
+/// Appends each of `parts`: text as it is, numbers formatted.
+template <class... Parts>
+void add(std::string& out, const Parts&... parts) {
+  auto one = [&out](const auto& part) {
+    using Part = std::decay_t<decltype(part)>;
+    if constexpr (std::is_same_v<Part, char>) {
+      out.push_back(part);
+    } else if constexpr (std::is_integral_v<Part>) {
+      put(out, static_cast<VarveNumber>(part));
+    } else if constexpr (std::is_floating_point_v<Part>) {
+      put(out, static_cast<double>(part));
+    } else {
+      out.append(part);
+    }
+  };
+  (one(parts), ...);
+}
+
+/// A linear map from a closed interval of numbers onto one of the figure.
+struct Scale {
+  double from_low, from_high, to_low, to_high;
+  double operator()(double v) const {
+    return to_low + (v - from_low) * (to_high - to_low) / (from_high - from_low);
+  }
+};
+
+/// An inclusive run of numbers; empty when first > last.
+struct Span {
+  VarveNumber first;
+  VarveNumber last;
+};
+
+/// The AM numbers that have a link to both sequences.
+Span overlap_of_am(const std::array<std::vector<Segment>, 2>& by_sequence) {
+  Span extent[2];
+  for (int s = 0; s < 2; ++s) {
+    extent[s] = {by_sequence[s].front().link.am_first, by_sequence[s].back().am_last};
+  }
+  return {std::max(extent[0].first, extent[1].first), std::min(extent[0].last, extent[1].last)};
+}
+
+/// The NE numbers whose links reach into the AM numbers `am`.
+Span overlap_in_ne(const std::vector<Segment>& segments, Span am) {
+  Span span{1, 0};
+  for (const Segment& s : segments) {
+    if (s.am_last < am.first || s.link.am_first > am.last) {
+      continue;
+    }
+    Span part{s.first, s.last};
+    if (s.link.relation == Relation::kCorresponds) {
+      // Each NE varve of the run is the AM varve `offset` further on.
+      part = {std::max(s.first, am.first - s.offset), std::min(s.last, am.last - s.offset)};
+    }
+    span.first = span.first > span.last ? part.first : std::min(span.first, part.first);
+    span.last = std::max(span.last, part.last);
+  }
+  return span;
+}
+
+/// A small triangle centred on (x, y), pointing up or down; or a diamond.
+void add_marker_path(std::string& out, double x, double y, Relation relation, bool diamond) {
+  if (diamond) {
+    add(out, "<path d=\"M", x, ' ', y - 6, "L", x + 5, ' ', y, "L", x, ' ', y + 6, "L", x - 5, ' ',
+        y, "Z\"/>");
+  } else if (relation == Relation::kSplit) {
+    add(out, "<path d=\"M", x, ' ', y - 5, "L", x + 5, ' ', y + 4, "L", x - 5, ' ', y + 4, "Z\"/>");
+  } else {
+    add(out, "<path d=\"M", x, ' ', y + 5, "L", x + 5, ' ', y - 4, "L", x - 5, ' ', y - 4, "Z\"/>");
+  }
+}
+
+/// The y axis of one panel: offsets from `low` to `high`.
+Scale panel_scale(int panel, VarveNumber low, VarveNumber high) {
+  double top = kPanelTop[panel];
+  return {low - 1.0, high + 1.0, top + kPanelHeight, top};
+}
+
+void add_panel(std::string& out, int panel, const std::vector<Segment>& segments, const Scale& x,
+               Span view_overlap, Direction direction) {
+  VarveNumber low = segments.front().offset;
+  VarveNumber high = low;
+  for (const Segment& s : segments) {
+    low = std::min(low, s.offset);
+    high = std::max(high, s.offset);
+  }
+  Scale y = panel_scale(panel, low, high);
+  double top = kPanelTop[panel];
+  double bottom = top + kPanelHeight;
+  double left = x.to_low;
+  double right = x.to_high;
+  auto sequence = segments.front().link.sequence;
+  std::string_view css = sequence == Sequence::kLc ? "vc-lc" : "vc-uc";
+
+  add(out, "<g class=\"vc-panel\" data-sequence=\"", sequence_label(sequence), "\">");
+  add(out, "<rect class=\"vc-frame\" x=\"", left, "\" y=\"", top, "\" width=\"", right - left,
+      "\" height=\"", kPanelHeight, "\"/>");
+  if (view_overlap.first <= view_overlap.last) {
+    add(out, "<rect class=\"vc-overlap\" x=\"", x(view_overlap.first), "\" y=\"", top,
+        "\" width=\"", x(view_overlap.last + 1) - x(view_overlap.first), "\" height=\"",
+        kPanelHeight, "\"><title>", direction == Direction::kNeToAm ? "NE " : "AM ",
+        view_overlap.first, "-", view_overlap.last,
+        ": LC and UC overlap (AM varves with a varve of each sequence)</title></rect>");
+  }
+  // Offset ticks: every varve when the panel spans few, else every fifth.
+  VarveNumber step = high - low <= 8 ? 1 : 5;
+  for (VarveNumber v = (low / step) * step; v <= high + 1; v += step) {
+    if (v < low - 1) {
+      continue;
+    }
+    add(out, "<line class=\"vc-grid\" x1=\"", left, "\" x2=\"", right, "\" y1=\"", y(v), "\" y2=\"",
+        y(v), "\"/><text x=\"", left - 6, "\" y=\"", y(v) + 4, "\" text-anchor=\"end\">", v,
+        "</text>");
+  }
+  for (VarveNumber v = (static_cast<VarveNumber>(x.from_low) + kXTick - 1) / kXTick * kXTick;
+       v <= x.from_high; v += kXTick) {
+    add(out, "<line class=\"vc-grid\" x1=\"", x(v), "\" x2=\"", x(v), "\" y1=\"", top, "\" y2=\"",
+        bottom, "\"/><text x=\"", x(v), "\" y=\"", bottom + 16, "\" text-anchor=\"middle\">", v,
+        "</text>");
+  }
+  add(out, "<text x=\"", left + 8, "\" y=\"", top + 16, "\" font-weight=\"bold\">",
+      sequence == Sequence::kLc ? "NE-LC (Lower Connecticut)" : "NE-UC (Upper Connecticut)",
+      "</text>");
+
+  // The step line: each link level across its run, steps where runs meet.
+  add(out, "<path class=\"vc-line ", css, "\" d=\"");
+  const Segment* previous = nullptr;
+  for (const Segment& s : segments) {
+    if (previous == nullptr || s.first != previous->last + 1) {
+      add(out, "M", x(s.first), ' ', y(s.offset));
+    } else if (s.offset != previous->offset) {
+      add(out, "V", y(s.offset));
+    }
+    add(out, "H", x(s.last + 1));
+    previous = &s;
+  }
+  out.append("\"/>");
+
+  // One marker per split and join, where its step is.
+  for (const Segment& s : segments) {
+    if (s.link.relation == Relation::kCorresponds) {
+      continue;
+    }
+    std::string name = link_name(s.link);
+    double cx = x(s.last + 1);
+    double cy = y(s.offset);
+    add(out, "<g class=\"vc-step ", s.link.relation == Relation::kSplit ? "vc-split" : "vc-join",
+        s.link.false_couplets ? " vc-false-couplets" : "", "\" data-name=\"", name, "\"><title>",
+        name, "</title><circle class=\"vc-hit\" cx=\"", cx, "\" cy=\"", cy, "\" r=\"9\"/>");
+    add_marker_path(out, cx, cy, s.link.relation, s.link.false_couplets);
+    out.append("</g>");
+  }
+  out.append("</g>");
+}
+
+void add_legend(std::string& out) {
+  double y = 62;
+  add(out, "<g class=\"vc-legend\">");
+  add(out, "<path class=\"vc-line vc-lc\" d=\"M", kLeft, ' ', y, "h24\"/><text x=\"", kLeft + 30,
+      "\" y=\"", y + 4, "\">LC</text>");
+  add(out, "<path class=\"vc-line vc-uc\" d=\"M", kLeft + 60, ' ', y, "h24\"/><text x=\"",
+      kLeft + 90, "\" y=\"", y + 4, "\">UC</text>");
+  add(out, "<g class=\"vc-split\">");
+  add_marker_path(out, kLeft + 135, y, Relation::kSplit, false);
+  add(out, "</g><text x=\"", kLeft + 145, "\" y=\"", y + 4, "\">split (step up)</text>");
+  add(out, "<g class=\"vc-join\">");
+  add_marker_path(out, kLeft + 255, y, Relation::kJoined, false);
+  add(out, "</g><text x=\"", kLeft + 265, "\" y=\"", y + 4, "\">joined (step down)</text>");
+  add(out, "<g class=\"vc-false-couplets\">");
+  add_marker_path(out, kLeft + 395, y, Relation::kJoined, true);
+  add(out, "</g><text x=\"", kLeft + 405, "\" y=\"", y + 4,
+      "\">joined, false annual couplets</text>");
+  add(out, "<rect class=\"vc-overlap\" x=\"", kLeft + 590, "\" y=\"", y - 7,
+      "\" width=\"24\" height=\"14\"/><text x=\"", kLeft + 620, "\" y=\"", y + 4,
+      "\">LC and UC overlap</text>");
+  add(out, "<path class=\"vc-mark\" d=\"M", kLeft + 750, ' ', y - 8, "v16\"/><text x=\"",
+      kLeft + 758, "\" y=\"", y + 4, "\">number marked</text>");
+  out.append("</g>");
+}
+
+}  // namespace
+
+std::vector<Segment> segments(Direction direction, Sequence sequence) {
+  std::vector<Segment> result;
+  for (chronology::Range range : chronology::accepted_ranges(direction)) {
+    for (VarveNumber n = range.first; n <= range.last; ++n) {
+      for (const Link& link : chronology::links_of(direction, n)) {
+        if (link.sequence != sequence) {
+          continue;
+        }
+        // A run of corresponding varves at one offset is one segment.
+        bool same_level = !result.empty() && result.back().last + 1 == n &&
+                          link.relation == Relation::kCorresponds &&
+                          result.back().link.relation == Relation::kCorresponds &&
+                          result.back().offset == link.am_first - link.ne_first;
+        if (same_level ||
+            (!result.empty() && result.back().link == link && result.back().last + 1 == n)) {
+          result.back().last = n;
+          result.back().am_last = link.am_last;
+        } else {
+          result.push_back({link, n, n, link.am_first - link.ne_first, link.am_last});
+        }
+      }
+    }
+  }
+  return result;
+}
+
+std::string link_name(const Link& link) {
+  std::string name(sequence_label(link.sequence));
+  name += ' ';
+  switch (link.relation) {
+    case Relation::kCorresponds:
+      add(name, link.ne_first, " corresponds to AM ", link.am_first);
+      break;
+    case Relation::kSplit:
+      add(name, link.ne_first, " split into AM ", link.am_first, "-", link.am_last);
+      break;
+    case Relation::kJoined:
+      add(name, link.ne_first, "-", link.ne_last, " joined into AM ", link.am_first);
+      if (link.false_couplets) {
+        name += ", false annual couplets";
+      }
+      break;
+  }
+  return name;
+}
+
+std::string correspondence_svg(Direction direction, std::optional<VarveNumber> mark) {
+  bool ne = direction == Direction::kNeToAm;
+  std::array<std::vector<Segment>, 2> by_sequence{segments(direction, Sequence::kLc),
+                                                  segments(direction, Sequence::kUc)};
+  auto ranges = chronology::accepted_ranges(direction);
+  Scale x{static_cast<double>(ranges.front().first), ranges.back().last + 1.0, kLeft,
+          kWidth - kRight};
+  Span am_overlap = overlap_of_am(by_sequence);
+
+  std::string out;
+  out.reserve(32 * 1024);
+  add(out, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"",
+      " class=\"vc-chart\" viewBox=\"0 0 ", kWidth, ' ', kHeight, "\" width=\"", kWidth,
+      "\" height=\"", kHeight, "\" role=\"img\" aria-labelledby=\"vc-chart-title\">");
+  add(out, "<title id=\"vc-chart-title\">Offset AM minus NE against the ", ne ? "NE" : "AM",
+      " varve number, for each NE sequence</title>");
+  out.append(kStyle);
+  add(out, "<rect width=\"", kWidth, "\" height=\"", kHeight, "\" fill=\"#fff\"/>");
+  add(out, "<text class=\"vc-title\" x=\"", kLeft, "\" y=\"30\">",
+      "Correspondence of the NE and AM varve chronologies</text>");
+  add_legend(out);
+  for (int panel = 0; panel < 2; ++panel) {
+    Span view_overlap = ne ? overlap_in_ne(by_sequence[panel], am_overlap) : am_overlap;
+    add_panel(out, panel, by_sequence[panel], x, view_overlap, direction);
+  }
+  // The axis titles.
+  add(out, "<text x=\"", (kLeft + kWidth - kRight) / 2, "\" y=\"", kAxisLabelY,
+      "\" text-anchor=\"middle\">", ne ? "NE" : "AM", " varve number</text>");
+  double middle = (kPanelTop[0] + kPanelTop[1] + kPanelHeight) / 2;
+  add(out, "<text transform=\"translate(22 ", middle,
+      ") rotate(-90)\" text-anchor=\"middle\">offset AM minus NE (varves)</text>");
+
+  chronology::Links marked;
+  if (mark) {
+    marked = chronology::links_of(direction, *mark);
+  }
+  if (!marked.empty()) {
+    double mx = x(*mark + 0.5);
+    add(out, "<g class=\"vc-marked\" data-number=\"", *mark, "\"><title>", ne ? "NE " : "AM ",
+        *mark, "</title><line class=\"vc-mark\" x1=\"", mx, "\" x2=\"", mx, "\" y1=\"",
+        kPanelTop[0], "\" y2=\"", kPanelTop[1] + kPanelHeight, "\"/>");
+    for (const Link& link : marked) {
+      int panel = static_cast<int>(link.sequence);
+      const auto& segs = by_sequence[panel];
+      auto [low, high] = std::minmax_element(
+          segs.begin(), segs.end(),
+          [](const Segment& a, const Segment& b) { return a.offset < b.offset; });
+      Scale y = panel_scale(panel, low->offset, high->offset);
+      add(out, "<circle class=\"vc-mark-point\" cx=\"", mx, "\" cy=\"",
+          y(link.am_first - link.ne_first), "\" r=\"5\"/>");
+    }
+    out.append("</g>");
+  }
+  out.append("</svg>\n");
+  return out;
+}
+
+}  // namespace chart

@@ -1,0 +1,45 @@
+#ifndef VARVE_CHART_CHART_H_
+#define VARVE_CHART_CHART_H_
+
+// The correspondence chart: how the two chronologies line up over their whole
+// range, as an SVG figure. One panel per NE sequence plots the offset AM minus
+// NE as a step line against the numbers of the direction's own chronology, so
+// that each split is a step up and each join a step down.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "chronology/links.h"
+
+namespace chart {
+
+/// One link of one sequence as the chart draws it (or a run of corresponding
+/// varves at one offset, `link` the first): the run of numbers of the
+/// direction's chronology it covers, at its offset AM minus NE.
+struct Segment {
+  chronology::Link link;
+  chronology::VarveNumber first;    ///< The first number of the run it covers.
+  chronology::VarveNumber last;     ///< The last number of the run it covers.
+  chronology::VarveNumber offset;   ///< link.am_first - link.ne_first.
+  chronology::VarveNumber am_last;  ///< The last AM varve the run reaches.
+};
+
+/// The links of `sequence` in `direction`, one segment per split or join and
+/// per run of corresponding varves at one offset, ascending.
+std::vector<Segment> segments(chronology::Direction direction, chronology::Sequence sequence);
+
+/// A short name of a link, as a step's tooltip shows it, e.g.
+/// "NE-LC 3021 split into AM 3021-3022".
+std::string link_name(const chronology::Link& link);
+
+/// The chart of `direction` as a standalone SVG document, with the links of
+/// `mark` marked when it is given and accepted. Throws std::bad_alloc when
+/// memory runs out.
+std::string correspondence_svg(chronology::Direction direction,
+                               std::optional<chronology::VarveNumber> mark);
+
+}  // namespace chart
+
+#endif  // VARVE_CHART_CHART_H_

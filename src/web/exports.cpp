@@ -1,0 +1,58 @@
+// The WebAssembly exports the page calls. The page writes its input into the
+// buffer varve_input returns, calls one function, and reads the texts it left
+// through varve_text and varve_text_size. Nothing here throws: the web build
+// has no exceptions, and running out of memory stops the module, which the
+// page reports.
+
+#include <cstdint>
+#include <string>
+
+#include "web/calls.h"
+
+namespace {
+
+std::string input;
+web::Texts texts;
+
+chronology::Direction direction_of(std::int32_t direction) {
+  return direction == 0 ? chronology::Direction::kNeToAm : chronology::Direction::kAmToNe;
+}
+
+}  // namespace
+
+#define VARVE_EXPORT(name) extern "C" __attribute__((export_name(#name)))
+
+/// A buffer of `size` bytes for the next call's input.
+VARVE_EXPORT(varve_input) char* varve_input(std::int32_t size) {
+  input.resize(static_cast<std::size_t>(size));
+  return input.data();
+}
+
+/// The start of text `i` (0 or 1) of the last call.
+VARVE_EXPORT(varve_text) const char* varve_text(std::int32_t i) {
+  return texts[i == 0 ? 0 : 1].data();
+}
+
+/// The length in bytes of text `i` (0 or 1) of the last call.
+VARVE_EXPORT(varve_text_size) std::int32_t varve_text_size(std::int32_t i) {
+  return static_cast<std::int32_t>(texts[i == 0 ? 0 : 1].size());
+}
+
+/// Converts the input as the number box's text; returns a web::LookupStatus.
+VARVE_EXPORT(varve_lookup) std::int32_t varve_lookup(std::int32_t direction) {
+  return static_cast<std::int32_t>(web::lookup(direction_of(direction), input, texts));
+}
+
+/// Converts the input as a pasted list; returns the number of bad tokens.
+VARVE_EXPORT(varve_convert_list)
+std::int32_t varve_convert_list(std::int32_t direction, std::int32_t format) {
+  return web::convert_list(direction_of(direction), static_cast<web::ListFormat>(format), input,
+                           texts);
+}
+
+/// Draws the chart of `direction`, marking `mark` when `marked` is not 0.
+VARVE_EXPORT(varve_chart)
+void varve_chart(std::int32_t direction, std::int32_t marked, std::int32_t mark) {
+  web::chart(direction_of(direction),
+             marked ? std::optional<chronology::VarveNumber>(mark) : std::nullopt, texts);
+}

@@ -1,0 +1,271 @@
+// The page: reads the controls, asks the engine, shows what it answers.
+// Every conversion, message, table row and chart comes from the engine.
+
+import { loadEngine, NE_TO_AM, AM_TO_NE, CONVERTED, OUTSIDE, NOT_A_NUMBER, TSV, CSV } from './engine.mjs';
+import { wasmBase64 } from './wasm-data.mjs';
+
+const $ = (id) => document.getElementById(id);
+const decoder = new TextDecoder();
+/** The height of one table row in pixels, as the style sheet sets it. */
+const ROW_HEIGHT = 26;
+/** Reports of bad tokens listed at most; the rest are counted. */
+const MAX_REPORTS = 200;
+
+const engine = await loadEngine(wasmBase64);
+
+let direction = NE_TO_AM;
+let mark = null; // The number the chart marks.
+let chartSvg = '';
+let list = null; // The last converted list: { bytes, starts, count }.
+
+const directionName = () => (direction === NE_TO_AM ? 'ne-to-am' : 'am-to-ne');
+const fromName = () => (direction === NE_TO_AM ? 'NE' : 'AM');
+
+/** Shows `element` with its content, or hides it. */
+function show(element, visible) {
+  element.hidden = !visible;
+}
+
+/** Offers `data` as a file named `name` for download. */
+function download(data, type, name) {
+  const url = URL.createObjectURL(new Blob([data], { type }));
+  const a = document.createElement('a');
+  a.href = url;
+  a.download = name;
+  document.body.append(a);
+  a.click();
+  a.remove();
+  setTimeout(() => URL.revokeObjectURL(url), 10000);
+}
+
+/** Runs `work`; an engine that stops is reported where `where` shows. */
+function guarded(where, work) {
+  try {
+    work();
+  } catch (error) {
+    where.textContent = `Something went wrong: ${error.message}. Reload the page to start again.`;
+    show(where, true);
+  }
+}
+
+// One number.
+
+function addSummary(summary, term, value, first) {
+  const dt = document.createElement('dt');
+  const dd = document.createElement('dd');
+  dt.textContent = term;
+  dd.textContent = value;
+  if (first) {
+    dt.className = dd.className = 'link-start';
+  }
+  summary.append(dt, dd);
+}
+
+function showOne() {
+  const records = $('records');
+  const summary = $('summary');
+  const message = $('one-message');
+  guarded(message, () => {
+    const typed = $('number').value;
+    const answer = engine.lookup(direction, typed);
+    if (answer.status === NOT_A_NUMBER) {
+      // A message, and nothing else on the page changes.
+      show(records, false);
+      show(summary, false);
+      message.textContent = `"${typed.trim()}" is not a whole number. Type digits, with a sign if needed.`;
+      show(message, true);
+      return;
+    }
+    show(message, false);
+    show(records, answer.status === CONVERTED);
+    show(summary, answer.status === CONVERTED);
+    if (answer.status === CONVERTED) {
+      records.textContent = answer.records.join('\n');
+      summary.replaceChildren();
+      for (const row of answer.rows) {
+        addSummary(summary, 'Sequence', `NE-${row.sequence}`, true);
+        addSummary(summary, 'Relation', row.relation);
+        const run = row.ne_first === row.ne_last;
+        addSummary(summary, run ? 'NE varve' : 'NE varves', run ? `${row.ne_first}` : `${row.ne_first}-${row.ne_last}`);
+        const one = row.am_first === row.am_last;
+        addSummary(summary, one ? 'AM varve' : 'AM varves', one ? `${row.am_first}` : `${row.am_first}-${row.am_last}`);
+        addSummary(summary, 'False annual couplets', row.false_couplets ? 'yes' : 'no');
+      }
+      setMark(Number(answer.rows[0].input));
+    } else if (answer.status === OUTSIDE) {
+      message.textContent = `${answer.message} Accepted ${fromName()} numbers: ${answer.ranges.join(', ')}.`;
+      show(message, true);
+      setMark(null);
+    } else {
+      setMark(null);
+    }
+  });
+}
+
+// Many numbers.
+
+/** The start of each line of `bytes`, and one past the end. */
+function lineStarts(bytes) {
+  const starts = [0];
+  for (let at = bytes.indexOf(10); at !== -1; at = bytes.indexOf(10, at + 1)) {
+    starts.push(at + 1);
+  }
+  return starts;
+}
+
+function fields(line) {
+  return decoder.decode(list.bytes.subarray(list.starts[line], list.starts[line + 1] - 1)).split(',');
+}
+
+function spacer(height) {
+  const tr = document.createElement('tr');
+  tr.setAttribute('aria-hidden', 'true');
+  tr.style.height = `${height}px`;
+  return tr;
+}
+
+/** Shows the rows of the table that are in view, and spacers for the rest. */
+function renderRows() {
+  const wrap = $('table-wrap');
+  const body = $('rows').tBodies[0];
+  if (!list || list.count === 0) {
+    body.replaceChildren();
+    return;
+  }
+  const first = Math.max(0, Math.floor(wrap.scrollTop / ROW_HEIGHT) - 10);
+  const last = Math.min(list.count, first + Math.ceil((wrap.clientHeight || 400) / ROW_HEIGHT) + 20);
+  const rows = [];
+  for (let i = first; i < last; ++i) {
+    const tr = document.createElement('tr');
+    const values = fields(i + 1);
+    if (values[2] === 'outside') tr.className = 'outside';
+    for (const value of values) {
+      const td = document.createElement('td');
+      td.textContent = value;
+      tr.append(td);
+    }
+    rows.push(tr);
+  }
+  body.replaceChildren(spacer(first * ROW_HEIGHT), ...rows, spacer((list.count - last) * ROW_HEIGHT));
+}
+
+function convertList() {
+  const status = $('list-status');
+  const bad = $('bad-tokens');
+  guarded(status, () => {
+    const text = $('list').value;
+    const empty = text.trim() === '';
+    list = null;
+    if (!empty) {
+      const result = engine.convertList(direction, text, CSV);
+      const starts = lineStarts(result.bytes);
+      list = { bytes: result.bytes, starts, count: starts.length - 2 };
+      const head = $('rows').tHead.rows[0];
+      head.replaceChildren(...fields(0).map((name) => {
+        const th = document.createElement('th');
+        th.scope = 'col';
+        th.textContent = name;
+        return th;
+      }));
+      const items = result.reports.slice(0, MAX_REPORTS).map((report) => {
+        const li = document.createElement('li');
+        li.textContent = report[0].toUpperCase() + report.slice(1);
+        return li;
+      });
+      if (result.bad > MAX_REPORTS) {
+        const li = document.createElement('li');
+        li.textContent = `and ${result.bad - MAX_REPORTS} more`;
+        items.push(li);
+      }
+      bad.replaceChildren(...items);
+      status.textContent =
+        `${list.count} ${list.count === 1 ? 'row' : 'rows'}` +
+        (result.bad ? `; ${result.bad} ${result.bad === 1 ? 'token is' : 'tokens are'} not a whole number and ${result.bad === 1 ? 'was' : 'were'} skipped, every other one converted.` : '.');
+    } else {
+      status.textContent = text === '' ? '' : 'The list holds no numbers.';
+    }
+    show(bad, !empty && bad.childElementCount > 0);
+    show($('table-wrap'), !empty && list.count > 0);
+    $('download-csv').disabled = $('copy-tsv').disabled = empty || list.count === 0;
+    $('table-wrap').scrollTop = 0;
+    renderRows();
+  });
+}
+
+async function copyTsv() {
+  const status = $('list-status');
+  const result = engine.convertList(direction, $('list').value, TSV);
+  const tsv = decoder.decode(result.bytes);
+  try {
+    await navigator.clipboard.writeText(tsv);
+  } catch {
+    // Without clipboard access (some browsers from file://), copy through a selection.
+    const area = document.createElement('textarea');
+    area.value = tsv;
+    document.body.append(area);
+    area.select();
+    document.execCommand('copy');
+    area.remove();
+  }
+  status.textContent = `Copied ${list.count} ${list.count === 1 ? 'row' : 'rows'} as tab-separated text.`;
+}
+
+// The chart.
+
+function drawChart() {
+  guarded($('chart-caption'), () => {
+    chartSvg = engine.chart(direction, mark ?? undefined);
+    const chart = $('chart');
+    chart.innerHTML = chartSvg.slice(chartSvg.indexOf('<svg'));
+    for (const step of chart.querySelectorAll('.vc-step')) {
+      step.setAttribute('tabindex', '0');
+      step.setAttribute('role', 'img');
+      step.setAttribute('aria-label', step.dataset.name);
+    }
+  });
+}
+
+function setMark(number) {
+  if (number !== mark) {
+    mark = number;
+    drawChart();
+  }
+}
+
+function nameStep(event) {
+  const step = event.target.closest?.('.vc-step');
+  if (step) $('chart-caption').textContent = step.dataset.name;
+}
+
+// Wiring.
+
+for (const radio of document.querySelectorAll('input[name=direction]')) {
+  radio.addEventListener('change', () => {
+    direction = radio.value === 'am-to-ne' ? AM_TO_NE : NE_TO_AM;
+    $('number-label').textContent = `${fromName()} number`;
+    mark = null;
+    drawChart();
+    showOne();
+    convertList();
+  });
+}
+$('number').addEventListener('input', showOne);
+$('list').addEventListener('input', convertList);
+$('table-wrap').addEventListener('scroll', () => requestAnimationFrame(renderRows));
+$('download-csv').addEventListener('click', () => download(list.bytes, 'text/csv', `varve-${directionName()}.csv`));
+$('copy-tsv').addEventListener('click', copyTsv);
+$('download-svg').addEventListener('click', () =>
+  download(chartSvg, 'image/svg+xml', `varve-chart-${directionName()}${mark === null ? '' : `-${mark}`}.svg`));
+for (const kind of ['click', 'mouseover', 'focusin']) {
+  $('chart').addEventListener(kind, nameStep);
+}
+
+// A reload keeps what the browser restored in the controls.
+const checked = document.querySelector('input[name=direction]:checked');
+direction = checked?.value === 'am-to-ne' ? AM_TO_NE : NE_TO_AM;
+$('number-label').textContent = `${fromName()} number`;
+drawChart();
+if ($('number').value) showOne();
+if ($('list').value) convertList();
+document.documentElement.dataset.ready = 'true';
+performance.mark('varve-ready');

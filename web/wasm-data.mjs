@@ -1,0 +1,2 @@
+// Stands in for the WebAssembly module, which build.mjs writes into the page.
+export const wasmBase64 = '';
