@@ -10,6 +10,11 @@ const decoder = new TextDecoder();
 const ROW_HEIGHT = 26;
 /** Reports of bad tokens listed at most; the rest are counted. */
 const MAX_REPORTS = 200;
+/**
+ * Pastes of more lines than this are held by the page instead of the text box:
+ * a browser takes seconds to lay out a box of 100,000 lines.
+ */
+const HELD_PASTE_LINES = 2000;
 
 const engine = await loadEngine(wasmBase64);
 
@@ -17,6 +22,7 @@ let direction = NE_TO_AM;
 let mark = null; // The number the chart marks.
 let chartSvg = '';
 let list = null; // The last converted list: { bytes, starts, count }.
+let heldPaste = null; // A long pasted list, held instead of shown in the box.
 
 const directionName = () => (direction === NE_TO_AM ? 'ne-to-am' : 'am-to-ne');
 const fromName = () => (direction === NE_TO_AM ? 'NE' : 'AM');
@@ -153,7 +159,7 @@ function convertList() {
   const status = $('list-status');
   const bad = $('bad-tokens');
   guarded(status, () => {
-    const text = $('list').value;
+    const text = heldPaste ?? $('list').value;
     const empty = text.trim() === '';
     list = null;
     if (!empty) {
@@ -194,7 +200,7 @@ function convertList() {
 
 async function copyTsv() {
   const status = $('list-status');
-  const result = engine.convertList(direction, $('list').value, TSV);
+  const result = engine.convertList(direction, heldPaste ?? $('list').value, TSV);
   const tsv = decoder.decode(result.bytes);
   try {
     await navigator.clipboard.writeText(tsv);
@@ -250,7 +256,23 @@ for (const radio of document.querySelectorAll('input[name=direction]')) {
   });
 }
 $('number').addEventListener('input', showOne);
-$('list').addEventListener('input', convertList);
+const listPlaceholder = $('list').placeholder;
+$('list').addEventListener('input', () => {
+  heldPaste = null;
+  $('list').placeholder = listPlaceholder;
+  convertList();
+});
+$('list').addEventListener('paste', (event) => {
+  const text = event.clipboardData?.getData('text/plain') ?? '';
+  let lines = 1;
+  for (let at = text.indexOf('\n'); at !== -1 && lines <= HELD_PASTE_LINES; at = text.indexOf('\n', at + 1)) ++lines;
+  if (lines <= HELD_PASTE_LINES) return; // The box takes it as usual.
+  event.preventDefault();
+  heldPaste = text;
+  $('list').value = '';
+  $('list').placeholder = `A pasted list of ${text.split('\n').length} lines is converted below (not shown here, to keep the page quick). Type or paste to replace it.`;
+  convertList();
+});
 $('table-wrap').addEventListener('scroll', () => requestAnimationFrame(renderRows));
 $('download-csv').addEventListener('click', () => download(list.bytes, 'text/csv', `varve-${directionName()}.csv`));
 $('copy-tsv').addEventListener('click', copyTsv);
