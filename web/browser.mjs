@@ -45,6 +45,7 @@ export async function openPage(context) {
   page.on('pageerror', (error) => errors.push(error.message));
   await page.goto(pageUrl);
   await page.waitForSelector('html[data-ready]', { state: 'attached', timeout: 10000 });
+  await page.waitForSelector('#chart svg', { state: 'attached' });
   page.errors = errors;
   return page;
 }

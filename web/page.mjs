@@ -286,8 +286,13 @@ for (const kind of ['click', 'mouseover', 'focusin']) {
 const checked = document.querySelector('input[name=direction]:checked');
 direction = checked?.value === 'am-to-ne' ? AM_TO_NE : NE_TO_AM;
 $('number-label').textContent = `${fromName()} number`;
-drawChart();
 if ($('number').value) showOne();
 if ($('list').value) convertList();
 document.documentElement.dataset.ready = 'true';
 performance.mark('varve-ready');
+// Once the page takes input: the chart, and the rows of the first list's
+// conversion formatted ahead of the first paste.
+setTimeout(() => {
+  if (!chartSvg) drawChart();
+  guarded($('list-status'), () => engine.convertList(direction, '', CSV));
+}, 0);
