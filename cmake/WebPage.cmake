@@ -29,7 +29,7 @@ add_custom_target(varve_web_page ALL DEPENDS "${page}")
 enable_testing()
 file(GLOB page_tests CONFIGURE_DEPENDS "${web}/*.test.mjs")
 add_test(NAME web_page
-  COMMAND "${VARVE_NODE}" --test --test-concurrency=1 ${page_tests}
+  COMMAND "${VARVE_NODE}" --test ${page_tests}
   WORKING_DIRECTORY "${web}")
 set_tests_properties(web_page PROPERTIES TIMEOUT 900 ENVIRONMENT
   "VARVE_PAGE=${page};VARVE_WASM=${VARVE_WASM};VARVE_CONVERT=$<TARGET_FILE:varve-convert>;VARVE_BATCH=$<TARGET_FILE:varve-batch>;VARVE_SCREENSHOT=${CMAKE_BINARY_DIR}/page.png")

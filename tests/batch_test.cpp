@@ -113,6 +113,7 @@ TEST(Batch, UsageErrorsWriteNothingOnStandardOutput) {
       {"ne-to-am", "--bogus"},
       {"table"},
       {"table", "ne-to-am", "2700"},
+      {"chart", "--mark", "6500"},
   };
   for (const auto& arguments : cases) {
     testing_process::Result r = batch(arguments);
@@ -124,6 +125,15 @@ TEST(Batch, UsageErrorsWriteNothingOnStandardOutput) {
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.output.find("usage: varve-batch"), std::string::npos);
   EXPECT_EQ(help.error, "");
+}
+
+TEST(Batch, ChartIsOneStandaloneSvgDocument) {
+  testing_process::Result r = batch({"chart", "am-to-ne", "--mark", "6245"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.error, "");
+  EXPECT_EQ(r.output.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=", 0), 0u);
+  EXPECT_TRUE(r.output.ends_with("</svg>\n"));
+  EXPECT_NE(r.output.find("data-number=\"6245\""), std::string::npos);
 }
 
 TEST(Batch, EndsQuietlyWhenTheReaderGoes) {

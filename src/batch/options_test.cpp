@@ -105,6 +105,29 @@ TEST(ParseOptions, AcceptsEachCommandWithItsOptions) {
   }
 }
 
+TEST(ParseOptions, ReadsTheChartCommand) {
+  struct Chart {
+    std::vector<std::string_view> arguments;
+    Direction direction;
+    std::optional<chronology::VarveNumber> mark;
+  };
+  const std::vector<Chart> cases = {
+      {{"chart"}, Direction::kNeToAm, std::nullopt},
+      {{"chart", "am-to-ne"}, Direction::kAmToNe, std::nullopt},
+      {{"chart", "--mark", "3021"}, Direction::kNeToAm, 3021},
+      // The mark is checked against the direction, wherever that is given.
+      {{"chart", "--mark=6500", "am-to-ne"}, Direction::kAmToNe, 6500},
+  };
+  for (const Chart& c : cases) {
+    ParsedOptions parsed = parse_options(c.arguments);
+    EXPECT_EQ(parsed.error, "") << c.arguments.back();
+    EXPECT_EQ(parsed.options.action, Action::kChart);
+    EXPECT_EQ(parsed.options.direction, c.direction) << c.arguments.back();
+    EXPECT_EQ(parsed.options.mark, c.mark) << c.arguments.back();
+  }
+  EXPECT_EQ(parse_options({"chart", "--help"}).options.action, Action::kHelp);
+}
+
 TEST(ParseOptions, NumbersKnowTheirPlaceOnTheCommandLine) {
   ParsedOptions parsed = parse_options({"ne-to-am", "--no-header", "2700", "x"});
   ASSERT_EQ(parsed.options.numbers.size(), 2u);
@@ -167,6 +190,13 @@ TEST(ParseOptions, RefusesWhatIsWrongOrMissing) {
       {"ne-to-am", "--column", "2", "--format", "csv"},
       {"ne-to-am", "--separator", ";", "2700"},
       {"table", "ne-to-am", "--column", "2"},
+      {"chart", "--mark"},
+      {"chart", "--mark", "x"},
+      {"chart", "--mark=6500"},
+      {"chart", "am-to-ne", "--mark", "2499"},
+      {"chart", "both"},
+      {"chart", "ne-to-am", "am-to-ne"},
+      {"chart", "--format", "csv"},
   };
   for (const auto& arguments : cases) {
     EXPECT_NE(parse_options(arguments).error, "")
