@@ -13,7 +13,8 @@ export const pagePath =
   process.env.VARVE_PAGE ?? path.resolve(path.dirname(new URL(import.meta.url).pathname), '../build-web/varve-convert.html');
 export const pageUrl = pathToFileURL(pagePath).href;
 
-/** Starts Chromium with a fresh profile: { context, requests, close() }. */
+/** Starts Chromium with a fresh profile: { context, requests, errors, close() },
+ * with every request's URL and every uncaught error of its pages. */
 export async function launch() {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'varve-chromium-'));
   const context = await chromium.launchPersistentContext(profile, {
@@ -28,9 +29,12 @@ export async function launch() {
   });
   const requests = [];
   context.on('request', (request) => requests.push(request.url()));
+  const errors = [];
+  context.on('weberror', (error) => errors.push(error.error().message));
   return {
     context,
     requests,
+    errors,
     async close() {
       await context.close();
       fs.rmSync(profile, { recursive: true, force: true });
@@ -41,11 +45,8 @@ export async function launch() {
 /** Opens the page in a new tab and waits until it takes input. */
 export async function openPage(context) {
   const page = await context.newPage();
-  const errors = [];
-  page.on('pageerror', (error) => errors.push(error.message));
   await page.goto(pageUrl);
   await page.waitForSelector('html[data-ready]', { state: 'attached', timeout: 10000 });
   await page.waitForSelector('#chart svg', { state: 'attached' });
-  page.errors = errors;
   return page;
 }
