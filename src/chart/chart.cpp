@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 #include <type_traits>
+#include <utility>
 
 namespace chart {
 namespace {
@@ -134,21 +135,25 @@ void add_marker_path(std::string& out, double x, double y, Relation relation, bo
   }
 }
 
-/// The y axis of one panel: offsets from `low` to `high`.
-Scale panel_scale(int panel, VarveNumber low, VarveNumber high) {
+/// The lowest and highest offsets of a panel's segments.
+std::pair<VarveNumber, VarveNumber> offset_range(const std::vector<Segment>& segments) {
+  auto [low, high] =
+      std::minmax_element(segments.begin(), segments.end(),
+                          [](const Segment& a, const Segment& b) { return a.offset < b.offset; });
+  return {low->offset, high->offset};
+}
+
+/// The y axis of one panel: its offsets, with one varve to spare each side.
+Scale panel_scale(int panel, const std::vector<Segment>& segments) {
+  auto [low, high] = offset_range(segments);
   double top = kPanelTop[panel];
   return {low - 1.0, high + 1.0, top + kPanelHeight, top};
 }
 
 void add_panel(std::string& out, int panel, const std::vector<Segment>& segments, const Scale& x,
                Span view_overlap, Direction direction) {
-  VarveNumber low = segments.front().offset;
-  VarveNumber high = low;
-  for (const Segment& s : segments) {
-    low = std::min(low, s.offset);
-    high = std::max(high, s.offset);
-  }
-  Scale y = panel_scale(panel, low, high);
+  auto [low, high] = offset_range(segments);
+  Scale y = panel_scale(panel, segments);
   double top = kPanelTop[panel];
   double bottom = top + kPanelHeight;
   double left = x.to_low;
@@ -333,11 +338,7 @@ std::string correspondence_svg(Direction direction, std::optional<VarveNumber> m
         kPanelTop[0], "\" y2=\"", kPanelTop[1] + kPanelHeight, "\"/>");
     for (const Link& link : marked) {
       int panel = static_cast<int>(link.sequence);
-      const auto& segs = by_sequence[panel];
-      auto [low, high] = std::minmax_element(
-          segs.begin(), segs.end(),
-          [](const Segment& a, const Segment& b) { return a.offset < b.offset; });
-      Scale y = panel_scale(panel, low->offset, high->offset);
+      Scale y = panel_scale(panel, by_sequence[panel]);
       add(out, "<circle class=\"vc-mark-point\" cx=\"", mx, "\" cy=\"",
           y(link.am_first - link.ne_first), "\" r=\"5\"/>");
     }
