@@ -79,7 +79,8 @@ export async function loadEngine(wasm) {
     /**
      * Converts a pasted list: { bytes, bad, reports }, with bytes the rows and
      * their header as UTF-8 (left undecoded: a long list gives megabytes, and
-     * the page decodes only the rows it shows).
+     * the page decodes only the rows it shows), bad 1 when a token was
+     * skipped, and reports varve-batch's messages on the list.
      */
     convertList(direction, list, format) {
       put(list);

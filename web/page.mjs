@@ -8,7 +8,7 @@ const $ = (id) => document.getElementById(id);
 const decoder = new TextDecoder();
 /** The height of one table row in pixels, as the style sheet sets it. */
 const ROW_HEIGHT = 26;
-/** Reports of bad tokens listed at most; the rest are counted. */
+/** Messages on a list shown at most; the rest are counted. */
 const MAX_REPORTS = 200;
 /**
  * Pastes of more lines than this are held by the page instead of the text box:
@@ -178,15 +178,16 @@ function convertList() {
         li.textContent = report[0].toUpperCase() + report.slice(1);
         return li;
       });
-      if (result.bad > MAX_REPORTS) {
+      if (result.reports.length > MAX_REPORTS) {
         const li = document.createElement('li');
-        li.textContent = `and ${result.bad - MAX_REPORTS} more`;
+        li.textContent = `and ${result.reports.length - MAX_REPORTS} more`;
         items.push(li);
       }
       bad.replaceChildren(...items);
       status.textContent =
-        `${list.count} ${list.count === 1 ? 'row' : 'rows'}` +
-        (result.bad ? `; ${result.bad} ${result.bad === 1 ? 'token is' : 'tokens are'} not a whole number and ${result.bad === 1 ? 'was' : 'were'} skipped, every other one converted.` : '.');
+        `${list.count} ${list.count === 1 ? 'row' : 'rows'}.` +
+        (result.bad ? ' Tokens that are not whole numbers were skipped, as listed below; every other one was converted.'
+          : result.reports.length ? ' See the notes on the list below.' : '');
     } else {
       status.textContent = text === '' ? '' : 'The list holds no numbers.';
     }

@@ -153,13 +153,14 @@ test('text, numbers outside and empty lists get clear messages', async () => {
 
 test('bad tokens are listed by line and every good one converted', async () => {
   await setDirection(page, 'ne-to-am');
-  const list = '2700\n12.5 3021\nx;;4282\n-00042 99999999999\n';
+  const list = '2700\n12.5 3021\nx;;4282,123\n-00042 99999999999\n';
   await paste(page, list);
   assert.deepEqual(await page.$$eval('#bad-tokens li', (items) => items.map((li) => li.textContent)), [
     "Line 2: not a whole number: '12.5'",
     "Line 3: not a whole number: 'x'",
+    "Line 3: warning: '4282,123' was read as the two numbers 4282 and 123: write numbers without thousands separators",
   ]);
-  assert.match(await page.textContent('#list-status'), /^5 rows; 2 tokens are not a whole number/);
+  assert.match(await page.textContent('#list-status'), /^6 rows\. Tokens that are not whole numbers were skipped/);
   let expected;
   try {
     batch(['ne-to-am', '--format', 'csv'], list);

@@ -51,8 +51,8 @@ LookupStatus lookup(chronology::Direction direction, std::string_view typed, Tex
   return LookupStatus::kConverted;
 }
 
-std::int32_t convert_list(chronology::Direction direction, ListFormat format,
-                          std::string_view list, Texts& texts) {
+std::int32_t convert_list(chronology::Direction direction, ListFormat format, std::string_view list,
+                          Texts& texts) {
   texts = {};
   batch::Format row_format = format == ListFormat::kCsv ? batch::Format::kCsv : batch::Format::kTsv;
   // varve-batch's messages, without the program's name: the page is not it.
