@@ -8,6 +8,8 @@ add_executable(varve-web
   src/chronology/tables_agree.cpp
   src/console/record_layout.cpp
   src/dialogue/result_records.cpp
+  src/batch/column.cpp
+  src/batch/csv_reader.cpp
   src/batch/list_mode.cpp
   src/batch/rows.cpp
   src/batch/tokens.cpp

@@ -49,7 +49,7 @@ export async function loadEngine(wasm) {
   x._initialize();
 
   const put = (text) => {
-    const bytes = encoder.encode(text);
+    const bytes = typeof text === 'string' ? encoder.encode(text) : text;
     const at = x.varve_input(bytes.length);
     new Uint8Array(x.memory.buffer, at, bytes.length).set(bytes);
   };
@@ -87,6 +87,23 @@ export async function loadEngine(wasm) {
       const bad = x.varve_convert_list(direction, format);
       const bytes = new Uint8Array(x.memory.buffer, x.varve_text(0), x.varve_text_size(0)).slice();
       return { bytes, bad, reports: text(1).split('\n').slice(0, -1) };
+    },
+    /** The cells of a file's first row (the file as bytes), as the column mode reads them. */
+    firstRow(file) {
+      put(file);
+      const count = x.varve_first_row();
+      return text(0).split('\n').slice(0, count);
+    },
+    /**
+     * Converts column `column` (from 1) of a file as varve-batch's column mode:
+     * { bytes, outcome, reports }, bytes the whole file with the added columns,
+     * outcome 0, 1 (cells that are not whole numbers) or 2 (stopped by a fault).
+     */
+    convertFile(direction, file, column, header) {
+      put(file);
+      const outcome = x.varve_convert_file(direction, column, header ? 1 : 0);
+      const bytes = new Uint8Array(x.memory.buffer, x.varve_text(0), x.varve_text_size(0)).slice();
+      return { bytes, outcome, reports: text(1).split('\n').slice(0, -1) };
     },
     /** The correspondence chart as an SVG document; `mark` marked when a number. */
     chart(direction, mark) {

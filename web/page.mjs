@@ -217,6 +217,63 @@ async function copyTsv() {
   status.textContent = `Copied ${list.count} ${list.count === 1 ? 'row' : 'rows'} as tab-separated text.`;
 }
 
+// A spreadsheet file.
+
+/** Lines of a converted file shown as a preview; Download CSV gives it all. */
+const PREVIEW_LINES = 50;
+let file = null; // { name, bytes } of the file opened.
+let fileResult = null;
+
+function listItems(element, reports) {
+  element.replaceChildren(...reports.slice(0, MAX_REPORTS).map((report) => {
+    const li = document.createElement('li');
+    li.textContent = report;
+    return li;
+  }));
+  show(element, reports.length > 0);
+}
+
+async function openFile() {
+  const chosen = $('file').files[0];
+  file = chosen ? { name: chosen.name, bytes: new Uint8Array(await chosen.arrayBuffer()) } : null;
+  const select = $('column');
+  select.replaceChildren();
+  if (file) {
+    guarded($('file-status'), () => {
+      engine.firstRow(file.bytes).forEach((cell, i) => {
+        const option = document.createElement('option');
+        option.value = String(i + 1);
+        option.textContent = $('file-header').checked ? `${i + 1}: ${cell}` : `${i + 1}`;
+        select.append(option);
+      });
+    });
+  }
+  select.disabled = !file;
+  convertFile();
+}
+
+function convertFile() {
+  const status = $('file-status');
+  guarded(status, () => {
+    fileResult = null;
+    if (file && $('column').value) {
+      fileResult = engine.convertFile(direction, file.bytes, Number($('column').value), $('file-header').checked);
+      const text = decoder.decode(fileResult.bytes);
+      const lines = text.split('\n');
+      $('file-preview').textContent = lines.slice(0, PREVIEW_LINES).join('\n') +
+        (lines.length > PREVIEW_LINES + 1 ? '\n…' : '');
+      status.textContent = fileResult.outcome === 2
+        ? 'The file could not be converted to its end; Download CSV gives the whole rows before the fault.'
+        : `Converted ${file.name}.` + (fileResult.outcome === 1 ? ' Some cells are not whole numbers: their rows say invalid.' : '');
+    } else {
+      status.textContent = '';
+    }
+    listItems($('file-notes'), fileResult ? fileResult.reports : []);
+    show($('file-preview'), fileResult !== null);
+    $('download-file').disabled = fileResult === null;
+  });
+}
+
 // The chart.
 
 function drawChart() {
@@ -254,6 +311,7 @@ for (const radio of document.querySelectorAll('input[name=direction]')) {
     drawChart();
     showOne();
     convertList();
+    convertFile();
   });
 }
 $('number').addEventListener('input', showOne);
@@ -277,6 +335,13 @@ $('list').addEventListener('paste', (event) => {
 $('table-wrap').addEventListener('scroll', () => requestAnimationFrame(renderRows));
 $('download-csv').addEventListener('click', () => download(list.bytes, 'text/csv', `varve-${directionName()}.csv`));
 $('copy-tsv').addEventListener('click', copyTsv);
+$('file').addEventListener('change', openFile);
+$('column').addEventListener('change', convertFile);
+$('file-header').addEventListener('change', openFile);
+$('download-file').addEventListener('click', () => {
+  const name = file.name.replace(/\.[^.]*$/, '');
+  download(fileResult.bytes, 'text/csv', `${name}-${directionName()}.csv`);
+});
 $('download-svg').addEventListener('click', () =>
   download(chartSvg, 'image/svg+xml', `varve-chart-${directionName()}${mark === null ? '' : `-${mark}`}.svg`));
 for (const kind of ['click', 'mouseover', 'focusin']) {

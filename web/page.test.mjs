@@ -170,6 +170,30 @@ test('bad tokens are listed by line and every good one converted', async () => {
   assert.equal((await downloadOf(page, '#download-csv')).text, expected);
 });
 
+test('a CSV file with quoted fields and a header comes back whole with the column mode\'s columns', async () => {
+  await setDirection(page, 'ne-to-am');
+  const csv = 'sample,"note, with comma",NE varve\r\n"A ""1""",top,3021\r\nB,"two\r\nlines",5674\r\nC,,n/a\r\nD,,6500';
+  const path = `${process.env.TMPDIR ?? '/tmp'}/varve-page-test-${process.pid}.csv`;
+  fs.writeFileSync(path, csv);
+  await page.setInputFiles('#file', { name: 'cores.csv', mimeType: 'text/csv', buffer: Buffer.from(csv) });
+  await page.waitForSelector('#column option', { state: 'attached' });
+  assert.deepEqual(await page.$$eval('#column option', (options) => options.map((o) => o.textContent)),
+    ['1: sample', '2: note, with comma', '3: NE varve']);
+  await page.selectOption('#column', '3');
+  let expected;
+  try {
+    batch(['ne-to-am', '--column', 'NE varve', path]);
+  } catch (error) {
+    expected = error.stdout; // varve-batch exits 1 for the cell that is no number.
+  }
+  fs.rmSync(path);
+  const converted = await downloadOf(page, '#download-file');
+  assert.equal(converted.name, 'cores-ne-to-am.csv');
+  assert.equal(converted.text, expected);
+  assert.match(await page.textContent('#file-status'), /^Converted cores\.csv\. Some cells are not whole numbers/);
+  assert.equal(await page.locator('#file-notes li').count() > 0, true);
+});
+
 test('Copy puts the rows on the clipboard as TSV', async () => {
   await browser.context.grantPermissions(['clipboard-read', 'clipboard-write']);
   await setDirection(page, 'am-to-ne');

@@ -1,5 +1,7 @@
 #include "web/calls.h"
 
+#include "batch/column.h"
+#include "batch/csv_reader.h"
 #include "batch/list_mode.h"
 #include "batch/rows.h"
 #include "batch/tokens.h"
@@ -68,6 +70,45 @@ std::int32_t convert_list(chronology::Direction direction, ListFormat format, st
   mode.feed(list, texts[0]);
   mode.finish(texts[0]);
   return mode.exit_status();
+}
+
+std::int32_t first_row(std::string_view file, Texts& texts) {
+  texts = {};
+  std::string_view first_line = file.substr(0, file.find_first_of("\r\n"));
+  batch::CsvReader reader(batch::recognise_separator(first_line));
+  std::int32_t count = 0;
+  bool done = false;
+  auto on_record = [&](const batch::CsvRecord& record) {
+    if (done) {
+      return;
+    }
+    done = true;
+    for (std::size_t i = 0; i < record.fields.size(); ++i) {
+      texts[0].append(batch::cell_text(record.field(i))).push_back('\n');
+      ++count;
+    }
+  };
+  // The first record may span lines inside quotes; it ends before the file does.
+  reader.feed(file, on_record);
+  if (!done) {
+    reader.finish(on_record);
+  }
+  return count;
+}
+
+std::int32_t convert_file(chronology::Direction direction, std::int32_t column, bool header,
+                          std::string_view file, Texts& texts) {
+  texts = {};
+  batch::ColumnSettings settings;
+  settings.direction = direction;
+  settings.column = std::to_string(column);
+  settings.header = header;
+  batch::ColumnConverter converter(std::move(settings), [&texts](std::string_view message) {
+    texts[1].append(message).push_back('\n');
+  });
+  texts[0].reserve(file.size() * 2);
+  bool whole = converter.feed(file, texts[0]) && converter.finish(texts[0]);
+  return !whole ? 2 : converter.invalid_cells() > 0 ? 1 : 0;
 }
 
 void chart(chronology::Direction direction, std::optional<chronology::VarveNumber> mark,

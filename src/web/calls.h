@@ -39,6 +39,17 @@ enum class ListFormat : std::int32_t { kTsv = 0, kCsv = 1 };
 std::int32_t convert_list(chronology::Direction direction, ListFormat format, std::string_view list,
                           Texts& texts);
 
+/// The cells of the first row of a CSV, semicolon or TSV file, as the column
+/// mode reads them: texts[0] holds one per line. Returns their number.
+std::int32_t first_row(std::string_view file, Texts& texts);
+
+/// Converts column `column` (from 1) of a file as varve-batch's column mode
+/// does: texts are the file with the added columns, and its messages, a line
+/// each. Returns 0, 1 when cells were not whole numbers, 2 when a fault in
+/// the file stopped the conversion.
+std::int32_t convert_file(chronology::Direction direction, std::int32_t column, bool header,
+                          std::string_view file, Texts& texts);
+
 /// The correspondence chart of `direction`, `mark` marked when accepted.
 void chart(chronology::Direction direction, std::optional<chronology::VarveNumber> mark,
            Texts& texts);

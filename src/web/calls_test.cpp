@@ -67,3 +67,24 @@ TEST(ConvertList, ConvertsEveryGoodTokenAndReportsTheBad) {
 
 }  // namespace
 }  // namespace web
+
+namespace web {
+namespace {
+
+TEST(File, ReadsTheHeaderAndConvertsTheColumnPicked) {
+  const std::string file = "sample;\"depth; m\";ne\r\nA;1,5;3021\r\n\"B \"\"x\"\"\";2;n/a\r\n";
+  Texts texts;
+  EXPECT_EQ(first_row(file, texts), 3);
+  EXPECT_EQ(texts[0], "sample\ndepth; m\nne\n");
+  EXPECT_EQ(convert_file(chronology::Direction::kNeToAm, 3, true, file, texts), 1);
+  EXPECT_EQ(texts[0],
+            "sample;\"depth; m\";ne;sequence;relation;ne_first;ne_last;am_first;am_last;"
+            "false_couplets\r\n"
+            "A;1,5;3021;LC;split;3021;3021;3021;3022;false\r\n"
+            "\"B \"\"x\"\"\";2;n/a;;invalid;;;;;\r\n");
+  EXPECT_NE(texts[1].find("n/a"), std::string::npos) << texts[1];
+  EXPECT_EQ(convert_file(chronology::Direction::kNeToAm, 3, true, "ne\n\"3021\n", texts), 2);
+}
+
+}  // namespace
+}  // namespace web

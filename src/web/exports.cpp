@@ -50,6 +50,18 @@ std::int32_t varve_convert_list(std::int32_t direction, std::int32_t format) {
                            texts);
 }
 
+/// Reads the first row of the input as a file's; returns its number of cells.
+VARVE_EXPORT(varve_first_row) std::int32_t varve_first_row() {
+  return web::first_row(input, texts);
+}
+
+/// Converts column `column` (from 1) of the input as a file; returns the
+/// outcome of web::convert_file.
+VARVE_EXPORT(varve_convert_file)
+std::int32_t varve_convert_file(std::int32_t direction, std::int32_t column, std::int32_t header) {
+  return web::convert_file(direction_of(direction), column, header != 0, input, texts);
+}
+
 /// Draws the chart of `direction`, marking `mark` when `marked` is not 0.
 VARVE_EXPORT(varve_chart)
 void varve_chart(std::int32_t direction, std::int32_t marked, std::int32_t mark) {
