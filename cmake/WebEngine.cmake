@@ -2,7 +2,7 @@
 # sources the page's calls reach, none of the console I/O. The toolchain has no
 # C++ exceptions, so nothing built here may throw or catch; running out of
 # memory aborts, which stops the module and the page reports it.
-add_compile_options(-fno-exceptions -O2 -flto)
+add_compile_options(-fno-exceptions -Oz -flto)
 add_link_options(-flto)
 add_executable(varve-web
   src/chronology/tables_agree.cpp
