@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,55 @@ TEST(EndToEnd, SessionsThroughPipes) {
     EXPECT_EQ(r.error, s.error) << s.name;
     EXPECT_EQ(r.status, s.status) << s.name;
   }
+}
+
+TEST(EndToEnd, HelpOrVersionAloneAnswersAnyOtherCommandLineStartsTheDialogue) {
+  auto with = [](std::vector<std::string> arguments) {
+    std::vector<std::string> command = kProgram;
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return command;
+  };
+  testing_process::Result help = testing_process::run(with({"--help"}), "1\n2700\n0\n");
+  EXPECT_TRUE(help.output.starts_with("usage: varve-convert\n")) << help.output;
+  EXPECT_NE(help.output.find("  --version  show the version\n"), std::string::npos);
+  EXPECT_EQ(help.error, "");
+  EXPECT_EQ(help.status, 0);
+
+  testing_process::Result version = testing_process::run(with({"--version"}), "");
+  EXPECT_TRUE(
+      std::regex_match(version.output, std::regex("varve-convert [0-9]+\\.[0-9]+\\.[0-9]+\n")))
+      << version.output;
+  EXPECT_EQ(version.error, "");
+  EXPECT_EQ(version.status, 0);
+
+  // Anything else is no option: the dialogue runs exactly as without arguments.
+  const std::vector<std::vector<std::string>> others = {
+      {"-h"}, {"--HELP"}, {"help"}, {"--help", "--version"}, {"--version", "1"}, {"--help=yes"},
+      {"--"}, {""},       {"2700"},
+  };
+  for (const std::vector<std::string>& arguments : others) {
+    testing_process::Result r = testing_process::run(with(arguments), "1\n2700\n0\n");
+    EXPECT_EQ(r.output, kBanner + kMenu + kNe2700) << arguments[0];
+    EXPECT_EQ(r.error, "") << arguments[0];
+    EXPECT_EQ(r.status, 0) << arguments[0];
+    r = testing_process::run(with(arguments), "");
+    EXPECT_EQ(r.output, kBanner + kMenu) << arguments[0];
+    EXPECT_EQ(r.error, kEndOfFile) << arguments[0];
+    EXPECT_EQ(r.status, 255) << arguments[0];
+  }
+}
+
+TEST(EndToEnd, HelpThatCannotBeWrittenIsReported) {
+  testing_process::Child child(
+      [] {
+        std::vector<std::string> command = kProgram;
+        command.emplace_back("--help");
+        return command;
+      }(),
+      {.output = Output::kFull});
+  EXPECT_EQ(child.finish(), 1);
+  EXPECT_TRUE(child.error.starts_with("varve-convert: cannot write standard output: "))
+      << child.error;
 }
 
 struct Fault {
