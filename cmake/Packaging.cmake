@@ -1,0 +1,132 @@
+# Release packages, made by CPack from the install rules:
+# - natively, the Debian package (CPackConfig.cmake) and the source archive
+#   (CPackSourceConfig.cmake);
+# - in the Windows cross build, the zip with the .exe files (CPackConfig.cmake
+#   there). With VARVE_RELEASE_WINDOWS a native build makes that cross build
+#   itself, in windows/, so that one workflow (the `release` preset) makes all
+#   three.
+# The web page, built by the `web` preset, is carried when it is there.
+
+set(VARVE_WEB_PAGE "${PROJECT_SOURCE_DIR}/build-web/varve-convert.html" CACHE FILEPATH
+  "The web page to carry in the packages, when it has been built")
+option(VARVE_REQUIRE_WEB_PAGE "Stop when the web page to package is missing" OFF)
+set(VARVE_MAINTAINER "varve-convert maintainers <varve-convert@example.org>" CACHE STRING
+  "The packages' maintainer, as Name <address>")
+set(VARVE_HOMEPAGE "https://example.org/varve-convert" CACHE STRING
+  "The project's home page, named in the packages")
+
+set(VARVE_README_WEB_PAGE "")
+set(VARVE_README_WEB_SECTION "")
+if(EXISTS "${VARVE_WEB_PAGE}")
+  message(STATUS "Packages carry the web page ${VARVE_WEB_PAGE}")
+  if(WIN32)
+    install(FILES "${VARVE_WEB_PAGE}" DESTINATION .)
+  else()
+    install(FILES "${VARVE_WEB_PAGE}" DESTINATION ${CMAKE_INSTALL_DATADIR}/varve-convert)
+  endif()
+  set(VARVE_README_WEB_PAGE
+    "  varve-convert.html  the same conversions in your web browser\n")
+  set(VARVE_README_WEB_SECTION [=[varve-convert.html: in the web browser
+--------------------------------------
+
+Double-click varve-convert.html to open it in your web browser. It works
+offline, straight from this folder: type a number, or paste a list of numbers,
+and the result appears at once.
+
+
+]=])
+elseif(VARVE_REQUIRE_WEB_PAGE)
+  message(FATAL_ERROR "The web page ${VARVE_WEB_PAGE} is missing: build it first with "
+    "cmake --workflow --preset web")
+else()
+  message(STATUS "Packages leave out the web page: ${VARVE_WEB_PAGE} has not been built "
+    "(cmake --workflow --preset web)")
+endif()
+
+set(CPACK_PACKAGE_NAME varve-convert)
+set(CPACK_PACKAGE_VENDOR "The varve-convert authors")
+set(CPACK_PACKAGE_CONTACT "${VARVE_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+  "convert varve numbers between the NE and AM varve chronologies")
+set(CPACK_PACKAGE_HOMEPAGE_URL "${VARVE_HOMEPAGE}")
+set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
+set(CPACK_STRIP_FILES ON)
+
+if(WIN32)
+  # The zip: the .exe files, the page, README.txt and LICENSE.txt with CR LF.
+  configure_file(packaging/README-windows.txt.in README.txt @ONLY NEWLINE_STYLE CRLF)
+  configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${PROJECT_BINARY_DIR}/README.txt ${PROJECT_BINARY_DIR}/LICENSE.txt
+    DESTINATION .)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME "varve-convert-${PROJECT_VERSION}-win64")
+  include(CPack)
+  return()
+endif()
+
+option(VARVE_RELEASE_WINDOWS "Also cross-build the Windows zip's contents, in windows/" OFF)
+if(VARVE_RELEASE_WINDOWS)
+  include(ExternalProject)
+  ExternalProject_Add(windows_release
+    SOURCE_DIR ${PROJECT_SOURCE_DIR}
+    BINARY_DIR ${PROJECT_BINARY_DIR}/windows
+    CMAKE_ARGS
+      -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake
+      -DCMAKE_BUILD_TYPE=Release
+      -DVARVE_BUILD_TESTS=OFF
+      -DVARVE_WEB_PAGE=${VARVE_WEB_PAGE}
+      -DVARVE_REQUIRE_WEB_PAGE=${VARVE_REQUIRE_WEB_PAGE}
+    BUILD_ALWAYS ON
+    INSTALL_COMMAND "")
+endif()
+
+# The Debian package.
+set(VARVE_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/varve-convert)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS LICENSE)
+file(READ LICENSE licence)
+file(CONFIGURE OUTPUT packaging/copyright CONTENT [=[varve-convert @PROJECT_VERSION@
+@VARVE_HOMEPAGE@
+
+Licence: MIT (Expat), as follows.
+
+@licence@]=] @ONLY)
+set(changelog "${PROJECT_BINARY_DIR}/packaging/changelog")
+string(TIMESTAMP VARVE_RELEASE_DATE "%a, %d %b %Y 00:00:00 +0000" UTC)
+file(CONFIGURE OUTPUT packaging/changelog CONTENT [=[varve-convert (@PROJECT_VERSION@) stable; urgency=medium
+
+  * Release @PROJECT_VERSION@: see /usr/share/doc/varve-convert/CHANGELOG.md.
+
+ -- @VARVE_MAINTAINER@  @VARVE_RELEASE_DATE@
+]=] @ONLY)
+add_custom_command(OUTPUT packaging/changelog.gz
+  COMMAND ${VARVE_GZIP} -9nkf changelog
+  DEPENDS ${changelog}
+  WORKING_DIRECTORY ${PROJECT_BINARY_DIR}/packaging
+  VERBATIM)
+add_custom_target(debian_changelog ALL DEPENDS packaging/changelog.gz)
+install(FILES ${PROJECT_BINARY_DIR}/packaging/copyright ${PROJECT_BINARY_DIR}/packaging/changelog.gz
+  README.md CHANGELOG.md DESTINATION ${VARVE_DOCDIR})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[varve-convert converts varve numbers between the New England (NE) varve
+chronology, with its Lower Connecticut (LC) and Upper Connecticut (UC)
+sequences, and the North American (AM) varve chronology, saying where varves
+were split or joined and which are false annual couplets.
+.
+The package holds the interactive varve-convert, which converts one number at
+a time, and varve-batch, which converts whole lists of numbers as TSV, CSV or
+JSON Lines for spreadsheets and scripts.]=])
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+# The source archive: the tree without build folders and local state.
+set(CPACK_SOURCE_GENERATOR TGZ)
+set(CPACK_SOURCE_PACKAGE_FILE_NAME "varve-convert-${PROJECT_VERSION}")
+set(CPACK_SOURCE_IGNORE_FILES
+  "^${PROJECT_SOURCE_DIR}/build[^/]*/"
+  "/\\\\.git$" "/\\\\.git/" "/\\\\.cache/" "/node_modules/" "/compile_commands\\\\.json$"
+  "/\\\\.vscode/" "/\\\\.idea/" "~$" "\\\\.swp$")
+include(CPack)
