@@ -54,7 +54,9 @@ set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
   # The zip: the .exe files, the page, README.txt and LICENSE.txt with CR LF.
-  configure_file(packaging/README-windows.txt.in README.txt @ONLY NEWLINE_STYLE CRLF)
+  # In two steps, so that the lines of the values filled in get CR LF too.
+  configure_file(packaging/README-windows.txt.in packaging/README.txt @ONLY)
+  configure_file(${PROJECT_BINARY_DIR}/packaging/README.txt README.txt @ONLY NEWLINE_STYLE CRLF)
   configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${PROJECT_BINARY_DIR}/README.txt ${PROJECT_BINARY_DIR}/LICENSE.txt
     DESTINATION .)
