@@ -130,5 +130,7 @@ set(CPACK_SOURCE_PACKAGE_FILE_NAME "varve-convert-${PROJECT_VERSION}")
 set(CPACK_SOURCE_IGNORE_FILES
   "^${PROJECT_SOURCE_DIR}/build[^/]*/"
   "/\\\\.git$" "/\\\\.git/" "/\\\\.cache/" "/node_modules/" "/compile_commands\\\\.json$"
-  "/\\\\.vscode/" "/\\\\.idea/" "~$" "\\\\.swp$")
+  "/\\\\.vscode/" "/\\\\.idea/" "~$" "\\\\.swp$"
+  "^${PROJECT_SOURCE_DIR}/bindings/python/build/" "\\\\.egg-info/" "/__pycache__/"
+  "/\\\\.pytest_cache/" "\\\\.Rcheck/")
 include(CPack)
