@@ -3,11 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "process.h"
@@ -32,26 +33,59 @@ std::string read_file(const std::string& path) {
 }
 
 /// The text of a roff page as a reader sees its words: comment lines dropped,
-/// \- as -, font changes and zero-width escapes removed.
+/// \- as -, font changes (\fB, \fI, \fR, \fP) and \& removed.
 std::string page_words(const std::string& roff) {
   std::istringstream lines(roff);
   std::string out;
   for (std::string line; std::getline(lines, line);) {
-    if (!line.starts_with(".\\\"")) {
-      out += line + '\n';
+    if (line.starts_with(".\\\"")) {
+      continue;
     }
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      if (line[i] == '\\' && i + 1 < line.size()) {
+        char next = line[i + 1];
+        if (next == '-') {
+          out += '-';
+          ++i;
+          continue;
+        }
+        if (next == '&') {
+          ++i;
+          continue;
+        }
+        if (next == 'f' && i + 2 < line.size()) {
+          i += 2;
+          continue;
+        }
+      }
+      out += line[i];
+    }
+    out += '\n';
   }
-  out = std::regex_replace(out, std::regex(R"(\\f[BIRP])"), "");
-  out = std::regex_replace(out, std::regex(R"(\\&)"), "");
-  return std::regex_replace(out, std::regex(R"(\\-)"), "-");
+  return out;
 }
 
-/// The options a usage text names: words such as --format or -h.
+/// The options a usage text names: words such as --format or -h, after a
+/// blank, a bracket, a bar, a parenthesis or a comma.
 std::set<std::string> options_of(const std::string& usage) {
   std::set<std::string> options;
-  std::regex option(R"((?:^|[\s\[|(,])(--?[A-Za-z][A-Za-z0-9-]*))");
-  for (std::sregex_iterator it(usage.begin(), usage.end(), option), end; it != end; ++it) {
-    options.insert((*it)[1]);
+  auto letter = [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; };
+  auto word_char = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '-'; };
+  for (std::size_t i = 0; i < usage.size(); ++i) {
+    bool after_boundary =
+        i == 0 || std::string_view(" \t\n[|(,").find(usage[i - 1]) != std::string_view::npos;
+    if (!after_boundary || usage[i] != '-') {
+      continue;
+    }
+    std::size_t name = usage.compare(i, 2, "--") == 0 ? i + 2 : i + 1;
+    if (name < usage.size() && letter(usage[name])) {
+      std::size_t end = name;
+      while (end < usage.size() && word_char(usage[end])) {
+        ++end;
+      }
+      options.insert(usage.substr(i, end - i));
+      i = end;
+    }
   }
   return options;
 }
