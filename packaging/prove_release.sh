@@ -134,13 +134,21 @@ mkdir "$work/source"
 tar -xzf "$source" -C "$work/source"
 cd "$work/source/varve-convert-$version"
 [ ! -e build ] || fail "the source archive holds a build folder"
-grep -qF 'cmake --workflow --preset default' README.md || fail "README lacks the test command"
-cmake --workflow --preset default
-start=$(grep -o 'cmake --preset default && cmake --build --preset default && build/varve-convert' \
-  README.md) || fail "README lacks the build-and-start command"
+# The README's two set-up commands: the indented line after each heading.
+readme_command() {
+  awk -v heading="$1" '$0 == heading { found = 1; next }
+    found && /^    / { sub(/^    /, ""); print; exit }' README.md
+}
+test_command=$(readme_command 'Build and run every test:')
+start=$(readme_command 'Build and start the interactive program:')
+[ -n "$test_command" ] || fail "README lacks the test command"
+[ -n "$start" ] || fail "README lacks the build-and-start command"
+echo "$start"
 printf '%s' "$session" | bash -c "$start" > "$work/session.source"
 # The build's messages, then the dialogue.
 tail -c "$(stat -c %s "$work/session.expected")" "$work/session.source" |
   cmp - "$work/session.expected" || fail "the build-and-start command did not run the dialogue"
+echo "$test_command"
+bash -c "$test_command"
 
 echo "prove_release: the Debian package, the Windows zip and the source archive work"
