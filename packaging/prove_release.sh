@@ -34,8 +34,12 @@ step() {
 # What both programs are given, and what the build's programs make of it.
 session=$'1\n4282\n1\n2\n6357\n0\n'
 numbers=$'# core 7\n3021, 4282;5674\n6500\n'
+# A spreadsheet's CSV file, for the column mode: CR LF, a quoted field, a gap.
+samples=$'sample,NE varve,note\r\nA1,3021,"clay, grey"\r\nA2,,\r\nA3,5674,silt\r\n'
+printf '%s' "$samples" > "$work/samples.csv"
 printf '%s' "$session" | "$native/varve-convert" > "$work/session.expected"
 printf '%s' "$numbers" | "$native/varve-batch" ne-to-am --format csv > "$work/batch.expected"
+"$native/varve-batch" ne-to-am --column 'NE varve' "$work/samples.csv" > "$work/column.expected"
 web_page=$(sed -n 's/^VARVE_WEB_PAGE:FILEPATH=//p' "$native/CMakeCache.txt")
 if [ -f "$web_page" ]; then
   echo "The packages should carry the web page $web_page."
@@ -125,6 +129,9 @@ cmp "$work/session.expected" "$work/session.wine" || fail "varve-convert.exe dif
 printf '%s' "$numbers" | (cd "$folder" && wine varve-batch.exe ne-to-am --format csv) \
   > "$work/batch.wine"
 cmp "$work/batch.expected" "$work/batch.wine" || fail "varve-batch.exe differs"
+cp "$work/samples.csv" "$folder/samples.csv"
+(cd "$folder" && wine varve-batch.exe ne-to-am --column 'NE varve' samples.csv) > "$work/column.wine"
+cmp "$work/column.expected" "$work/column.wine" || fail "varve-batch.exe --column differs"
 [ "$(cd "$folder" && wine varve-batch.exe --version)" = "varve-batch $version" ] ||
   fail "varve-batch.exe --version"
 wineserver -k 2>/dev/null || true
