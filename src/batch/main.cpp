@@ -65,10 +65,6 @@ void report(std::string_view text) {
   (void)platform::write_all(platform::StandardStream::kError, text);
 }
 
-std::string_view direction_name(batch::Direction direction) {
-  return direction == batch::Direction::kNeToAm ? "ne-to-am" : "am-to-ne";
-}
-
 /// True when `path` names a file whose bytes can be read.
 bool readable_file(const std::string& path) {
   platform::ErrorCode error = 0;
@@ -84,7 +80,8 @@ void convert_arguments(const Options& options, batch::ListMode& list, Output& ou
     if (!list.convert_argument(argument, position, out.buffer()) &&
         readable_file(std::string(argument))) {
       out.flush();
-      std::string command = "varve-batch " + std::string(direction_name(options.direction));
+      std::string command =
+          "varve-batch " + std::string(chronology::direction_name(options.direction));
       std::string file = batch::printable(argument);
       report("varve-batch: argument " + std::to_string(position) + " names a file; to convert " +
              "the numbers in it, give it as standard input: " + command + " < " + file +

@@ -1,19 +1,16 @@
 #include "batch/options.h"
 
+#include <optional>
+
 #include "batch/tokens.h"
 
 namespace batch {
 namespace {
 
 bool parse_direction(std::string_view word, Direction& direction) {
-  if (word == "ne-to-am") {
-    direction = Direction::kNeToAm;
-  } else if (word == "am-to-ne") {
-    direction = Direction::kAmToNe;
-  } else {
-    return false;
-  }
-  return true;
+  std::optional<Direction> named = chronology::direction_named(word);
+  direction = named.value_or(direction);
+  return named.has_value();
 }
 
 /// Reads a format name in any letter case.

@@ -7,7 +7,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string_view>
 
 #include "chronology/am_to_ne_table.h"
 #include "chronology/link.h"
@@ -21,6 +23,21 @@ enum class Direction : std::uint8_t {
   kNeToAm,  ///< From an NE-LC or NE-UC number to AM.
   kAmToNe,  ///< From an AM number to NE-LC, NE-UC or both.
 };
+
+/// A direction's name on every command line and in every binding.
+constexpr std::string_view direction_name(Direction direction) {
+  return direction == Direction::kNeToAm ? "ne-to-am" : "am-to-ne";
+}
+
+/// The direction called `name` (ne-to-am or am-to-ne), or none.
+constexpr std::optional<Direction> direction_named(std::string_view name) {
+  for (Direction direction : {Direction::kNeToAm, Direction::kAmToNe}) {
+    if (name == direction_name(direction)) {
+      return direction;
+    }
+  }
+  return std::nullopt;
+}
 
 /// Accepted NE numbers: the LC range, then the UC range.
 inline constexpr std::array kNeRanges{kNeLcRange, kNeUcRange};

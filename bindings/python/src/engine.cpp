@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,11 +22,8 @@ namespace {
 
 /// The direction named as on varve-batch's command line.
 Direction direction_named(const std::string& name) {
-  if (name == "ne-to-am") {
-    return Direction::kNeToAm;
-  }
-  if (name == "am-to-ne") {
-    return Direction::kAmToNe;
+  if (std::optional<Direction> direction = chronology::direction_named(name)) {
+    return *direction;
   }
   throw py::value_error("direction must be 'ne-to-am' or 'am-to-ne', not '" + name + "'");
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,11 +17,8 @@ namespace {
 
 /// The direction named as on varve-batch's command line.
 Direction direction_named(const std::string& name) {
-  if (name == "ne-to-am") {
-    return Direction::kNeToAm;
-  }
-  if (name == "am-to-ne") {
-    return Direction::kAmToNe;
+  if (std::optional<Direction> direction = chronology::direction_named(name)) {
+    return *direction;
   }
   Rcpp::stop("direction must be \"ne-to-am\" or \"am-to-ne\", not \"" + name + "\"");
 }
