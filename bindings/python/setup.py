@@ -4,6 +4,7 @@ this folder with Debian's cmake, g++ and pybind11 and nothing downloaded."""
 
 import os
 import pathlib
+import re
 import subprocess
 import sys
 
@@ -11,6 +12,11 @@ from setuptools import Extension, setup
 from setuptools.command.build_ext import build_ext
 
 HERE = pathlib.Path(__file__).resolve().parent
+# The version lives in one place: the CMake project of the repository.
+VERSION = re.search(
+    r"project\(varve-convert VERSION ([0-9.]+)",
+    (HERE.parent.parent / "CMakeLists.txt").read_text(),
+).group(1)
 
 
 class CMakeExtension(Extension):
@@ -42,6 +48,7 @@ class CMakeBuild(build_ext):
 
 
 setup(
+    version=VERSION,
     ext_modules=[CMakeExtension("varve._engine")],
     cmdclass={"build_ext": CMakeBuild},
 )

@@ -18,6 +18,9 @@ stage="$out/stage/varve"
 rm -rf "$out/stage"
 mkdir -p "$stage"
 cp -R "$here/." "$stage/"
+# The version lives in one place: the CMake project of the repository.
+version=$(sed -n 's/^project(varve-convert VERSION \([0-9.]*\) .*/\1/p' "$repository/CMakeLists.txt")
+sed -i "s/^Version: .*/Version: $version/" "$stage/DESCRIPTION"
 mkdir -p "$stage/src/engine/chronology"
 cp "$repository"/src/chronology/*.h "$stage/src/engine/chronology/"
 cp "$repository/bindings/common/varve_columns.h" "$stage/src/engine/"
