@@ -17,17 +17,7 @@ numbers=$dir/numbers
 mawk -v n="$count" 'BEGIN { srand(1); for (i = 0; i < n; i++) {
   r = int(2500 + rand() * 6501); if (r > 6460 && r < 6560) r -= 100; print r } }' > "$numbers"
 
-best() {  # best wall time of three runs of "$@", in seconds
-  local best=999999
-  for _ in 1 2 3; do
-    local start end
-    start=$(date +%s.%N)
-    "$@" > /dev/null
-    end=$(date +%s.%N)
-    best=$(mawk -v a="$best" -v s="$start" -v e="$end" 'BEGIN { t = e - s; print (t < a ? t : a) }')
-  done
-  printf '%.3f' "$best"
-}
+. "$(dirname "$0")/timing.sh"
 
 run_batch() { "$batch" ne-to-am < "$numbers"; }
 run_mawk() { mawk '{print $1+15}' "$numbers"; }

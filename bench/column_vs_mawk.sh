@@ -21,17 +21,7 @@ mawk -v n="$rows" 'BEGIN { srand(1); print "id,core,ne,depth_cm,thickness_mm,sit
     printf "S%07d,C%d,%d,%.1f,%.2f,Site %d,grey,ok\n", i, i % 40, r, rand() * 900, rand() * 20, i % 7
   } }' > "$csv"
 
-best() {  # best wall time of three runs of "$@", in seconds
-  local best=999999
-  for _ in 1 2 3; do
-    local start end
-    start=$(date +%s.%N)
-    "$@" > /dev/null
-    end=$(date +%s.%N)
-    best=$(mawk -v a="$best" -v s="$start" -v e="$end" 'BEGIN { t = e - s; print (t < a ? t : a) }')
-  done
-  printf '%.3f' "$best"
-}
+. "$(dirname "$0")/timing.sh"
 
 run_batch() { "$batch" ne-to-am --column ne "$csv"; }
 run_mawk() { mawk -F, -v OFS=, '{print $0, $3+15}' "$csv"; }
