@@ -10,8 +10,10 @@ add_executable(varve-web
   src/dialogue/result_records.cpp
   src/batch/column.cpp
   src/batch/csv_reader.cpp
+  src/batch/line_mode.cpp
   src/batch/list_mode.cpp
   src/batch/rows.cpp
+  src/batch/text_encoding.cpp
   src/batch/tokens.cpp
   src/chart/chart.cpp
   src/web/calls.cpp

@@ -185,9 +185,24 @@ TEST(Batch, ReadsSpreadsheetTextAndSplitsArgumentsLikeInput) {
        0},
       {"a no-break space shown",
        {"ne-to-am", "--format", "TSV", "--no-header"},
-       "3021\xC2\xA0\n",
+       "3021\xC2\xA0x\n",
        "",
-       "varve-batch: line 1: not a whole number: '3021\\xC2\\xA0'\n",
+       "varve-batch: line 1: not a whole number: '3021\\xC2\\xA0x'\n",
+       1},
+      {"a no-break space after a number is a blank, and decimals of zeros a whole number",
+       {"ne-to-am", "--no-header"},
+       "3021\xC2\xA0\n3021.0\n",
+       "3021\xC2\xA0" + row3021.substr(4) + "3021.0" + row3021.substr(4),
+       "",
+       0},
+      {"a hint of what may be meant",
+       {"ne-to-am", "--no-header"},
+       "4.282 4282?\n",
+       "",
+       "varve-batch: line 1: not a whole number: '4.282' (a thousands separator? write 4282 "
+       "without one to convert it)\n"
+       "varve-batch: line 1: not a whole number: '4282?' (4282 marked uncertain: write 4282 alone "
+       "to convert it)\n",
        1},
   };
   for (const Case& c : cases) {

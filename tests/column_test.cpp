@@ -125,7 +125,8 @@ TEST(ColumnMode, KeepsSpreadsheetFilesWholeAndAddsTheConversion) {
   };
   const std::string bad_cells =
       "varve-batch: line 7, column 3: not a whole number: 'n/a'\n"
-      "varve-batch: line 10, column 3: not a whole number: '4282?'\n";
+      "varve-batch: line 10, column 3: not a whole number: '4282?' (4282 marked uncertain: write "
+      "4282 alone to convert it)\n";
   for (const Fixture& fixture : fixtures) {
     std::string path = std::string(VARVE_FIXTURES) + "/" + fixture.file;
     std::string input = read_file(path);

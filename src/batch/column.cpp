@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "batch/tokens.h"
+#include "chronology/cell.h"
 
 namespace batch {
 namespace {
@@ -29,9 +30,10 @@ void append_number(std::string& out, VarveNumber n) {
   out.append(digits, end);
 }
 
-/// Appends the cells added for a number with `links` (none: outside), each
-/// after a separator.
-void append_cells(std::string& out, Direction direction, const chronology::Links& links, char sep) {
+}  // namespace
+
+void append_added_cells(std::string& out, Direction direction, const chronology::Links& links,
+                        char sep) {
   auto cell = [&](std::string_view text) { out.append(1, sep).append(text); };
   auto number = [&](VarveNumber n) {
     out.push_back(sep);
@@ -68,6 +70,8 @@ void append_cells(std::string& out, Direction direction, const chronology::Links
   }
   cell(flag);
 }
+
+namespace {
 
 /// `text` as it may be shown in a message: control bytes as \xNN, and cut
 /// short (at a character boundary) when long.
@@ -157,7 +161,7 @@ void ColumnConverter::start_reader(char separator, std::string& out) {
   std::span<const chronology::Range> ranges = chronology::accepted_ranges(direction);
   first_ = ranges.front().first;
   known_.assign(static_cast<std::size_t>(ranges.back().last - first_) + 1, Span{});
-  append_cells(outside_, direction, chronology::Links{}, separator);
+  append_added_cells(outside_, direction, chronology::Links{}, separator);
   empty_.assign(added_columns(direction).size(), separator);
   invalid_ = outside_;
   for (std::size_t at; (at = invalid_.find("outside")) != std::string::npos;) {
@@ -287,15 +291,16 @@ bool ColumnConverter::read_header(const CsvRecord& record, std::string& out) {
 }
 
 std::string_view ColumnConverter::cells_of(std::string_view text, const CsvRecord& record) {
-  std::int32_t number = 0;
-  if (text.empty()) {
+  chronology::Cell cell = chronology::read_cell(text, separator_);
+  if (cell.kind == chronology::CellKind::kEmpty) {
     return empty_;
   }
-  if (parse_number(text, number) == TokenKind::kInvalid) {
-    report_invalid(record, ", column " + std::to_string(column_ + 1) + ": not a whole number: '" +
-                               shown(text) + "'");
+  if (cell.kind == chronology::CellKind::kInvalid) {
+    report_invalid(record, ", column " + std::to_string(column_ + 1) + ": " +
+                               chronology::invalid_cell_message(shown(text), cell));
     return invalid_;
   }
+  std::int32_t number = cell.number;
   // Below the first number the difference wraps round to a large index.
   auto index = static_cast<std::uint32_t>(number) - static_cast<std::uint32_t>(first_);
   if (index >= known_.size()) {
@@ -305,8 +310,8 @@ std::string_view ColumnConverter::cells_of(std::string_view text, const CsvRecor
   if (span.length == 0) {
     // Each number's cells are made once, when it is first met.
     span.begin = static_cast<std::uint32_t>(cells_.size());
-    append_cells(cells_, settings_.direction, chronology::links_of(settings_.direction, number),
-                 separator_);
+    append_added_cells(cells_, settings_.direction,
+                       chronology::links_of(settings_.direction, number), separator_);
     span.length = static_cast<std::uint32_t>(cells_.size()) - span.begin;
   }
   return std::string_view(cells_).substr(span.begin, span.length);

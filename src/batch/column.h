@@ -37,6 +37,11 @@ using MessageSink = std::function<void(std::string_view message)>;
 /// The names of the columns appended in `direction`, in order.
 std::span<const std::string_view> added_columns(chronology::Direction direction);
 
+/// Appends the cells added for a number with `links` (none: outside), each
+/// after the separator `sep`.
+void append_added_cells(std::string& out, chronology::Direction direction,
+                        const chronology::Links& links, char sep);
+
 /// The separator that the first line of a file uses: the one of ',', ';' and
 /// tab found most often outside quotes (',' when none is).
 char recognise_separator(std::string_view first_line);

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "chronology/cell.h"
+
 namespace batch {
 namespace {
 
@@ -74,12 +76,16 @@ void ListMode::convert(const Token& token, const char* where, std::size_t positi
                printable(token.text.substr(0, kShownTokenLength)) + "...'");
     return;
   }
-  std::int32_t number = 0;
-  if (parse_number(token.text, number) == TokenKind::kInvalid) {
+  chronology::Cell cell = chronology::read_cell(token.text);
+  if (cell.kind == chronology::CellKind::kEmpty) {
+    return;  // A no-break or thin space alone: a blank, as the separators are.
+  }
+  if (cell.kind == chronology::CellKind::kInvalid) {
     bad_token_ = true;
-    report(where, position, "not a whole number: '" + printable(token.text) + "'");
+    report(where, position, chronology::invalid_cell_message(printable(token.text), cell));
     return;
   }
+  std::int32_t number = cell.number;
   // "4,282" reads as the numbers 4 and 282. No accepted number has three
   // digits, so such a pair is never two accepted numbers: the user is told,
   // once for a run such as "1,234,567", and the numbers are converted as read.

@@ -66,10 +66,10 @@ TEST(ListMode, ReportsWhatIsWrongAndConvertsTheRest) {
         kPrefix + "1: not a whole number: '\\xEF\\xBB\\xBF"
                   "4282'\n",
         1}},
-      {"2700\n4282\xC2\xA0\n\x7f",
-       {{"2700"},
-        kPrefix + "2: not a whole number: '4282\\xC2\\xA0'\n" + kPrefix +
-            "3: not a whole number: '\\x7F'\n",
+      {"2700\n4282\xC2\xA0\n\x7f\n4282\xC2\xA0x",
+       {{"2700", "4282\xC2\xA0"},
+        kPrefix + "3: not a whole number: '\\x7F'\n" + kPrefix +
+            "4: not a whole number: '4282\\xC2\\xA0x'\n",
         1}},
       {std::string(150, '7') + "\n2700",
        {{"2700"},

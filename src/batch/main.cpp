@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "batch/column.h"
+#include "batch/line_mode.h"
 #include "batch/list_mode.h"
 #include "batch/options.h"
 #include "batch/rows.h"
+#include "batch/text_encoding.h"
 #include "chart/chart.h"
 #include "platform/streams.h"
 
@@ -45,9 +47,21 @@ class Output {
 
   void flush() {
     if (!failed() && !buffer_.empty()) {
-      result_ = platform::write_all(platform::StandardStream::kOutput, buffer_);
+      if (encoder_.transcodes()) {
+        encoded_.clear();
+        encoder_.encode(buffer_, encoded_);
+        result_ = platform::write_all(platform::StandardStream::kOutput, encoded_);
+      } else {
+        result_ = platform::write_all(platform::StandardStream::kOutput, buffer_);
+      }
     }
     buffer_.clear();
+  }
+
+  /// Writes what comes after in `encoding` (the input file's).
+  void encode_as(batch::TextEncoding encoding) {
+    flush();
+    encoder_ = batch::TextEncoder(encoding);
   }
 
   /// True once standard output has not taken a write.
@@ -58,6 +72,8 @@ class Output {
  private:
   std::string buffer_;
   platform::WriteResult result_;
+  batch::TextEncoder encoder_{batch::TextEncoding::kBytes};
+  std::string encoded_;  ///< The buffer in UTF-16, when the input was.
 };
 
 /// Writes `text` to standard error at once.
@@ -128,6 +144,78 @@ bool convert_standard_input(batch::ListMode& list, Output& out) {
   return true;
 }
 
+/// Reads FILE (or standard input) as text, in the encoding it comes in,
+/// handing each piece to `feed(text)` (false: stop) and the end to
+/// `finish()`; `start()` is called once the encoding is known, before the
+/// first text, and the output is written in that encoding. Returns the exit
+/// status, or -1 when the input was read to its end without a fault.
+template <class Start, class Feed, class Finish>
+int convert_text(const Options& options, Output& out, Start start, Feed feed, Finish finish) {
+  bool from_file = options.file != "-";
+  std::string name = from_file ? batch::printable(options.file) : "standard input";
+  platform::ErrorCode error = 0;
+  platform::ByteSource input =
+      from_file ? platform::ByteSource::open_file(std::string(options.file), error)
+                : platform::ByteSource::standard_input();
+  if (error != 0) {
+    report("varve-batch: cannot open " + name + ": " + platform::error_text(error) + "\n");
+    return kExitInputOutput;
+  }
+  batch::TextDecoder decoder;
+  bool started = false;
+  std::string text;
+  // Hands on the text decoded so far; false when the conversion stopped.
+  auto hand_on = [&]() {
+    if (!started && decoder.encoding() != batch::TextEncoding::kUnknown) {
+      started = true;
+      out.encode_as(decoder.encoding());
+      start();
+    }
+    bool go_on = text.empty() || feed(std::string_view(text));
+    text.clear();
+    return go_on;
+  };
+  auto decoding_fault = [&]() {
+    out.flush();
+    report("varve-batch: " + name + ": " + decoder.error() + "\n");
+    return kExitBadCell;
+  };
+  std::vector<char> chunk(kBufferSize);
+  for (; !out.failed(); out.maybe_flush()) {
+    platform::ReadResult read = input.read(chunk.data(), chunk.size());
+    if (read.error != 0) {
+      out.flush();
+      report("varve-batch: cannot read " + name + ": " + platform::error_text(read.error) + "\n");
+      return kExitInputOutput;
+    }
+    if (read.count == 0) {
+      break;
+    }
+    bool decoded = decoder.feed(std::string_view(chunk.data(), read.count), text);
+    if (!hand_on()) {
+      return kExitBadCell;
+    }
+    if (!decoded) {
+      return decoding_fault();
+    }
+  }
+  if (out.failed()) {
+    return -1;
+  }
+  bool decoded = decoder.finish(text);
+  if (!hand_on()) {
+    return kExitBadCell;
+  }
+  if (!decoded) {
+    return decoding_fault();
+  }
+  if (!started) {
+    started = true;
+    start();
+  }
+  return finish() ? -1 : kExitBadCell;
+}
+
 /// Converts one column of FILE (or standard input), keeping the rest of each
 /// row; returns the exit status.
 int convert_column(const Options& options, Output& out) {
@@ -141,33 +229,39 @@ int convert_column(const Options& options, Output& out) {
     out.flush();  // Keep the report in step with the rows before it.
     report("varve-batch: " + std::string(message) + "\n");
   });
-  bool from_file = options.file != "-";
-  std::string name = from_file ? batch::printable(options.file) : "standard input";
-  platform::ErrorCode error = 0;
-  platform::ByteSource input =
-      from_file ? platform::ByteSource::open_file(std::string(options.file), error)
-                : platform::ByteSource::standard_input();
-  if (error != 0) {
-    report("varve-batch: cannot open " + name + ": " + platform::error_text(error) + "\n");
-    return kExitInputOutput;
+  int status = convert_text(
+      options, out, [] {},
+      [&](std::string_view text) { return converter.feed(text, out.buffer()); },
+      [&] { return converter.finish(out.buffer()); });
+  if (status >= 0) {
+    return status;
   }
-  std::vector<char> chunk(kBufferSize);
-  for (; !out.failed(); out.maybe_flush()) {
-    platform::ReadResult read = input.read(chunk.data(), chunk.size());
-    if (read.error != 0) {
-      out.flush();
-      report("varve-batch: cannot read " + name + ": " + platform::error_text(read.error) + "\n");
-      return kExitInputOutput;
-    }
-    if (read.count == 0) {
-      break;
-    }
-    if (!converter.feed(std::string_view(chunk.data(), read.count), out.buffer())) {
-      return kExitBadCell;
-    }
-  }
-  bool whole = out.failed() || converter.finish(out.buffer());
-  return whole && converter.invalid_cells() == 0 ? 0 : kExitBadCell;
+  return converter.invalid_cells() == 0 ? 0 : kExitBadCell;
+}
+
+/// Converts FILE (or standard input) one value per line, one row per line;
+/// returns the exit status.
+int convert_lines(const Options& options, Output& out) {
+  batch::LineMode lines(options.format, options.direction, [&out](std::string_view message) {
+    out.flush();
+    report("varve-batch: " + std::string(message) + "\n");
+  });
+  int status = convert_text(
+      options, out,
+      [&] {
+        if (options.header) {
+          batch::append_line_header(out.buffer(), options.format, options.direction);
+        }
+      },
+      [&](std::string_view text) {
+        lines.feed(text, out.buffer());
+        return true;
+      },
+      [&] {
+        lines.finish(out.buffer());
+        return true;
+      });
+  return status >= 0 ? status : lines.exit_status();
 }
 
 /// Lists every accepted number of the direction with its rows.
@@ -226,6 +320,10 @@ int main(int argc, char** argv) {
     case Options::Action::kConvert:
       if (!options.column.empty()) {
         status = convert_column(options, out);
+        break;
+      }
+      if (options.lines) {
+        status = convert_lines(options, out);
         break;
       }
       if (options.header) {

@@ -67,6 +67,7 @@ const std::string_view kShortUsage =
     "       varve-batch table ne-to-am|am-to-ne [--format tsv|csv|jsonl] [--no-header]\n"
     "       varve-batch ne-to-am|am-to-ne --column NAME|NUMBER [--separator ,|;|tab]\n"
     "                   [--prefix TEXT] [--no-header] [FILE]\n"
+    "       varve-batch ne-to-am|am-to-ne --lines [--format tsv|csv|jsonl] [--no-header] [FILE]\n"
     "       varve-batch chart [ne-to-am|am-to-ne] [--mark N]\n"
     "       varve-batch help | --help | --version\n";
 
@@ -78,6 +79,7 @@ const std::string_view kFullUsage =
     "       varve-batch table ne-to-am|am-to-ne [--format tsv|csv|jsonl] [--no-header]\n"
     "       varve-batch ne-to-am|am-to-ne --column NAME|NUMBER [--separator ,|;|tab]\n"
     "                   [--prefix TEXT] [--no-header] [FILE]\n"
+    "       varve-batch ne-to-am|am-to-ne --lines [--format tsv|csv|jsonl] [--no-header] [FILE]\n"
     "       varve-batch chart [ne-to-am|am-to-ne] [--mark N]\n"
     "       varve-batch help | --help | --version\n"
     "\n"
@@ -109,6 +111,12 @@ const std::string_view kFullUsage =
     "A number outside the accepted ranges gives an 'outside' row with the other\n"
     "columns empty.\n"
     "\n"
+    "line mode (--lines): one value per line, as a spreadsheet's column is copied:\n"
+    "FILE (or standard input) gives exactly one row per line, in order, blank and\n"
+    "bad lines included, so that the rows paste back beside the column. A row is\n"
+    "the line as given, then the columns the column mode adds (below); a blank\n"
+    "line gives empty cells, a line that is not a whole number 'invalid'.\n"
+    "\n"
     "column mode (--column): FILE (or standard input, when it is absent or '-'), a\n"
     "CSV, semicolon-separated or TSV file as spreadsheets write it, comes back\n"
     "whole: every row, each field exactly as it was, with the conversion of one\n"
@@ -123,7 +131,9 @@ const std::string_view kFullUsage =
     "An empty cell gives empty new cells; a cell that is not a whole number (or a\n"
     "row too short to have it) gives the relation 'invalid', is reported with its\n"
     "line, and makes the exit status 1. A quote that never closes stops the run\n"
-    "after the rows before it (exit status 1).\n"
+    "after the rows before it (exit status 1). A file in UTF-16 with a byte-order\n"
+    "mark (a spreadsheet's \"Unicode text\") is read, and written back, in UTF-16,\n"
+    "in the line mode too.\n"
     "\n"
     "accepted ranges: NE-LC 2500-6460, NE-UC 6560-9000, AM 2500-8700. (The prompts\n"
     "of the interactive varve-convert show the narrower 2700-6454, 6568-9000 and\n"
@@ -132,6 +142,12 @@ const std::string_view kFullUsage =
     "NE-UC 9001-9018, beyond the accepted NE range; and where the sequences overlap,\n"
     "the AM numbers of NE-LC 6454-6460 and of NE-UC 6560-6561 convert back to the\n"
     "other sequence only.\n"
+    "\n"
+    "values: a whole number is digits with an optional sign, blanks around it\n"
+    "allowed, and zeros after a decimal point as spreadsheets write whole numbers\n"
+    "(3021.0; 3021,0 in a semicolon-separated file). Thousands separators (4,282,\n"
+    "4.282, 4 282) and marks of uncertainty (4282?, ~4282, ca. 4282) are not\n"
+    "converted: the message says which number may be meant.\n"
     "\n"
     "messages (standard error, with the line or argument): a token that is not a\n"
     "whole number, shown with every byte that is not printable ASCII as \\xNN, is\n"
@@ -165,6 +181,8 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
       }
     } else if (!options_ended && word == "--no-header") {
       o.header = false;
+    } else if (!options_ended && word == "--lines") {
+      o.lines = true;
     } else if (!options_ended && (word == "--format" || word.starts_with("--format="))) {
       std::string_view value;
       if (word == "--format") {
@@ -253,6 +271,16 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
     }
     if (!o.header && o.column.find_first_not_of("0123456789") != std::string_view::npos) {
       return fail("with --no-header, --column takes the column's number");
+    }
+    o.file = o.numbers.empty() ? "-" : o.numbers[0].first;
+    o.numbers.clear();
+  }
+  if (o.lines) {
+    if (!o.column.empty()) {
+      return fail("--lines and --column do not go together: --lines reads one value per line");
+    }
+    if (o.action == Options::Action::kTable || o.numbers.size() > 1) {
+      return fail("--lines converts one FILE (or standard input)");
     }
     o.file = o.numbers.empty() ? "-" : o.numbers[0].first;
     o.numbers.clear();

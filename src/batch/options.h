@@ -24,6 +24,8 @@ struct Options {
   /// --separator (0: recognised), the --prefix and the FILE ("-": standard input).
   std::string_view column, prefix, file = "-";
   char separator = 0;
+  /// The line mode (--lines): one value per line of FILE, one row per line.
+  bool lines = false;
   /// chart: the number to mark, an accepted number of `direction`.
   std::optional<chronology::VarveNumber> mark;
 };
