@@ -51,13 +51,11 @@ py::dict ne_to_am_columns(std::size_t count, Read read) {
   {
     py::gil_scoped_release unlocked;
     for (std::size_t i = 0; i < count; ++i) {
-      Input in = read(i);
-      Links links = in.reading == Reading::kNumber
-                        ? chronology::links_of(Direction::kNeToAm, in.number)
-                        : Links{};
+      Cell cell = read(i);
+      Links links = links_of_cell(Direction::kNeToAm, cell);
       if (links.empty()) {
         seq[i] = static_cast<std::uint8_t>(kSequenceNames.size() - 1);
-        rel[i] = static_cast<std::uint8_t>(unlinked_code(in.reading));
+        rel[i] = static_cast<std::uint8_t>(unlinked_code(cell.kind));
         flag[i] = kNoFlag;
         nf[i] = nl[i] = af[i] = al[i] = 0;
         continue;
@@ -99,12 +97,10 @@ py::dict am_to_ne_columns(std::size_t count, Read read) {
   {
     py::gil_scoped_release unlocked;
     for (std::size_t i = 0; i < count; ++i) {
-      Input in = read(i);
-      Links links = in.reading == Reading::kNumber
-                        ? chronology::links_of(Direction::kAmToNe, in.number)
-                        : Links{};
+      Cell cell = read(i);
+      Links links = links_of_cell(Direction::kAmToNe, cell);
       if (links.empty()) {
-        lr[i] = ur[i] = static_cast<std::uint8_t>(unlinked_code(in.reading));
+        lr[i] = ur[i] = static_cast<std::uint8_t>(unlinked_code(cell.kind));
         flag[i] = kNoFlag;
         lf[i] = ll[i] = uf[i] = ul[i] = 0;
         continue;
@@ -144,14 +140,14 @@ using Floats = py::array_t<double, py::array::c_style | py::array::forcecast>;
 py::dict convert_integers(const std::string& direction, const Integers& values) {
   const std::int64_t* data = values.data();
   return columns_of(direction, static_cast<std::size_t>(values.size()),
-                    [data](std::size_t i) { return read_integer(data[i]); });
+                    [data](std::size_t i) { return chronology::read_integer(data[i]); });
 }
 
 /// The columns of floating-point values: NaN is missing, a fraction invalid.
 py::dict convert_floats(const std::string& direction, const Floats& values) {
   const double* data = values.data();
   return columns_of(direction, static_cast<std::size_t>(values.size()),
-                    [data](std::size_t i) { return read_double(data[i]); });
+                    [data](std::size_t i) { return chronology::read_real(data[i]); });
 }
 
 /// Every link of every accepted number of `direction`, as varve-batch's table
