@@ -241,12 +241,15 @@ def test_input_shapes_and_types():
     assert varve.ne_to_am(np.array([2**64 - 1], dtype=np.uint64))["relation"].tolist() == ["outside"]
     assert varve.ne_to_am(["4282", 2**70])["relation"].tolist() == ["joined", "outside"]
     assert all(len(c) == 0 for c in varve.am_to_ne([]).values())
+    pd = pytest.importorskip("pandas")
     for bad in ([b"4282"], np.array([b"4282"]), [True], ["4282", True], [np.bool_(True)],
-                [object()], [4282 + 0j], np.array(["2020-01-01"], dtype="datetime64[D]")):
+                [object()], [4282 + 0j], np.array(["2020-01-01"], dtype="datetime64[D]"),
+                pd.Series([True, None], dtype="boolean"), pd.Series([pd.Period("2020")])):
         with pytest.raises(TypeError, match="must be numbers or text"):
             varve.ne_to_am(bad)
-    with pytest.raises(ValueError):
-        varve.ne_to_am(np.zeros((2, 2)))
+    for bad in (np.zeros((2, 2)), pd.DataFrame({"ne": [4282]})):
+        with pytest.raises(ValueError, match="one-dimensional"):
+            varve.ne_to_am(bad)
     with pytest.raises(ValueError):
         varve.links("ne-am")
 

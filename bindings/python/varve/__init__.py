@@ -142,9 +142,11 @@ def _as_array(values):
         # A pandas Series, Index or extension array: nullable columns keep
         # their NA, and text or categorical ones give their values (for a
         # categorical, its labels, never its codes).
+        if values.ndim != 1:
+            raise ValueError(f"values must be one-dimensional, not of shape {values.shape}")
         if values.dtype.kind == "O":
             values = values.to_numpy(dtype=object)
-        elif values.isna().any():
+        elif values.dtype.kind in "iuf" and values.isna().any():
             values = values.to_numpy(dtype=np.float64, na_value=np.nan)
         else:
             values = values.to_numpy()
