@@ -1,6 +1,8 @@
 """Times varve.ne_to_am and varve.am_to_ne over one million numbers against a
 pure-Python bisect over `varve-batch table` for the same numbers, in one run,
-and reports the conversion's peak memory beside the size of its result.
+and reports the conversion's peak memory beside the size of its result; then
+the same numbers as text: a pandas object Series of str, as read_csv gives a
+column with one cell such as "4282?" (the result a DataFrame on its index).
 
     build-python/venv/bin/python bench/bindings_python.py [path/to/varve-batch] [count]
 
@@ -91,6 +93,16 @@ def main():
               f"{frame_wall:.3f} s; pure-Python bisect {bisect_wall:.3f} s "
               f"(cpu {bisect_cpu:.3f} s), {bisect_wall / wall:.0f}x; peak memory "
               f"{peak / 2**20:.0f} MiB for a result of {size / 2**20:.0f} MiB")
+    try:
+        import pandas as pd
+    except ImportError:
+        return
+    text = pd.Series(numbers.astype(str).astype(object))
+    for direction, convert in (("ne-to-am", varve.ne_to_am), ("am-to-ne", varve.am_to_ne)):
+        wall, cpu = best_of(3, convert, text)
+        listed_wall, listed_cpu = best_of(3, convert, text.tolist())
+        print(f"{direction}: object Series of str {wall:.3f} s (cpu {cpu:.3f} s), giving a "
+              f"DataFrame; list of str {listed_wall:.3f} s (cpu {listed_cpu:.3f} s)")
 
 
 if __name__ == "__main__":

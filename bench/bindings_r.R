@@ -1,6 +1,8 @@
 # Times the R package's ne_to_am and am_to_ne over one million numbers against
 # a plain R loop over the rows of `varve-batch table` for the same numbers, in
-# one run, and reports the memory R used beside the size of the result.
+# one run, and reports the memory R used beside the size of the result; then
+# the same numbers as text (a character vector, as read.csv gives a column
+# with one cell such as "4282?") and as a factor.
 #
 #   Rscript bench/bindings_r.R [path/to/varve-batch] [count] [library]
 #
@@ -93,4 +95,14 @@ for (direction in c("ne-to-am", "am-to-ne")) {
   cat(sprintf(paste0("%s: varve %.3f s (cpu %.3f s); plain R loop %.3f s (cpu %.3f s), %.0fx; ",
                      "peak memory %.0f MiB for a result of %.0f MiB\n"),
               direction, t[1], t[2], r[1], r[2], r[1] / t[1], peak, size))
+}
+# The same numbers as text and as a factor, as read.csv gives a column.
+text <- as.character(x)
+labels <- factor(text)
+for (direction in c("ne-to-am", "am-to-ne")) {
+  convert <- if (direction == "ne-to-am") ne_to_am else am_to_ne
+  t <- best_of(3, function() convert(text))
+  f <- best_of(3, function() convert(labels))
+  cat(sprintf("%s: character vector %.3f s (cpu %.3f s); factor %.3f s (cpu %.3f s)\n",
+              direction, t[1], t[2], f[1], f[2]))
 }

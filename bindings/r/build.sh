@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the R package's source tarball, with the engine's headers copied in
-# so that it installs alone:  bindings/r/build.sh [--check] [OUTPUT_DIR]
+# (and the table of cell cases for its tests) so that it installs alone:
+#   bindings/r/build.sh [--check] [OUTPUT_DIR]
 # The tarball goes to OUTPUT_DIR (default build-r/ in the repository). With
 # --check, it then runs R CMD check --no-manual on it; its tests compare with
 # varve-batch (VARVE_BATCH, default build/varve-batch), which must be built.
@@ -24,6 +25,8 @@ sed -i "s/^Version: .*/Version: $version/" "$stage/DESCRIPTION"
 mkdir -p "$stage/src/engine/chronology"
 cp "$repository"/src/chronology/*.h "$stage/src/engine/chronology/"
 cp "$repository/bindings/common/varve_columns.h" "$stage/src/engine/"
+# The table of cell cases that every front end's tests run.
+cp "$repository/tests/cell_cases.tsv" "$stage/tests/testthat/"
 
 cd "$out"
 R CMD build --no-build-vignettes "$stage"
@@ -43,4 +46,9 @@ if $check; then
     echo "R CMD check gave warnings" >&2
     exit 1
   fi
+  # What the tests said of themselves, such as how many cell cases they ran.
+  grep -h "^cell cases:" "$out"/varve.Rcheck/tests/testthat.Rout* || {
+    echo "the tests ran no cell cases" >&2
+    exit 1
+  }
 fi

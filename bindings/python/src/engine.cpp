@@ -1,5 +1,6 @@
-// varve._engine: the engine's links of whole arrays of numbers, as arrays of
-// codes and numbers; the varve package turns them into masked arrays.
+// varve._engine: the engine's links of whole arrays of numbers or text, as
+// arrays of codes and numbers; the varve package turns them into masked
+// arrays or a DataFrame.
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -7,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,13 +53,11 @@ py::dict ne_to_am_columns(std::size_t count, Read read) {
   {
     py::gil_scoped_release unlocked;
     for (std::size_t i = 0; i < count; ++i) {
-      Input in = read(i);
-      Links links = in.reading == Reading::kNumber
-                        ? chronology::links_of(Direction::kNeToAm, in.number)
-                        : Links{};
+      Cell cell = read(i);
+      Links links = links_of_cell(Direction::kNeToAm, cell);
       if (links.empty()) {
         seq[i] = static_cast<std::uint8_t>(kSequenceNames.size() - 1);
-        rel[i] = static_cast<std::uint8_t>(unlinked_code(in.reading));
+        rel[i] = static_cast<std::uint8_t>(unlinked_code(cell.kind));
         flag[i] = kNoFlag;
         nf[i] = nl[i] = af[i] = al[i] = 0;
         continue;
@@ -99,12 +99,10 @@ py::dict am_to_ne_columns(std::size_t count, Read read) {
   {
     py::gil_scoped_release unlocked;
     for (std::size_t i = 0; i < count; ++i) {
-      Input in = read(i);
-      Links links = in.reading == Reading::kNumber
-                        ? chronology::links_of(Direction::kAmToNe, in.number)
-                        : Links{};
+      Cell cell = read(i);
+      Links links = links_of_cell(Direction::kAmToNe, cell);
       if (links.empty()) {
-        lr[i] = ur[i] = static_cast<std::uint8_t>(unlinked_code(in.reading));
+        lr[i] = ur[i] = static_cast<std::uint8_t>(unlinked_code(cell.kind));
         flag[i] = kNoFlag;
         lf[i] = ll[i] = uf[i] = ul[i] = 0;
         continue;
@@ -137,21 +135,113 @@ py::dict columns_of(const std::string& direction, std::size_t count, Read read) 
                                                           : am_to_ne_columns(count, read);
 }
 
+/// The columns of `count` cells, the i-th given by `read(i)`, with how many
+/// were invalid and the messages of the first few: (columns, count, details).
+template <class Read>
+py::tuple converted(const std::string& direction, std::size_t count, const InvalidCells& invalid,
+                    Read read) {
+  py::dict columns = columns_of(direction, count, read);
+  return py::make_tuple(columns, invalid.count(), invalid.details());
+}
+
 using Integers = py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>;
 using Floats = py::array_t<double, py::array::c_style | py::array::forcecast>;
 
 /// The columns of whole numbers.
-py::dict convert_integers(const std::string& direction, const Integers& values) {
+py::tuple convert_integers(const std::string& direction, const Integers& values) {
   const std::int64_t* data = values.data();
-  return columns_of(direction, static_cast<std::size_t>(values.size()),
-                    [data](std::size_t i) { return read_integer(data[i]); });
+  InvalidCells invalid(0);
+  return converted(direction, static_cast<std::size_t>(values.size()), invalid,
+                   [data](std::size_t i) { return chronology::read_integer(data[i]); });
 }
 
-/// The columns of floating-point values: NaN is missing, a fraction invalid.
-py::dict convert_floats(const std::string& direction, const Floats& values) {
+/// The columns of floating-point values: NaN is empty, a fraction invalid.
+py::tuple convert_floats(const std::string& direction, const Floats& values) {
   const double* data = values.data();
-  return columns_of(direction, static_cast<std::size_t>(values.size()),
-                    [data](std::size_t i) { return read_double(data[i]); });
+  InvalidCells invalid(0);
+  return converted(direction, static_cast<std::size_t>(values.size()), invalid,
+                   [data, &invalid](std::size_t i) {
+                     Cell cell = chronology::read_real(data[i]);
+                     invalid.note(i, cell, [&] { return shown_real(data[i], "inf"); });
+                     return cell;
+                   });
+}
+
+/// The cell of the text `text`, the element at `i`.
+Cell read_text(std::string_view text, std::size_t i, InvalidCells& invalid) {
+  Cell cell = chronology::read_cell(text);
+  invalid.note(i, cell, [&] { return text; });
+  return cell;
+}
+
+/// The cell of a str. One that cannot be UTF-8 (lone surrogates, as bytes
+/// decoded with surrogateescape give) is read from the bytes it stands for.
+Cell read_str(PyObject* x, std::size_t i, InvalidCells& invalid) {
+  Py_ssize_t size = 0;
+  if (const char* utf8 = PyUnicode_AsUTF8AndSize(x, &size)) {
+    return read_text({utf8, static_cast<std::size_t>(size)}, i, invalid);
+  }
+  PyErr_Clear();
+  PyObject* bytes = PyUnicode_AsEncodedString(x, "utf-8", "surrogateescape");
+  if (bytes == nullptr) {
+    PyErr_Clear();
+    bytes = PyUnicode_AsEncodedString(x, "utf-8", "backslashreplace");
+  }
+  if (bytes == nullptr) {
+    throw py::error_already_set();
+  }
+  py::bytes held = py::reinterpret_steal<py::bytes>(bytes);
+  return read_text(std::string_view(held), i, invalid);
+}
+
+/// The cell of one element of an object array: a str by the cell rule, an
+/// int or a float as a number, None as empty. Anything else is handed to
+/// `other`, which gives None, an int or a float for it, or raises TypeError.
+Cell read_object(PyObject* x, std::size_t i, InvalidCells& invalid, const py::handle& other) {
+  if (PyUnicode_Check(x)) {
+    return read_str(x, i, invalid);
+  }
+  if (PyFloat_Check(x)) {
+    double value = PyFloat_AS_DOUBLE(x);
+    Cell cell = chronology::read_real(value);
+    invalid.note(i, cell, [&] { return shown_real(value, "inf"); });
+    return cell;
+  }
+  if (PyLong_Check(x) && !PyBool_Check(x)) {
+    int overflow = 0;
+    long long value = PyLong_AsLongLongAndOverflow(x, &overflow);
+    return chronology::read_integer(overflow > 0   ? std::numeric_limits<std::int64_t>::max()
+                                    : overflow < 0 ? std::numeric_limits<std::int64_t>::min()
+                                                   : value);
+  }
+  if (x == Py_None) {
+    return {CellKind::kEmpty};
+  }
+  if (!other) {
+    throw py::type_error("a value was read as neither None, an int nor a float");
+  }
+  py::object read = other(py::handle(x));
+  return read_object(read.ptr(), i, invalid, py::handle());
+}
+
+/// The columns of a one-dimensional array of Python objects: text, numbers
+/// and missing values, each read as `read_object` reads it.
+py::tuple convert_objects(const std::string& direction, const py::array& values,
+                          const py::function& other) {
+  if (values.dtype().kind() != 'O' || values.ndim() != 1) {
+    throw py::type_error("convert_objects takes a one-dimensional array of objects");
+  }
+  auto count = static_cast<std::size_t>(values.shape(0));
+  const char* data = static_cast<const char*>(values.data());
+  py::ssize_t stride = values.strides(0);
+  // Read while the objects may be touched; the links are found without them.
+  InvalidCells invalid(0);
+  std::vector<Cell> cells(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    PyObject* x = *reinterpret_cast<PyObject* const*>(data + static_cast<py::ssize_t>(i) * stride);
+    cells[i] = read_object(x, i, invalid, other);
+  }
+  return converted(direction, count, invalid, [&cells](std::size_t i) { return cells[i]; });
 }
 
 /// Every link of every accepted number of `direction`, as varve-batch's table
@@ -197,6 +287,7 @@ PYBIND11_MODULE(_engine, m) {
   m.doc() = "The varve engine over whole arrays; use the varve package instead.";
   m.def("convert_integers", &convert_integers, "Columns of an int64 array.");
   m.def("convert_floats", &convert_floats, "Columns of a float64 array.");
+  m.def("convert_objects", &convert_objects, "Columns of an object array of text and numbers.");
   m.def("links_table", &links_table, "Every link of every accepted number.");
   m.attr("RELATIONS") = names_of(kRelationNames);
   m.attr("SEQUENCES") = names_of(kSequenceNames);

@@ -4,9 +4,9 @@
 #' sequences, Lower Connecticut (LC, accepted numbers 2500-6460) and Upper
 #' Connecticut (UC, 6560-9000); the North American (AM) chronology is one
 #' sequence (2500-8700). [ne_to_am()] and [am_to_ne()] convert a whole vector
-#' at once and give a data frame with one row per number, in order, with the
-#' columns of `varve-batch`'s column mode; [varve_links()] gives the whole
-#' table of links.
+#' at once, numbers or text such as a column read by [utils::read.csv()], and
+#' give a data frame with one row per element, in order, with the columns of
+#' `varve-batch`'s column mode; [varve_links()] gives the whole table of links.
 #'
 #' @keywords internal
 #' @useDynLib varve, .registration = TRUE
@@ -15,8 +15,14 @@
 
 #' Convert NE varve numbers to AM
 #'
-#' @param x A numeric or integer vector of NE-LC or NE-UC numbers.
-#' @return A data frame with one row per element of `x`, in order:
+#' @param x A numeric, integer or character vector, or a factor, of NE-LC or
+#'   NE-UC numbers: a column as [utils::read.csv()] gives it, which is text
+#'   once one of its cells is, say, `"4282?"`. Text is read as `varve-batch`
+#'   reads a cell: `"3021"` and `"3021.0"` are 3021, blanks around are
+#'   ignored, and `"4,282"` or `"4282?"` are not whole numbers. A factor is
+#'   read by its labels, never its codes.
+#' @return A data frame with one row per element of `x`, in order, blanks and
+#'   elements that are not numbers included:
 #'   \describe{
 #'     \item{sequence}{`"LC"` or `"UC"`.}
 #'     \item{relation}{`"corresponds"` (one NE varve is one AM varve), `"split"`
@@ -28,15 +34,20 @@
 #'     \item{false_couplets}{`TRUE` when the joined run is also false annual
 #'       couplets.}
 #'   }
-#'   `NA` in `x` gives a row of `NA`; the other columns of an `"outside"` or
-#'   `"invalid"` row are `NA`. A warning says how many values were not whole
-#'   numbers.
+#'   `NA` or blank text in `x` gives a row of `NA`; the other columns of an
+#'   `"outside"` or `"invalid"` row are `NA`. A warning says how many values
+#'   were not whole numbers and shows the first five with their positions in
+#'   `x`, with what was perhaps meant (`"4,282"`: a thousands separator;
+#'   `"4282?"`: a number marked uncertain). The names of `x` become the row
+#'   names when they are all different, not empty and not `NA`.
 #' @seealso [am_to_ne()], [varve_links()]
 #' @examples
 #' ne_to_am(c(3021, 4282, 5674, NA, 9500))
 #'
 #' samples <- data.frame(id = c("S1", "S2", "S3"), ne = c(3021L, 4282L, 7000L))
 #' cbind(samples, ne_to_am(samples$ne))
+#'
+#' ne_to_am(c(S1 = "3021", S2 = "3021.0", S3 = "4282?", S4 = ""))
 #' @export
 ne_to_am <- function(x) convert(x, "ne-to-am")
 
@@ -45,8 +56,14 @@ ne_to_am <- function(x) convert(x, "ne-to-am")
 #' An AM varve can link to both NE sequences, so each sequence has columns of
 #' its own.
 #'
-#' @param x A numeric or integer vector of AM numbers.
-#' @return A data frame with one row per element of `x`, in order:
+#' @param x A numeric, integer or character vector, or a factor, of AM
+#'   numbers: a column as [utils::read.csv()] gives it, which is text
+#'   once one of its cells is, say, `"4282?"`. Text is read as `varve-batch`
+#'   reads a cell: `"3021"` and `"3021.0"` are 3021, blanks around are
+#'   ignored, and `"4,282"` or `"4282?"` are not whole numbers. A factor is
+#'   read by its labels, never its codes.
+#' @return A data frame with one row per element of `x`, in order, blanks and
+#'   elements that are not numbers included:
 #'   \describe{
 #'     \item{lc_relation, uc_relation}{How the AM varve links to that NE
 #'       sequence: `"corresponds"`, `"split"` (the AM varve is one of two made
@@ -59,8 +76,10 @@ ne_to_am <- function(x) convert(x, "ne-to-am")
 #'     \item{false_couplets}{`TRUE` when a joined run is also false annual
 #'       couplets.}
 #'   }
-#'   `NA` in `x` gives a row of `NA`. A warning says how many values were not
-#'   whole numbers.
+#'   `NA` or blank text in `x` gives a row of `NA`. A warning says how many
+#'   values were not whole numbers and shows the first five, as for
+#'   [ne_to_am()]. The names of `x` become the row names when they are all
+#'   different, not empty and not `NA`.
 #' @seealso [ne_to_am()], [varve_links()]
 #' @examples
 #' am_to_ne(c(3000, 5691, 6600, 7000, 2.5))
@@ -85,18 +104,23 @@ varve_links <- function(direction = c("ne-to-am", "am-to-ne")) {
 }
 
 convert <- function(x, direction) {
-  if (!(is.numeric(x) || (is.logical(x) && all(is.na(x))))) {
-    stop("x must be a numeric or integer vector, not ", class(x)[1], call. = FALSE)
+  if (!(is.numeric(x) || is.character(x) || is.factor(x) || (is.logical(x) && all(is.na(x))))) {
+    stop("x must be a numeric, character or factor vector, not ", class(x)[1], call. = FALSE)
   }
-  result <- .varve_convert(x, direction)
-  relation <- if (direction == "ne-to-am") result$relation else result$lc_relation
-  invalid <- sum(relation == "invalid", na.rm = TRUE)
+  converted <- .varve_convert(x, direction)
+  invalid <- converted$invalid
   if (invalid > 0) {
     warning(if (invalid == 1) {
       "1 value is not a whole number; its relation is \"invalid\""
     } else {
-      sprintf("%d values are not whole numbers; their relation is \"invalid\"", invalid)
-    }, call. = FALSE)
+      sprintf("%.0f values are not whole numbers; their relation is \"invalid\"", invalid)
+    }, "\n", converted$details, call. = FALSE)
+  }
+  result <- converted$frame
+  # Names that tell the rows apart become row names; others would not.
+  labels <- names(x)
+  if (!is.null(labels) && !anyNA(labels) && all(nzchar(labels)) && !anyDuplicated(labels)) {
+    attr(result, "row.names") <- labels
   }
   result
 }

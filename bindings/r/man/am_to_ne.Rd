@@ -7,10 +7,16 @@
 am_to_ne(x)
 }
 \arguments{
-\item{x}{A numeric or integer vector of AM numbers.}
+\item{x}{A numeric, integer or character vector, or a factor, of AM
+  numbers: a column as [utils::read.csv()] gives it, which is text
+  once one of its cells is, say, `"4282?"`. Text is read as `varve-batch`
+  reads a cell: `"3021"` and `"3021.0"` are 3021, blanks around are
+  ignored, and `"4,282"` or `"4282?"` are not whole numbers. A factor is
+  read by its labels, never its codes.}
 }
 \value{
-A data frame with one row per element of `x`, in order:
+A data frame with one row per element of `x`, in order, blanks and
+  elements that are not numbers included:
   \describe{
     \item{lc_relation, uc_relation}{How the AM varve links to that NE
       sequence: `"corresponds"`, `"split"` (the AM varve is one of two made
@@ -23,8 +29,10 @@ A data frame with one row per element of `x`, in order:
     \item{false_couplets}{`TRUE` when a joined run is also false annual
       couplets.}
   }
-  `NA` in `x` gives a row of `NA`. A warning says how many values were not
-  whole numbers.
+  `NA` or blank text in `x` gives a row of `NA`. A warning says how many
+  values were not whole numbers and shows the first five, as for
+  [ne_to_am()]. The names of `x` become the row names when they are all
+  different, not empty and not `NA`.
 }
 \description{
 An AM varve can link to both NE sequences, so each sequence has columns of

@@ -7,10 +7,16 @@
 ne_to_am(x)
 }
 \arguments{
-\item{x}{A numeric or integer vector of NE-LC or NE-UC numbers.}
+\item{x}{A numeric, integer or character vector, or a factor, of NE-LC or
+  NE-UC numbers: a column as [utils::read.csv()] gives it, which is text
+  once one of its cells is, say, `"4282?"`. Text is read as `varve-batch`
+  reads a cell: `"3021"` and `"3021.0"` are 3021, blanks around are
+  ignored, and `"4,282"` or `"4282?"` are not whole numbers. A factor is
+  read by its labels, never its codes.}
 }
 \value{
-A data frame with one row per element of `x`, in order:
+A data frame with one row per element of `x`, in order, blanks and
+  elements that are not numbers included:
   \describe{
     \item{sequence}{`"LC"` or `"UC"`.}
     \item{relation}{`"corresponds"` (one NE varve is one AM varve), `"split"`
@@ -22,9 +28,12 @@ A data frame with one row per element of `x`, in order:
     \item{false_couplets}{`TRUE` when the joined run is also false annual
       couplets.}
   }
-  `NA` in `x` gives a row of `NA`; the other columns of an `"outside"` or
-  `"invalid"` row are `NA`. A warning says how many values were not whole
-  numbers.
+  `NA` or blank text in `x` gives a row of `NA`; the other columns of an
+  `"outside"` or `"invalid"` row are `NA`. A warning says how many values
+  were not whole numbers and shows the first five with their positions in
+  `x`, with what was perhaps meant (`"4,282"`: a thousands separator;
+  `"4282?"`: a number marked uncertain). The names of `x` become the row
+  names when they are all different, not empty and not `NA`.
 }
 \description{
 Convert NE varve numbers to AM
@@ -34,6 +43,8 @@ ne_to_am(c(3021, 4282, 5674, NA, 9500))
 
 samples <- data.frame(id = c("S1", "S2", "S3"), ne = c(3021L, 4282L, 7000L))
 cbind(samples, ne_to_am(samples$ne))
+
+ne_to_am(c(S1 = "3021", S2 = "3021.0", S3 = "4282?", S4 = ""))
 }
 \seealso{
 [am_to_ne()], [varve_links()]

@@ -10,9 +10,9 @@ The New England (NE) varve chronology comes as two separately numbered
 sequences, Lower Connecticut (LC, accepted numbers 2500-6460) and Upper
 Connecticut (UC, 6560-9000); the North American (AM) chronology is one
 sequence (2500-8700). [ne_to_am()] and [am_to_ne()] convert a whole vector
-at once and give a data frame with one row per number, in order, with the
-columns of `varve-batch`'s column mode; [varve_links()] gives the whole
-table of links.
+at once, numbers or text such as a column read by [utils::read.csv()], and
+give a data frame with one row per element, in order, with the columns of
+`varve-batch`'s column mode; [varve_links()] gives the whole table of links.
 }
 \author{
 \strong{Maintainer}: varve-convert developers \email{varve-convert@example.org}

@@ -1,4 +1,5 @@
-// The engine's links of whole R vectors, as the columns of data frames.
+// The engine's links of whole R vectors (numbers, text or factors), as the
+// columns of data frames.
 
 #include <Rcpp.h>
 
@@ -6,6 +7,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "chronology/links.h"
@@ -49,29 +51,114 @@ Rcpp::List data_frame(Rcpp::List columns, std::vector<std::string> names, R_xlen
   return columns;
 }
 
-/// The value `x[i]` read as a varve number.
-Input read_element(SEXP x, R_xlen_t i) {
-  if (TYPEOF(x) == REALSXP) {
-    return read_double(REAL(x)[i]);
+/// The UTF-8 bytes of the R string `s`, valid until `vmaxset`; a string
+/// marked as bytes is taken as it is, since R will not translate it.
+std::string_view utf8_of(SEXP s) {
+  if (Rf_getCharCE(s) == CE_BYTES) {
+    return {CHAR(s), static_cast<std::size_t>(LENGTH(s))};
   }
-  int value = TYPEOF(x) == INTSXP ? INTEGER(x)[i] : LOGICAL(x)[i];
-  return value == NA_INTEGER ? Input{Reading::kMissing} : read_integer(value);
+  return Rf_translateCharUTF8(s);
 }
 
-Rcpp::List ne_to_am_frame(SEXP x, R_xlen_t n) {
+/// Reads the elements of an R vector as cells: numbers as numbers, strings
+/// and a factor's labels (never its codes) as text.
+class Column {
+ public:
+  /// `x` is an integer, double, logical or character vector, or a factor.
+  explicit Column(SEXP x) : x_(x) {
+    if (!Rf_isFactor(x)) {
+      return;
+    }
+    levels_ = Rf_getAttrib(x, R_LevelsSymbol);
+    if (TYPEOF(levels_) != STRSXP) {
+      Rcpp::stop("x is a factor without text levels");
+    }
+    // Each label is read once, however many elements share it.
+    level_cells_.reserve(static_cast<std::size_t>(Rf_xlength(levels_)));
+    for (R_xlen_t k = 0; k < Rf_xlength(levels_); ++k) {
+      level_cells_.push_back(read_string(STRING_ELT(levels_, k)));
+    }
+  }
+
+  /// The cell of element `i`, counted in `invalid` when it is not a number.
+  Cell read(R_xlen_t i, InvalidCells& invalid) const {
+    auto index = static_cast<std::size_t>(i);
+    switch (TYPEOF(x_)) {
+      case REALSXP: {
+        double value = REAL(x_)[i];
+        Cell cell = chronology::read_real(value);
+        invalid.note(index, cell, [&] { return shown_real(value, "Inf"); });
+        return cell;
+      }
+      case STRSXP: {
+        const void* vmax = vmaxget();
+        std::string_view text = STRING_ELT(x_, i) == NA_STRING ? "" : utf8_of(STRING_ELT(x_, i));
+        Cell cell = chronology::read_cell(text);
+        invalid.note(index, cell, [&] { return text; });
+        vmaxset(vmax);
+        return cell;
+      }
+      case INTSXP:
+        return levels_ == R_NilValue ? integer(INTEGER(x_)[i]) : label(index, invalid);
+      default:
+        return integer(LOGICAL(x_)[i]);
+    }
+  }
+
+ private:
+  /// An R integer or logical: NA is empty.
+  static Cell integer(int value) {
+    return value == NA_INTEGER ? Cell{CellKind::kEmpty} : chronology::read_integer(value);
+  }
+
+  /// A string's cell; NA is empty.
+  static Cell read_string(SEXP s) {
+    if (s == NA_STRING) {
+      return {CellKind::kEmpty};
+    }
+    const void* vmax = vmaxget();
+    Cell cell = chronology::read_cell(utf8_of(s));
+    vmaxset(vmax);
+    return cell;
+  }
+
+  /// The cell of the label of factor element `i`; NA is empty.
+  Cell label(std::size_t i, InvalidCells& invalid) const {
+    int code = INTEGER(x_)[i];
+    if (code == NA_INTEGER) {
+      return {CellKind::kEmpty};
+    }
+    if (code < 1 || static_cast<std::size_t>(code) > level_cells_.size()) {
+      Rcpp::stop("x is a factor with a code outside its levels at element " +
+                 std::to_string(i + 1));
+    }
+    const Cell& cell = level_cells_[static_cast<std::size_t>(code - 1)];
+    invalid.note(i, cell, [&] {
+      const void* vmax = vmaxget();
+      std::string text(utf8_of(STRING_ELT(levels_, code - 1)));
+      vmaxset(vmax);
+      return text;
+    });
+    return cell;
+  }
+
+  SEXP x_;
+  SEXP levels_ = R_NilValue;
+  std::vector<Cell> level_cells_;
+};
+
+Rcpp::List ne_to_am_frame(const Column& x, R_xlen_t n, InvalidCells& invalid) {
   Rcpp::CharacterVector relations = r_strings(kRelationNames);
   Rcpp::CharacterVector sequences = r_strings(kSequenceNames);
   Rcpp::CharacterVector sequence(n), relation(n);
   Rcpp::IntegerVector ne_first(n), ne_last(n), am_first(n), am_last(n);
   Rcpp::LogicalVector false_couplets(n);
   for (R_xlen_t i = 0; i < n; ++i) {
-    Input in = read_element(x, i);
-    Links links = in.reading == Reading::kNumber
-                      ? chronology::links_of(Direction::kNeToAm, in.number)
-                      : Links{};
+    Cell cell = x.read(i, invalid);
+    Links links = links_of_cell(Direction::kNeToAm, cell);
     if (links.empty()) {
       SET_STRING_ELT(sequence, i, NA_STRING);
-      set_relation(relation, i, unlinked_code(in.reading), relations);
+      set_relation(relation, i, unlinked_code(cell.kind), relations);
       ne_first[i] = ne_last[i] = am_first[i] = am_last[i] = NA_INTEGER;
       false_couplets[i] = NA_LOGICAL;
       continue;
@@ -91,19 +178,17 @@ Rcpp::List ne_to_am_frame(SEXP x, R_xlen_t n) {
       {"sequence", "relation", "ne_first", "ne_last", "am_first", "am_last", "false_couplets"}, n);
 }
 
-Rcpp::List am_to_ne_frame(SEXP x, R_xlen_t n) {
+Rcpp::List am_to_ne_frame(const Column& x, R_xlen_t n, InvalidCells& invalid) {
   Rcpp::CharacterVector relations = r_strings(kRelationNames);
   Rcpp::CharacterVector lc_relation(n), uc_relation(n);
   Rcpp::IntegerVector lc_first(n), lc_last(n), uc_first(n), uc_last(n);
   Rcpp::LogicalVector false_couplets(n);
   for (R_xlen_t i = 0; i < n; ++i) {
-    Input in = read_element(x, i);
-    Links links = in.reading == Reading::kNumber
-                      ? chronology::links_of(Direction::kAmToNe, in.number)
-                      : Links{};
+    Cell cell = x.read(i, invalid);
+    Links links = links_of_cell(Direction::kAmToNe, cell);
     if (links.empty()) {
-      set_relation(lc_relation, i, unlinked_code(in.reading), relations);
-      set_relation(uc_relation, i, unlinked_code(in.reading), relations);
+      set_relation(lc_relation, i, unlinked_code(cell.kind), relations);
+      set_relation(uc_relation, i, unlinked_code(cell.kind), relations);
       lc_first[i] = lc_last[i] = uc_first[i] = uc_last[i] = NA_INTEGER;
       false_couplets[i] = NA_LOGICAL;
       continue;
@@ -127,18 +212,26 @@ Rcpp::List am_to_ne_frame(SEXP x, R_xlen_t n) {
 }  // namespace
 
 /// The columns of varve-batch's column mode for each element of `x` (an
-/// integer, double or logical vector), as a data frame.
+/// integer, double, logical or character vector, or a factor), as a data
+/// frame, with how many elements were not numbers and the messages of the
+/// first few.
 // [[Rcpp::export(.varve_convert)]]
 Rcpp::List varve_convert(SEXP x, std::string direction) {
-  if (TYPEOF(x) != INTSXP && TYPEOF(x) != REALSXP && TYPEOF(x) != LGLSXP) {
-    Rcpp::stop("x must be a numeric or integer vector");
+  if (TYPEOF(x) != INTSXP && TYPEOF(x) != REALSXP && TYPEOF(x) != LGLSXP && TYPEOF(x) != STRSXP) {
+    Rcpp::stop("x must be a numeric, character or factor vector");
   }
   R_xlen_t n = Rf_xlength(x);
   if (n > std::numeric_limits<int>::max()) {
     Rcpp::stop("x is too long for a data frame");
   }
-  return direction_named(direction) == Direction::kNeToAm ? ne_to_am_frame(x, n)
-                                                          : am_to_ne_frame(x, n);
+  Direction d = direction_named(direction);
+  Column column(x);
+  InvalidCells invalid(1);
+  Rcpp::List frame = d == Direction::kNeToAm ? ne_to_am_frame(column, n, invalid)
+                                             : am_to_ne_frame(column, n, invalid);
+  return Rcpp::List::create(Rcpp::Named("frame") = frame,
+                            Rcpp::Named("invalid") = static_cast<double>(invalid.count()),
+                            Rcpp::Named("details") = invalid.details());
 }
 
 /// Every link of every accepted number of `direction`, as varve-batch's
