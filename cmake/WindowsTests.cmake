@@ -6,9 +6,22 @@ configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.in ${CMAKE_BINARY_DIR}/wine-ru
                    WORLD_READ WORLD_EXECUTE
   @ONLY)
 
-# Wine makes its prefix on first use and talks about it; make it once, first.
-add_test(NAME wine_prefix COMMAND ${CMAKE_BINARY_DIR}/wine-run wineboot --init)
+# One Wine server for the whole run, started (with the prefix made on first
+# use) before the tests and stopped after them.
+set(VARVE_WINE_PERSIST 300)
+configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-prefix.in ${CMAKE_BINARY_DIR}/wine-prefix.sh
+  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                   WORLD_READ WORLD_EXECUTE
+  @ONLY)
+add_test(NAME wine_prefix COMMAND ${CMAKE_BINARY_DIR}/wine-prefix.sh start)
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine)
+add_test(NAME wine_server_stop COMMAND ${CMAKE_BINARY_DIR}/wine-prefix.sh stop)
+set_tests_properties(wine_server_stop PROPERTIES FIXTURES_CLEANUP wine)
+
+# A small program that crashes or writes a line as Wine does, on which the
+# end-to-end tests prove their rule for Wine's own lines on standard error.
+add_executable(varve_wine_probe tests/wine_probe.cpp)
+target_link_options(varve_wine_probe PRIVATE -static)
 
 add_test(NAME unit_tests COMMAND varve_unit_tests)
 add_test(NAME batch_unit_tests COMMAND varve_batch_unit_tests)
@@ -22,7 +35,7 @@ ExternalProject_Add(host_end_to_end_tests
   INSTALL_COMMAND "")
 add_test(NAME end_to_end COMMAND ${CMAKE_BINARY_DIR}/host-tests/varve_end_to_end_tests)
 set_tests_properties(end_to_end PROPERTIES ENVIRONMENT
-  "VARVE_CONVERT=$<TARGET_FILE:varve-convert>;VARVE_LAUNCHER=${CMAKE_BINARY_DIR}/wine-run")
+  "VARVE_CONVERT=$<TARGET_FILE:varve-convert>;VARVE_LAUNCHER=${CMAKE_BINARY_DIR}/wine-run;VARVE_WINE_PROBE=$<TARGET_FILE:varve_wine_probe>")
 add_test(NAME batch_end_to_end COMMAND ${CMAKE_BINARY_DIR}/host-tests/varve_batch_end_to_end_tests)
 set_tests_properties(batch_end_to_end PROPERTIES ENVIRONMENT
   "VARVE_BATCH=$<TARGET_FILE:varve-batch>;VARVE_CONVERT=$<TARGET_FILE:varve-convert>;VARVE_LAUNCHER=${CMAKE_BINARY_DIR}/wine-run")

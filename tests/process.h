@@ -57,10 +57,13 @@ class Child {
   void signal(int signal);
 
   std::string output;  ///< Standard output received so far.
-  std::string error;   ///< Standard error received so far.
+  std::string error;   ///< Standard error received so far, less Wine's own lines.
+  std::string wine;    ///< Wine's own lines, set aside from standard error.
 
  private:
   bool read_some(int timeout_ms);
+  /// Under a launcher, moves Wine's own whole lines from `error` to `wine`.
+  void set_aside_wine_lines();
   int wait();
 
   pid_t pid_ = -1;
@@ -73,9 +76,22 @@ class Child {
 /// What a whole run of a program gave.
 struct Result {
   std::string output;
-  std::string error;
+  std::string error;  ///< Less Wine's own lines.
+  std::string wine;   ///< Wine's own lines, when the program ran under Wine.
   int status = -1;
 };
+
+/// True for a line (without its line end) that Wine itself writes on a
+/// program's standard error: its loader's and crash handler's "wine: ..."
+/// lines, and its debug channels' "fixme:", "err:", "warn:" and "trace:"
+/// lines, which may start with a four- to eight-digit hexadecimal thread
+/// number and a colon. Nothing else: a program's own text, a debugger's dump,
+/// or half a line is compared as it is.
+bool is_wine_line(std::string_view line);
+
+/// Moves every whole line of `error` that is_wine_line() takes for Wine's own
+/// into the result, keeping the rest byte for byte.
+std::string take_wine_lines(std::string& error);
 
 /// The command that starts the program named by the environment variable
 /// `variable` (or `path` when it is not set), through the launcher
