@@ -52,6 +52,8 @@ TEST(WineLines, OnlyWholeLinesAreSetAsideAndTheRestKeepsItsBytes) {
   EXPECT_EQ(error, "? Run-time error:\r\n? Attempt to read past end of file\nwine: half a line");
 }
 
+#ifdef VARVE_WINDOWS_PROGRAMS  // Built to test the Windows build under Wine.
+
 /// The probe built for Windows beside the programs, started through Wine.
 std::vector<std::string> probe(const char* argument) {
   std::vector<std::string> command = testing_process::program("VARVE_WINE_PROBE", "");
@@ -61,15 +63,7 @@ std::vector<std::string> probe(const char* argument) {
   return command;
 }
 
-bool under_wine() {
-  const char* probe = std::getenv("VARVE_WINE_PROBE");
-  return probe && *probe;
-}
-
 TEST(WineLines, APlantedWineLineIsSetAsideAndTheProgramsOwnKept) {
-  if (!under_wine()) {
-    GTEST_SKIP() << "the probe runs under Wine only";
-  }
   testing_process::Result r = testing_process::run(probe(nullptr), "");
   EXPECT_EQ(r.output, "ok\r\n");
   EXPECT_EQ(r.error, "a line of its own\r\n");
@@ -78,9 +72,6 @@ TEST(WineLines, APlantedWineLineIsSetAsideAndTheProgramsOwnKept) {
 }
 
 TEST(WineLines, AProgramThatCrashesStillFailsItsTest) {
-  if (!under_wine()) {
-    GTEST_SKIP() << "the probe runs under Wine only";
-  }
   testing_process::Result r = testing_process::run(probe("crash"), "");
   // Wine's word on the crash is set aside, and no debugger's dump follows it...
   EXPECT_NE(r.wine.find("wine: Unhandled page fault"), std::string::npos) << r.wine;
@@ -89,5 +80,7 @@ TEST(WineLines, AProgramThatCrashesStillFailsItsTest) {
   EXPECT_NE(r.status, 0);
   EXPECT_EQ(r.output, "");
 }
+
+#endif  // VARVE_WINDOWS_PROGRAMS
 
 }  // namespace

@@ -146,7 +146,7 @@ bool convert_standard_input(batch::ListMode& list, Output& out) {
 
 /// Reads FILE (or standard input) as text, in the encoding it comes in,
 /// handing each piece to `feed(text)` (false: stop) and the end to
-/// `finish()`; `start()` is called once the encoding is known, before the
+/// `finish()`; `start(encoding)` is called once the encoding is known, before the
 /// first text, and the output is written in that encoding. Returns the exit
 /// status, or -1 when the input was read to its end without a fault.
 template <class Start, class Feed, class Finish>
@@ -169,7 +169,7 @@ int convert_text(const Options& options, Output& out, Start start, Feed feed, Fi
     if (!started && decoder.encoding() != batch::TextEncoding::kUnknown) {
       started = true;
       out.encode_as(decoder.encoding());
-      start();
+      start(decoder.encoding());
     }
     bool go_on = text.empty() || feed(std::string_view(text));
     text.clear();
@@ -211,7 +211,7 @@ int convert_text(const Options& options, Output& out, Start start, Feed feed, Fi
   }
   if (!started) {
     started = true;
-    start();
+    start(decoder.encoding());
   }
   return finish() ? -1 : kExitBadCell;
 }
@@ -230,7 +230,7 @@ int convert_column(const Options& options, Output& out) {
     report("varve-batch: " + std::string(message) + "\n");
   });
   int status = convert_text(
-      options, out, [] {},
+      options, out, [](batch::TextEncoding) {},
       [&](std::string_view text) { return converter.feed(text, out.buffer()); },
       [&] { return converter.finish(out.buffer()); });
   if (status >= 0) {
@@ -248,7 +248,12 @@ int convert_lines(const Options& options, Output& out) {
   });
   int status = convert_text(
       options, out,
-      [&] {
+      [&](batch::TextEncoding encoding) {
+        // UTF-16 output starts with its byte-order mark, as the input did.
+        if (encoding == batch::TextEncoding::kUtf16Le ||
+            encoding == batch::TextEncoding::kUtf16Be) {
+          out.buffer() += "\xEF\xBB\xBF";
+        }
         if (options.header) {
           batch::append_line_header(out.buffer(), options.format, options.direction);
         }

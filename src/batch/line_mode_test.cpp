@@ -1,0 +1,145 @@
+#include "batch/line_mode.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace batch {
+namespace {
+
+using chronology::Direction;
+
+struct Converted {
+  std::string rows;
+  std::vector<std::string> messages;
+  int status = 0;
+  std::size_t count = 0;
+
+  bool operator==(const Converted&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Converted& c) {
+  os << c.rows << "messages:\n";
+  for (const std::string& m : c.messages) {
+    os << m << "\n";
+  }
+  return os << "status " << c.status << ", " << c.count << " rows";
+}
+
+/// Converts `input` fed in pieces of `piece` bytes.
+Converted convert(Format format, Direction direction, std::string_view input, std::size_t piece) {
+  Converted c;
+  LineMode mode(format, direction,
+                [&c](std::string_view message) { c.messages.emplace_back(message); });
+  for (std::size_t at = 0; at < input.size(); at += piece) {
+    mode.feed(input.substr(at, piece), c.rows);
+  }
+  mode.finish(c.rows);
+  c.status = mode.exit_status();
+  c.count = mode.rows();
+  return c;
+}
+
+const std::string kRow3021 = "\tLC\tsplit\t3021\t3021\t3021\t3022\tfalse\n";
+const std::string kEmptyNe = "\t\t\t\t\t\t\t\n";
+const std::string kInvalidNe = "\t\tinvalid\t\t\t\t\t\n";
+
+TEST(LineMode, GivesOneRowPerLineWhateverThePieces) {
+  struct Case {
+    const char* name;
+    std::string input;
+    std::string rows;
+    std::vector<std::string> messages;
+  };
+  const std::vector<Case> cases = {
+      {"a copied column, blank and bad lines included",
+       "3021\n\n4282\n4282?\n\n5674\n",
+       "3021" + kRow3021 + kEmptyNe + "4282\tLC\tjoined\t4281\t4282\t4294\t4294\tfalse\n" +
+           "4282?" + kInvalidNe + kEmptyNe + "5674\tLC\tjoined\t5672\t5676\t5691\t5691\ttrue\n",
+       {"line 4: not a whole number: '4282?' (4282 marked uncertain: write 4282 alone to convert "
+        "it)"}},
+      {"CR LF, a lone CR, and no line end at the end",
+       "3021\r\n\r\n3021\r3021",
+       "3021" + kRow3021 + kEmptyNe + "3021" + kRow3021 + "3021" + kRow3021,
+       {}},
+      {"a byte-order mark is not part of the first line",
+       "\xEF\xBB\xBF"
+       "3021\n",
+       "3021" + kRow3021,
+       {}},
+      {"half a byte-order mark is",
+       "\xEF\xBB"
+       "3021\n",
+       "\\xEF\\xBB3021" + kInvalidNe,
+       {"line 1: not a whole number: '\\xEF\\xBB3021'"}},
+      {"nothing at all, and a lone line end", "", "", {}},
+      {"blanks kept in the row, control bytes shown",
+       " 3021 \n\t7\x01\n",
+       " 3021 " + kRow3021 + "\\x097\\x01" + kInvalidNe,
+       {"line 2: not a whole number: '\\x097\\x01'"}},
+      {"a line too long to hold is never a number",
+       std::string(2000, '0') + "3021\n",
+       std::string(60, '0') + "..." + kInvalidNe,
+       {"line 1: a line of 2004 bytes, too long for a number: '" + std::string(60, '0') + "...'"}},
+  };
+  for (const Case& c : cases) {
+    std::size_t lines = 0;
+    for (char ch : c.rows) {
+      lines += ch == '\n';
+    }
+    Converted expected{c.rows, c.messages, c.messages.empty() ? 0 : 1, lines};
+    for (std::size_t piece : {1u, 2u, 7u, 1u << 16}) {
+      EXPECT_EQ(convert(Format::kTsv, Direction::kNeToAm, c.input, piece), expected)
+          << c.name << ", pieces of " << piece;
+    }
+  }
+  Converted lone = convert(Format::kTsv, Direction::kNeToAm, "\n", 1);
+  EXPECT_EQ(lone.rows, kEmptyNe);
+}
+
+TEST(LineMode, KeepsCsvAndJsonLinesValidWhateverTheCell) {
+  const std::string input = "6245\n\"q\",x\\\n\n";
+  EXPECT_EQ(convert(Format::kCsv, Direction::kAmToNe, input, 3).rows,
+            "6245,corresponds,6230,6230,corresponds,6562,6562,false\n"
+            "\"\"\"q\"\",x\\\",invalid,,,invalid,,,\n"
+            ",,,,,,,\n");
+  EXPECT_EQ(
+      convert(Format::kJsonl, Direction::kAmToNe, input, 3).rows,
+      "{\"input\":\"6245\",\"lc_relation\":\"corresponds\",\"lc_first\":6230,\"lc_last\":6230,"
+      "\"uc_relation\":\"corresponds\",\"uc_first\":6562,\"uc_last\":6562,\"false_couplets\":false}"
+      "\n"
+      "{\"input\":\"\\\"q\\\",x\\\\\",\"lc_relation\":\"invalid\",\"lc_first\":null,\"lc_last\":"
+      "null,"
+      "\"uc_relation\":\"invalid\",\"uc_first\":null,\"uc_last\":null,\"false_couplets\":null}\n"
+      "{\"input\":\"\",\"lc_relation\":null,\"lc_first\":null,\"lc_last\":null,\"uc_relation\":"
+      "null,"
+      "\"uc_first\":null,\"uc_last\":null,\"false_couplets\":null}\n");
+  EXPECT_EQ(convert(Format::kJsonl, Direction::kNeToAm, "9500\n", 1).rows,
+            "{\"input\":\"9500\",\"sequence\":null,\"relation\":\"outside\",\"ne_first\":null,"
+            "\"ne_last\":null,\"am_first\":null,\"am_last\":null,\"false_couplets\":null}\n");
+}
+
+TEST(LineMode, ListsTheFirstHundredBadLinesThenCountsThem) {
+  std::string input;
+  for (int i = 0; i < 150; ++i) {
+    input += "x\n";
+  }
+  Converted c = convert(Format::kTsv, Direction::kNeToAm, input, 1 << 16);
+  EXPECT_EQ(c.count, 150u);
+  ASSERT_EQ(c.messages.size(), 102u);
+  EXPECT_EQ(c.messages[100], "(further lines that are not whole numbers are counted, not listed)");
+  EXPECT_EQ(c.messages[101], "150 lines in all were not whole numbers");
+}
+
+TEST(ShownCell, KeepsUtf8AndShowsEveryOtherByte) {
+  EXPECT_EQ(shown_cell("\xE2\x89\x88"
+                       "4282 ca."),
+            "\xE2\x89\x88"
+            "4282 ca.");
+  EXPECT_EQ(shown_cell("\xB0\xC3(\x7F\xED\xA0\x80"), "\\xB0\\xC3(\\x7F\xED\xA0\x80");
+  EXPECT_EQ(shown_cell("\xE0\x80\x80"), "\\xE0\\x80\\x80");
+}
+
+}  // namespace
+}  // namespace batch
