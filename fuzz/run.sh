@@ -8,7 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-90}
 # Each target with its seed corpus.
-targets=("varve_dialogue_fuzz fuzz/corpus" "varve_column_fuzz fuzz/column_corpus")
+targets=("varve_dialogue_fuzz fuzz/corpus" "varve_column_fuzz fuzz/column_corpus"
+  "varve_text_fuzz fuzz/text_corpus")
 share=$((seconds / ${#targets[@]}))
 cmake --preset fuzz >/dev/null
 for entry in "${targets[@]}"; do
