@@ -50,13 +50,6 @@ VARVE_EXPORT(varve_lookup) std::int32_t varve_lookup(std::int32_t direction) {
   return static_cast<std::int32_t>(web::lookup(direction_of(direction), input, texts));
 }
 
-/// Converts the input as a pasted list; returns the number of bad tokens.
-VARVE_EXPORT(varve_convert_list)
-std::int32_t varve_convert_list(std::int32_t direction, std::int32_t format) {
-  return web::convert_list(direction_of(direction), static_cast<web::ListFormat>(format), input,
-                           texts);
-}
-
 /// Converts the input as a paste; returns its web::PasteReading, plus 4 when
 /// a token was skipped or a line was not a whole number.
 VARVE_EXPORT(varve_convert_paste)
