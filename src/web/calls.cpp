@@ -156,7 +156,9 @@ bool holds_one_value(std::string_view line) {
     // line of a list, whose comment the list mode leaves out.
     return tokens == 0;
   }
-  if (tokens <= 1) {
+  // A comma separates values ("3021," as much as "3021,4282") unless the
+  // cell rule reads the line as one value with it.
+  if (tokens <= 1 && line.find(',') == std::string_view::npos) {
     return true;
   }
   // One value with blanks or a comma inside: "4 282", "ca. 4282", and a whole

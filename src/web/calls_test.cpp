@@ -129,7 +129,7 @@ TEST(Paste, IsReadAsLinesOnlyWhenNoLineHoldsMoreThanOneValue) {
       {"3021\r4282", PasteReading::kLines},
       {"#N/A\n3021\nn/a", PasteReading::kLines},
       // One value with blanks or a comma inside.
-      {"4 282\nca. 4282\n4282 (?)\n4,282\n1,234,567\n3021,0\n3021,", PasteReading::kLines},
+      {"4 282\nca. 4282\n4282 (?)\n4,282\n1,234,567\n3021,0", PasteReading::kLines},
       // More than one value on a line.
       {"3021\n4282 5674", PasteReading::kList},
       {"3021\t4282", PasteReading::kList},
@@ -137,6 +137,8 @@ TEST(Paste, IsReadAsLinesOnlyWhenNoLineHoldsMoreThanOneValue) {
       {"12.5 3021", PasteReading::kList},
       {"3021,4282", PasteReading::kList},
       {"3021,5", PasteReading::kList},
+      {"3021,\n4282,", PasteReading::kList},
+      {",\n3021", PasteReading::kList},
       {"3021 # core top\n4282", PasteReading::kList},
   };
   for (const Case& c : cases) {
