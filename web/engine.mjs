@@ -16,6 +16,11 @@ export const EMPTY = 3;
 export const TSV = 0;
 export const CSV = 1;
 
+/** How a paste was read (web::PasteReading). */
+export const PASTE_EMPTY = 0;
+export const PASTE_LIST = 1;
+export const PASTE_LINES = 2;
+
 const encoder = new TextEncoder();
 const decoder = new TextDecoder();
 
@@ -53,57 +58,61 @@ export async function loadEngine(wasm) {
     const at = x.varve_input(bytes.length);
     new Uint8Array(x.memory.buffer, at, bytes.length).set(bytes);
   };
-  const text = (i) =>
-    decoder.decode(new Uint8Array(x.memory.buffer, x.varve_text(i), x.varve_text_size(i)));
+  const bytesOf = (i) => new Uint8Array(x.memory.buffer, x.varve_text(i), x.varve_text_size(i));
+  const text = (i) => decoder.decode(bytesOf(i));
+  const lines = (i) => text(i).split('\n').slice(0, -1);
 
   return {
     /**
      * Converts the text of the number box: { status, records, rows } when
      * converted (rows as objects of varve-batch's columns), { status, message,
-     * ranges } when outside, else { status }.
+     * ranges } when outside, { status, message } when not a number, else
+     * { status }.
      */
     lookup(direction, typed) {
       put(typed);
       const status = x.varve_lookup(direction);
       if (status === CONVERTED) {
-        const records = text(0).split('\n').slice(0, -1);
-        const rows = text(1).split('\n').slice(0, -1).map((line) => JSON.parse(line));
-        return { status, records, rows };
+        return { status, records: lines(0), rows: lines(1).map((line) => JSON.parse(line)) };
       }
-      if (status === OUTSIDE) {
-        const ranges = text(1).split('\n').slice(0, -1);
-        return { status, message: text(0), ranges };
-      }
+      if (status === OUTSIDE) return { status, message: text(0), ranges: lines(1) };
+      if (status === NOT_A_NUMBER) return { status, message: text(0) };
       return { status };
     },
     /**
-     * Converts a pasted list: { bytes, bad, reports }, with bytes the rows and
-     * their header as UTF-8 (left undecoded: a long list gives megabytes, and
-     * the page decodes only the rows it shows), bad 1 when a token was
-     * skipped, and reports varve-batch's messages on the list.
+     * Converts a paste, as lines (one row per line) when no line holds more
+     * than one value, else as a list of tokens: { reading, bytes, bad,
+     * reports }, with bytes the rows and their header as UTF-8 (left
+     * undecoded: a long list gives megabytes, and the page decodes only the
+     * rows it shows), bad true when a token was skipped or a line was not a
+     * whole number, and reports the messages on the paste.
      */
-    convertList(direction, list, format) {
-      put(list);
-      const bad = x.varve_convert_list(direction, format);
-      const bytes = new Uint8Array(x.memory.buffer, x.varve_text(0), x.varve_text_size(0)).slice();
-      return { bytes, bad, reports: text(1).split('\n').slice(0, -1) };
+    convertPaste(direction, paste, format) {
+      put(paste);
+      const outcome = x.varve_convert_paste(direction, format);
+      return { reading: outcome & 3, bytes: bytesOf(0).slice(), bad: (outcome & 4) !== 0, reports: lines(1) };
     },
-    /** The cells of a file's first row (the file as bytes), as the column mode reads them. */
+    /**
+     * The first row of a file (its bytes), as the column mode reads it:
+     * { cells, suggested } with suggested the numbers (from 1) of the cells
+     * that name varve numbers, or { error } when the file's encoding is not read.
+     */
     firstRow(file) {
       put(file);
       const count = x.varve_first_row();
-      return text(0).split('\n').slice(0, count);
+      if (count < 0) return { error: text(1) };
+      return { cells: lines(0).slice(0, count), suggested: new Set(lines(2).map(Number)) };
     },
     /**
      * Converts column `column` (from 1) of a file as varve-batch's column mode:
-     * { bytes, outcome, reports }, bytes the whole file with the added columns,
-     * outcome 0, 1 (cells that are not whole numbers) or 2 (stopped by a fault).
+     * { bytes, outcome, reports, preview }, bytes the whole file with the added
+     * columns in the file's own encoding, outcome 0, 1 (cells that are not
+     * whole numbers) or 2 (stopped by a fault), preview its first lines as text.
      */
     convertFile(direction, file, column, header) {
       put(file);
       const outcome = x.varve_convert_file(direction, column, header ? 1 : 0);
-      const bytes = new Uint8Array(x.memory.buffer, x.varve_text(0), x.varve_text_size(0)).slice();
-      return { bytes, outcome, reports: text(1).split('\n').slice(0, -1) };
+      return { bytes: bytesOf(0).slice(), outcome, reports: lines(1), preview: text(2) };
     },
     /** The correspondence chart as an SVG document; `mark` marked when a number. */
     chart(direction, mark) {

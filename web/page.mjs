@@ -1,7 +1,9 @@
 // The page: reads the controls, asks the engine, shows what it answers.
 // Every conversion, message, table row and chart comes from the engine.
 
-import { loadEngine, NE_TO_AM, AM_TO_NE, CONVERTED, OUTSIDE, NOT_A_NUMBER, TSV, CSV } from './engine.mjs';
+import {
+  loadEngine, NE_TO_AM, AM_TO_NE, CONVERTED, OUTSIDE, NOT_A_NUMBER, TSV, CSV, PASTE_EMPTY, PASTE_LINES,
+} from './engine.mjs';
 import { wasmBase64 } from './wasm-data.mjs';
 
 const $ = (id) => document.getElementById(id);
@@ -21,11 +23,16 @@ const engine = await loadEngine(wasmBase64);
 let direction = NE_TO_AM;
 let mark = null; // The number the chart marks.
 let chartSvg = '';
-let list = null; // The last converted list: { bytes, starts, count }.
+let list = null; // The last converted list: { bytes, starts, count, direction }.
 let heldPaste = null; // A long pasted list, held instead of shown in the box.
 
-const directionName = () => (direction === NE_TO_AM ? 'ne-to-am' : 'am-to-ne');
+const directionName = (of = direction) => (of === NE_TO_AM ? 'ne-to-am' : 'am-to-ne');
 const fromName = () => (direction === NE_TO_AM ? 'NE' : 'AM');
+/** The direction as its control names it: "NE to AM" or "AM to NE". */
+const directionLabel = () =>
+  document.querySelector(`input[name=direction][value=${directionName()}]`).parentElement.textContent.trim();
+/** What a result converted again after a change of direction says. */
+const AGAIN = 'converted again for the new direction';
 
 /** Shows `element` with its content, or hides it. */
 function show(element, visible) {
@@ -42,6 +49,18 @@ function download(data, type, name) {
   a.click();
   a.remove();
   setTimeout(() => URL.revokeObjectURL(url), 10000);
+}
+
+/**
+ * Says in `element` which direction made the result beside it, and `note`
+ * (what happened to the result) after it.
+ */
+function caption(element, note) {
+  const name = document.createElement('strong');
+  name.textContent = directionLabel();
+  element.replaceChildren(name);
+  if (note) element.append(` \u2014 ${note}`);
+  show(element, true);
 }
 
 /** Runs `work`; an engine that stops is reported where `where` shows. */
@@ -67,25 +86,22 @@ function addSummary(summary, term, value, first) {
   summary.append(dt, dd);
 }
 
-function showOne() {
+/**
+ * Shows the result for the number box's text, or its message; `note` says
+ * why it was converted again. Nothing of an earlier text stays on show.
+ */
+function showOne(note = '') {
   const records = $('records');
   const summary = $('summary');
   const message = $('one-message');
+  for (const element of [$('one-caption'), records, summary, message]) show(element, false);
   guarded(message, () => {
-    const typed = $('number').value;
-    const answer = engine.lookup(direction, typed);
+    const answer = engine.lookup(direction, $('number').value);
     if (answer.status === NOT_A_NUMBER) {
-      // A message, and nothing else on the page changes.
-      show(records, false);
-      show(summary, false);
-      message.textContent = `"${typed.trim()}" is not a whole number. Type digits, with a sign if needed.`;
+      message.textContent = answer.message;
       show(message, true);
-      return;
-    }
-    show(message, false);
-    show(records, answer.status === CONVERTED);
-    show(summary, answer.status === CONVERTED);
-    if (answer.status === CONVERTED) {
+      setMark(null);
+    } else if (answer.status === CONVERTED) {
       records.textContent = answer.records.join('\n');
       summary.replaceChildren();
       for (const row of answer.rows) {
@@ -97,9 +113,13 @@ function showOne() {
         addSummary(summary, one ? 'AM varve' : 'AM varves', one ? `${row.am_first}` : `${row.am_first}-${row.am_last}`);
         addSummary(summary, 'False annual couplets', row.false_couplets ? 'yes' : 'no');
       }
+      caption($('one-caption'), note);
+      show(records, true);
+      show(summary, true);
       setMark(Number(answer.rows[0].input));
     } else if (answer.status === OUTSIDE) {
       message.textContent = `${answer.message} Accepted ${fromName()} numbers: ${answer.ranges.join(', ')}.`;
+      caption($('one-caption'), note);
       show(message, true);
       setMark(null);
     } else {
@@ -119,8 +139,32 @@ function lineStarts(bytes) {
   return starts;
 }
 
+/** The fields of one line of CSV: quoted fields lose their quotes, and "" is a quote. */
+function csvFields(line) {
+  const values = [];
+  let at = 0;
+  for (;;) {
+    let value = '';
+    if (line[at] === '"') {
+      for (++at; ;) {
+        const quote = line.indexOf('"', at);
+        value += line.slice(at, quote === -1 ? line.length : quote);
+        at = quote === -1 ? line.length : quote + 1;
+        if (quote === -1 || line[at] !== '"') break;
+        value += '"';
+        ++at;
+      }
+    }
+    const comma = line.indexOf(',', at);
+    value += line.slice(at, comma === -1 ? line.length : comma);
+    values.push(value);
+    if (comma === -1) return values;
+    at = comma + 1;
+  }
+}
+
 function fields(line) {
-  return decoder.decode(list.bytes.subarray(list.starts[line], list.starts[line + 1] - 1)).split(',');
+  return csvFields(decoder.decode(list.bytes.subarray(list.starts[line], list.starts[line + 1] - 1)));
 }
 
 function spacer(height) {
@@ -144,7 +188,7 @@ function renderRows() {
   for (let i = first; i < last; ++i) {
     const tr = document.createElement('tr');
     const values = fields(i + 1);
-    if (values[2] === 'outside') tr.className = 'outside';
+    if (values.includes('outside') || values.includes('invalid')) tr.className = 'unlinked';
     for (const value of values) {
       const td = document.createElement('td');
       td.textContent = value;
@@ -155,45 +199,63 @@ function renderRows() {
   body.replaceChildren(spacer(first * ROW_HEIGHT), ...rows, spacer((list.count - last) * ROW_HEIGHT));
 }
 
-function convertList() {
+/**
+ * Converts the list box's text (or the paste held instead) and shows its
+ * rows; `note` says why it was converted again. Nothing of an earlier list
+ * stays on show.
+ */
+function convertList(note = '') {
   const status = $('list-status');
   const bad = $('bad-tokens');
+  list = null;
+  status.textContent = '';
+  for (const element of [$('list-caption'), bad, $('table-wrap')]) show(element, false);
+  $('download-csv').disabled = $('copy-tsv').disabled = true;
+  $('rows').tBodies[0].replaceChildren();
   guarded(status, () => {
     const text = heldPaste ?? $('list').value;
-    const empty = text.trim() === '';
-    list = null;
-    if (!empty) {
-      const result = engine.convertList(direction, text, CSV);
-      const starts = lineStarts(result.bytes);
-      list = { bytes: result.bytes, starts, count: starts.length - 2 };
-      const head = $('rows').tHead.rows[0];
-      head.replaceChildren(...fields(0).map((name) => {
-        const th = document.createElement('th');
-        th.scope = 'col';
-        th.textContent = name;
-        return th;
-      }));
-      const items = result.reports.slice(0, MAX_REPORTS).map((report) => {
-        const li = document.createElement('li');
-        li.textContent = report[0].toUpperCase() + report.slice(1);
-        return li;
-      });
-      if (result.reports.length > MAX_REPORTS) {
-        const li = document.createElement('li');
-        li.textContent = `and ${result.reports.length - MAX_REPORTS} more`;
-        items.push(li);
-      }
-      bad.replaceChildren(...items);
-      status.textContent =
-        `${list.count} ${list.count === 1 ? 'row' : 'rows'}.` +
+    if (text === '') return;
+    const result = engine.convertPaste(direction, text, CSV);
+    if (result.reading === PASTE_EMPTY) {
+      status.textContent = 'The list holds no numbers.';
+      return;
+    }
+    const starts = lineStarts(result.bytes);
+    list = { bytes: result.bytes, starts, count: starts.length - 2, direction };
+    const head = $('rows').tHead.rows[0];
+    head.replaceChildren(...fields(0).map((name) => {
+      const th = document.createElement('th');
+      th.scope = 'col';
+      th.textContent = name;
+      return th;
+    }));
+    const items = result.reports.slice(0, MAX_REPORTS).map((report) => {
+      const li = document.createElement('li');
+      li.textContent = report[0].toUpperCase() + report.slice(1);
+      return li;
+    });
+    if (result.reports.length > MAX_REPORTS) {
+      const li = document.createElement('li');
+      li.textContent = `and ${result.reports.length - MAX_REPORTS} more`;
+      items.push(li);
+    }
+    bad.replaceChildren(...items);
+    const rows = `${list.count} ${list.count === 1 ? 'row' : 'rows'}`;
+    if (result.reading === PASTE_LINES) {
+      status.textContent = `${rows}, one per line.` +
+        (result.bad ? ' Lines that are not whole numbers are marked invalid, as listed below.' : '');
+    } else {
+      status.textContent = `${rows}.` +
         (result.bad ? ' Tokens that are not whole numbers were skipped, as listed below; every other one was converted.'
           : result.reports.length ? ' See the notes on the list below.' : '');
-    } else {
-      status.textContent = text === '' ? '' : 'The list holds no numbers.';
     }
-    show(bad, !empty && bad.childElementCount > 0);
-    show($('table-wrap'), !empty && list.count > 0);
-    $('download-csv').disabled = $('copy-tsv').disabled = empty || list.count === 0;
+    show(bad, items.length > 0);
+    if (list.count > 0) {
+      caption($('list-caption'), note);
+      $('table-wrap').setAttribute('aria-label', `Converted numbers, ${directionLabel()}`);
+      show($('table-wrap'), true);
+      $('download-csv').disabled = $('copy-tsv').disabled = false;
+    }
     $('table-wrap').scrollTop = 0;
     renderRows();
   });
@@ -201,7 +263,7 @@ function convertList() {
 
 async function copyTsv() {
   const status = $('list-status');
-  const result = engine.convertList(direction, heldPaste ?? $('list').value, TSV);
+  const result = engine.convertPaste(list.direction, heldPaste ?? $('list').value, TSV);
   const tsv = decoder.decode(result.bytes);
   try {
     await navigator.clipboard.writeText(tsv);
@@ -219,10 +281,8 @@ async function copyTsv() {
 
 // A spreadsheet file.
 
-/** Lines of a converted file shown as a preview; Download CSV gives it all. */
-const PREVIEW_LINES = 50;
-let file = null; // { name, bytes } of the file opened.
-let fileResult = null;
+let file = null; // { name, bytes } of the file opened, once its first row was read.
+let fileResult = null; // Its conversion, with the direction that made it.
 
 function listItems(element, reports) {
   element.replaceChildren(...reports.slice(0, MAX_REPORTS).map((report) => {
@@ -233,44 +293,113 @@ function listItems(element, reports) {
   show(element, reports.length > 0);
 }
 
-async function openFile() {
-  const chosen = $('file').files[0];
-  file = chosen ? { name: chosen.name, bytes: new Uint8Array(await chosen.arrayBuffer()) } : null;
-  const select = $('column');
-  select.replaceChildren();
-  if (file) {
-    guarded($('file-status'), () => {
-      engine.firstRow(file.bytes).forEach((cell, i) => {
-        const option = document.createElement('option');
-        option.value = String(i + 1);
-        option.textContent = $('file-header').checked ? `${i + 1}: ${cell}` : `${i + 1}`;
-        select.append(option);
-      });
-    });
-  }
-  select.disabled = !file;
-  convertFile();
+/** Hides every result of an earlier conversion of a file. */
+function clearFileResult() {
+  fileResult = null;
+  for (const element of [$('file-caption'), $('file-notes'), $('file-preview')]) show(element, false);
+  $('download-file').disabled = true;
 }
 
-function convertFile() {
+/** The column list's first entry, chosen until the user chooses a column. */
+function placeholder() {
+  const option = document.createElement('option');
+  option.value = '';
+  option.textContent = 'Choose a column';
+  return option;
+}
+
+async function openFile() {
+  const input = $('file');
+  const chosen = input.files[0];
+  file = null;
+  clearFileResult();
+  const select = $('column');
+  select.replaceChildren(placeholder());
+  select.disabled = true;
+  $('file-status').textContent = '';
+  if (!chosen) return;
+  const bytes = new Uint8Array(await chosen.arrayBuffer());
+  if (input.files[0] !== chosen) return; // Another file was chosen meanwhile.
+  file = { name: chosen.name, bytes };
+  offerColumns('');
+}
+
+/**
+ * Offers the columns of the file's first row, the ones named as varve
+ * numbers first, with `chosen` (a column's number, or '' for none) chosen.
+ * Nothing is converted until a column is chosen.
+ */
+function offerColumns(chosen) {
+  const select = $('column');
   const status = $('file-status');
+  select.replaceChildren(placeholder());
+  select.disabled = true;
   guarded(status, () => {
-    fileResult = null;
-    if (file && $('column').value) {
-      fileResult = engine.convertFile(direction, file.bytes, Number($('column').value), $('file-header').checked);
-      const text = decoder.decode(fileResult.bytes);
-      const lines = text.split('\n');
-      $('file-preview').textContent = lines.slice(0, PREVIEW_LINES).join('\n') +
-        (lines.length > PREVIEW_LINES + 1 ? '\n…' : '');
-      status.textContent = fileResult.outcome === 2
-        ? 'The file could not be converted to its end; Download CSV gives the whole rows before the fault.'
-        : `Converted ${file.name}.` + (fileResult.outcome === 1 ? ' Some cells are not whole numbers: their rows say invalid.' : '');
-    } else {
-      status.textContent = '';
+    const row = engine.firstRow(file.bytes);
+    if (row.error !== undefined) {
+      status.textContent = `${file.name}: ${row.error}.`;
+      file = null;
+      return;
     }
-    listItems($('file-notes'), fileResult ? fileResult.reports : []);
-    show($('file-preview'), fileResult !== null);
-    $('download-file').disabled = fileResult === null;
+    if (row.cells.length === 0) {
+      status.textContent = `${file.name} is empty.`;
+      file = null;
+      return;
+    }
+    const header = $('file-header').checked;
+    const option = (i) => {
+      const element = document.createElement('option');
+      element.value = String(i + 1);
+      element.textContent = header ? `${i + 1}: ${row.cells[i]}` : `${i + 1}`;
+      return element;
+    };
+    const columns = row.cells.map((_, i) => i);
+    const named = header ? columns.filter((i) => row.suggested.has(i + 1)) : [];
+    if (named.length > 0) {
+      const first = document.createElement('optgroup');
+      first.label = 'Named as varve numbers';
+      first.append(...named.map(option));
+      const rest = document.createElement('optgroup');
+      rest.label = 'Other columns';
+      rest.append(...columns.filter((i) => !row.suggested.has(i + 1)).map(option));
+      select.append(first, rest);
+    } else {
+      select.append(...columns.map(option));
+    }
+    select.value = chosen && Number(chosen) <= row.cells.length ? chosen : '';
+    select.disabled = false;
+    status.textContent = choosePrompt();
+  });
+}
+
+/** What the status says while no column is chosen. */
+const choosePrompt = () => `${file.name}: choose the column with the numbers to convert it.`;
+
+/**
+ * Converts the chosen column of the file and shows its preview; `note` says
+ * why it was converted again. Nothing is shown before a column is chosen.
+ */
+function convertFile(note = '') {
+  const status = $('file-status');
+  clearFileResult();
+  const column = $('column').value;
+  if (!file) return;
+  if (!column) {
+    status.textContent = choosePrompt();
+    return;
+  }
+  guarded(status, () => {
+    const result = engine.convertFile(direction, file.bytes, Number(column), $('file-header').checked);
+    fileResult = { ...result, direction };
+    $('file-preview').textContent = result.preview;
+    status.textContent = result.outcome === 2
+      ? `${file.name} could not be converted to its end; the download gives the whole rows before the fault.`
+      : `Converted column ${column} of ${file.name}.` +
+        (result.outcome === 1 ? ' Some cells are not whole numbers: their rows say invalid.' : '');
+    listItems($('file-notes'), result.reports);
+    caption($('file-caption'), note);
+    show($('file-preview'), true);
+    $('download-file').disabled = false;
   });
 }
 
@@ -309,12 +438,13 @@ for (const radio of document.querySelectorAll('input[name=direction]')) {
     $('number-label').textContent = `${fromName()} number`;
     mark = null;
     drawChart();
-    showOne();
-    convertList();
-    convertFile();
+    // What is shown is converted again at once, and says so.
+    showOne(AGAIN);
+    convertList(AGAIN);
+    convertFile(AGAIN);
   });
 }
-$('number').addEventListener('input', showOne);
+$('number').addEventListener('input', () => showOne());
 const listPlaceholder = $('list').placeholder;
 $('list').addEventListener('input', () => {
   heldPaste = null;
@@ -333,14 +463,21 @@ $('list').addEventListener('paste', (event) => {
   convertList();
 });
 $('table-wrap').addEventListener('scroll', () => requestAnimationFrame(renderRows));
-$('download-csv').addEventListener('click', () => download(list.bytes, 'text/csv', `varve-${directionName()}.csv`));
+$('download-csv').addEventListener('click', () => download(list.bytes, 'text/csv', `varve-${directionName(list.direction)}.csv`));
 $('copy-tsv').addEventListener('click', copyTsv);
 $('file').addEventListener('change', openFile);
-$('column').addEventListener('change', convertFile);
-$('file-header').addEventListener('change', openFile);
+$('column').addEventListener('change', () => convertFile());
+$('file-header').addEventListener('change', () => {
+  if (!file) return;
+  const chosen = $('column').value;
+  offerColumns(chosen);
+  convertFile();
+});
 $('download-file').addEventListener('click', () => {
-  const name = file.name.replace(/\.[^.]*$/, '');
-  download(fileResult.bytes, 'text/csv', `${name}-${directionName()}.csv`);
+  // The file's own name and extension, with the direction that made the result.
+  const [, base, extension = '.csv'] = file.name.match(/^(.*?)(\.[^.]*)?$/);
+  const type = { '.csv': 'text/csv', '.tsv': 'text/tab-separated-values' }[extension.toLowerCase()] ?? 'text/plain';
+  download(fileResult.bytes, type, `${base}-${directionName(fileResult.direction)}${extension}`);
 });
 $('download-svg').addEventListener('click', () =>
   download(chartSvg, 'image/svg+xml', `varve-chart-${directionName()}${mark === null ? '' : `-${mark}`}.svg`));
@@ -357,10 +494,14 @@ if ($('list').value) convertList();
 document.documentElement.dataset.ready = 'true';
 performance.mark('varve-ready');
 // Once the page takes input: the chart, and a conversion of a few thousand
-// numbers, so that the rows are formatted and the engine's code compiled
-// fully before the first long paste.
+// numbers as a list and as lines, so that the rows are formatted and the
+// engine's code compiled fully before the first long paste.
 setTimeout(() => {
   if (!chartSvg) drawChart();
   const warmUp = Array.from({ length: 20000 }, (_, i) => 2500 + (i % 6600)).join(' ');
-  guarded($('list-status'), () => engine.convertList(direction, warmUp, CSV));
+  const warmUpLines = Array.from({ length: 20000 }, (_, i) => 2500 + (i % 6600)).join('\n');
+  guarded($('list-status'), () => {
+    engine.convertPaste(direction, warmUp, CSV);
+    engine.convertPaste(direction, warmUpLines, CSV);
+  });
 }, 0);

@@ -12,10 +12,41 @@ const DIRECTIONS = [
   { name: 'am-to-ne', choice: 2 },
 ];
 
-function run(program, args, input = '') {
-  return execFileSync(program, args, { input, encoding: 'utf8', maxBuffer: 1 << 28 });
+function run(program, args, input = '', encoding = 'utf8') {
+  return execFileSync(program, args, { input, encoding, maxBuffer: 1 << 28, stdio: 'pipe' });
 }
 const batch = (args, input) => run(process.env.VARVE_BATCH, args, input);
+
+/** What varve-batch writes to standard output (`encoding` null: as bytes), exit status 1 included. */
+function batchOutput(args, input = '', encoding = 'utf8') {
+  try {
+    return run(process.env.VARVE_BATCH, args, input, encoding);
+  } catch (error) {
+    if (error.status !== 1) throw error;
+    return error.stdout; // varve-batch exits 1 for values that are not whole numbers.
+  }
+}
+
+/** The fields of one line of CSV, quoted ones unquoted. */
+function csvFields(line) {
+  const fields = [''];
+  let quoted = false;
+  for (let i = 0; i < line.length; ++i) {
+    const c = line[i];
+    if (c === '"' && quoted && line[i + 1] === '"') fields[fields.length - 1] += line[++i];
+    else if (c === '"') quoted = !quoted;
+    else if (c === ',' && !quoted) fields.push('');
+    else fields[fields.length - 1] += c;
+  }
+  return fields;
+}
+
+/** Writes `bytes` to a file of its own for varve-batch; returns its path. */
+function tempFile(name, bytes) {
+  const path = `${process.env.TMPDIR ?? '/tmp'}/varve-page-test-${process.pid}-${name}`;
+  fs.writeFileSync(path, bytes);
+  return path;
+}
 
 /** `varve-batch table` as CSV lines, without the header. */
 function tableRows(direction) {
@@ -40,7 +71,15 @@ function consoleRecords(choice, numbers) {
 
 async function downloadOf(page, button) {
   const [download] = await Promise.all([page.waitForEvent('download'), page.click(button)]);
-  return { name: download.suggestedFilename(), text: fs.readFileSync(await download.path(), 'utf8') };
+  const bytes = fs.readFileSync(await download.path());
+  return { name: download.suggestedFilename(), bytes, text: bytes.toString('utf8') };
+}
+
+/** The text of each element with these ids that a user sees (by computed visibility, and not empty), by id. */
+async function visible(page, ids) {
+  return page.evaluate((ids) => Object.fromEntries(ids.map((id) => document.getElementById(id))
+    .filter((element) => element.checkVisibility({ checkOpacity: true, checkVisibilityCSS: true }) && element.textContent.trim())
+    .map((element) => [element.id, element.textContent])), ids);
 }
 
 /** Pastes `text` into the list box as a user does: a paste event, then the
@@ -78,19 +117,25 @@ test('the page is one file under 200 KB with the version in its footer', () => {
   assert.match(fs.readFileSync(pagePath, 'utf8'), new RegExp(`varve-convert ${version.replaceAll('.', '\\.')} `));
 });
 
-test('every accepted number, pasted, gives the rows of varve-batch table', async () => {
+test('every accepted number, pasted as a list and as a column, gives the rows of varve-batch', async () => {
   for (const { name } of DIRECTIONS) {
     await setDirection(page, name);
     const table = batch(['table', name, '--format', 'csv']);
     const numbers = [...new Set(tableRows(name).map((row) => row[0]))];
-    await paste(page, numbers.join('\n'));
+    // Several to a line: a row for each link, as varve-batch table.
+    await paste(page, numbers.join(' '));
     const rows = table.split('\n').length - 2;
     assert.equal(await page.textContent('#list-status'), `${rows} rows.`);
-    const csv = await downloadOf(page, '#download-csv');
+    let csv = await downloadOf(page, '#download-csv');
     assert.equal(csv.name, `varve-${name}.csv`);
     assert.equal(csv.text, table, name);
     const shown = await page.$$eval('#rows tbody tr:not([aria-hidden]) td', (cells) => cells.slice(0, 16).map((c) => c.textContent));
     assert.deepEqual(shown, table.split('\n').slice(1, 3).join(',').split(','));
+    // One to a line: a row for each line, as varve-batch --lines.
+    await paste(page, numbers.join('\n'));
+    assert.equal(await page.textContent('#list-status'), `${numbers.length} rows, one per line.`);
+    csv = await downloadOf(page, '#download-csv');
+    assert.equal(csv.text, batch([name, '--lines', '--format', 'csv'], numbers.join('\n')), name);
   }
   await page.fill('#list', '');
 });
@@ -126,12 +171,12 @@ test('text, numbers outside and empty lists get clear messages', async () => {
   assert.equal(await page.getAttribute('.vc-marked', 'data-number'), '5674');
   assert.equal(await page.textContent('#summary'), 'SequenceNE-LCRelationjoinedNE varves5672-5676AM varve5691False annual coupletsyes');
 
-  // Text that is no number: a message, and nothing else changes.
+  // Text that is no number: the engine's message, and the chart marks nothing.
   await page.fill('#number', '56 74');
-  assert.equal(await page.textContent('#one-message'), '"56 74" is not a whole number. Type digits, with a sign if needed.');
+  assert.equal(await page.textContent('#one-message'), "Not a whole number: '56 74'. Type digits, with a sign if needed.");
   assert.ok(await page.isHidden('#records'));
-  assert.equal(await page.getAttribute('.vc-marked', 'data-number'), '5674');
-  assert.equal(await page.textContent('#list-status'), '1 row.');
+  assert.equal(await page.$('.vc-marked'), null);
+  assert.equal(await page.textContent('#list-status'), '1 row, one per line.');
 
   for (const [direction, typed, message] of [
     ['ne-to-am', '6500', 'Your NE number is outside the NE ranges. Try again. Accepted NE numbers: 2500-6460, 6560-9000.'],
@@ -176,9 +221,13 @@ test('a CSV file with quoted fields and a header comes back whole with the colum
   const path = `${process.env.TMPDIR ?? '/tmp'}/varve-page-test-${process.pid}.csv`;
   fs.writeFileSync(path, csv);
   await page.setInputFiles('#file', { name: 'cores.csv', mimeType: 'text/csv', buffer: Buffer.from(csv) });
-  await page.waitForSelector('#column option', { state: 'attached' });
-  assert.deepEqual(await page.$$eval('#column option', (options) => options.map((o) => o.textContent)),
-    ['1: sample', '2: note, with comma', '3: NE varve']);
+  await page.waitForSelector('#column:not([disabled])');
+  // The column named as varve numbers first, and nothing converted before one is chosen.
+  assert.deepEqual(await page.$$eval('#column option', (options) => options.map((o) => `${o.parentElement.label ?? ''}|${o.textContent}`)),
+    ['|Choose a column', 'Named as varve numbers|3: NE varve', 'Other columns|1: sample', 'Other columns|2: note, with comma']);
+  assert.equal(await page.inputValue('#column'), '');
+  assert.ok(await page.isDisabled('#download-file'));
+  assert.deepEqual(await visible(page, ['file-caption', 'file-preview', 'file-notes']), {});
   await page.selectOption('#column', '3');
   let expected;
   try {
@@ -190,8 +239,222 @@ test('a CSV file with quoted fields and a header comes back whole with the colum
   const converted = await downloadOf(page, '#download-file');
   assert.equal(converted.name, 'cores-ne-to-am.csv');
   assert.equal(converted.text, expected);
-  assert.match(await page.textContent('#file-status'), /^Converted cores\.csv\. Some cells are not whole numbers/);
+  assert.match(await page.textContent('#file-status'), /^Converted column 3 of cores\.csv\. Some cells are not whole numbers/);
   assert.equal(await page.locator('#file-notes li').count() > 0, true);
+});
+
+test('a pasted column gives one row per line, blank and bad lines included, and Copy pastes back beside it', async () => {
+  await browser.context.grantPermissions(['clipboard-read', 'clipboard-write']);
+  await setDirection(page, 'ne-to-am');
+  const column = '3021\n\n4282\n4282?\n\n4,282\n5674\n';
+  await paste(page, column);
+  assert.equal(await page.textContent('#list-status'),
+    '7 rows, one per line. Lines that are not whole numbers are marked invalid, as listed below.');
+  assert.equal((await downloadOf(page, '#download-csv')).text, batchOutput(['ne-to-am', '--lines', '--format', 'csv'], column));
+  // A quoted field shows whole, and bad rows stand out.
+  const rows = await page.$$eval('#rows tbody tr:not([aria-hidden])', (trs) =>
+    trs.map((tr) => [tr.className, ...[...tr.cells].slice(0, 3).map((td) => td.textContent)].join('|')));
+  assert.deepEqual(rows, ['|3021|LC|split', '|||', '|4282|LC|joined', 'unlinked|4282?||invalid', '|||',
+    'unlinked|4,282||invalid', '|5674|LC|joined']);
+  assert.deepEqual(await page.$$eval('#bad-tokens li', (items) => items.map((li) => li.textContent)), [
+    "Line 4: not a whole number: '4282?' (4282 marked uncertain: write 4282 alone to convert it)",
+    "Line 6: not a whole number: '4,282' (a thousands separator? write 4282 without one to convert it)",
+  ]);
+  await page.click('#copy-tsv');
+  const tsv = await page.evaluate(() => navigator.clipboard.readText());
+  assert.equal(tsv, batchOutput(['ne-to-am', '--lines'], column));
+  assert.equal(tsv.split('\n').length, column.split('\n').length + 1); // The header, and a row per line.
+  // Any line end ends a line; a final one adds no row.
+  await paste(page, '3021\r\n4282\r5674');
+  assert.equal(await page.textContent('#list-status'), '3 rows, one per line.');
+});
+
+test('the page shows only what the current input gave, and says which direction made it', async () => {
+  const tab = await openPage(browser.context);
+  const one = ['one-caption', 'records', 'summary', 'one-message'];
+  await tab.fill('#number', '6460');
+  assert.deepEqual(Object.keys(await visible(tab, one)), ['one-caption', 'records', 'summary']);
+  for (const [typed, shown] of [
+    ['6500', { 'one-caption': 'NE to AM', 'one-message': 'Your NE number is outside the NE ranges. Try again. Accepted NE numbers: 2500-6460, 6560-9000.' }],
+    ['abc', { 'one-message': "Not a whole number: 'abc'. Type digits, with a sign if needed." }],
+    ['', {}],
+  ]) {
+    await tab.fill('#number', typed);
+    assert.deepEqual(await visible(tab, one), shown, typed);
+  }
+  await tab.fill('#number', '3021');
+  await setDirection(tab, 'am-to-ne');
+  const again = await visible(tab, one);
+  assert.equal(again['one-caption'], 'AM to NE \u2014 converted again for the new direction');
+  await tab.fill('#number', '3021');
+  assert.deepEqual(await visible(tab, one), { ...again, 'one-caption': 'AM to NE' });
+  assert.match(again.records, /^ AM 3021-3022 were formed by the splitting of/);
+
+  const many = ['list-caption', 'list-status', 'bad-tokens', 'table-wrap'];
+  await paste(tab, '3021 x');
+  assert.deepEqual(Object.keys(await visible(tab, many)), many);
+  await paste(tab, '3021');
+  assert.deepEqual(Object.keys(await visible(tab, many)), ['list-caption', 'list-status', 'table-wrap']);
+  await paste(tab, '');
+  assert.deepEqual(await visible(tab, many), {});
+  await paste(tab, ' \n ');
+  assert.deepEqual(await visible(tab, many), { 'list-status': 'The list holds no numbers.' });
+  await paste(tab, '3021');
+  await setDirection(tab, 'ne-to-am');
+  const list = await visible(tab, many);
+  assert.equal(list['list-caption'], 'NE to AM \u2014 converted again for the new direction');
+  assert.match(list['table-wrap'], /^\s*inputsequencerelation\w*\s*3021LCsplit/);
+  assert.equal(await tab.getAttribute('#table-wrap', 'aria-label'), 'Converted numbers, NE to AM');
+
+  const files = ['file-status', 'file-caption', 'file-notes', 'file-preview'];
+  const csv = 'ne,x\n3021,a\nq,b\n';
+  await tab.setInputFiles('#file', { name: 'a.csv', mimeType: 'text/csv', buffer: Buffer.from(csv) });
+  await tab.waitForSelector('#column:not([disabled])');
+  assert.deepEqual(await visible(tab, files), { 'file-status': 'a.csv: choose the column with the numbers to convert it.' });
+  await tab.selectOption('#column', '1');
+  const shown = await visible(tab, files);
+  assert.equal(shown['file-caption'], 'NE to AM');
+  assert.equal(shown['file-preview'], batchOutput(['ne-to-am', '--column', '1'], csv));
+  await setDirection(tab, 'am-to-ne');
+  const converted = await visible(tab, files);
+  assert.equal(converted['file-caption'], 'AM to NE \u2014 converted again for the new direction');
+  assert.equal(converted['file-preview'], batchOutput(['am-to-ne', '--column', '1'], csv));
+  assert.equal((await downloadOf(tab, '#download-file')).name, 'a-am-to-ne.csv');
+  // Opening another file takes the last one's result away.
+  await tab.setInputFiles('#file', { name: 'b.csv', mimeType: 'text/csv', buffer: Buffer.from('ne\n4282\n') });
+  await tab.locator('#file-status', { hasText: 'b.csv' }).waitFor();
+  assert.deepEqual(Object.keys(await visible(tab, files)), ['file-status']);
+  assert.ok(await tab.isDisabled('#download-file'));
+  await tab.close();
+});
+
+test('a UTF-16 file, as a spreadsheet saves Unicode text, comes back in UTF-16 as varve-batch writes it', async () => {
+  await setDirection(page, 'ne-to-am');
+  const text = '\u00c9chantillon\tNE varve\tnote \u{1f30a}\r\nA\t3021\tok\r\nB\t4282?\t\r\nC\t5674\tfin\r\n';
+  const bytes = Buffer.concat([Buffer.from([0xff, 0xfe]), Buffer.from(text, 'utf16le')]);
+  const path = tempFile('unicode.txt', bytes);
+  await page.setInputFiles('#file', { name: 'unicode.txt', mimeType: 'text/plain', buffer: bytes });
+  await page.waitForSelector('#column:not([disabled])');
+  assert.deepEqual(await page.$$eval('#column option', (options) => options.map((o) => o.textContent)),
+    ['Choose a column', '2: NE varve', '1: \u00c9chantillon', '3: note \u{1f30a}']);
+  await page.selectOption('#column', '2');
+  const expected = batchOutput(['ne-to-am', '--column', '2', path], '', 'buffer');
+  fs.rmSync(path);
+  const converted = await downloadOf(page, '#download-file');
+  assert.equal(converted.name, 'unicode-ne-to-am.txt');
+  assert.deepEqual(converted.bytes.subarray(0, 2), Buffer.from([0xff, 0xfe]));
+  assert.ok(converted.bytes.equals(expected), 'the bytes of varve-batch --column');
+  assert.equal(await page.textContent('#file-preview'), expected.subarray(2).toString('utf16le').replaceAll('\r\n', '\n'));
+
+  // Encodings that are not read: the engine's message, and nothing to choose or download.
+  for (const [name, file] of [['utf32.txt', Buffer.from([0xff, 0xfe, 0, 0, 0x6e, 0, 0, 0])], ['nul.txt', Buffer.from('n\0e\0\n\0')]]) {
+    const path = tempFile(name, file);
+    let message = '';
+    try {
+      execFileSync(process.env.VARVE_BATCH, ['ne-to-am', '--column', '1', path], { stdio: 'pipe' });
+    } catch (error) {
+      message = error.stderr.toString().trim().replace(`varve-batch: ${path}: `, '');
+    }
+    fs.rmSync(path);
+    await page.setInputFiles('#file', { name, mimeType: 'text/plain', buffer: file });
+    await page.locator('#file-status', { hasText: name }).waitFor();
+    assert.equal(await page.textContent('#file-status'), `${name}: ${message}.`);
+    assert.ok(await page.isDisabled('#column'));
+    assert.ok(await page.isDisabled('#download-file'));
+    assert.ok(await page.isHidden('#file-preview'));
+  }
+});
+
+/** The all and plain cases of the shared table of cell cases, decoded. */
+const CELL_CASES = fs.readFileSync(new URL('../tests/cell_cases.tsv', import.meta.url), 'utf8').split('\n')
+  .filter((line) => line !== '' && !line.startsWith('#')).slice(1)
+  .map((line) => line.split('\t'))
+  .filter(([, where]) => where === 'all' || where === 'plain')
+  .map(([cell, , expected]) => {
+    const [kind, ...rest] = expected.split(' ');
+    return { cell: JSON.parse(`"${cell}"`), kind, hint: rest.length === 2 ? rest[0] : '', number: Number(rest.at(-1)) };
+  });
+
+/** What a note or message on a case's cell says of the number it names. */
+const hintOf = ({ hint, number }) =>
+  hint === 'thousands' ? `write ${number} without one` : hint === 'uncertain' ? `(${number} marked uncertain` : null;
+
+test(`the shared table of cell cases (all ${CELL_CASES.length} all/plain cases) as a pasted column and in the number box`, async () => {
+  assert.ok(CELL_CASES.length > 40, `${CELL_CASES.length} cases`);
+  const one = ['one-caption', 'records', 'summary', 'one-message'];
+  for (const { name } of DIRECTIONS) {
+    await setDirection(page, name);
+    const column = CELL_CASES.map((c) => c.cell).join('\n');
+    await paste(page, column);
+    assert.match(await page.textContent('#list-status'), new RegExp(`^${CELL_CASES.length} rows, one per line\\.`));
+    const csv = (await downloadOf(page, '#download-csv')).text;
+    assert.equal(csv, batchOutput([name, '--lines', '--format', 'csv'], column), name);
+    const rows = csv.split('\n').slice(1, -1).map(csvFields);
+    const numbers = CELL_CASES.filter((c) => c.kind === 'number').map((c) => c.number);
+    const rowOf = new Map(batch([name, '--lines', '--format', 'csv'], numbers.join('\n')).split('\n').slice(1, -1)
+      .map((line) => [Number(line.split(',')[0]), csvFields(line).slice(1)]));
+    const notes = await page.$$eval('#bad-tokens li', (items) => items.map((li) => li.textContent));
+    const relation = name === 'ne-to-am' ? 1 : 0;
+    CELL_CASES.forEach((c, i) => {
+      const what = `${name} line ${i + 1}: ${JSON.stringify(c.cell)}`;
+      const added = rows[i].slice(1);
+      if (c.kind === 'number') assert.deepEqual(added, rowOf.get(c.number), what);
+      if (c.kind === 'empty') assert.ok(added.every((cell) => cell === ''), what);
+      if (c.kind === 'invalid') {
+        assert.equal(added[relation], 'invalid', what);
+        const note = notes.find((text) => text.startsWith(`Line ${i + 1}: not a whole number: `));
+        assert.ok(note, what);
+        if (c.hint) assert.ok(note.includes(hintOf(c)), `${what}: ${note}`);
+      }
+    });
+    // Typed in the number box: as the number it is, nothing, or the message.
+    for (const c of CELL_CASES) {
+      await page.fill('#number', c.cell);
+      const shown = await visible(page, one);
+      const what = `${name} ${JSON.stringify(c.cell)}`;
+      if (c.kind === 'number') {
+        await page.fill('#number', String(c.number));
+        assert.deepEqual(shown, await visible(page, one), what);
+      }
+      if (c.kind === 'empty') assert.deepEqual(shown, {}, what);
+      if (c.kind === 'invalid') {
+        assert.deepEqual(Object.keys(shown), ['one-message'], what);
+        assert.match(shown['one-message'], /^Not a whole number: /, what);
+        if (c.hint) assert.ok(shown['one-message'].includes(hintOf(c)), `${what}: ${shown['one-message']}`);
+      }
+    }
+  }
+  await page.fill('#number', '');
+});
+
+test('bad input never stops the page: control bytes, a lone surrogate, an overlong line, an empty or binary file', async () => {
+  await setDirection(page, 'ne-to-am');
+  await paste(page, '9'.repeat(1 << 20) + '\n\u0000\u0001\ud800x\n\u202e3021');
+  // Nothing lost: the box keeps the paste, and each line has its row and its note.
+  const kept = await page.inputValue('#list');
+  assert.equal(kept.length, (1 << 20) + 5 + 6);
+  assert.match(await page.textContent('#list-status'), /^3 rows, one per line\. Lines that are not whole numbers/);
+  assert.equal((await downloadOf(page, '#download-csv')).text, batchOutput(['ne-to-am', '--lines', '--format', 'csv'], kept));
+  const notes = await page.$$eval('#bad-tokens li', (items) => items.map((li) => li.textContent));
+  assert.deepEqual(notes.map((note, i) => note.slice(0, [41, 40, 36][i])), [
+    'Line 1: a line of 1048576 bytes, too long',
+    "Line 2: not a whole number: '\\x00\\x01\ufffdx'",
+    "Line 3: not a whole number: '\u202e3021'",
+  ]);
+  await page.fill('#number', '9'.repeat(1 << 16) + 'x');
+  assert.match(await page.textContent('#one-message'), /^Not a whole number: '9{60}\.\.\.'\. Type digits/);
+  for (const [name, file, status] of [
+    ['empty.csv', Buffer.alloc(0), 'empty.csv is empty.'],
+    ['image.png', Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0, 0, 0, 0x0d]), /^image\.png: the file holds NUL bytes/],
+  ]) {
+    await page.setInputFiles('#file', { name, mimeType: 'application/octet-stream', buffer: file });
+    await page.locator('#file-status', { hasText: name }).waitFor();
+    if (typeof status === 'string') assert.equal(await page.textContent('#file-status'), status);
+    else assert.match(await page.textContent('#file-status'), status);
+    assert.ok(await page.isDisabled('#download-file'));
+  }
+  await page.fill('#number', '');
+  await page.fill('#list', '');
 });
 
 test('Copy puts the rows on the clipboard as TSV', async () => {
@@ -232,7 +495,8 @@ test('works with the keyboard alone', async () => {
   await tab.keyboard.type('2500\n8700');
   await tab.keyboard.press('Tab');
   const [download] = await Promise.all([tab.waitForEvent('download'), tab.keyboard.press('Enter')]);
-  assert.equal(fs.readFileSync(await download.path(), 'utf8'), batch(['am-to-ne', '--format', 'csv', '2500', '8700']));
+  // One number to a line: one row per line.
+  assert.equal(fs.readFileSync(await download.path(), 'utf8'), batch(['am-to-ne', '--lines', '--format', 'csv'], '2500\n8700'));
   // Every control has a name a screen reader can read.
   const unnamed = await tab.$$eval('input, textarea, button', (controls) =>
     controls.filter((c) => !(c.labels?.length || c.textContent.trim() || c.getAttribute('aria-label'))).map((c) => c.outerHTML));

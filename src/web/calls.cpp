@@ -2,10 +2,13 @@
 
 #include "batch/column.h"
 #include "batch/csv_reader.h"
+#include "batch/line_mode.h"
 #include "batch/list_mode.h"
 #include "batch/rows.h"
+#include "batch/text_encoding.h"
 #include "batch/tokens.h"
 #include "chart/chart.h"
+#include "chronology/cell.h"
 #include "dialogue/am_to_ne.h"
 #include "dialogue/ne_to_am.h"
 #include "dialogue/result_records.h"
@@ -13,27 +16,84 @@
 namespace web {
 namespace {
 
-bool is_blank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+using chronology::Cell;
+using chronology::CellHint;
+using chronology::CellKind;
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+batch::Format row_format(ListFormat format) {
+  return format == ListFormat::kCsv ? batch::Format::kCsv : batch::Format::kTsv;
+}
+
+/// The number box's message on text that is not a number: the engine's
+/// sentence on the cell, with what to type instead when it names no number.
+std::string not_a_number_message(std::string_view typed, const Cell& cell) {
+  std::string shown = batch::shown_cell(chronology::cell_detail::trimmed(typed));
+  std::string message = chronology::invalid_cell_message(shown, cell);
+  message.front() = 'N';  // The sentence starts "not a whole number".
+  message += cell.hint == CellHint::kNone ? ". Type digits, with a sign if needed." : ".";
+  return message;
+}
+
+/// The number of tokens the list mode finds in `text`.
+std::size_t token_count(std::string_view text) {
+  batch::Tokenizer tokenizer;
+  std::size_t count = 0;
+  auto counted = [&count](const batch::Token&) { ++count; };
+  tokenizer.feed(text, counted);
+  tokenizer.finish(counted);
+  return count;
+}
+
+bool is_letter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+/// The first lines of `text` (up to kPreviewLines, and at most about 16 KiB)
+/// without a byte-order mark, each ending in LF whatever its line end was,
+/// and a line "…" when more follow.
+std::string preview_of(std::string_view text) {
+  constexpr std::size_t kMostBytes = 16 << 10;
+  std::string preview;
+  std::size_t at = text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+  for (std::size_t line = 0; line < kPreviewLines && at < text.size(); ++line) {
+    std::size_t end = text.find_first_of("\r\n", at);
+    std::string_view body = text.substr(at, end == std::string_view::npos ? end : end - at);
+    if (preview.size() + body.size() > kMostBytes) {
+      std::size_t keep = kMostBytes - std::min(kMostBytes, preview.size());
+      // Not inside a UTF-8 character.
+      while (keep > 0 && (static_cast<unsigned char>(body[keep]) & 0xC0) == 0x80) {
+        --keep;
+      }
+      preview.append(body.substr(0, keep)).append("\xE2\x80\xA6\n");
+      return preview;
+    }
+    preview.append(body).push_back('\n');
+    if (end == std::string_view::npos) {
+      return preview;
+    }
+    at = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+  }
+  if (at < text.size()) {
+    preview.append("\xE2\x80\xA6\n");
+  }
+  return preview;
 }
 
 }  // namespace
 
 LookupStatus lookup(chronology::Direction direction, std::string_view typed, Texts& texts) {
   texts = {};
-  while (!typed.empty() && is_blank(typed.front())) {
-    typed.remove_prefix(1);
-  }
-  while (!typed.empty() && is_blank(typed.back())) {
-    typed.remove_suffix(1);
-  }
-  if (typed.empty()) {
+  Cell cell = chronology::read_cell(typed);
+  if (cell.kind == CellKind::kEmpty) {
     return LookupStatus::kEmpty;
   }
-  std::int32_t number = 0;
-  if (batch::parse_number(typed, number) != batch::TokenKind::kNumber) {
+  if (cell.kind == CellKind::kInvalid) {
+    texts[0] = not_a_number_message(typed, cell);
     return LookupStatus::kNotANumber;
   }
+  chronology::VarveNumber number = cell.number;
   chronology::Links links = chronology::links_of(direction, number);
   if (links.empty()) {
     texts[0] = direction == chronology::Direction::kNeToAm ? dialogue::kNeOutsideMessage
@@ -56,25 +116,137 @@ LookupStatus lookup(chronology::Direction direction, std::string_view typed, Tex
 std::int32_t convert_list(chronology::Direction direction, ListFormat format, std::string_view list,
                           Texts& texts) {
   texts = {};
-  batch::Format row_format = format == ListFormat::kCsv ? batch::Format::kCsv : batch::Format::kTsv;
   // varve-batch's messages, without the program's name: the page is not it.
   constexpr std::string_view kProgram = "varve-batch: ";
-  batch::ListMode mode(row_format, direction, [&texts, kProgram](std::string_view message) {
+  batch::ListMode mode(row_format(format), direction, [&texts, kProgram](std::string_view message) {
     if (message.starts_with(kProgram)) {
       message.remove_prefix(kProgram.size());
     }
     texts[1] += message;
   });
-  batch::append_header(texts[0], row_format);
+  batch::append_header(texts[0], row_format(format));
   texts[0].reserve(list.size() * 8);
   mode.feed(list, texts[0]);
   mode.finish(texts[0]);
   return mode.exit_status();
 }
 
+std::int32_t convert_lines(chronology::Direction direction, ListFormat format,
+                           std::string_view lines, Texts& texts) {
+  texts = {};
+  batch::LineMode mode(row_format(format), direction, [&texts](std::string_view message) {
+    texts[1].append(message).push_back('\n');
+  });
+  batch::append_line_header(texts[0], row_format(format), direction);
+  texts[0].reserve(lines.size() * 8);
+  mode.feed(lines, texts[0]);
+  mode.finish(texts[0]);
+  return mode.exit_status();
+}
+
+bool holds_one_value(std::string_view line) {
+  // A tab or a semicolon separates the cells of a spreadsheet's row.
+  if (line.find_first_of("\t;") != std::string_view::npos) {
+    return false;
+  }
+  std::size_t comment = line.find('#');
+  std::size_t tokens = token_count(line.substr(0, comment));
+  if (comment != std::string_view::npos) {
+    // "#N/A" is a spreadsheet's cell; a value with a comment after it is a
+    // line of a list, whose comment the list mode leaves out.
+    return tokens == 0;
+  }
+  // A comma separates values ("3021," as much as "3021,4282") unless the
+  // cell rule reads the line as one value with it.
+  if (tokens <= 1 && line.find(',') == std::string_view::npos) {
+    return true;
+  }
+  // One value with blanks or a comma inside: "4 282", "ca. 4282", and a whole
+  // number written with a decimal comma, "3021,0".
+  return chronology::read_cell(line).hint != CellHint::kNone ||
+         chronology::read_cell(line, ';').kind == CellKind::kNumber;
+}
+
+PasteReading paste_reading(std::string_view paste) {
+  if (chronology::read_cell(paste).kind == CellKind::kEmpty) {
+    return PasteReading::kEmpty;
+  }
+  // Lines end as the line mode ends them: at LF, CR LF or a lone CR (CR LF
+  // gives an empty line between, which holds no value and changes nothing).
+  for (std::size_t at = 0;;) {
+    std::size_t end = paste.find_first_of("\r\n", at);
+    if (!holds_one_value(paste.substr(at, end == std::string_view::npos ? end : end - at))) {
+      return PasteReading::kList;
+    }
+    if (end == std::string_view::npos) {
+      return PasteReading::kLines;
+    }
+    at = end + 1;
+  }
+}
+
+PasteOutcome convert_paste(chronology::Direction direction, ListFormat format,
+                           std::string_view paste, Texts& texts) {
+  PasteOutcome outcome{paste_reading(paste)};
+  switch (outcome.reading) {
+    case PasteReading::kEmpty:
+      texts = {};
+      break;
+    case PasteReading::kList:
+      outcome.bad = convert_list(direction, format, paste, texts) != 0;
+      break;
+    case PasteReading::kLines:
+      outcome.bad = convert_lines(direction, format, paste, texts) != 0;
+      break;
+  }
+  return outcome;
+}
+
+bool names_varve_numbers(std::string_view header) {
+  constexpr std::string_view kWords[] = {"ne", "am", "lc", "uc"};
+  for (std::size_t at = 0; at < header.size();) {
+    if (!is_letter(header[at])) {
+      ++at;
+      continue;
+    }
+    std::size_t end = at;
+    while (end < header.size() && is_letter(header[end])) {
+      ++end;
+    }
+    std::string_view word = header.substr(at, end - at);
+    for (std::size_t i = 0; i + 5 <= word.size(); ++i) {
+      if (chronology::cell_detail::same_letters(word.substr(i, 5), "varve")) {
+        return true;
+      }
+    }
+    for (std::string_view known : kWords) {
+      if (chronology::cell_detail::same_letters(word, known)) {
+        return true;
+      }
+    }
+    at = end;
+  }
+  return false;
+}
+
 std::int32_t first_row(std::string_view file, Texts& texts) {
   texts = {};
-  std::string_view first_line = file.substr(0, file.find_first_of("\r\n"));
+  batch::TextDecoder decoder;
+  std::string decoded;
+  bool whole = decoder.feed(file, decoded) && decoder.finish(decoded);
+  bool utf16 = decoder.encoding() == batch::TextEncoding::kUtf16Le ||
+               decoder.encoding() == batch::TextEncoding::kUtf16Be;
+  // UTF-16 cut short inside its last character still has its first row; the
+  // conversion reports the cut.
+  if (!whole && !utf16) {
+    texts[1] = decoder.error();
+    return -1;
+  }
+  std::string_view text = decoded;
+  if (text.starts_with(kByteOrderMark)) {
+    text.remove_prefix(kByteOrderMark.size());
+  }
+  std::string_view first_line = text.substr(0, text.find_first_of("\r\n"));
   batch::CsvReader reader(batch::recognise_separator(first_line));
   std::int32_t count = 0;
   bool done = false;
@@ -84,12 +256,16 @@ std::int32_t first_row(std::string_view file, Texts& texts) {
     }
     done = true;
     for (std::size_t i = 0; i < record.fields.size(); ++i) {
-      texts[0].append(batch::cell_text(record.field(i))).push_back('\n');
+      std::string_view cell = batch::cell_text(record.field(i));
+      texts[0].append(batch::shown_cell(cell)).push_back('\n');
+      if (names_varve_numbers(cell)) {
+        texts[2].append(std::to_string(i + 1)).push_back('\n');
+      }
       ++count;
     }
   };
   // The first record may span lines inside quotes; it ends before the file does.
-  reader.feed(file, on_record);
+  reader.feed(text, on_record);
   if (!done) {
     reader.finish(on_record);
   }
@@ -106,9 +282,37 @@ std::int32_t convert_file(chronology::Direction direction, std::int32_t column, 
   batch::ColumnConverter converter(std::move(settings), [&texts](std::string_view message) {
     texts[1].append(message).push_back('\n');
   });
-  texts[0].reserve(file.size() * 2);
-  bool whole = converter.feed(file, texts[0]) && converter.finish(texts[0]);
-  return !whole ? 2 : converter.invalid_cells() > 0 ? 1 : 0;
+  // Read and written as varve-batch reads and writes a file: decoded to UTF-8
+  // piece by piece, converted, and written back in the file's encoding.
+  constexpr std::size_t kPiece = 1 << 16;
+  batch::TextDecoder decoder;
+  std::string converted;
+  converted.reserve(file.size() * 2);
+  std::string text;
+  bool decoded = true;
+  bool whole = true;
+  for (std::size_t at = 0; decoded && whole && at < file.size(); at += kPiece) {
+    text.clear();
+    decoded = decoder.feed(file.substr(at, kPiece), text);
+    whole = text.empty() || converter.feed(text, converted);
+  }
+  if (decoded && whole) {
+    text.clear();
+    decoded = decoder.finish(text);
+    whole = (text.empty() || converter.feed(text, converted)) &&
+            (!decoded || converter.finish(converted));
+  }
+  if (!decoded) {
+    texts[1].append(decoder.error()).push_back('\n');
+  }
+  texts[2] = preview_of(converted);
+  batch::TextEncoder encoder(decoder.encoding());
+  if (encoder.transcodes()) {
+    encoder.encode(converted, texts[0]);
+  } else {
+    texts[0] = std::move(converted);
+  }
+  return !(decoded && whole) ? 2 : converter.invalid_cells() > 0 ? 1 : 0;
 }
 
 void chart(chronology::Direction direction, std::optional<chronology::VarveNumber> mark,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace web {
 namespace {
@@ -29,18 +30,38 @@ TEST(Lookup, AnswersEachKindOfText) {
        "Your NE number is outside the NE ranges. Try again.", "2500-6460\n6560-9000\n"},
       {Direction::kAmToNe, "99999999999", LookupStatus::kOutside,
        "Your AM number is outside the AM range. Try again.", "2500-8700\n"},
-      {Direction::kNeToAm, "12.5", LookupStatus::kNotANumber, "", ""},
-      {Direction::kNeToAm, "-", LookupStatus::kNotANumber, "", ""},
-      {Direction::kNeToAm, "30 21", LookupStatus::kNotANumber, "", ""},
-      {Direction::kNeToAm, " \r\n", LookupStatus::kEmpty, "", ""},
+      // Read as a cell: a whole number in a column formatted with decimals.
+      {Direction::kAmToNe,
+       "\xC2\xA0"
+       "2500.00 ",
+       LookupStatus::kConverted, " AM 2500 corresponds to: NE-LC 2500\n",
+       "{\"input\":\"2500\",\"sequence\":\"LC\",\"relation\":\"corresponds\",\"ne_first\":2500,"
+       "\"ne_last\":2500,\"am_first\":2500,\"am_last\":2500,\"false_couplets\":false}\n"},
+      {Direction::kNeToAm, "12.5", LookupStatus::kNotANumber,
+       "Not a whole number: '12.5'. Type digits, with a sign if needed.", ""},
+      {Direction::kNeToAm, "-", LookupStatus::kNotANumber,
+       "Not a whole number: '-'. Type digits, with a sign if needed.", ""},
+      {Direction::kNeToAm, " 4282? ", LookupStatus::kNotANumber,
+       "Not a whole number: '4282?' (4282 marked uncertain: write 4282 alone to convert it).", ""},
+      {Direction::kAmToNe, "4,282", LookupStatus::kNotANumber,
+       "Not a whole number: '4,282' (a thousands separator? write 4282 without one to convert "
+       "it).",
+       ""},
+      {Direction::kNeToAm,
+       "30\x01"
+       "21",
+       LookupStatus::kNotANumber,
+       "Not a whole number: '30\\x0121'. Type digits, with a sign if needed.", ""},
+      {Direction::kNeToAm, " \r\n\xC2\xA0", LookupStatus::kEmpty, "", ""},
   };
   for (const Case& c : cases) {
-    Texts texts{"left over", "from before"};
+    Texts texts{"left over", "from before", "and before"};
     EXPECT_EQ(lookup(c.direction, c.typed, texts), c.status) << c.typed;
     EXPECT_EQ(texts[0], c.first) << c.typed;
     if (c.typed != "+06245") {
       EXPECT_EQ(texts[1], c.second) << c.typed;
     }
+    EXPECT_EQ(texts[2], "") << c.typed;
   }
 }
 
@@ -84,6 +105,113 @@ TEST(File, ReadsTheHeaderAndConvertsTheColumnPicked) {
             "\"B \"\"x\"\"\";2;n/a;;invalid;;;;;\r\n");
   EXPECT_NE(texts[1].find("n/a"), std::string::npos) << texts[1];
   EXPECT_EQ(convert_file(chronology::Direction::kNeToAm, 3, true, "ne\n\"3021\n", texts), 2);
+}
+
+}  // namespace
+}  // namespace web
+
+namespace web {
+namespace {
+
+using chronology::Direction;
+
+TEST(Paste, IsReadAsLinesOnlyWhenNoLineHoldsMoreThanOneValue) {
+  struct Case {
+    std::string paste;
+    PasteReading reading;
+  };
+  const std::vector<Case> cases = {
+      {"", PasteReading::kEmpty},
+      {" \r\n\t\xC2\xA0\n", PasteReading::kEmpty},
+      // A spreadsheet's column: blank cells, bad cells, any line end.
+      {"3021\n\n4282\n4282?\n\n5674\n", PasteReading::kLines},
+      {"3021\r\n\r\n4282\r\n", PasteReading::kLines},
+      {"3021\r4282", PasteReading::kLines},
+      {"#N/A\n3021\nn/a", PasteReading::kLines},
+      // One value with blanks or a comma inside.
+      {"4 282\nca. 4282\n4282 (?)\n4,282\n1,234,567\n3021,0", PasteReading::kLines},
+      // More than one value on a line.
+      {"3021\n4282 5674", PasteReading::kList},
+      {"3021\t4282", PasteReading::kList},
+      {"3021;", PasteReading::kList},
+      {"12.5 3021", PasteReading::kList},
+      {"3021,4282", PasteReading::kList},
+      {"3021,5", PasteReading::kList},
+      {"3021,\n4282,", PasteReading::kList},
+      {",\n3021", PasteReading::kList},
+      {"3021 # core top\n4282", PasteReading::kList},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(paste_reading(c.paste), c.reading) << c.paste;
+  }
+}
+
+TEST(File, SuggestsTheColumnsNamedAsVarveNumbers) {
+  struct Case {
+    std::string header;
+    bool names;
+  };
+  const std::vector<Case> cases = {
+      {"NE varve", true},  {"ne_varve", true},  {"AM", true},      {"varves (am)", true},
+      {"Varve No.", true}, {"LC", true},        {"NEvarve", true}, {"name", false},
+      {"sample", false},   {"depth_cm", false}, {"amount", false}, {"", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(names_varve_numbers(c.header), c.names) << c.header;
+  }
+}
+
+/// `text` (ASCII) in UTF-16 LE with its byte-order mark.
+std::string utf16le(std::string_view text) {
+  std::string out = "\xFF\xFE";
+  for (char c : text) {
+    out.append(1, c).append(1, '\0');
+  }
+  return out;
+}
+
+TEST(File, ReadsUtf16CutShortUpToItsLastWholeCharacter) {
+  // The page's tests compare a whole UTF-16 file with varve-batch; here, one
+  // whose last character lost a byte still names its columns, and converts
+  // up to the cut, saying so.
+  const std::string file = utf16le("sample\tNE varve\r\nA\t3021\r\n");
+  Texts whole;
+  EXPECT_EQ(convert_file(Direction::kNeToAm, 2, true, file, whole), 0);
+  Texts texts;
+  EXPECT_EQ(first_row(file + "x", texts), 2);
+  EXPECT_EQ(texts[0], "sample\nNE varve\n");
+  EXPECT_EQ(convert_file(Direction::kNeToAm, 2, true, file + "x", texts), 2);
+  EXPECT_EQ(texts[0], whole[0]);
+  EXPECT_NE(texts[1].find("odd number of bytes"), std::string::npos) << texts[1];
+}
+
+TEST(File, RefusesEncodingsItDoesNotRead) {
+  const std::string utf32("\xFF\xFE\0\0n\0\0\0e\0\0\0", 12);
+  const std::string no_mark("n\0e\0\n\0", 6);
+  for (const std::string& file : {utf32, no_mark}) {
+    Texts texts;
+    EXPECT_EQ(first_row(file, texts), -1);
+    EXPECT_NE(texts[1].find(file == utf32 ? "UTF-32" : "NUL bytes"), std::string::npos) << texts[1];
+    EXPECT_EQ(convert_file(Direction::kNeToAm, 1, true, file, texts), 2);
+    EXPECT_EQ(texts[0], "");
+  }
+}
+
+TEST(File, ShowsTheHeaderSafelyAndPreviewsTheFirstLines) {
+  Texts texts;
+  EXPECT_EQ(first_row("\xEF\xBB\xBF\"a\nb\",ne\n", texts), 2);
+  EXPECT_EQ(texts[0], "a\\x0Ab\nne\n");
+  EXPECT_EQ(texts[2], "2\n");
+  std::string file = "ne\r";
+  for (int i = 0; i < 60; ++i) {
+    file += "3021\r";
+  }
+  EXPECT_EQ(convert_file(Direction::kNeToAm, 1, true, file, texts), 0);
+  std::string preview = "ne,sequence,relation,ne_first,ne_last,am_first,am_last,false_couplets\n";
+  for (std::size_t i = 1; i < kPreviewLines; ++i) {
+    preview += "3021,LC,split,3021,3021,3021,3022,false\n";
+  }
+  EXPECT_EQ(texts[2], preview + "\xE2\x80\xA6\n");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // has no exceptions, and running out of memory stops the module, which the
 // page reports.
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -18,6 +19,12 @@ chronology::Direction direction_of(std::int32_t direction) {
   return direction == 0 ? chronology::Direction::kNeToAm : chronology::Direction::kAmToNe;
 }
 
+/// Text `i` (0, 1 or 2) of the last call; another `i` is the last one.
+const std::string& text(std::int32_t i) {
+  return texts[static_cast<std::size_t>(
+      std::clamp<std::int32_t>(i, 0, static_cast<std::int32_t>(texts.size()) - 1))];
+}
+
 }  // namespace
 
 #define VARVE_EXPORT(name) extern "C" __attribute__((export_name(#name)))
@@ -28,14 +35,14 @@ VARVE_EXPORT(varve_input) char* varve_input(std::int32_t size) {
   return input.data();
 }
 
-/// The start of text `i` (0 or 1) of the last call.
+/// The start of text `i` (0, 1 or 2) of the last call.
 VARVE_EXPORT(varve_text) const char* varve_text(std::int32_t i) {
-  return texts[i == 0 ? 0 : 1].data();
+  return text(i).data();
 }
 
-/// The length in bytes of text `i` (0 or 1) of the last call.
+/// The length in bytes of text `i` (0, 1 or 2) of the last call.
 VARVE_EXPORT(varve_text_size) std::int32_t varve_text_size(std::int32_t i) {
-  return static_cast<std::int32_t>(texts[i == 0 ? 0 : 1].size());
+  return static_cast<std::int32_t>(text(i).size());
 }
 
 /// Converts the input as the number box's text; returns a web::LookupStatus.
@@ -43,14 +50,17 @@ VARVE_EXPORT(varve_lookup) std::int32_t varve_lookup(std::int32_t direction) {
   return static_cast<std::int32_t>(web::lookup(direction_of(direction), input, texts));
 }
 
-/// Converts the input as a pasted list; returns the number of bad tokens.
-VARVE_EXPORT(varve_convert_list)
-std::int32_t varve_convert_list(std::int32_t direction, std::int32_t format) {
-  return web::convert_list(direction_of(direction), static_cast<web::ListFormat>(format), input,
-                           texts);
+/// Converts the input as a paste; returns its web::PasteReading, plus 4 when
+/// a token was skipped or a line was not a whole number.
+VARVE_EXPORT(varve_convert_paste)
+std::int32_t varve_convert_paste(std::int32_t direction, std::int32_t format) {
+  web::PasteOutcome outcome = web::convert_paste(
+      direction_of(direction), static_cast<web::ListFormat>(format), input, texts);
+  return static_cast<std::int32_t>(outcome.reading) + (outcome.bad ? 4 : 0);
 }
 
-/// Reads the first row of the input as a file's; returns its number of cells.
+/// Reads the first row of the input as a file's; returns its number of cells,
+/// or -1 when the file's encoding is not read.
 VARVE_EXPORT(varve_first_row) std::int32_t varve_first_row() {
   return web::first_row(input, texts);
 }
