@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
+#include <vector>
 
 namespace chart {
 namespace {
@@ -76,6 +78,116 @@ TEST(CorrespondenceSvg, MarksTheLinksOfAnAcceptedNumber) {
     std::string svg = correspondence_svg(c.direction, c.mark);
     EXPECT_EQ(count(svg, "class=\"vc-mark-point\""), c.points) << c.mark;
     EXPECT_EQ(count(svg, "data-number=\"" + std::to_string(c.mark) + "\""), c.points ? 1u : 0u);
+  }
+}
+
+/// A number of the SVG text at `at`, moving `at` past it.
+double number_at(const std::string& svg, std::size_t& at) {
+  std::size_t used = 0;
+  double value = std::stod(svg.substr(at, 32), &used);
+  at += used;
+  return value;
+}
+
+/// The number in the attribute `name="..."` that follows `from`.
+double attribute(const std::string& svg, std::size_t from, const std::string& name) {
+  std::size_t at = svg.find(" " + name + "=\"", from);
+  EXPECT_NE(at, std::string::npos) << name;
+  at += name.size() + 3;
+  return number_at(svg, at);
+}
+
+/// One panel as drawn: its frame and the level runs of its step line.
+struct Panel {
+  double left, top, right, bottom;
+  struct Level {
+    double from, to, y;
+  };
+  std::vector<Level> levels;
+};
+
+/// The panel of `sequence` ("NE-LC" or "NE-UC") in `svg`.
+Panel panel_of(const std::string& svg, const std::string& sequence) {
+  std::size_t start = svg.find("<g class=\"vc-panel\" data-sequence=\"" + sequence + "\">");
+  EXPECT_NE(start, std::string::npos) << sequence;
+  std::size_t frame = svg.find("<rect class=\"vc-frame\"", start);
+  Panel panel;
+  panel.left = attribute(svg, frame, "x");
+  panel.top = attribute(svg, frame, "y");
+  panel.right = panel.left + attribute(svg, frame, "width");
+  panel.bottom = panel.top + attribute(svg, frame, "height");
+  std::size_t at = svg.find("\" d=\"", svg.find("<path class=\"vc-line", start)) + 5;
+  double x = 0, y = 0;
+  while (svg[at] != '"') {
+    char command = svg[at++];
+    if (command == 'M') {
+      x = number_at(svg, at);
+      ++at;  // The blank between the two numbers.
+      y = number_at(svg, at);
+    } else if (command == 'H') {
+      double to = number_at(svg, at);
+      panel.levels.push_back({x, to, y});
+      x = to;
+    } else if (command == 'V') {
+      y = number_at(svg, at);
+    } else {
+      ADD_FAILURE() << "unknown path command " << command;
+      break;
+    }
+  }
+  return panel;
+}
+
+// Each marked point lies on its own panel's step line, at the marked number,
+// inside the plot: for numbers of each sequence, of the overlap and its edges.
+TEST(CorrespondenceSvg, PutsEachMarkedPointOnItsPanelsLineAtTheNumber) {
+  struct Case {
+    Direction direction;
+    int mark;
+  };
+  const Case cases[] = {
+      {Direction::kNeToAm, 2500}, {Direction::kNeToAm, 3021}, {Direction::kNeToAm, 5674},
+      {Direction::kNeToAm, 6454}, {Direction::kNeToAm, 6460}, {Direction::kNeToAm, 6560},
+      {Direction::kNeToAm, 6561}, {Direction::kNeToAm, 6674}, {Direction::kNeToAm, 9000},
+      {Direction::kAmToNe, 2500}, {Direction::kAmToNe, 3022}, {Direction::kAmToNe, 5691},
+      {Direction::kAmToNe, 6245}, {Direction::kAmToNe, 6357}, {Direction::kAmToNe, 7000},
+      {Direction::kAmToNe, 8700},
+  };
+  // Coordinates are written to a tenth of a unit.
+  constexpr double kSlack = 0.11;
+  for (const Case& c : cases) {
+    std::string svg = correspondence_svg(c.direction, c.mark);
+    const Panel panels[] = {panel_of(svg, "NE-LC"), panel_of(svg, "NE-UC")};
+    chronology::Links links = chronology::links_of(c.direction, c.mark);
+    std::size_t at = svg.find("<g class=\"vc-marked\"");
+    ASSERT_NE(at, std::string::npos) << c.mark;
+    for (const chronology::Link& link : links) {
+      at = svg.find("<circle class=\"vc-mark-point\"", at + 1);
+      ASSERT_NE(at, std::string::npos) << c.mark;
+      double cx = attribute(svg, at, "cx");
+      double cy = attribute(svg, at, "cy");
+      const Panel& own = panels[static_cast<int>(link.sequence)];
+      const Panel& other = panels[1 - static_cast<int>(link.sequence)];
+      std::string where = std::to_string(static_cast<int>(c.direction)) + " " +
+                          std::to_string(c.mark) + " " + link_name(link);
+      EXPECT_TRUE(cx > own.left && cx < own.right && cy > own.top && cy < own.bottom) << where;
+      EXPECT_FALSE(cy >= other.top && cy <= other.bottom) << where;
+      bool on_line = false;
+      for (const Panel::Level& level : own.levels) {
+        on_line = on_line || (cx >= level.from - kSlack && cx <= level.to + kSlack &&
+                              std::abs(cy - level.y) <= kSlack);
+      }
+      EXPECT_TRUE(on_line) << where << " at " << cx << "," << cy;
+      // At the marked number: half a varve past its own position on the axis.
+      double per_varve =
+          (own.right - own.left) / (chronology::accepted_ranges(c.direction).back().last + 1.0 -
+                                    chronology::accepted_ranges(c.direction).front().first);
+      double expected_x =
+          own.left +
+          (c.mark + 0.5 - chronology::accepted_ranges(c.direction).front().first) * per_varve;
+      EXPECT_NEAR(cx, expected_x, kSlack) << where;
+    }
+    EXPECT_EQ(svg.find("<circle class=\"vc-mark-point\"", at + 1), std::string::npos) << c.mark;
   }
 }
 
