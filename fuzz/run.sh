@@ -9,7 +9,8 @@ cd "$(dirname "$0")/.."
 seconds=${1:-90}
 # Each target with its seed corpus.
 targets=("varve_dialogue_fuzz fuzz/corpus" "varve_column_fuzz fuzz/column_corpus"
-  "varve_text_fuzz fuzz/text_corpus")
+  "varve_text_fuzz fuzz/text_corpus" "varve_list_fuzz fuzz/list_corpus"
+  "varve_options_fuzz fuzz/options_corpus")
 share=$((seconds / ${#targets[@]}))
 cmake --preset fuzz >/dev/null
 for entry in "${targets[@]}"; do
