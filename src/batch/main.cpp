@@ -191,7 +191,15 @@ int convert_text(const Options& options, Output& out, Start start, Feed feed, Fi
     if (read.count == 0) {
       break;
     }
-    bool decoded = decoder.feed(std::string_view(chunk.data(), read.count), text);
+    std::string_view bytes(chunk.data(), read.count);
+    if (started && decoder.passes_bytes()) {
+      // Past the start of a file of bytes: no copy through the decoder.
+      if (!feed(bytes)) {
+        return kExitBadCell;
+      }
+      continue;
+    }
+    bool decoded = decoder.feed(bytes, text);
     if (!hand_on()) {
       return kExitBadCell;
     }

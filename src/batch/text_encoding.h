@@ -41,6 +41,12 @@ class TextDecoder {
   /// The encoding, once known (at the latest after finish()).
   TextEncoding encoding() const { return encoding_; }
 
+  /// True when the bytes that follow pass unchanged: the caller may hand them
+  /// on itself instead of feeding them (finish() is still called at the end).
+  bool passes_bytes() const {
+    return encoding_ == TextEncoding::kBytes && seen_ >= kNulSearched && error_.empty();
+  }
+
   /// What stopped the decoder; empty while nothing has.
   const std::string& error() const { return error_; }
 

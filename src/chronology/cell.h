@@ -226,6 +226,18 @@ constexpr bool uncertain_number(std::string_view text, bool decimal_comma, Varve
 /// of R or Python): where ';' separates cells, a decimal comma is the norm,
 /// so that "3021,0" is the whole number 3021 there and nowhere else.
 constexpr Cell read_cell(std::string_view text, char separator = 0) {
+  // Most cells are a few plain digits: read those at once.
+  if (!text.empty() && text.size() <= 9) {
+    VarveNumber plain = 0;
+    bool digits = true;
+    for (char c : text) {
+      digits = digits && cell_detail::is_digit(c);
+      plain = plain * 10 + (c - '0');
+    }
+    if (digits) {
+      return {CellKind::kNumber, plain};
+    }
+  }
   text = cell_detail::trimmed(text);
   if (text.empty()) {
     return {CellKind::kEmpty};
