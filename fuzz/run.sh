@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Fuzzes each target for a share of the time given (90 seconds in all by
+# Fuzzes each target for a share of the time given (150 seconds in all by
 # default), starting from its committed seed corpus; what the fuzzer finds new
 # goes to build-fuzz/corpus/TARGET, anything it breaks to build-fuzz/crashes.
 #
 #   fuzz/run.sh [seconds]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${1:-90}
+seconds=${1:-150}
 # Each target with its seed corpus.
 targets=("varve_dialogue_fuzz fuzz/corpus" "varve_column_fuzz fuzz/column_corpus"
   "varve_text_fuzz fuzz/text_corpus" "varve_list_fuzz fuzz/list_corpus"
