@@ -6,8 +6,8 @@ add_compile_options(-fno-exceptions -Oz -flto)
 add_link_options(-flto)
 add_executable(varve-web
   src/chronology/tables_agree.cpp
-  src/console/record_layout.cpp
-  src/dialogue/result_records.cpp
+  src/sentences/record_layout.cpp
+  src/sentences/result_records.cpp
   src/batch/column.cpp
   src/batch/csv_reader.cpp
   src/batch/line_mode.cpp
@@ -18,7 +18,7 @@ add_executable(varve-web
   src/chart/chart.cpp
   src/web/calls.cpp
   src/web/exports.cpp)
-foreach(folder chronology console dialogue batch chart web)
+foreach(folder chronology sentences batch chart web)
   varve_expose_headers(varve-web ${folder})
 endforeach()
 target_link_libraries(varve-web PRIVATE varve_warnings)

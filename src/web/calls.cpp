@@ -9,9 +9,9 @@
 #include "batch/tokens.h"
 #include "chart/chart.h"
 #include "chronology/cell.h"
-#include "dialogue/am_to_ne.h"
-#include "dialogue/ne_to_am.h"
-#include "dialogue/result_records.h"
+#include "sentences/am_to_ne.h"
+#include "sentences/ne_to_am.h"
+#include "sentences/result_records.h"
 
 namespace web {
 namespace {
@@ -96,14 +96,14 @@ LookupStatus lookup(chronology::Direction direction, std::string_view typed, Tex
   chronology::VarveNumber number = cell.number;
   chronology::Links links = chronology::links_of(direction, number);
   if (links.empty()) {
-    texts[0] = direction == chronology::Direction::kNeToAm ? dialogue::kNeOutsideMessage
-                                                           : dialogue::kAmOutsideMessage;
+    texts[0] = direction == chronology::Direction::kNeToAm ? sentences::kNeOutsideMessage
+                                                           : sentences::kAmOutsideMessage;
     for (chronology::Range range : chronology::accepted_ranges(direction)) {
       texts[1] += std::to_string(range.first) + "-" + std::to_string(range.last) + "\n";
     }
     return LookupStatus::kOutside;
   }
-  for (const std::string& record : dialogue::result_records(direction, number)) {
+  for (const std::string& record : sentences::result_records(direction, number)) {
     texts[0].append(record).push_back('\n');
   }
   std::string input = std::to_string(number);
