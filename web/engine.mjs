@@ -6,17 +6,17 @@
 export const NE_TO_AM = 0;
 export const AM_TO_NE = 1;
 
-/** What the text of the number box is (web::LookupStatus). */
+/** What the text of the number box is (wasm::LookupStatus). */
 export const CONVERTED = 0;
 export const OUTSIDE = 1;
 export const NOT_A_NUMBER = 2;
 export const EMPTY = 3;
 
-/** The list formats (web::ListFormat). */
+/** The list formats (wasm::ListFormat). */
 export const TSV = 0;
 export const CSV = 1;
 
-/** How a paste was read (web::PasteReading). */
+/** How a paste was read (wasm::PasteReading). */
 export const PASTE_EMPTY = 0;
 export const PASTE_LIST = 1;
 export const PASTE_LINES = 2;

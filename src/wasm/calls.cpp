@@ -1,4 +1,4 @@
-#include "web/calls.h"
+#include "wasm/calls.h"
 
 #include "batch/column.h"
 #include "batch/csv_reader.h"
@@ -13,7 +13,7 @@
 #include "sentences/ne_to_am.h"
 #include "sentences/result_records.h"
 
-namespace web {
+namespace wasm {
 namespace {
 
 using chronology::Cell;
@@ -321,4 +321,4 @@ void chart(chronology::Direction direction, std::optional<chronology::VarveNumbe
   texts[0] = chart::correspondence_svg(direction, mark);
 }
 
-}  // namespace web
+}  // namespace wasm

@@ -1,5 +1,5 @@
-#ifndef VARVE_WEB_CALLS_H_
-#define VARVE_WEB_CALLS_H_
+#ifndef VARVE_WASM_CALLS_H_
+#define VARVE_WASM_CALLS_H_
 
 // What the web page asks of the engine, as plain functions on text: the page
 // writes its input into one buffer, calls a function, and reads up to three
@@ -14,7 +14,7 @@
 
 #include "chronology/links.h"
 
-namespace web {
+namespace wasm {
 
 /// The texts a call leaves for the page.
 using Texts = std::array<std::string, 3>;
@@ -97,6 +97,6 @@ std::int32_t convert_file(chronology::Direction direction, std::int32_t column, 
 void chart(chronology::Direction direction, std::optional<chronology::VarveNumber> mark,
            Texts& texts);
 
-}  // namespace web
+}  // namespace wasm
 
-#endif  // VARVE_WEB_CALLS_H_
+#endif  // VARVE_WASM_CALLS_H_

@@ -1,11 +1,11 @@
-#include "web/calls.h"
+#include "wasm/calls.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-namespace web {
+namespace wasm {
 namespace {
 
 using chronology::Direction;
@@ -87,9 +87,9 @@ TEST(ConvertList, ConvertsEveryGoodTokenAndReportsTheBad) {
 }
 
 }  // namespace
-}  // namespace web
+}  // namespace wasm
 
-namespace web {
+namespace wasm {
 namespace {
 
 TEST(File, ReadsTheHeaderAndConvertsTheColumnPicked) {
@@ -108,9 +108,9 @@ TEST(File, ReadsTheHeaderAndConvertsTheColumnPicked) {
 }
 
 }  // namespace
-}  // namespace web
+}  // namespace wasm
 
-namespace web {
+namespace wasm {
 namespace {
 
 using chronology::Direction;
@@ -215,4 +215,4 @@ TEST(File, ShowsTheHeaderSafelyAndPreviewsTheFirstLines) {
 }
 
 }  // namespace
-}  // namespace web
+}  // namespace wasm

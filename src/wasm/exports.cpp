@@ -1,6 +1,6 @@
 // The WebAssembly exports the page calls. The page writes its input into the
 // buffer varve_input returns, calls one function, and reads the texts it left
-// through varve_text and varve_text_size. Nothing here throws: the web build
+// through varve_text and varve_text_size. Nothing here throws: the WebAssembly build
 // has no exceptions, and running out of memory stops the module, which the
 // page reports.
 
@@ -8,12 +8,12 @@
 #include <cstdint>
 #include <string>
 
-#include "web/calls.h"
+#include "wasm/calls.h"
 
 namespace {
 
 std::string input;
-web::Texts texts;
+wasm::Texts texts;
 
 chronology::Direction direction_of(std::int32_t direction) {
   return direction == 0 ? chronology::Direction::kNeToAm : chronology::Direction::kAmToNe;
@@ -45,36 +45,36 @@ VARVE_EXPORT(varve_text_size) std::int32_t varve_text_size(std::int32_t i) {
   return static_cast<std::int32_t>(text(i).size());
 }
 
-/// Converts the input as the number box's text; returns a web::LookupStatus.
+/// Converts the input as the number box's text; returns a wasm::LookupStatus.
 VARVE_EXPORT(varve_lookup) std::int32_t varve_lookup(std::int32_t direction) {
-  return static_cast<std::int32_t>(web::lookup(direction_of(direction), input, texts));
+  return static_cast<std::int32_t>(wasm::lookup(direction_of(direction), input, texts));
 }
 
-/// Converts the input as a paste; returns its web::PasteReading, plus 4 when
+/// Converts the input as a paste; returns its wasm::PasteReading, plus 4 when
 /// a token was skipped or a line was not a whole number.
 VARVE_EXPORT(varve_convert_paste)
 std::int32_t varve_convert_paste(std::int32_t direction, std::int32_t format) {
-  web::PasteOutcome outcome = web::convert_paste(
-      direction_of(direction), static_cast<web::ListFormat>(format), input, texts);
+  wasm::PasteOutcome outcome = wasm::convert_paste(
+      direction_of(direction), static_cast<wasm::ListFormat>(format), input, texts);
   return static_cast<std::int32_t>(outcome.reading) + (outcome.bad ? 4 : 0);
 }
 
 /// Reads the first row of the input as a file's; returns its number of cells,
 /// or -1 when the file's encoding is not read.
 VARVE_EXPORT(varve_first_row) std::int32_t varve_first_row() {
-  return web::first_row(input, texts);
+  return wasm::first_row(input, texts);
 }
 
 /// Converts column `column` (from 1) of the input as a file; returns the
-/// outcome of web::convert_file.
+/// outcome of wasm::convert_file.
 VARVE_EXPORT(varve_convert_file)
 std::int32_t varve_convert_file(std::int32_t direction, std::int32_t column, std::int32_t header) {
-  return web::convert_file(direction_of(direction), column, header != 0, input, texts);
+  return wasm::convert_file(direction_of(direction), column, header != 0, input, texts);
 }
 
 /// Draws the chart of `direction`, marking `mark` when `marked` is not 0.
 VARVE_EXPORT(varve_chart)
 void varve_chart(std::int32_t direction, std::int32_t marked, std::int32_t mark) {
-  web::chart(direction_of(direction),
-             marked ? std::optional<chronology::VarveNumber>(mark) : std::nullopt, texts);
+  wasm::chart(direction_of(direction),
+              marked ? std::optional<chronology::VarveNumber>(mark) : std::nullopt, texts);
 }
