@@ -32,13 +32,18 @@ constexpr std::array<LayoutItem, 11> am_join_layout(std::string_view label, int 
           Literal("-"),  IntField(4),   kOfBraskoNe};
 }
 
+/// An AM varve that corresponds to one NE-LC varve.
 inline constexpr std::array AmCorrespondsLcLayout = am_corresponds_layout("corresponds to: NE-LC");
+/// An AM varve that corresponds to one NE-UC varve.
 inline constexpr std::array AmCorrespondsUcLayout = am_corresponds_layout("corresponds to: NE-UC");
+/// An AM varve that corresponds to a varve of each NE sequence.
 inline constexpr std::array AmCorrespondsBothLayout{
     Skip(1),     Literal("AM"),         IntField(5), Skip(1), Literal("corresponds to: NE-LC"),
     IntField(5), Literal(" and NE-UC"), IntField(5),
 };
+/// Two AM varves formed by splitting an NE-LC varve.
 inline constexpr std::array AmSplitLcLayout = am_split_layout("NE-LC ");
+/// Two AM varves formed by splitting an NE-UC varve.
 inline constexpr std::array AmSplitUcLayout = am_split_layout("NE-UC ");
 // The LC join prints the run's first number in a field of 5 after "NE-LC",
 // the UC join in a field of 4 after "NE-UC ": the same line for four digits.
