@@ -1,11 +1,11 @@
 # The web page: the engine built for wasm32-wasi in a build of its own (the
-# same sources, with cmake/wasm32-wasi.cmake), then written with the page's
+# same libraries, with cmake/wasm32-wasi.cmake), then written with the page's
 # HTML, CSS and JavaScript into the one file varve-convert.html. Its tests
 # drive the page in headless Chromium against the native programs built here.
 include(ExternalProject)
 find_program(VARVE_NODE node REQUIRED)
 
-set(VARVE_WASM "${CMAKE_BINARY_DIR}/wasm/varve-web.wasm")
+set(VARVE_WASM "${CMAKE_BINARY_DIR}/wasm/varve-engine.wasm")
 ExternalProject_Add(varve_web_engine
   SOURCE_DIR "${CMAKE_SOURCE_DIR}"
   BINARY_DIR "${CMAKE_BINARY_DIR}/wasm"

@@ -21,7 +21,6 @@ set_tests_properties(wine_server_stop PROPERTIES FIXTURES_CLEANUP wine)
 # A small program that crashes or writes a line as Wine does, on which the
 # end-to-end tests prove their rule for Wine's own lines on standard error.
 add_executable(varve_wine_probe tests/wine_probe.cpp)
-target_link_options(varve_wine_probe PRIVATE -static)
 
 add_test(NAME unit_tests COMMAND varve_unit_tests)
 add_test(NAME batch_unit_tests COMMAND varve_batch_unit_tests)

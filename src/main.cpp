@@ -10,6 +10,7 @@
 #include "console/failure.h"
 #include "dialogue/dialogue.h"
 #include "platform/streams.h"
+#include "version.h"
 
 namespace {
 
@@ -32,8 +33,6 @@ constexpr std::string_view kUsage =
     "report on standard error (text that is not an integer, the end of input, or\n"
     "output that could not be written).\n";
 
-constexpr std::string_view kVersion = "varve-convert " VARVE_VERSION "\n";
-
 /// Prints the usage or the version when they are the one argument, and gives
 /// the exit status; any other command line starts the dialogue, as it
 /// always has, so these are the only words the program takes.
@@ -41,11 +40,13 @@ bool answer_information_request(int argc, char** argv, int& status) {
   if (argc != 2) {
     return false;
   }
+  std::string version;
   std::string_view text;
   if (std::strcmp(argv[1], "--help") == 0) {
     text = kUsage;
   } else if (std::strcmp(argv[1], "--version") == 0) {
-    text = kVersion;
+    version.append("varve-convert ").append(varve::kVersion).push_back('\n');
+    text = version;
   } else {
     return false;
   }

@@ -6,17 +6,17 @@
 export const NE_TO_AM = 0;
 export const AM_TO_NE = 1;
 
-/** What the text of the number box is (web::LookupStatus). */
+/** What the text of the number box is (wasm::LookupStatus). */
 export const CONVERTED = 0;
 export const OUTSIDE = 1;
 export const NOT_A_NUMBER = 2;
 export const EMPTY = 3;
 
-/** The list formats (web::ListFormat). */
+/** The list formats (wasm::ListFormat). */
 export const TSV = 0;
 export const CSV = 1;
 
-/** How a paste was read (web::PasteReading). */
+/** How a paste was read (wasm::PasteReading). */
 export const PASTE_EMPTY = 0;
 export const PASTE_LIST = 1;
 export const PASTE_LINES = 2;
@@ -61,8 +61,22 @@ export async function loadEngine(wasm) {
   const bytesOf = (i) => new Uint8Array(x.memory.buffer, x.varve_text(i), x.varve_text_size(i));
   const text = (i) => decoder.decode(bytesOf(i));
   const lines = (i) => text(i).split('\n').slice(0, -1);
+  // The directions' names, indexed by direction, as the engine spells them.
+  const names = [NE_TO_AM, AM_TO_NE].map((direction) => {
+    x.varve_direction_name(direction);
+    return text(0);
+  });
 
   return {
+    /** The name of `direction` as varve-batch takes it: "ne-to-am" or "am-to-ne". */
+    directionName(direction) {
+      return names[direction];
+    },
+    /** The direction named `name`, or undefined when it names none. */
+    directionNamed(name) {
+      const direction = names.indexOf(name);
+      return direction < 0 ? undefined : direction;
+    },
     /**
      * Converts the text of the number box: { status, records, rows } when
      * converted (rows as objects of varve-batch's columns), { status, message,

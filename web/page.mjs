@@ -2,7 +2,7 @@
 // Every conversion, message, table row and chart comes from the engine.
 
 import {
-  loadEngine, NE_TO_AM, AM_TO_NE, CONVERTED, OUTSIDE, NOT_A_NUMBER, TSV, CSV, PASTE_EMPTY, PASTE_LINES,
+  loadEngine, NE_TO_AM, CONVERTED, OUTSIDE, NOT_A_NUMBER, TSV, CSV, PASTE_EMPTY, PASTE_LINES,
 } from './engine.mjs';
 import { wasmBase64 } from './wasm-data.mjs';
 
@@ -26,7 +26,8 @@ let chartSvg = '';
 let list = null; // The last converted list: { bytes, starts, count, direction }.
 let heldPaste = null; // A long pasted list, held instead of shown in the box.
 
-const directionName = (of = direction) => (of === NE_TO_AM ? 'ne-to-am' : 'am-to-ne');
+/** The direction's name, as varve-batch takes it and the direction controls' values spell it. */
+const directionName = (of = direction) => engine.directionName(of);
 const fromName = () => (direction === NE_TO_AM ? 'NE' : 'AM');
 /** The direction as its control names it: "NE to AM" or "AM to NE". */
 const directionLabel = () =>
@@ -107,10 +108,10 @@ function showOne(note = '') {
       for (const row of answer.rows) {
         addSummary(summary, 'Sequence', `NE-${row.sequence}`, true);
         addSummary(summary, 'Relation', row.relation);
-        const run = row.ne_first === row.ne_last;
-        addSummary(summary, run ? 'NE varve' : 'NE varves', run ? `${row.ne_first}` : `${row.ne_first}-${row.ne_last}`);
-        const one = row.am_first === row.am_last;
-        addSummary(summary, one ? 'AM varve' : 'AM varves', one ? `${row.am_first}` : `${row.am_first}-${row.am_last}`);
+        const singleNe = row.ne_first === row.ne_last;
+        addSummary(summary, singleNe ? 'NE varve' : 'NE varves', singleNe ? `${row.ne_first}` : `${row.ne_first}-${row.ne_last}`);
+        const singleAm = row.am_first === row.am_last;
+        addSummary(summary, singleAm ? 'AM varve' : 'AM varves', singleAm ? `${row.am_first}` : `${row.am_first}-${row.am_last}`);
         addSummary(summary, 'False annual couplets', row.false_couplets ? 'yes' : 'no');
       }
       caption($('one-caption'), note);
@@ -434,7 +435,7 @@ function nameStep(event) {
 
 for (const radio of document.querySelectorAll('input[name=direction]')) {
   radio.addEventListener('change', () => {
-    direction = radio.value === 'am-to-ne' ? AM_TO_NE : NE_TO_AM;
+    direction = engine.directionNamed(radio.value) ?? NE_TO_AM;
     $('number-label').textContent = `${fromName()} number`;
     mark = null;
     drawChart();
@@ -487,7 +488,7 @@ for (const kind of ['click', 'mouseover', 'focusin']) {
 
 // A reload keeps what the browser restored in the controls.
 const checked = document.querySelector('input[name=direction]:checked');
-direction = checked?.value === 'am-to-ne' ? AM_TO_NE : NE_TO_AM;
+direction = engine.directionNamed(checked?.value) ?? NE_TO_AM;
 $('number-label').textContent = `${fromName()} number`;
 if ($('number').value) showOne();
 if ($('list').value) convertList();

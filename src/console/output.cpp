@@ -31,9 +31,10 @@ void ConsoleOutput::write_text(std::string_view text) {
   }
 }
 
-void ConsoleOutput::write_layout(RecordLayout layout, std::span<const std::int32_t> values) {
+void ConsoleOutput::write_layout(sentences::RecordLayout layout,
+                                 std::span<const std::int32_t> values) {
   try {
-    for (std::string& record : lay_out(layout, values)) {
+    for (std::string& record : sentences::lay_out(layout, values)) {
       hand_over(record);
     }
   } catch (const std::bad_alloc&) {

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "console/record_layout.h"
 #include "console/system.h"
+#include "sentences/record_layout.h"
 
 namespace console {
 
@@ -24,10 +24,10 @@ class ConsoleOutput {
   void write_text(std::string_view text);
 
   /// Writes the records that `layout` makes of `values`, one value per IntField.
-  void write_layout(RecordLayout layout, std::span<const std::int32_t> values);
+  void write_layout(sentences::RecordLayout layout, std::span<const std::int32_t> values);
 
   /// As above, with the values listed in place.
-  void write_layout(RecordLayout layout, std::initializer_list<std::int32_t> values) {
+  void write_layout(sentences::RecordLayout layout, std::initializer_list<std::int32_t> values) {
     write_layout(layout, std::span<const std::int32_t>(values.begin(), values.size()));
   }
 

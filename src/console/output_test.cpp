@@ -12,6 +12,12 @@
 namespace console {
 namespace {
 
+using sentences::IntField;
+using sentences::LayoutItem;
+using sentences::Literal;
+using sentences::RecordBreak;
+using sentences::Skip;
+
 struct LayoutCase {
   const char* name;
   std::vector<LayoutItem> layout;

@@ -1,6 +1,8 @@
-#include "dialogue/am_to_ne.h"
+#include <array>
+#include <string_view>
 
 #include "dialogue/conversion.h"
+#include "sentences/am_to_ne.h"
 
 namespace dialogue {
 namespace {
@@ -19,7 +21,7 @@ constexpr std::array<std::string_view, 6> kPrompt{
 void convert_am_to_ne(console::Console& console, std::int32_t& /*ne_number*/,
                       std::int32_t& am_number) {
   constexpr auto kDirection = chronology::Direction::kAmToNe;
-  ask_for_number(console, kPrompt, kAmOutsideMessage, kDirection, am_number);
+  ask_for_number(console, kPrompt, sentences::kAmOutsideMessage, kDirection, am_number);
   write_results(console, kDirection, am_number);
 }
 

@@ -1,7 +1,7 @@
 #include "dialogue/conversion.h"
 
 #include "dialogue/dialogue.h"
-#include "dialogue/result_records.h"
+#include "sentences/result_records.h"
 
 namespace dialogue {
 
@@ -28,7 +28,7 @@ void write_results(console::Console& console, chronology::Direction direction,
                    std::int32_t number) {
   console.output.write_text(kSeparator);
   console.output.write_text(" ");
-  for (const Result& r : results_of(direction, number)) {
+  for (const sentences::Result& r : sentences::results_of(direction, number)) {
     console.output.write_layout(r.layout, r.value_span());
   }
 }

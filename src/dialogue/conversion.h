@@ -22,6 +22,14 @@ chronology::Links ask_for_number(console::Console& console,
 /// accepted `number`, one write per record.
 void write_results(console::Console& console, chronology::Direction direction, std::int32_t number);
 
+/// Menu choice 1: asks for an NE number until one is accepted and writes its
+/// AM equivalent; a single AM result is also left in `am_number`.
+void convert_ne_to_am(console::Console& console, std::int32_t& ne_number, std::int32_t& am_number);
+
+/// Menu choice 2: asks for an AM number until one is accepted, leaves it in
+/// `am_number` and writes its NE equivalents.
+void convert_am_to_ne(console::Console& console, std::int32_t& ne_number, std::int32_t& am_number);
+
 }  // namespace dialogue
 
 #endif  // VARVE_DIALOGUE_CONVERSION_H_

@@ -2,8 +2,7 @@
 
 #include <array>
 
-#include "dialogue/am_to_ne.h"
-#include "dialogue/ne_to_am.h"
+#include "dialogue/conversion.h"
 
 namespace dialogue {
 namespace {

@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "console/test_system.h"
-#include "dialogue/am_to_ne.h"
-#include "dialogue/ne_to_am.h"
+#include "dialogue/conversion.h"
 #include "dialogue/test_transcript.h"
 
 namespace dialogue {

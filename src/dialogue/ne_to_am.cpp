@@ -1,6 +1,8 @@
-#include "dialogue/ne_to_am.h"
+#include <array>
+#include <string_view>
 
 #include "dialogue/conversion.h"
+#include "sentences/ne_to_am.h"
 
 namespace dialogue {
 namespace {
@@ -23,7 +25,7 @@ constexpr std::array<std::string_view, 10> kPrompt{
 void convert_ne_to_am(console::Console& console, std::int32_t& ne_number, std::int32_t& am_number) {
   constexpr auto kDirection = chronology::Direction::kNeToAm;
   chronology::Link link =
-      ask_for_number(console, kPrompt, kNeOutsideMessage, kDirection, ne_number)[0];
+      ask_for_number(console, kPrompt, sentences::kNeOutsideMessage, kDirection, ne_number)[0];
   write_results(console, kDirection, ne_number);
   // A single AM varve is kept, so that AM to NE can take it as a null answer.
   if (link.relation != chronology::Relation::kSplit) {

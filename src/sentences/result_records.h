@@ -1,5 +1,5 @@
-#ifndef VARVE_DIALOGUE_RESULT_RECORDS_H_
-#define VARVE_DIALOGUE_RESULT_RECORDS_H_
+#ifndef VARVE_SENTENCES_RESULT_RECORDS_H_
+#define VARVE_SENTENCES_RESULT_RECORDS_H_
 
 #include <array>
 #include <cstddef>
@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "chronology/links.h"
-#include "console/record_layout.h"
+#include "sentences/record_layout.h"
 
-namespace dialogue {
+namespace sentences {
 
 /// One result of a conversion as the dialogue writes it: a layout and the
 /// values it lays out.
 struct Result {
-  console::RecordLayout layout;
+  RecordLayout layout;
   std::array<std::int32_t, 3> values{};
   std::size_t count = 0;  ///< Values in use.
 
@@ -35,6 +35,6 @@ std::vector<Result> results_of(chronology::Direction direction, chronology::Varv
 std::vector<std::string> result_records(chronology::Direction direction,
                                         chronology::VarveNumber number);
 
-}  // namespace dialogue
+}  // namespace sentences
 
-#endif  // VARVE_DIALOGUE_RESULT_RECORDS_H_
+#endif  // VARVE_SENTENCES_RESULT_RECORDS_H_

@@ -1,15 +1,11 @@
-#include "dialogue/result_records.h"
+#include "sentences/result_records.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "console/console.h"
-#include "console/test_system.h"
-#include "dialogue/conversion.h"
-
-namespace dialogue {
+namespace sentences {
 namespace {
 
 using chronology::Direction;
@@ -57,23 +53,5 @@ TEST(ResultRecords, AreTheDialogueSentencesWithoutLineEnds) {
   }
 }
 
-TEST(ResultRecords, MatchWhatTheConsoleWritesForEveryAcceptedNumber) {
-  for (Direction direction : {Direction::kNeToAm, Direction::kAmToNe}) {
-    for (chronology::Range range : chronology::accepted_ranges(direction)) {
-      for (chronology::VarveNumber n = range.first; n <= range.last; ++n) {
-        console::TestSystem system;
-        console::Console console(system);
-        write_results(console, direction, n);
-        std::string expected =
-            " - - - - - - - - - - - - - - - - - - - - - - - - - - - - \r\n  \r\n";
-        for (const std::string& record : result_records(direction, n)) {
-          expected += record + "\r\n";
-        }
-        ASSERT_EQ(system.output, expected) << n;
-      }
-    }
-  }
-}
-
 }  // namespace
-}  // namespace dialogue
+}  // namespace sentences

@@ -1,28 +1,21 @@
-#ifndef VARVE_DIALOGUE_NE_TO_AM_H_
-#define VARVE_DIALOGUE_NE_TO_AM_H_
+#ifndef VARVE_SENTENCES_NE_TO_AM_H_
+#define VARVE_SENTENCES_NE_TO_AM_H_
 
 #include <array>
-#include <cstdint>
 #include <string_view>
 
-#include "console/console.h"
-#include "console/record_layout.h"
+#include "sentences/record_layout.h"
 
-namespace dialogue {
-
-using console::IntField;
-using console::Literal;
-using console::RecordBreak;
-using console::Skip;
+namespace sentences {
 
 /// "NE-LC 2700 corresponds to: AM 2700" with the sequence's `label`.
-constexpr std::array<console::LayoutItem, 6> ne_corresponds(std::string_view label) {
+constexpr std::array<LayoutItem, 6> ne_corresponds_layout(std::string_view label) {
   return {Skip(1),    Literal(label), IntField(5), Skip(1), Literal("corresponds to: AM"),
           IntField(5)};
 }
 
 /// An NE varve split into two AM varves, with the sequence's `label`.
-constexpr std::array<console::LayoutItem, 10> ne_split(std::string_view label) {
+constexpr std::array<LayoutItem, 10> ne_split_layout(std::string_view label) {
   return {Skip(1),
           Literal(label),
           IntField(5),
@@ -36,7 +29,7 @@ constexpr std::array<console::LayoutItem, 10> ne_split(std::string_view label) {
 }
 
 /// A run of NE varves joined into one AM varve, with the sequence's `label`.
-constexpr std::array<console::LayoutItem, 10> ne_join(std::string_view label) {
+constexpr std::array<LayoutItem, 10> ne_join_layout(std::string_view label) {
   return {Skip(1),       Literal(label), IntField(5),
           Literal("-"),  IntField(4),    Literal(" of Brasko original chronology"),
           RecordBreak(), Skip(2),        Literal("have been joined and now correspond to AM"),
@@ -44,9 +37,10 @@ constexpr std::array<console::LayoutItem, 10> ne_join(std::string_view label) {
 }
 
 /// Layouts of the NE-to-AM results, indexed by sequence: LC first, then UC.
-inline constexpr std::array NeCorrespondsLayout{ne_corresponds("NE-LC"), ne_corresponds("NE-UC")};
-inline constexpr std::array NeSplitLayout{ne_split("NE-LC"), ne_split("NE-UC")};
-inline constexpr std::array NeJoinLayout{ne_join("NE-LC"), ne_join("NE-UC")};
+inline constexpr std::array NeCorrespondsLayout{ne_corresponds_layout("NE-LC"),
+                                                ne_corresponds_layout("NE-UC")};
+inline constexpr std::array NeSplitLayout{ne_split_layout("NE-LC"), ne_split_layout("NE-UC")};
+inline constexpr std::array NeJoinLayout{ne_join_layout("NE-LC"), ne_join_layout("NE-UC")};
 
 /// The note on a joined NE-LC run that is also false annual couplets.
 inline constexpr std::array FalseCoupletLayout{
@@ -66,10 +60,6 @@ inline constexpr std::array FalseCoupletLayout{
 inline constexpr std::string_view kNeOutsideMessage =
     "Your NE number is outside the NE ranges. Try again.";
 
-/// Menu choice 1: asks for an NE number until one is accepted and writes its
-/// AM equivalent; a single AM result is also left in `am_number`.
-void convert_ne_to_am(console::Console& console, std::int32_t& ne_number, std::int32_t& am_number);
+}  // namespace sentences
 
-}  // namespace dialogue
-
-#endif  // VARVE_DIALOGUE_NE_TO_AM_H_
+#endif  // VARVE_SENTENCES_NE_TO_AM_H_

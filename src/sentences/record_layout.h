@@ -1,5 +1,5 @@
-#ifndef VARVE_CONSOLE_RECORD_LAYOUT_H_
-#define VARVE_CONSOLE_RECORD_LAYOUT_H_
+#ifndef VARVE_SENTENCES_RECORD_LAYOUT_H_
+#define VARVE_SENTENCES_RECORD_LAYOUT_H_
 
 #include <cstdint>
 #include <span>
@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace console {
+namespace sentences {
 
 /// One item of a record layout.
 struct LayoutItem {
@@ -52,6 +52,6 @@ using RecordLayout = std::span<const LayoutItem>;
 /// Throws std::bad_alloc when memory runs out.
 std::vector<std::string> lay_out(RecordLayout layout, std::span<const std::int32_t> values);
 
-}  // namespace console
+}  // namespace sentences
 
-#endif  // VARVE_CONSOLE_RECORD_LAYOUT_H_
+#endif  // VARVE_SENTENCES_RECORD_LAYOUT_H_

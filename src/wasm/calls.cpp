@@ -1,4 +1,4 @@
-#include "web/calls.h"
+#include "wasm/calls.h"
 
 #include "batch/column.h"
 #include "batch/csv_reader.h"
@@ -9,11 +9,11 @@
 #include "batch/tokens.h"
 #include "chart/chart.h"
 #include "chronology/cell.h"
-#include "dialogue/am_to_ne.h"
-#include "dialogue/ne_to_am.h"
-#include "dialogue/result_records.h"
+#include "sentences/am_to_ne.h"
+#include "sentences/ne_to_am.h"
+#include "sentences/result_records.h"
 
-namespace web {
+namespace wasm {
 namespace {
 
 using chronology::Cell;
@@ -83,65 +83,71 @@ std::string preview_of(std::string_view text) {
 
 }  // namespace
 
-LookupStatus lookup(chronology::Direction direction, std::string_view typed, Texts& texts) {
-  texts = {};
+LookupResult lookup(chronology::Direction direction, std::string_view typed) {
+  LookupResult result;
   Cell cell = chronology::read_cell(typed);
   if (cell.kind == CellKind::kEmpty) {
-    return LookupStatus::kEmpty;
+    result.status = LookupStatus::kEmpty;
+    return result;
   }
   if (cell.kind == CellKind::kInvalid) {
-    texts[0] = not_a_number_message(typed, cell);
-    return LookupStatus::kNotANumber;
+    result.status = LookupStatus::kNotANumber;
+    result.message = not_a_number_message(typed, cell);
+    return result;
   }
   chronology::VarveNumber number = cell.number;
   chronology::Links links = chronology::links_of(direction, number);
   if (links.empty()) {
-    texts[0] = direction == chronology::Direction::kNeToAm ? dialogue::kNeOutsideMessage
-                                                           : dialogue::kAmOutsideMessage;
+    result.status = LookupStatus::kOutside;
+    result.message = direction == chronology::Direction::kNeToAm ? sentences::kNeOutsideMessage
+                                                                 : sentences::kAmOutsideMessage;
     for (chronology::Range range : chronology::accepted_ranges(direction)) {
-      texts[1] += std::to_string(range.first) + "-" + std::to_string(range.last) + "\n";
+      result.ranges += std::to_string(range.first) + "-" + std::to_string(range.last) + "\n";
     }
-    return LookupStatus::kOutside;
+    return result;
   }
-  for (const std::string& record : dialogue::result_records(direction, number)) {
-    texts[0].append(record).push_back('\n');
+  result.status = LookupStatus::kConverted;
+  for (const std::string& record : sentences::result_records(direction, number)) {
+    result.records.append(record).push_back('\n');
   }
   std::string input = std::to_string(number);
   for (const chronology::Link& link : links) {
-    batch::append_row(texts[1], batch::Format::kJsonl, input, &link);
+    batch::append_row(result.rows, batch::Format::kJsonl, input, &link);
   }
-  return LookupStatus::kConverted;
+  return result;
 }
 
-std::int32_t convert_list(chronology::Direction direction, ListFormat format, std::string_view list,
-                          Texts& texts) {
-  texts = {};
+ListResult convert_list(chronology::Direction direction, ListFormat format, std::string_view list) {
+  ListResult result;
   // varve-batch's messages, without the program's name: the page is not it.
   constexpr std::string_view kProgram = "varve-batch: ";
-  batch::ListMode mode(row_format(format), direction, [&texts, kProgram](std::string_view message) {
-    if (message.starts_with(kProgram)) {
-      message.remove_prefix(kProgram.size());
-    }
-    texts[1] += message;
-  });
-  batch::append_header(texts[0], row_format(format));
-  texts[0].reserve(list.size() * 8);
-  mode.feed(list, texts[0]);
-  mode.finish(texts[0]);
-  return mode.exit_status();
+  batch::ListMode mode(row_format(format), direction,
+                       [&result, kProgram](std::string_view message) {
+                         if (message.starts_with(kProgram)) {
+                           message.remove_prefix(kProgram.size());
+                         }
+                         result.messages += message;
+                       });
+  batch::append_header(result.rows, row_format(format));
+  result.rows.reserve(list.size() * 8);
+  mode.feed(list, result.rows);
+  mode.finish(result.rows);
+  result.bad = mode.exit_status() != 0;
+  return result;
 }
 
-std::int32_t convert_lines(chronology::Direction direction, ListFormat format,
-                           std::string_view lines, Texts& texts) {
-  texts = {};
-  batch::LineMode mode(row_format(format), direction, [&texts](std::string_view message) {
-    texts[1].append(message).push_back('\n');
+ListResult convert_lines(chronology::Direction direction, ListFormat format,
+                         std::string_view lines) {
+  ListResult result;
+  batch::LineMode mode(row_format(format), direction, [&result](std::string_view message) {
+    result.messages.append(message).push_back('\n');
   });
-  batch::append_line_header(texts[0], row_format(format), direction);
-  texts[0].reserve(lines.size() * 8);
-  mode.feed(lines, texts[0]);
-  mode.finish(texts[0]);
-  return mode.exit_status();
+  batch::append_line_header(result.rows, row_format(format), direction);
+  result.rows.reserve(lines.size() * 8);
+  mode.feed(lines, result.rows);
+  mode.finish(result.rows);
+  result.bad = mode.exit_status() != 0;
+  return result;
 }
 
 bool holds_one_value(std::string_view line) {
@@ -185,21 +191,21 @@ PasteReading paste_reading(std::string_view paste) {
   }
 }
 
-PasteOutcome convert_paste(chronology::Direction direction, ListFormat format,
-                           std::string_view paste, Texts& texts) {
-  PasteOutcome outcome{paste_reading(paste)};
-  switch (outcome.reading) {
+PasteResult convert_paste(chronology::Direction direction, ListFormat format,
+                          std::string_view paste) {
+  PasteResult result;
+  result.reading = paste_reading(paste);
+  switch (result.reading) {
     case PasteReading::kEmpty:
-      texts = {};
       break;
     case PasteReading::kList:
-      outcome.bad = convert_list(direction, format, paste, texts) != 0;
+      result.converted = convert_list(direction, format, paste);
       break;
     case PasteReading::kLines:
-      outcome.bad = convert_lines(direction, format, paste, texts) != 0;
+      result.converted = convert_lines(direction, format, paste);
       break;
   }
-  return outcome;
+  return result;
 }
 
 bool names_varve_numbers(std::string_view header) {
@@ -229,8 +235,8 @@ bool names_varve_numbers(std::string_view header) {
   return false;
 }
 
-std::int32_t first_row(std::string_view file, Texts& texts) {
-  texts = {};
+FirstRow first_row(std::string_view file) {
+  FirstRow row;
   batch::TextDecoder decoder;
   std::string decoded;
   bool whole = decoder.feed(file, decoded) && decoder.finish(decoded);
@@ -239,8 +245,9 @@ std::int32_t first_row(std::string_view file, Texts& texts) {
   // UTF-16 cut short inside its last character still has its first row; the
   // conversion reports the cut.
   if (!whole && !utf16) {
-    texts[1] = decoder.error();
-    return -1;
+    row.count = -1;
+    row.error = decoder.error();
+    return row;
   }
   std::string_view text = decoded;
   if (text.starts_with(kByteOrderMark)) {
@@ -248,7 +255,6 @@ std::int32_t first_row(std::string_view file, Texts& texts) {
   }
   std::string_view first_line = text.substr(0, text.find_first_of("\r\n"));
   batch::CsvReader reader(batch::recognise_separator(first_line));
-  std::int32_t count = 0;
   bool done = false;
   auto on_record = [&](const batch::CsvRecord& record) {
     if (done) {
@@ -257,11 +263,11 @@ std::int32_t first_row(std::string_view file, Texts& texts) {
     done = true;
     for (std::size_t i = 0; i < record.fields.size(); ++i) {
       std::string_view cell = batch::cell_text(record.field(i));
-      texts[0].append(batch::shown_cell(cell)).push_back('\n');
+      row.cells.append(batch::shown_cell(cell)).push_back('\n');
       if (names_varve_numbers(cell)) {
-        texts[2].append(std::to_string(i + 1)).push_back('\n');
+        row.suggested.append(std::to_string(i + 1)).push_back('\n');
       }
-      ++count;
+      ++row.count;
     }
   };
   // The first record may span lines inside quotes; it ends before the file does.
@@ -269,18 +275,18 @@ std::int32_t first_row(std::string_view file, Texts& texts) {
   if (!done) {
     reader.finish(on_record);
   }
-  return count;
+  return row;
 }
 
-std::int32_t convert_file(chronology::Direction direction, std::int32_t column, bool header,
-                          std::string_view file, Texts& texts) {
-  texts = {};
+FileResult convert_file(chronology::Direction direction, std::int32_t column, bool header,
+                        std::string_view file) {
+  FileResult result;
   batch::ColumnSettings settings;
   settings.direction = direction;
   settings.column = std::to_string(column);
   settings.header = header;
-  batch::ColumnConverter converter(std::move(settings), [&texts](std::string_view message) {
-    texts[1].append(message).push_back('\n');
+  batch::ColumnConverter converter(std::move(settings), [&result](std::string_view message) {
+    result.messages.append(message).push_back('\n');
   });
   // Read and written as varve-batch reads and writes a file: decoded to UTF-8
   // piece by piece, converted, and written back in the file's encoding.
@@ -303,22 +309,21 @@ std::int32_t convert_file(chronology::Direction direction, std::int32_t column, 
             (!decoded || converter.finish(converted));
   }
   if (!decoded) {
-    texts[1].append(decoder.error()).push_back('\n');
+    result.messages.append(decoder.error()).push_back('\n');
   }
-  texts[2] = preview_of(converted);
+  result.preview = preview_of(converted);
   batch::TextEncoder encoder(decoder.encoding());
   if (encoder.transcodes()) {
-    encoder.encode(converted, texts[0]);
+    encoder.encode(converted, result.file);
   } else {
-    texts[0] = std::move(converted);
+    result.file = std::move(converted);
   }
-  return !(decoded && whole) ? 2 : converter.invalid_cells() > 0 ? 1 : 0;
+  result.outcome = !(decoded && whole) ? 2 : converter.invalid_cells() > 0 ? 1 : 0;
+  return result;
 }
 
-void chart(chronology::Direction direction, std::optional<chronology::VarveNumber> mark,
-           Texts& texts) {
-  texts = {};
-  texts[0] = chart::correspondence_svg(direction, mark);
+std::string chart(chronology::Direction direction, std::optional<chronology::VarveNumber> mark) {
+  return chart::correspondence_svg(direction, mark);
 }
 
-}  // namespace web
+}  // namespace wasm

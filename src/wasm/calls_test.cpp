@@ -1,11 +1,11 @@
-#include "web/calls.h"
+#include "wasm/calls.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-namespace web {
+namespace wasm {
 namespace {
 
 using chronology::Direction;
@@ -15,8 +15,8 @@ TEST(Lookup, AnswersEachKindOfText) {
     Direction direction;
     std::string typed;
     LookupStatus status;
-    std::string first;
-    std::string second;
+    std::string text;    ///< The records when converted, else the message.
+    std::string detail;  ///< The rows when converted, else the ranges.
   };
   const std::vector<Case> cases = {
       {Direction::kNeToAm, " 3021\t", LookupStatus::kConverted,
@@ -55,62 +55,66 @@ TEST(Lookup, AnswersEachKindOfText) {
       {Direction::kNeToAm, " \r\n\xC2\xA0", LookupStatus::kEmpty, "", ""},
   };
   for (const Case& c : cases) {
-    Texts texts{"left over", "from before", "and before"};
-    EXPECT_EQ(lookup(c.direction, c.typed, texts), c.status) << c.typed;
-    EXPECT_EQ(texts[0], c.first) << c.typed;
+    LookupResult result = lookup(c.direction, c.typed);
+    EXPECT_EQ(result.status, c.status) << c.typed;
+    bool converted = c.status == LookupStatus::kConverted;
+    EXPECT_EQ(converted ? result.records : result.message, c.text) << c.typed;
+    EXPECT_EQ(converted ? result.message : result.records, "") << c.typed;
     if (c.typed != "+06245") {
-      EXPECT_EQ(texts[1], c.second) << c.typed;
+      EXPECT_EQ(converted ? result.rows : result.ranges, c.detail) << c.typed;
     }
-    EXPECT_EQ(texts[2], "") << c.typed;
+    EXPECT_EQ(converted ? result.ranges : result.rows, "") << c.typed;
   }
 }
 
 TEST(ConvertList, ConvertsEveryGoodTokenAndReportsTheBad) {
-  Texts texts;
-  EXPECT_EQ(convert_list(Direction::kNeToAm, ListFormat::kCsv,
-                         "# core 7\n3021;x\r\n\n6500 1e3 # 12.5\n\x1b", texts),
-            1);
-  EXPECT_EQ(texts[0],
+  ListResult list = convert_list(Direction::kNeToAm, ListFormat::kCsv,
+                                 "# core 7\n3021;x\r\n\n6500 1e3 # 12.5\n\x1b");
+  EXPECT_TRUE(list.bad);
+  EXPECT_EQ(list.rows,
             "input,sequence,relation,ne_first,ne_last,am_first,am_last,false_couplets\n"
             "3021,LC,split,3021,3021,3021,3022,false\n"
             "6500,,outside,,,,,\n");
-  EXPECT_EQ(texts[1],
+  EXPECT_EQ(list.messages,
             "line 2: not a whole number: 'x'\n"
             "line 4: not a whole number: '1e3'\n"
             "line 5: not a whole number: '\\x1B'\n");
   // The same list in TSV, from the other cached table of rows.
-  EXPECT_EQ(convert_list(Direction::kNeToAm, ListFormat::kTsv, "3021", texts), 0);
-  EXPECT_EQ(texts[0],
+  list = convert_list(Direction::kNeToAm, ListFormat::kTsv, "3021");
+  EXPECT_FALSE(list.bad);
+  EXPECT_EQ(list.rows,
             "input\tsequence\trelation\tne_first\tne_last\tam_first\tam_last\tfalse_couplets\n"
             "3021\tLC\tsplit\t3021\t3021\t3021\t3022\tfalse\n");
-  EXPECT_EQ(texts[1], "");
+  EXPECT_EQ(list.messages, "");
 }
 
 }  // namespace
-}  // namespace web
+}  // namespace wasm
 
-namespace web {
+namespace wasm {
 namespace {
 
 TEST(File, ReadsTheHeaderAndConvertsTheColumnPicked) {
   const std::string file = "sample;\"depth; m\";ne\r\nA;1,5;3021\r\n\"B \"\"x\"\"\";2;n/a\r\n";
-  Texts texts;
-  EXPECT_EQ(first_row(file, texts), 3);
-  EXPECT_EQ(texts[0], "sample\ndepth; m\nne\n");
-  EXPECT_EQ(convert_file(chronology::Direction::kNeToAm, 3, true, file, texts), 1);
-  EXPECT_EQ(texts[0],
+  FirstRow row = first_row(file);
+  EXPECT_EQ(row.count, 3);
+  EXPECT_EQ(row.cells, "sample\ndepth; m\nne\n");
+  EXPECT_EQ(row.suggested, "3\n");
+  FileResult converted = convert_file(chronology::Direction::kNeToAm, 3, true, file);
+  EXPECT_EQ(converted.outcome, 1);
+  EXPECT_EQ(converted.file,
             "sample;\"depth; m\";ne;sequence;relation;ne_first;ne_last;am_first;am_last;"
             "false_couplets\r\n"
             "A;1,5;3021;LC;split;3021;3021;3021;3022;false\r\n"
             "\"B \"\"x\"\"\";2;n/a;;invalid;;;;;\r\n");
-  EXPECT_NE(texts[1].find("n/a"), std::string::npos) << texts[1];
-  EXPECT_EQ(convert_file(chronology::Direction::kNeToAm, 3, true, "ne\n\"3021\n", texts), 2);
+  EXPECT_NE(converted.messages.find("n/a"), std::string::npos) << converted.messages;
+  EXPECT_EQ(convert_file(chronology::Direction::kNeToAm, 3, true, "ne\n\"3021\n").outcome, 2);
 }
 
 }  // namespace
-}  // namespace web
+}  // namespace wasm
 
-namespace web {
+namespace wasm {
 namespace {
 
 using chronology::Direction;
@@ -175,44 +179,48 @@ TEST(File, ReadsUtf16CutShortUpToItsLastWholeCharacter) {
   // whose last character lost a byte still names its columns, and converts
   // up to the cut, saying so.
   const std::string file = utf16le("sample\tNE varve\r\nA\t3021\r\n");
-  Texts whole;
-  EXPECT_EQ(convert_file(Direction::kNeToAm, 2, true, file, whole), 0);
-  Texts texts;
-  EXPECT_EQ(first_row(file + "x", texts), 2);
-  EXPECT_EQ(texts[0], "sample\nNE varve\n");
-  EXPECT_EQ(convert_file(Direction::kNeToAm, 2, true, file + "x", texts), 2);
-  EXPECT_EQ(texts[0], whole[0]);
-  EXPECT_NE(texts[1].find("odd number of bytes"), std::string::npos) << texts[1];
+  FileResult whole = convert_file(Direction::kNeToAm, 2, true, file);
+  EXPECT_EQ(whole.outcome, 0);
+  FirstRow row = first_row(file + "x");
+  EXPECT_EQ(row.count, 2);
+  EXPECT_EQ(row.cells, "sample\nNE varve\n");
+  FileResult cut = convert_file(Direction::kNeToAm, 2, true, file + "x");
+  EXPECT_EQ(cut.outcome, 2);
+  EXPECT_EQ(cut.file, whole.file);
+  EXPECT_NE(cut.messages.find("odd number of bytes"), std::string::npos) << cut.messages;
 }
 
 TEST(File, RefusesEncodingsItDoesNotRead) {
   const std::string utf32("\xFF\xFE\0\0n\0\0\0e\0\0\0", 12);
   const std::string no_mark("n\0e\0\n\0", 6);
   for (const std::string& file : {utf32, no_mark}) {
-    Texts texts;
-    EXPECT_EQ(first_row(file, texts), -1);
-    EXPECT_NE(texts[1].find(file == utf32 ? "UTF-32" : "NUL bytes"), std::string::npos) << texts[1];
-    EXPECT_EQ(convert_file(Direction::kNeToAm, 1, true, file, texts), 2);
-    EXPECT_EQ(texts[0], "");
+    FirstRow row = first_row(file);
+    EXPECT_EQ(row.count, -1);
+    EXPECT_NE(row.error.find(file == utf32 ? "UTF-32" : "NUL bytes"), std::string::npos)
+        << row.error;
+    FileResult converted = convert_file(Direction::kNeToAm, 1, true, file);
+    EXPECT_EQ(converted.outcome, 2);
+    EXPECT_EQ(converted.file, "");
   }
 }
 
 TEST(File, ShowsTheHeaderSafelyAndPreviewsTheFirstLines) {
-  Texts texts;
-  EXPECT_EQ(first_row("\xEF\xBB\xBF\"a\nb\",ne\n", texts), 2);
-  EXPECT_EQ(texts[0], "a\\x0Ab\nne\n");
-  EXPECT_EQ(texts[2], "2\n");
+  FirstRow row = first_row("\xEF\xBB\xBF\"a\nb\",ne\n");
+  EXPECT_EQ(row.count, 2);
+  EXPECT_EQ(row.cells, "a\\x0Ab\nne\n");
+  EXPECT_EQ(row.suggested, "2\n");
   std::string file = "ne\r";
   for (int i = 0; i < 60; ++i) {
     file += "3021\r";
   }
-  EXPECT_EQ(convert_file(Direction::kNeToAm, 1, true, file, texts), 0);
+  FileResult converted = convert_file(Direction::kNeToAm, 1, true, file);
+  EXPECT_EQ(converted.outcome, 0);
   std::string preview = "ne,sequence,relation,ne_first,ne_last,am_first,am_last,false_couplets\n";
   for (std::size_t i = 1; i < kPreviewLines; ++i) {
     preview += "3021,LC,split,3021,3021,3021,3022,false\n";
   }
-  EXPECT_EQ(texts[2], preview + "\xE2\x80\xA6\n");
+  EXPECT_EQ(converted.preview, preview + "\xE2\x80\xA6\n");
 }
 
 }  // namespace
-}  // namespace web
+}  // namespace wasm

@@ -1,9 +1,9 @@
-#include "dialogue/result_records.h"
+#include "sentences/result_records.h"
 
-#include "dialogue/am_to_ne.h"
-#include "dialogue/ne_to_am.h"
+#include "sentences/am_to_ne.h"
+#include "sentences/ne_to_am.h"
 
-namespace dialogue {
+namespace sentences {
 namespace {
 
 using chronology::Link;
@@ -11,10 +11,10 @@ using chronology::Links;
 using chronology::Relation;
 using chronology::Sequence;
 
-Result result(console::RecordLayout layout, std::int32_t a, std::int32_t b) {
+Result result(RecordLayout layout, std::int32_t a, std::int32_t b) {
   return {layout, {a, b, 0}, 2};
 }
-Result result(console::RecordLayout layout, std::int32_t a, std::int32_t b, std::int32_t c) {
+Result result(RecordLayout layout, std::int32_t a, std::int32_t b, std::int32_t c) {
   return {layout, {a, b, c}, 3};
 }
 
@@ -57,19 +57,17 @@ void add_am_results(std::vector<Result>& results, const Links& links) {
     bool lc = link.sequence == Sequence::kLc;
     switch (link.relation) {
       case Relation::kCorresponds:
-        results.push_back(result(lc ? console::RecordLayout(AmCorrespondsLcLayout)
-                                    : console::RecordLayout(AmCorrespondsUcLayout),
-                                 link.am_first, link.ne_first));
+        results.push_back(
+            result(lc ? RecordLayout(AmCorrespondsLcLayout) : RecordLayout(AmCorrespondsUcLayout),
+                   link.am_first, link.ne_first));
         break;
       case Relation::kSplit:
-        results.push_back(result(
-            lc ? console::RecordLayout(AmSplitLcLayout) : console::RecordLayout(AmSplitUcLayout),
-            link.am_first, link.am_last, link.ne_first));
+        results.push_back(result(lc ? RecordLayout(AmSplitLcLayout) : RecordLayout(AmSplitUcLayout),
+                                 link.am_first, link.am_last, link.ne_first));
         break;
       case Relation::kJoined:
-        results.push_back(result(
-            lc ? console::RecordLayout(AmJoinLcLayout) : console::RecordLayout(AmJoinUcLayout),
-            link.am_first, link.ne_first, link.ne_last));
+        results.push_back(result(lc ? RecordLayout(AmJoinLcLayout) : RecordLayout(AmJoinUcLayout),
+                                 link.am_first, link.ne_first, link.ne_last));
         add_false_couplets(results, link);
         break;
     }
@@ -95,11 +93,11 @@ std::vector<std::string> result_records(chronology::Direction direction,
                                         chronology::VarveNumber number) {
   std::vector<std::string> records;
   for (const Result& r : results_of(direction, number)) {
-    for (std::string& record : console::lay_out(r.layout, r.value_span())) {
+    for (std::string& record : lay_out(r.layout, r.value_span())) {
       records.push_back(std::move(record));
     }
   }
   return records;
 }
 
-}  // namespace dialogue
+}  // namespace sentences

@@ -1,9 +1,9 @@
-#include "console/record_layout.h"
+#include "sentences/record_layout.h"
 
 #include <algorithm>
 #include <cstddef>
 
-namespace console {
+namespace sentences {
 namespace {
 
 /// Builds records from layout items: a record in progress and the column
@@ -126,4 +126,4 @@ std::vector<std::string> lay_out(RecordLayout layout, std::span<const std::int32
   return builder.take();
 }
 
-}  // namespace console
+}  // namespace sentences

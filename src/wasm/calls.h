@@ -1,0 +1,118 @@
+#ifndef VARVE_WASM_CALLS_H_
+#define VARVE_WASM_CALLS_H_
+
+// What the web page asks of the engine, as plain functions on text, each
+// giving its results by name. exports.cpp hands these to JavaScript as
+// WebAssembly exports; they are plain C++ here so that they are tested
+// natively.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "chronology/links.h"
+
+namespace wasm {
+
+/// What the text typed in the number box is.
+enum class LookupStatus : std::int32_t {
+  kConverted = 0,   ///< An accepted number: records and rows.
+  kOutside = 1,     ///< A number outside the accepted ranges: message and ranges.
+  kNotANumber = 2,  ///< Not a whole number: message, saying what may have been meant.
+  kEmpty = 3,       ///< Nothing but blanks was typed.
+};
+
+/// What lookup found; the texts its status does not name are empty.
+struct LookupResult {
+  LookupStatus status = LookupStatus::kEmpty;  ///< What the typed text is.
+  std::string records;                         ///< The result records, one per line.
+  std::string rows;                            ///< varve-batch's rows, as JSON Lines.
+  std::string message;                         ///< The sentence on a number not converted.
+  std::string ranges;                          ///< The accepted ranges, "first-last" lines.
+};
+
+/// Converts the text of the number box, read as one cell.
+LookupResult lookup(chronology::Direction direction, std::string_view typed);
+
+/// The output formats of a list.
+enum class ListFormat : std::int32_t { kTsv = 0, kCsv = 1 };
+
+/// A list or lines converted as varve-batch converts them.
+struct ListResult {
+  std::string rows;      ///< The rows with their header line.
+  std::string messages;  ///< varve-batch's messages on the input, a line each.
+  bool bad = false;      ///< A token was skipped, or a line was not a whole number.
+};
+
+/// Converts a pasted list as varve-batch does its standard input, its
+/// messages without the program's name.
+ListResult convert_list(chronology::Direction direction, ListFormat format, std::string_view list);
+
+/// Converts pasted lines as varve-batch --lines does: one row per line, blank
+/// and bad lines included.
+ListResult convert_lines(chronology::Direction direction, ListFormat format,
+                         std::string_view lines);
+
+/// True when `line` (without its line end) holds at most one value, as a
+/// line copied from one column of a spreadsheet does.
+bool holds_one_value(std::string_view line);
+
+/// How a paste is read.
+enum class PasteReading : std::int32_t {
+  kEmpty = 0,  ///< Nothing but blanks: nothing to convert.
+  kList = 1,   ///< Some line holds more values: tokens, as convert_list reads them.
+  kLines = 2,  ///< Every line holds at most one value: a row per line, as convert_lines.
+};
+
+/// How `paste` is read: as lines when every line holds at most one value, so
+/// that a pasted column comes back row for row; else as a list.
+PasteReading paste_reading(std::string_view paste);
+
+/// What convert_paste did.
+struct PasteResult {
+  PasteReading reading = PasteReading::kEmpty;  ///< How the paste was read.
+  ListResult converted;  ///< As convert_list or convert_lines gave it; empty for kEmpty.
+};
+
+/// Converts a paste in the reading paste_reading gives it.
+PasteResult convert_paste(chronology::Direction direction, ListFormat format,
+                          std::string_view paste);
+
+/// True when a column's header text names varve numbers: it has the word
+/// varve, varves, ne, am, lc or uc, in any letter case.
+bool names_varve_numbers(std::string_view header);
+
+/// The first row of a file as the column mode reads it.
+struct FirstRow {
+  std::int32_t count = 0;  ///< The number of cells, or -1 when the encoding is not read.
+  std::string cells;       ///< Each cell, shown safely, one per line.
+  std::string suggested;   ///< The numbers (from 1) of the cells naming varve numbers, a line each.
+  std::string error;       ///< Why the file's encoding is not read.
+};
+
+/// The cells of the first row of a CSV, semicolon or TSV file in UTF-8, an
+/// 8-bit encoding or UTF-16.
+FirstRow first_row(std::string_view file);
+
+/// Lines of a converted file that convert_file gives as its preview.
+inline constexpr std::size_t kPreviewLines = 50;
+
+/// A file converted as varve-batch's column mode converts it.
+struct FileResult {
+  std::int32_t outcome = 0;  ///< 0; 1 when cells were not whole numbers; 2 when a fault stopped it.
+  std::string file;          ///< The file with the added columns, in the file's own encoding.
+  std::string messages;      ///< varve-batch's messages on the file, a line each.
+  std::string preview;  ///< The first kPreviewLines lines in UTF-8, "…" last when more follow.
+};
+
+/// Converts column `column` (from 1) of a file as varve-batch's column mode does.
+FileResult convert_file(chronology::Direction direction, std::int32_t column, bool header,
+                        std::string_view file);
+
+/// The correspondence chart of `direction` as SVG, `mark` marked when accepted.
+std::string chart(chronology::Direction direction, std::optional<chronology::VarveNumber> mark);
+
+}  // namespace wasm
+
+#endif  // VARVE_WASM_CALLS_H_

@@ -1,0 +1,107 @@
+// The WebAssembly exports the page calls. The page writes its input into the
+// buffer varve_input returns, calls one function, and reads the texts it left
+// through varve_text and varve_text_size. Nothing here throws: the
+// WebAssembly build has no exceptions, and running out of memory stops the module, which the
+// page reports.
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "wasm/calls.h"
+
+namespace {
+
+std::string input;
+/// The texts of the last call, in the places web/engine.mjs reads them from;
+/// each export below says what it leaves where.
+std::array<std::string, 3> texts;
+
+chronology::Direction direction_of(std::int32_t direction) {
+  return direction == 0 ? chronology::Direction::kNeToAm : chronology::Direction::kAmToNe;
+}
+
+/// Text `i` (0, 1 or 2) of the last call; another `i` is the last one.
+const std::string& text(std::int32_t i) {
+  return texts[static_cast<std::size_t>(
+      std::clamp<std::int32_t>(i, 0, static_cast<std::int32_t>(texts.size()) - 1))];
+}
+
+}  // namespace
+
+#define VARVE_EXPORT(name) extern "C" __attribute__((export_name(#name)))
+
+/// A buffer of `size` bytes for the next call's input.
+VARVE_EXPORT(varve_input) char* varve_input(std::int32_t size) {
+  input.resize(static_cast<std::size_t>(size));
+  return input.data();
+}
+
+/// The start of text `i` (0, 1 or 2) of the last call.
+VARVE_EXPORT(varve_text) const char* varve_text(std::int32_t i) {
+  return text(i).data();
+}
+
+/// The length in bytes of text `i` (0, 1 or 2) of the last call.
+VARVE_EXPORT(varve_text_size) std::int32_t varve_text_size(std::int32_t i) {
+  return static_cast<std::int32_t>(text(i).size());
+}
+
+/// Leaves the name of `direction`, as varve-batch takes it.
+VARVE_EXPORT(varve_direction_name) void varve_direction_name(std::int32_t direction) {
+  texts = {std::string(chronology::direction_name(direction_of(direction))), std::string(),
+           std::string()};
+}
+
+/// Converts the input as the number box's text; returns a wasm::LookupStatus.
+/// Leaves the records and the rows when converted, else the message and the
+/// ranges.
+VARVE_EXPORT(varve_lookup) std::int32_t varve_lookup(std::int32_t direction) {
+  wasm::LookupResult result = wasm::lookup(direction_of(direction), input);
+  if (result.status == wasm::LookupStatus::kConverted) {
+    texts = {std::move(result.records), std::move(result.rows), {}};
+  } else {
+    texts = {std::move(result.message), std::move(result.ranges), {}};
+  }
+  return static_cast<std::int32_t>(result.status);
+}
+
+/// Converts the input as a paste; returns its wasm::PasteReading, plus 4 when
+/// a token was skipped or a line was not a whole number. Leaves the rows and
+/// the messages.
+VARVE_EXPORT(varve_convert_paste)
+std::int32_t varve_convert_paste(std::int32_t direction, std::int32_t format) {
+  wasm::PasteResult result =
+      wasm::convert_paste(direction_of(direction), static_cast<wasm::ListFormat>(format), input);
+  texts = {std::move(result.converted.rows), std::move(result.converted.messages), {}};
+  return static_cast<std::int32_t>(result.reading) + (result.converted.bad ? 4 : 0);
+}
+
+/// Reads the first row of the input as a file's; returns its number of cells,
+/// or -1 when the file's encoding is not read. Leaves the cells, why the
+/// encoding is not read, and the numbers of the cells that name varve numbers.
+VARVE_EXPORT(varve_first_row) std::int32_t varve_first_row() {
+  wasm::FirstRow row = wasm::first_row(input);
+  texts = {std::move(row.cells), std::move(row.error), std::move(row.suggested)};
+  return row.count;
+}
+
+/// Converts column `column` (from 1) of the input as a file; returns the
+/// outcome of wasm::convert_file. Leaves the file, the messages and the preview.
+VARVE_EXPORT(varve_convert_file)
+std::int32_t varve_convert_file(std::int32_t direction, std::int32_t column, std::int32_t header) {
+  wasm::FileResult result = wasm::convert_file(direction_of(direction), column, header != 0, input);
+  texts = {std::move(result.file), std::move(result.messages), std::move(result.preview)};
+  return result.outcome;
+}
+
+/// Draws the chart of `direction`, marking `mark` when `marked` is not 0.
+/// Leaves the SVG.
+VARVE_EXPORT(varve_chart)
+void varve_chart(std::int32_t direction, std::int32_t marked, std::int32_t mark) {
+  texts = {wasm::chart(direction_of(direction),
+                       marked ? std::optional<chronology::VarveNumber>(mark) : std::nullopt),
+           std::string(), std::string()};
+}
