@@ -9,7 +9,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "batch/csv_reader.h"
+#include "batch/message_sink.h"
 #include "chronology/links.h"
 
 namespace batch {
@@ -30,9 +30,6 @@ struct ColumnSettings {
   std::string prefix;  ///< Put before the names of the added columns.
   std::size_t max_record = std::size_t{64} << 20;  ///< The longest row held, in bytes.
 };
-
-/// Takes one message (a line of text without its line end).
-using MessageSink = std::function<void(std::string_view message)>;
 
 /// The names of the columns appended in `direction`, in order.
 std::span<const std::string_view> added_columns(chronology::Direction direction);

@@ -177,7 +177,7 @@ void append_line_row(std::string& out, Format format, Direction direction, std::
   out.push_back('\n');
 }
 
-LineMode::LineMode(Format format, Direction direction, LineMessageSink report)
+LineMode::LineMode(Format format, Direction direction, MessageSink report)
     : format_(format), direction_(direction), report_(std::move(report)) {}
 
 void LineMode::feed(std::string_view bytes, std::string& out) {

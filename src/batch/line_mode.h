@@ -9,18 +9,15 @@
 // caller's buffer, and messages go to the caller's sink.
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <string_view>
 
+#include "batch/message_sink.h"
 #include "batch/rows.h"
 #include "chronology/cell.h"
 #include "chronology/links.h"
 
 namespace batch {
-
-/// Takes one message (a line of text without its line end).
-using LineMessageSink = std::function<void(std::string_view message)>;
 
 /// Appends the header line of the line mode in `format` (nothing for JSON Lines).
 void append_line_header(std::string& out, Format format, Direction direction);
@@ -37,7 +34,7 @@ void append_line_row(std::string& out, Format format, Direction direction, std::
 /// Converts a stream of lines, one value each.
 class LineMode {
  public:
-  LineMode(Format format, Direction direction, LineMessageSink report);
+  LineMode(Format format, Direction direction, MessageSink report);
 
   /// Converts the next piece of input, appending the rows of the lines it ends to `out`.
   void feed(std::string_view bytes, std::string& out);
@@ -61,7 +58,7 @@ class LineMode {
 
   Format format_;
   Direction direction_;
-  LineMessageSink report_;
+  MessageSink report_;
   std::string line_text_;        ///< The line so far, up to kLongestLine bytes.
   std::size_t line_length_ = 0;  ///< Its whole length.
   std::size_t line_ = 1;         ///< The number of the line being read.

@@ -59,8 +59,7 @@ bool ListMode::convert_argument(std::string_view argument, int position, std::st
 }
 
 void ListMode::report(const char* where, std::size_t position, const std::string& text) {
-  report_("varve-batch: " + std::string(where) + " " + std::to_string(position) + ": " + text +
-          "\n");
+  report_(std::string(where) + " " + std::to_string(position) + ": " + text);
 }
 
 void ListMode::convert(const Token& token, const char* where, std::size_t position,

@@ -12,6 +12,7 @@
 #include "batch/column.h"
 #include "batch/line_mode.h"
 #include "batch/list_mode.h"
+#include "batch/message_sink.h"
 #include "batch/options.h"
 #include "batch/rows.h"
 #include "batch/text_encoding.h"
@@ -79,6 +80,15 @@ class Output {
 /// Writes `text` to standard error at once.
 void report(std::string_view text) {
   (void)platform::write_all(platform::StandardStream::kError, text);
+}
+
+/// A sink that shows each message on standard error as a line of its own
+/// with the program's name, after the rows before it have been written.
+batch::MessageSink messages_after_rows(Output& out) {
+  return [&out](std::string_view message) {
+    out.flush();
+    report("varve-batch: " + std::string(message) + "\n");
+  };
 }
 
 /// True when `path` names a file whose bytes can be read.
@@ -225,10 +235,7 @@ int convert_column(const Options& options, Output& out) {
   settings.separator = options.separator;
   settings.header = options.header;
   settings.prefix = options.prefix;
-  batch::ColumnConverter converter(std::move(settings), [&out](std::string_view message) {
-    out.flush();  // Keep the report in step with the rows before it.
-    report("varve-batch: " + std::string(message) + "\n");
-  });
+  batch::ColumnConverter converter(std::move(settings), messages_after_rows(out));
   int status = convert_text(
       options, out, [](batch::TextEncoding) {},
       [&](std::string_view text) { return converter.feed(text, out.buffer()); },
@@ -242,10 +249,7 @@ int convert_column(const Options& options, Output& out) {
 /// Converts FILE (or standard input) one value per line, one row per line;
 /// returns the exit status.
 int convert_lines(const Options& options, Output& out) {
-  batch::LineMode lines(options.format, options.direction, [&out](std::string_view message) {
-    out.flush();
-    report("varve-batch: " + std::string(message) + "\n");
-  });
+  batch::LineMode lines(options.format, options.direction, messages_after_rows(out));
   int status = convert_text(
       options, out,
       [&](batch::TextEncoding encoding) {
@@ -300,11 +304,7 @@ int main(int argc, char** argv) {
   }
   const Options& options = parsed.options;
   Output out;
-  // Messages follow the rows before them.
-  batch::ListMode list(options.format, options.direction, [&out](std::string_view message) {
-    out.flush();
-    report(message);
-  });
+  batch::ListMode list(options.format, options.direction, messages_after_rows(out));
   int status = 0;
   switch (options.action) {
     case Options::Action::kHelp:
