@@ -116,13 +116,8 @@ LookupStatus lookup(chronology::Direction direction, std::string_view typed, Tex
 std::int32_t convert_list(chronology::Direction direction, ListFormat format, std::string_view list,
                           Texts& texts) {
   texts = {};
-  // varve-batch's messages, without the program's name: the page is not it.
-  constexpr std::string_view kProgram = "varve-batch: ";
-  batch::ListMode mode(row_format(format), direction, [&texts, kProgram](std::string_view message) {
-    if (message.starts_with(kProgram)) {
-      message.remove_prefix(kProgram.size());
-    }
-    texts[1] += message;
+  batch::ListMode mode(row_format(format), direction, [&texts](std::string_view message) {
+    texts[1].append(message).push_back('\n');
   });
   batch::append_header(texts[0], row_format(format));
   texts[0].reserve(list.size() * 8);
