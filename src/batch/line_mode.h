@@ -22,12 +22,7 @@ namespace batch {
 /// Appends the header line of the line mode in `format` (nothing for JSON Lines).
 void append_line_header(std::string& out, Format format, Direction direction);
 
-/// `cell` as a row shows it and a message quotes it: every byte that is not
-/// printable (a control byte, or one that is not part of a UTF-8 character)
-/// as \xNN, and cut short with "..." past 60 bytes.
-std::string shown_cell(std::string_view cell);
-
-/// Appends the row of a cell read as `read` and shown as `shown` (by shown_cell).
+/// Appends the row of a cell read as `read` and shown as `shown` (by chronology::cell_shown).
 void append_line_row(std::string& out, Format format, Direction direction, std::string_view shown,
                      const chronology::Cell& read);
 

@@ -20,10 +20,6 @@ namespace batch {
 /// How many bytes of a token that is too long a message shows.
 inline constexpr std::size_t kShownTokenLength = 20;
 
-/// `bytes` as they may be shown on a terminal: every byte that is not
-/// printable ASCII (control bytes, a no-break space, a byte-order mark) as \xNN.
-std::string printable(std::string_view bytes);
-
 /// Converts the numbers of one input stream, or of command-line arguments,
 /// keeping the exit status: 1 once a token was not a whole number.
 class ListMode {

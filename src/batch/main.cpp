@@ -17,6 +17,7 @@
 #include "batch/rows.h"
 #include "batch/text_encoding.h"
 #include "chart/chart.h"
+#include "chronology/shown_text.h"
 #include "platform/streams.h"
 
 namespace {
@@ -108,7 +109,7 @@ void convert_arguments(const Options& options, batch::ListMode& list, Output& ou
       out.flush();
       std::string command =
           "varve-batch " + std::string(chronology::direction_name(options.direction));
-      std::string file = batch::printable(argument);
+      std::string file = chronology::ascii_shown(argument);
       report("varve-batch: argument " + std::to_string(position) + " names a file; to convert " +
              "the numbers in it, give it as standard input: " + command + " < " + file +
              "; or, for one column of a CSV or TSV file: " + command + " --column NAME " + file +
@@ -162,7 +163,7 @@ bool convert_standard_input(batch::ListMode& list, Output& out) {
 template <class Start, class Feed, class Finish>
 int convert_text(const Options& options, Output& out, Start start, Feed feed, Finish finish) {
   bool from_file = options.file != "-";
-  std::string name = from_file ? batch::printable(options.file) : "standard input";
+  std::string name = from_file ? chronology::ascii_shown(options.file) : "standard input";
   platform::ErrorCode error = 0;
   platform::ByteSource input =
       from_file ? platform::ByteSource::open_file(std::string(options.file), error)
