@@ -9,6 +9,7 @@
 #include "batch/tokens.h"
 #include "chart/chart.h"
 #include "chronology/cell.h"
+#include "chronology/shown_text.h"
 #include "dialogue/am_to_ne.h"
 #include "dialogue/ne_to_am.h"
 #include "dialogue/result_records.h"
@@ -29,7 +30,7 @@ batch::Format row_format(ListFormat format) {
 /// The number box's message on text that is not a number: the engine's
 /// sentence on the cell, with what to type instead when it names no number.
 std::string not_a_number_message(std::string_view typed, const Cell& cell) {
-  std::string shown = batch::shown_cell(chronology::cell_detail::trimmed(typed));
+  std::string shown = chronology::cell_shown(chronology::cell_detail::trimmed(typed));
   std::string message = chronology::invalid_cell_message(shown, cell);
   message.front() = 'N';  // The sentence starts "not a whole number".
   message += cell.hint == CellHint::kNone ? ". Type digits, with a sign if needed." : ".";
@@ -252,7 +253,7 @@ std::int32_t first_row(std::string_view file, Texts& texts) {
     done = true;
     for (std::size_t i = 0; i < record.fields.size(); ++i) {
       std::string_view cell = batch::cell_text(record.field(i));
-      texts[0].append(batch::shown_cell(cell)).push_back('\n');
+      texts[0].append(chronology::cell_shown(cell)).push_back('\n');
       if (names_varve_numbers(cell)) {
         texts[2].append(std::to_string(i + 1)).push_back('\n');
       }
