@@ -1,10 +1,11 @@
 #ifndef VARVE_BINDINGS_VARVE_COLUMNS_H_
 #define VARVE_BINDINGS_VARVE_COLUMNS_H_
 
-// What the R and Python bindings share: the engine's links of a cell laid out
-// as the columns of varve-batch's column mode, and the messages that tell the
-// user which cells were not numbers. What a value means is the engine's cell
-// rule alone (chronology/cell.h); the tables and links come from the engine.
+// What the R and Python bindings share: the added columns of a cell, as the
+// engine lays them out (chronology/added_columns.h), and the messages that tell
+// the user which cells were not numbers. What a value means is the engine's
+// cell rule alone (chronology/cell.h); the tables and links come from the
+// engine. Each binding supplies only its storage.
 
 #include <array>
 #include <charconv>
@@ -15,8 +16,10 @@
 #include <system_error>
 #include <vector>
 
+#include "chronology/added_columns.h"
 #include "chronology/cell.h"
 #include "chronology/links.h"
+#include "chronology/shown_text.h"
 
 namespace varve_columns {
 
@@ -29,75 +32,19 @@ using chronology::Relation;
 using chronology::Sequence;
 using chronology::VarveNumber;
 
-/// The codes of the relation columns: the engine's relations, then the two
-/// that only a row can have, then none (a missing value, or no link).
-enum class RelationCode : std::uint8_t {
-  kCorresponds,
-  kSplit,
-  kJoined,
-  kOutside,
-  kInvalid,
-  kNone,
-};
-
-/// The text of each relation code, as varve-batch writes it; none is empty.
-inline constexpr std::array<std::string_view, 6> kRelationNames{
-    chronology::relation_name(Relation::kCorresponds),
-    chronology::relation_name(Relation::kSplit),
-    chronology::relation_name(Relation::kJoined),
-    "outside",
-    "invalid",
-    ""};
-
-/// The text of each sequence, then of none.
-inline constexpr std::array<std::string_view, 3> kSequenceNames{
-    chronology::sequence_name(Sequence::kLc), chronology::sequence_name(Sequence::kUc), ""};
-
-/// The code of an engine relation.
-constexpr RelationCode code_of(Relation relation) {
-  switch (relation) {
-    case Relation::kCorresponds:
-      return RelationCode::kCorresponds;
-    case Relation::kSplit:
-      return RelationCode::kSplit;
-    case Relation::kJoined:
-      break;
-  }
-  return RelationCode::kJoined;
-}
-
-/// The code of a row that has no link: empty, invalid or outside.
-constexpr RelationCode unlinked_code(CellKind kind) {
-  return kind == CellKind::kEmpty     ? RelationCode::kNone
-         : kind == CellKind::kInvalid ? RelationCode::kInvalid
-                                      : RelationCode::kOutside;
-}
-
-/// The links of a cell in `direction`: none unless it holds a number.
-constexpr Links links_of_cell(Direction direction, const Cell& cell) {
-  return cell.kind == CellKind::kNumber ? chronology::links_of(direction, cell.number) : Links{};
-}
+using chronology::added_columns;
+using chronology::added_row;
+using chronology::AddedColumn;
+using chronology::AddedField;
+using chronology::AddedRow;
+using chronology::code_of;
+using chronology::kNeToAmColumns;
+using chronology::kRelationNames;
+using chronology::kSequenceNames;
+using chronology::RelationCode;
 
 /// The bytes of a cell shown in a message: at most this many, then "...".
 inline constexpr std::size_t kShownBytes = 32;
-
-/// `bytes` made safe to show: every byte outside printable ASCII as \xNN, and
-/// cut after `kShownBytes` so that one long value cannot flood a message.
-inline std::string printable(std::string_view bytes) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  bool cut = bytes.size() > kShownBytes;
-  std::string out;
-  for (unsigned char c : bytes.substr(0, kShownBytes)) {
-    if (c < 0x20 || c >= 0x7f) {
-      out += "\\x";
-      out += kHex[c >> 4];
-      out += kHex[c & 0xf];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return cut ? out + "..." : out;
-}
 
 /// A floating-point value as the host language writes it, in the fewest digits
 /// that read back to it; an infinity as `infinity`, with its sign.
@@ -129,7 +76,8 @@ class InvalidCells {
     }
     if (count_++ < kKept) {
       messages_.push_back("element " + std::to_string(first_position_ + index) + ": " +
-                          chronology::invalid_cell_message(printable(shown()), cell));
+                          chronology::invalid_cell_message(
+                              chronology::ascii_shown_cut(shown(), kShownBytes), cell));
     }
   }
 
@@ -153,9 +101,6 @@ class InvalidCells {
   std::size_t count_ = 0;
   std::vector<std::string> messages_;
 };
-
-using chronology::by_sequence;
-using chronology::BySequence;
 
 }  // namespace varve_columns
 

@@ -8,15 +8,14 @@
 // caller's sink, so that every front end can use it.
 
 #include <cstddef>
-#include <cstdint>
-#include <functional>
-#include <memory>
-#include <span>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "batch/added_cells.h"
 #include "batch/csv_reader.h"
+#include "batch/message_sink.h"
+#include "batch/separator.h"
 #include "chronology/links.h"
 
 namespace batch {
@@ -31,21 +30,6 @@ struct ColumnSettings {
   std::size_t max_record = std::size_t{64} << 20;  ///< The longest row held, in bytes.
 };
 
-/// Takes one message (a line of text without its line end).
-using MessageSink = std::function<void(std::string_view message)>;
-
-/// The names of the columns appended in `direction`, in order.
-std::span<const std::string_view> added_columns(chronology::Direction direction);
-
-/// Appends the cells added for a number with `links` (none: outside), each
-/// after the separator `sep`.
-void append_added_cells(std::string& out, chronology::Direction direction,
-                        const chronology::Links& links, char sep);
-
-/// The separator that the first line of a file uses: the one of ',', ';' and
-/// tab found most often outside quotes (',' when none is).
-char recognise_separator(std::string_view first_line);
-
 /// The text of a cell as a number is looked for in it: without surrounding
 /// blanks and, when it is quoted, without its quotes.
 std::string_view cell_text(std::string_view raw);
@@ -54,7 +38,6 @@ std::string_view cell_text(std::string_view raw);
 class ColumnConverter {
  public:
   ColumnConverter(ColumnSettings settings, MessageSink sink);
-  ~ColumnConverter();
 
   /// Feeds the next piece of input, appending every row it completes to
   /// `out`; false once a fault in the input (already reported) has stopped
@@ -75,30 +58,21 @@ class ColumnConverter {
  private:
   void start_reader(char separator, std::string& out);
   void convert_record(const CsvRecord& record, std::string& out);
-  bool read_header(const CsvRecord& record, std::string& out);
-  std::string_view cells_of(std::string_view text, const CsvRecord& record);
   void report_invalid(const CsvRecord& record, const std::string& what);
   void stop(const std::string& message);
-  bool reader_failed();
+  /// Reports the fault that stopped the reader; returns false.
+  bool reader_stopped();
 
   ColumnSettings settings_;
   MessageSink sink_;
   char separator_ = 0;
-  std::unique_ptr<CsvReader> reader_;
-  std::string first_line_;  ///< Input held while the separator is not yet known.
+  std::optional<CsvReader> reader_;
+  FirstLineHold first_line_;  ///< Input held while the separator is not yet known.
+  std::optional<AddedCellsCache> cells_;
   bool header_done_ = false;
   std::size_t column_ = 0;  ///< The converted field, from 0.
   bool stopped_ = false;
   std::size_t invalid_cells_ = 0;
-  /// Where a number's added cells lie in cells_; length 0 until first needed.
-  struct Span {
-    std::uint32_t begin = 0;
-    std::uint32_t length = 0;
-  };
-  chronology::VarveNumber first_ = 0;  ///< The number of known_[0].
-  std::vector<Span> known_;
-  std::string cells_;  ///< The added cells of the numbers met so far.
-  std::string empty_, outside_, invalid_;
 };
 
 }  // namespace batch

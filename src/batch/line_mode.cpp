@@ -1,47 +1,19 @@
 #include "batch/line_mode.h"
 
-#include <charconv>
 #include <utility>
 
-#include "batch/column.h"
+#include "batch/added_cells.h"
+#include "chronology/added_columns.h"
+#include "chronology/shown_text.h"
 
 namespace batch {
 namespace {
 
 using chronology::Cell;
 using chronology::CellKind;
-using chronology::Link;
-using chronology::Links;
 
 /// Messages listed one by one; beyond them only the count is given.
 constexpr std::size_t kReportedLines = 100;
-
-/// The length of the UTF-8 character that starts `text`, or 0 when it does
-/// not start with one (a lone continuation byte, a cut or overlong sequence).
-std::size_t utf8_length(std::string_view text) {
-  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  unsigned char lead = byte(0);
-  std::size_t length = lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
-  if (length == 0 || text.size() < length) {
-    return 0;
-  }
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((byte(i) & 0xC0) != 0x80) {
-      return 0;
-    }
-  }
-  // No overlong three- or four-byte forms.
-  if ((lead == 0xE0 && byte(1) < 0xA0) || (lead == 0xF0 && byte(1) < 0x90)) {
-    return 0;
-  }
-  return length;
-}
-
-void append_number(std::string& out, chronology::VarveNumber n) {
-  char digits[12];
-  auto [end, ec] = std::to_chars(digits, digits + sizeof digits, n);
-  out.append(digits, end);
-}
 
 /// Appends `text` as the inside of a JSON string.
 void append_json_text(std::string& out, std::string_view text) {
@@ -54,53 +26,18 @@ void append_json_text(std::string& out, std::string_view text) {
 }
 
 /// Appends the added fields of a JSON Lines row, after the input's.
-void append_json_fields(std::string& out, Direction direction, const Cell& cell,
-                        const Links& links) {
-  std::string_view unlinked = cell.kind == CellKind::kEmpty     ? "null"
-                              : cell.kind == CellKind::kInvalid ? "\"invalid\""
-                                                                : "\"outside\"";
-  auto number = [&](std::string_view name, const Link* link, chronology::VarveNumber n) {
-    out.append(",\"").append(name).append("\":");
-    if (link) {
-      append_number(out, n);
-    } else {
-      out.append("null");
-    }
-  };
-  auto relation = [&](std::string_view name, const Link* link) {
-    out.append(",\"").append(name).append("\":");
-    if (link) {
-      out.append("\"").append(chronology::relation_name(link->relation)).append("\"");
-    } else {
-      out.append(links.empty() ? unlinked : "null");
-    }
-  };
-  if (direction == Direction::kNeToAm) {
-    const Link* link = links.empty() ? nullptr : &links[0];
-    out.append(",\"sequence\":");
-    if (link) {
-      out.append("\"").append(chronology::sequence_name(link->sequence)).append("\"");
-    } else {
-      out.append("null");
-    }
-    relation("relation", link);
-    number("ne_first", link, link ? link->ne_first : 0);
-    number("ne_last", link, link ? link->ne_last : 0);
-    number("am_first", link, link ? link->am_first : 0);
-    number("am_last", link, link ? link->am_last : 0);
-  } else {
-    chronology::BySequence by = chronology::by_sequence(links);
-    relation("lc_relation", by.lc);
-    number("lc_first", by.lc, by.lc ? by.lc->ne_first : 0);
-    number("lc_last", by.lc, by.lc ? by.lc->ne_last : 0);
-    relation("uc_relation", by.uc);
-    number("uc_first", by.uc, by.uc ? by.uc->ne_first : 0);
-    number("uc_last", by.uc, by.uc ? by.uc->ne_last : 0);
-  }
-  out.append(",\"false_couplets\":");
-  out.append(links.empty()                                   ? "null"
-             : chronology::by_sequence(links).false_couplets ? "true"
-                                                             : "false");
+void append_json_fields(std::string& out, Direction direction, const chronology::AddedRow& row) {
+  visit_added_cells(direction, row,
+                    [&](std::string_view name, AddedKind kind, std::string_view text) {
+                      out.append(",\"").append(name).append("\":");
+                      if (text.empty()) {
+                        out.append("null");
+                      } else if (kind == AddedKind::kName) {
+                        out.append("\"").append(text).append("\"");
+                      } else {
+                        out.append(text);
+                      }
+                    });
   out.append("}\n");
 }
 
@@ -112,48 +49,22 @@ void append_line_header(std::string& out, Format format, Direction direction) {
   }
   char sep = format == Format::kCsv ? ',' : '\t';
   out.append("input");
-  for (std::string_view name : added_columns(direction)) {
-    out.append(1, sep).append(name);
+  for (const chronology::AddedColumn& column : chronology::added_columns(direction)) {
+    out.append(1, sep).append(column.name);
   }
   out.push_back('\n');
 }
 
-std::string shown_cell(std::string_view cell) {
-  constexpr std::size_t kLongest = 60;
-  constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  std::size_t at = 0;
-  while (at < cell.size() && at < kLongest) {
-    auto c = static_cast<unsigned char>(cell[at]);
-    if (c >= 0x20 && c < 0x7f) {
-      out.push_back(static_cast<char>(c));
-      ++at;
-    } else if (std::size_t length = c >= 0x80 ? utf8_length(cell.substr(at)) : 0) {
-      out.append(cell.substr(at, length));
-      at += length;
-    } else {
-      out.append("\\x").append(1, kHex[c >> 4]).append(1, kHex[c & 15]);
-      ++at;
-    }
-  }
-  if (at < cell.size()) {
-    out.append("...");
-  }
-  return out;
-}
-
 void append_line_row(std::string& out, Format format, Direction direction, std::string_view shown,
                      const Cell& read) {
-  Links links =
-      read.kind == CellKind::kNumber ? chronology::links_of(direction, read.number) : Links{};
+  chronology::AddedRow row = chronology::added_row(direction, read);
   if (format == Format::kJsonl) {
     out.append("{\"input\":\"");
     append_json_text(out, shown);
     out.append("\"");
-    append_json_fields(out, direction, read, links);
+    append_json_fields(out, direction, row);
     return;
   }
-  char sep = format == Format::kCsv ? ',' : '\t';
   if (format == Format::kCsv && shown.find_first_of(",\"") != std::string::npos) {
     out.push_back('"');
     for (char c : shown) {
@@ -163,21 +74,11 @@ void append_line_row(std::string& out, Format format, Direction direction, std::
   } else {
     out.append(shown);
   }
-  std::size_t cells = out.size();
-  append_added_cells(out, direction, links, sep);
-  if (read.kind == CellKind::kEmpty) {
-    // Nothing in the added cells either: only their separators.
-    out.resize(cells);
-    out.append(added_columns(direction).size(), sep);
-  } else if (read.kind == CellKind::kInvalid) {
-    for (std::size_t found; (found = out.find("outside", cells)) != std::string::npos;) {
-      out.replace(found, 7, "invalid");
-    }
-  }
+  append_added_cells(out, direction, row, format == Format::kCsv ? ',' : '\t');
   out.push_back('\n');
 }
 
-LineMode::LineMode(Format format, Direction direction, LineMessageSink report)
+LineMode::LineMode(Format format, Direction direction, MessageSink report)
     : format_(format), direction_(direction), report_(std::move(report)) {}
 
 void LineMode::feed(std::string_view bytes, std::string& out) {
@@ -240,7 +141,7 @@ void LineMode::end_line(std::string& out) {
   bool too_long = line_length_ > kLongestLine;
   // A line too long to hold is never taken for a number, whatever its digits.
   Cell read = too_long ? Cell{CellKind::kInvalid} : chronology::read_cell(cell);
-  std::string shown = shown_cell(too_long ? cell.substr(0, 61) : cell);
+  std::string shown = chronology::cell_shown(too_long ? cell.substr(0, 61) : cell);
   append_line_row(out, format_, direction_, shown, read);
   if (read.kind == CellKind::kInvalid) {
     ++invalid_lines_;

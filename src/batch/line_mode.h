@@ -9,35 +9,27 @@
 // caller's buffer, and messages go to the caller's sink.
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <string_view>
 
+#include "batch/message_sink.h"
 #include "batch/rows.h"
 #include "chronology/cell.h"
 #include "chronology/links.h"
 
 namespace batch {
 
-/// Takes one message (a line of text without its line end).
-using LineMessageSink = std::function<void(std::string_view message)>;
-
 /// Appends the header line of the line mode in `format` (nothing for JSON Lines).
 void append_line_header(std::string& out, Format format, Direction direction);
 
-/// `cell` as a row shows it and a message quotes it: every byte that is not
-/// printable (a control byte, or one that is not part of a UTF-8 character)
-/// as \xNN, and cut short with "..." past 60 bytes.
-std::string shown_cell(std::string_view cell);
-
-/// Appends the row of a cell read as `read` and shown as `shown` (by shown_cell).
+/// Appends the row of a cell read as `read` and shown as `shown` (by chronology::cell_shown).
 void append_line_row(std::string& out, Format format, Direction direction, std::string_view shown,
                      const chronology::Cell& read);
 
 /// Converts a stream of lines, one value each.
 class LineMode {
  public:
-  LineMode(Format format, Direction direction, LineMessageSink report);
+  LineMode(Format format, Direction direction, MessageSink report);
 
   /// Converts the next piece of input, appending the rows of the lines it ends to `out`.
   void feed(std::string_view bytes, std::string& out);
@@ -61,7 +53,7 @@ class LineMode {
 
   Format format_;
   Direction direction_;
-  LineMessageSink report_;
+  MessageSink report_;
   std::string line_text_;        ///< The line so far, up to kLongestLine bytes.
   std::size_t line_length_ = 0;  ///< Its whole length.
   std::size_t line_ = 1;         ///< The number of the line being read.

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "chronology/shown_text.h"
+
 namespace batch {
 namespace {
 
@@ -133,12 +135,12 @@ TEST(LineMode, ListsTheFirstHundredBadLinesThenCountsThem) {
 }
 
 TEST(ShownCell, KeepsUtf8AndShowsEveryOtherByte) {
-  EXPECT_EQ(shown_cell("\xE2\x89\x88"
-                       "4282 ca."),
+  EXPECT_EQ(chronology::cell_shown("\xE2\x89\x88"
+                                   "4282 ca."),
             "\xE2\x89\x88"
             "4282 ca.");
-  EXPECT_EQ(shown_cell("\xB0\xC3(\x7F\xED\xA0\x80"), "\\xB0\\xC3(\\x7F\xED\xA0\x80");
-  EXPECT_EQ(shown_cell("\xE0\x80\x80"), "\\xE0\\x80\\x80");
+  EXPECT_EQ(chronology::cell_shown("\xB0\xC3(\x7F\xED\xA0\x80"), "\\xB0\\xC3(\\x7F\xED\xA0\x80");
+  EXPECT_EQ(chronology::cell_shown("\xE0\x80\x80"), "\\xE0\\x80\\x80");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "chronology/cell.h"
+#include "chronology/shown_text.h"
 
 namespace batch {
 namespace {
@@ -16,22 +17,6 @@ bool three_digits(std::string_view text) {
 }
 
 }  // namespace
-
-std::string printable(std::string_view bytes) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(bytes.size());
-  for (unsigned char c : bytes) {
-    if (c < 0x20 || c >= 0x7f) {
-      out += "\\x";
-      out += kHex[c >> 4];
-      out += kHex[c & 0xf];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
 
 ListMode::ListMode(Format format, Direction direction, MessageSink report)
     : rows_(format, direction), report_(std::move(report)) {}
@@ -59,8 +44,7 @@ bool ListMode::convert_argument(std::string_view argument, int position, std::st
 }
 
 void ListMode::report(const char* where, std::size_t position, const std::string& text) {
-  report_("varve-batch: " + std::string(where) + " " + std::to_string(position) + ": " + text +
-          "\n");
+  report_(std::string(where) + " " + std::to_string(position) + ": " + text);
 }
 
 void ListMode::convert(const Token& token, const char* where, std::size_t position,
@@ -73,7 +57,7 @@ void ListMode::convert(const Token& token, const char* where, std::size_t positi
     bad_token_ = true;
     report(where, position,
            "token too long (" + std::to_string(token.length) + " bytes), skipped: '" +
-               printable(token.text.substr(0, kShownTokenLength)) + "...'");
+               chronology::ascii_shown(token.text.substr(0, kShownTokenLength)) + "...'");
     return;
   }
   chronology::Cell cell = chronology::read_cell(token.text);
@@ -82,7 +66,8 @@ void ListMode::convert(const Token& token, const char* where, std::size_t positi
   }
   if (cell.kind == chronology::CellKind::kInvalid) {
     bad_token_ = true;
-    report(where, position, chronology::invalid_cell_message(printable(token.text), cell));
+    report(where, position,
+           chronology::invalid_cell_message(chronology::ascii_shown(token.text), cell));
     return;
   }
   std::int32_t number = cell.number;

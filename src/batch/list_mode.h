@@ -4,29 +4,21 @@
 // The list mode of varve-batch without any I/O, so that every front end can
 // run it: numbers come in as bytes of a stream or as command-line arguments,
 // their rows are appended to the caller's buffer, and what is wrong with the
-// input goes, a line at a time, to the caller's message sink.
+// input goes, a message at a time, to the caller's message sink.
 
 #include <array>
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <string_view>
 
+#include "batch/message_sink.h"
 #include "batch/rows.h"
 #include "batch/tokens.h"
 
 namespace batch {
 
-/// Receives each message for the user, one whole line ending in '\n'. It is
-/// called between rows, never inside one.
-using MessageSink = std::function<void(std::string_view message)>;
-
 /// How many bytes of a token that is too long a message shows.
 inline constexpr std::size_t kShownTokenLength = 20;
-
-/// `bytes` as they may be shown on a terminal: every byte that is not
-/// printable ASCII (control bytes, a no-break space, a byte-order mark) as \xNN.
-std::string printable(std::string_view bytes);
 
 /// Converts the numbers of one input stream, or of command-line arguments,
 /// keeping the exit status: 1 once a token was not a whole number.

@@ -41,8 +41,9 @@ std::vector<std::string> inputs(const std::string& rows) {
 Outcome convert_stream(const std::string& input, std::size_t piece) {
   Outcome outcome;
   std::string rows;
-  ListMode list(Format::kTsv, Direction::kNeToAm,
-                [&](std::string_view message) { outcome.messages += message; });
+  ListMode list(Format::kTsv, Direction::kNeToAm, [&](std::string_view message) {
+    outcome.messages.append("varve-batch: ").append(message).append("\n");
+  });
   for (std::size_t at = 0; at < input.size(); at += piece) {
     list.feed(std::string_view(input).substr(at, piece), rows);
   }
@@ -127,8 +128,9 @@ TEST(ListMode, WarnsOfWhatLooksLikeAThousandsSeparator) {
 TEST(ListMode, SplitsArgumentsAsItSplitsTheStream) {
   std::string rows;
   std::string messages;
-  ListMode list(Format::kTsv, Direction::kNeToAm,
-                [&](std::string_view message) { messages += message; });
+  ListMode list(Format::kTsv, Direction::kNeToAm, [&](std::string_view message) {
+    messages.append("varve-batch: ").append(message).append("\n");
+  });
   EXPECT_TRUE(list.convert_argument("3021,4282", 2, rows));
   EXPECT_EQ(list.exit_status(), 0);
   EXPECT_FALSE(list.convert_argument("nums.txt", 3, rows));

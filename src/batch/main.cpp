@@ -12,10 +12,12 @@
 #include "batch/column.h"
 #include "batch/line_mode.h"
 #include "batch/list_mode.h"
+#include "batch/message_sink.h"
 #include "batch/options.h"
 #include "batch/rows.h"
 #include "batch/text_encoding.h"
 #include "chart/chart.h"
+#include "chronology/shown_text.h"
 #include "platform/streams.h"
 
 namespace {
@@ -81,6 +83,15 @@ void report(std::string_view text) {
   (void)platform::write_all(platform::StandardStream::kError, text);
 }
 
+/// A sink that shows each message on standard error as a line of its own
+/// with the program's name, after the rows before it have been written.
+batch::MessageSink messages_after_rows(Output& out) {
+  return [&out](std::string_view message) {
+    out.flush();
+    report("varve-batch: " + std::string(message) + "\n");
+  };
+}
+
 /// True when `path` names a file whose bytes can be read.
 bool readable_file(const std::string& path) {
   platform::ErrorCode error = 0;
@@ -98,7 +109,7 @@ void convert_arguments(const Options& options, batch::ListMode& list, Output& ou
       out.flush();
       std::string command =
           "varve-batch " + std::string(chronology::direction_name(options.direction));
-      std::string file = batch::printable(argument);
+      std::string file = chronology::ascii_shown(argument);
       report("varve-batch: argument " + std::to_string(position) + " names a file; to convert " +
              "the numbers in it, give it as standard input: " + command + " < " + file +
              "; or, for one column of a CSV or TSV file: " + command + " --column NAME " + file +
@@ -152,7 +163,7 @@ bool convert_standard_input(batch::ListMode& list, Output& out) {
 template <class Start, class Feed, class Finish>
 int convert_text(const Options& options, Output& out, Start start, Feed feed, Finish finish) {
   bool from_file = options.file != "-";
-  std::string name = from_file ? batch::printable(options.file) : "standard input";
+  std::string name = from_file ? chronology::ascii_shown(options.file) : "standard input";
   platform::ErrorCode error = 0;
   platform::ByteSource input =
       from_file ? platform::ByteSource::open_file(std::string(options.file), error)
@@ -233,10 +244,7 @@ int convert_column(const Options& options, Output& out) {
   settings.separator = options.separator;
   settings.header = options.header;
   settings.prefix = options.prefix;
-  batch::ColumnConverter converter(std::move(settings), [&out](std::string_view message) {
-    out.flush();  // Keep the report in step with the rows before it.
-    report("varve-batch: " + std::string(message) + "\n");
-  });
+  batch::ColumnConverter converter(std::move(settings), messages_after_rows(out));
   int status = convert_text(
       options, out, [](batch::TextEncoding) {},
       [&](std::string_view text) { return converter.feed(text, out.buffer()); },
@@ -250,10 +258,7 @@ int convert_column(const Options& options, Output& out) {
 /// Converts FILE (or standard input) one value per line, one row per line;
 /// returns the exit status.
 int convert_lines(const Options& options, Output& out) {
-  batch::LineMode lines(options.format, options.direction, [&out](std::string_view message) {
-    out.flush();
-    report("varve-batch: " + std::string(message) + "\n");
-  });
+  batch::LineMode lines(options.format, options.direction, messages_after_rows(out));
   int status = convert_text(
       options, out,
       [&](batch::TextEncoding encoding) {
@@ -308,11 +313,7 @@ int main(int argc, char** argv) {
   }
   const Options& options = parsed.options;
   Output out;
-  // Messages follow the rows before them.
-  batch::ListMode list(options.format, options.direction, [&out](std::string_view message) {
-    out.flush();
-    report(message);
-  });
+  batch::ListMode list(options.format, options.direction, messages_after_rows(out));
   int status = 0;
   switch (options.action) {
     case Options::Action::kHelp:

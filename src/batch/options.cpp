@@ -37,6 +37,89 @@ bool looks_like_option(std::string_view word) {
   return word.size() > 1 && word[0] == '-' && !(word[1] >= '0' && word[1] <= '9');
 }
 
+/// "ne-to-am or am-to-ne", for the messages that name both directions.
+std::string both_directions() {
+  return std::string(chronology::direction_name(Direction::kNeToAm)) + " or " +
+         std::string(chronology::direction_name(Direction::kAmToNe));
+}
+
+/// One option of the command line, --name or --name=value.
+struct OptionRule {
+  std::string_view name;
+  /// What is wrong when the value is missing; empty for an option without a value.
+  std::string_view missing;
+  /// Applies the option with `value` to `o`; returns what is wrong, or nothing.
+  std::string (*apply)(std::string_view value, Options& o);
+};
+
+constexpr OptionRule kOptionRules[] = {
+    {"--no-header",
+     {},
+     [](std::string_view, Options& o) {
+       o.header = false;
+       return std::string();
+     }},
+    {"--lines",
+     {},
+     [](std::string_view, Options& o) {
+       o.lines = true;
+       return std::string();
+     }},
+    {"--format", "--format needs a value: tsv, csv or jsonl",
+     [](std::string_view value, Options& o) {
+       return parse_format(value, o.format)
+                  ? std::string()
+                  : "unknown format '" + std::string(value) + "': use tsv, csv or jsonl";
+     }},
+    {"--column", "--column needs a value",
+     [](std::string_view value, Options& o) {
+       o.column = value;
+       return value.empty() ? std::string("--column needs a column's name or number")
+                            : std::string();
+     }},
+    {"--prefix", "--prefix needs a value",
+     [](std::string_view value, Options& o) {
+       o.prefix = value;
+       return std::string();
+     }},
+    {"--separator", "--separator needs a value",
+     [](std::string_view value, Options& o) {
+       if (value != "," && value != ";" && value != "tab") {
+         return "unknown separator '" + std::string(value) + "': use , or ; or tab";
+       }
+       o.separator = value == "tab" ? '\t' : value[0];
+       return std::string();
+     }},
+    {"--help",
+     {},
+     [](std::string_view, Options& o) {
+       o.action = Options::Action::kHelp;
+       return std::string();
+     }},
+    {"-h",
+     {},
+     [](std::string_view, Options& o) {
+       o.action = Options::Action::kHelp;
+       return std::string();
+     }},
+    {"--version",
+     {},
+     [](std::string_view, Options& o) {
+       o.action = Options::Action::kVersion;
+       return std::string();
+     }},
+};
+
+/// The rule of the option called `name`, or none.
+const OptionRule* option_rule(std::string_view name) {
+  for (const OptionRule& rule : kOptionRules) {
+    if (rule.name == name) {
+      return &rule;
+    }
+  }
+  return nullptr;
+}
+
 /// Reads the word at `i` after "chart": a direction or --mark N, moving `i`
 /// past a separate value. Returns what is wrong, or nothing.
 std::string read_chart_word(const std::vector<std::string_view>& arguments, std::size_t& i,
@@ -55,7 +138,7 @@ std::string read_chart_word(const std::vector<std::string_view>& arguments, std:
   } else if (!direction_given && parse_direction(word, o.direction)) {
     direction_given = true;
   } else {
-    return "chart takes ne-to-am or am-to-ne and --mark N, not '" + std::string(word) + "'";
+    return "chart takes " + both_directions() + " and --mark N, not '" + std::string(word) + "'";
   }
   return {};
 }
@@ -71,17 +154,16 @@ const std::string_view kShortUsage =
     "       varve-batch chart [ne-to-am|am-to-ne] [--mark N]\n"
     "       varve-batch help | --help | --version\n";
 
-const std::string_view kFullUsage =
+namespace {
+
+/// What the full usage says before the usage lines.
+constexpr std::string_view kAbout =
     "varve-batch: converts lists of varve numbers between the Brasko New England (NE)\n"
     "and the North American (AM) varve chronologies, for spreadsheets and scripts.\n"
-    "\n"
-    "usage: varve-batch ne-to-am|am-to-ne [--format tsv|csv|jsonl] [--no-header] [NUMBER...]\n"
-    "       varve-batch table ne-to-am|am-to-ne [--format tsv|csv|jsonl] [--no-header]\n"
-    "       varve-batch ne-to-am|am-to-ne --column NAME|NUMBER [--separator ,|;|tab]\n"
-    "                   [--prefix TEXT] [--no-header] [FILE]\n"
-    "       varve-batch ne-to-am|am-to-ne --lines [--format tsv|csv|jsonl] [--no-header] [FILE]\n"
-    "       varve-batch chart [ne-to-am|am-to-ne] [--mark N]\n"
-    "       varve-batch help | --help | --version\n"
+    "\n";
+
+/// What the full usage says after them.
+constexpr std::string_view kDetails =
     "\n"
     "commands:\n"
     "  ne-to-am         convert NE numbers (LC 2500-6460, UC 6560-9000) to AM\n"
@@ -159,6 +241,11 @@ const std::string_view kFullUsage =
     "when a token was skipped (the rest still converted); 2 for a wrong command\n"
     "line; 3 when input could not be read or output not written.\n";
 
+}  // namespace
+
+const std::string kFullUsage =
+    std::string(kAbout) + std::string(kShortUsage) + std::string(kDetails);
+
 ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
   ParsedOptions parsed;
   Options& o = parsed.options;
@@ -179,58 +266,32 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
       if (std::string error = read_chart_word(arguments, i, o, chart_direction); !error.empty()) {
         return fail(error);
       }
-    } else if (!options_ended && word == "--no-header") {
-      o.header = false;
-    } else if (!options_ended && word == "--lines") {
-      o.lines = true;
-    } else if (!options_ended && (word == "--format" || word.starts_with("--format="))) {
-      std::string_view value;
-      if (word == "--format") {
-        if (i + 1 == arguments.size()) {
-          return fail("--format needs a value: tsv, csv or jsonl");
-        }
-        value = arguments[++i];
-      } else {
-        value = word.substr(9);
-      }
-      if (!parse_format(value, o.format)) {
-        return fail("unknown format '" + std::string(value) + "': use tsv, csv or jsonl");
-      }
-    } else if (!options_ended && (word.starts_with("--column") || word.starts_with("--prefix") ||
-                                  word.starts_with("--separator"))) {
-      // The column mode's options, each with a value.
+    } else if (!options_ended && looks_like_option(word)) {
       std::size_t equals = word.find('=');
-      std::string_view name = word.substr(0, equals);
-      if (name != "--column" && name != "--prefix" && name != "--separator") {
+      const OptionRule* rule = option_rule(word.substr(0, equals));
+      if (!rule || (rule->missing.empty() && equals != std::string_view::npos)) {
         return fail("unknown option '" + std::string(word) + "'");
       }
-      if (equals == std::string_view::npos && i + 1 == arguments.size()) {
-        return fail(std::string(name) + " needs a value");
-      }
-      std::string_view value =
-          equals == std::string_view::npos ? arguments[++i] : word.substr(equals + 1);
-      if (name == "--column") {
-        if (value.empty()) {
-          return fail("--column needs a column's name or number");
+      std::string_view value;
+      if (equals != std::string_view::npos) {
+        value = word.substr(equals + 1);
+      } else if (!rule->missing.empty()) {
+        if (i + 1 == arguments.size()) {
+          return fail(std::string(rule->missing));
         }
-        o.column = value;
-      } else if (name == "--prefix") {
-        o.prefix = value;
-      } else if (value == "," || value == ";" || value == "tab") {
-        o.separator = value == "tab" ? '\t' : value[0];
-      } else {
-        return fail("unknown separator '" + std::string(value) + "': use , or ; or tab");
+        value = arguments[++i];
       }
-    } else if (!options_ended && (word == "--help" || word == "-h" ||
-                                  (word == "help" && expect == Expect::kCommand))) {
-      o.action = Options::Action::kHelp;
-      return parsed;
-    } else if (!options_ended && word == "--version") {
-      o.action = Options::Action::kVersion;
-      return parsed;
-    } else if (!options_ended && looks_like_option(word)) {
-      return fail("unknown option '" + std::string(word) + "'");
+      if (std::string error = rule->apply(value, o); !error.empty()) {
+        return fail(error);
+      }
+      if (o.action == Options::Action::kHelp || o.action == Options::Action::kVersion) {
+        return parsed;
+      }
     } else if (expect == Expect::kCommand) {
+      if (word == "help" && !options_ended) {
+        o.action = Options::Action::kHelp;
+        return parsed;
+      }
       if (word == "table") {
         o.action = Options::Action::kTable;
         expect = Expect::kDirection;
@@ -244,7 +305,7 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
       }
     } else if (expect == Expect::kDirection) {
       if (!parse_direction(word, o.direction)) {
-        return fail("table needs ne-to-am or am-to-ne, not '" + std::string(word) + "'");
+        return fail("table needs " + both_directions() + ", not '" + std::string(word) + "'");
       }
       expect = Expect::kNumbers;
     } else if (o.action == Options::Action::kTable) {
@@ -257,7 +318,7 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
     return fail("missing command");
   }
   if (expect == Expect::kDirection) {
-    return fail("table needs ne-to-am or am-to-ne");
+    return fail("table needs " + both_directions());
   }
   if (o.column.empty() && (!o.prefix.empty() || o.separator != 0)) {
     return fail("--separator and --prefix go with --column");
@@ -287,7 +348,7 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
   }
   if (o.mark && chronology::links_of(o.direction, *o.mark).empty()) {
     return fail("--mark " + std::to_string(*o.mark) + " is outside the accepted ranges of " +
-                std::string(o.direction == Direction::kNeToAm ? "ne-to-am" : "am-to-ne"));
+                std::string(chronology::direction_name(o.direction)));
   }
   return parsed;
 }

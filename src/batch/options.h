@@ -41,8 +41,9 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments);
 
 /// The short usage, for a command line that is wrong.
 extern const std::string_view kShortUsage;
-/// The full usage, for --help.
-extern const std::string_view kFullUsage;
+/// The full usage, for --help: what the program does, the short usage, then
+/// the commands, options, columns and messages.
+extern const std::string kFullUsage;
 
 }  // namespace batch
 

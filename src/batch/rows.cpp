@@ -4,6 +4,8 @@
 #include <charconv>
 #include <span>
 
+#include "chronology/added_columns.h"
+
 namespace batch {
 namespace {
 
@@ -14,17 +16,11 @@ using chronology::Sequence;
 using chronology::sequence_name;
 using chronology::VarveNumber;
 
-constexpr std::string_view kColumns[] = {"input",   "sequence", "relation", "ne_first",
-                                         "ne_last", "am_first", "am_last",  "false_couplets"};
+/// A row holds the input, then one link in the columns that ne-to-am adds.
+constexpr std::span<const chronology::AddedColumn, 7> kLinkColumns = chronology::kNeToAmColumns;
 
 char separator(Format format) {
   return format == Format::kCsv ? ',' : '\t';
-}
-
-void append_number(std::string& out, VarveNumber n) {
-  char digits[12];
-  auto [end, ec] = std::to_chars(digits, digits + sizeof digits, n);
-  out.append(digits, end);
 }
 
 /// The fields after `input`, and the line end.
@@ -39,7 +35,7 @@ void append_tail(std::string& out, Format format, const Link* link) {
       out.append("\"sequence\":null,\"relation\":\"outside\"");
     }
     for (int i = 0; i < 4; ++i) {
-      out.append(",\"").append(kColumns[3 + i]).append("\":");
+      out.append(",\"").append(kLinkColumns[2 + i].name).append("\":");
       if (link) {
         append_number(out, numbers[i]);
       } else {
@@ -81,14 +77,21 @@ void append_head(std::string& out, Format format, std::string_view input) {
 
 }  // namespace
 
+void append_number(std::string& out, VarveNumber n) {
+  char digits[12];
+  auto [end, ec] = std::to_chars(digits, digits + sizeof digits, n);
+  out.append(digits, end);
+}
+
 void append_header(std::string& out, Format format) {
   if (format == Format::kJsonl) {
     return;
   }
-  for (std::string_view column : kColumns) {
-    out.append(column).push_back(separator(format));
+  out.append("input");
+  for (const chronology::AddedColumn& column : kLinkColumns) {
+    out.append(1, separator(format)).append(column.name);
   }
-  out.back() = '\n';
+  out.push_back('\n');
 }
 
 void append_row(std::string& out, Format format, std::string_view input, const Link* link) {

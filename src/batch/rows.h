@@ -18,6 +18,9 @@ enum class Format { kTsv, kCsv, kJsonl };
 
 using chronology::Direction;
 
+/// Appends `n` in decimal.
+void append_number(std::string& out, chronology::VarveNumber n);
+
 /// Appends the header line of `format` (nothing for JSON Lines).
 void append_header(std::string& out, Format format);
 

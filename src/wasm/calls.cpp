@@ -9,6 +9,7 @@
 #include "batch/tokens.h"
 #include "chart/chart.h"
 #include "chronology/cell.h"
+#include "chronology/shown_text.h"
 #include "sentences/am_to_ne.h"
 #include "sentences/ne_to_am.h"
 #include "sentences/result_records.h"
@@ -29,7 +30,7 @@ batch::Format row_format(ListFormat format) {
 /// The number box's message on text that is not a number: the engine's
 /// sentence on the cell, with what to type instead when it names no number.
 std::string not_a_number_message(std::string_view typed, const Cell& cell) {
-  std::string shown = batch::shown_cell(chronology::cell_detail::trimmed(typed));
+  std::string shown = chronology::cell_shown(chronology::cell_detail::trimmed(typed));
   std::string message = chronology::invalid_cell_message(shown, cell);
   message.front() = 'N';  // The sentence starts "not a whole number".
   message += cell.hint == CellHint::kNone ? ". Type digits, with a sign if needed." : ".";
@@ -119,15 +120,9 @@ LookupResult lookup(chronology::Direction direction, std::string_view typed) {
 
 ListResult convert_list(chronology::Direction direction, ListFormat format, std::string_view list) {
   ListResult result;
-  // varve-batch's messages, without the program's name: the page is not it.
-  constexpr std::string_view kProgram = "varve-batch: ";
-  batch::ListMode mode(row_format(format), direction,
-                       [&result, kProgram](std::string_view message) {
-                         if (message.starts_with(kProgram)) {
-                           message.remove_prefix(kProgram.size());
-                         }
-                         result.messages += message;
-                       });
+  batch::ListMode mode(row_format(format), direction, [&result](std::string_view message) {
+    result.messages.append(message).push_back('\n');
+  });
   batch::append_header(result.rows, row_format(format));
   result.rows.reserve(list.size() * 8);
   mode.feed(list, result.rows);
@@ -263,7 +258,7 @@ FirstRow first_row(std::string_view file) {
     done = true;
     for (std::size_t i = 0; i < record.fields.size(); ++i) {
       std::string_view cell = batch::cell_text(record.field(i));
-      row.cells.append(batch::shown_cell(cell)).push_back('\n');
+      row.cells.append(chronology::cell_shown(cell)).push_back('\n');
       if (names_varve_numbers(cell)) {
         row.suggested.append(std::to_string(i + 1)).push_back('\n');
       }

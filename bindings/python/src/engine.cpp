@@ -6,10 +6,12 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,101 +40,56 @@ T* data_of(py::array_t<T>& array) {
   return array.mutable_data();
 }
 
-/// The ne-to-am columns of `count` values, the i-th read by `read(i)`.
-template <class Read>
-py::dict ne_to_am_columns(std::size_t count, Read read) {
-  py::array_t<std::uint8_t> sequence(count), relation(count), false_couplets(count);
-  py::array_t<std::int32_t> ne_first(count), ne_last(count), am_first(count), am_last(count);
-  std::uint8_t* seq = data_of(sequence);
-  std::uint8_t* rel = data_of(relation);
-  std::uint8_t* flag = data_of(false_couplets);
-  std::int32_t* nf = data_of(ne_first);
-  std::int32_t* nl = data_of(ne_last);
-  std::int32_t* af = data_of(am_first);
-  std::int32_t* al = data_of(am_last);
-  {
-    py::gil_scoped_release unlocked;
-    for (std::size_t i = 0; i < count; ++i) {
-      Cell cell = read(i);
-      Links links = links_of_cell(Direction::kNeToAm, cell);
-      if (links.empty()) {
-        seq[i] = static_cast<std::uint8_t>(kSequenceNames.size() - 1);
-        rel[i] = static_cast<std::uint8_t>(unlinked_code(cell.kind));
-        flag[i] = kNoFlag;
-        nf[i] = nl[i] = af[i] = al[i] = 0;
-        continue;
-      }
-      // An NE number lies in one sequence, so it has one link.
-      const Link& link = links[0];
-      seq[i] = static_cast<std::uint8_t>(link.sequence);
-      rel[i] = static_cast<std::uint8_t>(code_of(link.relation));
-      flag[i] = link.false_couplets;
-      nf[i] = link.ne_first;
-      nl[i] = link.ne_last;
-      af[i] = link.am_first;
-      al[i] = link.am_last;
-    }
-  }
-  py::dict columns;
-  columns["sequence"] = sequence;
-  columns["relation"] = relation;
-  columns["ne_first"] = ne_first;
-  columns["ne_last"] = ne_last;
-  columns["am_first"] = am_first;
-  columns["am_last"] = am_last;
-  columns["false_couplets"] = false_couplets;
-  return columns;
-}
-
-/// The am-to-ne columns of `count` values, the i-th read by `read(i)`.
-template <class Read>
-py::dict am_to_ne_columns(std::size_t count, Read read) {
-  py::array_t<std::uint8_t> lc_relation(count), uc_relation(count), false_couplets(count);
-  py::array_t<std::int32_t> lc_first(count), lc_last(count), uc_first(count), uc_last(count);
-  std::uint8_t* lr = data_of(lc_relation);
-  std::uint8_t* ur = data_of(uc_relation);
-  std::uint8_t* flag = data_of(false_couplets);
-  std::int32_t* lf = data_of(lc_first);
-  std::int32_t* ll = data_of(lc_last);
-  std::int32_t* uf = data_of(uc_first);
-  std::int32_t* ul = data_of(uc_last);
-  {
-    py::gil_scoped_release unlocked;
-    for (std::size_t i = 0; i < count; ++i) {
-      Cell cell = read(i);
-      Links links = links_of_cell(Direction::kAmToNe, cell);
-      if (links.empty()) {
-        lr[i] = ur[i] = static_cast<std::uint8_t>(unlinked_code(cell.kind));
-        flag[i] = kNoFlag;
-        lf[i] = ll[i] = uf[i] = ul[i] = 0;
-        continue;
-      }
-      BySequence by = by_sequence(links);
-      constexpr auto kNone = static_cast<std::uint8_t>(RelationCode::kNone);
-      lr[i] = by.lc ? static_cast<std::uint8_t>(code_of(by.lc->relation)) : kNone;
-      lf[i] = by.lc ? by.lc->ne_first : 0;
-      ll[i] = by.lc ? by.lc->ne_last : 0;
-      ur[i] = by.uc ? static_cast<std::uint8_t>(code_of(by.uc->relation)) : kNone;
-      uf[i] = by.uc ? by.uc->ne_first : 0;
-      ul[i] = by.uc ? by.uc->ne_last : 0;
-      flag[i] = by.false_couplets;
-    }
-  }
-  py::dict columns;
-  columns["lc_relation"] = lc_relation;
-  columns["lc_first"] = lc_first;
-  columns["lc_last"] = lc_last;
-  columns["uc_relation"] = uc_relation;
-  columns["uc_first"] = uc_first;
-  columns["uc_last"] = uc_last;
-  columns["false_couplets"] = false_couplets;
-  return columns;
-}
-
+/// The added columns of `count` values, the i-th read by `read(i)`: codes
+/// (uint8) for the sequence, relations and false couplets, int32 numbers (0
+/// where a cell is empty).
 template <class Read>
 py::dict columns_of(const std::string& direction, std::size_t count, Read read) {
-  return direction_named(direction) == Direction::kNeToAm ? ne_to_am_columns(count, read)
-                                                          : am_to_ne_columns(count, read);
+  Direction d = direction_named(direction);
+  std::span<const AddedColumn, 7> columns = added_columns(d);
+  std::array<py::array, 7> arrays;
+  std::array<std::uint8_t*, 7> codes{};
+  std::array<std::int32_t*, 7> numbers{};
+  for (std::size_t k = 0; k < columns.size(); ++k) {
+    if (chronology::number_index(columns[k].field)) {
+      py::array_t<std::int32_t> array(count);
+      numbers[k] = data_of(array);
+      arrays[k] = array;
+    } else {
+      py::array_t<std::uint8_t> array(count);
+      codes[k] = data_of(array);
+      arrays[k] = array;
+    }
+  }
+  {
+    py::gil_scoped_release unlocked;
+    for (std::size_t i = 0; i < count; ++i) {
+      AddedRow row = added_row(d, read(i));
+      for (std::size_t k = 0; k < columns.size(); ++k) {
+        switch (AddedField field = columns[k].field) {
+          case AddedField::kSequence:
+            codes[k][i] = static_cast<std::uint8_t>(
+                row.sequence ? static_cast<std::size_t>(*row.sequence) : kSequenceNames.size() - 1);
+            break;
+          case AddedField::kRelation0:
+          case AddedField::kRelation1:
+            codes[k][i] =
+                static_cast<std::uint8_t>(row.relations[field == AddedField::kRelation0 ? 0 : 1]);
+            break;
+          case AddedField::kFalseCouplets:
+            codes[k][i] = row.false_couplets ? *row.false_couplets : kNoFlag;
+            break;
+          default:
+            numbers[k][i] = row.numbers[*chronology::number_index(field)].value_or(0);
+        }
+      }
+    }
+  }
+  py::dict dict;
+  for (std::size_t k = 0; k < columns.size(); ++k) {
+    dict[py::str(std::string(columns[k].name))] = arrays[k];
+  }
+  return dict;
 }
 
 /// The columns of `count` cells, the i-th given by `read(i)`, with how many
@@ -265,15 +222,15 @@ py::dict links_table(const std::string& direction) {
     }
   }
   auto array = [](const auto& v) { return py::array(v.size(), v.data()); };
+  // In the order of the columns that ne-to-am adds, as varve-batch's table has them.
+  const std::array<py::array, 7> links{array(sequence),      array(relation), array(ne_first),
+                                       array(ne_last),       array(am_first), array(am_last),
+                                       array(false_couplets)};
   py::dict table;
   table["input"] = array(input);
-  table["sequence"] = array(sequence);
-  table["relation"] = array(relation);
-  table["ne_first"] = array(ne_first);
-  table["ne_last"] = array(ne_last);
-  table["am_first"] = array(am_first);
-  table["am_last"] = array(am_last);
-  table["false_couplets"] = array(false_couplets);
+  for (std::size_t k = 0; k < links.size(); ++k) {
+    table[py::str(std::string(kNeToAmColumns[k].name))] = links[k];
+  }
   return table;
 }
 

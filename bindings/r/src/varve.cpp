@@ -3,9 +3,11 @@
 
 #include <Rcpp.h>
 
+#include <array>
 #include <cstddef>
 #include <limits>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,14 +35,6 @@ Rcpp::CharacterVector r_strings(const std::array<std::string_view, N>& names) {
     strings[i] = std::string(names[i]);
   }
   return strings;
-}
-
-/// Sets `out[i]` to the relation text of `code`, NA for none.
-void set_relation(Rcpp::CharacterVector& out, R_xlen_t i, RelationCode code,
-                  const Rcpp::CharacterVector& names) {
-  SET_STRING_ELT(
-      out, i,
-      code == RelationCode::kNone ? NA_STRING : STRING_ELT(names, static_cast<R_xlen_t>(code)));
 }
 
 /// A data frame of `columns`, named `names`, with `rows` rows.
@@ -147,66 +141,61 @@ class Column {
   std::vector<Cell> level_cells_;
 };
 
-Rcpp::List ne_to_am_frame(const Column& x, R_xlen_t n, InvalidCells& invalid) {
+/// The added columns of the `n` elements of `x`, as a data frame: text for
+/// the sequence and relations, integers for the numbers, logical for false
+/// couplets; NA where a cell is empty.
+Rcpp::List added_frame(Direction direction, const Column& x, R_xlen_t n, InvalidCells& invalid) {
   Rcpp::CharacterVector relations = r_strings(kRelationNames);
   Rcpp::CharacterVector sequences = r_strings(kSequenceNames);
-  Rcpp::CharacterVector sequence(n), relation(n);
-  Rcpp::IntegerVector ne_first(n), ne_last(n), am_first(n), am_last(n);
-  Rcpp::LogicalVector false_couplets(n);
-  for (R_xlen_t i = 0; i < n; ++i) {
-    Cell cell = x.read(i, invalid);
-    Links links = links_of_cell(Direction::kNeToAm, cell);
-    if (links.empty()) {
-      SET_STRING_ELT(sequence, i, NA_STRING);
-      set_relation(relation, i, unlinked_code(cell.kind), relations);
-      ne_first[i] = ne_last[i] = am_first[i] = am_last[i] = NA_INTEGER;
-      false_couplets[i] = NA_LOGICAL;
-      continue;
+  std::span<const AddedColumn, 7> columns = added_columns(direction);
+  Rcpp::List frame(static_cast<R_xlen_t>(columns.size()));
+  std::vector<std::string> names;
+  std::array<int*, 7> values{};  // The integer or logical data of each column.
+  for (std::size_t k = 0; k < columns.size(); ++k) {
+    AddedField field = columns[k].field;
+    auto at = static_cast<R_xlen_t>(k);
+    if (field == AddedField::kFalseCouplets) {
+      Rcpp::LogicalVector column(n);
+      values[k] = LOGICAL(column);
+      frame[at] = column;
+    } else if (chronology::number_index(field)) {
+      Rcpp::IntegerVector column(n);
+      values[k] = INTEGER(column);
+      frame[at] = column;
+    } else {
+      frame[at] = Rcpp::CharacterVector(n);
     }
-    // An NE number lies in one sequence, so it has one link.
-    const Link& link = links[0];
-    SET_STRING_ELT(sequence, i, STRING_ELT(sequences, static_cast<R_xlen_t>(link.sequence)));
-    set_relation(relation, i, code_of(link.relation), relations);
-    ne_first[i] = link.ne_first;
-    ne_last[i] = link.ne_last;
-    am_first[i] = link.am_first;
-    am_last[i] = link.am_last;
-    false_couplets[i] = link.false_couplets;
+    names.emplace_back(columns[k].name);
   }
-  return data_frame(
-      Rcpp::List::create(sequence, relation, ne_first, ne_last, am_first, am_last, false_couplets),
-      {"sequence", "relation", "ne_first", "ne_last", "am_first", "am_last", "false_couplets"}, n);
-}
-
-Rcpp::List am_to_ne_frame(const Column& x, R_xlen_t n, InvalidCells& invalid) {
-  Rcpp::CharacterVector relations = r_strings(kRelationNames);
-  Rcpp::CharacterVector lc_relation(n), uc_relation(n);
-  Rcpp::IntegerVector lc_first(n), lc_last(n), uc_first(n), uc_last(n);
-  Rcpp::LogicalVector false_couplets(n);
   for (R_xlen_t i = 0; i < n; ++i) {
-    Cell cell = x.read(i, invalid);
-    Links links = links_of_cell(Direction::kAmToNe, cell);
-    if (links.empty()) {
-      set_relation(lc_relation, i, unlinked_code(cell.kind), relations);
-      set_relation(uc_relation, i, unlinked_code(cell.kind), relations);
-      lc_first[i] = lc_last[i] = uc_first[i] = uc_last[i] = NA_INTEGER;
-      false_couplets[i] = NA_LOGICAL;
-      continue;
+    AddedRow row = added_row(direction, x.read(i, invalid));
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+      AddedField field = columns[k].field;
+      SEXP column = frame[static_cast<R_xlen_t>(k)];
+      switch (field) {
+        case AddedField::kSequence:
+          SET_STRING_ELT(column, i,
+                         row.sequence ? STRING_ELT(sequences, static_cast<R_xlen_t>(*row.sequence))
+                                      : NA_STRING);
+          break;
+        case AddedField::kRelation0:
+        case AddedField::kRelation1: {
+          RelationCode code = row.relations[field == AddedField::kRelation0 ? 0 : 1];
+          SET_STRING_ELT(column, i,
+                         code == RelationCode::kNone
+                             ? NA_STRING
+                             : STRING_ELT(relations, static_cast<R_xlen_t>(code)));
+          break;
+        }
+        case AddedField::kFalseCouplets:
+          values[k][i] = row.false_couplets ? *row.false_couplets : NA_LOGICAL;
+          break;
+        default:
+          values[k][i] = row.numbers[*chronology::number_index(field)].value_or(NA_INTEGER);
+      }
     }
-    BySequence by = by_sequence(links);
-    set_relation(lc_relation, i, by.lc ? code_of(by.lc->relation) : RelationCode::kNone, relations);
-    lc_first[i] = by.lc ? by.lc->ne_first : NA_INTEGER;
-    lc_last[i] = by.lc ? by.lc->ne_last : NA_INTEGER;
-    set_relation(uc_relation, i, by.uc ? code_of(by.uc->relation) : RelationCode::kNone, relations);
-    uc_first[i] = by.uc ? by.uc->ne_first : NA_INTEGER;
-    uc_last[i] = by.uc ? by.uc->ne_last : NA_INTEGER;
-    false_couplets[i] = by.false_couplets;
   }
-  return data_frame(Rcpp::List::create(lc_relation, lc_first, lc_last, uc_relation, uc_first,
-                                       uc_last, false_couplets),
-                    {"lc_relation", "lc_first", "lc_last", "uc_relation", "uc_first", "uc_last",
-                     "false_couplets"},
-                    n);
+  return data_frame(frame, names, n);
 }
 
 }  // namespace
@@ -227,8 +216,7 @@ Rcpp::List varve_convert(SEXP x, std::string direction) {
   Direction d = direction_named(direction);
   Column column(x);
   InvalidCells invalid(1);
-  Rcpp::List frame = d == Direction::kNeToAm ? ne_to_am_frame(column, n, invalid)
-                                             : am_to_ne_frame(column, n, invalid);
+  Rcpp::List frame = added_frame(d, column, n, invalid);
   return Rcpp::List::create(Rcpp::Named("frame") = frame,
                             Rcpp::Named("invalid") = static_cast<double>(invalid.count()),
                             Rcpp::Named("details") = invalid.details());
@@ -256,11 +244,14 @@ Rcpp::List varve_links_table(std::string direction) {
       }
     }
   }
+  // The input, then the columns that ne-to-am adds, as varve-batch's table has them.
+  std::vector<std::string> names{"input"};
+  for (const AddedColumn& column : kNeToAmColumns) {
+    names.emplace_back(column.name);
+  }
   return data_frame(
       Rcpp::List::create(Rcpp::wrap(input), Rcpp::wrap(sequence), Rcpp::wrap(relation),
                          Rcpp::wrap(ne_first), Rcpp::wrap(ne_last), Rcpp::wrap(am_first),
                          Rcpp::wrap(am_last), Rcpp::wrap(false_couplets)),
-      {"input", "sequence", "relation", "ne_first", "ne_last", "am_first", "am_last",
-       "false_couplets"},
-      static_cast<R_xlen_t>(input.size()));
+      names, static_cast<R_xlen_t>(input.size()));
 }

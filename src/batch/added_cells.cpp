@@ -1,0 +1,52 @@
+#include "batch/added_cells.h"
+
+namespace batch {
+
+using chronology::Cell;
+using chronology::CellKind;
+using chronology::Direction;
+
+void append_added_cells(std::string& out, Direction direction, const chronology::AddedRow& row,
+                        char sep) {
+  visit_added_cells(direction, row, [&](std::string_view, AddedKind, std::string_view text) {
+    out.append(1, sep).append(text);
+  });
+}
+
+AddedCellsCache::AddedCellsCache(Direction direction, char separator)
+    : direction_(direction), separator_(separator) {
+  std::span<const chronology::Range> ranges = chronology::accepted_ranges(direction);
+  first_ = ranges.front().first;
+  known_.assign(static_cast<std::size_t>(ranges.back().last - first_) + 1, Slice{});
+  // A number outside every range; no number is below the first.
+  Cell outside{CellKind::kNumber};
+  outside.number = first_ - 1;
+  append_added_cells(outside_, direction, chronology::added_row(direction, outside), separator);
+  append_added_cells(empty_, direction, chronology::added_row(direction, Cell{CellKind::kEmpty}),
+                     separator);
+  append_added_cells(invalid_, direction,
+                     chronology::added_row(direction, Cell{CellKind::kInvalid}), separator);
+}
+
+std::string_view AddedCellsCache::cells(const Cell& cell) {
+  if (cell.kind == CellKind::kEmpty) {
+    return empty_;
+  }
+  if (cell.kind == CellKind::kInvalid) {
+    return invalid_;
+  }
+  // Below the first number the difference wraps round to a large index.
+  auto index = static_cast<std::uint32_t>(cell.number) - static_cast<std::uint32_t>(first_);
+  if (index >= known_.size()) {
+    return outside_;
+  }
+  Slice& slice = known_[index];
+  if (slice.length == 0) {
+    slice.begin = static_cast<std::uint32_t>(cells_.size());
+    append_added_cells(cells_, direction_, chronology::added_row(direction_, cell), separator_);
+    slice.length = static_cast<std::uint32_t>(cells_.size()) - slice.begin;
+  }
+  return std::string_view(cells_).substr(slice.begin, slice.length);
+}
+
+}  // namespace batch
