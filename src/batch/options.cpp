@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "batch/tokens.h"
+#include "chronology/shown_text.h"
 
 namespace batch {
 namespace {
@@ -67,9 +68,9 @@ constexpr OptionRule kOptionRules[] = {
      }},
     {"--format", "--format needs a value: tsv, csv or jsonl",
      [](std::string_view value, Options& o) {
-       return parse_format(value, o.format)
-                  ? std::string()
-                  : "unknown format '" + std::string(value) + "': use tsv, csv or jsonl";
+       return parse_format(value, o.format) ? std::string()
+                                            : "unknown format '" + chronology::ascii_shown(value) +
+                                                  "': use tsv, csv or jsonl";
      }},
     {"--column", "--column needs a value",
      [](std::string_view value, Options& o) {
@@ -85,7 +86,7 @@ constexpr OptionRule kOptionRules[] = {
     {"--separator", "--separator needs a value",
      [](std::string_view value, Options& o) {
        if (value != "," && value != ";" && value != "tab") {
-         return "unknown separator '" + std::string(value) + "': use , or ; or tab";
+         return "unknown separator '" + chronology::ascii_shown(value) + "': use , or ; or tab";
        }
        o.separator = value == "tab" ? '\t' : value[0];
        return std::string();
@@ -132,13 +133,14 @@ std::string read_chart_word(const std::vector<std::string_view>& arguments, std:
     std::string_view value = word == "--mark" ? arguments[++i] : word.substr(7);
     std::int32_t number = 0;
     if (parse_number(value, number) != TokenKind::kNumber) {
-      return "--mark needs a whole number, not '" + std::string(value) + "'";
+      return "--mark needs a whole number, not '" + chronology::ascii_shown(value) + "'";
     }
     o.mark = number;
   } else if (!direction_given && parse_direction(word, o.direction)) {
     direction_given = true;
   } else {
-    return "chart takes " + both_directions() + " and --mark N, not '" + std::string(word) + "'";
+    return "chart takes " + both_directions() + " and --mark N, not '" +
+           chronology::ascii_shown(word) + "'";
   }
   return {};
 }
@@ -270,7 +272,7 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
       std::size_t equals = word.find('=');
       const OptionRule* rule = option_rule(word.substr(0, equals));
       if (!rule || (rule->missing.empty() && equals != std::string_view::npos)) {
-        return fail("unknown option '" + std::string(word) + "'");
+        return fail("unknown option '" + chronology::ascii_shown(word) + "'");
       }
       std::string_view value;
       if (equals != std::string_view::npos) {
@@ -301,11 +303,12 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
       } else if (parse_direction(word, o.direction)) {
         expect = Expect::kNumbers;
       } else {
-        return fail("unknown command '" + std::string(word) + "'");
+        return fail("unknown command '" + chronology::ascii_shown(word) + "'");
       }
     } else if (expect == Expect::kDirection) {
       if (!parse_direction(word, o.direction)) {
-        return fail("table needs " + both_directions() + ", not '" + std::string(word) + "'");
+        return fail("table needs " + both_directions() + ", not '" + chronology::ascii_shown(word) +
+                    "'");
       }
       expect = Expect::kNumbers;
     } else if (o.action == Options::Action::kTable) {

@@ -204,5 +204,20 @@ TEST(ParseOptions, RefusesWhatIsWrongOrMissing) {
   }
 }
 
+// What is wrong is one line for a terminal: an argument's control bytes (a
+// line end, an escape) are shown, not written.
+TEST(ParseOptions, ShowsTheBytesOfAWrongArgument) {
+  const std::vector<std::pair<std::vector<std::string_view>, std::string>> cases = {
+      {{"\n"}, "unknown command '\\x0A'"},
+      {{"ne-to-am", "--format", "\x1B[2Jcsv"},
+       "unknown format '\\x1B[2Jcsv': use tsv, csv or jsonl"},
+      {{"ne-to-am", "-\r"}, "unknown option '-\\x0D'"},
+      {{"chart", "--mark", "1\n2"}, "--mark needs a whole number, not '1\\x0A2'"},
+  };
+  for (const auto& [arguments, error] : cases) {
+    EXPECT_EQ(parse_options(arguments).error, error);
+  }
+}
+
 }  // namespace
 }  // namespace batch
