@@ -44,6 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     return 0;
   }
+  if (o.action == batch::Options::Action::kHelp || o.action == batch::Options::Action::kVersion) {
+    return 0;  // Shown at once, whatever else the line holds.
+  }
   for (const auto& [number, position] : o.numbers) {
     if (position < 1 || static_cast<std::size_t>(position) > arguments.size() ||
         arguments[static_cast<std::size_t>(position) - 1] != number) {

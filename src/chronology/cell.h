@@ -228,13 +228,12 @@ constexpr bool uncertain_number(std::string_view text, bool decimal_comma, Varve
 constexpr Cell read_cell(std::string_view text, char separator = 0) {
   // Most cells are a few plain digits: read those at once.
   if (!text.empty() && text.size() <= 9) {
-    VarveNumber plain = 0;
-    bool digits = true;
-    for (char c : text) {
-      digits = digits && cell_detail::is_digit(c);
-      plain = plain * 10 + (c - '0');
+    VarveNumber plain = 0;  // Nine digits at most: never past 32 bits.
+    std::size_t digits = 0;
+    while (digits < text.size() && cell_detail::is_digit(text[digits])) {
+      plain = plain * 10 + (text[digits++] - '0');
     }
-    if (digits) {
+    if (digits == text.size()) {
       return {CellKind::kNumber, plain};
     }
   }
