@@ -50,7 +50,9 @@ inline constexpr std::size_t kShownBytes = 32;
 /// that read back to it; an infinity as `infinity`, with its sign.
 inline std::string shown_real(double value, std::string_view infinity) {
   if (value - value != 0) {
-    return (value < 0 ? "-" : "") + std::string(infinity);
+    std::string text = value < 0 ? "-" : "";
+    text.append(infinity);
+    return text;
   }
   std::array<char, 32> text{};
   auto [end, error] = std::to_chars(text.data(), text.data() + text.size(), value);
