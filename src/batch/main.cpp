@@ -1,7 +1,10 @@
-// varve-batch: converts whole lists of varve numbers between the New England
-// and the North American varve chronologies, as TSV, CSV or JSON Lines. The
-// conversion itself is the list mode (batch/list_mode.h); this file reads,
-// writes and decides when output is handed to the system.
+// varve-batch: converts varve numbers between the New England and the North
+// American varve chronologies, as TSV, CSV or JSON Lines: a list of numbers
+// (batch/list_mode.h), one value per line (batch/line_mode.h) or one column of
+// a CSV or TSV file (batch/column.h); `table` lists every accepted number and
+// `chart` writes the correspondence chart as SVG. The conversions themselves
+// are in those libraries; this file reads, writes and decides when output is
+// handed to the system.
 
 #include <algorithm>
 #include <cstdio>
@@ -19,6 +22,7 @@
 #include "chart/chart.h"
 #include "chronology/shown_text.h"
 #include "platform/streams.h"
+#include "version.h"
 
 namespace {
 
@@ -122,36 +126,49 @@ void convert_arguments(const Options& options, batch::ListMode& list, Output& ou
   }
 }
 
+/// Reads `input` (called `name` in messages) to its end in large chunks,
+/// handing each to `take(bytes)`, which returns false to stop. Returns the
+/// exit status for a read that failed (already reported), or -1 otherwise.
+template <class Take>
+int read_all(platform::ByteSource& input, std::string_view name, Output& out, Take take) {
+  std::vector<char> chunk(kBufferSize);
+  for (; !out.failed(); out.maybe_flush()) {
+    platform::ReadResult read = input.read(chunk.data(), chunk.size());
+    if (read.error != 0) {
+      out.flush();
+      report("varve-batch: cannot read " + std::string(name) + ": " +
+             platform::error_text(read.error) + "\n");
+      return kExitInputOutput;
+    }
+    if (read.count == 0 || !take(std::string_view(chunk.data(), read.count))) {
+      break;
+    }
+  }
+  return -1;
+}
+
 /// Converts the numbers of standard input; returns false when it could not
 /// be read. From a terminal, the rows of each line are written as soon as the
 /// line is read; otherwise output waits for a full buffer.
 bool convert_standard_input(batch::ListMode& list, Output& out) {
   platform::ByteSource input = platform::ByteSource::standard_input();
   bool by_line = input.is_terminal();
-  std::vector<char> chunk(kBufferSize);
-  for (;;) {
-    platform::ReadResult read = input.read(chunk.data(), chunk.size());
-    if (read.error != 0) {
-      out.flush();
-      report("varve-batch: cannot read standard input: " + platform::error_text(read.error) + "\n");
-      return false;
-    }
-    if (read.count == 0) {
-      break;
-    }
-    for (std::size_t at = 0; at < read.count && !out.failed(); at += kSliceSize) {
-      list.feed(std::string_view(chunk.data() + at, std::min(kSliceSize, read.count - at)),
-                out.buffer());
+  int status = read_all(input, "standard input", out, [&](std::string_view bytes) {
+    for (std::size_t at = 0; at < bytes.size() && !out.failed(); at += kSliceSize) {
+      list.feed(bytes.substr(at, kSliceSize), out.buffer());
       out.maybe_flush();
     }
     if (by_line) {
       out.flush();
     }
-    if (out.failed()) {
-      return true;
-    }
+    return true;
+  });
+  if (status >= 0) {
+    return false;
   }
-  list.finish(out.buffer());
+  if (!out.failed()) {
+    list.finish(out.buffer());
+  }
   return true;
 }
 
@@ -191,32 +208,27 @@ int convert_text(const Options& options, Output& out, Start start, Feed feed, Fi
     report("varve-batch: " + name + ": " + decoder.error() + "\n");
     return kExitBadCell;
   };
-  std::vector<char> chunk(kBufferSize);
-  for (; !out.failed(); out.maybe_flush()) {
-    platform::ReadResult read = input.read(chunk.data(), chunk.size());
-    if (read.error != 0) {
-      out.flush();
-      report("varve-batch: cannot read " + name + ": " + platform::error_text(read.error) + "\n");
-      return kExitInputOutput;
-    }
-    if (read.count == 0) {
-      break;
-    }
-    std::string_view bytes(chunk.data(), read.count);
+  // Set when the conversion or the decoding stopped: the exit status.
+  int stopped = -1;
+  int status = read_all(input, name, out, [&](std::string_view bytes) {
     if (started && decoder.passes_bytes()) {
       // Past the start of a file of bytes: no copy through the decoder.
-      if (!feed(bytes)) {
-        return kExitBadCell;
+      stopped = feed(bytes) ? -1 : kExitBadCell;
+    } else {
+      bool decoded = decoder.feed(bytes, text);
+      if (!hand_on()) {
+        stopped = kExitBadCell;
+      } else if (!decoded) {
+        stopped = decoding_fault();
       }
-      continue;
     }
-    bool decoded = decoder.feed(bytes, text);
-    if (!hand_on()) {
-      return kExitBadCell;
-    }
-    if (!decoded) {
-      return decoding_fault();
-    }
+    return stopped < 0;
+  });
+  if (status >= 0) {
+    return status;
+  }
+  if (stopped >= 0) {
+    return stopped;
   }
   if (out.failed()) {
     return -1;
@@ -238,13 +250,7 @@ int convert_text(const Options& options, Output& out, Start start, Feed feed, Fi
 /// Converts one column of FILE (or standard input), keeping the rest of each
 /// row; returns the exit status.
 int convert_column(const Options& options, Output& out) {
-  batch::ColumnSettings settings;
-  settings.direction = options.direction;
-  settings.column = options.column;
-  settings.separator = options.separator;
-  settings.header = options.header;
-  settings.prefix = options.prefix;
-  batch::ColumnConverter converter(std::move(settings), messages_after_rows(out));
+  batch::ColumnConverter converter(options.column_mode, messages_after_rows(out));
   int status = convert_text(
       options, out, [](batch::TextEncoding) {},
       [&](std::string_view text) { return converter.feed(text, out.buffer()); },
@@ -282,8 +288,8 @@ int convert_lines(const Options& options, Output& out) {
   return status >= 0 ? status : lines.exit_status();
 }
 
-/// Lists every accepted number of the direction with its rows.
-void table(const Options& options, Output& out) {
+/// Writes every accepted number of the direction with its rows.
+void write_table(const Options& options, Output& out) {
   for (chronology::Range range : chronology::accepted_ranges(options.direction)) {
     for (chronology::VarveNumber n = range.first; n <= range.last && !out.failed(); ++n) {
       char digits[12];
@@ -320,19 +326,19 @@ int main(int argc, char** argv) {
       out.buffer() += batch::kFullUsage;
       break;
     case Options::Action::kVersion:
-      out.buffer() += "varve-batch " VARVE_VERSION "\n";
+      out.buffer().append("varve-batch ").append(varve::kVersion).push_back('\n');
       break;
     case Options::Action::kTable:
       if (options.header) {
         batch::append_header(out.buffer(), options.format);
       }
-      table(options, out);
+      write_table(options, out);
       break;
     case Options::Action::kChart:
       out.buffer() += chart::correspondence_svg(options.direction, options.mark);
       break;
     case Options::Action::kConvert:
-      if (!options.column.empty()) {
+      if (!options.column_mode.column.empty()) {
         status = convert_column(options, out);
         break;
       }

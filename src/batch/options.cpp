@@ -74,13 +74,13 @@ constexpr OptionRule kOptionRules[] = {
      }},
     {"--column", "--column needs a value",
      [](std::string_view value, Options& o) {
-       o.column = value;
+       o.column_mode.column = value;
        return value.empty() ? std::string("--column needs a column's name or number")
                             : std::string();
      }},
     {"--prefix", "--prefix needs a value",
      [](std::string_view value, Options& o) {
-       o.prefix = value;
+       o.column_mode.prefix = value;
        return std::string();
      }},
     {"--separator", "--separator needs a value",
@@ -88,7 +88,7 @@ constexpr OptionRule kOptionRules[] = {
        if (value != "," && value != ";" && value != "tab") {
          return "unknown separator '" + chronology::ascii_shown(value) + "': use , or ; or tab";
        }
-       o.separator = value == "tab" ? '\t' : value[0];
+       o.column_mode.separator = value == "tab" ? '\t' : value[0];
        return std::string();
      }},
     {"--help",
@@ -323,24 +323,27 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
   if (expect == Expect::kDirection) {
     return fail("table needs " + both_directions());
   }
-  if (o.column.empty() && (!o.prefix.empty() || o.separator != 0)) {
+  ColumnSettings& column = o.column_mode;
+  column.direction = o.direction;
+  column.header = o.header;
+  if (column.column.empty() && (!column.prefix.empty() || column.separator != 0)) {
     return fail("--separator and --prefix go with --column");
   }
-  if (!o.column.empty()) {
+  if (!column.column.empty()) {
     if (o.action == Options::Action::kTable || o.numbers.size() > 1) {
       return fail("--column converts one FILE (or standard input)");
     }
     if (o.format != Format::kTsv) {
       return fail("--format does not go with --column: the file keeps its own format");
     }
-    if (!o.header && o.column.find_first_not_of("0123456789") != std::string_view::npos) {
+    if (!o.header && column.column.find_first_not_of("0123456789") != std::string::npos) {
       return fail("with --no-header, --column takes the column's number");
     }
     o.file = o.numbers.empty() ? "-" : o.numbers[0].first;
     o.numbers.clear();
   }
   if (o.lines) {
-    if (!o.column.empty()) {
+    if (!column.column.empty()) {
       return fail("--lines and --column do not go together: --lines reads one value per line");
     }
     if (o.action == Options::Action::kTable || o.numbers.size() > 1) {

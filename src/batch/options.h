@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "batch/column.h"
 #include "batch/rows.h"
 
 namespace batch {
@@ -20,10 +21,12 @@ struct Options {
   bool header = true;
   /// The NUMBER arguments, each with its position on the command line.
   std::vector<std::pair<std::string_view, int>> numbers;
-  /// The column mode: the --column to convert (empty in the list mode), the
-  /// --separator (0: recognised), the --prefix and the FILE ("-": standard input).
-  std::string_view column, prefix, file = "-";
-  char separator = 0;
+  /// The column mode's settings: the --column to convert (empty in the list
+  /// mode), the --separator (0: recognised) and the --prefix, with the
+  /// direction and header of the whole command line.
+  ColumnSettings column_mode;
+  /// The FILE of the column and line modes ("-": standard input).
+  std::string_view file = "-";
   /// The line mode (--lines): one value per line of FILE, one row per line.
   bool lines = false;
   /// chart: the number to mark, an accepted number of `direction`.

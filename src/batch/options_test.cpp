@@ -158,10 +158,10 @@ TEST(ParseOptions, TakesTheColumnModesOptionsAndOneFile) {
   for (const Column& c : cases) {
     ParsedOptions parsed = parse_options(c.arguments);
     EXPECT_EQ(parsed.error, "") << c.arguments[2];
-    EXPECT_EQ(parsed.options.column, c.column);
+    EXPECT_EQ(parsed.options.column_mode.column, c.column);
     EXPECT_EQ(parsed.options.file, c.file);
-    EXPECT_EQ(parsed.options.prefix, c.prefix);
-    EXPECT_EQ(parsed.options.separator, c.separator);
+    EXPECT_EQ(parsed.options.column_mode.prefix, c.prefix);
+    EXPECT_EQ(parsed.options.column_mode.separator, c.separator);
     EXPECT_TRUE(parsed.options.numbers.empty());
   }
 }
