@@ -71,7 +71,7 @@ inline constexpr Range kAmRange{2500, 8700};
 /// The correspondence from AM to NE numbers, in ascending order of AM number.
 /// It holds the links of NeToAmTable read backwards, but decides this
 /// direction alone: at the edges of the overlap the two directions differ
-/// (checked where both tables meet, in links.h).
+/// (where they must agree is checked at compile time in tables_agree.cpp).
 inline constexpr std::array AmToNeTable{
     am_row(2500, 3020, lc_offset(0)),
     am_row(3021, 3022, lc_split(3021)),

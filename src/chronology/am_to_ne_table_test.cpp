@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 namespace chronology {
@@ -12,6 +13,38 @@ constexpr Sequence UC = Sequence::kUc;
 constexpr Relation kCorresponds = Relation::kCorresponds;
 constexpr Relation kSplit = Relation::kSplit;
 constexpr Relation kJoined = Relation::kJoined;
+
+// The validator rejects each kind of broken table, beside a good one built
+// the same way, so that a rejection is the fault's and not the fixture's.
+static_assert(is_valid_am_table(std::array{am_row(2500, 3020, lc_offset(0)),
+                                           am_row(3021, 3022, lc_split(3021)),
+                                           am_row(3023, 8700, lc_offset(-1), uc_offset(318))}));
+// A gap, an overlap, a row that ends before it starts, short of the end.
+static_assert(!is_valid_am_table(std::array{am_row(2500, 3020, lc_offset(0)),
+                                            am_row(3022, 8700, lc_offset(0))}));
+static_assert(!is_valid_am_table(std::array{am_row(2500, 3021, lc_offset(0)),
+                                            am_row(3021, 8700, lc_offset(0))}));
+static_assert(!is_valid_am_table(std::array{am_row(2500, 2499, lc_offset(0))}));
+static_assert(!is_valid_am_table(std::array{am_row(2500, 8699, lc_offset(0))}));
+// A split over one or three AM varves, a join of one NE varve or over two AM
+// varves, false couplets that are not a join.
+static_assert(!is_valid_am_table(std::array{am_row(2500, 3020, lc_offset(0)),
+                                            am_row(3021, 3021, lc_split(3021)),
+                                            am_row(3022, 8700, lc_offset(0))}));
+static_assert(!is_valid_am_table(std::array{am_row(2500, 3020, lc_offset(0)),
+                                            am_row(3021, 3023, lc_split(3021)),
+                                            am_row(3024, 8700, lc_offset(0))}));
+static_assert(!is_valid_am_table(std::array{am_row(2500, 3020, lc_offset(0)),
+                                            am_row(3021, 3021, lc_join(3021, 3021)),
+                                            am_row(3022, 8700, lc_offset(0))}));
+static_assert(!is_valid_am_table(std::array{am_row(2500, 3020, lc_offset(0)),
+                                            am_row(3021, 3022, lc_join(3021, 3022)),
+                                            am_row(3023, 8700, lc_offset(0))}));
+static_assert(!is_valid_am_table(std::array{
+    am_row(2500, 8700, AmEntry{Sequence::kLc, kCorresponds, 0, 0, 0, true})}));
+// Two links that are not one to LC then one to UC.
+static_assert(!is_valid_am_table(std::array{am_row(2500, 8700, uc_offset(318), lc_offset(0))}));
+static_assert(!is_valid_am_table(std::array{am_row(2500, 8700, lc_offset(0), lc_offset(1))}));
 
 TEST(AmToNe, GivesTheLinksOfEachKindLcFirst) {
   struct Example {
