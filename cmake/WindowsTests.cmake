@@ -22,8 +22,7 @@ set_tests_properties(wine_server_stop PROPERTIES FIXTURES_CLEANUP wine)
 # end-to-end tests prove their rule for Wine's own lines on standard error.
 add_executable(varve_wine_probe tests/wine_probe.cpp)
 
-add_test(NAME unit_tests COMMAND varve_unit_tests)
-add_test(NAME batch_unit_tests COMMAND varve_batch_unit_tests)
+# The unit tests, one binary per library, are added beside their libraries.
 
 include(ExternalProject)
 ExternalProject_Add(host_end_to_end_tests
@@ -38,5 +37,5 @@ set_tests_properties(end_to_end PROPERTIES ENVIRONMENT
 add_test(NAME batch_end_to_end COMMAND ${CMAKE_BINARY_DIR}/host-tests/varve_batch_end_to_end_tests)
 set_tests_properties(batch_end_to_end PROPERTIES ENVIRONMENT
   "VARVE_BATCH=$<TARGET_FILE:varve-batch>;VARVE_CONVERT=$<TARGET_FILE:varve-convert>;VARVE_LAUNCHER=${CMAKE_BINARY_DIR}/wine-run")
-set_tests_properties(unit_tests batch_unit_tests end_to_end batch_end_to_end
+set_tests_properties(end_to_end batch_end_to_end
   PROPERTIES FIXTURES_REQUIRED wine)

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "process.h"
+#include "version.h"
 
 namespace {
 
@@ -131,7 +132,8 @@ TEST(ManualPages, RenderWithoutWarnings) {
                              "");
     EXPECT_EQ(r.error, "") << page.name;
     EXPECT_EQ(r.status, 0) << page.name;
-    EXPECT_NE(r.output.find("varve-convert " VARVE_VERSION), std::string::npos) << page.name;
+    EXPECT_NE(r.output.find("varve-convert " + std::string(varve::kVersion)), std::string::npos)
+        << page.name;
   }
 }
 

@@ -13,25 +13,12 @@
 #include <vector>
 
 #include "process.h"
-
-#ifndef VARVE_BATCH_PATH  // Built for the Windows build's tests: from the environment.
-#define VARVE_BATCH_PATH ""
-#endif
+#include "programs.h"
 
 namespace {
 
-const std::vector<std::string> kBatch = testing_process::program("VARVE_BATCH", VARVE_BATCH_PATH);
-
-testing_process::Result batch(std::vector<std::string> arguments, std::string_view input = {}) {
-  arguments.insert(arguments.begin(), kBatch.begin(), kBatch.end());
-  return testing_process::run(arguments, input);
-}
-
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_TRUE(in) << path;
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testing_programs::read_file;
+using testing_programs::run_batch;
 
 /// A row as RFC 4180 reads it: raw fields and the line end.
 struct Row {
@@ -85,7 +72,7 @@ std::vector<std::string> expected_cells(const std::string& direction, const std:
     return found->second;
   }
   std::vector<std::string>& cells = known[direction + " " + cell];
-  testing_process::Result r = batch({direction, "--format", "csv", "--no-header", "--", cell});
+  testing_process::Result r = run_batch({direction, "--format", "csv", "--no-header", "--", cell});
   cells.resize(7);
   if (r.status != 0) {
     cells[ne ? 1 : 0] = "invalid";
@@ -136,7 +123,7 @@ TEST(ColumnMode, KeepsSpreadsheetFilesWholeAndAddsTheConversion) {
          {std::tuple{"ne-to-am", "ne_varve", 2}, std::tuple{"am-to-ne", "am_varve", 3}}) {
       std::string where = std::string(fixture.file) + " " + direction;
       // The file from standard input, as it was given.
-      testing_process::Result r = batch({direction, "--column", column}, input);
+      testing_process::Result r = run_batch({direction, "--column", column}, input);
       EXPECT_EQ(r.status, index == 2 ? 1 : 0) << where;
       EXPECT_EQ(r.error, index == 2 ? bad_cells : "") << where;
       std::vector<Row> output_rows = rows_of(r.output, fixture.separator);
@@ -165,7 +152,7 @@ TEST(ColumnMode, KeepsSpreadsheetFilesWholeAndAddsTheConversion) {
       // every start of a program takes seconds).
       if (fixture.separator == ';') {
         testing_process::Result from_file =
-            batch({direction, "--column", std::to_string(index + 1), path});
+            run_batch({direction, "--column", std::to_string(index + 1), path});
         EXPECT_EQ(from_file.output, r.output) << where;
       }
     }
@@ -213,14 +200,14 @@ TEST(ColumnMode, ReportsFaultsAndKeepsWholeRows) {
        0},
   };
   for (const Case& c : cases) {
-    testing_process::Result r = batch(c.arguments, c.input);
+    testing_process::Result r = run_batch(c.arguments, c.input);
     EXPECT_EQ(r.output, c.output) << c.name;
     EXPECT_EQ(r.error, c.error) << c.name;
     EXPECT_EQ(r.status, c.status) << c.name;
   }
-  testing_process::Result usage = batch({"ne-to-am", "--column", "ne", "--no-header"});
+  testing_process::Result usage = run_batch({"ne-to-am", "--column", "ne", "--no-header"});
   EXPECT_EQ(usage.status, 2);
-  testing_process::Result missing = batch({"ne-to-am", "--column", "1", "no-such-file.csv"});
+  testing_process::Result missing = run_batch({"ne-to-am", "--column", "1", "no-such-file.csv"});
   EXPECT_EQ(missing.status, 3);
   EXPECT_EQ(missing.error.rfind("varve-batch: cannot open no-such-file.csv: ", 0), 0u)
       << missing.error;
@@ -234,8 +221,8 @@ TEST(ColumnMode, OpensAFileWithANonAsciiName) {
       "berlingen.csv";
   std::string input = read_file(std::string(VARVE_FIXTURES) + "/excel_style_bom_crlf.csv");
   std::ofstream(std::filesystem::u8path(name), std::ios::binary) << input;
-  testing_process::Result from_file = batch({"ne-to-am", "--column", "ne_varve", name});
-  testing_process::Result from_input = batch({"ne-to-am", "--column", "ne_varve"}, input);
+  testing_process::Result from_file = run_batch({"ne-to-am", "--column", "ne_varve", name});
+  testing_process::Result from_input = run_batch({"ne-to-am", "--column", "ne_varve"}, input);
   EXPECT_EQ(from_file.status, 1) << from_file.error;
   EXPECT_EQ(from_file.output, from_input.output);
   EXPECT_GT(from_file.output.size(), input.size());

@@ -16,29 +16,21 @@
 #include <vector>
 
 #include "process.h"
-
-#ifndef VARVE_BATCH_PATH  // Built for the Windows build's tests: from the environment.
-#define VARVE_BATCH_PATH ""
-#define VARVE_CONVERT_PATH ""
-#endif
+#include "programs.h"
 
 namespace {
 
-const std::vector<std::string> kBatch = testing_process::program("VARVE_BATCH", VARVE_BATCH_PATH);
-const std::vector<std::string> kConvert =
-    testing_process::program("VARVE_CONVERT", VARVE_CONVERT_PATH);
+using testing_programs::batch_program;
+using testing_programs::convert_program;
+using testing_programs::launched;
+using testing_programs::run_batch;
+
 const std::string kHeader =
     "input\tsequence\trelation\tne_first\tne_last\tam_first\tam_last\tfalse_couplets\n";
 
 /// The command that runs varve-batch with `arguments`.
-std::vector<std::string> batch_command(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), kBatch.begin(), kBatch.end());
-  return arguments;
-}
-
-testing_process::Result batch(std::vector<std::string> arguments, std::string_view input = {}) {
-  arguments.insert(arguments.begin(), kBatch.begin(), kBatch.end());
-  return testing_process::run(arguments, input);
+std::vector<std::string> batch_command(const std::vector<std::string>& arguments) {
+  return testing_programs::command(batch_program(), arguments);
 }
 
 struct Case {
@@ -98,7 +90,7 @@ TEST(Batch, ConvertsArgumentsAndStandardInput) {
       {"empty input gives the header alone", {"ne-to-am"}, "", kHeader, "", 0},
   };
   for (const Case& c : cases) {
-    testing_process::Result r = batch(c.arguments, c.input);
+    testing_process::Result r = run_batch(c.arguments, c.input);
     EXPECT_EQ(r.output, c.output) << c.name;
     EXPECT_EQ(r.error, c.error) << c.name;
     EXPECT_EQ(r.status, c.status) << c.name;
@@ -116,19 +108,19 @@ TEST(Batch, UsageErrorsWriteNothingOnStandardOutput) {
       {"chart", "--mark", "6500"},
   };
   for (const auto& arguments : cases) {
-    testing_process::Result r = batch(arguments);
+    testing_process::Result r = run_batch(arguments);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.output, "");
     EXPECT_NE(r.error.find("usage: varve-batch"), std::string::npos) << r.error;
   }
-  testing_process::Result help = batch({"--help"});
+  testing_process::Result help = run_batch({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.output.find("usage: varve-batch"), std::string::npos);
   EXPECT_EQ(help.error, "");
 }
 
 TEST(Batch, ChartIsOneStandaloneSvgDocument) {
-  testing_process::Result r = batch({"chart", "am-to-ne", "--mark", "6245"});
+  testing_process::Result r = run_batch({"chart", "am-to-ne", "--mark", "6245"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.error, "");
   EXPECT_EQ(r.output.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=", 0), 0u);
@@ -139,7 +131,7 @@ TEST(Batch, ChartIsOneStandaloneSvgDocument) {
 TEST(Batch, EndsQuietlyWhenTheReaderGoes) {
   testing_process::Options options;
   options.output = testing_process::Output::kClosedPipe;
-  std::vector<std::string> command = kBatch;
+  std::vector<std::string> command = batch_program();
   command.insert(command.end(), {"table", "ne-to-am"});
   testing_process::Child child(command, options);
   EXPECT_EQ(child.finish(), 0);
@@ -147,7 +139,7 @@ TEST(Batch, EndsQuietlyWhenTheReaderGoes) {
 }
 
 TEST(Batch, AFileSizeLimitIsReportedWithStatus3) {
-  if (kBatch.size() > 1) {
+  if (launched()) {
     GTEST_SKIP() << "Windows has no file-size limit";
   }
   const std::string path = ::testing::TempDir() + "varve_batch_file_size_limit.tsv";
@@ -155,14 +147,14 @@ TEST(Batch, AFileSizeLimitIsReportedWithStatus3) {
   options.output = testing_process::Output::kFile;
   options.output_file = path.c_str();
   options.file_size_limit = 1024;
-  std::vector<std::string> command = kBatch;
+  std::vector<std::string> command = batch_program();
   command.insert(command.end(), {"table", "ne-to-am"});
   testing_process::Child child(command, options);
   EXPECT_EQ(child.finish(), 3);
   EXPECT_EQ(child.error, "varve-batch: cannot write standard output: File too large\n");
   std::ifstream file(path, std::ios::binary);
   std::string written((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(written, batch({"table", "ne-to-am"}).output.substr(0, 1024));
+  EXPECT_EQ(written, run_batch({"table", "ne-to-am"}).output.substr(0, 1024));
   std::remove(path.c_str());
 }
 
@@ -206,13 +198,13 @@ TEST(Batch, ReadsSpreadsheetTextAndSplitsArgumentsLikeInput) {
        1},
   };
   for (const Case& c : cases) {
-    testing_process::Result r = batch(c.arguments, c.input);
+    testing_process::Result r = run_batch(c.arguments, c.input);
     EXPECT_EQ(r.output, c.output) << c.name;
     EXPECT_EQ(r.error, c.error) << c.name;
     EXPECT_EQ(r.status, c.status) << c.name;
   }
-  testing_process::Result help = batch({"help"});
-  EXPECT_EQ(help.output, batch({"--help"}).output);
+  testing_process::Result help = run_batch({"help"});
+  EXPECT_EQ(help.output, run_batch({"--help"}).output);
   EXPECT_EQ(help.status, 0);
 }
 
@@ -222,7 +214,7 @@ TEST(Batch, SaysHowToReadAFileNamedAsAnArgument) {
   ASSERT_GE(fd, 0);
   ASSERT_EQ(::write(fd, "3021\n", 5), 5);
   ::close(fd);
-  testing_process::Result r = batch({"ne-to-am", "--no-header", path, "x"});
+  testing_process::Result r = run_batch({"ne-to-am", "--no-header", path, "x"});
   ::unlink(path);
   EXPECT_EQ(r.output, "");
   EXPECT_EQ(r.error, "varve-batch: argument 3: not a whole number: '" + std::string(path) +
@@ -249,7 +241,7 @@ TEST(Batch, ABadTokenStillCountsWhenTheReaderGoes) {
 }
 
 TEST(Batch, AnOverlongTokenIsSkippedInLittleMemory) {
-  if (kBatch.size() > 1) {
+  if (launched()) {
     GTEST_SKIP() << "Wine cannot start within a limited address space";
   }
 #ifdef VARVE_SANITIZED
@@ -273,7 +265,7 @@ TEST(Batch, AnOverlongTokenIsSkippedInLittleMemory) {
 }
 
 TEST(Batch, FromATerminalEachLineIsConvertedAsSoonAsItIsTyped) {
-  if (kBatch.size() > 1) {
+  if (launched()) {
     GTEST_SKIP() << "a Windows console is no terminal of the host";
   }
   testing_process::Options options;
@@ -294,7 +286,7 @@ TEST(Batch, FromATerminalEachLineIsConvertedAsSoonAsItIsTyped) {
 
 /// Rows of `table` output, each without its input field, by input number.
 std::map<int, std::string> table_rows(const std::string& direction) {
-  testing_process::Result r = batch({"table", direction, "--no-header"});
+  testing_process::Result r = run_batch({"table", direction, "--no-header"});
   EXPECT_EQ(r.status, 0);
   std::map<int, std::string> rows;
   std::istringstream lines(r.output);
@@ -320,7 +312,7 @@ std::map<int, std::string> dialogue_rows(int choice, const std::vector<int>& num
   for (int n : numbers) {
     input += std::to_string(choice) + "\n" + std::to_string(n) + "\n1\n";
   }
-  testing_process::Result r = testing_process::run(kConvert, input);
+  testing_process::Result r = testing_process::run(convert_program(), input);
   EXPECT_EQ(r.status, 255);  // The input ends at the menu.
   std::vector<std::string> lines;
   std::istringstream stream(r.output);

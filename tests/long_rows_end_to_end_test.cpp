@@ -9,19 +9,17 @@
 #include <vector>
 
 #include "process.h"
-
-#ifndef VARVE_BATCH_PATH  // Built for the Windows build's tests: from the environment.
-#define VARVE_BATCH_PATH ""
-#endif
+#include "programs.h"
 
 namespace {
 
-const std::vector<std::string> kBatch = testing_process::program("VARVE_BATCH", VARVE_BATCH_PATH);
+using testing_programs::batch_program;
+
 const std::string kAdded = ",sequence,relation,ne_first,ne_last,am_first,am_last,false_couplets";
 const std::string k3021 = ",LC,split,3021,3021,3021,3022,false";
 
 testing_process::Result column(const std::string& input) {
-  std::vector<std::string> command = kBatch;
+  std::vector<std::string> command = batch_program();
   for (const char* argument : {"ne-to-am", "--column", "ne"}) {
     command.emplace_back(argument);
   }

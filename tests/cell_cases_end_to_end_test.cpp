@@ -14,19 +14,12 @@
 
 #include "cell_cases.h"
 #include "process.h"
-
-#ifndef VARVE_BATCH_PATH  // Built for the Windows build's tests: from the environment.
-#define VARVE_BATCH_PATH ""
-#endif
+#include "programs.h"
 
 namespace {
 
-const std::vector<std::string> kBatch = testing_process::program("VARVE_BATCH", VARVE_BATCH_PATH);
-
-testing_process::Result batch(std::vector<std::string> arguments, std::string_view input = {}) {
-  arguments.insert(arguments.begin(), kBatch.begin(), kBatch.end());
-  return testing_process::run(arguments, input);
-}
+using testing_programs::read_file;
+using testing_programs::run_batch;
 
 std::vector<cell_cases::Case> cases() {
   return cell_cases::load(VARVE_CELL_CASES);
@@ -101,8 +94,8 @@ TEST(CellCases, EveryCaseMeansTheSameInTheLineMode) {
     meant += meaning(c) + "\n";
   }
   for (const char* direction : {"ne-to-am", "am-to-ne"}) {
-    testing_process::Result r = batch({direction, "--lines", "--no-header"}, input);
-    testing_process::Result m = batch({direction, "--lines", "--no-header"}, meant);
+    testing_process::Result r = run_batch({direction, "--lines", "--no-header"}, input);
+    testing_process::Result m = run_batch({direction, "--lines", "--no-header"}, meant);
     std::vector<std::string> rows = lines_of(r.output);
     std::vector<std::string> expected = lines_of(m.output);
     ASSERT_EQ(rows.size(), line_cases.size()) << direction;
@@ -147,8 +140,8 @@ TEST(CellCases, EveryCaseMeansTheSameInTheColumnModeUnderEachSeparator) {
       }
     }
     for (const char* direction : {"ne-to-am", "am-to-ne"}) {
-      testing_process::Result r = batch({direction, "--column", "value"}, input);
-      testing_process::Result m = batch({direction, "--column", "value"}, meant);
+      testing_process::Result r = run_batch({direction, "--column", "value"}, input);
+      testing_process::Result m = run_batch({direction, "--column", "value"}, meant);
       std::vector<std::string> rows = lines_of(r.output);
       std::vector<std::string> expected = lines_of(m.output);
       std::vector<std::string> given = lines_of(input);
@@ -170,12 +163,6 @@ TEST(CellCases, EveryCaseMeansTheSameInTheColumnModeUnderEachSeparator) {
   }
   std::printf("ran %zu cell cases through the column mode (three separators, two directions)\n",
               run);
-}
-
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_TRUE(in) << path;
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 /// UTF-16 LE (after its byte-order mark) as UTF-8, characters of the BMP only.
@@ -202,9 +189,9 @@ TEST(Utf16, UnicodeTextComesBackInUtf16CellForCell) {
   const std::string path = std::string(VARVE_FIXTURES) + "/excel_style_unicode_text.txt";
   std::string file = read_file(path);
   std::string text = utf8_of_utf16(file);
-  testing_process::Result from_utf8 = batch({"ne-to-am", "--column", "ne_varve"}, text);
+  testing_process::Result from_utf8 = run_batch({"ne-to-am", "--column", "ne_varve"}, text);
   for (const char* column : {"ne_varve", "3"}) {
-    testing_process::Result r = batch({"ne-to-am", "--column", column, path});
+    testing_process::Result r = run_batch({"ne-to-am", "--column", column, path});
     ASSERT_TRUE(r.output.starts_with("\xFF\xFE")) << column;
     // Every input byte, then the added cells: what the same text in UTF-8 gives.
     EXPECT_EQ(utf8_of_utf16(r.output), from_utf8.output) << column;
@@ -218,7 +205,7 @@ TEST(Utf16, UnicodeTextComesBackInUtf16CellForCell) {
     lines += c;
     lines += '\0';
   }
-  testing_process::Result r = batch({"ne-to-am", "--lines", "--no-header"}, lines);
+  testing_process::Result r = run_batch({"ne-to-am", "--lines", "--no-header"}, lines);
   EXPECT_EQ(utf8_of_utf16(r.output),
             "3021\tLC\tsplit\t3021\t3021\t3021\t3022\tfalse\n\t\t\t\t\t\t\t\n4282?"
             "\t\tinvalid\t\t\t\t\t\n");
@@ -270,7 +257,7 @@ TEST(Utf16, WhatCannotBeReadIsRefusedWithAMessage) {
        "bytes); the rows before it were written\n"},
   };
   for (const Case& c : cases) {
-    testing_process::Result r = batch(c.arguments, c.input);
+    testing_process::Result r = run_batch(c.arguments, c.input);
     EXPECT_EQ(r.output, c.output) << c.name;
     EXPECT_EQ(r.error, c.error) << c.name;
     EXPECT_EQ(r.status, 1) << c.name;

@@ -14,6 +14,7 @@
 
 #include "dialogue/test_transcript.h"
 #include "process.h"
+#include "programs.h"
 
 namespace {
 
@@ -21,22 +22,9 @@ using namespace dialogue::transcript;
 using testing_process::Options;
 using testing_process::Output;
 
-/// The program under test, from VARVE_CONVERT, started through the launcher
-/// VARVE_LAUNCHER when one is set (Wine, for the Windows build).
-const std::vector<std::string> kProgram = [] {
-  std::vector<std::string> command;
-  if (const char* launcher = std::getenv("VARVE_LAUNCHER"); launcher && *launcher) {
-    command.emplace_back(launcher);
-  }
-  const char* program = std::getenv("VARVE_CONVERT");
-  command.emplace_back(program ? program : "VARVE_CONVERT is not set");
-  return command;
-}();
-
-/// True when the program runs under a launcher rather than natively.
-bool launched() {
-  return kProgram.size() > 1;
-}
+/// The program under test (see programs.h).
+const std::vector<std::string>& kProgram = testing_programs::convert_program();
+using testing_programs::launched;
 
 const std::string kEndOfFile =
     "? Run-time error:\n? Attempt to read past end of file\n? READ(UNIT=*,...\n";
