@@ -32,6 +32,10 @@ class Dialogue {
 
  private:
   console::Console& console_;
+  // The answers live as long as the dialogue, not one conversion: a null
+  // value (a lone comma) leaves its variable unchanged, so a null at the menu
+  // repeats the previous choice, a null at the closing question repeats the
+  // previous answer, and a null at a prompt reads the previous number again.
   std::int32_t choice_ = 0;
   std::int32_t ne_number_ = 0;
   std::int32_t am_number_ = 0;
