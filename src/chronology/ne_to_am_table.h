@@ -7,6 +7,7 @@
 
 #include "chronology/link.h"
 #include "chronology/sequence.h"
+#include "chronology/short_names.h"
 
 namespace chronology {
 
@@ -43,14 +44,9 @@ inline constexpr Range kNeLcRange{2500, 6460};
 /// Accepted NE-UC numbers (the user is shown 6568-9000).
 inline constexpr Range kNeUcRange{6560, 9000};
 
-namespace ne_rows {
-inline constexpr Sequence LC = Sequence::kLc;
-inline constexpr Sequence UC = Sequence::kUc;
-}  // namespace ne_rows
-
 /// The correspondence from NE to AM numbers, in ascending order of NE number.
 inline constexpr auto NeToAmTable = [] {
-  using namespace ne_rows;
+  using namespace short_names;
   return std::array{
       ne_offset(2500, 3020, LC, 0),  ne_split(3021, LC, 3021),
       ne_offset(3022, 3190, LC, 1),  ne_split(3191, LC, 3192),

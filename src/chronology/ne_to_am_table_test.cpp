@@ -1,4 +1,5 @@
 #include "chronology/ne_to_am_table.h"
+#include "chronology/short_names.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +11,7 @@
 namespace chronology {
 namespace {
 
-constexpr Sequence LC = Sequence::kLc;
-constexpr Sequence UC = Sequence::kUc;
-constexpr Relation kCorresponds = Relation::kCorresponds;
-constexpr Relation kSplit = Relation::kSplit;
-constexpr Relation kJoined = Relation::kJoined;
+using namespace short_names;
 
 // The validator rejects each kind of broken table, beside a good one built
 // the same way, so that a rejection is the fault's and not the fixture's.

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "chronology/links.h"
+#include "chronology/short_names.h"
 
 namespace chronology {
 namespace {
@@ -80,11 +81,7 @@ static_assert(am_links_read_forwards(6601, 8700));
 
 // Spot values, one of each kind and at the edges of the overlap.
 namespace spot {
-constexpr Sequence LC = Sequence::kLc;
-constexpr Sequence UC = Sequence::kUc;
-constexpr Relation kCorresponds = Relation::kCorresponds;
-constexpr Relation kSplit = Relation::kSplit;
-constexpr Relation kJoined = Relation::kJoined;
+using namespace short_names;
 static_assert(ne_to_am(2700)[0] == Link{LC, kCorresponds, 2700, 2700, 2700, 2700});
 static_assert(ne_to_am(3021)[0] == Link{LC, kSplit, 3021, 3021, 3021, 3022});
 static_assert(ne_to_am(4282)[0] == Link{LC, kJoined, 4281, 4282, 4294, 4294});
