@@ -33,14 +33,7 @@ std::vector<std::string> batch_command(const std::vector<std::string>& arguments
   return testing_programs::command(batch_program(), arguments);
 }
 
-struct Case {
-  const char* name;
-  std::vector<std::string> arguments;
-  std::string input;
-  std::string output;
-  std::string error;
-  int status;
-};
+using Case = testing_programs::BatchCase;
 
 TEST(Batch, ConvertsArgumentsAndStandardInput) {
   const std::vector<Case> cases = {
@@ -89,12 +82,7 @@ TEST(Batch, ConvertsArgumentsAndStandardInput) {
        1},
       {"empty input gives the header alone", {"ne-to-am"}, "", kHeader, "", 0},
   };
-  for (const Case& c : cases) {
-    testing_process::Result r = run_batch(c.arguments, c.input);
-    EXPECT_EQ(r.output, c.output) << c.name;
-    EXPECT_EQ(r.error, c.error) << c.name;
-    EXPECT_EQ(r.status, c.status) << c.name;
-  }
+  testing_programs::expect_batch_runs(cases);
 }
 
 TEST(Batch, UsageErrorsWriteNothingOnStandardOutput) {
@@ -197,12 +185,7 @@ TEST(Batch, ReadsSpreadsheetTextAndSplitsArgumentsLikeInput) {
        "to convert it)\n",
        1},
   };
-  for (const Case& c : cases) {
-    testing_process::Result r = run_batch(c.arguments, c.input);
-    EXPECT_EQ(r.output, c.output) << c.name;
-    EXPECT_EQ(r.error, c.error) << c.name;
-    EXPECT_EQ(r.status, c.status) << c.name;
-  }
+  testing_programs::expect_batch_runs(cases);
   testing_process::Result help = run_batch({"help"});
   EXPECT_EQ(help.output, run_batch({"--help"}).output);
   EXPECT_EQ(help.status, 0);

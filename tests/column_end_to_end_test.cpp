@@ -159,14 +159,7 @@ TEST(ColumnMode, KeepsSpreadsheetFilesWholeAndAddsTheConversion) {
   }
 }
 
-struct Case {
-  const char* name;
-  std::vector<std::string> arguments;
-  std::string input;
-  std::string output;
-  std::string error;
-  int status;
-};
+using Case = testing_programs::BatchCase;
 
 TEST(ColumnMode, ReportsFaultsAndKeepsWholeRows) {
   const std::string names = ",sequence,relation,ne_first,ne_last,am_first,am_last,false_couplets";
@@ -199,12 +192,7 @@ TEST(ColumnMode, ReportsFaultsAndKeepsWholeRows) {
        "",
        0},
   };
-  for (const Case& c : cases) {
-    testing_process::Result r = run_batch(c.arguments, c.input);
-    EXPECT_EQ(r.output, c.output) << c.name;
-    EXPECT_EQ(r.error, c.error) << c.name;
-    EXPECT_EQ(r.status, c.status) << c.name;
-  }
+  testing_programs::expect_batch_runs(cases);
   testing_process::Result usage = run_batch({"ne-to-am", "--column", "ne", "--no-header"});
   EXPECT_EQ(usage.status, 2);
   testing_process::Result missing = run_batch({"ne-to-am", "--column", "1", "no-such-file.csv"});

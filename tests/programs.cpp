@@ -46,6 +46,15 @@ testing_process::Result run_batch(const std::vector<std::string>& arguments,
   return testing_process::run(command(batch_program(), arguments), input);
 }
 
+void expect_batch_runs(const std::vector<BatchCase>& cases) {
+  for (const BatchCase& c : cases) {
+    testing_process::Result r = run_batch(c.arguments, c.input);
+    EXPECT_EQ(r.output, c.output) << c.name;
+    EXPECT_EQ(r.error, c.error) << c.name;
+    EXPECT_EQ(r.status, c.status) << c.name;
+  }
+}
+
 std::string read_file(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   EXPECT_TRUE(in) << path;

@@ -24,6 +24,18 @@ std::vector<std::string> command(const std::vector<std::string>& program,
 /// Runs varve-batch with `arguments` and `input` on its standard input.
 testing_process::Result run_batch(const std::vector<std::string>& arguments,
                                   std::string_view input = {});
+/// A run of varve-batch and all it should give.
+struct BatchCase {
+  const char* name;
+  std::vector<std::string> arguments;
+  std::string input;
+  std::string output;
+  std::string error;
+  int status;
+};
+/// Runs each case and compares its standard output, standard error and exit
+/// status, byte for byte.
+void expect_batch_runs(const std::vector<BatchCase>& cases);
 /// The bytes of the file at `path`; a test failure when it cannot be read.
 std::string read_file(const std::string& path);
 
