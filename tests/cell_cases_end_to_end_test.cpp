@@ -146,7 +146,8 @@ TEST(CellCases, EveryCaseMeansTheSameInTheColumnModeUnderEachSeparator) {
       std::vector<std::string> expected = lines_of(m.output);
       std::vector<std::string> given = lines_of(input);
       std::vector<std::string> given_meant = lines_of(meant);
-      ASSERT_EQ(rows.size(), column_cases.size() + 1) << direction << " " << sep;
+      ASSERT_EQ(rows.size(), column_cases.size() + 1)
+          << direction << " " << sep << ": status " << r.status << ", " << r.error << r.wine;
       for (std::size_t i = 0; i < column_cases.size(); ++i) {
         const cell_cases::Case& c = column_cases[i];
         const std::string& row = rows[i + 1];
