@@ -1,6 +1,7 @@
 """Builds varve._engine with CMake (CMakeLists.txt beside this file) and puts
-it into the package, so that `pip install --no-build-isolation .` works from
-this folder with Debian's cmake, g++ and pybind11 and nothing downloaded."""
+it into the package, so that `pip install --no-build-isolation .` and
+`pip wheel --no-build-isolation .` work from this folder with Debian's cmake,
+g++ and pybind11 and nothing downloaded."""
 
 import os
 import pathlib
@@ -12,11 +13,12 @@ from setuptools import Extension, setup
 from setuptools.command.build_ext import build_ext
 
 HERE = pathlib.Path(__file__).resolve().parent
+PROJECT = HERE.parent.parent / "CMakeLists.txt"
+if not (PROJECT.is_file() and (HERE.parent.parent / "src" / "chronology").is_dir()):
+    sys.exit(f"{HERE} builds only inside the varve-convert repository, as bindings/python: "
+             "the engine's headers and the version come from it")
 # The version lives in one place: the CMake project of the repository.
-VERSION = re.search(
-    r"project\(varve-convert VERSION ([0-9.]+)",
-    (HERE.parent.parent / "CMakeLists.txt").read_text(),
-).group(1)
+VERSION = re.search(r"project\(varve-convert VERSION ([0-9.]+)", PROJECT.read_text()).group(1)
 
 
 class CMakeExtension(Extension):

@@ -1,12 +1,16 @@
 """The varve module against varve-batch's table and the shared table of cell
-cases, and its handling of input that is missing, fractional, out of range,
-text, categorical or of another type."""
+cases, its handling of input that is missing, fractional, out of range, text,
+categorical or of another type, and its public face: names, version and the
+examples of its docstrings."""
 
 import csv
+import doctest
+import io
 import json
 import math
 import os
 import pathlib
+import re
 import subprocess
 import warnings
 
@@ -303,3 +307,31 @@ def test_to_frame_has_nullable_columns():
     assert frame.loc["a", "uc_relation"] is pd.NA
     assert varve.to_frame(frame) is frame
     assert list(varve.to_frame(frame, index=[7, 8, 9]).index) == [7, 8, 9]
+
+
+def test_only_the_public_names_show_and_every_public_function_is_among_them():
+    assert dir(varve) == sorted(varve.__all__ + ["__version__"])
+    defined = [name for name, value in vars(varve).items()
+               if not name.startswith("_") and getattr(value, "__module__", None) == "varve"]
+    assert sorted(defined) == sorted(varve.__all__)
+    star = {}
+    exec("from varve import *", star)
+    assert sorted(name for name in star if name != "__builtins__") == sorted(varve.__all__)
+
+
+def test_the_version_is_the_projects():
+    project = (REPOSITORY / "CMakeLists.txt").read_text()
+    assert varve.__version__ == re.search(r"project\(varve-convert VERSION ([0-9.]+)",
+                                          project).group(1)
+
+
+def test_the_docstrings_examples_give_what_they_show():
+    pytest.importorskip("pandas")
+    examples = [test for test in doctest.DocTestFinder().find(varve) if test.examples]
+    assert {test.name for test in examples} == {"varve"} | {f"varve.{name}"
+                                                           for name in varve.__all__}
+    report = io.StringIO()
+    runner = doctest.DocTestRunner()
+    for test in examples:
+        runner.run(test, out=report.write)
+    assert runner.failures == 0, report.getvalue()

@@ -1,22 +1,22 @@
 """Convert varve numbers between the New England (NE) and North American (AM)
 varve chronologies, a whole column at a time.
 
-    >>> import varve
-    >>> cols = varve.ne_to_am([3021, 4282, 9500])
-    >>> cols["relation"].tolist(), cols["am_first"].tolist()
-    (['split', 'joined', 'outside'], [3021, 4294, None])
+The NE chronology comes as two separately numbered sequences, Lower
+Connecticut (NE-LC, accepted numbers 2500-6460) and Upper Connecticut (NE-UC,
+6560-9000); the AM chronology is one sequence (2500-8700). Most NE varves are
+one AM varve each ("corresponds"); some NE varves were split into two
+consecutive AM varves ("split"), and some runs of NE varves were joined into
+one AM varve ("joined"). One joined run, NE-LC 5672-5676 (AM 5691), also
+represents false annual couplets formed by flood events in the Hudson Valley.
 
 `ne_to_am` and `am_to_ne` give one result row per value, in order, blanks and
 values that are not numbers included, with the columns of varve-batch's
 column mode. Given a pandas Series they give a pandas DataFrame with the
-Series' index, so that the results join back to their own rows:
-
-    deep.join(varve.ne_to_am(deep["ne_varve"]))
-
-Given anything else (a list, a numpy array) they give a dict of numpy masked
-arrays, one element per value; a missing number is masked, never a made-up
-one. `to_frame` turns such a dict into a pandas DataFrame with nullable
-columns (and gives a DataFrame back as it is).
+Series' index, so that the results join back to their own rows; given
+anything else (a list, a numpy array) they give a dict of numpy masked
+arrays, one element per value, where a missing number is masked, never a
+made-up one. `to_frame` turns such a dict into a DataFrame; `links` gives
+every link of one direction.
 
 Values may be numbers or text, as a column read from a file comes: pandas
 gives text once one cell is, say, "4282?". Text is read as varve-batch reads
@@ -25,17 +25,42 @@ missing, and "4,282" or "4282?" are not whole numbers. A categorical is read
 by its labels. None, NaN and pd.NA are missing. Values that are not whole
 numbers get the relation "invalid" and a warning that counts them and shows
 the first five, with their positions (from 0) and what was perhaps meant.
+
+Examples
+--------
+>>> import varve
+>>> cols = varve.ne_to_am([3021, 4282, 9500])
+>>> cols["relation"].tolist(), cols["am_first"].tolist()
+(['split', 'joined', 'outside'], [3021, 4294, None])
+
+>>> import warnings
+>>> with warnings.catch_warnings(record=True) as caught:
+...     warnings.simplefilter("always")
+...     cols = varve.ne_to_am(["3021", "4282?"])
+>>> cols["relation"].tolist()
+['split', 'invalid']
+>>> print(caught[0].message)
+1 value is not a whole number; its relation is 'invalid'
+element 1: not a whole number: '4282?' (4282 marked uncertain: write 4282 alone to convert it)
 """
 
 import numbers
 import sys
 import warnings
+from importlib import metadata
 
 import numpy as np
 
 from . import _engine
 
 __all__ = ["ne_to_am", "am_to_ne", "links", "to_frame"]
+__version__ = metadata.version("varve")
+
+
+def __dir__():
+    """The public names, so that completion offers neither imports nor helpers."""
+    return sorted(__all__ + ["__version__"])
+
 
 _RELATIONS = np.array(_engine.RELATIONS, dtype=object)
 _SEQUENCES = np.array(_engine.SEQUENCES, dtype=object)
@@ -47,27 +72,176 @@ _INT32_LIMIT = 2**31
 
 
 def ne_to_am(values):
-    """The AM varves of NE numbers, one row per value, with the columns
-    sequence, relation, ne_first, ne_last, am_first, am_last and
-    false_couplets: a pandas DataFrame with the index of a Series given, else
-    a dict of masked arrays."""
+    """Convert NE varve numbers to AM, one row per value.
+
+    Parameters
+    ----------
+    values : list, numpy array, pandas Series or scalar
+        One-dimensional numbers or text: NE-LC 2500-6460 or NE-UC
+        6560-9000; other numbers are "outside". Text is read as varve-batch
+        reads a cell ("3021.0" is 3021; "4,282" and "4282?" are "invalid");
+        None, NaN, pd.NA and blank text are missing; a categorical is read by
+        its labels.
+
+    Returns
+    -------
+    dict of numpy.ma.MaskedArray, or pandas.DataFrame
+        A pandas DataFrame with the Series' index when `values` is a Series,
+        else a dict of masked arrays, with the columns:
+
+        - sequence: "LC" or "UC", the NE sequence of the number.
+        - relation: "corresponds" (one NE varve is one AM varve), "split"
+          (one NE varve became two AM varves), "joined" (a run of NE varves
+          became one AM varve), "outside" (not an accepted number) or
+          "invalid" (not a whole number).
+        - ne_first, ne_last: the NE varve, or the first and last of the
+          joined run it belongs to.
+        - am_first, am_last: the AM varve, or the first and last of a split
+          pair.
+        - false_couplets: True when the joined run is also false annual
+          couplets.
+
+        A missing value gives a row that is all missing (masked or <NA>);
+        the other columns of an "outside" or "invalid" row are missing.
+
+    Warns
+    -----
+    UserWarning
+        When values are not whole numbers: how many, and the first five with
+        their positions (from 0).
+
+    See Also
+    --------
+    am_to_ne : The other direction.
+    links : Every link at once.
+
+    Examples
+    --------
+    >>> import varve
+    >>> cols = varve.ne_to_am([3021, 4282, 5674, None, 9500])
+    >>> cols["relation"].tolist()
+    ['split', 'joined', 'joined', None, 'outside']
+    >>> cols["am_first"].tolist(), cols["am_last"].tolist()
+    ([3021, 4294, 5691, None, None], [3022, 4294, 5691, None, None])
+    >>> cols["false_couplets"].tolist()
+    [False, False, True, None, None]
+
+    A Series gives a DataFrame on its index, which joins back to its rows:
+
+    >>> import pandas as pd
+    >>> deep = pd.DataFrame({"ne_varve": [3021, 4282, 7000]}, index=["S1", "S2", "S3"])
+    >>> joined = deep.join(varve.ne_to_am(deep["ne_varve"]))
+    >>> joined[["ne_varve", "relation", "am_first", "am_last"]]
+        ne_varve     relation  am_first  am_last
+    S1      3021        split      3021     3022
+    S2      4282       joined      4294     4294
+    S3      7000  corresponds      6682     6682
+    """
     return _convert("ne-to-am", values)
 
 
 def am_to_ne(values):
-    """The NE varves of AM numbers, one row per value, with the columns
-    lc_relation, lc_first, lc_last, uc_relation, uc_first, uc_last and
-    false_couplets; the columns of a sequence with no link are missing. A
-    pandas DataFrame with the index of a Series given, else a dict of masked
-    arrays."""
+    """Convert AM varve numbers to NE, one row per value.
+
+    An AM varve can link to both NE sequences (AM 6245-6468 has an LC and a
+    UC varve), so each sequence has columns of its own. Converting back need
+    not give the number you started with, since a split or joined varve links
+    to more than one number.
+
+    Parameters
+    ----------
+    values : list, numpy array, pandas Series or scalar
+        One-dimensional numbers or text: AM 2500-8700; other numbers are
+        "outside". Text is read as varve-batch reads a cell ("3021.0" is
+        3021; "4,282" and "4282?" are "invalid"); None, NaN, pd.NA and blank
+        text are missing; a categorical is read by its labels.
+
+    Returns
+    -------
+    dict of numpy.ma.MaskedArray, or pandas.DataFrame
+        A pandas DataFrame with the Series' index when `values` is a Series,
+        else a dict of masked arrays, with the columns:
+
+        - lc_relation, uc_relation: how the AM varve links to that NE
+          sequence: "corresponds" (one AM varve is one NE varve), "split"
+          (the AM varve is one of two made from one NE varve) or "joined" (a
+          run of NE varves became it); missing when it has no link to that
+          sequence; "outside" or "invalid" in both when the number is not
+          accepted or not a whole number.
+        - lc_first, lc_last: the NE-LC varve, or the first and last of the
+          run joined into the AM varve; missing without an LC link.
+        - uc_first, uc_last: likewise for NE-UC.
+        - false_couplets: True when a joined run is also false annual
+          couplets.
+
+        A missing value gives a row that is all missing (masked or <NA>).
+
+    Warns
+    -----
+    UserWarning
+        When values are not whole numbers: how many, and the first five with
+        their positions (from 0).
+
+    See Also
+    --------
+    ne_to_am : The other direction.
+    links : Every link at once.
+
+    Examples
+    --------
+    >>> import varve
+    >>> cols = varve.am_to_ne([3000, 5691, 6300, 7000])
+    >>> cols["lc_relation"].tolist()
+    ['corresponds', 'joined', 'corresponds', None]
+    >>> cols["lc_first"].tolist(), cols["lc_last"].tolist()
+    ([3000, 5672, 6285, None], [3000, 5676, 6285, None])
+    >>> cols["uc_relation"].tolist(), cols["uc_first"].tolist()
+    ([None, None, 'corresponds', 'corresponds'], [None, None, 6617, 7318])
+    """
     return _convert("am-to-ne", values)
 
 
 def links(direction):
-    """Every link of every accepted number of `direction` ("ne-to-am" or
-    "am-to-ne"), as `varve-batch table` gives them: a dict of arrays with the
-    columns input, sequence, relation, ne_first, ne_last, am_first, am_last
-    and false_couplets."""
+    """Every link of every accepted number of one direction.
+
+    As varve-batch's table gives them: one row per link, so two rows for an
+    AM number that links to both NE sequences (LC first).
+
+    Parameters
+    ----------
+    direction : {"ne-to-am", "am-to-ne"}
+        Which numbers to list: NE-LC 2500-6460 and NE-UC 6560-9000, or AM
+        2500-8700.
+
+    Returns
+    -------
+    dict of numpy.ndarray
+        One element per link, with the columns:
+
+        - input: the number converted, of the direction's first chronology.
+        - sequence: "LC" or "UC", the NE sequence of the link.
+        - relation: "corresponds", "split" or "joined", as in `ne_to_am`
+          and `am_to_ne`.
+        - ne_first, ne_last: the NE varve, or the joined run.
+        - am_first, am_last: the AM varve, or the split pair.
+        - false_couplets: True when the joined run is also false annual
+          couplets.
+
+    Raises
+    ------
+    ValueError
+        When `direction` is neither "ne-to-am" nor "am-to-ne".
+
+    Examples
+    --------
+    >>> import varve
+    >>> table = varve.links("am-to-ne")
+    >>> len(table["input"])
+    6425
+    >>> both = table["input"] == 6300
+    >>> table["sequence"][both].tolist(), table["ne_first"][both].tolist()
+    (['LC', 'UC'], [6285, 6617])
+    """
     table = _engine.links_table(direction)
     table["sequence"] = _SEQUENCES[table["sequence"]]
     table["relation"] = _RELATIONS[table["relation"]]
@@ -76,11 +250,34 @@ def links(direction):
 
 
 def to_frame(columns, index=None):
-    """A pandas DataFrame of the dict given by `ne_to_am`, `am_to_ne` or
-    `links`: Int32 columns for numbers, string columns for text, boolean for
-    false_couplets, with missing values as <NA>. A DataFrame (as `ne_to_am`
-    and `am_to_ne` give for a Series) comes back as it is, with `index` if
-    given."""
+    """A pandas DataFrame of the columns that the other functions give.
+
+    Parameters
+    ----------
+    columns : dict or pandas.DataFrame
+        What `ne_to_am`, `am_to_ne` or `links` gave. A DataFrame (as
+        `ne_to_am` and `am_to_ne` give for a Series) comes back as it is.
+    index : array-like, optional
+        The index of the DataFrame; by default 0, 1, 2 and so on (for a
+        DataFrame given, its own).
+
+    Returns
+    -------
+    pandas.DataFrame
+        Int32 columns for numbers, string columns for text, boolean for
+        false_couplets, with missing values as <NA>.
+
+    Examples
+    --------
+    >>> import varve
+    >>> frame = varve.to_frame(varve.am_to_ne([5691, 6300]), index=["S1", "S2"])
+    >>> frame[["lc_relation", "lc_first", "uc_first", "false_couplets"]]
+        lc_relation  lc_first  uc_first  false_couplets
+    S1       joined      5672      <NA>            True
+    S2  corresponds      6285      6617           False
+    >>> frame["uc_first"].dtype
+    Int32Dtype()
+    """
     import pandas as pd
 
     if isinstance(columns, pd.DataFrame):

@@ -2,10 +2,10 @@
 # Generator token: 10BE3573-1514-4C36-9D1C-5A225CD40393
 
 .varve_convert <- function(x, direction) {
-    .Call('_varve_varve_convert', PACKAGE = 'varve', x, direction)
+    .Call(`_varve_varve_convert`, x, direction)
 }
 
 .varve_links <- function(direction) {
-    .Call('_varve_varve_links_table', PACKAGE = 'varve', direction)
+    .Call(`_varve_varve_links_table`, direction)
 }
 

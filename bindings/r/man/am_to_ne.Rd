@@ -8,39 +8,46 @@ am_to_ne(x)
 }
 \arguments{
 \item{x}{A numeric, integer or character vector, or a factor, of AM
-  numbers: a column as [utils::read.csv()] gives it, which is text
-  once one of its cells is, say, `"4282?"`. Text is read as `varve-batch`
-  reads a cell: `"3021"` and `"3021.0"` are 3021, blanks around are
-  ignored, and `"4,282"` or `"4282?"` are not whole numbers. A factor is
-  read by its labels, never its codes.}
+numbers: a column as \code{\link[utils:read.table]{utils::read.csv()}} gives it, which is text
+once one of its cells is, say, \code{"4282?"}. Text is read as \code{varve-batch}
+reads a cell: \code{"3021"} and \code{"3021.0"} are 3021, blanks around are
+ignored, and \code{"4,282"} or \code{"4282?"} are not whole numbers. A factor is
+read by its labels, never its codes.}
 }
 \value{
-A data frame with one row per element of `x`, in order, blanks and
-  elements that are not numbers included:
-  \describe{
-    \item{lc_relation, uc_relation}{How the AM varve links to that NE
-      sequence: `"corresponds"`, `"split"` (the AM varve is one of two made
-      from one NE varve) or `"joined"` (a run of NE varves became it); `NA`
-      when it has no link to that sequence; `"outside"` or `"invalid"` in
-      both when the number is not accepted or not a whole number.}
-    \item{lc_first, lc_last}{The NE-LC varve, or the run joined into the AM
-      varve; `NA` without an LC link.}
-    \item{uc_first, uc_last}{Likewise for NE-UC.}
-    \item{false_couplets}{`TRUE` when a joined run is also false annual
-      couplets.}
-  }
-  `NA` or blank text in `x` gives a row of `NA`. A warning says how many
-  values were not whole numbers and shows the first five, as for
-  [ne_to_am()]. The names of `x` become the row names when they are all
-  different, not empty and not `NA`.
+A data frame with one row per element of \code{x}, in order, blanks and
+elements that are not numbers included, and these columns:
+\itemize{
+\item \code{lc_relation}, \code{uc_relation}: how the AM varve links to that NE
+sequence: \code{"corresponds"} (one AM varve is one NE varve), \code{"split"}
+(the AM varve is one of two made from one NE varve) or \code{"joined"} (a
+run of NE varves became it); \code{NA} when it has no link to that
+sequence; \code{"outside"} or \code{"invalid"} in both when the number is not
+accepted or not a whole number.
+\item \code{lc_first}, \code{lc_last}: the NE-LC varve, or the first and last of the
+run joined into the AM varve; \code{NA} without an LC link.
+\item \code{uc_first}, \code{uc_last}: likewise for NE-UC.
+\item \code{false_couplets}: \code{TRUE} when a joined run is also false annual
+couplets.
+}
+
+\code{NA} or blank text in \code{x} gives a row of \code{NA}. A warning says how many
+values were not whole numbers and shows the first five, as for
+\code{\link[=ne_to_am]{ne_to_am()}}. The names of \code{x} become the row names when they are all
+different, not empty and not \code{NA}.
 }
 \description{
-An AM varve can link to both NE sequences, so each sequence has columns of
-its own.
+Gives the NE varve or varves of each AM number: accepted are 2500-8700. An
+AM varve can link to both NE sequences (AM 6245-6468 has an LC and a UC
+varve), so each sequence has columns of its own; converting back with
+\code{\link[=ne_to_am]{ne_to_am()}} need not give the number you started with, since a split or
+joined varve links to more than one number. Every element gives one row,
+in order, so that the result can be bound beside the data it came from.
 }
 \examples{
-am_to_ne(c(3000, 5691, 6600, 7000, 2.5))
+am_to_ne(c(3000, 5691, 6300, 7000, 2.5))
 }
 \seealso{
-[ne_to_am()], [varve_links()]
+\code{\link[=ne_to_am]{ne_to_am()}} for the other direction, \code{\link[=varve_links]{varve_links()}} for every
+link at once.
 }

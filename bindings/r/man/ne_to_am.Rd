@@ -8,35 +8,41 @@ ne_to_am(x)
 }
 \arguments{
 \item{x}{A numeric, integer or character vector, or a factor, of NE-LC or
-  NE-UC numbers: a column as [utils::read.csv()] gives it, which is text
-  once one of its cells is, say, `"4282?"`. Text is read as `varve-batch`
-  reads a cell: `"3021"` and `"3021.0"` are 3021, blanks around are
-  ignored, and `"4,282"` or `"4282?"` are not whole numbers. A factor is
-  read by its labels, never its codes.}
+NE-UC numbers: a column as \code{\link[utils:read.table]{utils::read.csv()}} gives it, which is text
+once one of its cells is, say, \code{"4282?"}. Text is read as \code{varve-batch}
+reads a cell: \code{"3021"} and \code{"3021.0"} are 3021, blanks around are
+ignored, and \code{"4,282"} or \code{"4282?"} are not whole numbers. A factor is
+read by its labels, never its codes.}
 }
 \value{
-A data frame with one row per element of `x`, in order, blanks and
-  elements that are not numbers included:
-  \describe{
-    \item{sequence}{`"LC"` or `"UC"`.}
-    \item{relation}{`"corresponds"` (one NE varve is one AM varve), `"split"`
-      (one NE varve became two AM varves), `"joined"` (a run of NE varves
-      became one AM varve), `"outside"` (not an accepted number) or
-      `"invalid"` (not a whole number).}
-    \item{ne_first, ne_last}{The NE varve, or the joined run.}
-    \item{am_first, am_last}{The AM varve, or the split pair.}
-    \item{false_couplets}{`TRUE` when the joined run is also false annual
-      couplets.}
-  }
-  `NA` or blank text in `x` gives a row of `NA`; the other columns of an
-  `"outside"` or `"invalid"` row are `NA`. A warning says how many values
-  were not whole numbers and shows the first five with their positions in
-  `x`, with what was perhaps meant (`"4,282"`: a thousands separator;
-  `"4282?"`: a number marked uncertain). The names of `x` become the row
-  names when they are all different, not empty and not `NA`.
+A data frame with one row per element of \code{x}, in order, blanks and
+elements that are not numbers included, and these columns:
+\itemize{
+\item \code{sequence}: \code{"LC"} or \code{"UC"}, the NE sequence of the number.
+\item \code{relation}: \code{"corresponds"} (one NE varve is one AM varve), \code{"split"}
+(one NE varve became two AM varves), \code{"joined"} (a run of NE varves
+became one AM varve), \code{"outside"} (not an accepted number) or
+\code{"invalid"} (not a whole number).
+\item \code{ne_first}, \code{ne_last}: the NE varve, or the first and last of the
+joined run it belongs to.
+\item \code{am_first}, \code{am_last}: the AM varve, or the first and last of a split
+pair.
+\item \code{false_couplets}: \code{TRUE} when the joined run is also false annual
+couplets.
+}
+
+\code{NA} or blank text in \code{x} gives a row of \code{NA}; the other columns of an
+\code{"outside"} or \code{"invalid"} row are \code{NA}. A warning says how many values
+were not whole numbers and shows the first five with their positions in
+\code{x}, with what was perhaps meant (\code{"4,282"}: a thousands separator;
+\code{"4282?"}: a number marked uncertain). The names of \code{x} become the row
+names when they are all different, not empty and not \code{NA}.
 }
 \description{
-Convert NE varve numbers to AM
+Gives the AM varve or varves of each NE number: accepted are NE-LC
+2500-6460 and NE-UC 6560-9000 (the two sequences do not overlap in their
+numbers, so a number names its sequence). Every element gives one row, in
+order, so that the result can be bound beside the data it came from.
 }
 \examples{
 ne_to_am(c(3021, 4282, 5674, NA, 9500))
@@ -44,8 +50,10 @@ ne_to_am(c(3021, 4282, 5674, NA, 9500))
 samples <- data.frame(id = c("S1", "S2", "S3"), ne = c(3021L, 4282L, 7000L))
 cbind(samples, ne_to_am(samples$ne))
 
+# Text, as a column read from a file: "4282?" is not a whole number.
 ne_to_am(c(S1 = "3021", S2 = "3021.0", S3 = "4282?", S4 = ""))
 }
 \seealso{
-[am_to_ne()], [varve_links()]
+\code{\link[=am_to_ne]{am_to_ne()}} for the other direction, \code{\link[=varve_links]{varve_links()}} for every
+link at once.
 }

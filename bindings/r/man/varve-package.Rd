@@ -9,10 +9,21 @@
 The New England (NE) varve chronology comes as two separately numbered
 sequences, Lower Connecticut (LC, accepted numbers 2500-6460) and Upper
 Connecticut (UC, 6560-9000); the North American (AM) chronology is one
-sequence (2500-8700). [ne_to_am()] and [am_to_ne()] convert a whole vector
-at once, numbers or text such as a column read by [utils::read.csv()], and
+sequence (2500-8700). \code{\link[=ne_to_am]{ne_to_am()}} and \code{\link[=am_to_ne]{am_to_ne()}} convert a whole vector
+at once, numbers or text such as a column read by \code{\link[utils:read.table]{utils::read.csv()}}, and
 give a data frame with one row per element, in order, with the columns of
-`varve-batch`'s column mode; [varve_links()] gives the whole table of links.
+\code{varve-batch}'s column mode; \code{\link[=varve_links]{varve_links()}} gives the whole table of links.
+}
+\details{
+Most NE varves are one AM varve each (\code{"corresponds"}); some NE varves were
+split into two consecutive AM varves (\code{"split"}), and some runs of NE
+varves were joined into one AM varve (\code{"joined"}). One joined run, NE-LC
+5672-5676 (AM 5691), also represents false annual couplets formed by flood
+events in the Hudson Valley.
+}
+\examples{
+ne_to_am(c(3021, 4282))
+am_to_ne(5691)
 }
 \author{
 \strong{Maintainer}: varve-convert developers \email{varve-convert@example.org}

@@ -7,18 +7,32 @@
 varve_links(direction = c("ne-to-am", "am-to-ne"))
 }
 \arguments{
-\item{direction}{`"ne-to-am"` or `"am-to-ne"`.}
+\item{direction}{\code{"ne-to-am"} (the default) or \code{"am-to-ne"}.}
 }
 \value{
-A data frame with the columns input, sequence, relation, ne_first,
-  ne_last, am_first, am_last and false_couplets.
+A data frame of one row per link, with these columns:
+\itemize{
+\item \code{input}: the number converted, of the direction's first chronology.
+\item \code{sequence}: \code{"LC"} or \code{"UC"}, the NE sequence of the link.
+\item \code{relation}: \code{"corresponds"}, \code{"split"} or \code{"joined"}, as in
+\code{\link[=ne_to_am]{ne_to_am()}} and \code{\link[=am_to_ne]{am_to_ne()}}.
+\item \code{ne_first}, \code{ne_last}: the NE varve, or the joined run.
+\item \code{am_first}, \code{am_last}: the AM varve, or the split pair.
+\item \code{false_couplets}: \code{TRUE} when the joined run is also false annual
+couplets.
+}
 }
 \description{
-Every link of every accepted number of one direction, as
-`varve-batch table` gives it: one row per link, and two rows for an AM
+Every link of every accepted number of one direction (NE-LC 2500-6460 and
+NE-UC 6560-9000 for \code{"ne-to-am"}, AM 2500-8700 for \code{"am-to-ne"}), as
+\verb{varve-batch table} gives it: one row per link, so two rows for an AM
 number that links to both NE sequences (LC first).
 }
 \examples{
 links <- varve_links("am-to-ne")
 links[links$relation != "corresponds", ][1:5, ]
+table(varve_links()$relation)
+}
+\seealso{
+\code{\link[=ne_to_am]{ne_to_am()}} and \code{\link[=am_to_ne]{am_to_ne()}}, which convert the numbers given.
 }

@@ -126,11 +126,12 @@ test_that("a warning counts the values that are not whole numbers and shows the 
   expect_no_warning(ne_to_am(c("4282", " 4282.00 ", NA, "")))
 })
 
-# The table of cell cases that every front end runs, copied in by build.sh;
-# its cells are written with the escapes of JSON strings.
+# The table of cell cases that every front end runs (a link to the
+# repository's tests/cell_cases.tsv, a copy in the built tarball); its cells
+# are written with the escapes of JSON strings.
 cell_cases <- function() {
   path <- test_path("cell_cases.tsv")
-  skip_if_not(file.exists(path), "cell_cases.tsv not found: build with bindings/r/build.sh")
+  skip_if_not(file.exists(path), "tests/testthat/cell_cases.tsv not found")
   lines <- readLines(path, encoding = "UTF-8")
   lines <- lines[nzchar(lines) & !startsWith(lines, "#")][-1]
   fields <- strsplit(lines, "\t", fixed = TRUE)

@@ -1,0 +1,1 @@
+../../common/varve_columns.h
