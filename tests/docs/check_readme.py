@@ -156,6 +156,27 @@ def python_session(block, clone, env, python):
     check(block, "the Python session", expected, blocks.normalized(done.stdout))
 
 
+def run_block(block, clone, env, work, python):
+    """Runs one block; gives the virtual environment's python once a command
+    has made it."""
+    if block.kind == "indented":
+        set_up(block, clone, env)
+    elif block.kind == "console":
+        for step in blocks.console_steps(block):
+            words = step.command.split()
+            if "-m" in words and "venv" in words:
+                python = clone / words[-1] / "bin" / "python"
+        console(block, clone, env, work / "shell")
+    elif block.kind == "r":
+        r_session(block, clone, env)
+    elif block.kind == "python":
+        python_session(block, clone, env, python)
+    else:
+        raise Failure(f"README.md line {block.line}: a block of kind {block.kind!r} "
+                      "that this script does not run")
+    return python
+
+
 def main():
     keep = "--keep" in sys.argv[1:]
     repository = pathlib.Path(__file__).resolve().parents[2]
@@ -179,22 +200,14 @@ def main():
         env["HOME"] = str(work)
         env.pop("PYTHONPATH", None)
         python = None
+        failures = []
         for block in blocks.blocks((clone / "README.md").read_text()):
-            if block.kind == "indented":
-                set_up(block, clone, env)
-            elif block.kind == "console":
-                console(block, clone, env, work / "shell")
-                for step in blocks.console_steps(block):
-                    words = step.command.split()
-                    if "-m" in words and "venv" in words:
-                        python = clone / words[-1] / "bin" / "python"
-            elif block.kind == "r":
-                r_session(block, clone, env)
-            elif block.kind == "python":
-                python_session(block, clone, env, python)
-            else:
-                raise Failure(f"README.md line {block.line}: a block of kind {block.kind!r} "
-                              "that this script does not run")
+            try:
+                python = run_block(block, clone, env, work, python)
+            except Failure as failure:
+                failures.append(str(failure))
+        if failures:
+            raise Failure("\n".join(failures))
     except Failure as failure:
         print(f"check_readme: FAILED\n{failure}", file=sys.stderr)
         return 1
