@@ -36,8 +36,18 @@ if(VARVE_BUILT_WEB_PAGE OR EXISTS "${VARVE_WEB_PAGE}")
 --------------------------------------
 
 Double-click varve-convert.html to open it in your web browser. It works
-offline, straight from this folder: type a number, or paste a list of numbers,
-and the result appears at once.
+offline, straight from this folder, and does what both programs do:
+
+- type one number, and its conversion appears at once, explained as
+  varve-convert.exe explains it;
+- paste a list of numbers, or a column copied from a spreadsheet (one row
+  per line, blank lines kept, so that the result pastes back beside it);
+  copy the result for a spreadsheet or download it as CSV;
+- choose a CSV, semicolon or tab separated file and the column that holds
+  the varve numbers: the file comes back whole, with the conversion in new
+  columns at the end of each row;
+- the chart shows how the two chronologies line up: where varves were split
+  or joined, the false couplets, and the overlap of LC and UC.
 
 
 ]=])
