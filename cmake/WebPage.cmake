@@ -95,9 +95,10 @@ endif()
 # The tests drive Chromium with playwright-core, pinned by web/package-lock.json:
 # installed into web/node_modules by npm ci when it is missing or older than
 # the lock file.
-if(NOT "${web}/node_modules/.package-lock.json" IS_NEWER_THAN "${web}/package-lock.json")
+set(installed "${web}/node_modules/.package-lock.json")
+if(NOT EXISTS "${installed}" OR "${web}/package-lock.json" IS_NEWER_THAN "${installed}")
   find_program(VARVE_NPM npm)
-  if(NOT VARVE_NPM)
+  if(NOT VARVE_NPM OR NOT EXISTS "${VARVE_NPM}")
     message(FATAL_ERROR "The page's tests need web/node_modules, and npm is not installed "
       "(Debian: npm). Install it and run\n  npm ci --prefix web\n"
       "or configure with -DVARVE_WEB_TESTS=OFF to build the page without its tests.")
