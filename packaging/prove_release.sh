@@ -52,7 +52,7 @@ printf '%s' "$numbers" | "$native/varve-batch" ne-to-am --format csv > "$work/ba
 # A column of NE and one of AM numbers, for the bindings: the accepted ranges'
 # edges, a number outside them, a blank, a fraction and a value that is not a
 # whole number.
-printf 'ne\n3021\n4282\n5674\n6460\n6560\n9500\n\n3021.0\n4282?\n' > "$work/ne.csv"
+printf 'ne\n2500\n3021\n4282\n5674\n6460\n6560\n9000\n9500\n\n3021.0\n4282?\n' > "$work/ne.csv"
 printf 'am\n2500\n3000\n5691\n6600\n7000\n8700\n2499\n' > "$work/am.csv"
 for direction in ne-to-am am-to-ne; do
   column=${direction%%-*}
