@@ -5,11 +5,17 @@
 #   there). With VARVE_RELEASE_WINDOWS a native build makes that cross build
 #   itself, in windows/, so that one workflow (the `release` preset) makes all
 #   three.
-# The web page, built by the `web` preset, is carried when it is there.
+# A build with VARVE_WEB writes the web page itself, and its packages always
+# carry it. Otherwise the page named by VARVE_WEB_PAGE (by default the `web`
+# preset's) is carried when it is there.
 
 set(VARVE_WEB_PAGE "${PROJECT_SOURCE_DIR}/build-web/varve-convert.html" CACHE FILEPATH
-  "The web page to carry in the packages, when it has been built")
+  "The web page to carry in the packages, when this build does not write it")
 option(VARVE_REQUIRE_WEB_PAGE "Stop when the web page to package is missing" OFF)
+if(VARVE_BUILT_WEB_PAGE)
+  set(VARVE_WEB_PAGE "${VARVE_BUILT_WEB_PAGE}")
+  set(VARVE_REQUIRE_WEB_PAGE ON)
+endif()
 set(VARVE_MAINTAINER "varve-convert maintainers <varve-convert@example.org>" CACHE STRING
   "The packages' maintainer, as Name <address>")
 set(VARVE_HOMEPAGE "https://example.org/varve-convert" CACHE STRING
@@ -17,7 +23,7 @@ set(VARVE_HOMEPAGE "https://example.org/varve-convert" CACHE STRING
 
 set(VARVE_README_WEB_PAGE "")
 set(VARVE_README_WEB_SECTION "")
-if(EXISTS "${VARVE_WEB_PAGE}")
+if(VARVE_BUILT_WEB_PAGE OR EXISTS "${VARVE_WEB_PAGE}")
   message(STATUS "Packages carry the web page ${VARVE_WEB_PAGE}")
   if(WIN32)
     install(FILES "${VARVE_WEB_PAGE}" DESTINATION .)
@@ -30,8 +36,18 @@ if(EXISTS "${VARVE_WEB_PAGE}")
 --------------------------------------
 
 Double-click varve-convert.html to open it in your web browser. It works
-offline, straight from this folder: type a number, or paste a list of numbers,
-and the result appears at once.
+offline, straight from this folder, and does what both programs do:
+
+- type one number, and its conversion appears at once, explained as
+  varve-convert.exe explains it;
+- paste a list of numbers, or a column copied from a spreadsheet (one row
+  per line, blank lines kept, so that the result pastes back beside it);
+  copy the result for a spreadsheet or download it as CSV;
+- choose a CSV, semicolon or tab separated file and the column that holds
+  the varve numbers: the file comes back whole, with the conversion in new
+  columns at the end of each row;
+- the chart shows how the two chronologies line up: where varves were split
+  or joined, the false couplets, and the overlap of LC and UC.
 
 
 ]=])
@@ -80,6 +96,10 @@ if(VARVE_RELEASE_WINDOWS)
       -DVARVE_REQUIRE_WEB_PAGE=${VARVE_REQUIRE_WEB_PAGE}
     BUILD_ALWAYS ON
     INSTALL_COMMAND "")
+  if(VARVE_BUILT_WEB_PAGE)
+    # The cross build's configuration checks that the page is there.
+    ExternalProject_Add_StepDependencies(windows_release configure varve_web_page)
+  endif()
 endif()
 
 # The Debian package.
@@ -134,3 +154,9 @@ set(CPACK_SOURCE_IGNORE_FILES
   "^${PROJECT_SOURCE_DIR}/bindings/python/build/" "\\\\.egg-info/" "/__pycache__/"
   "/\\\\.pytest_cache/" "\\\\.Rcheck/")
 include(CPack)
+
+option(VARVE_RELEASE_FOLDER
+  "Also build the R source package and the Python wheel, for the target release_folder" OFF)
+if(VARVE_RELEASE_FOLDER)
+  include(cmake/ReleaseFolder.cmake)
+endif()

@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
-# Proves the packages that `cmake --workflow --preset release` made in
-# build-release/packages by using them as a user would:
+# Proves the release that `cmake --workflow --preset release` made in
+# build-release/packages by using it as a user would:
+# - SHA256SUMS names every artifact, and each matches;
 # - the Debian package passes lintian without errors, installs, both programs
 #   run from PATH and agree with the build's, `man varve-batch` shows its page,
 #   and a purge leaves nothing of it on the system;
 # - the Windows zip, unpacked into a fresh folder, holds what it should, and
 #   both .exe files run under Wine in a fresh prefix;
+# - the web page in both packages is the release's varve-convert.html;
+# - the Python wheel, installed into a fresh virtual environment, and the R
+#   source package, installed into an empty library, convert a column as
+#   varve-batch does;
 # - the source archive, unpacked into a fresh folder, carries the README's
 #   test command (.ci/run, which is running this very proof) unchanged and
 #   builds and passes the native tests with it, and its build-and-start
 #   command runs the program.
-# Needs root (dpkg), lintian, man-db, wine, unzip.
+# Needs root (dpkg), lintian, man-db, wine, unzip, R, Debian's python3 with
+# venv and numpy.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -20,6 +26,8 @@ version=$(sed -n 's/^project(varve-convert VERSION \([0-9.]*\) .*/\1/p' CMakeLis
 deb=$packages/varve-convert_${version}_amd64.deb
 zip=$packages/varve-convert-${version}-win64.zip
 source=$packages/varve-convert-${version}.tar.gz
+page=$packages/varve-convert.html
+r_package=$packages/varve_${version}.tar.gz
 native=$root/build-release
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -41,14 +49,31 @@ printf '%s' "$samples" > "$work/samples.csv"
 printf '%s' "$session" | "$native/varve-convert" > "$work/session.expected"
 printf '%s' "$numbers" | "$native/varve-batch" ne-to-am --format csv > "$work/batch.expected"
 "$native/varve-batch" ne-to-am --column 'NE varve' "$work/samples.csv" > "$work/column.expected"
-web_page=$(sed -n 's/^VARVE_WEB_PAGE:FILEPATH=//p' "$native/CMakeCache.txt")
-if [ -f "$web_page" ]; then
-  echo "The packages should carry the web page $web_page."
-  has_web_page=1
-else
-  echo "The web page has not been built: the packages do not carry it."
-  has_web_page=0
-fi
+# A column of NE and one of AM numbers, for the bindings: the accepted ranges'
+# edges, a number outside them, a blank, a fraction and a value that is not a
+# whole number.
+printf 'ne\n2500\n3021\n4282\n5674\n6460\n6560\n9000\n9500\n\n3021.0\n4282?\n' > "$work/ne.csv"
+printf 'am\n2500\n3000\n5691\n6600\n7000\n8700\n2499\n' > "$work/am.csv"
+# varve-batch converts the rest and ends with status 1 for the NE column's bad value.
+for direction in ne-to-am am-to-ne; do
+  column=${direction%%-*}
+  status=0
+  "$native/varve-batch" "$direction" --column "$column" "$work/$column.csv" \
+    > "$work/$column.expected" 2> /dev/null || status=$?
+  [ "$status" = "$([ "$column" = ne ] && echo 1 || echo 0)" ] ||
+    fail "varve-batch $direction ended with status $status"
+done
+
+step "Release folder: SHA256SUMS"
+wheels=("$packages"/varve-"$version"-*.whl)
+[ ${#wheels[@]} = 1 ] && [ -f "${wheels[0]}" ] || fail "not one wheel in $packages: ${wheels[*]}"
+wheel=${wheels[0]}
+expected_sums=$(for file in "$deb" "$zip" "$source" "$page" "$r_package" "$wheel"; do
+  basename "$file"
+done | sort)
+[ "$(cut -d' ' -f3- "$packages/SHA256SUMS" | sort)" = "$expected_sums" ] ||
+  fail "SHA256SUMS names $(cut -d' ' -f3- "$packages/SHA256SUMS"), not $expected_sums"
+(cd "$packages" && sha256sum --check --strict SHA256SUMS) || fail "SHA256SUMS does not match"
 
 step "Debian package: lintian"
 lintian --fail-on error "$deb"
@@ -81,9 +106,7 @@ MANWIDTH=80 man -P cat "${man_pages[1]}" | grep -q 'EXIT STATUS' || fail "man va
 for file in /usr/share/doc/varve-convert/{README.md,copyright,CHANGELOG.md}; do
   [ -s "$file" ] || fail "$file is missing"
 done
-if [ "$has_web_page" = 1 ]; then
-  cmp "$web_page" /usr/share/varve-convert/varve-convert.html || fail "the web page is missing"
-fi
+cmp "$page" /usr/share/varve-convert/varve-convert.html || fail "the .deb lacks the web page"
 
 step "Debian package: purge, and nothing of it is left"
 apt-get -o DPkg::Lock::Timeout=900 purge -y varve-convert
@@ -102,8 +125,7 @@ step "Windows zip: unpack into a fresh folder"
 mkdir "$work/windows"
 (cd "$work/windows" && unzip -q "$zip")
 folder=$work/windows/varve-convert-${version}-win64
-expected_files="LICENSE.txt README.txt varve-batch.exe varve-convert.exe"
-[ "$has_web_page" = 1 ] && expected_files="LICENSE.txt README.txt varve-batch.exe varve-convert.exe varve-convert.html"
+expected_files="LICENSE.txt README.txt varve-batch.exe varve-convert.exe varve-convert.html"
 [ "$(cd "$folder" && ls | tr '\n' ' ' | sed 's/ $//')" = "$expected_files" ] ||
   fail "the zip holds $(ls "$folder"), not $expected_files"
 for text in README.txt LICENSE.txt; do
@@ -111,6 +133,9 @@ for text in README.txt LICENSE.txt; do
   [ "$(grep -c $'\r$' "$folder/$text")" = "$(wc -l < "$folder/$text")" ] ||
     fail "$text has a line end without CR"
 done
+cmp "$page" "$folder/varve-convert.html" || fail "the zip's web page differs"
+grep -q 'varve-convert.html: in the web browser' "$folder/README.txt" ||
+  fail "README.txt lacks the web page's section"
 for exe in varve-convert.exe varve-batch.exe; do
   # Static: the only DLLs named are Windows' own.
   dlls=$(x86_64-w64-mingw32-objdump -p "$folder/$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')
@@ -136,6 +161,71 @@ cmp "$work/column.expected" "$work/column.wine" || fail "varve-batch.exe --colum
 [ "$(cd "$folder" && wine varve-batch.exe --version)" = "varve-batch $version" ] ||
   fail "varve-batch.exe --version"
 wineserver -k 2>/dev/null || true
+
+# Writes, for each direction, the column converted by the bindings as
+# varve-batch --column writes it: the input, then each result column, with
+# missing values empty and false couplets as true or false.
+python_convert='import csv, sys
+import numpy as np
+import varve
+
+direction, path = sys.argv[1:]
+with open(path, newline="") as f:
+    rows = list(csv.reader(f))
+convert = varve.ne_to_am if direction == "ne-to-am" else varve.am_to_ne
+columns = convert([row[0] if row else "" for row in rows[1:]])
+
+
+def cell(value):
+    if value is np.ma.masked:
+        return ""
+    if isinstance(value, (bool, np.bool_)):
+        return "true" if value else "false"
+    return str(value)
+
+
+print(",".join(rows[0] + list(columns)))
+for i, row in enumerate(rows[1:]):
+    print(",".join((row or [""]) + [cell(values[i]) for values in columns.values()]))'
+r_convert='args <- commandArgs(trailingOnly = TRUE)
+library(varve, lib.loc = args[3])
+lines <- readLines(args[2])
+convert <- if (args[1] == "ne-to-am") ne_to_am else am_to_ne
+result <- convert(lines[-1])
+cells <- vapply(result, function(column) {
+  text <- if (is.logical(column)) tolower(as.character(column)) else as.character(column)
+  ifelse(is.na(text), "", text)
+}, character(nrow(result)))
+writeLines(c(paste(c(lines[1], names(result)), collapse = ","),
+  apply(cbind(lines[-1], matrix(cells, nrow = nrow(result))), 1, paste, collapse = ",")))'
+
+step "Python wheel: install into a fresh virtual environment, convert"
+/usr/bin/python3 -m venv --system-site-packages "$work/venv"
+"$work/venv/bin/pip" install --quiet --no-index --no-deps "$wheel"
+for direction in ne-to-am am-to-ne; do
+  column=${direction%%-*}
+  # From the scratch folder, so that only the installed module can be imported.
+  (cd "$work" && venv/bin/python -c "$python_convert" "$direction" "$column.csv") \
+    > "$work/$column.python" 2> "$work/$column.python.err" ||
+    fail "the wheel's $direction failed: $(cat "$work/$column.python.err")"
+  cmp "$work/$column.expected" "$work/$column.python" ||
+    fail "the wheel's $direction differs from varve-batch's"
+done
+grep -qF "$work/venv/" <("$work/venv/bin/python" -c 'import varve; print(varve.__file__)') ||
+  fail "the module imported is not the wheel's"
+
+step "R source package: install into an empty library, convert"
+mkdir "$work/r-library"
+R CMD INSTALL --library="$work/r-library" "$r_package" > "$work/r-install.log" 2>&1 ||
+  fail "R CMD INSTALL failed: $(tail -n 20 "$work/r-install.log")"
+for direction in ne-to-am am-to-ne; do
+  column=${direction%%-*}
+  (cd "$work" && Rscript -e "$r_convert" "$direction" "$column.csv" r-library) \
+    > "$work/$column.r" 2> "$work/$column.r.err" ||
+    fail "the R package's $direction failed: $(cat "$work/$column.r.err")"
+  cmp "$work/$column.expected" "$work/$column.r" ||
+    fail "the R package's $direction differs from varve-batch's"
+done
 
 step "Source archive: the README's commands in a fresh folder"
 mkdir "$work/source"
@@ -164,4 +254,4 @@ cmp .ci/run "$root/.ci/run" || fail "the source archive's .ci/run differs"
 grep -qx 'cmake --workflow --preset default' .ci/run || fail ".ci/run no longer runs the native tests"
 cmake --workflow --preset default
 
-echo "prove_release: the Debian package, the Windows zip and the source archive work"
+echo "prove_release: the Debian package, the Windows zip, the web page, the wheel, the R package and the source archive work"
