@@ -71,9 +71,9 @@ void add_cut_note(std::vector<std::string>& lines, Direction direction, const Se
   VarveNumber at = first ? span.am.first : span.am.last;
   VarveNumber other = first ? cut.am_first : cut.am_last;
   lines.push_back(end + am_text({at, at}) + " is one half of " +
-                  ne_text(cut.sequence, {cut.ne_first, cut.ne_last}) + ", split into " +
-                  am_text({cut.am_first, cut.am_last}));
-  lines.push_back("    the other half, " + am_text({other, other}) + ", lies" + side.substr(1));
+                  ne_text(cut.sequence, {cut.ne_first, cut.ne_last}) + ", split into");
+  lines.push_back("    " + am_text({cut.am_first, cut.am_last}) + "; the other half, " +
+                  am_text({other, other}) + ", lies" + side.substr(1));
 }
 
 /// The headline and details of one sequence's part of a converted span.
@@ -121,25 +121,26 @@ std::string chronology_of(Direction direction) {
   return direction == Direction::kNeToAm ? "NE" : "AM";
 }
 
-/// The accepted ranges of `direction`, as "NE-LC 2500-6460 and NE-UC
-/// 6560-9000" or "AM 2500-8700".
-std::string accepted_text(Direction direction) {
+/// The accepted range of `direction` that an end at `place` lies beyond or
+/// between, as "NE-LC 2500-6460" or "AM 2500-8700".
+std::string range_text(Direction direction, EndPlace place) {
   if (direction == Direction::kAmToNe) {
     return am_text(chronology::kAmRange);
   }
-  return ne_text(Sequence::kLc, chronology::kNeLcRange) + " and " +
-         ne_text(Sequence::kUc, chronology::kNeUcRange);
+  std::string lc = ne_text(Sequence::kLc, chronology::kNeLcRange);
+  std::string uc = ne_text(Sequence::kUc, chronology::kNeUcRange);
+  return place == EndPlace::kBelow ? lc : place == EndPlace::kAbove ? uc : lc + " and " + uc;
 }
 
 /// Why an end at `place` is not accepted.
 std::string place_text(Direction direction, EndPlace place) {
   switch (place) {
     case EndPlace::kBelow:
-      return "lies below the accepted numbers, " + accepted_text(direction);
+      return "lies below the accepted range " + range_text(direction, place);
     case EndPlace::kAbove:
-      return "lies above the accepted numbers, " + accepted_text(direction);
+      return "lies above the accepted range " + range_text(direction, place);
     case EndPlace::kInGap:
-      return "lies in the gap between " + accepted_text(direction);
+      return "lies in the gap between " + range_text(direction, place);
     case EndPlace::kAccepted:
       break;
   }

@@ -62,10 +62,10 @@ TEST(SpanAccount, TellsEachKindOfSpan) {
         "    NE-LC 3624 split into AM 3634-3635",
         "    NE-LC 3637 split into AM 3648-3649",
         "    NE-LC 3700 split into AM 3712-3713",
-        "  the first end is not exact: AM 3022 is one half of NE-LC 3021, split into AM 3021-3022",
-        "    the other half, AM 3021, lies before the span",
-        "  the last end is not exact: AM 3712 is one half of NE-LC 3700, split into AM 3712-3713",
-        "    the other half, AM 3713, lies after the span"}},
+        "  the first end is not exact: AM 3022 is one half of NE-LC 3021, split into",
+        "    AM 3021-3022; the other half, AM 3021, lies before the span",
+        "  the last end is not exact: AM 3712 is one half of NE-LC 3700, split into",
+        "    AM 3712-3713; the other half, AM 3713, lies after the span"}},
       // In the overlap: one part per sequence, each saying what it covers.
       {Direction::kAmToNe,
        6200,
@@ -92,15 +92,14 @@ TEST(SpanAccount, TellsEachKindOfSpan) {
        9100,
        {"NE 6500-9100 is not converted:",
         "  its first end, NE 6500, lies in the gap between NE-LC 2500-6460 and NE-UC 6560-9000",
-        "  its last end, NE 9100, lies above the accepted numbers, NE-LC 2500-6460 and NE-UC "
-        "6560-9000",
+        "  its last end, NE 9100, lies above the accepted range NE-UC 6560-9000",
         "  the part inside: NE-UC 6560-9000"}},
       {Direction::kAmToNe,
        2000,
        2400,
        {"AM 2000-2400 is not converted:",
-        "  its first end, AM 2000, lies below the accepted numbers, AM 2500-8700",
-        "  its last end, AM 2400, lies below the accepted numbers, AM 2500-8700",
+        "  its first end, AM 2000, lies below the accepted range AM 2500-8700",
+        "  its last end, AM 2400, lies below the accepted range AM 2500-8700",
         "  no part of it lies inside"}},
   };
   for (const Case& c : cases) {
@@ -110,8 +109,8 @@ TEST(SpanAccount, TellsEachKindOfSpan) {
 
 TEST(SpanFaultMessage, IsTheAccountOfASpanNotConvertedOnOneLine) {
   EXPECT_EQ(span_fault_message(span_of(Direction::kAmToNe, 8600, 8800)),
-            "AM 8600-8800 is not converted: its last end, AM 8800, lies above the accepted "
-            "numbers, AM 2500-8700; the part inside: AM 8600-8700");
+            "AM 8600-8800 is not converted: its last end, AM 8800, lies above the accepted range "
+            "AM 2500-8700; the part inside: AM 8600-8700");
   EXPECT_EQ(span_fault_message(span_of(Direction::kNeToAm, 5580, 5700)), "");
 }
 
