@@ -126,12 +126,7 @@ TEST(Batch, SpanWritesItsAccountOrSaysWhyNotWithStatus1) {
        "  the part inside: AM 8600-8700\n",
        1},
   };
-  for (const Case& c : cases) {
-    testing_process::Result r = run_batch(c.arguments, c.input);
-    EXPECT_EQ(r.output, c.output) << c.name;
-    EXPECT_EQ(r.error, c.error) << c.name;
-    EXPECT_EQ(r.status, c.status) << c.name;
-  }
+  testing_programs::expect_batch_runs(cases);
   testing_process::Result wrong = run_batch({"span", "ne-to-am", "5580"});
   EXPECT_EQ(wrong.status, 2);
   EXPECT_EQ(wrong.output, "");
