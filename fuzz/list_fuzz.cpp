@@ -1,8 +1,8 @@
 // libFuzzer target: arbitrary bytes through varve-batch's list mode, fed in
-// pieces, checking that every token is accounted for (each number by its rows,
-// each bad token by one message, thousands-separator warnings aside) by a
-// split of the input made here by the plain rule, and that the pieces' size
-// changes neither the rows nor the messages.
+// pieces, checking that every token is accounted for (each number and span by
+// its rows, each bad token and span not converted by one message, thousands-separator warnings
+// aside) by a split of the input made here by the plain rule, and that the pieces' size changes
+// neither the rows nor the messages.
 //
 // The first byte chooses the run: its low six bits the size of each piece (1
 // to 64), the next bit the direction. The rest is the input.
@@ -18,6 +18,7 @@
 #include "batch/list_mode.h"
 #include "chronology/cell.h"
 #include "chronology/links.h"
+#include "chronology/span.h"
 
 namespace {
 
@@ -74,6 +75,11 @@ void expected(chronology::Direction direction, std::string_view input, std::size
       ++bad;
     } else if (cell.kind == chronology::CellKind::kNumber) {
       rows += std::max<std::size_t>(chronology::links_of(direction, cell.number).count, 1);
+    } else if (cell.kind == chronology::CellKind::kSpan) {
+      // A span gives a row per NE sequence it converts to, or none and a message.
+      chronology::SpanResult span = chronology::span_of(direction, cell.number, cell.last);
+      rows += span.spans.size();
+      bad += !span.converted();
     }
   };
   std::size_t start = 0;

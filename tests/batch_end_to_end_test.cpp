@@ -107,6 +107,32 @@ TEST(Batch, UsageErrorsWriteNothingOnStandardOutput) {
   EXPECT_EQ(help.error, "");
 }
 
+TEST(Batch, SpanWritesItsAccountOrSaysWhyNotWithStatus1) {
+  const std::vector<Case> cases = {
+      {"a span converted",
+       {"span", "ne-to-am", "3000", "3002"},
+       "",
+       "NE-LC 3000-3002 spans AM 3000-3002\n"
+       "  duration: 3 NE varves, 3 AM varves (years)\n"
+       "  no corrections inside: one AM varve to each NE varve\n",
+       "",
+       0},
+      {"one not converted",
+       {"span", "am-to-ne", "8600-8800"},
+       "",
+       "",
+       "varve-batch: AM 8600-8800 is not converted:\n"
+       "  its last end, AM 8800, lies above the accepted range AM 2500-8700\n"
+       "  the part inside: AM 8600-8700\n",
+       1},
+  };
+  testing_programs::expect_batch_runs(cases);
+  testing_process::Result wrong = run_batch({"span", "ne-to-am", "5580"});
+  EXPECT_EQ(wrong.status, 2);
+  EXPECT_EQ(wrong.output, "");
+  EXPECT_NE(wrong.error.find("usage: varve-batch"), std::string::npos) << wrong.error;
+}
+
 TEST(Batch, ChartIsOneStandaloneSvgDocument) {
   testing_process::Result r = run_batch({"chart", "am-to-ne", "--mark", "6245"});
   EXPECT_EQ(r.status, 0);

@@ -35,6 +35,11 @@ std::string_view AddedCellsCache::cells(const Cell& cell) {
   if (cell.kind == CellKind::kInvalid) {
     return invalid_;
   }
+  if (cell.kind == CellKind::kSpan) {
+    span_.clear();
+    append_added_cells(span_, direction_, chronology::added_row(direction_, cell), separator_);
+    return span_;
+  }
   // Below the first number the difference wraps round to a large index.
   auto index = static_cast<std::uint32_t>(cell.number) - static_cast<std::uint32_t>(first_);
   if (index >= known_.size()) {

@@ -34,7 +34,7 @@ class AddedCellsCache {
  public:
   AddedCellsCache(chronology::Direction direction, char separator);
 
-  /// The added cells of a value read as `cell`.
+  /// The added cells of a value read as `cell`, valid until the next call.
   std::string_view cells(const chronology::Cell& cell);
 
  private:
@@ -50,6 +50,7 @@ class AddedCellsCache {
   std::vector<Slice> known_;
   std::string cells_;  ///< The added cells of the numbers met so far.
   std::string empty_, outside_, invalid_;
+  std::string span_;  ///< The added cells of the last span, made anew for each.
 };
 
 template <class Visit>

@@ -3,6 +3,8 @@
 #include "batch/column_header.h"
 #include "chronology/cell.h"
 #include "chronology/shown_text.h"
+#include "chronology/span.h"
+#include "sentences/span_account.h"
 
 namespace batch {
 namespace {
@@ -150,6 +152,12 @@ void ColumnConverter::convert_record(const CsvRecord& record, std::string& out) 
       report_invalid(record,
                      ", column " + std::to_string(column_ + 1) + ": " +
                          chronology::invalid_cell_message(chronology::field_shown(text), cell));
+    } else if (cell.kind == chronology::CellKind::kSpan) {
+      std::string fault = sentences::span_fault_message(
+          chronology::span_of(settings_.direction, cell.number, cell.last));
+      if (!fault.empty()) {
+        report_invalid(record, ", column " + std::to_string(column_ + 1) + ": " + fault);
+      }
     }
   }
   out.append(record.body).append(cells_->cells(cell)).append(record.line_end);

@@ -70,6 +70,17 @@ TEST(ColumnConverter, AppendsTheConversionAndKeepsEveryRow) {
            "C;7000;;;;corresponds;7318;7318;false",
        {},
        true},
+      {"spans in both sequences, in one, and one not converted",
+       settings(Direction::kAmToNe, "am"),
+       "id;am\n1;6200 - 6500\n2;5599-5714\n3;8600-8800\n",
+       "id;am" + kAmNames +
+           "\n"
+           "1;6200 - 6500;span;6185;6453;span;6562;6817;false\n"
+           "2;5599-5714;span;5580;5700;;;;true\n"
+           "3;8600-8800;invalid;;;invalid;;;\n",
+       {"line 4, column 2: AM 8600-8800 is not converted: its last end, AM 8800, lies above the "
+        "accepted range AM 2500-8700; the part inside: AM 8600-8700"},
+       true},
       {"the first column by name after a byte-order mark",
        settings(Direction::kNeToAm, "ne", ','),
        "\xEF\xBB\xBF\"ne\"\n2700\n",

@@ -5,6 +5,8 @@
 #include "batch/added_cells.h"
 #include "chronology/added_columns.h"
 #include "chronology/shown_text.h"
+#include "chronology/span.h"
+#include "sentences/span_account.h"
 
 namespace batch {
 namespace {
@@ -143,13 +145,20 @@ void LineMode::end_line(std::string& out) {
   Cell read = too_long ? Cell{CellKind::kInvalid} : chronology::read_cell(cell);
   std::string shown = chronology::cell_shown(too_long ? cell.substr(0, 61) : cell);
   append_line_row(out, format_, direction_, shown, read);
-  if (read.kind == CellKind::kInvalid) {
+  // A span that is not converted is reported as a cell that is not a number is.
+  std::string span_fault;
+  if (read.kind == CellKind::kSpan) {
+    span_fault =
+        sentences::span_fault_message(chronology::span_of(direction_, read.number, read.last));
+  }
+  if (read.kind == CellKind::kInvalid || !span_fault.empty()) {
     ++invalid_lines_;
     if (invalid_lines_ <= kReportedLines) {
       std::string where = "line " + std::to_string(line_) + ": ";
       report_(too_long ? where + "a line of " + std::to_string(line_length_) +
                              " bytes, too long for a number: '" + shown + "'"
-                       : where + chronology::invalid_cell_message(shown, read));
+              : span_fault.empty() ? where + chronology::invalid_cell_message(shown, read)
+                                   : where + span_fault);
     }
     if (invalid_lines_ == kReportedLines) {
       report_("(further lines that are not whole numbers are counted, not listed)");

@@ -80,6 +80,16 @@ TEST(LineMode, GivesOneRowPerLineWhateverThePieces) {
        " 3021 \n\t7\x01\n",
        " 3021 " + kRow3021 + "\\x097\\x01" + kInvalidNe,
        {"line 2: not a whole number: '\\x097\\x01'"}},
+      {"spans, with blanks around the dash, and one that is not converted",
+       "5580 - 5700\n5673\xE2\x80\x93"
+       "5680\n2400-2600\n",
+       "5580 - 5700\tLC\tspan\t5580\t5700\t5599\t5714\ttrue\n"
+       "5673\xE2\x80\x93"
+       "5680\tLC\tspan\t5673\t5680\t5691\t5695\ttrue\n"
+       "2400-2600" +
+           kInvalidNe,
+       {"line 3: NE 2400-2600 is not converted: its first end, NE 2400, lies below the accepted "
+        "range NE-LC 2500-6460; the part inside: NE-LC 2500-2600"}},
       {"a line too long to hold is never a number",
        std::string(2000, '0') + "3021\n",
        std::string(60, '0') + "..." + kInvalidNe,

@@ -6,6 +6,8 @@
 
 #include "chronology/cell.h"
 #include "chronology/shown_text.h"
+#include "chronology/span.h"
+#include "sentences/span_account.h"
 
 namespace batch {
 namespace {
@@ -19,7 +21,10 @@ bool three_digits(std::string_view text) {
 }  // namespace
 
 ListMode::ListMode(Format format, Direction direction, MessageSink report)
-    : rows_(format, direction), report_(std::move(report)) {}
+    : format_(format),
+      direction_(direction),
+      rows_(format, direction),
+      report_(std::move(report)) {}
 
 void ListMode::feed(std::string_view bytes, std::string& out) {
   stream_.feed(bytes, [&](const Token& token) { convert(token, "line", token.line, out); });
@@ -68,6 +73,16 @@ void ListMode::convert(const Token& token, const char* where, std::size_t positi
     bad_token_ = true;
     report(where, position,
            chronology::invalid_cell_message(chronology::ascii_shown(token.text), cell));
+    return;
+  }
+  if (cell.kind == chronology::CellKind::kSpan) {
+    chronology::SpanResult span = chronology::span_of(direction_, cell.number, cell.last);
+    if (!span.converted()) {
+      bad_token_ = true;
+      report(where, position, sentences::span_fault_message(span));
+      return;
+    }
+    append_span_rows(out, format_, token.text, span);
     return;
   }
   std::int32_t number = cell.number;

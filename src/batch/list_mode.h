@@ -36,7 +36,8 @@ class ListMode {
   /// by the same rules as the stream; false when one of them was bad.
   bool convert_argument(std::string_view argument, int position, std::string& out);
 
-  /// 0, or 1 once a token was not a whole number or was too long.
+  /// 0, or 1 once a token was not a whole number, a span that could not be
+  /// converted, or too long.
   int exit_status() const { return bad_token_ ? 1 : 0; }
 
  private:
@@ -46,6 +47,8 @@ class ListMode {
   /// Reports `text` for the token at `where` `position`.
   void report(const char* where, std::size_t position, const std::string& text);
 
+  Format format_;
+  Direction direction_;
   RowCache rows_;
   MessageSink report_;
   Tokenizer stream_;

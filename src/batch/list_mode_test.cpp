@@ -146,5 +146,63 @@ TEST(ListMode, SplitsArgumentsAsItSplitsTheStream) {
             "varve-batch: argument 5: not a whole number: '\\xEF\\xBB\\xBF'\n");
 }
 
+/// A span token gives a row per NE sequence, in every format, with the
+/// columns of a number's row; one that is not converted gives none and a
+/// message, and what only looks like a span is read as before.
+TEST(ListMode, GivesASpanItsRowsAndSaysWhyOneIsNotConverted) {
+  struct Case {
+    Format format;
+    Direction direction;
+    std::string input;
+    std::string rows;
+    std::string messages;
+    int status;
+  };
+  const std::vector<Case> cases = {
+      {Format::kTsv, Direction::kNeToAm, "5580-5700 3021",
+       "5580-5700\tLC\tspan\t5580\t5700\t5599\t5714\ttrue\n"
+       "3021\tLC\tsplit\t3021\t3021\t3021\t3022\tfalse\n",
+       "", 0},
+      {Format::kCsv, Direction::kNeToAm,
+       "3000\xE2\x80\x93"
+       "3700",
+       "3000\xE2\x80\x93"
+       "3700,LC,span,3000,3700,3000,3713,false\n",
+       "", 0},
+      {Format::kJsonl, Direction::kAmToNe, "6200-6500",
+       "{\"input\":\"6200-6500\",\"sequence\":\"LC\",\"relation\":\"span\",\"ne_first\":6185,"
+       "\"ne_last\":6453,\"am_first\":6200,\"am_last\":6468,\"false_couplets\":false}\n"
+       "{\"input\":\"6200-6500\",\"sequence\":\"UC\",\"relation\":\"span\",\"ne_first\":6562,"
+       "\"ne_last\":6817,\"am_first\":6245,\"am_last\":6500,\"false_couplets\":false}\n",
+       "", 0},
+      {Format::kTsv, Direction::kNeToAm, "6400-6600\n5700-5580", "",
+       "line 1: NE 6400-6600 is not converted: its ends lie in different NE sequences, NE 6400 in "
+       "NE-LC and NE 6600 in NE-UC; the parts inside: NE-LC 6400-6460 and NE-UC 6560-6600\n"
+       "line 2: NE 5700-5580 is not converted: its first number is greater than its last: write "
+       "NE 5580-5700\n",
+       1},
+      // Blanks split tokens: "5580 - 5700" is two numbers and a lone '-'.
+      {Format::kTsv, Direction::kNeToAm, "-2 5- 5580 - 5700",
+       "-2\t\toutside\t\t\t\t\t\n"
+       "5580\tLC\tcorresponds\t5580\t5580\t5599\t5599\tfalse\n"
+       "5700\tLC\tcorresponds\t5700\t5700\t5714\t5714\tfalse\n",
+       "line 1: not a whole number: '5-'\nline 1: not a whole number: '-'\n", 1},
+  };
+  for (const Case& c : cases) {
+    for (std::size_t piece : {1u, 1u << 16}) {
+      std::string rows, messages;
+      ListMode list(c.format, c.direction,
+                    [&](std::string_view message) { messages.append(message).append("\n"); });
+      for (std::size_t at = 0; at < c.input.size(); at += piece) {
+        list.feed(std::string_view(c.input).substr(at, piece), rows);
+      }
+      list.finish(rows);
+      EXPECT_EQ(rows, c.rows) << c.input;
+      EXPECT_EQ(messages, c.messages) << c.input;
+      EXPECT_EQ(list.exit_status(), c.status) << c.input;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace batch

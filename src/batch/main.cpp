@@ -22,6 +22,7 @@
 #include "chart/chart.h"
 #include "chronology/shown_text.h"
 #include "platform/streams.h"
+#include "sentences/span_account.h"
 #include "version.h"
 
 namespace {
@@ -303,6 +304,24 @@ void write_table(const Options& options, Output& out) {
   }
 }
 
+/// Writes the account of the span of the command line; a span that is not
+/// converted is told on standard error. Returns the exit status.
+int write_span(const Options& options, Output& out) {
+  chronology::SpanResult span =
+      chronology::span_of(options.direction, options.span.first, options.span.last);
+  std::string account;
+  for (const std::string& line : sentences::span_account(span)) {
+    account.append(line).push_back('\n');
+  }
+  if (span.converted()) {
+    out.buffer() += account;
+    return 0;
+  }
+  out.flush();
+  report("varve-batch: " + account);
+  return kExitBadCell;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -333,6 +352,9 @@ int main(int argc, char** argv) {
         batch::append_header(out.buffer(), options.format);
       }
       write_table(options, out);
+      break;
+    case Options::Action::kSpan:
+      status = write_span(options, out);
       break;
     case Options::Action::kChart:
       out.buffer() += chart::correspondence_svg(options.direction, options.mark);

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "batch/tokens.h"
+#include "chronology/cell.h"
 #include "chronology/shown_text.h"
 
 namespace batch {
@@ -145,6 +146,40 @@ std::string read_chart_word(const std::vector<std::string_view>& arguments, std:
   return {};
 }
 
+/// The command that takes a direction next: table or span.
+std::string command_name(const Options& o) {
+  return o.action == Options::Action::kSpan ? "span" : "table";
+}
+
+/// Reads the numbers of "span": FIRST and LAST, or FIRST-LAST as one word.
+/// Returns what is wrong, or nothing.
+std::string read_span_numbers(Options& o) {
+  using chronology::CellKind;
+  const std::string takes = "span takes FIRST and LAST (or FIRST-LAST)";
+  if (o.numbers.size() == 1) {
+    chronology::Cell cell = chronology::read_cell(o.numbers[0].first);
+    if (cell.kind != CellKind::kSpan) {
+      return takes + ", not only '" + chronology::ascii_shown(o.numbers[0].first) + "'";
+    }
+    o.span = {cell.number, cell.last};
+  } else if (o.numbers.size() == 2) {
+    chronology::VarveNumber ends[2] = {};
+    for (std::size_t k = 0; k < 2; ++k) {
+      chronology::Cell cell = chronology::read_cell(o.numbers[k].first);
+      if (cell.kind != CellKind::kNumber) {
+        return "span needs whole numbers, not '" + chronology::ascii_shown(o.numbers[k].first) +
+               "'";
+      }
+      ends[k] = cell.number;
+    }
+    o.span = {ends[0], ends[1]};
+  } else {
+    return takes;
+  }
+  o.numbers.clear();
+  return {};
+}
+
 }  // namespace
 
 const std::string_view kShortUsage =
@@ -153,6 +188,7 @@ const std::string_view kShortUsage =
     "       varve-batch ne-to-am|am-to-ne --column NAME|NUMBER [--separator ,|;|tab]\n"
     "                   [--prefix TEXT] [--no-header] [FILE]\n"
     "       varve-batch ne-to-am|am-to-ne --lines [--format tsv|csv|jsonl] [--no-header] [FILE]\n"
+    "       varve-batch span ne-to-am|am-to-ne FIRST LAST\n"
     "       varve-batch chart [ne-to-am|am-to-ne] [--mark N]\n"
     "       varve-batch help | --help | --version\n";
 
@@ -174,6 +210,11 @@ constexpr std::string_view kDetails =
     "  chart DIRECTION  the correspondence chart as an SVG figure: the offset AM minus\n"
     "                   NE against the DIRECTION's first number (ne-to-am when none),\n"
     "                   one panel per NE sequence; --mark N marks the number N\n"
+    "  span DIRECTION FIRST LAST\n"
+    "                   the account of the span FIRST-LAST of DIRECTION (also given\n"
+    "                   as one word, FIRST-LAST): what it spans in the other\n"
+    "                   chronology, its duration in NE and in AM varves (years), the\n"
+    "                   splits and joins inside it, and an end that is not exact\n"
     "\n"
     "Numbers come from the arguments or, with none, from standard input (a file:\n"
     "varve-batch ne-to-am < numbers.txt), separated by blanks, tabs, commas,\n"
@@ -190,10 +231,10 @@ constexpr std::string_view kDetails =
     "  --help           show this text\n"
     "  --version        show the version\n"
     "\n"
-    "columns: input, sequence (LC or UC), relation (corresponds, split, joined or\n"
-    "outside), ne_first, ne_last, am_first, am_last, false_couplets (true or false).\n"
-    "A number outside the accepted ranges gives an 'outside' row with the other\n"
-    "columns empty.\n"
+    "columns: input, sequence (LC or UC), relation (corresponds, split, joined,\n"
+    "span or outside), ne_first, ne_last, am_first, am_last, false_couplets (true or\n"
+    "false). A number outside the accepted ranges gives an 'outside' row with the\n"
+    "other columns empty.\n"
     "\n"
     "line mode (--lines): one value per line, as a spreadsheet's column is copied:\n"
     "FILE (or standard input) gives exactly one row per line, in order, blank and\n"
@@ -233,6 +274,15 @@ constexpr std::string_view kDetails =
     "4.282, 4 282) and marks of uncertainty (4282?, ~4282, ca. 4282) are not\n"
     "converted: the message says which number may be meant.\n"
     "\n"
+    "spans: a value FIRST-LAST (digits, a hyphen or an en dash, digits; in a cell\n"
+    "blanks may stand around the dash) is a span of varves, both ends in one NE\n"
+    "sequence for ne-to-am. Its row has the relation 'span', the NE ends and the AM\n"
+    "ends (am-to-ne: a row, or the lc_/uc_ cells, for each NE sequence that covers\n"
+    "part of it), and false_couplets true when false couplets lie inside. A span\n"
+    "whose ends lie in two sequences, in the gap between them or beyond the ranges,\n"
+    "or whose first number is greater than its last, is not converted: the message\n"
+    "says which end and why, as a token or cell that is not a whole number.\n"
+    "\n"
     "messages (standard error, with the line or argument): a token that is not a\n"
     "whole number, shown with every byte that is not printable ASCII as \\xNN, is\n"
     "skipped; so is a token of more than 100 bytes, shown by its first bytes and\n"
@@ -240,8 +290,9 @@ constexpr std::string_view kDetails =
     "comma and three digits, such as 4,282: it is read as two numbers, 4 and 282.\n"
     "\n"
     "exit status: 0 on success (also when the reader of the output goes away); 1\n"
-    "when a token was skipped (the rest still converted); 2 for a wrong command\n"
-    "line; 3 when input could not be read or output not written.\n";
+    "when a token was skipped (the rest still converted), or span's span was not\n"
+    "converted; 2 for a wrong command line; 3 when input could not be read or output\n"
+    "not written.\n";
 
 }  // namespace
 
@@ -297,6 +348,9 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
       if (word == "table") {
         o.action = Options::Action::kTable;
         expect = Expect::kDirection;
+      } else if (word == "span") {
+        o.action = Options::Action::kSpan;
+        expect = Expect::kDirection;
       } else if (word == "chart") {
         o.action = Options::Action::kChart;
         expect = Expect::kNumbers;
@@ -307,8 +361,8 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
       }
     } else if (expect == Expect::kDirection) {
       if (!parse_direction(word, o.direction)) {
-        return fail("table needs " + both_directions() + ", not '" + chronology::ascii_shown(word) +
-                    "'");
+        return fail(command_name(o) + " needs " + both_directions() + ", not '" +
+                    chronology::ascii_shown(word) + "'");
       }
       expect = Expect::kNumbers;
     } else if (o.action == Options::Action::kTable) {
@@ -321,7 +375,18 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
     return fail("missing command");
   }
   if (expect == Expect::kDirection) {
-    return fail("table needs " + both_directions());
+    return fail(command_name(o) + " needs " + both_directions());
+  }
+  if (o.action == Options::Action::kSpan) {
+    if (!o.column_mode.column.empty() || o.lines) {
+      return fail("span takes neither --column nor --lines: it converts one span");
+    }
+    if (o.format != Format::kTsv) {
+      return fail("--format does not go with span: its account is plain text");
+    }
+    if (std::string error = read_span_numbers(o); !error.empty()) {
+      return fail(error);
+    }
   }
   ColumnSettings& column = o.column_mode;
   column.direction = o.direction;

@@ -13,7 +13,7 @@ namespace batch {
 
 /// What the command line asks for.
 struct Options {
-  enum class Action { kConvert, kTable, kHelp, kVersion, kChart };
+  enum class Action { kConvert, kTable, kHelp, kVersion, kChart, kSpan };
 
   Action action = Action::kConvert;
   Direction direction = Direction::kNeToAm;
@@ -29,6 +29,8 @@ struct Options {
   std::string_view file = "-";
   /// The line mode (--lines): one value per line of FILE, one row per line.
   bool lines = false;
+  /// span: the FIRST and LAST numbers of the span, as given.
+  chronology::Range span{};
   /// chart: the number to mark, an accepted number of `direction`.
   std::optional<chronology::VarveNumber> mark;
 };

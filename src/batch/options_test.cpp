@@ -197,11 +197,51 @@ TEST(ParseOptions, RefusesWhatIsWrongOrMissing) {
       {"chart", "both"},
       {"chart", "ne-to-am", "am-to-ne"},
       {"chart", "--format", "csv"},
+      {"span"},
+      {"span", "5580", "5700"},
+      {"span", "ne-to-am"},
+      {"span", "ne-to-am", "5580"},
+      {"span", "ne-to-am", "5580", "5700", "5800"},
+      {"span", "ne-to-am", "5580-5700", "5800"},
+      {"span", "ne-to-am", "4,282", "5700"},
+      {"span", "ne-to-am", "5580", "5700?"},
+      {"span", "ne-to-am", "5580-5700", "--format", "csv"},
+      {"span", "ne-to-am", "5580", "5700", "--lines"},
+      {"span", "ne-to-am", "--column", "2", "5580", "5700"},
   };
   for (const auto& arguments : cases) {
     EXPECT_NE(parse_options(arguments).error, "")
         << (arguments.empty() ? "(nothing)" : arguments.back());
   }
+}
+
+TEST(ParseOptions, ReadsTheSpanCommand) {
+  struct Case {
+    std::vector<std::string_view> arguments;
+    Direction direction;
+    chronology::Range span;
+  };
+  const std::vector<Case> cases = {
+      {{"span", "ne-to-am", "5580", "5700"}, Direction::kNeToAm, {5580, 5700}},
+      {{"span", "am-to-ne", "5599-5714"}, Direction::kAmToNe, {5599, 5714}},
+      {{"--no-header", "span", "am-to-ne", "5599 \xE2\x80\x93 5714"},
+       Direction::kAmToNe,
+       {5599, 5714}},
+      // Reversed or outside, the numbers are taken as given: the account says why.
+      {{"span", "ne-to-am", "--", "-5", "3021.0"}, Direction::kNeToAm, {-5, 3021}},
+      {{"span", "ne-to-am", "5700", "5580"}, Direction::kNeToAm, {5700, 5580}},
+  };
+  for (const Case& c : cases) {
+    ParsedOptions parsed = parse_options(c.arguments);
+    EXPECT_EQ(parsed.error, "") << c.arguments.back();
+    EXPECT_EQ(parsed.options.action, Action::kSpan);
+    EXPECT_EQ(parsed.options.direction, c.direction);
+    EXPECT_EQ(parsed.options.span, c.span) << c.arguments.back();
+    EXPECT_TRUE(parsed.options.numbers.empty());
+  }
+  EXPECT_EQ(parse_options({"span", "ne-to-am", "5580", "x\n"}).error,
+            "span needs whole numbers, not 'x\\x0A'");
+  EXPECT_EQ(parse_options({"span", "both"}).error, "span needs ne-to-am or am-to-ne, not 'both'");
 }
 
 // What is wrong is one line for a terminal: an argument's control bytes (a

@@ -23,14 +23,19 @@ char separator(Format format) {
   return format == Format::kCsv ? ',' : '\t';
 }
 
-/// The fields after `input`, and the line end.
-void append_tail(std::string& out, Format format, const Link* link) {
+/// The fields after `input`, and the line end: those of `link`, under the
+/// relation `relation` when one is given.
+void append_tail(std::string& out, Format format, const Link* link,
+                 std::string_view relation = {}) {
+  if (link && relation.empty()) {
+    relation = relation_name(link->relation);
+  }
   const VarveNumber numbers[4] = {link ? link->ne_first : 0, link ? link->ne_last : 0,
                                   link ? link->am_first : 0, link ? link->am_last : 0};
   if (format == Format::kJsonl) {
     if (link) {
       out.append("\"sequence\":\"").append(sequence_name(link->sequence));
-      out.append("\",\"relation\":\"").append(relation_name(link->relation)).append("\"");
+      out.append("\",\"relation\":\"").append(relation).append("\"");
     } else {
       out.append("\"sequence\":null,\"relation\":\"outside\"");
     }
@@ -56,7 +61,7 @@ void append_tail(std::string& out, Format format, const Link* link) {
     return;
   }
   out.append(sequence_name(link->sequence)).push_back(sep);
-  out.append(relation_name(link->relation));
+  out.append(relation);
   for (VarveNumber n : numbers) {
     out.push_back(sep);
     append_number(out, n);
@@ -97,6 +102,19 @@ void append_header(std::string& out, Format format) {
 void append_row(std::string& out, Format format, std::string_view input, const Link* link) {
   append_head(out, format, input);
   append_tail(out, format, link);
+}
+
+void append_span_rows(std::string& out, Format format, std::string_view input,
+                      const chronology::SpanResult& span) {
+  for (const chronology::SequenceSpan& part : span.spans) {
+    // The span's ends in the places of a link's: its relation is named apart.
+    Link ends{part.sequence, Relation::kCorresponds, part.ne.first,      part.ne.last,
+              part.am.first, part.am.last,           part.false_couplets};
+    append_head(out, format, input);
+    append_tail(
+        out, format, &ends,
+        chronology::kRelationNames[static_cast<std::size_t>(chronology::RelationCode::kSpan)]);
+  }
 }
 
 RowCache::RowCache(Format format, Direction direction) {

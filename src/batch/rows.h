@@ -10,6 +10,7 @@
 
 #include "chronology/links.h"
 #include "chronology/sequence.h"
+#include "chronology/span.h"
 
 namespace batch {
 
@@ -28,6 +29,12 @@ void append_header(std::string& out, Format format);
 /// is null. `input` is written as it is: it must be a sign and digits.
 void append_row(std::string& out, Format format, std::string_view input,
                 const chronology::Link* link);
+
+/// Appends the rows of the converted `span`, typed as `input` (digits, a dash
+/// and digits): one per NE sequence, with the relation "span", the NE ends and
+/// the AM ends.
+void append_span_rows(std::string& out, Format format, std::string_view input,
+                      const chronology::SpanResult& span);
 
 /// The rows of every accepted number of one direction, formatted once, so
 /// that converting a number is a lookup and two copies per row.

@@ -15,6 +15,7 @@
 
 #include "chronology/cell.h"
 #include "chronology/links.h"
+#include "chronology/span.h"
 
 namespace chronology {
 
@@ -69,22 +70,25 @@ constexpr std::span<const AddedColumn, 7> added_columns(Direction direction) {
   return direction == Direction::kNeToAm ? kNeToAmColumns : kAmToNeColumns;
 }
 
-/// The codes of the relation columns: the engine's relations, then the two
-/// that only a row can have, then none (a missing value, or no link).
+/// The codes of the relation columns: the engine's relations, then those
+/// that only a row can have (a converted span, then the two without a link),
+/// then none (a missing value, or no link).
 enum class RelationCode : std::uint8_t {
   kCorresponds,
   kSplit,
   kJoined,
+  kSpan,
   kOutside,
   kInvalid,
   kNone,
 };
 
 /// The text of each relation code, as the added columns show it; none is empty.
-inline constexpr std::array<std::string_view, 6> kRelationNames{
+inline constexpr std::array<std::string_view, 7> kRelationNames{
     relation_name(Relation::kCorresponds),
     relation_name(Relation::kSplit),
     relation_name(Relation::kJoined),
+    "span",
     "outside",
     "invalid",
     ""};
@@ -151,8 +155,39 @@ struct AddedRow {
   std::optional<bool> false_couplets;
 };
 
+/// The added cells of `span`: ne-to-am, its sequence and ends in each
+/// chronology; am-to-ne, each sequence's NE ends. A span that is not
+/// converted is invalid.
+constexpr AddedRow added_span_row(const SpanResult& span) {
+  AddedRow row;
+  if (!span.converted()) {
+    row.relations = {RelationCode::kInvalid, span.direction == Direction::kAmToNe
+                                                 ? RelationCode::kInvalid
+                                                 : RelationCode::kNone};
+    return row;
+  }
+  row.false_couplets = false;
+  for (const SequenceSpan& part : span.spans) {
+    row.false_couplets = *row.false_couplets || part.false_couplets;
+    if (span.direction == Direction::kNeToAm) {
+      row.sequence = part.sequence;
+      row.relations[0] = RelationCode::kSpan;
+      row.numbers = {part.ne.first, part.ne.last, part.am.first, part.am.last};
+    } else {
+      std::size_t k = part.sequence == Sequence::kLc ? 0 : 1;
+      row.relations[k] = RelationCode::kSpan;
+      row.numbers[2 * k] = part.ne.first;
+      row.numbers[2 * k + 1] = part.ne.last;
+    }
+  }
+  return row;
+}
+
 /// The added cells of a value read as `cell` in `direction`.
 constexpr AddedRow added_row(Direction direction, const Cell& cell) {
+  if (cell.kind == CellKind::kSpan) {
+    return added_span_row(span_of(direction, cell.number, cell.last));
+  }
   AddedRow row;
   Links links = links_of_cell(direction, cell);
   if (links.empty()) {

@@ -24,6 +24,7 @@ enum class CellKind : std::uint8_t {
   kNumber,   ///< A whole number, in `Cell::number`.
   kEmpty,    ///< Nothing, or only blanks; a missing value.
   kInvalid,  ///< Anything else.
+  kSpan,     ///< A span of varves, from `Cell::number` to `Cell::last`.
 };
 
 /// What an invalid cell may have been meant as; `Cell::number` holds the number.
@@ -41,6 +42,8 @@ struct Cell {
   /// outside every accepted range, so that it is never taken for another one.
   VarveNumber number = 0;
   CellHint hint = CellHint::kNone;
+  /// kSpan: the last number of the span, saturating as `number` does.
+  VarveNumber last = 0;
 
   friend constexpr bool operator==(const Cell&, const Cell&) = default;
 };
@@ -219,9 +222,46 @@ constexpr bool uncertain_number(std::string_view text, bool decimal_comma, Varve
   return marked && whole_number(text, decimal_comma, number);
 }
 
+/// The dashes that join the two numbers of a span: a hyphen and an en dash.
+inline constexpr std::array<std::string_view, 2> kSpanDashes = {"-", "\xE2\x80\x93"};
+
+/// Reads unsigned decimal digits that make up all of `text`; false for anything else.
+constexpr bool digits_only(std::string_view text, VarveNumber& number) {
+  Magnitude magnitude;
+  for (char c : text) {
+    if (!is_digit(c)) {
+      return false;
+    }
+    magnitude.add(c);
+  }
+  number = magnitude.signed_value(false);
+  return !text.empty();
+}
+
+/// Reads a span of varves: digits, a hyphen or an en dash, digits, with blanks
+/// allowed around the dash. No sign: "-5" is a number, "5-" and "5--6" are
+/// nothing.
+constexpr bool span_numbers(std::string_view text, VarveNumber& first, VarveNumber& last) {
+  std::size_t digits = 0;
+  while (digits < text.size() && is_digit(text[digits])) {
+    ++digits;
+  }
+  if (digits == 0 || !digits_only(text.substr(0, digits), first)) {
+    return false;
+  }
+  std::string_view rest = trimmed(text.substr(digits));
+  for (std::string_view dash : kSpanDashes) {
+    if (rest.starts_with(dash)) {
+      return digits_only(trimmed(rest.substr(dash.size())), last);
+    }
+  }
+  return false;
+}
+
 }  // namespace cell_detail
 
-/// Reads the text of one cell. `separator` is the separator of the cell's
+/// Reads the text of one cell: a whole number, a span of varves such as
+/// "5580-5700", an empty cell, or none of these. `separator` is the separator of the cell's
 /// file (',', ';' or '\t'), or 0 where there is none (a pasted line, a value
 /// of R or Python): where ';' separates cells, a decimal comma is the norm,
 /// so that "3021,0" is the whole number 3021 there and nowhere else.
@@ -252,6 +292,9 @@ constexpr Cell read_cell(std::string_view text, char separator = 0) {
   }
   if (cell_detail::uncertain_number(text, decimal_comma, number)) {
     return {CellKind::kInvalid, number, CellHint::kUncertain};
+  }
+  if (VarveNumber last = 0; cell_detail::span_numbers(text, number, last)) {
+    return {CellKind::kSpan, number, CellHint::kNone, last};
   }
   return {CellKind::kInvalid};
 }

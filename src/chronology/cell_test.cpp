@@ -17,6 +17,7 @@ static_assert(read_cell("3021,0", ',').kind == CellKind::kInvalid);
 static_assert(read_cell("4,282") == Cell{CellKind::kInvalid, 4282, CellHint::kThousands});
 static_assert(read_cell("ca. 4282") == Cell{CellKind::kInvalid, 4282, CellHint::kUncertain});
 static_assert(read_real(4282.0) == Cell{CellKind::kNumber, 4282});
+static_assert(read_cell(" 5580 - 5700 ") == Cell{CellKind::kSpan, 5580, CellHint::kNone, 5700});
 
 /// The cell rule as the table of cases expects it, under each separator.
 TEST(ReadCell, GivesEveryCaseOfTheSharedTable) {
@@ -53,6 +54,61 @@ TEST(ReadCell, GivesEveryCaseOfTheSharedTable) {
   std::printf("ran %zu cell cases (%zu lines of the table, under four separators)\n", run,
               cases.size());
   EXPECT_GT(run, 150u);
+}
+
+/// Only digits, a hyphen or an en dash, and digits make a span; every other
+/// text with a dash reads as it did before spans were read.
+TEST(ReadCell, ReadsASpanOnlyInItsOwnShape) {
+  constexpr VarveNumber kMax = std::numeric_limits<VarveNumber>::max();
+  auto span = [](VarveNumber first, VarveNumber last) {
+    return Cell{CellKind::kSpan, first, CellHint::kNone, last};
+  };
+  struct Case {
+    const char* text;
+    Cell cell;
+  };
+  const Case cases[] = {
+      {"5580-5700", span(5580, 5700)},
+      {" 5580 - 5700 ", span(5580, 5700)},
+      {"5580\t-\t5700", span(5580, 5700)},
+      {"5580\xE2\x80\x93"
+       "5700",
+       span(5580, 5700)},  // An en dash.
+      {"5580\xC2\xA0\xE2\x80\x93\xE2\x80\x89"
+       "5700",
+       span(5580, 5700)},
+      {"5700-5580", span(5700, 5580)},  // Read as given; the span says it is reversed.
+      {"05580-05700", span(5580, 5700)},
+      {"5-6", span(5, 6)},
+      {"99999999999-1", span(kMax, 1)},
+      {"-5", {CellKind::kNumber, -5}},
+      {"- 5", {CellKind::kInvalid}},
+      {"5-", {CellKind::kInvalid}},
+      {"-5-6", {CellKind::kInvalid}},
+      {"+5-6", {CellKind::kInvalid}},
+      {"5-+6", {CellKind::kInvalid}},
+      {"5\xE2\x88\x92"
+       "6",
+       {CellKind::kInvalid}},  // A minus sign.
+      {"5--6", {CellKind::kInvalid}},
+      {"5 6", {CellKind::kInvalid}},
+      {"5580-5700-5800", {CellKind::kInvalid}},
+      {"5580-5700.0", {CellKind::kInvalid}},
+      {"5580.0-5700", {CellKind::kInvalid}},
+      {"5580\xE2\x80\x94"
+       "5700",
+       {CellKind::kInvalid}},  // An em dash.
+      {"5580/5700", {CellKind::kInvalid}},
+      {"2020-01-01", {CellKind::kInvalid}},
+      {"4,282-4,300", {CellKind::kInvalid}},
+      {"5580-5700?", {CellKind::kInvalid}},
+      {"ca. 5580-5700", {CellKind::kInvalid}},
+  };
+  for (const Case& c : cases) {
+    for (char separator : {'\0', ',', ';', '\t'}) {
+      EXPECT_EQ(read_cell(c.text, separator), c.cell) << c.text << " with " << int{separator};
+    }
+  }
 }
 
 TEST(ReadValue, ReadsEveryKindOfHostNumber) {

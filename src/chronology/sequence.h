@@ -23,6 +23,8 @@ struct Range {
 
   /// True when `n` lies in the run.
   constexpr bool contains(VarveNumber n) const { return first <= n && n <= last; }
+
+  friend constexpr bool operator==(const Range&, const Range&) = default;
 };
 
 /// The one or two results of a lookup, in order; none outside the ranges.

@@ -91,7 +91,8 @@ LookupResult lookup(chronology::Direction direction, std::string_view typed) {
     result.status = LookupStatus::kEmpty;
     return result;
   }
-  if (cell.kind == CellKind::kInvalid) {
+  // The box converts one number: a span is not one, as before spans were read.
+  if (cell.kind == CellKind::kInvalid || cell.kind == CellKind::kSpan) {
     result.status = LookupStatus::kNotANumber;
     result.message = not_a_number_message(typed, cell);
     return result;

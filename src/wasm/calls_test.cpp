@@ -39,6 +39,9 @@ TEST(Lookup, AnswersEachKindOfText) {
        "\"ne_last\":2500,\"am_first\":2500,\"am_last\":2500,\"false_couplets\":false}\n"},
       {Direction::kNeToAm, "12.5", LookupStatus::kNotANumber,
        "Not a whole number: '12.5'. Type digits, with a sign if needed.", ""},
+      // The box takes one number; a span is no number there.
+      {Direction::kNeToAm, "5580-5700", LookupStatus::kNotANumber,
+       "Not a whole number: '5580-5700'. Type digits, with a sign if needed.", ""},
       {Direction::kNeToAm, "-", LookupStatus::kNotANumber,
        "Not a whole number: '-'. Type digits, with a sign if needed.", ""},
       {Direction::kNeToAm, " 4282? ", LookupStatus::kNotANumber,

@@ -1,0 +1,345 @@
+#ifndef VARVE_CHRONOLOGY_SPAN_H_
+#define VARVE_CHRONOLOGY_SPAN_H_
+
+// Spans of varves: an interval first-last of one chronology converted to the
+// other, with its length in each, the corrections (splits and joins) inside
+// it, and what makes an end inexact. Built on the links of the two ends and
+// the rows of the tables between them; every front end turns the result into
+// its rows or an account without working anything out again.
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "chronology/links.h"
+
+namespace chronology {
+
+/// Where one end of a span lies among the accepted numbers of its direction.
+enum class EndPlace : std::uint8_t {
+  kAccepted,  ///< In an accepted range.
+  kBelow,     ///< Below every accepted number.
+  kInGap,     ///< Between the NE-LC and the NE-UC range.
+  kAbove,     ///< Above every accepted number.
+};
+
+/// Why a span is not converted; kNone when it is.
+enum class SpanFault : std::uint8_t {
+  kNone,
+  kReversed,         ///< The first number is greater than the last.
+  kOutside,          ///< An end lies outside the accepted ranges: the ends' places say which.
+  kSequencesDiffer,  ///< The ends lie in different NE sequences.
+};
+
+/// A part of a span's numbers that lies in one accepted range.
+struct SpanPart {
+  Range range;
+  std::optional<Sequence> sequence;  ///< ne-to-am: the NE sequence of the range.
+
+  friend constexpr bool operator==(const SpanPart&, const SpanPart&) = default;
+};
+
+namespace span_detail {
+
+/// The split and join rows of the NE table.
+constexpr std::size_t ne_corrections() {
+  std::size_t count = 0;
+  for (const NeRow& row : NeToAmTable) {
+    count += row.relation != Relation::kCorresponds;
+  }
+  return count;
+}
+
+/// The split and join entries of the AM table.
+constexpr std::size_t am_corrections() {
+  std::size_t count = 0;
+  for (const AmRow& row : AmToNeTable) {
+    for (std::size_t i = 0; i < row.count; ++i) {
+      count += row.entries[i].relation != Relation::kCorresponds;
+    }
+  }
+  return count;
+}
+
+}  // namespace span_detail
+
+/// The most corrections a span can hold: every split and join of a table.
+inline constexpr std::size_t kMaxSpanCorrections =
+    std::max(span_detail::ne_corrections(), span_detail::am_corrections());
+
+/// The splits and joins inside a span, in order.
+struct Corrections {
+  std::array<Link, kMaxSpanCorrections> items{};
+  std::size_t count = 0;
+
+  constexpr const Link* begin() const { return items.data(); }
+  constexpr const Link* end() const { return items.data() + count; }
+  constexpr bool empty() const { return count == 0; }
+  constexpr std::size_t size() const { return count; }
+  constexpr const Link& operator[](std::size_t i) const { return items[i]; }
+  /// Adds `link` after those already held.
+  constexpr void push_back(const Link& link) { items[count++] = link; }
+};
+
+/// A span converted within one NE sequence.
+struct SequenceSpan {
+  Sequence sequence{};
+  Range ne{};  ///< The NE varves of the span.
+  Range am{};  ///< The AM varves of the span: am-to-ne, the part the sequence covers.
+  /// am-to-ne: the sequence covers the whole AM span given, not only `am`.
+  bool whole = true;
+  Corrections corrections;  ///< Each split and join with a varve in the span, in order.
+  /// The correction the first end cuts through, if any. ne-to-am: a join whose
+  /// AM varve also holds NE varves before the span. am-to-ne: a split whose NE
+  /// varve is also the AM varve before the span.
+  std::optional<Link> first_cut;
+  /// The correction the last end cuts through, as first_cut, after the span.
+  std::optional<Link> last_cut;
+  bool false_couplets = false;  ///< A false-couplet run lies in the span.
+
+  /// The NE varves in the span.
+  constexpr VarveNumber ne_varves() const { return ne.last - ne.first + 1; }
+  /// The AM varves (years) in the span.
+  constexpr VarveNumber am_varves() const { return am.last - am.first + 1; }
+};
+
+/// A span of one direction: converted, or why not.
+struct SpanResult {
+  Direction direction{};
+  Range given{};  ///< The span as given, first and last.
+  SpanFault fault = SpanFault::kNone;
+  EndPlace first_place = EndPlace::kAccepted;
+  EndPlace last_place = EndPlace::kAccepted;
+  /// Not converted (kOutside, kSequencesDiffer): the parts of the span that lie
+  /// in accepted ranges, ascending; none for a reversed span.
+  UpToTwo<SpanPart> inside;
+  /// Converted: ne-to-am, the one sequence; am-to-ne, each sequence that
+  /// covers part of the span, LC first.
+  UpToTwo<SequenceSpan> spans;
+
+  /// True when the span is converted.
+  constexpr bool converted() const { return fault == SpanFault::kNone; }
+};
+
+namespace span_detail {
+
+/// Where `n` lies among the accepted numbers of `direction`.
+constexpr EndPlace place_of(Direction direction, VarveNumber n) {
+  std::span<const Range> ranges = accepted_ranges(direction);
+  if (n < ranges.front().first) {
+    return EndPlace::kBelow;
+  }
+  if (n > ranges.back().last) {
+    return EndPlace::kAbove;
+  }
+  for (const Range& range : ranges) {
+    if (range.contains(n)) {
+      return EndPlace::kAccepted;
+    }
+  }
+  return EndPlace::kInGap;
+}
+
+/// The parts of `span` that lie in the accepted ranges of `direction`.
+constexpr UpToTwo<SpanPart> parts_inside(Direction direction, Range span) {
+  UpToTwo<SpanPart> parts;
+  std::span<const Range> ranges = accepted_ranges(direction);
+  for (std::size_t i = 0; i < ranges.size(); ++i) {
+    Range part{std::max(span.first, ranges[i].first), std::min(span.last, ranges[i].last)};
+    if (part.first <= part.last) {
+      std::optional<Sequence> sequence;
+      if (direction == Direction::kNeToAm) {
+        sequence = i == 0 ? Sequence::kLc : Sequence::kUc;
+      }
+      parts.push_back({part, sequence});
+    }
+  }
+  return parts;
+}
+
+/// The link of `am` to `sequence`; `am` must have one.
+constexpr Link am_link(Sequence sequence, VarveNumber am) {
+  for (const Link& link : am_to_ne(am)) {
+    if (link.sequence == sequence) {
+      return link;
+    }
+  }
+  return {};
+}
+
+/// The AM numbers that have a link to `sequence`: one unbroken run.
+constexpr Range am_coverage(Sequence sequence) {
+  Range covered{0, -1};
+  for (const AmRow& row : AmToNeTable) {
+    for (std::size_t i = 0; i < row.count; ++i) {
+      if (row.entries[i].sequence == sequence) {
+        covered.first = covered.last < covered.first ? row.first : covered.first;
+        covered.last = row.last;
+      }
+    }
+  }
+  return covered;
+}
+
+/// True when every AM row from the first to the last that links to
+/// `sequence` links to it, so that its coverage has no hole.
+constexpr bool coverage_unbroken(Sequence sequence) {
+  Range covered = am_coverage(sequence);
+  for (const AmRow& row : AmToNeTable) {
+    if (row.first < covered.first || row.last > covered.last) {
+      continue;
+    }
+    bool links = false;
+    for (std::size_t i = 0; i < row.count; ++i) {
+      links = links || row.entries[i].sequence == sequence;
+    }
+    if (!links) {
+      return false;
+    }
+  }
+  return covered.first <= covered.last;
+}
+
+static_assert(coverage_unbroken(Sequence::kLc) && coverage_unbroken(Sequence::kUc),
+              "each NE sequence must cover one unbroken run of AM numbers");
+
+/// The NE span `ne`, whose ends lie in one sequence and have the links
+/// `first` and `last`.
+constexpr SequenceSpan ne_span(Range ne, const Link& first, const Link& last) {
+  SequenceSpan span;
+  span.sequence = first.sequence;
+  span.ne = ne;
+  span.am = {first.am_first, last.am_last};
+  for (const NeRow& row : NeToAmTable) {
+    if (row.sequence == span.sequence && row.relation != Relation::kCorresponds &&
+        row.last >= ne.first && row.first <= ne.last) {
+      Link link = ne_to_am(row.first)[0];
+      span.corrections.push_back(link);
+      span.false_couplets = span.false_couplets || link.false_couplets;
+    }
+  }
+  if (first.relation == Relation::kJoined && first.ne_first < ne.first) {
+    span.first_cut = first;
+  }
+  if (last.relation == Relation::kJoined && last.ne_last > ne.last) {
+    span.last_cut = last;
+  }
+  return span;
+}
+
+/// The AM span `am` within the coverage of `sequence`.
+constexpr SequenceSpan am_span(Sequence sequence, Range am, bool whole) {
+  Link first = am_link(sequence, am.first);
+  Link last = am_link(sequence, am.last);
+  SequenceSpan span;
+  span.sequence = sequence;
+  span.ne = {first.ne_first, last.ne_last};
+  span.am = am;
+  span.whole = whole;
+  for (const AmRow& row : AmToNeTable) {
+    if (row.last < am.first || row.first > am.last) {
+      continue;
+    }
+    for (std::size_t i = 0; i < row.count; ++i) {
+      const AmEntry& entry = row.entries[i];
+      if (entry.sequence == sequence && entry.relation != Relation::kCorresponds) {
+        Link link = am_link(sequence, row.first);
+        span.corrections.push_back(link);
+        span.false_couplets = span.false_couplets || link.false_couplets;
+      }
+    }
+  }
+  if (first.relation == Relation::kSplit && first.am_first < am.first) {
+    span.first_cut = first;
+  }
+  if (last.relation == Relation::kSplit && last.am_last > am.last) {
+    span.last_cut = last;
+  }
+  return span;
+}
+
+}  // namespace span_detail
+
+/// The span `first`-`last` of `direction`, converted: both ends in one NE
+/// sequence (ne-to-am) or in the AM range (am-to-ne), first not greater than
+/// last. Otherwise the result says why not and, where the span reaches past
+/// the accepted numbers, which parts of it lie inside.
+constexpr SpanResult span_of(Direction direction, VarveNumber first, VarveNumber last) {
+  SpanResult result;
+  result.direction = direction;
+  result.given = {first, last};
+  if (first > last) {
+    result.fault = SpanFault::kReversed;
+    return result;
+  }
+  result.first_place = span_detail::place_of(direction, first);
+  result.last_place = span_detail::place_of(direction, last);
+  if (result.first_place != EndPlace::kAccepted || result.last_place != EndPlace::kAccepted) {
+    result.fault = SpanFault::kOutside;
+    result.inside = span_detail::parts_inside(direction, result.given);
+    return result;
+  }
+  if (direction == Direction::kNeToAm) {
+    Link first_link = ne_to_am(first)[0];
+    Link last_link = ne_to_am(last)[0];
+    if (first_link.sequence != last_link.sequence) {
+      result.fault = SpanFault::kSequencesDiffer;
+      result.inside = span_detail::parts_inside(direction, result.given);
+      return result;
+    }
+    result.spans.push_back(span_detail::ne_span(result.given, first_link, last_link));
+    return result;
+  }
+  for (Sequence sequence : {Sequence::kLc, Sequence::kUc}) {
+    Range covered = span_detail::am_coverage(sequence);
+    Range part{std::max(first, covered.first), std::min(last, covered.last)};
+    if (part.first <= part.last) {
+      bool whole = part.first == first && part.last == last;
+      result.spans.push_back(span_detail::am_span(sequence, part, whole));
+    }
+  }
+  return result;
+}
+
+// Spot checks: the lengths of two well-known spans, an end in a join and on a
+// split half, and each way a span is not converted.
+static_assert([] {
+  SequenceSpan s = span_of(Direction::kNeToAm, 3000, 3700).spans[0];
+  return s.am == Range{3000, 3713} && s.ne_varves() == 701 && s.am_varves() == 714 &&
+         s.corrections.size() == 13 && !s.first_cut && !s.last_cut;
+}());
+static_assert([] {
+  SequenceSpan s = span_of(Direction::kNeToAm, 5580, 5700).spans[0];
+  return s.am == Range{5599, 5714} && s.ne_varves() == 121 && s.am_varves() == 116 &&
+         s.corrections.size() == 4 && s.false_couplets;
+}());
+static_assert([] {
+  SequenceSpan s = span_of(Direction::kNeToAm, 5673, 5680).spans[0];
+  return s.am == Range{5691, 5695} && s.first_cut && s.first_cut->ne_first == 5672 && s.last_cut &&
+         s.last_cut->ne_last == 5681;
+}());
+static_assert([] {
+  SpanResult r = span_of(Direction::kAmToNe, 3022, 3712);
+  const SequenceSpan& s = r.spans[0];
+  return r.spans.size() == 1 && s.ne == Range{3021, 3700} && s.first_cut && s.last_cut;
+}());
+static_assert([] {
+  SpanResult r = span_of(Direction::kAmToNe, 6200, 6300);
+  return r.spans.size() == 2 && r.spans[0].whole && !r.spans[1].whole &&
+         r.spans[1].am == Range{6245, 6300};
+}());
+static_assert(span_of(Direction::kNeToAm, 5700, 5580).fault == SpanFault::kReversed);
+static_assert(span_of(Direction::kNeToAm, 6400, 6600).fault == SpanFault::kSequencesDiffer);
+static_assert([] {
+  SpanResult r = span_of(Direction::kNeToAm, 6400, 6500);
+  return r.fault == SpanFault::kOutside && r.last_place == EndPlace::kInGap &&
+         r.inside.size() == 1 && r.inside[0] == SpanPart{{6400, 6460}, Sequence::kLc};
+}());
+static_assert(span_of(Direction::kAmToNe, 2400, 2600).first_place == EndPlace::kBelow);
+
+}  // namespace chronology
+
+#endif  // VARVE_CHRONOLOGY_SPAN_H_
