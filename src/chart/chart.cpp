@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <string>
 #include <type_traits>
 #include <utility>
 
@@ -15,15 +16,25 @@ using chronology::Relation;
 using chronology::Sequence;
 using chronology::VarveNumber;
 
-// The figure's geometry, in SVG user units.
-constexpr double kWidth = 960;
-constexpr double kHeight = 560;
+// The figure's geometry, in SVG user units, drawn to be shown one unit to a
+// CSS pixel: its text is then 12 px, and each step marker is a target of
+// kTarget by kTarget that no other marker's covers.
 constexpr double kLeft = 84;
 constexpr double kRight = 24;
-constexpr double kPanelTop[2] = {92, 316};  // LC, then UC.
-constexpr double kPanelHeight = 180;
-constexpr double kAxisLabelY = 548;
+constexpr double kFirstPanelTop = 92;
+constexpr double kPanelGap = 44;  // Room for the upper panel's axis numbers.
+constexpr double kMinPanelHeight = 120;
+constexpr double kAxisLabelBelow = 52;  // From the last panel's bottom to the axis title.
+constexpr double kBottomMargin = 12;
 constexpr VarveNumber kXTick = 500;
+/// The side of a step marker's target.
+constexpr double kTarget = 24;
+/// The least distance between the centres of two markers' targets, along
+/// either axis: the height of one varve of offset, and the width of the
+/// fewest varves between two markers at one offset.
+constexpr double kSpacing = 26;
+/// The width of one varve when no two markers share an offset.
+constexpr double kPlainVarveWidth = 0.13;
 
 /// The figure's own style, so that the standalone file looks as the page does.
 constexpr std::string_view kStyle =
@@ -41,8 +52,13 @@ constexpr std::string_view kStyle =
     ".vc-chart .vc-false-couplets path{fill:#c0392b}"
     ".vc-chart .vc-hit{fill:transparent}"
     ".vc-chart .vc-step:hover path,.vc-chart .vc-step:focus path{stroke:#000;stroke-width:1.5}"
+    ".vc-chart .vc-step:focus{outline:none}"
+    ".vc-chart .vc-step:focus .vc-hit{fill:#fff4c2;stroke:#000;stroke-width:3}"
+    ".vc-chart .vc-span{fill:#9fc3ea;opacity:.45}"
+    ".vc-chart .vc-in-span .vc-hit{fill:#fde2e4;stroke:#d0021b;stroke-width:1.5}"
     ".vc-chart .vc-mark{stroke:#d0021b;stroke-width:1.5;stroke-dasharray:5 3}"
     ".vc-chart .vc-mark-point{fill:#d0021b}"
+    ".vc-chart .vc-marked{pointer-events:none}"
     "</style>";
 
 std::string_view sequence_label(Sequence s) {
@@ -123,6 +139,68 @@ Span overlap_in_ne(const std::vector<Segment>& segments, Span am) {
   return span;
 }
 
+/// Where the figure's parts lie: its size, its x axis and each panel's top and height.
+struct Layout {
+  double width = 0;
+  double height = 0;
+  Scale x{};
+  double top[2] = {0, 0};    // LC, then UC.
+  double panel[2] = {0, 0};  // The panels' heights.
+};
+
+/// The lowest and highest offsets of a panel's segments.
+std::pair<VarveNumber, VarveNumber> offset_range(const std::vector<Segment>& segments) {
+  auto [low, high] =
+      std::minmax_element(segments.begin(), segments.end(),
+                          [](const Segment& a, const Segment& b) { return a.offset < b.offset; });
+  return {low->offset, high->offset};
+}
+
+/// The fewest varves between the markers of two splits or joins at one
+/// offset of one panel; 0 when no two share an offset.
+VarveNumber closest_markers(const std::array<std::vector<Segment>, 2>& by_sequence) {
+  VarveNumber closest = 0;
+  for (const std::vector<Segment>& segments : by_sequence) {
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+      if (segments[i].link.relation == Relation::kCorresponds) {
+        continue;
+      }
+      // The next marker at the same offset is the nearest one there.
+      for (std::size_t j = i + 1; j < segments.size(); ++j) {
+        if (segments[j].link.relation != Relation::kCorresponds &&
+            segments[j].offset == segments[i].offset) {
+          VarveNumber apart = segments[j].last - segments[i].last;
+          closest = closest == 0 ? apart : std::min(closest, apart);
+          break;
+        }
+      }
+    }
+  }
+  return closest;
+}
+
+/// The figure's layout: a varve of offset kSpacing high, and the x axis wide
+/// enough that markers at one offset lie kSpacing apart or more.
+Layout layout_of(Direction direction, const std::array<std::vector<Segment>, 2>& by_sequence) {
+  auto ranges = chronology::accepted_ranges(direction);
+  double first = ranges.front().first;
+  double end = ranges.back().last + 1.0;
+  VarveNumber closest = closest_markers(by_sequence);
+  double varve = closest > 0 ? kSpacing / closest : kPlainVarveWidth;
+  Layout layout;
+  layout.x = {first, end, kLeft, kLeft + (end - first) * varve};
+  layout.width = layout.x.to_high + kRight;
+  double top = kFirstPanelTop;
+  for (int panel = 0; panel < 2; ++panel) {
+    auto [low, high] = offset_range(by_sequence[panel]);
+    layout.top[panel] = top;
+    layout.panel[panel] = std::max(kMinPanelHeight, (high - low + 2) * kSpacing);
+    top += layout.panel[panel] + kPanelGap;
+  }
+  layout.height = top - kPanelGap + kAxisLabelBelow + kBottomMargin;
+  return layout;
+}
+
 /// A small triangle centred on (x, y), pointing up or down; or a diamond.
 void add_marker_path(std::string& out, double x, double y, Relation relation, bool diamond) {
   if (diamond) {
@@ -135,27 +213,41 @@ void add_marker_path(std::string& out, double x, double y, Relation relation, bo
   }
 }
 
-/// The lowest and highest offsets of a panel's segments.
-std::pair<VarveNumber, VarveNumber> offset_range(const std::vector<Segment>& segments) {
-  auto [low, high] =
-      std::minmax_element(segments.begin(), segments.end(),
-                          [](const Segment& a, const Segment& b) { return a.offset < b.offset; });
-  return {low->offset, high->offset};
-}
-
 /// The y axis of one panel: its offsets, with one varve to spare each side.
-Scale panel_scale(int panel, const std::vector<Segment>& segments) {
+Scale panel_scale(const Layout& layout, int panel, const std::vector<Segment>& segments) {
   auto [low, high] = offset_range(segments);
-  double top = kPanelTop[panel];
-  return {low - 1.0, high + 1.0, top + kPanelHeight, top};
+  double top = layout.top[panel];
+  return {low - 1.0, high + 1.0, top + layout.panel[panel], top};
 }
 
-void add_panel(std::string& out, int panel, const std::vector<Segment>& segments, const Scale& x,
-               Span view_overlap, Direction direction) {
+/// "NE-LC 5580-5700", "AM 3021": a run of numbers of one chronology.
+std::string run_name(std::string_view chronology, chronology::Range run) {
+  std::string name(chronology);
+  add(name, ' ', run.first);
+  if (run.last != run.first) {
+    add(name, '-', run.last);
+  }
+  return name;
+}
+
+/// True when `link` is one of the corrections inside `part`.
+bool inside(const chronology::SequenceSpan* part, const Link& link) {
+  if (part == nullptr) {
+    return false;
+  }
+  return std::find(part->corrections.begin(), part->corrections.end(), link) !=
+         part->corrections.end();
+}
+
+void add_panel(std::string& out, const Layout& layout, int panel,
+               const std::vector<Segment>& segments, Span view_overlap, Direction direction,
+               const chronology::SequenceSpan* span) {
   auto [low, high] = offset_range(segments);
-  Scale y = panel_scale(panel, segments);
-  double top = kPanelTop[panel];
-  double bottom = top + kPanelHeight;
+  const Scale& x = layout.x;
+  Scale y = panel_scale(layout, panel, segments);
+  double top = layout.top[panel];
+  double height = layout.panel[panel];
+  double bottom = top + height;
   double left = x.to_low;
   double right = x.to_high;
   auto sequence = segments.front().link.sequence;
@@ -163,13 +255,25 @@ void add_panel(std::string& out, int panel, const std::vector<Segment>& segments
 
   add(out, "<g class=\"vc-panel\" data-sequence=\"", sequence_label(sequence), "\">");
   add(out, "<rect class=\"vc-frame\" x=\"", left, "\" y=\"", top, "\" width=\"", right - left,
-      "\" height=\"", kPanelHeight, "\"/>");
+      "\" height=\"", height, "\"/>");
   if (view_overlap.first <= view_overlap.last) {
     add(out, "<rect class=\"vc-overlap\" x=\"", x(view_overlap.first), "\" y=\"", top,
-        "\" width=\"", x(view_overlap.last + 1) - x(view_overlap.first), "\" height=\"",
-        kPanelHeight, "\"><title>", direction == Direction::kNeToAm ? "NE " : "AM ",
-        view_overlap.first, "-", view_overlap.last,
+        "\" width=\"", x(view_overlap.last + 1) - x(view_overlap.first), "\" height=\"", height,
+        "\"><title>", direction == Direction::kNeToAm ? "NE " : "AM ", view_overlap.first, "-",
+        view_overlap.last,
         ": LC and UC overlap (AM varves with a varve of each sequence)</title></rect>");
+  }
+  if (span != nullptr) {
+    // The span's numbers in this chronology: its NE varves, or the AM varves
+    // this sequence covers.
+    bool ne = direction == Direction::kNeToAm;
+    chronology::Range own = ne ? span->ne : span->am;
+    std::string name = ne ? run_name(sequence_label(sequence), span->ne) : run_name("AM", span->am);
+    std::string other =
+        ne ? run_name("AM", span->am) : run_name(sequence_label(sequence), span->ne);
+    add(out, "<rect class=\"vc-span\" x=\"", x(own.first), "\" y=\"", top, "\" width=\"",
+        x(own.last + 1) - x(own.first), "\" height=\"", height, "\"><title>", name,
+        ", the span marked: ", other, "</title></rect>");
   }
   // Offset ticks: every varve when the panel spans few, else every fifth.
   VarveNumber step = high - low <= 8 ? 1 : 5;
@@ -214,15 +318,17 @@ void add_panel(std::string& out, int panel, const std::vector<Segment>& segments
     double cx = x(s.last + 1);
     double cy = y(s.offset);
     add(out, "<g class=\"vc-step ", s.link.relation == Relation::kSplit ? "vc-split" : "vc-join",
-        s.link.false_couplets ? " vc-false-couplets" : "", "\" data-name=\"", name, "\"><title>",
-        name, "</title><circle class=\"vc-hit\" cx=\"", cx, "\" cy=\"", cy, "\" r=\"9\"/>");
+        s.link.false_couplets ? " vc-false-couplets" : "",
+        inside(span, s.link) ? " vc-in-span" : "", "\" data-name=\"", name, "\"><title>", name,
+        "</title><rect class=\"vc-hit\" x=\"", cx - kTarget / 2, "\" y=\"", cy - kTarget / 2,
+        "\" width=\"", kTarget, "\" height=\"", kTarget, "\" rx=\"3\"/>");
     add_marker_path(out, cx, cy, s.link.relation, s.link.false_couplets);
     out.append("</g>");
   }
   out.append("</g>");
 }
 
-void add_legend(std::string& out) {
+void add_legend(std::string& out, bool span) {
   double y = 62;
   add(out, "<g class=\"vc-legend\">");
   add(out, "<path class=\"vc-line vc-lc\" d=\"M", kLeft, ' ', y, "h24\"/><text x=\"", kLeft + 30,
@@ -244,6 +350,14 @@ void add_legend(std::string& out) {
       "\">LC and UC overlap</text>");
   add(out, "<path class=\"vc-mark\" d=\"M", kLeft + 750, ' ', y - 8, "v16\"/><text x=\"",
       kLeft + 758, "\" y=\"", y + 4, "\">number marked</text>");
+  if (span) {
+    add(out, "<rect class=\"vc-span\" x=\"", kLeft + 870, "\" y=\"", y - 7,
+        "\" width=\"24\" height=\"14\"/><text x=\"", kLeft + 900, "\" y=\"", y + 4,
+        "\">span marked</text>");
+    add(out, "<g class=\"vc-in-span\"><rect class=\"vc-hit\" x=\"", kLeft + 1000, "\" y=\"", y - 8,
+        "\" width=\"16\" height=\"16\" rx=\"3\"/></g><text x=\"", kLeft + 1022, "\" y=\"", y + 4,
+        "\">correction inside the span</text>");
+  }
   out.append("</g>");
 }
 
@@ -295,35 +409,46 @@ std::string link_name(const Link& link) {
   return name;
 }
 
-std::string correspondence_svg(Direction direction, std::optional<VarveNumber> mark) {
+std::string correspondence_svg(Direction direction, std::optional<VarveNumber> mark,
+                               std::optional<chronology::Range> span) {
   bool ne = direction == Direction::kNeToAm;
   std::array<std::vector<Segment>, 2> by_sequence{segments(direction, Sequence::kLc),
                                                   segments(direction, Sequence::kUc)};
-  auto ranges = chronology::accepted_ranges(direction);
-  Scale x{static_cast<double>(ranges.front().first), ranges.back().last + 1.0, kLeft,
-          kWidth - kRight};
+  Layout layout = layout_of(direction, by_sequence);
   Span am_overlap = overlap_of_am(by_sequence);
+  // The parts of a converted span, by panel.
+  std::array<std::optional<chronology::SequenceSpan>, 2> span_parts;
+  if (span) {
+    chronology::SpanResult result = chronology::span_of(direction, span->first, span->last);
+    for (const chronology::SequenceSpan& part : result.spans) {
+      span_parts[static_cast<int>(part.sequence)] = part;
+    }
+  }
+  bool span_drawn = span_parts[0] || span_parts[1];
 
   std::string out;
-  out.reserve(32 * 1024);
+  out.reserve(40 * 1024);
   add(out, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"",
-      " class=\"vc-chart\" viewBox=\"0 0 ", kWidth, ' ', kHeight, "\" width=\"", kWidth,
-      "\" height=\"", kHeight, "\" role=\"img\" aria-labelledby=\"vc-chart-title\">");
+      " class=\"vc-chart\" viewBox=\"0 0 ", layout.width, ' ', layout.height, "\" width=\"",
+      layout.width, "\" height=\"", layout.height,
+      "\" role=\"img\" aria-labelledby=\"vc-chart-title\">");
   add(out, "<title id=\"vc-chart-title\">Offset AM minus NE against the ", ne ? "NE" : "AM",
       " varve number, for each NE sequence</title>");
   out.append(kStyle);
-  add(out, "<rect width=\"", kWidth, "\" height=\"", kHeight, "\" fill=\"#fff\"/>");
+  add(out, "<rect width=\"", layout.width, "\" height=\"", layout.height, "\" fill=\"#fff\"/>");
   add(out, "<text class=\"vc-title\" x=\"", kLeft, "\" y=\"30\">",
       "Correspondence of the NE and AM varve chronologies</text>");
-  add_legend(out);
+  add_legend(out, span_drawn);
   for (int panel = 0; panel < 2; ++panel) {
     Span view_overlap = ne ? overlap_in_ne(by_sequence[panel], am_overlap) : am_overlap;
-    add_panel(out, panel, by_sequence[panel], x, view_overlap, direction);
+    add_panel(out, layout, panel, by_sequence[panel], view_overlap, direction,
+              span_parts[panel] ? &*span_parts[panel] : nullptr);
   }
   // The axis titles.
-  add(out, "<text x=\"", (kLeft + kWidth - kRight) / 2, "\" y=\"", kAxisLabelY,
-      "\" text-anchor=\"middle\">", ne ? "NE" : "AM", " varve number</text>");
-  double middle = (kPanelTop[0] + kPanelTop[1] + kPanelHeight) / 2;
+  add(out, "<text x=\"", (kLeft + layout.width - kRight) / 2, "\" y=\"",
+      layout.height - kBottomMargin, "\" text-anchor=\"middle\">", ne ? "NE" : "AM",
+      " varve number</text>");
+  double middle = (layout.top[0] + layout.top[1] + layout.panel[1]) / 2;
   add(out, "<text transform=\"translate(22 ", middle,
       ") rotate(-90)\" text-anchor=\"middle\">offset AM minus NE (varves)</text>");
 
@@ -332,14 +457,16 @@ std::string correspondence_svg(Direction direction, std::optional<VarveNumber> m
     marked = chronology::links_of(direction, *mark);
   }
   if (!marked.empty()) {
-    double mx = x(*mark + 0.5);
+    double mx = layout.x(*mark + 0.5);
     add(out, "<g class=\"vc-marked\" data-number=\"", *mark, "\"><title>", ne ? "NE " : "AM ",
-        *mark, "</title><line class=\"vc-mark\" x1=\"", mx, "\" x2=\"", mx, "\" y1=\"",
-        kPanelTop[0], "\" y2=\"", kPanelTop[1] + kPanelHeight, "\"/>");
+        *mark, "</title>");
+    // The line only through the panels of the sequences the number links to.
     for (const Link& link : marked) {
       int panel = static_cast<int>(link.sequence);
-      Scale y = panel_scale(panel, by_sequence[panel]);
-      add(out, "<circle class=\"vc-mark-point\" cx=\"", mx, "\" cy=\"",
+      Scale y = panel_scale(layout, panel, by_sequence[panel]);
+      add(out, "<line class=\"vc-mark\" x1=\"", mx, "\" x2=\"", mx, "\" y1=\"", layout.top[panel],
+          "\" y2=\"", layout.top[panel] + layout.panel[panel],
+          "\"/><circle class=\"vc-mark-point\" cx=\"", mx, "\" cy=\"",
           y(link.am_first - link.ne_first), "\" r=\"5\"/>");
     }
     out.append("</g>");

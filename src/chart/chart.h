@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "chronology/links.h"
+#include "chronology/span.h"
 
 namespace chart {
 
@@ -34,11 +35,14 @@ std::vector<Segment> segments(chronology::Direction direction, chronology::Seque
 /// "NE-LC 3021 split into AM 3021-3022".
 std::string link_name(const chronology::Link& link);
 
-/// The chart of `direction` as a standalone SVG document, with the links of
-/// `mark` marked when it is given and accepted. Throws std::bad_alloc when
+/// The chart of `direction` as a standalone SVG document, drawn to be shown
+/// one unit to a CSS pixel, with the links of `mark` marked when it is given
+/// and accepted, and `span` shaded with the corrections inside it
+/// highlighted when it is given and converted. Throws std::bad_alloc when
 /// memory runs out.
 std::string correspondence_svg(chronology::Direction direction,
-                               std::optional<chronology::VarveNumber> mark);
+                               std::optional<chronology::VarveNumber> mark,
+                               std::optional<chronology::Range> span = std::nullopt);
 
 }  // namespace chart
 

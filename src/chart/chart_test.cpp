@@ -61,7 +61,7 @@ TEST(CorrespondenceSvg, MarksEachSplitAndJoinOfTheTable) {
     EXPECT_EQ(count(svg, "class=\"vc-step vc-join"), joins);
     EXPECT_EQ(count(svg, "vc-false-couplets\" data-name"), false_couplets);
     EXPECT_EQ(count(svg, "class=\"vc-overlap\" x="), 3u) << "one band per panel, and the legend's";
-    EXPECT_EQ(count(svg, "vc-marked"), 0u);
+    EXPECT_EQ(count(svg, "class=\"vc-marked\""), 0u);
   }
 }
 
@@ -189,6 +189,160 @@ TEST(CorrespondenceSvg, PutsEachMarkedPointOnItsPanelsLineAtTheNumber) {
     }
     EXPECT_EQ(svg.find("<circle class=\"vc-mark-point\"", at + 1), std::string::npos) << c.mark;
   }
+}
+
+/// A step marker's target as drawn: its box and its group's classes.
+struct Target {
+  double x, y, width, height;
+  std::string classes;
+};
+
+/// The targets of every step marker in `svg`, in the order drawn.
+std::vector<Target> targets_of(const std::string& svg) {
+  std::vector<Target> targets;
+  const std::string group = "<g class=\"vc-step ";
+  for (std::size_t at = svg.find(group); at != std::string::npos; at = svg.find(group, at + 1)) {
+    std::size_t classes = at + group.size() - 8;
+    std::string names = svg.substr(classes, svg.find('"', classes) - classes);
+    std::size_t hit = svg.find("<rect class=\"vc-hit\"", at);
+    targets.push_back({attribute(svg, hit, "x"), attribute(svg, hit, "y"),
+                       attribute(svg, hit, "width"), attribute(svg, hit, "height"), names});
+  }
+  return targets;
+}
+
+// Drawn one unit to a CSS pixel, every marker is a target of 24 by 24 or
+// more, and no two targets overlap, so each can be tapped.
+TEST(CorrespondenceSvg, GivesEachMarkerATargetNoOtherCovers) {
+  for (Direction direction : {Direction::kNeToAm, Direction::kAmToNe}) {
+    std::string svg = correspondence_svg(direction, std::nullopt);
+    std::size_t root = svg.find("<svg");
+    // One unit to a pixel: the view box is as wide as the figure.
+    std::size_t view = svg.find("viewBox=\"0 0 ", root) + 13;
+    EXPECT_EQ(number_at(svg, view), attribute(svg, root, "width"));
+    std::vector<Target> targets = targets_of(svg);
+    ASSERT_EQ(targets.size(), 29u);
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+      const Target& a = targets[i];
+      EXPECT_GE(a.width, 24);
+      EXPECT_GE(a.height, 24);
+      EXPECT_GE(a.x, 0);
+      EXPECT_LE(a.x + a.width, attribute(svg, root, "width"));
+      for (std::size_t j = i + 1; j < targets.size(); ++j) {
+        const Target& b = targets[j];
+        bool apart = a.x + a.width <= b.x || b.x + b.width <= a.x || a.y + a.height <= b.y ||
+                     b.y + b.height <= a.y;
+        EXPECT_TRUE(apart) << static_cast<int>(direction) << ": targets " << i << " and " << j
+                           << " at " << a.x << "," << a.y << " and " << b.x << "," << b.y;
+      }
+    }
+  }
+}
+
+/// The vertical runs of the number-marked lines in `svg`, as (top, bottom).
+std::vector<std::pair<double, double>> mark_lines(const std::string& svg) {
+  std::vector<std::pair<double, double>> lines;
+  const std::string line = "<line class=\"vc-mark\"";
+  for (std::size_t at = svg.find(line); at != std::string::npos; at = svg.find(line, at + 1)) {
+    lines.emplace_back(attribute(svg, at, "y1"), attribute(svg, at, "y2"));
+  }
+  return lines;
+}
+
+// The marked number's line crosses only the panels of the sequences it links to.
+TEST(CorrespondenceSvg, DrawsTheMarkedLineOnlyInItsOwnPanels) {
+  struct Case {
+    Direction direction;
+    int mark;
+    std::vector<std::string> panels;
+  };
+  const std::vector<Case> cases = {
+      {Direction::kNeToAm, 3021, {"NE-LC"}},          {Direction::kNeToAm, 6674, {"NE-UC"}},
+      {Direction::kAmToNe, 6245, {"NE-LC", "NE-UC"}}, {Direction::kAmToNe, 2600, {"NE-LC"}},
+      {Direction::kAmToNe, 8000, {"NE-UC"}},
+  };
+  for (const Case& c : cases) {
+    std::string svg = correspondence_svg(c.direction, c.mark);
+    std::vector<std::pair<double, double>> lines = mark_lines(svg);
+    ASSERT_EQ(lines.size(), c.panels.size()) << c.mark;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      Panel panel = panel_of(svg, c.panels[i]);
+      EXPECT_EQ(lines[i].first, panel.top) << c.mark;
+      EXPECT_EQ(lines[i].second, panel.bottom) << c.mark;
+    }
+  }
+}
+
+// A span converted is shaded over its numbers in each panel whose sequence
+// it reaches, and exactly the corrections inside it are highlighted; a span
+// not converted marks nothing.
+TEST(CorrespondenceSvg, ShadesASpanAndHighlightsTheCorrectionsInside) {
+  struct Band {
+    std::string panel;
+    int first, last;  ///< The numbers of the direction's chronology it covers.
+  };
+  struct Case {
+    Direction direction;
+    chronology::Range span;
+    std::vector<Band> bands;
+    std::vector<std::string> highlighted;  ///< The names of the markers highlighted.
+  };
+  const std::vector<Case> cases = {
+      {Direction::kNeToAm,
+       {5580, 5700},
+       {{"NE-LC", 5580, 5700}},
+       {"NE-LC 5594-5595 joined into AM 5613", "NE-LC 5607 split into AM 5625-5626",
+        "NE-LC 5672-5676 joined into AM 5691, false annual couplets",
+        "NE-LC 5680-5681 joined into AM 5695"}},
+      // An end inside a join: the join is inside the span.
+      {Direction::kNeToAm,
+       {4282, 4300},
+       {{"NE-LC", 4282, 4300}},
+       {"NE-LC 4281-4282 joined into AM 4294"}},
+      {Direction::kAmToNe, {6200, 6300}, {{"NE-LC", 6200, 6300}, {"NE-UC", 6245, 6300}}, {}},
+      {Direction::kAmToNe,
+       {6300, 6700},
+       {{"NE-LC", 6300, 6468}, {"NE-UC", 6300, 6700}},
+       {"NE-UC 6674 split into AM 6357-6358", "NE-UC 6744-6745 joined into AM 6428",
+        "NE-UC 6951-6952 joined into AM 6634"}},
+      {Direction::kNeToAm, {6400, 6500}, {}, {}},
+      {Direction::kNeToAm, {5700, 5580}, {}, {}},
+  };
+  for (const Case& c : cases) {
+    std::string svg = correspondence_svg(c.direction, std::nullopt, c.span);
+    std::string where = std::to_string(static_cast<int>(c.direction)) + " " +
+                        std::to_string(c.span.first) + "-" + std::to_string(c.span.last);
+    EXPECT_EQ(count(svg, "<rect class=\"vc-span\" x="), c.bands.size() + (c.bands.empty() ? 0 : 1))
+        << where << ": a band per panel, and the legend's";
+    for (const Band& band : c.bands) {
+      std::size_t panel_at = svg.find("data-sequence=\"" + band.panel + "\"");
+      std::size_t at = svg.find("<rect class=\"vc-span\"", panel_at);
+      ASSERT_LT(at, svg.find("</g>", svg.find("<path class=\"vc-line", panel_at))) << where;
+      Panel panel = panel_of(svg, band.panel);
+      auto ranges = chronology::accepted_ranges(c.direction);
+      double per_varve =
+          (panel.right - panel.left) / (ranges.back().last + 1.0 - ranges.front().first);
+      double x = attribute(svg, at, "x");
+      EXPECT_NEAR(x, panel.left + (band.first - ranges.front().first) * per_varve, 0.11) << where;
+      EXPECT_NEAR(x + attribute(svg, at, "width"),
+                  panel.left + (band.last + 1 - ranges.front().first) * per_varve, 0.2)
+          << where;
+      EXPECT_EQ(attribute(svg, at, "y"), panel.top) << where;
+    }
+    std::vector<std::string> highlighted;
+    std::size_t name_at = 0;
+    for (const Target& target : targets_of(svg)) {
+      name_at = svg.find("data-name=\"", svg.find("<g class=\"vc-step ", name_at + 1)) + 11;
+      if (target.classes.find("vc-in-span") != std::string::npos) {
+        highlighted.push_back(svg.substr(name_at, svg.find('"', name_at) - name_at));
+      }
+    }
+    EXPECT_EQ(highlighted, c.highlighted) << where;
+    EXPECT_EQ(svg.find("span marked") != std::string::npos, !c.bands.empty()) << where;
+  }
+  // Without a span the chart is as before.
+  EXPECT_EQ(correspondence_svg(Direction::kNeToAm, 3021, std::nullopt),
+            correspondence_svg(Direction::kNeToAm, 3021));
 }
 
 TEST(LinkName, NamesEachRelation) {

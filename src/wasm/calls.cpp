@@ -13,6 +13,7 @@
 #include "sentences/am_to_ne.h"
 #include "sentences/ne_to_am.h"
 #include "sentences/result_records.h"
+#include "sentences/span_account.h"
 
 namespace wasm {
 namespace {
@@ -91,8 +92,26 @@ LookupResult lookup(chronology::Direction direction, std::string_view typed) {
     result.status = LookupStatus::kEmpty;
     return result;
   }
-  // The box converts one number: a span is not one, as before spans were read.
-  if (cell.kind == CellKind::kInvalid || cell.kind == CellKind::kSpan) {
+  if (cell.kind == CellKind::kSpan) {
+    chronology::SpanResult span = chronology::span_of(direction, cell.number, cell.last);
+    result.span = span.given;
+    std::string account;
+    for (const std::string& line : sentences::span_account(span)) {
+      account.append(line).push_back('\n');
+    }
+    if (!span.converted()) {
+      result.status = LookupStatus::kSpanNotConverted;
+      account.pop_back();
+      result.message = std::move(account);
+      return result;
+    }
+    result.status = LookupStatus::kSpan;
+    result.records = std::move(account);
+    std::string input = std::to_string(span.given.first) + "-" + std::to_string(span.given.last);
+    batch::append_span_rows(result.rows, batch::Format::kJsonl, input, span);
+    return result;
+  }
+  if (cell.kind == CellKind::kInvalid) {
     result.status = LookupStatus::kNotANumber;
     result.message = not_a_number_message(typed, cell);
     return result;
@@ -318,8 +337,9 @@ FileResult convert_file(chronology::Direction direction, std::int32_t column, bo
   return result;
 }
 
-std::string chart(chronology::Direction direction, std::optional<chronology::VarveNumber> mark) {
-  return chart::correspondence_svg(direction, mark);
+std::string chart(chronology::Direction direction, std::optional<chronology::VarveNumber> mark,
+                  std::optional<chronology::Range> span) {
+  return chart::correspondence_svg(direction, mark, span);
 }
 
 }  // namespace wasm

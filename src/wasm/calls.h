@@ -17,10 +17,12 @@ namespace wasm {
 
 /// What the text typed in the number box is.
 enum class LookupStatus : std::int32_t {
-  kConverted = 0,   ///< An accepted number: records and rows.
-  kOutside = 1,     ///< A number outside the accepted ranges: message and ranges.
-  kNotANumber = 2,  ///< Not a whole number: message, saying what may have been meant.
-  kEmpty = 3,       ///< Nothing but blanks was typed.
+  kConverted = 0,         ///< An accepted number: records and rows.
+  kOutside = 1,           ///< A number outside the accepted ranges: message and ranges.
+  kNotANumber = 2,        ///< Not a whole number: message, saying what may have been meant.
+  kEmpty = 3,             ///< Nothing but blanks was typed.
+  kSpan = 4,              ///< A span converted: its account as records, its rows, and the span.
+  kSpanNotConverted = 5,  ///< A span not converted: its account as the message, and the span.
 };
 
 /// What lookup found; the texts its status does not name are empty.
@@ -30,9 +32,11 @@ struct LookupResult {
   std::string rows;                            ///< varve-batch's rows, as JSON Lines.
   std::string message;                         ///< The sentence on a number not converted.
   std::string ranges;                          ///< The accepted ranges, "first-last" lines.
+  chronology::Range span{};                    ///< The span's first and last number, for spans.
 };
 
-/// Converts the text of the number box, read as one cell.
+/// Converts the text of the number box, read as one cell: a number, or a
+/// span of varves written first-last.
 LookupResult lookup(chronology::Direction direction, std::string_view typed);
 
 /// The output formats of a list.
@@ -110,8 +114,10 @@ struct FileResult {
 FileResult convert_file(chronology::Direction direction, std::int32_t column, bool header,
                         std::string_view file);
 
-/// The correspondence chart of `direction` as SVG, `mark` marked when accepted.
-std::string chart(chronology::Direction direction, std::optional<chronology::VarveNumber> mark);
+/// The correspondence chart of `direction` as SVG, `mark` marked when accepted
+/// and `span` shaded when converted.
+std::string chart(chronology::Direction direction, std::optional<chronology::VarveNumber> mark,
+                  std::optional<chronology::Range> span = std::nullopt);
 
 }  // namespace wasm
 

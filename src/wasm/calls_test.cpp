@@ -39,9 +39,9 @@ TEST(Lookup, AnswersEachKindOfText) {
        "\"ne_last\":2500,\"am_first\":2500,\"am_last\":2500,\"false_couplets\":false}\n"},
       {Direction::kNeToAm, "12.5", LookupStatus::kNotANumber,
        "Not a whole number: '12.5'. Type digits, with a sign if needed.", ""},
-      // The box takes one number; a span is no number there.
-      {Direction::kNeToAm, "5580-5700", LookupStatus::kNotANumber,
-       "Not a whole number: '5580-5700'. Type digits, with a sign if needed.", ""},
+      // Two dashes are neither a number nor a span.
+      {Direction::kNeToAm, "5580--5700", LookupStatus::kNotANumber,
+       "Not a whole number: '5580--5700'. Type digits, with a sign if needed.", ""},
       {Direction::kNeToAm, "-", LookupStatus::kNotANumber,
        "Not a whole number: '-'. Type digits, with a sign if needed.", ""},
       {Direction::kNeToAm, " 4282? ", LookupStatus::kNotANumber,
@@ -67,6 +67,87 @@ TEST(Lookup, AnswersEachKindOfText) {
       EXPECT_EQ(converted ? result.rows : result.ranges, c.detail) << c.typed;
     }
     EXPECT_EQ(converted ? result.ranges : result.rows, "") << c.typed;
+  }
+}
+
+TEST(Lookup, ConvertsASpanWithItsAccountOrSaysWhyNot) {
+  struct Case {
+    Direction direction;
+    std::string typed;
+    LookupStatus status;
+    chronology::Range span;
+    std::string text;  ///< The account: as records when converted, else as the message.
+    std::string rows;  ///< When converted.
+  };
+  const std::vector<Case> cases = {
+      {Direction::kNeToAm,
+       "5673-5680",
+       LookupStatus::kSpan,
+       {5673, 5680},
+       "NE-LC 5673-5680 spans AM 5691-5695\n"
+       "  duration: 8 NE varves, 5 AM varves (years)\n"
+       "  corrections inside (2):\n"
+       "    NE-LC 5672-5676 joined into AM 5691, false annual couplets\n"
+       "    NE-LC 5680-5681 joined into AM 5695\n"
+       "  the first end is not exact: NE-LC 5673 lies inside the join NE-LC 5672-5676\n"
+       "    (AM 5691), which also holds NE-LC 5672, before the span\n"
+       "  the last end is not exact: NE-LC 5680 lies inside the join NE-LC 5680-5681\n"
+       "    (AM 5695), which also holds NE-LC 5681, after the span\n",
+       "{\"input\":\"5673-5680\",\"sequence\":\"LC\",\"relation\":\"span\",\"ne_first\":5673,"
+       "\"ne_last\":5680,\"am_first\":5691,\"am_last\":5695,\"false_couplets\":true}\n"},
+      // An en dash with blanks around it, as a paper writes it; one row per sequence.
+      {Direction::kAmToNe,
+       " 6200 \xE2\x80\x93 6300 ",
+       LookupStatus::kSpan,
+       {6200, 6300},
+       "AM 6200-6300 spans NE-LC 6185-6285\n"
+       "  duration: 101 AM varves (years), 101 NE varves\n"
+       "  no corrections inside: one NE varve to each AM varve\n"
+       "AM 6245-6300 spans NE-UC 6562-6617 (NE-UC covers no AM varve before 6245)\n"
+       "  duration: 56 AM varves (years), 56 NE varves\n"
+       "  no corrections inside: one NE varve to each AM varve\n",
+       "{\"input\":\"6200-6300\",\"sequence\":\"LC\",\"relation\":\"span\",\"ne_first\":6185,"
+       "\"ne_last\":6285,\"am_first\":6200,\"am_last\":6300,\"false_couplets\":false}\n"
+       "{\"input\":\"6200-6300\",\"sequence\":\"UC\",\"relation\":\"span\",\"ne_first\":6562,"
+       "\"ne_last\":6617,\"am_first\":6245,\"am_last\":6300,\"false_couplets\":false}\n"},
+      // One varve as a span is still a span.
+      {Direction::kNeToAm,
+       "3021-3021",
+       LookupStatus::kSpan,
+       {3021, 3021},
+       "NE-LC 3021 spans AM 3021-3022\n"
+       "  duration: 1 NE varve, 2 AM varves (years)\n"
+       "  corrections inside (1):\n"
+       "    NE-LC 3021 split into AM 3021-3022\n",
+       "{\"input\":\"3021-3021\",\"sequence\":\"LC\",\"relation\":\"span\",\"ne_first\":3021,"
+       "\"ne_last\":3021,\"am_first\":3021,\"am_last\":3022,\"false_couplets\":false}\n"},
+      {Direction::kNeToAm,
+       "6400-6500",
+       LookupStatus::kSpanNotConverted,
+       {6400, 6500},
+       "NE 6400-6500 is not converted:\n"
+       "  its last end, NE 6500, lies in the gap between NE-LC 2500-6460 and NE-UC 6560-9000\n"
+       "  the part inside: NE-LC 6400-6460",
+       ""},
+      {Direction::kNeToAm, "5700-5580", LookupStatus::kSpanNotConverted, {5700, 5580}, "", ""},
+  };
+  for (const Case& c : cases) {
+    LookupResult result = lookup(c.direction, c.typed);
+    EXPECT_EQ(result.status, c.status) << c.typed;
+    EXPECT_EQ(result.span.first, c.span.first) << c.typed;
+    EXPECT_EQ(result.span.last, c.span.last) << c.typed;
+    bool converted = c.status == LookupStatus::kSpan;
+    const std::string& text = converted ? result.records : result.message;
+    if (c.text.empty()) {
+      // The account's own words are the engine's; here, only that it says why.
+      EXPECT_TRUE(text.starts_with("NE 5700-5580 is not converted:\n  ")) << text;
+      EXPECT_FALSE(text.ends_with("\n")) << text;
+    } else {
+      EXPECT_EQ(text, c.text) << c.typed;
+    }
+    EXPECT_EQ(converted ? result.message : result.records, "") << c.typed;
+    EXPECT_EQ(result.rows, c.rows) << c.typed;
+    EXPECT_EQ(result.ranges, "") << c.typed;
   }
 }
 

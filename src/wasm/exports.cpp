@@ -56,14 +56,20 @@ VARVE_EXPORT(varve_direction_name) void varve_direction_name(std::int32_t direct
 }
 
 /// Converts the input as the number box's text; returns a wasm::LookupStatus.
-/// Leaves the records and the rows when converted, else the message and the
-/// ranges.
+/// Leaves the records and the rows when converted (a span's account and rows),
+/// else the message and the ranges; for a span, its first and last number
+/// ("first last") third.
 VARVE_EXPORT(varve_lookup) std::int32_t varve_lookup(std::int32_t direction) {
   wasm::LookupResult result = wasm::lookup(direction_of(direction), input);
-  if (result.status == wasm::LookupStatus::kConverted) {
-    texts = {std::move(result.records), std::move(result.rows), {}};
+  bool span = result.status == wasm::LookupStatus::kSpan ||
+              result.status == wasm::LookupStatus::kSpanNotConverted;
+  std::string ends =
+      span ? std::to_string(result.span.first) + " " + std::to_string(result.span.last) : "";
+  if (result.status == wasm::LookupStatus::kConverted ||
+      result.status == wasm::LookupStatus::kSpan) {
+    texts = {std::move(result.records), std::move(result.rows), std::move(ends)};
   } else {
-    texts = {std::move(result.message), std::move(result.ranges), {}};
+    texts = {std::move(result.message), std::move(result.ranges), std::move(ends)};
   }
   return static_cast<std::int32_t>(result.status);
 }
@@ -97,11 +103,17 @@ std::int32_t varve_convert_file(std::int32_t direction, std::int32_t column, std
   return result.outcome;
 }
 
-/// Draws the chart of `direction`, marking `mark` when `marked` is not 0.
-/// Leaves the SVG.
+/// Draws the chart of `direction`: marking the number `first` when `marked`
+/// is 1, shading the span `first`-`last` when it is 2. Leaves the SVG.
 VARVE_EXPORT(varve_chart)
-void varve_chart(std::int32_t direction, std::int32_t marked, std::int32_t mark) {
-  texts = {wasm::chart(direction_of(direction),
-                       marked ? std::optional<chronology::VarveNumber>(mark) : std::nullopt),
-           std::string(), std::string()};
+void varve_chart(std::int32_t direction, std::int32_t marked, std::int32_t first,
+                 std::int32_t last) {
+  std::optional<chronology::VarveNumber> mark;
+  std::optional<chronology::Range> span;
+  if (marked == 1) {
+    mark = first;
+  } else if (marked == 2) {
+    span = chronology::Range{first, last};
+  }
+  texts = {wasm::chart(direction_of(direction), mark, span), std::string(), std::string()};
 }
