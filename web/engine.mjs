@@ -11,6 +11,8 @@ export const CONVERTED = 0;
 export const OUTSIDE = 1;
 export const NOT_A_NUMBER = 2;
 export const EMPTY = 3;
+export const SPAN = 4;
+export const SPAN_NOT_CONVERTED = 5;
 
 /** The list formats (wasm::ListFormat). */
 export const TSV = 0;
@@ -81,14 +83,17 @@ export async function loadEngine(wasm) {
      * Converts the text of the number box: { status, records, rows } when
      * converted (rows as objects of varve-batch's columns), { status, message,
      * ranges } when outside, { status, message } when not a number, else
-     * { status }.
+     * { status }. A span converted gives its account as the records, with
+     * span its [first, last]; a span not converted, { status, message, span }.
      */
     lookup(direction, typed) {
       put(typed);
       const status = x.varve_lookup(direction);
-      if (status === CONVERTED) {
-        return { status, records: lines(0), rows: lines(1).map((line) => JSON.parse(line)) };
-      }
+      const rows = () => lines(1).map((line) => JSON.parse(line));
+      const span = () => text(2).split(' ').map(Number);
+      if (status === CONVERTED) return { status, records: lines(0), rows: rows() };
+      if (status === SPAN) return { status, records: lines(0), rows: rows(), span: span() };
+      if (status === SPAN_NOT_CONVERTED) return { status, message: text(0), span: span() };
       if (status === OUTSIDE) return { status, message: text(0), ranges: lines(1) };
       if (status === NOT_A_NUMBER) return { status, message: text(0) };
       return { status };
@@ -128,9 +133,13 @@ export async function loadEngine(wasm) {
       const outcome = x.varve_convert_file(direction, column, header ? 1 : 0);
       return { bytes: bytesOf(0).slice(), outcome, reports: lines(1), preview: text(2) };
     },
-    /** The correspondence chart as an SVG document; `mark` marked when a number. */
+    /**
+     * The correspondence chart as an SVG document: `mark` marked when a
+     * number, shaded as a span when an array [first, last].
+     */
     chart(direction, mark) {
-      x.varve_chart(direction, mark === undefined || mark === null ? 0 : 1, mark ?? 0);
+      if (Array.isArray(mark)) x.varve_chart(direction, 2, mark[0], mark[1]);
+      else x.varve_chart(direction, mark === undefined || mark === null ? 0 : 1, mark ?? 0, 0);
       return text(0);
     },
   };

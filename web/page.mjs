@@ -2,7 +2,8 @@
 // Every conversion, message, table row and chart comes from the engine.
 
 import {
-  loadEngine, NE_TO_AM, CONVERTED, OUTSIDE, NOT_A_NUMBER, TSV, CSV, PASTE_EMPTY, PASTE_LINES,
+  loadEngine, NE_TO_AM, CONVERTED, OUTSIDE, NOT_A_NUMBER, SPAN, SPAN_NOT_CONVERTED, TSV, CSV,
+  PASTE_EMPTY, PASTE_LINES,
 } from './engine.mjs';
 import { wasmBase64 } from './wasm-data.mjs';
 
@@ -21,7 +22,8 @@ const HELD_PASTE_LINES = 2000;
 const engine = await loadEngine(wasmBase64);
 
 let direction = NE_TO_AM;
-let mark = null; // The number the chart marks.
+let mark = null; // What the chart marks: a number, a span [first, last], or null.
+let stepAt = 0; // The chart's marker that takes the focus when the chart is tabbed to.
 let chartSvg = '';
 let list = null; // The last converted list: { bytes, starts, count, direction }.
 let heldPaste = null; // A long pasted list, held instead of shown in the box.
@@ -76,6 +78,12 @@ function guarded(where, work) {
 
 // One number.
 
+/** Names the number boxes for the direction's chronology. */
+function nameBoxes() {
+  $('number-label').textContent = `${fromName()} number`;
+  $('number-to-name').textContent = `the last ${fromName()} number of a span`;
+}
+
 function addSummary(summary, term, value, first) {
   const dt = document.createElement('dt');
   const dd = document.createElement('dd');
@@ -88,6 +96,17 @@ function addSummary(summary, term, value, first) {
 }
 
 /**
+ * The text the engine reads as the number box's: the box's own, or with a
+ * last number in the "to" box, the span from the one to the other. A phone's
+ * numeric keypad has no hyphen, so the second box types a span there.
+ */
+function typedText() {
+  const first = $('number').value;
+  const last = $('number-to').value;
+  return last.trim() === '' ? first : `${first.trim()}-${last.trim()}`;
+}
+
+/**
  * Shows the result for the number box's text, or its message; `note` says
  * why it was converted again. Nothing of an earlier text stays on show.
  */
@@ -96,14 +115,27 @@ function showOne(note = '') {
   const summary = $('summary');
   const message = $('one-message');
   for (const element of [$('one-caption'), records, summary, message]) show(element, false);
+  records.classList.remove('account');
   guarded(message, () => {
-    const answer = engine.lookup(direction, $('number').value);
+    if ($('number').value.trim() === '' && $('number-to').value.trim() !== '') {
+      message.textContent = `Type the first ${fromName()} number of the span in the first box.`;
+      show(message, true);
+      setMark(null);
+      return;
+    }
+    const answer = engine.lookup(direction, typedText());
     if (answer.status === NOT_A_NUMBER) {
       message.textContent = answer.message;
       show(message, true);
       setMark(null);
-    } else if (answer.status === CONVERTED) {
+    } else if (answer.status === SPAN_NOT_CONVERTED) {
+      message.textContent = answer.message;
+      caption($('one-caption'), note);
+      show(message, true);
+      setMark(null);
+    } else if (answer.status === CONVERTED || answer.status === SPAN) {
       records.textContent = answer.records.join('\n');
+      records.classList.toggle('account', answer.status === SPAN);
       summary.replaceChildren();
       for (const row of answer.rows) {
         addSummary(summary, 'Sequence', `NE-${row.sequence}`, true);
@@ -117,7 +149,7 @@ function showOne(note = '') {
       caption($('one-caption'), note);
       show(records, true);
       show(summary, true);
-      setMark(Number(answer.rows[0].input));
+      setMark(answer.status === SPAN ? answer.span : Number(answer.rows[0].input));
     } else if (answer.status === OUTSIDE) {
       message.textContent = `${answer.message} Accepted ${fromName()} numbers: ${answer.ranges.join(', ')}.`;
       caption($('one-caption'), note);
@@ -406,22 +438,55 @@ function convertFile(note = '') {
 
 // The chart.
 
+/** The chart's step markers, in the order drawn: LC's, then UC's, each by number. */
+const steps = () => [...$('chart').querySelectorAll('.vc-step')];
+
+/** Makes marker `i` the chart's one tab stop, and focuses it when `focus`. */
+function moveToStep(i, focus) {
+  const all = steps();
+  if (all.length === 0) return;
+  stepAt = Math.max(0, Math.min(all.length - 1, i));
+  all.forEach((step, j) => step.setAttribute('tabindex', j === stepAt ? '0' : '-1'));
+  if (focus) all[stepAt].focus();
+}
+
+/** Scrolls the chart sideways so that what it marks is in view. */
+function showMarked() {
+  const chart = $('chart');
+  const marked = chart.querySelector('.vc-span, .vc-marked line');
+  if (!marked) return;
+  const box = chart.getBoundingClientRect();
+  const at = marked.getBoundingClientRect();
+  chart.scrollLeft += at.left - box.left - Math.max(0, (box.width - at.width) / 2);
+}
+
 function drawChart() {
   guarded($('chart-caption'), () => {
     chartSvg = engine.chart(direction, mark ?? undefined);
     const chart = $('chart');
     chart.innerHTML = chartSvg.slice(chartSvg.indexOf('<svg'));
-    for (const step of chart.querySelectorAll('.vc-step')) {
-      step.setAttribute('tabindex', '0');
+    const all = steps();
+    // On the page the figure holds controls, so it is a group, not one image.
+    const svg = chart.querySelector('svg');
+    svg.setAttribute('role', 'group');
+    svg.setAttribute('aria-roledescription', 'chart');
+    all.forEach((step, i) => {
       step.setAttribute('role', 'img');
-      step.setAttribute('aria-label', step.dataset.name);
-    }
+      const inside = step.classList.contains('vc-in-span') ? ', inside the span' : '';
+      step.setAttribute('aria-label', `${step.dataset.name}${inside} (${i + 1} of ${all.length})`);
+      // The marker's tooltip would be read again after its label.
+      step.querySelector('title')?.remove();
+    });
+    moveToStep(stepAt, false);
+    showMarked();
   });
 }
 
-function setMark(number) {
-  if (number !== mark) {
-    mark = number;
+function setMark(next) {
+  const same = Array.isArray(next) && Array.isArray(mark)
+    ? next[0] === mark[0] && next[1] === mark[1] : next === mark;
+  if (!same) {
+    mark = next;
     drawChart();
   }
 }
@@ -431,12 +496,27 @@ function nameStep(event) {
   if (step) $('chart-caption').textContent = step.dataset.name;
 }
 
+/** Arrow keys move between the chart's markers; Home and End to the first and last. */
+function stepKeys(event) {
+  const step = event.target.closest?.('.vc-step');
+  if (!step) return;
+  const moves = { ArrowRight: 1, ArrowDown: 1, ArrowLeft: -1, ArrowUp: -1 };
+  const i = steps().indexOf(step);
+  let to;
+  if (event.key in moves) to = i + moves[event.key];
+  else if (event.key === 'Home') to = 0;
+  else if (event.key === 'End') to = steps().length - 1;
+  else return;
+  event.preventDefault();
+  moveToStep(to, true);
+}
+
 // Wiring.
 
 for (const radio of document.querySelectorAll('input[name=direction]')) {
   radio.addEventListener('change', () => {
     direction = engine.directionNamed(radio.value) ?? NE_TO_AM;
-    $('number-label').textContent = `${fromName()} number`;
+    nameBoxes();
     mark = null;
     drawChart();
     // What is shown is converted again at once, and says so.
@@ -446,6 +526,7 @@ for (const radio of document.querySelectorAll('input[name=direction]')) {
   });
 }
 $('number').addEventListener('input', () => showOne());
+$('number-to').addEventListener('input', () => showOne());
 const listPlaceholder = $('list').placeholder;
 $('list').addEventListener('input', () => {
   heldPaste = null;
@@ -480,17 +561,24 @@ $('download-file').addEventListener('click', () => {
   const type = { '.csv': 'text/csv', '.tsv': 'text/tab-separated-values' }[extension.toLowerCase()] ?? 'text/plain';
   download(fileResult.bytes, type, `${base}-${directionName(fileResult.direction)}${extension}`);
 });
-$('download-svg').addEventListener('click', () =>
-  download(chartSvg, 'image/svg+xml', `varve-chart-${directionName()}${mark === null ? '' : `-${mark}`}.svg`));
+$('download-svg').addEventListener('click', () => {
+  const marked = mark === null ? '' : `-${Array.isArray(mark) ? mark.join('-') : mark}`;
+  download(chartSvg, 'image/svg+xml', `varve-chart-${directionName()}${marked}.svg`);
+});
 for (const kind of ['click', 'mouseover', 'focusin']) {
   $('chart').addEventListener(kind, nameStep);
 }
+$('chart').addEventListener('click', (event) => {
+  const step = event.target.closest?.('.vc-step');
+  if (step) moveToStep(steps().indexOf(step), false);
+});
+$('chart').addEventListener('keydown', stepKeys);
 
 // A reload keeps what the browser restored in the controls.
 const checked = document.querySelector('input[name=direction]:checked');
 direction = engine.directionNamed(checked?.value) ?? NE_TO_AM;
-$('number-label').textContent = `${fromName()} number`;
-if ($('number').value) showOne();
+nameBoxes();
+if ($('number').value || $('number-to').value) showOne();
 if ($('list').value) convertList();
 document.documentElement.dataset.ready = 'true';
 performance.mark('varve-ready');

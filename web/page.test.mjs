@@ -491,12 +491,39 @@ test('works with the keyboard alone', async () => {
   await tab.keyboard.press('Tab');
   await tab.keyboard.type('6245');
   assert.equal(await tab.textContent('#records'), ' AM 6245 corresponds to: NE-LC 6230 and NE-UC 6562');
+  await tab.keyboard.press('Tab'); // The span's last number.
+  await tab.keyboard.type('6300');
+  assert.match(await tab.textContent('#records'), /^AM 6245-6300 spans NE-LC 6230-6285\n/);
   await tab.keyboard.press('Tab');
   await tab.keyboard.type('2500\n8700');
   await tab.keyboard.press('Tab');
   const [download] = await Promise.all([tab.waitForEvent('download'), tab.keyboard.press('Enter')]);
   // One number to a line: one row per line.
   assert.equal(fs.readFileSync(await download.path(), 'utf8'), batch(['am-to-ne', '--lines', '--format', 'csv'], '2500\n8700'));
+  // The chart is one tab stop: from the last control before it to its first
+  // marker, and on to the download; the arrow keys move between its markers.
+  await tab.focus('#file-header');
+  await tab.keyboard.press('Tab');
+  const focused = () => tab.evaluate(() => [document.activeElement.id || document.activeElement.getAttribute('class'),
+    document.activeElement.getAttribute('aria-label')]);
+  assert.deepEqual(await focused(), ['vc-step vc-split', 'NE-LC 3021 split into AM 3021-3022 (1 of 29)']);
+  // Focus is visible: the marker's target is drawn with a thick outline.
+  assert.equal(await tab.evaluate(() => getComputedStyle(document.activeElement.querySelector('.vc-hit')).strokeWidth), '3px');
+  await tab.keyboard.press('ArrowRight');
+  assert.deepEqual(await focused(), ['vc-step vc-split', 'NE-LC 3191 split into AM 3192-3193 (2 of 29)']);
+  assert.equal(await tab.textContent('#chart-caption'), 'NE-LC 3191 split into AM 3192-3193');
+  await tab.keyboard.press('End');
+  assert.deepEqual(await focused(), ['vc-step vc-join', 'NE-UC 6951-6952 joined into AM 6634 (29 of 29)']);
+  await tab.keyboard.press('ArrowDown'); // Stays on the last.
+  await tab.keyboard.press('ArrowUp');
+  assert.deepEqual(await focused(), ['vc-step vc-join', 'NE-UC 6744-6745 joined into AM 6428 (28 of 29)']);
+  await tab.keyboard.press('Tab');
+  assert.deepEqual(await focused(), ['download-svg', null]);
+  await tab.keyboard.press('Shift+Tab'); // Back to the marker last visited.
+  assert.deepEqual(await focused(), ['vc-step vc-join', 'NE-UC 6744-6745 joined into AM 6428 (28 of 29)']);
+  await tab.keyboard.press('Home');
+  assert.deepEqual(await focused(), ['vc-step vc-split', 'NE-LC 3021 split into AM 3021-3022 (1 of 29)']);
+  assert.equal(await tab.locator('#chart [tabindex="0"]').count(), 1);
   // Every control has a name a screen reader can read.
   const unnamed = await tab.$$eval('input, textarea, button', (controls) =>
     controls.filter((c) => !(c.labels?.length || c.textContent.trim() || c.getAttribute('aria-label'))).map((c) => c.outerHTML));
@@ -504,17 +531,182 @@ test('works with the keyboard alone', async () => {
   await tab.close();
 });
 
-test('reads on a phone\'s width without sideways scrolling, and gives the README its screenshot', async () => {
-  const phone = await openPage(browser.context);
-  await phone.setViewportSize({ width: 380, height: 800 });
-  await phone.fill('#number', '5674');
-  await phone.fill('#list', '3021 4282\n5674 x 6500');
-  assert.ok(await phone.evaluate(() => document.documentElement.scrollWidth <= 380));
-  await phone.setViewportSize({ width: 1000, height: 900 });
-  if (process.env.VARVE_SCREENSHOT) {
-    await phone.screenshot({ path: process.env.VARVE_SCREENSHOT, fullPage: true });
+test('the number box converts a span, typed with a dash or in two boxes, gives varve-batch span\'s account, and marks it on the chart', async () => {
+  const one = ['one-caption', 'records', 'summary', 'one-message'];
+  for (const [name, first, last, typed] of [
+    ['ne-to-am', 5580, 5700, '5580-5700'],
+    ['ne-to-am', 5673, 5680, ' 5673 \u2013 5680 '],
+    ['am-to-ne', 6200, 6300, '6200-6300'],
+    ['am-to-ne', 3022, 3712, '3022\u20133712'],
+  ]) {
+    await setDirection(page, name);
+    const account = batch(['span', name, String(first), String(last)]);
+    const corrections = account.split('\n').filter((line) => /^ {4}NE-(LC|UC) /.test(line)).map((line) => line.trim());
+    const headlines = account.split('\n').filter((line) => /^[A-Z]/.test(line)).length;
+    for (const [box, to] of [[typed, ''], [String(first), String(last)], [` ${first}`, `${last} `]]) {
+      const what = `${name} '${box}' '${to}'`;
+      await page.fill('#number', box);
+      await page.fill('#number-to', to);
+      assert.deepEqual(Object.keys(await visible(page, one)), ['one-caption', 'records', 'summary'], what);
+      assert.equal(await page.textContent('#records'), account.replace(/\n$/, ''), what);
+      assert.equal(await page.locator('#summary dd', { hasText: /^span$/ }).count(), headlines, what);
+      assert.equal(await page.locator('#chart .vc-panel .vc-span').count(), headlines, what);
+      assert.deepEqual(await page.$$eval('#chart .vc-step.vc-in-span', (steps) => steps.map((step) => step.dataset.name)), corrections, what);
+      assert.ok((await page.getAttribute('#chart .vc-in-span', 'aria-label') ?? ', inside the span').includes(', inside the span'), what);
+      assert.equal(await page.$('#chart .vc-marked'), null, what);
+    }
+    const svg = await downloadOf(page, '#download-svg');
+    assert.equal(svg.name, `varve-chart-${name}-${first}-${last}.svg`);
+    assert.equal(svg.text.split('class="vc-span"').length - 1, headlines + 1, 'a band per sequence, and the legend\'s');
   }
+  // Not converted: the account's reasons, as varve-batch span gives them, and nothing marked.
+  for (const [name, first, last] of [['ne-to-am', 6400, 6500], ['ne-to-am', 5700, 5580], ['am-to-ne', 2400, 2600], ['ne-to-am', 6300, 6600]]) {
+    let said = '';
+    try {
+      batch(['span', name, String(first), String(last)]);
+    } catch (error) {
+      assert.equal(error.status, 1);
+      said = (error.stdout + error.stderr).replace(/^varve-batch: /, '').trimEnd();
+    }
+    await setDirection(page, name);
+    await page.fill('#number', String(first));
+    await page.fill('#number-to', String(last));
+    assert.equal(await page.textContent('#one-message'), said, `${name} ${first}-${last}`);
+    assert.ok(await page.isHidden('#records'));
+    assert.equal(await page.$('#chart .vc-span'), null);
+  }
+  // Only the second box: what to type first.
+  await page.fill('#number', '');
+  assert.equal(await page.textContent('#one-message'), 'Type the first NE number of the span in the first box.');
+  await page.fill('#number-to', '');
+  assert.deepEqual(await visible(page, one), {});
+  // An AM number linking to both sequences is marked in both panels, an NE number in its own only.
+  await setDirection(page, 'am-to-ne');
+  await page.fill('#number', '6245');
+  assert.equal(await page.locator('#chart .vc-marked line').count(), 2);
+  await setDirection(page, 'ne-to-am');
+  await page.fill('#number', '6245');
+  assert.equal(await page.locator('#chart .vc-marked line').count(), 1);
+  await page.fill('#number', '');
+});
+
+const AXE = fs.readFileSync(new URL('./node_modules/axe-core/axe.min.js', import.meta.url), 'utf8');
+
+/** axe-core's violations on `page` as it stands, a line each. */
+async function accessibilityViolations(page) {
+  if (!(await page.evaluate(() => 'axe' in window))) await page.evaluate(AXE);
+  return page.evaluate(async () => (await window.axe.run(document, { resultTypes: ['violations'] })).violations
+    .map((v) => `${v.id}: ${v.help} (${v.nodes.map((node) => node.target.join(' ')).join('; ')})`));
+}
+
+test('axe-core reports no accessibility violation in any state of the page, wide or on a phone', async () => {
+  const tab = await openPage(browser.context);
+  const states = [
+    ['opened', async () => {}],
+    ['one number', async () => tab.fill('#number', '5674')],
+    ['a span', async () => tab.fill('#number-to', '5700')],
+    ['a span not converted', async () => tab.fill('#number-to', '6500')],
+    ['a number outside', async () => { await tab.fill('#number-to', ''); await tab.fill('#number', '6500'); }],
+    ['text that is no number', async () => tab.fill('#number', '56 74')],
+    ['a list', async () => paste(tab, '3021 4282\n5674 x 6500')],
+    ['a file', async () => {
+      await tab.setInputFiles('#file', { name: 'a.csv', mimeType: 'text/csv', buffer: Buffer.from('ne,x\n3021,a\nq,b\n') });
+      await tab.waitForSelector('#column:not([disabled])');
+      await tab.selectOption('#column', '1');
+    }],
+    ['the other direction', async () => setDirection(tab, 'am-to-ne')],
+    ['a chart marker focused', async () => tab.focus('#chart .vc-step >> nth=3')],
+  ];
+  for (const [state, reach] of states) {
+    await reach();
+    for (const width of [1000, 390]) {
+      await tab.setViewportSize({ width, height: width === 390 ? 844 : 900 });
+      assert.deepEqual(await accessibilityViolations(tab), [], `${state} at ${width} px`);
+    }
+  }
+  await tab.close();
+});
+
+/** What overflows the viewport's width, or a sentence box's own, on `page`: a list of what and by how much. */
+async function overflows(page) {
+  return page.evaluate(() => {
+    const found = [];
+    const width = document.documentElement.clientWidth;
+    if (document.documentElement.scrollWidth > width) found.push(`the page: ${document.documentElement.scrollWidth} > ${width}`);
+    for (const element of document.querySelectorAll('body *')) {
+      const box = element.getBoundingClientRect();
+      // What a box that scrolls or clips holds is seen through that box, which is checked itself.
+      let clipped = false;
+      for (let parent = element.parentElement; parent && !clipped; parent = parent.parentElement) {
+        clipped = getComputedStyle(parent).overflowX !== 'visible';
+      }
+      if (!clipped && box.width > 0 && box.right > width + 0.5) found.push(`${element.tagName}#${element.id}: right ${box.right}`);
+    }
+    for (const id of ['records', 'one-message', 'summary']) {
+      const element = document.getElementById(id);
+      if (!element.hidden && element.scrollWidth > element.clientWidth) found.push(`#${id} scrolls: ${element.scrollWidth} > ${element.clientWidth}`);
+    }
+    return found;
+  });
+}
+
+test('on a phone (390 by 844) nothing overflows, the sentences wrap, and the chart stays legible with every marker tappable', async () => {
+  const phone = await openPage(browser.context);
+  await phone.setViewportSize({ width: 390, height: 844 });
+  for (const [typed, to] of [['5674', ''], ['5580', '5700'], ['6200', '6300'], ['6400-6500', ''], ['1'.repeat(200), '']]) {
+    for (const { name } of DIRECTIONS) {
+      await setDirection(phone, name);
+      await phone.fill('#number', typed);
+      await phone.fill('#number-to', to);
+      assert.deepEqual(await overflows(phone), [], `${name} ${typed} ${to}`);
+    }
+  }
+  await paste(phone, '3021 4282\n5674 x 6500');
+  await phone.setInputFiles('#file', { name: 'a-file-with-a-long-name-from-the-field-season.csv', mimeType: 'text/csv', buffer: Buffer.from('ne,x\n3021,a\n') });
+  await phone.waitForSelector('#column:not([disabled])');
+  await phone.selectOption('#column', '1');
+  assert.deepEqual(await overflows(phone), []);
+
+  // The chart: one unit to a pixel, so its text keeps its 12 px.
+  const chart = await phone.evaluate(() => {
+    const svg = document.querySelector('#chart svg');
+    // The scale along the text's own direction: the axis title is turned.
+    const scale = (element) => Math.hypot(element.getScreenCTM().a, element.getScreenCTM().b);
+    const sizes = [...svg.querySelectorAll('text')].map((text) => parseFloat(getComputedStyle(text).fontSize) * scale(text));
+    return { smallest: Math.min(...sizes), scale: scale(svg), box: document.getElementById('chart').clientWidth };
+  });
+  assert.ok(chart.smallest >= 10, `text of ${chart.smallest} px`);
+  assert.equal(chart.scale, 1);
+  assert.ok(chart.box <= 390);
+  // Each marker: a target of 24 by 24 px or more, and a tap anywhere on it
+  // reaches that marker and no other.
+  for (const { name } of DIRECTIONS) {
+    await setDirection(phone, name);
+    const missed = await phone.evaluate(() => [...document.querySelectorAll('#chart .vc-step')].flatMap((step) => {
+      step.scrollIntoView({ block: 'center', inline: 'center' });
+      const box = step.querySelector('.vc-hit').getBoundingClientRect();
+      if (box.width < 24 || box.height < 24) return [`${step.dataset.name}: ${box.width} by ${box.height}`];
+      const points = [[0.5, 0.5], [0.05, 0.05], [0.95, 0.05], [0.05, 0.95], [0.95, 0.95]];
+      return points.filter(([fx, fy]) => document.elementFromPoint(box.left + fx * box.width, box.top + fy * box.height)?.closest('.vc-step') !== step)
+        .map(([fx, fy]) => `${step.dataset.name} at ${fx},${fy}`);
+    }));
+    assert.deepEqual(missed, [], name);
+  }
+  // A tap on a marker names it.
+  await setDirection(phone, 'ne-to-am');
+  await phone.click('#chart .vc-step >> nth=23');
+  assert.equal(await phone.textContent('#chart-caption'), 'NE-LC 5672-5676 joined into AM 5691, false annual couplets');
   await phone.close();
+});
+
+test('the README\'s screenshot: a span converted and marked on the chart', async () => {
+  const tab = await openPage(browser.context);
+  await tab.fill('#number', '5580');
+  await tab.fill('#number-to', '5700');
+  if (process.env.VARVE_SCREENSHOT) {
+    await tab.screenshot({ path: process.env.VARVE_SCREENSHOT, fullPage: true });
+  }
+  await tab.close();
 });
 
 test('opened from file://, the page made no network request and raised no error', () => {

@@ -27,8 +27,8 @@ constexpr double kMinPanelHeight = 120;
 constexpr double kAxisLabelBelow = 52;  // From the last panel's bottom to the axis title.
 constexpr double kBottomMargin = 12;
 constexpr VarveNumber kXTick = 500;
-/// The side of a step marker's target.
-constexpr double kTarget = 24;
+/// The side of a step marker's target: 24 CSS px and a pixel to spare for rounding.
+constexpr double kTarget = 25;
 /// The least distance between the centres of two markers' targets, along
 /// either axis: the height of one varve of offset, and the width of the
 /// fewest varves between two markers at one offset.
