@@ -31,7 +31,7 @@ set(parts "${CMAKE_BINARY_DIR}/release-parts")
 set(r_package "${parts}/r/varve_${PROJECT_VERSION}.tar.gz")
 set(wheel_stamp "${parts}/wheel.stamp")
 file(GLOB_RECURSE engine_headers CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/src/chronology/*.h"
-  "${PROJECT_SOURCE_DIR}/bindings/common/*.h")
+  "${PROJECT_SOURCE_DIR}/bindings/common/*.h" "${PROJECT_SOURCE_DIR}/src/sentences/span_account.*")
 file(GLOB_RECURSE r_sources CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/bindings/r/*")
 file(GLOB python_sources CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/bindings/python/*.py"
   "${PROJECT_SOURCE_DIR}/bindings/python/*.toml" "${PROJECT_SOURCE_DIR}/bindings/python/*.txt"

@@ -56,7 +56,7 @@ TEST(BindingValues, EachKindOfValueGivesItsRow) {
 }
 
 TEST(BindingValues, TheWarningNamesTheFirstBadElementsAndCountsTheRest) {
-  InvalidCells invalid(1);
+  InvalidCells invalid(1, Direction::kNeToAm);
   const char* texts[] = {"3021", "4282?", "x", "", "4,282", "a", "b", "c", "d"};
   for (std::size_t i = 0; i < std::size(texts); ++i) {
     invalid.note(i, chronology::read_cell(texts[i]), [&] { return std::string(texts[i]); });

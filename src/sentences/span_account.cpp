@@ -42,17 +42,6 @@ std::string count(VarveNumber n, std::string_view one, std::string_view many) {
   return std::to_string(n) + " " + std::string(n == 1 ? one : many);
 }
 
-/// "NE-LC 3021 split into AM 3021-3022", "NE-LC 5672-5676 joined into AM
-/// 5691, false annual couplets".
-std::string correction_text(const Link& link) {
-  std::string ne = ne_text(link.sequence, {link.ne_first, link.ne_last});
-  std::string am = am_text({link.am_first, link.am_last});
-  if (link.relation == Relation::kSplit) {
-    return ne + " split into " + am;
-  }
-  return ne + " joined into " + am + (link.false_couplets ? ", false annual couplets" : "");
-}
-
 /// The note on an end that cuts through `cut`: the first end when `first`.
 void add_cut_note(std::vector<std::string>& lines, Direction direction, const SequenceSpan& span,
                   const Link& cut, bool first) {
@@ -211,6 +200,15 @@ std::vector<std::string> span_account(const SpanResult& span) {
     add_sequence_span(lines, span, part);
   }
   return lines;
+}
+
+std::string correction_text(const Link& link) {
+  std::string ne = ne_text(link.sequence, {link.ne_first, link.ne_last});
+  std::string am = am_text({link.am_first, link.am_last});
+  if (link.relation == Relation::kSplit) {
+    return ne + " split into " + am;
+  }
+  return ne + " joined into " + am + (link.false_couplets ? ", false annual couplets" : "");
 }
 
 std::string span_fault_message(const SpanResult& span) {

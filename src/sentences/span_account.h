@@ -22,6 +22,11 @@ std::vector<std::string> span_account(const chronology::SpanResult& span);
 /// it: "NE 5700-5580 is not converted: ..."; empty when it is converted.
 std::string span_fault_message(const chronology::SpanResult& span);
 
+/// One correction inside a span, as its account lists it: "NE-LC 3021 split
+/// into AM 3021-3022", "NE-LC 5672-5676 joined into AM 5691, false annual
+/// couplets".
+std::string correction_text(const chronology::Link& link);
+
 }  // namespace sentences
 
 #endif  // VARVE_SENTENCES_SPAN_ACCOUNT_H_
