@@ -9,3 +9,11 @@
     .Call(`_varve_varve_links_table`, direction)
 }
 
+.varve_span <- function(first, last, direction) {
+    .Call(`_varve_varve_span`, first, last, direction)
+}
+
+.varve_span_corrections <- function(first, last, direction) {
+    .Call(`_varve_varve_span_corrections`, first, last, direction)
+}
+

@@ -108,6 +108,137 @@ ne_to_am <- function(x) convert(x, "ne-to-am")
 #' @export
 am_to_ne <- function(x) convert(x, "am-to-ne")
 
+#' Convert spans of NE varves to AM, with their durations
+#'
+#' Gives, for each pair of NE numbers `first[i]`-`last[i]`, the AM span it
+#' covers and how long it lasted in each chronology. The splits and joins
+#' inside a span change its length, so converting the two ends one by one is
+#' not enough: NE-LC 3000-3700 holds 701 NE varves but spans 714 AM varves
+#' (years), AM 3000-3713. Both ends must lie in one NE sequence (NE-LC
+#' 2500-6460 or NE-UC 6560-9000), the first not after the last. Every pair
+#' gives one row, in order, so that the result can be bound beside the data
+#' it came from.
+#'
+#' @param first,last The first and last NE varve of each span: numeric,
+#'   integer or character vectors, or factors, of the same length, read as
+#'   [ne_to_am()] reads its values.
+#' @return A data frame with one row per pair, in order, and these columns:
+#'   * `sequence`: `"LC"` or `"UC"`, the NE sequence of the span.
+#'   * `ne_first`, `ne_last`: the NE ends, as given.
+#'   * `am_first`, `am_last`: the AM span, from the first AM varve of
+#'     `first`'s link to the last AM varve of `last`'s.
+#'   * `ne_varves`, `am_varves`: the duration, as the number of NE varves
+#'     and of AM varves (years) in the span.
+#'   * `splits`, `joins`: how many splits and joins lie in the span
+#'     ([span_corrections()] lists them).
+#'   * `false_couplets`: `TRUE` when a run of false annual couplets lies in
+#'     the span.
+#'   * `first_cut`, `last_cut`: `NA` when that end is exact; else the join
+#'     it cuts through, such as `"NE-LC 5672-5676 joined into AM 5691, false
+#'     annual couplets"`: the AM varve at that end also holds NE varves
+#'     outside the span.
+#'   * `not_converted`: `NA` for a converted span; else why not: an end not
+#'     a whole number, the first greater than the last, ends in different NE
+#'     sequences, or an end outside the accepted ranges (with the part of the
+#'     span that lies inside).
+#'
+#'   A pair with an `NA` or blank end gives a row of `NA`; the other columns
+#'   of a pair not converted are `NA`, and a warning says how many there were
+#'   and why for the first five, with their positions. The names of `first`
+#'   become the row names when they are all different, not empty and not
+#'   `NA`. Lengths that differ are an error.
+#' @seealso [am_span()] for the other direction, [span_corrections()] for
+#'   the splits and joins inside each span, [ne_to_am()] for single numbers
+#'   (which also reads text such as `"5580-5700"` as a span).
+#' @examples
+#' ne_span(c(3000, 5580, 5673), c(3700, 5700, 5680))
+#'
+#' # Rates: a section of a core from its top and bottom varves.
+#' cores <- data.frame(core = c("A", "B"), top = c(5580, 6600), bottom = c(5700, 6800))
+#' spans <- ne_span(cores$top, cores$bottom)
+#' cbind(cores, years = spans$am_varves)
+#'
+#' # Pairs that are not converted say why.
+#' suppressWarnings(ne_span(c(5700, 6400), c(5580, 6600)))$not_converted
+#' @export
+ne_span <- function(first, last) span(first, last, "ne-to-am")
+
+#' Convert spans of AM varves to NE, with their durations
+#'
+#' Gives, for each pair of AM numbers `first[i]`-`last[i]` (accepted are
+#' 2500-8700), the NE-LC and NE-UC spans it covers and how long each part
+#' lasted. Where the two NE sequences overlap (AM 6245-6468) a span can
+#' reach both; where it reaches past one sequence's coverage, that sequence's
+#' columns give the part it covers. Every pair gives one row, in order.
+#'
+#' @param first,last The first and last AM varve of each span: numeric,
+#'   integer or character vectors, or factors, of the same length, read as
+#'   [am_to_ne()] reads its values.
+#' @return A data frame with one row per pair, in order, and these columns
+#'   for LC (`lc_`) and then for UC (`uc_`), all `NA` for a sequence that
+#'   covers no varve of the span:
+#'   * `lc_first`, `lc_last`: the NE-LC span.
+#'   * `lc_am_first`, `lc_am_last`: the AM varves of the span that NE-LC
+#'     covers: the whole span, or the part inside NE-LC's coverage.
+#'   * `lc_ne_varves`, `lc_am_varves`: the duration of that part, in NE
+#'     varves and in AM varves (years).
+#'   * `lc_splits`, `lc_joins`: how many splits and joins lie in it.
+#'   * `lc_first_cut`, `lc_last_cut`: `NA` when that end is exact; else the
+#'     split it falls on half of, such as `"NE-LC 3021 split into AM
+#'     3021-3022"`: the AM varve at that end shares its NE varve with the AM
+#'     varve outside the span.
+#'   * `uc_first` to `uc_last_cut`: likewise for NE-UC.
+#'
+#'   then `false_couplets` (`TRUE` when a run of false annual couplets lies
+#'   in the span) and `not_converted` (`NA`, or why the pair is not
+#'   converted: an end not a whole number or outside AM 2500-8700, with the
+#'   part inside, or the first greater than the last).
+#'
+#'   Missing ends, pairs not converted, names and lengths are handled as by
+#'   [ne_span()].
+#' @seealso [ne_span()] for the other direction, [span_corrections()] for
+#'   the splits and joins inside each span.
+#' @examples
+#' am_span(c(3000, 3022, 6200), c(3713, 3712, 6300))
+#' @export
+am_span <- function(first, last) span(first, last, "am-to-ne")
+
+#' The splits and joins inside spans of varves
+#'
+#' Lists each split and join that lies in the span of each pair, one row per
+#' correction: the long form of the `splits` and `joins` counted by
+#' [ne_span()] and [am_span()], which joins back to their rows by `pair`.
+#'
+#' @param first,last The first and last varve of each span, as for
+#'   [ne_span()] and [am_span()].
+#' @param direction `"ne-to-am"` (the default), for NE spans, or
+#'   `"am-to-ne"`, for AM spans.
+#' @return A data frame with one row per correction, in the order of the
+#'   pairs and, within a span, in order (LC's before UC's), with these
+#'   columns:
+#'   * `pair`: the position of the pair in `first` and `last`, from 1.
+#'   * `sequence`, `relation`, `ne_first`, `ne_last`, `am_first`, `am_last`,
+#'     `false_couplets`: the correction, as [varve_links()] gives it.
+#'   * `cut`: `"first"`, `"last"` or `"both"` when that end of the span
+#'     cuts through the correction (see `first_cut` in [ne_span()]), else
+#'     `NA`.
+#'
+#'   A pair with no correction inside, missing or not converted has no row.
+#' @seealso [ne_span()] and [am_span()], whose rows these belong to.
+#' @examples
+#' span_corrections(c(5580, 3000), c(5700, 3030))
+#'
+#' # Beside the spans they lie in.
+#' spans <- ne_span(c(5580, 3000), c(5700, 3030))
+#' corrections <- span_corrections(c(5580, 3000), c(5700, 3030))
+#' merge(cbind(pair = seq_len(nrow(spans)), spans[c("ne_first", "ne_last")]), corrections,
+#'       by = "pair", suffixes = c("_span", ""))
+#' @export
+span_corrections <- function(first, last, direction = c("ne-to-am", "am-to-ne")) {
+  check_pair(first, last)
+  .varve_span_corrections(first, last, match.arg(direction))
+}
+
 #' The whole table of links
 #'
 #' Every link of every accepted number of one direction (NE-LC 2500-6460 and
@@ -135,24 +266,61 @@ varve_links <- function(direction = c("ne-to-am", "am-to-ne")) {
   .varve_links(match.arg(direction))
 }
 
-convert <- function(x, direction) {
+check_values <- function(x, name) {
   if (!(is.numeric(x) || is.character(x) || is.factor(x) || (is.logical(x) && all(is.na(x))))) {
-    stop("x must be a numeric, character or factor vector, not ", class(x)[1], call. = FALSE)
+    stop(name, " must be a numeric, character or factor vector, not ", class(x)[1], call. = FALSE)
   }
+}
+
+convert <- function(x, direction) {
+  check_values(x, "x")
   converted <- .varve_convert(x, direction)
   invalid <- converted$invalid
-  if (invalid > 0) {
-    warning(if (invalid == 1) {
+  spans <- converted$spans
+  said <- c(
+    if (invalid == 1) {
       "1 value is not a whole number; its relation is \"invalid\""
-    } else {
+    } else if (invalid > 1) {
       sprintf("%.0f values are not whole numbers; their relation is \"invalid\"", invalid)
-    }, "\n", converted$details, call. = FALSE)
+    },
+    if (spans == 1) {
+      "1 span is not converted; its relation is \"invalid\""
+    } else if (spans > 1) {
+      sprintf("%.0f spans are not converted; their relation is \"invalid\"", spans)
+    })
+  if (length(said) > 0) {
+    warning(paste(said, collapse = "\n"), "\n", converted$details, call. = FALSE)
   }
-  result <- converted$frame
-  # Names that tell the rows apart become row names; others would not.
-  labels <- names(x)
+  with_row_names(converted$frame, names(x))
+}
+
+# Names that tell the rows apart become row names; others would not.
+with_row_names <- function(result, labels) {
   if (!is.null(labels) && !anyNA(labels) && all(nzchar(labels)) && !anyDuplicated(labels)) {
     attr(result, "row.names") <- labels
   }
   result
+}
+
+check_pair <- function(first, last) {
+  check_values(first, "first")
+  check_values(last, "last")
+  if (length(first) != length(last)) {
+    stop(sprintf("first and last must have the same length, one end of each span, not %.0f and %.0f",
+                 length(first), length(last)), call. = FALSE)
+  }
+}
+
+span <- function(first, last, direction) {
+  check_pair(first, last)
+  converted <- .varve_span(first, last, direction)
+  count <- converted$not_converted
+  if (count > 0) {
+    warning(if (count == 1) {
+      "1 pair is not converted; its not_converted column says why"
+    } else {
+      sprintf("%.0f pairs are not converted; their not_converted column says why", count)
+    }, "\n", converted$details, call. = FALSE)
+  }
+  with_row_names(converted$frame, names(first))
 }

@@ -33,10 +33,38 @@ BEGIN_RCPP
     return rcpp_result_gen;
 END_RCPP
 }
+// varve_span
+Rcpp::List varve_span(SEXP first, SEXP last, std::string direction);
+RcppExport SEXP _varve_varve_span(SEXP firstSEXP, SEXP lastSEXP, SEXP directionSEXP) {
+BEGIN_RCPP
+    Rcpp::RObject rcpp_result_gen;
+    Rcpp::RNGScope rcpp_rngScope_gen;
+    Rcpp::traits::input_parameter< SEXP >::type first(firstSEXP);
+    Rcpp::traits::input_parameter< SEXP >::type last(lastSEXP);
+    Rcpp::traits::input_parameter< std::string >::type direction(directionSEXP);
+    rcpp_result_gen = Rcpp::wrap(varve_span(first, last, direction));
+    return rcpp_result_gen;
+END_RCPP
+}
+// varve_span_corrections
+Rcpp::List varve_span_corrections(SEXP first, SEXP last, std::string direction);
+RcppExport SEXP _varve_varve_span_corrections(SEXP firstSEXP, SEXP lastSEXP, SEXP directionSEXP) {
+BEGIN_RCPP
+    Rcpp::RObject rcpp_result_gen;
+    Rcpp::RNGScope rcpp_rngScope_gen;
+    Rcpp::traits::input_parameter< SEXP >::type first(firstSEXP);
+    Rcpp::traits::input_parameter< SEXP >::type last(lastSEXP);
+    Rcpp::traits::input_parameter< std::string >::type direction(directionSEXP);
+    rcpp_result_gen = Rcpp::wrap(varve_span_corrections(first, last, direction));
+    return rcpp_result_gen;
+END_RCPP
+}
 
 static const R_CallMethodDef CallEntries[] = {
     {"_varve_varve_convert", (DL_FUNC) &_varve_varve_convert, 2},
     {"_varve_varve_links_table", (DL_FUNC) &_varve_varve_links_table, 1},
+    {"_varve_varve_span", (DL_FUNC) &_varve_varve_span, 3},
+    {"_varve_varve_span_corrections", (DL_FUNC) &_varve_varve_span_corrections, 3},
     {NULL, NULL, 0}
 };
 

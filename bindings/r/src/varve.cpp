@@ -1,5 +1,5 @@
-// The engine's links of whole R vectors (numbers, text or factors), as the
-// columns of data frames.
+// The engine's links of whole R vectors (numbers, text or factors), and the
+// spans of pairs of such vectors, as the columns of data frames.
 
 #include <Rcpp.h>
 
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "chronology/links.h"
+#include "span_columns.h"
 #include "varve_columns.h"
 
 using namespace varve_columns;
@@ -74,8 +75,9 @@ class Column {
     }
   }
 
-  /// The cell of element `i`, counted in `invalid` when it is not a number.
-  Cell read(R_xlen_t i, InvalidCells& invalid) const {
+  /// The cell of element `i`, noted in `invalid` (InvalidCells or EndTexts).
+  template <class Notes>
+  Cell read(R_xlen_t i, Notes& invalid) const {
     auto index = static_cast<std::size_t>(i);
     switch (TYPEOF(x_)) {
       case REALSXP: {
@@ -117,7 +119,8 @@ class Column {
   }
 
   /// The cell of the label of factor element `i`; NA is empty.
-  Cell label(std::size_t i, InvalidCells& invalid) const {
+  template <class Notes>
+  Cell label(std::size_t i, Notes& invalid) const {
     int code = INTEGER(x_)[i];
     if (code == NA_INTEGER) {
       return {CellKind::kEmpty};
@@ -198,6 +201,84 @@ Rcpp::List added_frame(Direction direction, const Column& x, R_xlen_t n, Invalid
   return data_frame(frame, names, n);
 }
 
+/// An R vector of `n` elements for values of `type`.
+SEXP value_column(ValueType type, R_xlen_t n) {
+  switch (type) {
+    case ValueType::kText:
+      return Rcpp::CharacterVector(n);
+    case ValueType::kInteger:
+      return Rcpp::IntegerVector(n);
+    case ValueType::kLogical:
+      break;
+  }
+  return Rcpp::LogicalVector(n);
+}
+
+/// Stores `value` as element `i` of `column`, a vector of values of `type`.
+void set_value(SEXP column, R_xlen_t i, ValueType type, const Value& value) {
+  switch (type) {
+    case ValueType::kText:
+      SET_STRING_ELT(column, i, value.text ? Rf_mkCharCE(value.text->c_str(), CE_UTF8) : NA_STRING);
+      break;
+    case ValueType::kInteger:
+      INTEGER(column)[i] = value.integer.value_or(NA_INTEGER);
+      break;
+    case ValueType::kLogical:
+      LOGICAL(column)[i] = value.flag ? *value.flag : NA_LOGICAL;
+      break;
+  }
+}
+
+/// A data frame of `rows` rows, of the columns `columns` (each with a name
+/// and a type), whose values `value(row, column)` gives.
+template <class Columns, class Type, class ValueOf>
+Rcpp::List value_frame(const Columns& columns, std::size_t rows, Type type, ValueOf value) {
+  auto n = static_cast<R_xlen_t>(rows);
+  Rcpp::List frame(static_cast<R_xlen_t>(columns.size()));
+  std::vector<std::string> names;
+  for (std::size_t k = 0; k < columns.size(); ++k) {
+    SEXP column = PROTECT(value_column(type(columns[k]), n));
+    for (R_xlen_t i = 0; i < n; ++i) {
+      set_value(column, i, type(columns[k]), value(static_cast<std::size_t>(i), columns[k]));
+    }
+    frame[static_cast<R_xlen_t>(k)] = column;
+    UNPROTECT(1);
+    names.emplace_back(columns[k].name);
+  }
+  return data_frame(frame, names, n);
+}
+
+/// The rows of the pairs of `first` and `last`, which have the same length
+/// and type as `varve_convert` takes; bad pairs noted in `pairs`.
+std::vector<SpanRow> span_rows(SEXP first, SEXP last, Direction direction, InvalidCells& pairs) {
+  for (SEXP x : {first, last}) {
+    if (TYPEOF(x) != INTSXP && TYPEOF(x) != REALSXP && TYPEOF(x) != LGLSXP && TYPEOF(x) != STRSXP) {
+      Rcpp::stop("first and last must be numeric, character or factor vectors");
+    }
+  }
+  R_xlen_t n = Rf_xlength(first);
+  if (Rf_xlength(last) != n) {
+    Rcpp::stop("first and last must have the same length");
+  }
+  if (n > std::numeric_limits<int>::max()) {
+    Rcpp::stop("first and last are too long for a data frame");
+  }
+  Column firsts(first), lasts(last);
+  EndTexts first_texts, last_texts;
+  std::vector<SpanRow> rows;
+  rows.reserve(static_cast<std::size_t>(n));
+  for (R_xlen_t i = 0; i < n; ++i) {
+    auto at = static_cast<std::size_t>(i);
+    Cell a = firsts.read(i, first_texts);
+    Cell b = lasts.read(i, last_texts);
+    rows.push_back(span_row(direction, a, b, first_texts.at(at), last_texts.at(at)));
+    if (!rows.back().not_converted.empty()) {
+      pairs.add(at, rows.back().not_converted);
+    }
+  }
+  return rows;
+}
+
 }  // namespace
 
 /// The columns of varve-batch's column mode for each element of `x` (an
@@ -215,10 +296,11 @@ Rcpp::List varve_convert(SEXP x, std::string direction) {
   }
   Direction d = direction_named(direction);
   Column column(x);
-  InvalidCells invalid(1);
+  InvalidCells invalid(1, d);
   Rcpp::List frame = added_frame(d, column, n, invalid);
   return Rcpp::List::create(Rcpp::Named("frame") = frame,
                             Rcpp::Named("invalid") = static_cast<double>(invalid.count()),
+                            Rcpp::Named("spans") = static_cast<double>(invalid.spans()),
                             Rcpp::Named("details") = invalid.details());
 }
 
@@ -254,4 +336,38 @@ Rcpp::List varve_links_table(std::string direction) {
                          Rcpp::wrap(ne_first), Rcpp::wrap(ne_last), Rcpp::wrap(am_first),
                          Rcpp::wrap(am_last), Rcpp::wrap(false_couplets)),
       names, static_cast<R_xlen_t>(input.size()));
+}
+
+/// The span of each pair of `first` and `last` in `direction`, as a data
+/// frame of the span columns, with how many pairs were not converted and the
+/// messages of the first few.
+// [[Rcpp::export(.varve_span)]]
+Rcpp::List varve_span(SEXP first, SEXP last, std::string direction) {
+  Direction d = direction_named(direction);
+  InvalidCells pairs(1, d, "pair");
+  std::vector<SpanRow> rows = span_rows(first, last, d, pairs);
+  Rcpp::List frame = value_frame(
+      span_columns(d), rows.size(), [](const SpanColumn& c) { return value_type(c.field); },
+      [&rows](std::size_t i, const SpanColumn& c) { return span_value(rows[i], c); });
+  return Rcpp::List::create(Rcpp::Named("frame") = frame,
+                            Rcpp::Named("not_converted") = static_cast<double>(pairs.count()),
+                            Rcpp::Named("details") = pairs.details());
+}
+
+/// Each correction inside the span of each pair of `first` and `last` in
+/// `direction`, a row each, the pair's position (from 1) first.
+// [[Rcpp::export(.varve_span_corrections)]]
+Rcpp::List varve_span_corrections(SEXP first, SEXP last, std::string direction) {
+  Direction d = direction_named(direction);
+  InvalidCells pairs(1, d, "pair");
+  std::vector<SpanRow> rows = span_rows(first, last, d, pairs);
+  std::vector<CorrectionRow> corrections;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    append_corrections(corrections, i + 1, rows[i]);
+  }
+  return value_frame(
+      kCorrectionColumns, corrections.size(), [](const CorrectionColumn& c) { return c.type; },
+      [&corrections](std::size_t i, const CorrectionColumn& c) {
+        return correction_value(corrections[i], c);
+      });
 }

@@ -1,0 +1,1 @@
+../../../src/sentences/span_account.cpp

@@ -1,0 +1,1 @@
+../../common/span_columns.h
