@@ -1,5 +1,6 @@
 // varve._engine: the engine's links of whole arrays of numbers or text, as
-// arrays of codes and numbers; the varve package turns them into masked
+// arrays of codes and numbers, and the spans of pairs of such arrays, as
+// arrays of values and masks; the varve package turns them into masked
 // arrays or a DataFrame.
 
 #include <pybind11/numpy.h>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "chronology/links.h"
+#include "span_columns.h"
 #include "varve_columns.h"
 
 namespace py = pybind11;
@@ -44,8 +46,7 @@ T* data_of(py::array_t<T>& array) {
 /// (uint8) for the sequence, relations and false couplets, int32 numbers (0
 /// where a cell is empty).
 template <class Read>
-py::dict columns_of(const std::string& direction, std::size_t count, Read read) {
-  Direction d = direction_named(direction);
+py::dict columns_of(Direction d, std::size_t count, Read read) {
   std::span<const AddedColumn, 7> columns = added_columns(d);
   std::array<py::array, 7> arrays;
   std::array<std::uint8_t*, 7> codes{};
@@ -93,12 +94,13 @@ py::dict columns_of(const std::string& direction, std::size_t count, Read read) 
 }
 
 /// The columns of `count` cells, the i-th given by `read(i)`, with how many
-/// were invalid and the messages of the first few: (columns, count, details).
+/// were invalid, how many were spans not converted, and the messages of the
+/// first few: (columns, invalid, spans, details).
 template <class Read>
-py::tuple converted(const std::string& direction, std::size_t count, const InvalidCells& invalid,
+py::tuple converted(Direction direction, std::size_t count, const InvalidCells& invalid,
                     Read read) {
   py::dict columns = columns_of(direction, count, read);
-  return py::make_tuple(columns, invalid.count(), invalid.details());
+  return py::make_tuple(columns, invalid.count(), invalid.spans(), invalid.details());
 }
 
 using Integers = py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>;
@@ -107,16 +109,18 @@ using Floats = py::array_t<double, py::array::c_style | py::array::forcecast>;
 /// The columns of whole numbers.
 py::tuple convert_integers(const std::string& direction, const Integers& values) {
   const std::int64_t* data = values.data();
-  InvalidCells invalid(0);
-  return converted(direction, static_cast<std::size_t>(values.size()), invalid,
+  Direction d = direction_named(direction);
+  InvalidCells invalid(0, d);
+  return converted(d, static_cast<std::size_t>(values.size()), invalid,
                    [data](std::size_t i) { return chronology::read_integer(data[i]); });
 }
 
 /// The columns of floating-point values: NaN is empty, a fraction invalid.
 py::tuple convert_floats(const std::string& direction, const Floats& values) {
   const double* data = values.data();
-  InvalidCells invalid(0);
-  return converted(direction, static_cast<std::size_t>(values.size()), invalid,
+  Direction d = direction_named(direction);
+  InvalidCells invalid(0, d);
+  return converted(d, static_cast<std::size_t>(values.size()), invalid,
                    [data, &invalid](std::size_t i) {
                      Cell cell = chronology::read_real(data[i]);
                      invalid.note(i, cell, [&] { return shown_real(data[i], "inf"); });
@@ -124,8 +128,10 @@ py::tuple convert_floats(const std::string& direction, const Floats& values) {
                    });
 }
 
-/// The cell of the text `text`, the element at `i`.
-Cell read_text(std::string_view text, std::size_t i, InvalidCells& invalid) {
+/// The cell of the text `text`, the element at `i`, noted in `invalid`
+/// (InvalidCells or EndTexts).
+template <class Notes>
+Cell read_text(std::string_view text, std::size_t i, Notes& invalid) {
   Cell cell = chronology::read_cell(text);
   invalid.note(i, cell, [&] { return text; });
   return cell;
@@ -133,7 +139,8 @@ Cell read_text(std::string_view text, std::size_t i, InvalidCells& invalid) {
 
 /// The cell of a str. One that cannot be UTF-8 (lone surrogates, as bytes
 /// decoded with surrogateescape give) is read from the bytes it stands for.
-Cell read_str(PyObject* x, std::size_t i, InvalidCells& invalid) {
+template <class Notes>
+Cell read_str(PyObject* x, std::size_t i, Notes& invalid) {
   Py_ssize_t size = 0;
   if (const char* utf8 = PyUnicode_AsUTF8AndSize(x, &size)) {
     return read_text({utf8, static_cast<std::size_t>(size)}, i, invalid);
@@ -154,7 +161,8 @@ Cell read_str(PyObject* x, std::size_t i, InvalidCells& invalid) {
 /// The cell of one element of an object array: a str by the cell rule, an
 /// int or a float as a number, None as empty. Anything else is handed to
 /// `other`, which gives None, an int or a float for it, or raises TypeError.
-Cell read_object(PyObject* x, std::size_t i, InvalidCells& invalid, const py::handle& other) {
+template <class Notes>
+Cell read_object(PyObject* x, std::size_t i, Notes& invalid, const py::handle& other) {
   if (PyUnicode_Check(x)) {
     return read_str(x, i, invalid);
   }
@@ -192,13 +200,151 @@ py::tuple convert_objects(const std::string& direction, const py::array& values,
   const char* data = static_cast<const char*>(values.data());
   py::ssize_t stride = values.strides(0);
   // Read while the objects may be touched; the links are found without them.
-  InvalidCells invalid(0);
+  Direction d = direction_named(direction);
+  InvalidCells invalid(0, d);
   std::vector<Cell> cells(count);
   for (std::size_t i = 0; i < count; ++i) {
     PyObject* x = *reinterpret_cast<PyObject* const*>(data + static_cast<py::ssize_t>(i) * stride);
     cells[i] = read_object(x, i, invalid, other);
   }
-  return converted(direction, count, invalid, [&cells](std::size_t i) { return cells[i]; });
+  return converted(d, count, invalid, [&cells](std::size_t i) { return cells[i]; });
+}
+
+/// The cells of a one-dimensional array of int64, float64 or objects, as the
+/// convert_ functions read them, noted in `ends`.
+std::vector<Cell> cells_of(const py::array& values, EndTexts& ends, const py::function& other) {
+  if (values.ndim() != 1) {
+    throw py::type_error("the ends of spans must be one-dimensional arrays");
+  }
+  auto count = static_cast<std::size_t>(values.shape(0));
+  std::vector<Cell> cells(count);
+  char kind = values.dtype().kind();
+  if (kind == 'i') {
+    Integers integers = Integers::ensure(values);
+    for (std::size_t i = 0; i < count; ++i) {
+      cells[i] = chronology::read_integer(integers.data()[i]);
+    }
+  } else if (kind == 'f') {
+    Floats floats = Floats::ensure(values);
+    const double* data = floats.data();
+    for (std::size_t i = 0; i < count; ++i) {
+      cells[i] = chronology::read_real(data[i]);
+      ends.note(i, cells[i], [&] { return shown_real(data[i], "inf"); });
+    }
+  } else if (kind == 'O') {
+    const char* data = static_cast<const char*>(values.data());
+    py::ssize_t stride = values.strides(0);
+    for (std::size_t i = 0; i < count; ++i) {
+      PyObject* x =
+          *reinterpret_cast<PyObject* const*>(data + static_cast<py::ssize_t>(i) * stride);
+      cells[i] = read_object(x, i, ends, other);
+    }
+  } else {
+    throw py::type_error("the ends of spans must be arrays of int64, float64 or objects");
+  }
+  return cells;
+}
+
+/// The rows of the pairs of `first` and `last`, arrays as `cells_of` takes;
+/// bad pairs are noted in `pairs`.
+std::vector<SpanRow> span_rows(Direction direction, const py::array& first, const py::array& last,
+                               const py::function& other, InvalidCells& pairs) {
+  EndTexts first_texts, last_texts;
+  std::vector<Cell> firsts = cells_of(first, first_texts, other);
+  std::vector<Cell> lasts = cells_of(last, last_texts, other);
+  if (firsts.size() != lasts.size()) {
+    throw py::value_error("first and last must have the same length");
+  }
+  std::vector<SpanRow> rows;
+  rows.reserve(firsts.size());
+  for (std::size_t i = 0; i < firsts.size(); ++i) {
+    rows.push_back(span_row(direction, firsts[i], lasts[i], first_texts.at(i), last_texts.at(i)));
+    if (!rows.back().not_converted.empty()) {
+      pairs.add(i, rows.back().not_converted);
+    }
+  }
+  return rows;
+}
+
+/// Columns of `rows` rows, whose values `value(row, column)` gives, as a
+/// dict of (values, mask): int32 or bool arrays, or a list of str for text,
+/// and a bool array that is true where a value is missing.
+template <class Columns, class Type, class ValueOf>
+py::dict value_columns(const Columns& columns, std::size_t rows, Type type, ValueOf value) {
+  py::dict dict;
+  for (const auto& column : columns) {
+    py::array_t<bool> mask(static_cast<py::ssize_t>(rows));
+    bool* missing = data_of(mask);
+    py::object values;
+    switch (type(column)) {
+      case ValueType::kText: {
+        py::list texts(rows);
+        for (std::size_t i = 0; i < rows; ++i) {
+          Value v = value(i, column);
+          missing[i] = !v.text;
+          texts[i] = v.text ? py::object(py::str(*v.text)) : py::object(py::none());
+        }
+        values = texts;
+        break;
+      }
+      case ValueType::kInteger: {
+        py::array_t<std::int32_t> numbers(static_cast<py::ssize_t>(rows));
+        std::int32_t* data = data_of(numbers);
+        for (std::size_t i = 0; i < rows; ++i) {
+          Value v = value(i, column);
+          missing[i] = !v.integer;
+          data[i] = v.integer.value_or(0);
+        }
+        values = numbers;
+        break;
+      }
+      case ValueType::kLogical: {
+        py::array_t<bool> flags(static_cast<py::ssize_t>(rows));
+        bool* data = data_of(flags);
+        for (std::size_t i = 0; i < rows; ++i) {
+          Value v = value(i, column);
+          missing[i] = !v.flag;
+          data[i] = v.flag.value_or(false);
+        }
+        values = flags;
+        break;
+      }
+    }
+    dict[py::str(std::string(column.name))] = py::make_tuple(values, mask);
+  }
+  return dict;
+}
+
+/// The span of each pair of `first` and `last` in `direction`, with how many
+/// pairs were not converted and the messages of the first few: (columns,
+/// count, details).
+py::tuple spans(const std::string& direction, const py::array& first, const py::array& last,
+                const py::function& other) {
+  Direction d = direction_named(direction);
+  InvalidCells pairs(0, d, "pair");
+  std::vector<SpanRow> rows = span_rows(d, first, last, other, pairs);
+  py::dict columns = value_columns(
+      span_columns(d), rows.size(), [](const SpanColumn& c) { return value_type(c.field); },
+      [&rows](std::size_t i, const SpanColumn& c) { return span_value(rows[i], c); });
+  return py::make_tuple(columns, pairs.count(), pairs.details());
+}
+
+/// Each correction inside the span of each pair of `first` and `last`, a row
+/// each, the pair's position (from 0) first.
+py::dict span_corrections(const std::string& direction, const py::array& first,
+                          const py::array& last, const py::function& other) {
+  Direction d = direction_named(direction);
+  InvalidCells pairs(0, d, "pair");
+  std::vector<SpanRow> rows = span_rows(d, first, last, other, pairs);
+  std::vector<CorrectionRow> corrections;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    append_corrections(corrections, i, rows[i]);
+  }
+  return value_columns(
+      kCorrectionColumns, corrections.size(), [](const CorrectionColumn& c) { return c.type; },
+      [&corrections](std::size_t i, const CorrectionColumn& c) {
+        return correction_value(corrections[i], c);
+      });
 }
 
 /// Every link of every accepted number of `direction`, as varve-batch's table
@@ -246,6 +392,8 @@ PYBIND11_MODULE(_engine, m) {
   m.def("convert_floats", &convert_floats, "Columns of a float64 array.");
   m.def("convert_objects", &convert_objects, "Columns of an object array of text and numbers.");
   m.def("links_table", &links_table, "Every link of every accepted number.");
+  m.def("spans", &spans, "Span columns of two arrays of ends.");
+  m.def("span_corrections", &span_corrections, "The corrections inside spans, one row each.");
   m.attr("RELATIONS") = names_of(kRelationNames);
   m.attr("SEQUENCES") = names_of(kSequenceNames);
   m.attr("NO_FLAG") = kNoFlag;

@@ -53,7 +53,7 @@ import numpy as np
 
 from . import _engine
 
-__all__ = ["ne_to_am", "am_to_ne", "links", "to_frame"]
+__all__ = ["ne_to_am", "am_to_ne", "ne_span", "am_span", "span_corrections", "links", "to_frame"]
 __version__ = metadata.version("varve")
 
 
@@ -201,6 +201,242 @@ def am_to_ne(values):
     return _convert("am-to-ne", values)
 
 
+def ne_span(first, last):
+    """Convert spans of NE varves to AM, with their durations, one row per pair.
+
+    The splits and joins inside a span change its length, so converting the
+    two ends one by one is not enough: NE-LC 3000-3700 holds 701 NE varves
+    but spans 714 AM varves (years), AM 3000-3713. Both ends must lie in one
+    NE sequence (NE-LC 2500-6460 or NE-UC 6560-9000), the first not after the
+    last.
+
+    Parameters
+    ----------
+    first, last : list, numpy array, pandas Series or scalar
+        The first and last NE varve of each span, of the same length, read
+        as `ne_to_am` reads its values. Series must share their index.
+
+    Returns
+    -------
+    dict of numpy.ma.MaskedArray, or pandas.DataFrame
+        A pandas DataFrame with the Series' index when an end is a Series,
+        else a dict of masked arrays, with the columns:
+
+        - sequence: "LC" or "UC", the NE sequence of the span.
+        - ne_first, ne_last: the NE ends, as given.
+        - am_first, am_last: the AM span, from the first AM varve of
+          `first`'s link to the last AM varve of `last`'s.
+        - ne_varves, am_varves: the duration, as the number of NE varves
+          and of AM varves (years) in the span.
+        - splits, joins: how many splits and joins lie in the span
+          (`span_corrections` lists them).
+        - false_couplets: True when a run of false annual couplets lies in
+          the span.
+        - first_cut, last_cut: missing when that end is exact; else the join
+          it cuts through, such as "NE-LC 5672-5676 joined into AM 5691,
+          false annual couplets": the AM varve at that end also holds NE
+          varves outside the span.
+        - not_converted: missing for a converted span; else why not: an end
+          not a whole number, the first greater than the last, ends in
+          different NE sequences, or an end outside the accepted ranges
+          (with the part of the span that lies inside).
+
+        A pair with a missing end gives a row that is all missing; the
+        other columns of a pair not converted are missing.
+
+    Raises
+    ------
+    ValueError
+        When `first` and `last` differ in length, or are Series with
+        different indexes.
+
+    Warns
+    -----
+    UserWarning
+        When pairs are not converted: how many, and why for the first five,
+        with their positions (from 0).
+
+    See Also
+    --------
+    am_span : The other direction.
+    span_corrections : The splits and joins inside each span.
+    ne_to_am : Single numbers (text such as "5580-5700" is read as a span).
+
+    Examples
+    --------
+    >>> import varve
+    >>> spans = varve.ne_span([3000, 5580, 5673], [3700, 5700, 5680])
+    >>> spans["am_first"].tolist(), spans["am_last"].tolist()
+    ([3000, 5599, 5691], [3713, 5714, 5695])
+    >>> spans["ne_varves"].tolist(), spans["am_varves"].tolist()
+    ([701, 121, 8], [714, 116, 5])
+    >>> spans["splits"].tolist(), spans["joins"].tolist()
+    ([13, 1, 0], [0, 3, 2])
+    >>> spans["first_cut"].tolist()[2]
+    'NE-LC 5672-5676 joined into AM 5691, false annual couplets'
+
+    Columns of a DataFrame give a DataFrame on its index; the durations give
+    rates, here of sedimentation in millimetres a year:
+
+    >>> import pandas as pd
+    >>> cores = pd.DataFrame({"top": [5580, 6600], "bottom": [5700, 6800],
+    ...                       "thickness_mm": [1450, 2010]}, index=["A", "B"])
+    >>> spans = varve.ne_span(cores["top"], cores["bottom"])
+    >>> (cores["thickness_mm"] / spans["am_varves"]).round(2)
+    A    12.5
+    B    10.0
+    dtype: Float64
+
+    A pair that is not converted says why:
+
+    >>> import warnings
+    >>> with warnings.catch_warnings(record=True):
+    ...     warnings.simplefilter("always")
+    ...     print(varve.ne_span([5700], [5580])["not_converted"][0])
+    NE 5700-5580 is not converted: its first number is greater than its last: write NE 5580-5700
+    """
+    return _span("ne-to-am", first, last)
+
+
+def am_span(first, last):
+    """Convert spans of AM varves to NE, with their durations, one row per pair.
+
+    Accepted are AM 2500-8700. Where the two NE sequences overlap (AM
+    6245-6468) a span can reach both; where it reaches past one sequence's
+    coverage, that sequence's columns give the part it covers.
+
+    Parameters
+    ----------
+    first, last : list, numpy array, pandas Series or scalar
+        The first and last AM varve of each span, of the same length, read
+        as `am_to_ne` reads its values. Series must share their index.
+
+    Returns
+    -------
+    dict of numpy.ma.MaskedArray, or pandas.DataFrame
+        As `ne_span` gives them, with these columns for LC (lc_) and then
+        for UC (uc_), all missing for a sequence that covers no varve of the
+        span:
+
+        - lc_first, lc_last: the NE-LC span.
+        - lc_am_first, lc_am_last: the AM varves of the span that NE-LC
+          covers: the whole span, or the part inside NE-LC's coverage.
+        - lc_ne_varves, lc_am_varves: the duration of that part, in NE
+          varves and in AM varves (years).
+        - lc_splits, lc_joins: how many splits and joins lie in it.
+        - lc_first_cut, lc_last_cut: missing when that end is exact; else
+          the split it falls on half of, such as "NE-LC 3021 split into AM
+          3021-3022": the AM varve at that end shares its NE varve with the
+          AM varve outside the span.
+        - uc_first to uc_last_cut: likewise for NE-UC.
+
+        then false_couplets (True when a run of false annual couplets lies in
+        the span) and not_converted (missing, or why the pair is not
+        converted: an end not a whole number or outside AM 2500-8700, with
+        the part inside, or the first greater than the last).
+
+    Raises
+    ------
+    ValueError
+        When `first` and `last` differ in length, or are Series with
+        different indexes.
+
+    Warns
+    -----
+    UserWarning
+        When pairs are not converted, as for `ne_span`.
+
+    See Also
+    --------
+    ne_span : The other direction.
+    span_corrections : The splits and joins inside each span.
+
+    Examples
+    --------
+    >>> import varve
+    >>> spans = varve.am_span([3022, 6200], [3712, 6300])
+    >>> spans["lc_first"].tolist(), spans["lc_last"].tolist()
+    ([3021, 6185], [3700, 6285])
+    >>> spans["lc_am_varves"].tolist(), spans["lc_ne_varves"].tolist()
+    ([691, 101], [680, 101])
+    >>> spans["lc_first_cut"].tolist()[0]
+    'NE-LC 3021 split into AM 3021-3022'
+    >>> spans["uc_am_first"].tolist(), spans["uc_first"].tolist()
+    ([None, 6245], [None, 6562])
+    """
+    return _span("am-to-ne", first, last)
+
+
+def span_corrections(first, last, direction):
+    """The splits and joins inside spans of varves, one row per correction.
+
+    The long form of the splits and joins that `ne_span` and `am_span`
+    count, which joins back to their rows by the column pair.
+
+    Parameters
+    ----------
+    first, last : list, numpy array, pandas Series or scalar
+        The first and last varve of each span, as for `ne_span` and
+        `am_span`.
+    direction : {"ne-to-am", "am-to-ne"}
+        NE spans or AM spans.
+
+    Returns
+    -------
+    dict of numpy.ma.MaskedArray, or pandas.DataFrame
+        A pandas DataFrame when an end is a Series, else a dict of masked
+        arrays, one element per correction, in the order of the pairs and,
+        within a span, in order (LC's before UC's), with the columns:
+
+        - pair: the position of the pair (from 0), or for Series the label
+          of its row in their index.
+        - sequence, relation, ne_first, ne_last, am_first, am_last,
+          false_couplets: the correction, as `links` gives it.
+        - cut: "first", "last" or "both" when that end of the span cuts
+          through the correction (see first_cut in `ne_span`), else missing.
+
+        A pair with no correction inside, missing or not converted has no
+        row.
+
+    Raises
+    ------
+    ValueError
+        When `direction` is neither "ne-to-am" nor "am-to-ne", or as for
+        `ne_span`.
+
+    See Also
+    --------
+    ne_span, am_span : The spans these belong to.
+
+    Examples
+    --------
+    >>> import varve
+    >>> fixes = varve.span_corrections([5580, 3000], [5700, 3030], "ne-to-am")
+    >>> fixes["pair"].tolist(), fixes["relation"].tolist()
+    ([0, 0, 0, 0, 1], ['joined', 'split', 'joined', 'joined', 'split'])
+    >>> fixes["ne_first"].tolist(), fixes["am_first"].tolist()
+    ([5594, 5607, 5672, 5680, 3021], [5613, 5625, 5691, 5695, 3021])
+
+    With Series, pair holds the labels of their rows:
+
+    >>> import pandas as pd
+    >>> cores = pd.DataFrame({"top": [5673, 6600], "bottom": [5674, 6700]}, index=["A", "B"])
+    >>> fixes = varve.span_corrections(cores["top"], cores["bottom"], "ne-to-am")
+    >>> fixes[["pair", "relation", "ne_first", "ne_last", "am_first", "am_last", "cut"]]
+      pair relation  ne_first  ne_last  am_first  am_last   cut
+    0    A   joined      5672     5676      5691     5691  both
+    1    B    split      6674     6674      6357     6358  <NA>
+    """
+    first, last, index = _pair(first, last)
+    columns = _value_columns(_engine.span_corrections(direction, first, last, _scalar))
+    if index is None:
+        return columns
+    pairs = columns.pop("pair")
+    frame = to_frame(columns)
+    frame.insert(0, "pair", index.take(np.ma.getdata(pairs)))
+    return frame
+
+
 def links(direction):
     """Every link of every accepted number of one direction.
 
@@ -299,21 +535,67 @@ def to_frame(columns, index=None):
 
 def _convert(direction, values):
     index = _series_index(values)
+    array = _engine_array(values)
+    if array.dtype.kind == "i":
+        raw, invalid, spans, details = _engine.convert_integers(direction, array)
+    elif array.dtype.kind == "f":
+        raw, invalid, spans, details = _engine.convert_floats(direction, array)
+    else:
+        raw, invalid, spans, details = _engine.convert_objects(direction, array, _scalar)
+    columns = _masked(raw)
+    said = []
+    if invalid:
+        said.append("1 value is not a whole number; its relation is 'invalid'" if invalid == 1
+                    else f"{invalid} values are not whole numbers; their relation is 'invalid'")
+    if spans:
+        said.append("1 span is not converted; its relation is 'invalid'" if spans == 1
+                    else f"{spans} spans are not converted; their relation is 'invalid'")
+    if said:
+        warnings.warn("\n".join(said + [details]), stacklevel=3)
+    return columns if index is None else to_frame(columns, index=index)
+
+
+def _engine_array(values):
+    """`values` as the engine reads them: a one-dimensional array of int64,
+    float64 or objects."""
     array = _as_array(values)
     if array.dtype.kind in "iu":
         if array.dtype.kind == "u":
             array = np.minimum(array, _INT32_LIMIT)
-        raw, invalid, details = _engine.convert_integers(direction,
-                                                         array.astype(np.int64, copy=False))
-    elif array.dtype.kind == "f":
-        raw, invalid, details = _engine.convert_floats(direction,
-                                                       array.astype(np.float64, copy=False))
-    else:
-        raw, invalid, details = _engine.convert_objects(direction, array, _scalar)
-    columns = _masked(raw)
-    if invalid:
-        message = ("1 value is not a whole number; its relation is 'invalid'" if invalid == 1
-                   else f"{invalid} values are not whole numbers; their relation is 'invalid'")
+        return array.astype(np.int64, copy=False)
+    if array.dtype.kind == "f":
+        return array.astype(np.float64, copy=False)
+    return array
+
+
+def _pair(first, last):
+    """The ends of spans as the engine reads them, and the index of the
+    Series among them (None when neither is a Series)."""
+    indexes = [i for i in (_series_index(first), _series_index(last)) if i is not None]
+    if len(indexes) == 2 and not indexes[0].equals(indexes[1]):
+        raise ValueError("first and last are Series with different indexes: "
+                         "give them the same index, so that each row pairs its own ends")
+    first, last = _engine_array(first), _engine_array(last)
+    if len(first) != len(last):
+        raise ValueError("first and last must have the same length, one end of each span, "
+                         f"not {len(first)} and {len(last)}")
+    return first, last, indexes[0] if indexes else None
+
+
+def _value_columns(raw):
+    """The engine's (values, mask) pairs as masked arrays."""
+    return {name: np.ma.array(values if isinstance(values, np.ndarray)
+                              else np.array(values, dtype=object), mask=mask)
+            for name, (values, mask) in raw.items()}
+
+
+def _span(direction, first, last):
+    first, last, index = _pair(first, last)
+    raw, count, details = _engine.spans(direction, first, last, _scalar)
+    columns = _value_columns(raw)
+    if count:
+        message = ("1 pair is not converted; its not_converted column says why" if count == 1
+                   else f"{count} pairs are not converted; their not_converted column says why")
         warnings.warn(f"{message}\n{details}", stacklevel=3)
     return columns if index is None else to_frame(columns, index=index)
 
