@@ -93,13 +93,6 @@ test_that("numbers outside, fractions and NA give their rows in order", {
   expect_true(all(is.na(unlist(ne_to_am(NA)))))
 })
 
-warning_lines <- function(expr) {
-  strsplit(tryCatch({
-    expr
-    ""
-  }, warning = conditionMessage), "\n")[[1]]
-}
-
 test_that("a warning counts the values that are not whole numbers and shows the first five", {
   expect_identical(warning_lines(ne_to_am(c(1.5, 4282, -2.25, NA, -Inf))), c(
     "3 values are not whole numbers; their relation is \"invalid\"",
