@@ -12,10 +12,16 @@ The guide holds numbers in three forms, each checked its own way:
   `varve-batch table` in both directions (and the prompts of varve-convert);
   it must be equal cell for cell. A table the script does not know fails.
 - Prose: a number may only appear as an NE-LC, NE-UC or AM mention ("NE-LC
-  3021", "AM 3021-3022"), and every sentence that holds one must name NE and
-  AM numbers that are linked: each NE mention with each AM mention, a range
-  being the link's whole run, a single number lying within it. Any other
-  number in the prose fails, since nothing would check it.
+  3021", "AM 3021-3022") or as a count of a span ("701 NE varves", "714 AM
+  varves", "116 years", "13 splits", "3 joins"), and every sentence that holds
+  one must name NE and AM numbers that are linked: each NE mention with each
+  AM mention, a range being the link's whole run, a single number lying
+  within it; or the two are a span and the span it converts to (NE-LC
+  3000-3700 and AM 3000-3713; AM 6245-6300 and NE-UC 6562-6617, an AM span
+  only where that sequence covers all of it). Each count must be that of a
+  span named in its sentence: its NE varves, its AM varves (years), or the
+  splits or joins inside it. Any other number in the prose fails, since
+  nothing would check it.
 
 docs/chart.svg must be what `varve-batch chart` writes. With --mutations, the
 script also proves itself: it changes each number of the guide in turn by one
@@ -49,6 +55,9 @@ class Programs:
         self._runs = {}
         self.tables = {d: self._table(d) for d in ("ne-to-am", "am-to-ne")}
         self.links = sorted({link for d in self.tables for _, link in self.tables[d]})
+        # Each number's link in one NE sequence: (sequence, number) -> Link.
+        self.from_ne = {(link.sequence, n): link for n, link in self.tables["ne-to-am"]}
+        self.from_am = {(link.sequence, n): link for n, link in self.tables["am-to-ne"]}
         session = subprocess.run([convert], input="1\n2700\n1\n2\n2700\n0\n", text=True,
                                  stdout=subprocess.PIPE, check=True).stdout
         self.prompts = {
@@ -273,6 +282,44 @@ def linked(p, ne, am):
                and within(am_first, am_last, link.am_first, link.am_last) for link in p.links)
 
 
+def span_of(p, ne, am):
+    """The span that the NE mention and the AM mention are, the one converting
+    to the other, from the tables' rows: (NE varves, AM varves, splits, joins)
+    inside it, and which of the first two pins the span down when an end of
+    the one converted cuts a correction (a join for NE spans, a split for AM
+    spans), else None; None alone when they are not a span and its
+    conversion."""
+    sequence = ne[0][3:]
+    ne_first, ne_last = ne[1], ne[1] if ne[2] is None else ne[2]
+    am_first, am_last = am[1], am[1] if am[2] is None else am[2]
+    if ne_first > ne_last or am_first > am_last:
+        return None
+    first, last = p.from_ne.get((sequence, ne_first)), p.from_ne.get((sequence, ne_last))
+    if first and last and (first.am_first, last.am_last) == (am_first, am_last):
+        inside = [l for l in p.links if l.sequence == sequence
+                  and l.ne_last >= ne_first and l.ne_first <= ne_last]
+        cut = first.ne_first != ne_first or last.ne_last != ne_last
+        pinned = 0 if cut else None
+    else:
+        covered = [p.from_am.get((sequence, a)) for a in range(am_first, am_last + 1)]
+        if not all(covered) or (covered[0].ne_first, covered[-1].ne_last) != (ne_first, ne_last):
+            return None
+        inside = [l for l in p.links if l.sequence == sequence
+                  and l.am_last >= am_first and l.am_first <= am_last]
+        cut = covered[0].am_first != am_first or covered[-1].am_last != am_last
+        pinned = 1 if cut else None
+    counts = (ne_last - ne_first + 1, am_last - am_first + 1,
+              sum(l.relation == "split" for l in inside),
+              sum(l.relation == "joined" for l in inside))
+    return counts, pinned
+
+
+COUNT = re.compile(r"\b(\d+) (NE varves?|AM varves?|years?|splits?|joins?)\b")
+# Which item of span_of's result a count names, by the count's first word.
+COUNTED = {"NE": 0, "AM": 1, "year": 1, "years": 1, "split": 2, "splits": 2, "join": 3,
+           "joins": 3}
+
+
 def written(first, last):
     """A mention as written."""
     return str(first) if last is None else f"{first}-{last}"
@@ -312,20 +359,41 @@ def problems(text, p, folder):
                 first = int(m.group(2))
                 last = int(m.group(3)) if m.group(3) else None
                 mentions.append((m.group(1), first, last))
-            rest = MENTION.sub("", sentence)
+            counts = [(int(m.group(1)), COUNTED[m.group(2).split()[0]])
+                      for m in COUNT.finditer(sentence)]
+            rest = COUNT.sub("", MENTION.sub("", sentence))
             if re.search(r"\d", rest):
-                found.append(f"paragraph at line {line}: a number that is not an NE-LC, NE-UC "
-                             f"or AM mention: {sentence}")
+                found.append(f"paragraph at line {line}: a number that is neither an NE-LC, "
+                             f"NE-UC or AM mention nor a span's count: {sentence}")
             nes = [m for m in mentions if m[0] != "AM"]
             ams = [m for m in mentions if m[0] == "AM"]
             if mentions and not (nes and ams):
                 found.append(f"paragraph at line {line}: a sentence that names only one "
                              f"chronology's numbers, which nothing checks: {sentence}")
+            spans = []
             for ne in nes:
                 for am in ams:
-                    if not linked(p, ne, am):
-                        found.append(f"paragraph at line {line}: {ne[0]} {written(ne[1], ne[2])} "
-                                     f"and AM {written(am[1], am[2])} are not linked: {sentence}")
+                    pair = f"{ne[0]} {written(ne[1], ne[2])} and AM {written(am[1], am[2])}"
+                    counted = span_of(p, ne, am)
+                    if linked(p, ne, am):
+                        if counted:
+                            spans.append(counted[0])
+                    elif counted is None:
+                        found.append(f"paragraph at line {line}: {pair} are neither linked nor "
+                                     f"a span and its conversion: {sentence}")
+                    else:
+                        # An end that cuts a correction converts like its
+                        # neighbours: the count of the side given pins it.
+                        spans.append(counted[0])
+                        item = counted[1]
+                        if item is not None and (counted[0][item], item) not in counts:
+                            found.append(f"paragraph at line {line}: {pair} are a span whose "
+                                         f"ends cut a correction, so the sentence must give "
+                                         f"its count of {('NE', 'AM')[item]} varves: {sentence}")
+            for count, item in counts:
+                if not any(s[item] == count for s in spans):
+                    found.append(f"paragraph at line {line}: the count {count} is not that of a "
+                                 f"span the sentence names: {sentence}")
     return found
 
 
