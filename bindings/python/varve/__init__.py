@@ -16,7 +16,9 @@ Series' index, so that the results join back to their own rows; given
 anything else (a list, a numpy array) they give a dict of numpy masked
 arrays, one element per value, where a missing number is masked, never a
 made-up one. `to_frame` turns such a dict into a DataFrame; `links` gives
-every link of one direction.
+every link of one direction. `ne_span` and `am_span` convert spans, pairs of
+first and last varves, and give how long each lasted in both chronologies;
+`span_corrections` lists the splits and joins inside them.
 
 Values may be numbers or text, as a column read from a file comes: pandas
 gives text once one cell is, say, "4282?". Text is read as varve-batch reads

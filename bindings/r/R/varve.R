@@ -7,6 +7,8 @@
 #' at once, numbers or text such as a column read by [utils::read.csv()], and
 #' give a data frame with one row per element, in order, with the columns of
 #' `varve-batch`'s column mode; [varve_links()] gives the whole table of links.
+#' [ne_span()] and [am_span()] convert spans, pairs of first and last varves,
+#' and give how long each lasted in both chronologies.
 #'
 #' Most NE varves are one AM varve each (`"corresponds"`); some NE varves were
 #' split into two consecutive AM varves (`"split"`), and some runs of NE

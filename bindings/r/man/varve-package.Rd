@@ -13,6 +13,8 @@ sequence (2500-8700). \code{\link[=ne_to_am]{ne_to_am()}} and \code{\link[=am_to
 at once, numbers or text such as a column read by \code{\link[utils:read.table]{utils::read.csv()}}, and
 give a data frame with one row per element, in order, with the columns of
 \code{varve-batch}'s column mode; \code{\link[=varve_links]{varve_links()}} gives the whole table of links.
+\code{\link[=ne_span]{ne_span()}} and \code{\link[=am_span]{am_span()}} convert spans, pairs of first and last varves,
+and give how long each lasted in both chronologies.
 }
 \details{
 Most NE varves are one AM varve each (\code{"corresponds"}); some NE varves were
