@@ -1,5 +1,9 @@
 #include "wasm/calls.h"
 
+#include <algorithm>
+#include <cstdlib>
+
+#include "batch/added_cells.h"
 #include "batch/column.h"
 #include "batch/csv_reader.h"
 #include "batch/line_mode.h"
@@ -81,6 +85,23 @@ std::string preview_of(std::string_view text) {
     preview.append("\xE2\x80\xA6\n");
   }
   return preview;
+}
+
+/// Messages on cells that are not whole numbers shown at most; the rest are counted.
+constexpr std::int32_t kReportedCells = 100;
+
+/// The number a workbook stores as text ("3021", "3.021E3", "-0.5"), read as
+/// a number of a host language: anything else is no number.
+chronology::Cell stored_number(std::string_view text) {
+  std::string digits(text);
+  char* end = nullptr;
+  double value = std::strtod(digits.c_str(), &end);
+  // strtod also takes blanks, hexadecimals, "inf" and "nan": a stored number is none of these.
+  bool plain = !digits.empty() && digits.find_first_not_of("0123456789+-.eE") == std::string::npos;
+  if (!plain || end != digits.c_str() + digits.size()) {
+    return chronology::Cell{CellKind::kInvalid};
+  }
+  return chronology::read_real(value);
 }
 
 }  // namespace
@@ -334,6 +355,65 @@ FileResult convert_file(chronology::Direction direction, std::int32_t column, bo
     result.file = std::move(converted);
   }
   result.outcome = !(decoded && whole) ? 2 : converter.invalid_cells() > 0 ? 1 : 0;
+  return result;
+}
+
+std::string added_columns(chronology::Direction direction) {
+  std::string names;
+  chronology::AddedRow row = chronology::added_row(direction, Cell{CellKind::kEmpty});
+  batch::visit_added_cells(
+      direction, row, [&names](std::string_view name, batch::AddedKind kind, std::string_view) {
+        names.append(name).push_back('\t');
+        names.push_back(kind == batch::AddedKind::kNumber ? 'n'
+                        : kind == batch::AddedKind::kFlag ? 'b'
+                                                          : 't');
+        names.push_back('\n');
+      });
+  return names;
+}
+
+FirstRow header_row(std::string_view cells) {
+  FirstRow row;
+  for (std::size_t at = 0; at < cells.size(); ++row.count) {
+    std::size_t end = std::min(cells.find('\0', at), cells.size());
+    std::string_view cell = cells.substr(at, end - at);
+    row.cells.append(chronology::cell_shown(cell)).push_back('\n');
+    if (names_varve_numbers(cell)) {
+      row.suggested.append(std::to_string(row.count + 1)).push_back('\n');
+    }
+    at = end + 1;
+  }
+  return row;
+}
+
+CellsResult convert_cells(chronology::Direction direction, std::string_view cells) {
+  CellsResult result;
+  batch::AddedCellsCache cache(direction, '\t');
+  result.rows.reserve(cells.size() * 4);
+  for (std::size_t at = 0; at < cells.size();) {
+    std::size_t end = std::min(cells.find('\0', at), cells.size());
+    std::string_view record = cells.substr(at, end - at);
+    at = end + 1;
+    std::size_t tab = std::min(record.find('\t'), record.size());
+    std::string_view name = record.substr(0, tab);
+    std::string_view value = record.substr(std::min(tab + 1, record.size()));
+    Cell cell{CellKind::kEmpty};
+    std::string_view text;
+    if (!value.empty()) {
+      text = value.substr(1);
+      cell = value.front() == 'n' ? stored_number(text) : chronology::read_cell(text);
+    }
+    if (cell.kind == CellKind::kInvalid && ++result.invalid <= kReportedCells) {
+      result.messages.append(name).append(": ").append(
+          chronology::invalid_cell_message(chronology::field_shown(text), cell));
+      result.messages.push_back('\n');
+    }
+    result.rows.append(cache.cells(cell)).push_back('\n');
+  }
+  if (result.invalid > kReportedCells) {
+    result.messages.append(std::to_string(result.invalid))
+        .append(" cells in all were not whole numbers\n");
+  }
   return result;
 }
 

@@ -114,6 +114,26 @@ struct FileResult {
 FileResult convert_file(chronology::Direction direction, std::int32_t column, bool header,
                         std::string_view file);
 
+/// The columns a conversion adds in `direction`, a line each: the name, a tab,
+/// and what its cells hold: n numbers, t text, b true or false.
+std::string added_columns(chronology::Direction direction);
+
+/// The header row of a workbook's sheet, its cells given each ended by NUL:
+/// the cells shown safely and the ones naming varve numbers, as first_row.
+FirstRow header_row(std::string_view cells);
+
+/// A workbook column converted by the cell rule of every front end.
+struct CellsResult {
+  std::string rows;          ///< For each cell given, its added cells each after a tab, a line.
+  std::string messages;      ///< The messages on cells that are not whole numbers, a line each.
+  std::int32_t invalid = 0;  ///< The cells that are not whole numbers.
+};
+
+/// Converts a workbook column's cells, each given as its name ("C5"), a tab,
+/// and then 'n' and the number it stores (as the file writes it), 't' and its
+/// text, or nothing when empty, and ended by NUL.
+CellsResult convert_cells(chronology::Direction direction, std::string_view cells);
+
 /// The correspondence chart of `direction` as SVG, `mark` marked when accepted
 /// and `span` shaded when converted.
 std::string chart(chronology::Direction direction, std::optional<chronology::VarveNumber> mark,

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -304,6 +305,92 @@ TEST(File, ShowsTheHeaderSafelyAndPreviewsTheFirstLines) {
     preview += "3021,LC,split,3021,3021,3021,3022,false\n";
   }
   EXPECT_EQ(converted.preview, preview + "\xE2\x80\xA6\n");
+}
+
+}  // namespace
+}  // namespace wasm
+
+namespace wasm {
+namespace {
+
+TEST(Workbook, NamesTheAddedColumnsAndWhatTheyHold) {
+  EXPECT_EQ(added_columns(chronology::Direction::kNeToAm),
+            "sequence\tt\nrelation\tt\nne_first\tn\nne_last\tn\nam_first\tn\nam_last\tn\n"
+            "false_couplets\tb\n");
+  EXPECT_EQ(added_columns(chronology::Direction::kAmToNe),
+            "lc_relation\tt\nlc_first\tn\nlc_last\tn\nuc_relation\tt\nuc_first\tn\nuc_last\tn\n"
+            "false_couplets\tb\n");
+}
+
+TEST(Workbook, ReadsTheHeaderRowsCells) {
+  FirstRow row = header_row(std::string("sample\0NE varve\0\0depth\x01\0", 24));
+  EXPECT_EQ(row.count, 4);
+  EXPECT_EQ(row.cells, "sample\nNE varve\n\ndepth\\x01\n");
+  EXPECT_EQ(row.suggested, "2\n");
+  EXPECT_EQ(header_row("").count, 0);
+}
+
+TEST(Workbook, ReadsNumberAndTextCellsByTheCellRule) {
+  struct Case {
+    std::string cell;     ///< As the page gives it, without its name and NUL.
+    std::string added;    ///< The added cells, ne-to-am.
+    std::string message;  ///< What is said of it, after "A2: ".
+  };
+  const std::string split = "\tLC\tsplit\t3021\t3021\t3021\t3022\tfalse";
+  const std::string invalid = "\t\tinvalid\t\t\t\t\t";
+  const std::string outside = "\t\toutside\t\t\t\t\t";
+  const std::vector<Case> cases = {
+      // Numbers as the workbook stores them.
+      {"n3021", split, ""},
+      {"n3.021E3", split, ""},
+      {"n3021.0000000000005", invalid, "not a whole number: '3021.0000000000005'"},
+      {"n3021.5", invalid, "not a whole number: '3021.5'"},
+      {"n-0", outside, ""},
+      {"n1E300", outside, ""},
+      {"n0x1F", invalid, "not a whole number: '0x1F'"},
+      {"ninf", invalid, "not a whole number: 'inf'"},
+      {"n 3021", invalid, "not a whole number: ' 3021'"},
+      {"n", invalid, "not a whole number: ''"},
+      // Text, read as every front end reads a cell's text.
+      {"t3021", split, ""},
+      {"t 3021.0 ", split, ""},
+      {"t3021,0", invalid, "not a whole number: '3021,0'"},
+      {"t4,282", invalid,
+       "not a whole number: '4,282' (a thousands separator? write 4282 without one to convert "
+       "it)"},
+      {"t4282?", invalid,
+       "not a whole number: '4282?' (4282 marked uncertain: write 4282 alone to convert it)"},
+      {"t", "\t\t\t\t\t\t\t", ""},
+      {"", "\t\t\t\t\t\t\t", ""},
+  };
+  for (const Case& c : cases) {
+    CellsResult result =
+        convert_cells(chronology::Direction::kNeToAm, "A2\t" + c.cell + std::string(1, '\0'));
+    EXPECT_EQ(result.rows, c.added + "\n") << c.cell;
+    EXPECT_EQ(result.messages, c.message.empty() ? "" : "A2: " + c.message + "\n") << c.cell;
+    EXPECT_EQ(result.invalid, c.message.empty() ? 0 : 1) << c.cell;
+  }
+}
+
+TEST(Workbook, GivesALineForEveryCellAndCountsMessagesPastAHundred) {
+  std::string cells;
+  for (int i = 0; i < 150; ++i) {
+    cells += "B" + std::to_string(i + 2) + (i % 2 == 0 ? "\tn6245" : "\ttx") + '\0';
+  }
+  CellsResult result = convert_cells(chronology::Direction::kAmToNe, cells);
+  EXPECT_EQ(std::count(result.rows.begin(), result.rows.end(), '\n'), 150);
+  EXPECT_EQ(result.rows.substr(0, result.rows.find('\n')),
+            "\tcorresponds\t6230\t6230\tcorresponds\t6562\t6562\tfalse");
+  EXPECT_EQ(result.invalid, 75);
+  EXPECT_EQ(std::count(result.messages.begin(), result.messages.end(), '\n'), 75);
+  EXPECT_EQ(result.messages.substr(0, result.messages.find('\n')), "B3: not a whole number: 'x'");
+  cells.clear();
+  for (int i = 0; i < 120; ++i) {
+    cells += std::string("A1\ttx") + '\0';
+  }
+  result = convert_cells(chronology::Direction::kAmToNe, cells);
+  EXPECT_EQ(std::count(result.messages.begin(), result.messages.end(), '\n'), 101);
+  EXPECT_TRUE(result.messages.ends_with("\n120 cells in all were not whole numbers\n"));
 }
 
 }  // namespace

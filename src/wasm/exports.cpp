@@ -103,6 +103,30 @@ std::int32_t varve_convert_file(std::int32_t direction, std::int32_t column, std
   return result.outcome;
 }
 
+/// Leaves the columns a conversion adds in `direction`: a line each, its name,
+/// a tab and what its cells hold (n, t or b).
+VARVE_EXPORT(varve_added_columns) void varve_added_columns(std::int32_t direction) {
+  texts = {wasm::added_columns(direction_of(direction)), std::string(), std::string()};
+}
+
+/// Reads the input as a sheet's header row, its cells each ended by NUL;
+/// returns the number of cells. Leaves the cells, nothing, and the numbers of
+/// the cells that name varve numbers.
+VARVE_EXPORT(varve_header_row) std::int32_t varve_header_row() {
+  wasm::FirstRow row = wasm::header_row(input);
+  texts = {std::move(row.cells), std::string(), std::move(row.suggested)};
+  return row.count;
+}
+
+/// Converts the input as a workbook column's cells (see wasm::convert_cells);
+/// returns the number of cells that are not whole numbers. Leaves the added
+/// cells of each and the messages.
+VARVE_EXPORT(varve_convert_cells) std::int32_t varve_convert_cells(std::int32_t direction) {
+  wasm::CellsResult result = wasm::convert_cells(direction_of(direction), input);
+  texts = {std::move(result.rows), std::move(result.messages), std::string()};
+  return result.invalid;
+}
+
 /// Draws the chart of `direction`: marking the number `first` when `marked`
 /// is 1, shading the span `first`-`last` when it is 2. Leaves the SVG.
 VARVE_EXPORT(varve_chart)
