@@ -25,6 +25,27 @@ export const PASTE_LINES = 2;
 
 const encoder = new TextEncoder();
 const decoder = new TextDecoder();
+const strictDecoder = new TextDecoder('utf-8', { fatal: true });
+const windows1252 = new TextDecoder('windows-1252');
+const ELLIPSIS = '\u2026\n';
+
+/**
+ * A file's preview as text: UTF-8, or else Windows-1252 (the 8-bit encoding
+ * spreadsheets write, Latin-1's printable characters among it), with the
+ * engine's own "…" line after a cut kept.
+ */
+function previewText(bytes) {
+  const cut = encoder.encode(ELLIPSIS);
+  const ends = bytes.length >= cut.length && cut.every((b, i) => bytes[bytes.length - cut.length + i] === b);
+  const body = ends ? bytes.subarray(0, bytes.length - cut.length) : bytes;
+  let text;
+  try {
+    text = strictDecoder.decode(body);
+  } catch {
+    text = windows1252.decode(body);
+  }
+  return ends ? text + ELLIPSIS : text;
+}
 
 /** Decodes base64 text into bytes. */
 function fromBase64(text) {
@@ -126,12 +147,44 @@ export async function loadEngine(wasm) {
      * Converts column `column` (from 1) of a file as varve-batch's column mode:
      * { bytes, outcome, reports, preview }, bytes the whole file with the added
      * columns in the file's own encoding, outcome 0, 1 (cells that are not
-     * whole numbers) or 2 (stopped by a fault), preview its first lines as text.
+     * whole numbers) or 2 (stopped by a fault), preview its first lines as text
+     * (read as Windows-1252 when they are not UTF-8).
      */
     convertFile(direction, file, column, header) {
       put(file);
       const outcome = x.varve_convert_file(direction, column, header ? 1 : 0);
-      return { bytes: bytesOf(0).slice(), outcome, reports: lines(1), preview: text(2) };
+      return { bytes: bytesOf(0).slice(), outcome, reports: lines(1), preview: previewText(bytesOf(2)) };
+    },
+    /**
+     * The columns a conversion adds in `direction`: [{ name, kind }] with kind
+     * 'n' (numbers), 't' (text) or 'b' (true or false).
+     */
+    addedColumns(direction) {
+      x.varve_added_columns(direction);
+      return lines(0).map((line) => {
+        const [name, kind] = line.split('\t');
+        return { name, kind };
+      });
+    },
+    /**
+     * A sheet's header row, its cells' texts given in a list: { cells, suggested }
+     * as firstRow gives them.
+     */
+    headerRow(cells) {
+      put(cells.map((cell) => `${cell}\0`).join(''));
+      const count = x.varve_header_row();
+      return { cells: lines(0).slice(0, count), suggested: new Set(lines(2).map(Number)) };
+    },
+    /**
+     * Converts a workbook column's cells, given as the engine reads them (each
+     * cell's name, a tab, 'n' and its stored number or 't' and its text, NUL):
+     * { lines, invalid, reports }, lines the added cells of each cell (each
+     * after a tab), invalid the number of cells that are not whole numbers.
+     */
+    convertCells(direction, cells) {
+      put(cells);
+      const invalid = x.varve_convert_cells(direction);
+      return { lines: lines(0), invalid, reports: lines(1) };
     },
     /**
      * The correspondence chart as an SVG document: `mark` marked when a

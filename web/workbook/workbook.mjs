@@ -1,0 +1,130 @@
+// A workbook (.xlsx or .ods) as the page uses it: its sheets, a sheet's
+// header row and the cells of one column for the engine, and the workbook
+// written again with the engine's added columns after the sheet's last used
+// column. Only the sheet's part changes; every other entry is copied.
+
+import { columnLetters } from './cells.mjs';
+import { odsCellName, openOds, readOdsSheet } from './ods.mjs';
+import { openXlsx, readXlsxSheet } from './xlsx.mjs';
+import { readZip, rewriteZip, unzipEntry, WorkbookError, zipEntry } from './zip.mjs';
+import { xmlText } from './xml.mjs';
+
+/** The columns a sheet can have. */
+const MOST_COLUMNS = 16384;
+
+/** True when `bytes` (a file named `name`) should be opened as a workbook rather than as text. */
+export function isWorkbook(name, bytes) {
+  if (/\.(xlsx|xlsm|xltx|xltm|ods|ots|xls|xlsb)$/i.test(name)) return true;
+  const magic = (...values) => values.every((value, i) => bytes[i] === value);
+  return magic(0x50, 0x4b, 0x03, 0x04) || magic(0xd0, 0xcf, 0x11, 0xe0, 0xa1, 0xb1, 0x1a, 0xe1);
+}
+
+/** What a cell's code (as the engine takes it) shows as text. */
+const shownText = (code) => code.slice(1);
+
+/**
+ * Opens the workbook `bytes`: { kind: 'xlsx' or 'ods', sheets (their names),
+ * sheet(i) }. Throws a WorkbookError saying why when the page cannot open it
+ * or could not write it back as it is.
+ */
+export async function openWorkbook(bytes) {
+  if (bytes[0] === 0xd0 && bytes[1] === 0xcf && bytes[2] === 0x11 && bytes[3] === 0xe0) {
+    throw new WorkbookError('it is a legacy .xls workbook or one saved with a password; save it as .xlsx or .ods, without a password, to convert it here');
+  }
+  const zip = readZip(bytes);
+  let kind;
+  let opened;
+  if (zipEntry(zip, 'mimetype')) {
+    kind = 'ods';
+    opened = await openOds(zip);
+  } else if (zipEntry(zip, '[Content_Types].xml')) {
+    kind = 'xlsx';
+    opened = await openXlsx(zip);
+  } else {
+    throw new WorkbookError('it is a zip archive but no workbook');
+  }
+  if (opened.sheets.length === 0) throw new WorkbookError('it has no sheet of cells');
+
+  async function sheet(i) {
+    const { name } = opened.sheets[i];
+    let part;
+    let read;
+    let cellName;
+    if (kind === 'ods') {
+      part = 'content.xml';
+      read = readOdsSheet(opened.content, opened.sheets[i]);
+      cellName = odsCellName;
+    } else {
+      part = opened.sheets[i].part;
+      const xml = xmlText(await unzipEntry(zip, zipEntry(zip, part)));
+      if (xml === null) throw new WorkbookError(`its part ${part} is not UTF-8 XML`);
+      read = readXlsxSheet(xml, opened.strings);
+      cellName = (row, column) => `${columnLetters(column)}${row.index}`;
+    }
+    const { rows, lastColumn } = read;
+    const headerRow = rows.find((row) => row.cells.some((c) => read.code(row, c.column) !== '')) ?? null;
+    const start = headerRow === null ? rows.length : rows.indexOf(headerRow);
+
+    return {
+      name,
+      /** The number of columns, up to the last one used. */
+      columns: lastColumn + 1,
+      /** The header row's cells as text, one for each column, or [] when the sheet is empty. */
+      headerCells() {
+        if (headerRow === null) return [];
+        return Array.from({ length: lastColumn + 1 }, (_, column) => shownText(read.code(headerRow, column)));
+      },
+      /**
+       * The cells of `column` (from 0) to convert, the header row's left out when
+       * `header`: { text, records } with text the engine's input (each cell's name,
+       * a tab, its code, NUL) and records [{ row, rest }] the rows they are in
+       * (rest: the copies after the first of a repeated header row).
+       */
+      cells(column, header) {
+        const records = [];
+        let text = '';
+        const add = (row, rest) => {
+          const code = read.code(row, column);
+          if (code === '') return;
+          const shown = rest ? { index: row.index + 1, repeat: row.repeat - 1 } : row;
+          records.push({ row, rest });
+          text += `${cellName(shown, column)}\t${code}\0`;
+        };
+        for (let i = header ? start : 0; i < rows.length; ++i) {
+          if (header && i === start) {
+            if (rows[i].repeat > 1) add(rows[i], true);
+          } else add(rows[i], false);
+        }
+        return { text, records };
+      },
+      /**
+       * The workbook again, with added columns after the last used one: `names`
+       * [{ name, kind }] as the engine gives them (written in the header row when
+       * `header`), `lines` the engine's added cells of each record of
+       * cells(column, header), a line each.
+       */
+      async save(column, header, names, lines, records) {
+        if (lastColumn + 1 + names.length > MOST_COLUMNS) {
+          throw new WorkbookError('the sheet has no room for the added columns after its last one');
+        }
+        const additions = [];
+        const byRow = new Map();
+        if (header && headerRow !== null) {
+          const addition = { row: headerRow, cells: names.map(({ name: text }) => ({ kind: 't', text })) };
+          additions.push(addition);
+          byRow.set(headerRow, addition);
+        }
+        records.forEach(({ row, rest }, i) => {
+          const texts = lines[i].split('\t');
+          const cells = names.map(({ kind }, k) => ({ kind, text: texts[k + 1] ?? '' }));
+          if (rest) byRow.get(row).rest = cells;
+          else additions.push({ row, cells });
+        });
+        const xml = read.edit(additions);
+        return rewriteZip(zip, new Map([[part, new TextEncoder().encode(xml)]]));
+      },
+    };
+  }
+
+  return { kind, sheets: opened.sheets.map((s) => s.name), sheet };
+}

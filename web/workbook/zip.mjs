@@ -1,0 +1,201 @@
+// Zip archives as workbooks are stored: entries read (stored or deflated, by
+// the browser's own DecompressionStream), and an archive written again with
+// some entries replaced. Every other entry is copied as it lies, compressed
+// bytes, data descriptor and all; only the central directory's offsets of the
+// entries after a replaced one change. What the page could not write back as
+// it was (zip64, encryption, archives spread over disks) is refused.
+
+import { crc32 } from './crc32.mjs';
+
+/** A workbook the page cannot read or cannot keep; the message says why. */
+export class WorkbookError extends Error {}
+
+const LOCAL = 0x04034b50;
+const CENTRAL = 0x02014b50;
+const END = 0x06054b50;
+const ZIP64_LOCATOR = 0x07064b50;
+/** The flags: encrypted, sizes in a data descriptor after the data, strong encryption. */
+const ENCRYPTED = 1;
+const DESCRIPTOR = 8;
+const STRONG = 64;
+
+/** Runs `bytes` through a browser stream (`CompressionStream` or `DecompressionStream`). */
+async function through(stream, bytes) {
+  const piped = new Blob([bytes]).stream().pipeThrough(stream);
+  return new Uint8Array(await new Response(piped).arrayBuffer());
+}
+
+/**
+ * Reads the directory of the zip archive `bytes`: { bytes, entries, centralOffset,
+ * end }, each entry { name, flags, method, crc, compressedSize, size, offset,
+ * dataOffset, central } (central: where its directory record lies), in the
+ * directory's order. Throws a WorkbookError when the archive is not one the
+ * page can write back unchanged.
+ */
+export function readZip(bytes) {
+  const view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
+  const u16 = (at) => view.getUint16(at, true);
+  const u32 = (at) => view.getUint32(at, true);
+  let end = -1;
+  for (let at = bytes.length - 22; at >= Math.max(0, bytes.length - 22 - 0xffff); --at) {
+    if (u32(at) === END && at + 22 + u16(at + 20) === bytes.length) {
+      end = at;
+      break;
+    }
+  }
+  if (end < 0) throw new WorkbookError('it is not a zip archive, as .xlsx and .ods files are');
+  if (end >= 20 && u32(end - 20) === ZIP64_LOCATOR) {
+    throw new WorkbookError('it is a zip64 archive, which the page cannot write back');
+  }
+  const count = u16(end + 10);
+  const centralSize = u32(end + 12);
+  const centralOffset = u32(end + 16);
+  if (u16(end + 4) !== 0 || u16(end + 6) !== 0 || u16(end + 8) !== count) {
+    throw new WorkbookError('it is a zip archive spread over several files');
+  }
+  if (count === 0xffff || centralSize === 0xffffffff || centralOffset === 0xffffffff) {
+    throw new WorkbookError('it is a zip64 archive, which the page cannot write back');
+  }
+  if (centralOffset + centralSize !== end) {
+    throw new WorkbookError('its zip directory is not where it should be');
+  }
+  const decoder = new TextDecoder();
+  const entries = [];
+  let at = centralOffset;
+  for (let i = 0; i < count; ++i) {
+    if (at + 46 > end || u32(at) !== CENTRAL) throw new WorkbookError('its zip directory is damaged');
+    const nameLength = u16(at + 28);
+    const extraLength = u16(at + 30);
+    const length = 46 + nameLength + extraLength + u16(at + 32);
+    const entry = {
+      name: decoder.decode(bytes.subarray(at + 46, at + 46 + nameLength)),
+      flags: u16(at + 8),
+      method: u16(at + 10),
+      crc: u32(at + 16),
+      compressedSize: u32(at + 20),
+      size: u32(at + 24),
+      offset: u32(at + 42),
+      central: { at, length },
+    };
+    if (entry.flags & (ENCRYPTED | STRONG) || entry.method === 99) {
+      throw new WorkbookError('it is encrypted (saved with a password)');
+    }
+    for (let x = at + 46 + nameLength; x + 4 <= at + 46 + nameLength + extraLength; x += 4 + u16(x + 2)) {
+      if (u16(x) === 1) throw new WorkbookError('it is a zip64 archive, which the page cannot write back');
+    }
+    if ([entry.compressedSize, entry.size, entry.offset].includes(0xffffffff) || u16(at + 34) === 0xffff) {
+      throw new WorkbookError('it is a zip64 archive, which the page cannot write back');
+    }
+    const local = entry.offset;
+    if (local + 30 > centralOffset || u32(local) !== LOCAL ||
+        decoder.decode(bytes.subarray(local + 30, local + 30 + u16(local + 26))) !== entry.name) {
+      throw new WorkbookError(`its zip entry ${entry.name} is damaged`);
+    }
+    entry.dataOffset = local + 30 + u16(local + 26) + u16(local + 28);
+    if (entry.dataOffset + entry.compressedSize > centralOffset) {
+      throw new WorkbookError(`its zip entry ${entry.name} is damaged`);
+    }
+    entries.push(entry);
+    at += length;
+  }
+  if (at !== end) throw new WorkbookError('its zip directory is damaged');
+  return { bytes, entries, centralOffset, end };
+}
+
+/** The entry named `name` of `zip`, or undefined. */
+export function zipEntry(zip, name) {
+  return zip.entries.find((entry) => entry.name === name);
+}
+
+/** The uncompressed bytes of `entry`, checked against its CRC-32. */
+export async function unzipEntry(zip, entry) {
+  const data = zip.bytes.subarray(entry.dataOffset, entry.dataOffset + entry.compressedSize);
+  let bytes;
+  if (entry.method === 0) bytes = data;
+  else if (entry.method === 8) {
+    try {
+      bytes = await through(new DecompressionStream('deflate-raw'), data);
+    } catch {
+      throw new WorkbookError(`its zip entry ${entry.name} is damaged`);
+    }
+  } else throw new WorkbookError(`its zip entry ${entry.name} is compressed in a way the page does not read`);
+  if (bytes.length !== entry.size || crc32(bytes) !== entry.crc) {
+    throw new WorkbookError(`its zip entry ${entry.name} is damaged`);
+  }
+  return bytes;
+}
+
+/**
+ * The archive `zip` again with the entries named in `replaced` (a Map from
+ * name to new uncompressed bytes) replaced, compressed as they were (stored
+ * or deflated), in their places. Every other byte before the directory is
+ * copied; the directory's records are copied with new offsets, and the
+ * replaced entries' sizes and CRC-32.
+ */
+export async function rewriteZip(zip, replaced) {
+  const { bytes } = zip;
+  const byOffset = [...zip.entries].sort((a, b) => a.offset - b.offset);
+  const parts = [];
+  const moved = new Map(); // entry -> { offset, crc, compressedSize, size } in the new archive
+  let copiedFrom = 0;
+  let length = 0;
+  const add = (part) => {
+    parts.push(part);
+    length += part.length;
+  };
+  for (let i = 0; i < byOffset.length; ++i) {
+    const entry = byOffset[i];
+    const next = i + 1 < byOffset.length ? byOffset[i + 1].offset : zip.centralOffset;
+    const data = replaced.get(entry.name);
+    if (data === undefined) {
+      moved.set(entry, { offset: length + entry.offset - copiedFrom });
+      continue;
+    }
+    add(bytes.subarray(copiedFrom, entry.offset));
+    const crc = crc32(data);
+    const compressed = entry.method === 0 ? data : await through(new CompressionStream('deflate-raw'), data);
+    const nameAndExtra = bytes.subarray(entry.offset + 30, entry.dataOffset);
+    const header = new Uint8Array(30);
+    header.set(bytes.subarray(entry.offset, entry.offset + 30));
+    const view = new DataView(header.buffer);
+    view.setUint16(6, entry.flags & ~DESCRIPTOR, true);
+    view.setUint16(8, entry.method === 0 ? 0 : 8, true);
+    view.setUint32(14, crc, true);
+    view.setUint32(18, compressed.length, true);
+    view.setUint32(22, data.length, true);
+    moved.set(entry, { offset: length, crc, compressedSize: compressed.length, size: data.length });
+    add(header);
+    add(nameAndExtra);
+    add(compressed);
+    copiedFrom = next; // A data descriptor after the old data goes with it.
+  }
+  add(bytes.subarray(copiedFrom, zip.centralOffset));
+  const centralOffset = length;
+  for (const entry of zip.entries) {
+    const record = bytes.slice(entry.central.at, entry.central.at + entry.central.length);
+    const view = new DataView(record.buffer);
+    const now = moved.get(entry);
+    view.setUint32(42, now.offset, true);
+    if (now.crc !== undefined) {
+      view.setUint16(8, entry.flags & ~DESCRIPTOR, true);
+      view.setUint16(10, entry.method === 0 ? 0 : 8, true);
+      view.setUint32(16, now.crc, true);
+      view.setUint32(20, now.compressedSize, true);
+      view.setUint32(24, now.size, true);
+    }
+    add(record);
+  }
+  const end = bytes.slice(zip.end);
+  const view = new DataView(end.buffer);
+  view.setUint32(12, length - centralOffset, true);
+  view.setUint32(16, centralOffset, true);
+  add(end);
+  if (length > 0xfffffffe) throw new WorkbookError('the converted workbook would need zip64');
+  const out = new Uint8Array(length);
+  let at = 0;
+  for (const part of parts) {
+    out.set(part, at);
+    at += part.length;
+  }
+  return out;
+}

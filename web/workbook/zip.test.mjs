@@ -1,0 +1,161 @@
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { test } from 'node:test';
+import zlib from 'node:zlib';
+import { crc32 } from './crc32.mjs';
+import { readZip, rewriteZip, unzipEntry, WorkbookError, zipEntry } from './zip.mjs';
+
+const text = (bytes) => Buffer.from(bytes).toString('utf8');
+
+/**
+ * A zip archive of `files` ([name, text, { stored, descriptor, extra, flags }]),
+ * written here field by field; `comment` after its directory.
+ */
+function makeZip(files, comment = '') {
+  const locals = [];
+  const centrals = [];
+  let offset = 0;
+  for (const [name, content, options = {}] of files) {
+    const data = Buffer.from(content);
+    const compressed = options.stored ? data : zlib.deflateRawSync(data);
+    const nameBytes = Buffer.from(name);
+    const extra = options.extra ?? Buffer.alloc(0);
+    const flags = (options.descriptor ? 8 : 0) | (options.flags ?? 0);
+    const fields = (header, at) => {
+      header.writeUInt16LE(20, at);
+      header.writeUInt16LE(flags, at + 2);
+      header.writeUInt16LE(options.stored ? 0 : 8, at + 4);
+      header.writeUInt16LE(0x6000, at + 6);
+      header.writeUInt16LE(0x5a21, at + 8);
+    };
+    const local = Buffer.alloc(30);
+    local.writeUInt32LE(0x04034b50, 0);
+    fields(local, 4);
+    if (!options.descriptor) {
+      local.writeUInt32LE(crc32(data), 14);
+      local.writeUInt32LE(compressed.length, 18);
+      local.writeUInt32LE(data.length, 22);
+    }
+    local.writeUInt16LE(nameBytes.length, 26);
+    local.writeUInt16LE(extra.length, 28);
+    const descriptor = Buffer.alloc(options.descriptor ? 16 : 0);
+    if (options.descriptor) {
+      descriptor.writeUInt32LE(0x08074b50, 0);
+      descriptor.writeUInt32LE(crc32(data), 4);
+      descriptor.writeUInt32LE(compressed.length, 8);
+      descriptor.writeUInt32LE(data.length, 12);
+    }
+    const central = Buffer.alloc(46);
+    central.writeUInt32LE(0x02014b50, 0);
+    central.writeUInt16LE(0x031e, 4);
+    fields(central, 6);
+    central.writeUInt32LE(crc32(data), 16);
+    central.writeUInt32LE(compressed.length, 20);
+    central.writeUInt32LE(data.length, 24);
+    central.writeUInt16LE(nameBytes.length, 28);
+    central.writeUInt16LE(extra.length, 30);
+    central.writeUInt32LE(offset, 42);
+    const entry = Buffer.concat([local, nameBytes, extra, compressed, descriptor]);
+    locals.push(entry);
+    centrals.push(Buffer.concat([central, nameBytes, extra]));
+    offset += entry.length;
+  }
+  const directory = Buffer.concat(centrals);
+  const end = Buffer.alloc(22);
+  end.writeUInt32LE(0x06054b50, 0);
+  end.writeUInt16LE(files.length, 8);
+  end.writeUInt16LE(files.length, 10);
+  end.writeUInt32LE(directory.length, 12);
+  end.writeUInt32LE(offset, 16);
+  end.writeUInt16LE(Buffer.byteLength(comment), 20);
+  return new Uint8Array(Buffer.concat([...locals, directory, end, Buffer.from(comment)]));
+}
+
+/** Checks `bytes` with Python's zipfile (CRC of every entry): their names and texts. */
+function pythonReads(bytes) {
+  const file = path.join(os.tmpdir(), `varve-zip-test-${process.pid}.zip`);
+  fs.writeFileSync(file, bytes);
+  try {
+    return JSON.parse(execFileSync('python3', ['-c', `
+import json, sys, zipfile
+z = zipfile.ZipFile(sys.argv[1])
+assert z.testzip() is None
+print(json.dumps([[i.filename, z.read(i).decode()] for i in z.infolist()]))`, file], { encoding: 'utf8' }));
+  } finally {
+    fs.rmSync(file);
+  }
+}
+
+const FILES = [
+  ['mimetype', 'application/vnd.oasis.opendocument.spreadsheet', { stored: true }],
+  ['content.xml', '<a>'.repeat(300) + 'content', { descriptor: true }],
+  ['styles.xml', 'styles '.repeat(50), { descriptor: true }],
+  ['Thumbnails/thumbnail.png', 'png', { stored: true, extra: Buffer.from([0x55, 0x54, 1, 0, 7]) }],
+];
+
+test('reads stored and deflated entries, with and without data descriptors', async () => {
+  const zip = readZip(makeZip(FILES, 'a comment'));
+  assert.deepEqual(zip.entries.map((entry) => entry.name), FILES.map(([name]) => name));
+  for (const [name, content] of FILES) {
+    assert.equal(text(await unzipEntry(zip, zipEntry(zip, name))), content, name);
+  }
+});
+
+test('rewrites one entry and copies every other byte', async () => {
+  for (const replacedName of ['content.xml', 'styles.xml', 'mimetype', 'Thumbnails/thumbnail.png']) {
+    const bytes = makeZip(FILES, 'kept');
+    const zip = readZip(bytes);
+    const out = await rewriteZip(zip, new Map([[replacedName, new TextEncoder().encode('new ' + replacedName)]]));
+    const again = readZip(out);
+    assert.deepEqual(pythonReads(out), FILES.map(([name, content]) => [name, name === replacedName ? 'new ' + name : content]));
+    for (const entry of zip.entries) {
+      const now = zipEntry(again, entry.name);
+      if (entry.name === replacedName) {
+        assert.equal(now.method, entry.method, 'compressed as it was');
+        assert.equal(now.flags & 8, 0, 'sizes in its header');
+        continue;
+      }
+      // The entry's whole span (header, data, descriptor) and its directory record but the offset.
+      const span = (z, e) => {
+        const i = z.entries.filter((x) => x.offset > e.offset).map((x) => x.offset);
+        return Buffer.from(z.bytes.subarray(e.offset, Math.min(z.centralOffset, ...i)));
+      };
+      assert.deepEqual(span(again, now), span(zip, entry), entry.name);
+      const record = (z, e) => Buffer.from(z.bytes.subarray(e.central.at, e.central.at + e.central.length)).fill(0, 42, 46);
+      assert.deepEqual(record(again, now), record(zip, entry), entry.name);
+    }
+    assert.equal(again.entries[0].name, 'mimetype');
+    assert.equal(text(out.subarray(out.length - 4)), 'kept');
+  }
+  const zip = readZip(makeZip(FILES));
+  assert.deepEqual(await rewriteZip(zip, new Map()), zip.bytes, 'nothing replaced, nothing changed');
+});
+
+test('refuses what it cannot write back unchanged', async () => {
+  const zip64Extra = Buffer.from([1, 0, 0, 0]);
+  const cases = [
+    [new TextEncoder().encode('sample,ne\nA,3021\n'), /not a zip archive/],
+    [new Uint8Array([0xd0, 0xcf, 0x11, 0xe0, 0xa1, 0xb1, 0x1a, 0xe1, ...new Array(600).fill(0)]), /not a zip archive/],
+    [makeZip([['a.xml', 'x', { flags: 1 }]]), /encrypted/],
+    [makeZip([['a.xml', 'x', { extra: zip64Extra }]]), /zip64/],
+    [(() => {
+      const bytes = makeZip([['a.xml', 'x']]);
+      const locator = Buffer.alloc(20);
+      locator.writeUInt32LE(0x07064b50, 0);
+      const end = bytes.length - 22;
+      const out = Buffer.concat([bytes.subarray(0, end), locator, bytes.subarray(end)]);
+      return new Uint8Array(out);
+    })(), /zip64|directory/],
+    [makeZip([['a.xml', 'x']]).subarray(0, 30), /not a zip archive/],
+  ];
+  for (const [bytes, message] of cases) {
+    assert.throws(() => readZip(bytes), (error) => error instanceof WorkbookError && message.test(error.message));
+  }
+  const damaged = makeZip([['a.xml', 'some text here', { stored: true }]]);
+  damaged[36] ^= 1; // A byte of the data.
+  const zip = readZip(damaged);
+  await assert.rejects(unzipEntry(zip, zip.entries[0]), /damaged/);
+});
