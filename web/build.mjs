@@ -11,7 +11,7 @@ const read = (name) => fs.readFileSync(path.join(here, name), 'utf8');
 
 /** A module's text without its imports of sibling modules (inlined before it). */
 function body(name) {
-  return read(name).replace(/^import \{[^}]*\} from '\.\/[\w-]+\.mjs';\n/gm, '');
+  return read(name).replace(/^import \{[^}]*\} from '\.\/[\w/-]+\.mjs';\n/gm, '');
 }
 
 /** A module as a scope of its own that hands its exports to what follows. */
@@ -25,6 +25,8 @@ const wasm = fs.readFileSync(wasmPath).toString('base64');
 const script = [
   `const wasmBase64 = '${wasm}';`,
   inline('engine.mjs'),
+  // The workbook modules, each after the ones it imports.
+  ...['crc32', 'xml', 'cells', 'zip', 'xlsx', 'ods', 'workbook'].map((name) => inline(`workbook/${name}.mjs`)),
   body('page.mjs'),
 ].join('\n');
 if (/^\s*(import|export)\b/m.test(script)) {

@@ -28,6 +28,8 @@ const decoder = new TextDecoder();
 const strictDecoder = new TextDecoder('utf-8', { fatal: true });
 const windows1252 = new TextDecoder('windows-1252');
 const ELLIPSIS = '\u2026\n';
+/** A number as a workbook stores it: decimal digits, a point, an exponent. */
+const PLAIN_NUMBER = /^[+-]?(?:\d+\.?\d*|\.\d+)(?:[eE][+-]?\d+)?$/;
 
 /**
  * A file's preview as text: UTF-8, or else Windows-1252 (the 8-bit encoding
@@ -176,13 +178,35 @@ export async function loadEngine(wasm) {
       return { cells: lines(0).slice(0, count), suggested: new Set(lines(2).map(Number)) };
     },
     /**
-     * Converts a workbook column's cells, given as the engine reads them (each
-     * cell's name, a tab, 'n' and its stored number or 't' and its text, NUL):
-     * { lines, invalid, reports }, lines the added cells of each cell (each
-     * after a tab), invalid the number of cells that are not whole numbers.
+     * Converts a workbook column's cells, given as [name, code] pairs with code
+     * '' (empty), 'n' and the number the cell stores as its file writes it, or
+     * 't' and its text: { lines, invalid, reports }, lines the added cells of
+     * each cell (each after a tab), invalid the number of cells that are not
+     * whole numbers.
      */
     convertCells(direction, cells) {
-      put(cells);
+      let size = 0;
+      for (const [name, code] of cells) size += name.length + 11 + code.length * 3;
+      const bytes = new Uint8Array(size);
+      const view = new DataView(bytes.buffer);
+      let at = 0;
+      for (const [name, code] of cells) {
+        at += encoder.encodeInto(name, bytes.subarray(at)).written;
+        bytes[at++] = 9;
+        if (code !== '') {
+          bytes[at++] = code.charCodeAt(0);
+          if (code[0] === 'n') {
+            // Read as the double it is, correctly rounded as C's strtod reads it;
+            // what is no plain decimal number is given as an infinity: no number.
+            const text = code.slice(1);
+            view.setFloat64(at, PLAIN_NUMBER.test(text) ? Number(text) : Infinity, true);
+            at += 8;
+          }
+          at += encoder.encodeInto(code.slice(1), bytes.subarray(at)).written;
+        }
+        bytes[at++] = 0;
+      }
+      put(bytes.subarray(0, at));
       const invalid = x.varve_convert_cells(direction);
       return { lines: lines(0), invalid, reports: lines(1) };
     },

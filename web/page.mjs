@@ -6,11 +6,16 @@ import {
   PASTE_EMPTY, PASTE_LINES,
 } from './engine.mjs';
 import { wasmBase64 } from './wasm-data.mjs';
+import { columnLetters } from './workbook/cells.mjs';
+import { isWorkbook, openWorkbook } from './workbook/workbook.mjs';
+import { WorkbookError } from './workbook/zip.mjs';
 
 const $ = (id) => document.getElementById(id);
 const decoder = new TextDecoder();
 /** The height of one table row in pixels, as the style sheet sets it. */
 const ROW_HEIGHT = 26;
+/** The rows of a workbook's column a preview shows, as many as a text file's preview has lines. */
+const PREVIEW_LINES = 50;
 /** Messages on a list shown at most; the rest are counted. */
 const MAX_REPORTS = 200;
 /**
@@ -316,6 +321,9 @@ async function copyTsv() {
 
 let file = null; // { name, bytes } of the file opened, once its first row was read.
 let fileResult = null; // Its conversion, with the direction that made it.
+// A workbook opened: { book, sheet } (sheet: the one chosen, once read); null for a text file.
+let workbook = null;
+let fileRun = 0; // Counts the conversions started: one started later makes an earlier one stop.
 
 function listItems(element, reports) {
   element.replaceChildren(...reports.slice(0, MAX_REPORTS).map((report) => {
@@ -329,7 +337,8 @@ function listItems(element, reports) {
 /** Hides every result of an earlier conversion of a file. */
 function clearFileResult() {
   fileResult = null;
-  for (const element of [$('file-caption'), $('file-notes'), $('file-preview')]) show(element, false);
+  ++fileRun;
+  for (const element of [$('file-caption'), $('file-notes'), $('file-preview'), $('file-progress')]) show(element, false);
   $('download-file').disabled = true;
 }
 
@@ -346,15 +355,87 @@ async function openFile() {
   const chosen = input.files[0];
   file = null;
   clearFileResult();
+  workbook = null;
   const select = $('column');
   select.replaceChildren(placeholder());
   select.disabled = true;
+  show($('sheet-choice'), false);
   $('file-status').textContent = '';
   if (!chosen) return;
   const bytes = new Uint8Array(await chosen.arrayBuffer());
   if (input.files[0] !== chosen) return; // Another file was chosen meanwhile.
+  if (isWorkbook(chosen.name, bytes)) {
+    await openBook(chosen.name, bytes);
+    return;
+  }
   file = { name: chosen.name, bytes };
   offerColumns('');
+}
+
+/** Runs `work` for a workbook; a workbook the page cannot keep, or an engine that stops, is reported. */
+async function bookGuarded(name, work) {
+  const status = $('file-status');
+  try {
+    await work();
+  } catch (error) {
+    show($('file-progress'), false);
+    status.textContent = error instanceof WorkbookError
+      ? `${name} cannot be converted here: ${error.message}. Nothing was changed.`
+      : `Something went wrong: ${error.message}. Reload the page to start again.`;
+    if (!(error instanceof WorkbookError)) return;
+    file = workbook = null;
+    $('column').disabled = true;
+    show($('sheet-choice'), false);
+  }
+}
+
+/** Shows `fraction` (0 to 1) of a workbook's conversion done, and lets the page draw it. */
+async function progress(fraction) {
+  const bar = $('file-progress');
+  bar.value = Math.round(fraction * 100);
+  show(bar, true);
+  await new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
+}
+
+/** Opens the workbook `bytes`: its sheets are offered, the first one chosen. */
+async function openBook(name, bytes) {
+  const run = fileRun;
+  $('file-status').textContent = `Reading ${name}\u2026`;
+  await bookGuarded(name, async () => {
+    await progress(0.1);
+    const book = await openWorkbook(bytes);
+    if (run !== fileRun) return;
+    file = { name, bytes };
+    workbook = { book, sheet: null };
+    const select = $('sheet');
+    select.replaceChildren(...book.sheets.map((sheet, i) => {
+      const option = document.createElement('option');
+      option.value = String(i);
+      option.textContent = sheet;
+      return option;
+    }));
+    show($('sheet-choice'), true);
+    await openSheet(0);
+  });
+}
+
+/** Reads sheet `i` of the workbook opened and offers its columns. */
+async function openSheet(i) {
+  clearFileResult();
+  const run = fileRun;
+  const { name } = file;
+  $('sheet').value = String(i);
+  $('column').replaceChildren(placeholder());
+  $('column').disabled = true;
+  $('file-status').textContent = `Reading ${name}\u2026`;
+  await bookGuarded(name, async () => {
+    await progress(0.3);
+    const sheet = await workbook.book.sheet(i);
+    if (run !== fileRun) return;
+    workbook.sheet = sheet;
+    show($('file-progress'), false);
+    offerColumns('');
+  });
 }
 
 /**
@@ -368,6 +449,10 @@ function offerColumns(chosen) {
   select.replaceChildren(placeholder());
   select.disabled = true;
   guarded(status, () => {
+    if (workbook) {
+      offerSheetColumns(chosen);
+      return;
+    }
     const row = engine.firstRow(file.bytes);
     if (row.error !== undefined) {
       status.textContent = `${file.name}: ${row.error}.`;
@@ -405,6 +490,81 @@ function offerColumns(chosen) {
   });
 }
 
+/** Offers the columns of the workbook's sheet chosen, as offerColumns a file's. */
+function offerSheetColumns(chosen) {
+  const select = $('column');
+  const status = $('file-status');
+  const { sheet } = workbook;
+  if (sheet.columns === 0) {
+    status.textContent = `The sheet ${sheet.name} of ${file.name} is empty.`;
+    return;
+  }
+  const header = $('file-header').checked;
+  const row = engine.headerRow(sheet.headerCells());
+  const option = (i) => {
+    const element = document.createElement('option');
+    element.value = String(i + 1);
+    element.textContent = header && row.cells[i] ? `${columnLetters(i)}: ${row.cells[i]}` : columnLetters(i);
+    return element;
+  };
+  const columns = row.cells.map((_, i) => i);
+  const named = header ? columns.filter((i) => row.suggested.has(i + 1)) : [];
+  if (named.length > 0) {
+    const first = document.createElement('optgroup');
+    first.label = 'Named as varve numbers';
+    first.append(...named.map(option));
+    const rest = document.createElement('optgroup');
+    rest.label = 'Other columns';
+    rest.append(...columns.filter((i) => !row.suggested.has(i + 1)).map(option));
+    select.append(first, rest);
+  } else {
+    select.append(...columns.map(option));
+  }
+  select.value = chosen && Number(chosen) <= row.cells.length ? chosen : '';
+  select.disabled = false;
+  status.textContent = choosePrompt();
+}
+
+/**
+ * Converts the chosen column of the workbook's sheet: the preview shows the
+ * cells read and what is added, the download the whole workbook.
+ */
+async function convertSheet(note) {
+  const run = fileRun;
+  const { name } = file;
+  const { sheet } = workbook;
+  const column = Number($('column').value) - 1;
+  const header = $('file-header').checked;
+  const made = direction;
+  const status = $('file-status');
+  status.textContent = `Converting column ${columnLetters(column)} of ${sheet.name}\u2026`;
+  await bookGuarded(name, async () => {
+    await progress(0.4);
+    const { cells, records } = sheet.cells(column, header);
+    const names = engine.addedColumns(made);
+    const result = engine.convertCells(made, cells);
+    if (run !== fileRun) return;
+    await progress(0.6);
+    if (run !== fileRun) return;
+    const bytes = await sheet.save(column, header, names, result.lines, records);
+    if (run !== fileRun) return;
+    const shown = result.lines.slice(0, PREVIEW_LINES).map((line, i) => `${cells[i][0]} ${cells[i][1].slice(1)}${line}`);
+    if (records.length > PREVIEW_LINES) shown.push('\u2026');
+    $('file-preview').textContent = [`${columnLetters(column)}\t${names.map((n) => n.name).join('\t')}`, ...shown].join('\n') + '\n';
+    const extension = name.match(/\.[^.]*$/)?.[0] ?? '';
+    fileResult = { bytes, direction: made, workbook: extension };
+    const count = `${records.length} ${records.length === 1 ? 'cell' : 'cells'}`;
+    status.textContent = `Converted column ${columnLetters(column)} of the sheet ${sheet.name} of ${name} (${count}); ` +
+      `the columns are added after column ${columnLetters(sheet.columns - 1)}.` +
+      (result.invalid > 0 ? ' Some cells are not whole numbers: their rows say invalid.' : '');
+    listItems($('file-notes'), result.reports);
+    caption($('file-caption'), note);
+    show($('file-progress'), false);
+    show($('file-preview'), true);
+    $('download-file').disabled = false;
+  });
+}
+
 /** What the status says while no column is chosen. */
 const choosePrompt = () => `${file.name}: choose the column with the numbers to convert it.`;
 
@@ -419,6 +579,10 @@ function convertFile(note = '') {
   if (!file) return;
   if (!column) {
     status.textContent = choosePrompt();
+    return;
+  }
+  if (workbook) {
+    if (workbook.sheet) convertSheet(note);
     return;
   }
   guarded(status, () => {
@@ -548,6 +712,25 @@ $('table-wrap').addEventListener('scroll', () => requestAnimationFrame(renderRow
 $('download-csv').addEventListener('click', () => download(list.bytes, 'text/csv', `varve-${directionName(list.direction)}.csv`));
 $('copy-tsv').addEventListener('click', copyTsv);
 $('file').addEventListener('change', openFile);
+$('sheet').addEventListener('change', () => openSheet(Number($('sheet').value)));
+// A file dropped anywhere on the page is opened as if chosen.
+document.addEventListener('dragover', (event) => {
+  if (!event.dataTransfer?.types.includes('Files')) return;
+  event.preventDefault();
+  event.dataTransfer.dropEffect = 'copy';
+  document.body.classList.add('dropping');
+});
+document.addEventListener('dragleave', (event) => {
+  if (event.relatedTarget === null) document.body.classList.remove('dropping');
+});
+document.addEventListener('drop', (event) => {
+  document.body.classList.remove('dropping');
+  if (!event.dataTransfer?.files.length) return;
+  event.preventDefault();
+  $('file').files = event.dataTransfer.files;
+  $('file').dispatchEvent(new Event('change'));
+  $('file-section').scrollIntoView({ block: 'nearest' });
+});
 $('column').addEventListener('change', () => convertFile());
 $('file-header').addEventListener('change', () => {
   if (!file) return;
@@ -558,7 +741,12 @@ $('file-header').addEventListener('change', () => {
 $('download-file').addEventListener('click', () => {
   // The file's own name and extension, with the direction that made the result.
   const [, base, extension = '.csv'] = file.name.match(/^(.*?)(\.[^.]*)?$/);
-  const type = { '.csv': 'text/csv', '.tsv': 'text/tab-separated-values' }[extension.toLowerCase()] ?? 'text/plain';
+  const type = {
+    '.csv': 'text/csv',
+    '.tsv': 'text/tab-separated-values',
+    '.xlsx': 'application/vnd.openxmlformats-officedocument.spreadsheetml.sheet',
+    '.ods': 'application/vnd.oasis.opendocument.spreadsheet',
+  }[extension.toLowerCase()] ?? (fileResult.workbook === undefined ? 'text/plain' : 'application/octet-stream');
   download(fileResult.bytes, type, `${base}-${directionName(fileResult.direction)}${extension}`);
 });
 $('download-svg').addEventListener('click', () => {

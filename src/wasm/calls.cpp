@@ -1,7 +1,7 @@
 #include "wasm/calls.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstring>
 
 #include "batch/added_cells.h"
 #include "batch/column.h"
@@ -89,20 +89,6 @@ std::string preview_of(std::string_view text) {
 
 /// Messages on cells that are not whole numbers shown at most; the rest are counted.
 constexpr std::int32_t kReportedCells = 100;
-
-/// The number a workbook stores as text ("3021", "3.021E3", "-0.5"), read as
-/// a number of a host language: anything else is no number.
-chronology::Cell stored_number(std::string_view text) {
-  std::string digits(text);
-  char* end = nullptr;
-  double value = std::strtod(digits.c_str(), &end);
-  // strtod also takes blanks, hexadecimals, "inf" and "nan": a stored number is none of these.
-  bool plain = !digits.empty() && digits.find_first_not_of("0123456789+-.eE") == std::string::npos;
-  if (!plain || end != digits.c_str() + digits.size()) {
-    return chronology::Cell{CellKind::kInvalid};
-  }
-  return chronology::read_real(value);
-}
 
 }  // namespace
 
@@ -391,17 +377,22 @@ CellsResult convert_cells(chronology::Direction direction, std::string_view cell
   batch::AddedCellsCache cache(direction, '\t');
   result.rows.reserve(cells.size() * 4);
   for (std::size_t at = 0; at < cells.size();) {
-    std::size_t end = std::min(cells.find('\0', at), cells.size());
-    std::string_view record = cells.substr(at, end - at);
-    at = end + 1;
-    std::size_t tab = std::min(record.find('\t'), record.size());
-    std::string_view name = record.substr(0, tab);
-    std::string_view value = record.substr(std::min(tab + 1, record.size()));
+    std::size_t tab = std::min(cells.find('\t', at), cells.size());
+    std::string_view name = cells.substr(at, tab - at);
+    at = tab + 1;
+    char kind = at < cells.size() ? cells[at++] : '\0';
     Cell cell{CellKind::kEmpty};
-    std::string_view text;
-    if (!value.empty()) {
-      text = value.substr(1);
-      cell = value.front() == 'n' ? stored_number(text) : chronology::read_cell(text);
+    if (kind == 'n' && at + sizeof(double) <= cells.size()) {
+      double value = 0;
+      std::memcpy(&value, cells.data() + at, sizeof value);
+      at += sizeof value;
+      cell = chronology::read_real(value);
+    }
+    std::size_t end = std::min(cells.find('\0', at), cells.size());
+    std::string_view text = kind == '\0' ? std::string_view() : cells.substr(at, end - at);
+    at = end + 1;
+    if (kind == 't') {
+      cell = chronology::read_cell(text);
     }
     if (cell.kind == CellKind::kInvalid && ++result.invalid <= kReportedCells) {
       result.messages.append(name).append(": ").append(

@@ -130,8 +130,11 @@ struct CellsResult {
 };
 
 /// Converts a workbook column's cells, each given as its name ("C5"), a tab,
-/// and then 'n' and the number it stores (as the file writes it), 't' and its
-/// text, or nothing when empty, and ended by NUL.
+/// then 't' and its text, or 'n', the number it stores as the 8 bytes of a
+/// double in the machine's order and the number as the file writes it, or
+/// nothing when empty, and ended by NUL. A number is read as read_real reads
+/// a host language's; a stored number the page cannot read it gives as an
+/// infinity, which is not a number.
 CellsResult convert_cells(chronology::Direction direction, std::string_view cells);
 
 /// The correspondence chart of `direction` as SVG, `mark` marked when accepted

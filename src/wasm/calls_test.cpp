@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -330,6 +334,13 @@ TEST(Workbook, ReadsTheHeaderRowsCells) {
   EXPECT_EQ(header_row("").count, 0);
 }
 
+/// A number cell as the page gives it: 'n', the double's bytes and its text.
+std::string number_cell(double value, std::string_view text) {
+  std::string cell = "n";
+  cell.append(reinterpret_cast<const char*>(&value), sizeof value).append(text);
+  return cell;
+}
+
 TEST(Workbook, ReadsNumberAndTextCellsByTheCellRule) {
   struct Case {
     std::string cell;     ///< As the page gives it, without its name and NUL.
@@ -339,18 +350,22 @@ TEST(Workbook, ReadsNumberAndTextCellsByTheCellRule) {
   const std::string split = "\tLC\tsplit\t3021\t3021\t3021\t3022\tfalse";
   const std::string invalid = "\t\tinvalid\t\t\t\t\t";
   const std::string outside = "\t\toutside\t\t\t\t\t";
+  const std::string empty = "\t\t\t\t\t\t\t";
+  const double infinity = std::numeric_limits<double>::infinity();
   const std::vector<Case> cases = {
-      // Numbers as the workbook stores them.
-      {"n3021", split, ""},
-      {"n3.021E3", split, ""},
-      {"n3021.0000000000005", invalid, "not a whole number: '3021.0000000000005'"},
-      {"n3021.5", invalid, "not a whole number: '3021.5'"},
-      {"n-0", outside, ""},
-      {"n1E300", outside, ""},
-      {"n0x1F", invalid, "not a whole number: '0x1F'"},
-      {"ninf", invalid, "not a whole number: 'inf'"},
-      {"n 3021", invalid, "not a whole number: ' 3021'"},
-      {"n", invalid, "not a whole number: ''"},
+      // Numbers as the workbook stores them, read as a double.
+      {number_cell(3021, "3021"), split, ""},
+      {number_cell(3021, "3.021E3"), split, ""},
+      {number_cell(3021.0000000000005, "3021.0000000000005"), invalid,
+       "not a whole number: '3021.0000000000005'"},
+      {number_cell(3021.5, "3021.5"), invalid, "not a whole number: '3021.5'"},
+      {number_cell(-0.0, "-0"), outside, ""},
+      {number_cell(1e300, "1E300"), outside, ""},
+      {number_cell(infinity, "0x1F"), invalid, "not a whole number: '0x1F'"},
+      {number_cell(std::nan(""), "NaN"), empty, ""},
+      // Bytes of a double that are a tab or NUL (3021 has NULs) do not end the cell.
+      {number_cell(std::bit_cast<double>(std::uint64_t{0x40A7'9A00'0000'0009}), "3021.0+"), invalid,
+       "not a whole number: '3021.0+'"},
       // Text, read as every front end reads a cell's text.
       {"t3021", split, ""},
       {"t 3021.0 ", split, ""},
@@ -360,8 +375,8 @@ TEST(Workbook, ReadsNumberAndTextCellsByTheCellRule) {
        "it)"},
       {"t4282?", invalid,
        "not a whole number: '4282?' (4282 marked uncertain: write 4282 alone to convert it)"},
-      {"t", "\t\t\t\t\t\t\t", ""},
-      {"", "\t\t\t\t\t\t\t", ""},
+      {"t", empty, ""},
+      {"", empty, ""},
   };
   for (const Case& c : cases) {
     CellsResult result =
@@ -375,7 +390,8 @@ TEST(Workbook, ReadsNumberAndTextCellsByTheCellRule) {
 TEST(Workbook, GivesALineForEveryCellAndCountsMessagesPastAHundred) {
   std::string cells;
   for (int i = 0; i < 150; ++i) {
-    cells += "B" + std::to_string(i + 2) + (i % 2 == 0 ? "\tn6245" : "\ttx") + '\0';
+    cells +=
+        "B" + std::to_string(i + 2) + "\t" + (i % 2 == 0 ? number_cell(6245, "6245") : "tx") + '\0';
   }
   CellsResult result = convert_cells(chronology::Direction::kAmToNe, cells);
   EXPECT_EQ(std::count(result.rows.begin(), result.rows.end(), '\n'), 150);

@@ -76,26 +76,27 @@ export async function openWorkbook(bytes) {
       },
       /**
        * The cells of `column` (from 0) to convert, the header row's left out when
-       * `header`: { text, records } with text the engine's input (each cell's name,
-       * a tab, its code, NUL) and records [{ row, rest }] the rows they are in
-       * (rest: the copies after the first of a repeated header row).
+       * `header`: { cells, records } with cells [name, code] pairs for the engine
+       * (code: '' empty, 'n' and the number stored, 't' and the text) and records
+       * [{ row, rest }] the rows they are in (rest: the copies after the first of
+       * a repeated header row). Empty cells are left out.
        */
       cells(column, header) {
         const records = [];
-        let text = '';
+        const cells = [];
         const add = (row, rest) => {
           const code = read.code(row, column);
           if (code === '') return;
           const shown = rest ? { index: row.index + 1, repeat: row.repeat - 1 } : row;
           records.push({ row, rest });
-          text += `${cellName(shown, column)}\t${code}\0`;
+          cells.push([cellName(shown, column), code]);
         };
         for (let i = header ? start : 0; i < rows.length; ++i) {
           if (header && i === start) {
             if (rows[i].repeat > 1) add(rows[i], true);
           } else add(rows[i], false);
         }
-        return { text, records };
+        return { cells, records };
       },
       /**
        * The workbook again, with added columns after the last used one: `names`
