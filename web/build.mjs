@@ -26,7 +26,7 @@ const script = [
   `const wasmBase64 = '${wasm}';`,
   inline('engine.mjs'),
   // The workbook modules, each after the ones it imports.
-  ...['crc32', 'xml', 'cells', 'zip', 'xlsx', 'ods', 'workbook'].map((name) => inline(`workbook/${name}.mjs`)),
+  ...['crc32', 'xml', 'cells', 'splice', 'zip', 'xlsx', 'ods', 'workbook'].map((name) => inline(`workbook/${name}.mjs`)),
   body('page.mjs'),
 ].join('\n');
 if (/^\s*(import|export)\b/m.test(script)) {

@@ -6,6 +6,7 @@
 
 import { columnLetters } from './cells.mjs';
 import { attribute, eachTag, escapeXml, namespaces, unescapeXml, withAttribute, xmlText } from './xml.mjs';
+import { Splice } from './splice.mjs';
 import { unzipEntry, WorkbookError, zipEntry } from './zip.mjs';
 
 const NAMESPACES = {
@@ -28,9 +29,9 @@ function repeated(attributes, name) {
 }
 
 /**
- * Opens an .ods archive: { sheets: [{ name, start }], content } with
- * content content.xml's text and where each sheet's table element starts in
- * it. Refuses an encrypted or a signed document, and one that is no
+ * Opens an .ods archive: { sheets: [{ name, start }], content, bytes } with
+ * content content.xml's text (bytes its bytes) and where each sheet's table
+ * element starts in it. Refuses an encrypted or a signed document, and one that is no
  * spreadsheet.
  */
 export async function openOds(zip) {
@@ -47,7 +48,8 @@ export async function openOds(zip) {
     throw new WorkbookError('it is signed, and a changed workbook would lose its signature');
   }
   const entry = zipEntry(zip, 'content.xml');
-  const content = entry === undefined ? null : xmlText(await unzipEntry(zip, entry));
+  const bytes = entry === undefined ? null : await unzipEntry(zip, entry);
+  const content = bytes === null ? null : xmlText(bytes);
   if (content === null) throw new WorkbookError('its content.xml is missing or not UTF-8 XML');
   const declared = namespaces(content);
   for (const [prefix, uri] of Object.entries(NAMESPACES)) {
@@ -55,13 +57,17 @@ export async function openOds(zip) {
   }
   const sheets = [];
   let depth = 0;
-  eachTag(content, 0, (tag) => {
-    if (tag.name !== 'table:table' || tag.empty) return false;
-    if (tag.closing) --depth;
-    else if (depth++ === 0) sheets.push({ name: attribute(tag.attributes, 'table:name') ?? '', start: tag.start });
-    return false;
-  });
-  return { sheets, content };
+  // Only the tables' own tags are looked at: content.xml may be a hundred megabytes.
+  for (const m of content.matchAll(/<table:table([\s/>])|<\/table:table>/g)) {
+    if (m[1] === undefined) --depth;
+    else {
+      const end = content.indexOf('>', m.index);
+      const tag = content.slice(m.index, end + 1);
+      if (tag.endsWith('/>')) continue;
+      if (depth++ === 0) sheets.push({ name: attribute(tag, 'table:name') ?? '', start: m.index });
+    }
+  }
+  return { sheets, content, bytes };
 }
 
 /** The text a cell shows, between `from` and `to`: its paragraphs a line each, without annotations. */
@@ -168,28 +174,43 @@ export function readOdsSheet(xml, sheet) {
     return false;
   });
 
-  /** Row `r`'s text, from its start tag to its end tag, with `added` (cells' XML, `count` columns) after lastColumn and its repetition `repeat`. */
-  function rowText(r, added, count, repeat) {
+  /**
+   * Writes row `r` into `splice`, from its start tag to its end tag, with
+   * `added` (cells' XML, `count` columns) after lastColumn and its repetition
+   * `repeat`.
+   */
+  function writeRow(splice, r, added, count, repeat) {
     let open = xml.slice(r.start, r.open);
-    if (repeat !== r.repeat) open = withAttribute(open, ROWS_REPEATED, repeat > 1 ? repeat : undefined);
-    const closing = r.close < 0 ? `</${ROW}>` : xml.slice(r.close, r.end);
     if (r.close < 0) open = open.replace(/\s*\/>$/, '>');
-    const inner = r.close < 0 ? '' : xml.slice(r.open, r.close);
-    if (count === 0) return open + inner + closing;
+    if (repeat !== r.repeat) open = withAttribute(open, ROWS_REPEATED, repeat > 1 ? repeat : undefined);
+    if (open.length === r.open - r.start && r.close >= 0) splice.copy(r.start, r.open);
+    else splice.add(open);
+    const close = () => {
+      if (r.close < 0) splice.add(`</${ROW}>`);
+      else splice.copy(r.close, r.end);
+    };
     const first = lastColumn + 1;
-    const k = r.cells.findIndex((c) => c.column + c.repeat > first);
+    const k = count === 0 ? -1 : r.cells.findIndex((c) => c.column + c.repeat > first);
     if (k < 0) {
-      const last = r.cells[r.cells.length - 1];
-      const gap = first - (last === undefined ? 0 : last.column + last.repeat);
-      const filler = gap === 0 ? '' : gap === 1 ? `<${CELL}/>` : `<${CELL} ${COLUMNS_REPEATED}="${gap}"/>`;
-      return open + inner + filler + added + closing;
+      if (r.close >= 0) splice.copy(r.open, r.close);
+      if (count > 0) {
+        const last = r.cells[r.cells.length - 1];
+        const gap = first - (last === undefined ? 0 : last.column + last.repeat);
+        splice.add(gap === 0 ? '' : gap === 1 ? `<${CELL}/>` : `<${CELL} ${COLUMNS_REPEATED}="${gap}"/>`);
+        splice.add(added);
+      }
+      close();
+      return;
     }
     // Empty runs from `first` on give up `count` columns to the added cells.
-    const run = (c, n) => withAttribute(xml.slice(c.start, c.open), COLUMNS_REPEATED, n > 1 ? n : undefined) + xml.slice(c.open, c.end);
-    const pieces = [open, xml.slice(r.open, r.cells[k].start)];
+    const run = (c, n) => {
+      splice.add(withAttribute(xml.slice(c.start, c.open), COLUMNS_REPEATED, n > 1 ? n : undefined));
+      splice.copy(c.open, c.end);
+    };
+    splice.copy(r.open, r.cells[k].start);
     const before = first - r.cells[k].column;
-    if (before > 0) pieces.push(run(r.cells[k], before));
-    pieces.push(added);
+    if (before > 0) run(r.cells[k], before);
+    splice.add(added);
     let skip = count;
     let i = k;
     for (; i < r.cells.length && skip > 0; ++i) {
@@ -197,11 +218,10 @@ export function readOdsSheet(xml, sheet) {
       const available = c.column + c.repeat - Math.max(first, c.column);
       const taken = Math.min(skip, available);
       skip -= taken;
-      if (available > taken) pieces.push(run(c, available - taken));
+      if (available > taken) run(c, available - taken);
     }
-    pieces.push(xml.slice(i < r.cells.length ? r.cells[i].start : r.cells[r.cells.length - 1].end, r.close));
-    pieces.push(closing);
-    return pieces.join('');
+    splice.copy(i < r.cells.length ? r.cells[i].start : r.cells[r.cells.length - 1].end, r.close);
+    close();
   }
 
   return {
@@ -219,37 +239,39 @@ export function readOdsSheet(xml, sheet) {
       return text === '' && type === undefined ? '' : `t${text}`;
     },
     /**
-     * content.xml with cells added after column lastColumn: additions are
+     * content.xml with cells added after column lastColumn, as a Splice: additions are
      * [{ row, cells, rest }] in row order, cells the added cells in column
      * order, and rest, for a repeated row whose first copy alone gets cells
      * (the header), what the copies after it get.
      */
     edit(additions) {
-      const pieces = [];
-      let at = 0;
+      const xmlOf = (list) => (list && list.some((c) => c.text !== '') ? list.map(cellXml).join('') : '');
+      const rowsAdded = [];
       let widest = 0;
-      for (const { row: r, cells, rest } of additions) {
-        const xmlOf = (list) => (list && list.some((c) => c.text !== '') ? list.map(cellXml).join('') : '');
+      for (const { row, cells, rest } of additions) {
         const added = xmlOf(cells);
         const more = xmlOf(rest);
         if (added === '' && more === '') continue;
         widest = Math.max(widest, cells.length, rest?.length ?? 0);
-        pieces.push(xml.slice(at, r.start));
-        if (rest === undefined || r.repeat === 1) {
-          pieces.push(rowText(r, added, added ? cells.length : 0, r.repeat));
-        } else {
-          pieces.push(rowText(r, added, added ? cells.length : 0, 1), rowText(r, more, more ? rest.length : 0, r.repeat - 1));
-        }
-        at = r.end;
+        rowsAdded.push({ row, added, count: added ? cells.length : 0, more, moreCount: more ? rest.length : 0, parted: rest !== undefined && row.repeat > 1 });
       }
-      pieces.push(xml.slice(at));
-      let text = pieces.join('');
+      const splice = new Splice(xml);
       const needed = lastColumn + 1 + widest - columns;
       if (widest > 0 && needed > 0 && columnsEnd >= 0) {
-        const more = needed === 1 ? `<${COLUMN}/>` : `<${COLUMN} ${COLUMNS_REPEATED}="${needed}"/>`;
-        text = text.slice(0, columnsEnd) + more + text.slice(columnsEnd);
+        splice.keep(columnsEnd);
+        splice.add(needed === 1 ? `<${COLUMN}/>` : `<${COLUMN} ${COLUMNS_REPEATED}="${needed}"/>`);
       }
-      return text;
+      for (const { row, added, count, more, moreCount, parted } of rowsAdded) {
+        splice.keep(row.start);
+        if (parted) {
+          writeRow(splice, row, added, count, 1);
+          writeRow(splice, row, more, moreCount, row.repeat - 1);
+        } else {
+          writeRow(splice, row, added, count, row.repeat);
+        }
+        splice.skip(row.end);
+      }
+      return splice;
     },
   };
 }

@@ -46,7 +46,7 @@ test('cells are added after the last used column, splitting the empty runs there
     { row: first, cells: [N('3021'), T('LC')] },
     { row: second, cells: [T(''), T('x')] },
     { row: repeated, cells: [N('6260'), T('')] },
-  ]);
+  ]).text();
   const added = (...cells) => cells.map(({ kind, text: t }) => (t === '' ? `<${CELL}/>` : kind === 'n' ? float(t) : text(t))).join('');
   assert.equal(edited, table(
     '<table:table-column table:style-name="co1" table:number-columns-repeated="3"/><table:table-column table:number-columns-repeated="4"/>',
@@ -61,7 +61,7 @@ test('cells are added after the last used column, splitting the empty runs there
     `<table:table-row table:number-rows-repeated="3">${float(6245)}${empty(4)}${added(N('6260'), T(''))}</table:table-row>` +
     `<table:table-row>${empty(3)}<${CELL} table:number-columns-spanned="2" office:value-type="string"><text:p>wide</text:p></${CELL}><table:covered-table-cell/></table:table-row>` +
     `<table:table-row table:number-rows-repeated="1048570">${empty(1024)}</table:table-row>`));
-  assert.equal(sheet.edit([{ row: first, cells: [T(''), T('')] }]), xml, 'empty cells alone change nothing');
+  assert.equal(sheet.edit([{ row: first, cells: [T(''), T('')] }]).text(), xml, 'empty cells alone change nothing');
 });
 
 test('tables inside a sheet are refused', () => {

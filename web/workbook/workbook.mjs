@@ -50,13 +50,16 @@ export async function openWorkbook(bytes) {
     let part;
     let read;
     let cellName;
+    let partBytes;
     if (kind === 'ods') {
       part = 'content.xml';
+      partBytes = opened.bytes;
       read = readOdsSheet(opened.content, opened.sheets[i]);
       cellName = odsCellName;
     } else {
       part = opened.sheets[i].part;
-      const xml = xmlText(await unzipEntry(zip, zipEntry(zip, part)));
+      partBytes = await unzipEntry(zip, zipEntry(zip, part));
+      const xml = xmlText(partBytes);
       if (xml === null) throw new WorkbookError(`its part ${part} is not UTF-8 XML`);
       read = readXlsxSheet(xml, opened.strings);
       cellName = (row, column) => `${columnLetters(column)}${row.index}`;
@@ -121,8 +124,7 @@ export async function openWorkbook(bytes) {
           if (rest) byRow.get(row).rest = cells;
           else additions.push({ row, cells });
         });
-        const xml = read.edit(additions);
-        return rewriteZip(zip, new Map([[part, new TextEncoder().encode(xml)]]));
+        return rewriteZip(zip, new Map([[part, read.edit(additions).bytes(partBytes)]]));
       },
     };
   }

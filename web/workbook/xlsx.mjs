@@ -5,6 +5,7 @@
 
 import { columnLetters, columnOf, rowOf } from './cells.mjs';
 import { attribute, eachTag, escapeXml, localName, namespaces, unescapeXml, withAttribute, xmlText } from './xml.mjs';
+import { Splice } from './splice.mjs';
 import { unzipEntry, WorkbookError, zipEntry } from './zip.mjs';
 
 const MAIN = 'http://schemas.openxmlformats.org/spreadsheetml/2006/main';
@@ -63,6 +64,9 @@ function richText(xml, from, to) {
   return text;
 }
 
+/** A shared string of plain text alone, as most are. */
+const PLAIN_STRING = /^<(?:\w+:)?t(?: xml:space="preserve")?>([^<]*)<\/(?:\w+:)?t>$/;
+
 /** The shared strings of the part's text, in order. */
 function sharedStrings(xml) {
   const strings = [];
@@ -71,7 +75,10 @@ function sharedStrings(xml) {
     if (localName(tag.name) !== 'si') return false;
     if (tag.empty) strings.push('');
     else if (!tag.closing) start = tag.end;
-    else strings.push(richText(xml, start, tag.start));
+    else {
+      const plain = PLAIN_STRING.exec(xml.slice(start, tag.start));
+      strings.push(plain === null ? richText(xml, start, tag.start) : unescapeXml(plain[1]));
+    }
     return false;
   });
   return strings;
@@ -192,10 +199,10 @@ export function readXlsxSheet(xml, strings) {
     }
   }
 
-  /** The XML of an added cell in `column` of row `index`: { kind: 'n', 't' or 'b', text }; '' when empty. */
-  function cellXml(index, column, { kind, text }) {
+  /** The XML of an added cell in column `letters` of row `index`: { kind: 'n', 't' or 'b', text }; '' when empty. */
+  function cellXml(index, letters, { kind, text }) {
     if (text === '') return '';
-    const r = `${columnLetters(column)}${index}`;
+    const r = `${letters}${index}`;
     if (kind === 'n') return `<${p}c r="${r}"><${p}v>${text}</${p}v></${p}c>`;
     if (kind === 'b') return `<${p}c r="${r}" t="b"><${p}v>${text === 'true' ? 1 : 0}</${p}v></${p}c>`;
     return `<${p}c r="${r}" t="inlineStr"><${p}is><${p}t>${escapeXml(text)}</${p}t></${p}is></${p}c>`;
@@ -209,37 +216,42 @@ export function readXlsxSheet(xml, strings) {
       return c === undefined ? '' : cellCode(c);
     },
     /**
-     * The sheet's XML with cells added after column lastColumn: additions are
-     * [{ row, cells }] in row order, cells the added cells in column order.
+     * The sheet's XML with cells added after column lastColumn, as a Splice:
+     * additions are [{ row, cells }] in row order, cells the added cells in
+     * column order.
      */
     edit(additions) {
       const first = lastColumn + 1;
-      const pieces = [];
-      let at = 0;
+      const splice = new Splice(xml);
+      const letters = additions.length === 0 ? [] : additions[0].cells.map((_, i) => columnLetters(first + i));
       if (dimension !== null && additions.length > 0) {
         const [from, to = from] = dimension.ref.split(':');
         const right = Math.max(columnOf(to), first + additions[0].cells.length - 1);
         const bottom = Math.max(rowOf(to), rows.length ? rows[rows.length - 1].index : 1);
-        const tag = xml.slice(dimension.start, dimension.end);
-        pieces.push(xml.slice(0, dimension.start), withAttribute(tag, 'ref', `${from || 'A1'}:${columnLetters(right)}${bottom}`));
-        at = dimension.end;
+        splice.keep(dimension.start);
+        splice.add(withAttribute(xml.slice(dimension.start, dimension.end), 'ref', `${from || 'A1'}:${columnLetters(right)}${bottom}`));
+        splice.skip(dimension.end);
       }
       for (const { row: r, cells } of additions) {
-        const added = cells.map((c, i) => cellXml(r.index, first + i, c)).join('');
+        let added = '';
+        for (let i = 0; i < cells.length; ++i) added += cellXml(r.index, letters[i], cells[i]);
         if (added === '') continue;
         let open = xml.slice(r.start, r.open);
-        const spans = attribute(open, 'spans');
-        if (spans !== undefined) open = withAttribute(open, 'spans', `${spans.split(':')[0]}:${first + cells.length}`);
-        pieces.push(xml.slice(at, r.start));
-        if (r.close < 0) {
-          pieces.push(open.replace(/\s*\/>$/, '>'), added, `</${p}row>`);
-        } else {
-          pieces.push(open, xml.slice(r.open, r.close), added);
+        const spans = open.includes('spans=');
+        if (spans || r.close < 0) {
+          if (spans) open = withAttribute(open, 'spans', `${attribute(open, 'spans').split(':')[0]}:${first + cells.length}`);
+          splice.keep(r.start);
+          splice.add(r.close < 0 ? open.replace(/\s*\/>$/, '>') : open);
+          splice.skip(r.open);
         }
-        at = r.close < 0 ? r.end : r.close;
+        if (r.close < 0) {
+          splice.add(`${added}</${p}row>`);
+        } else {
+          splice.keep(r.close);
+          splice.add(added);
+        }
       }
-      pieces.push(xml.slice(at));
-      return pieces.join('');
+      return splice;
     },
   };
 }

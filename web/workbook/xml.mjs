@@ -43,11 +43,31 @@ export function escapeXml(text) {
   return text.replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' })[c]);
 }
 
+const attributePatterns = new Map();
+const settablePatterns = new Map();
+
+/** The pattern of attribute `name`, made once per name: in `table`, with `make`. */
+function patternOf(table, name, make) {
+  let pattern = table.get(name);
+  if (pattern === undefined) {
+    pattern = make(name.replace(/[.]/g, '\\.'));
+    table.set(name, pattern);
+  }
+  return pattern;
+}
+
 /** The value of attribute `name` in a tag's attributes text, or undefined. */
 export function attribute(attributes, name) {
   const at = attributes.indexOf(name);
   if (at < 0) return undefined;
-  const m = new RegExp(`(?:^|\\s)${name.replace(/[.]/g, '\\.')}\\s*=\\s*(?:"([^"]*)"|'([^']*)')`).exec(attributes);
+  // Most tags write name="value" after a blank: read that at once.
+  const quote = attributes.charCodeAt(at + name.length + 1);
+  if (at > 0 && attributes.charCodeAt(at - 1) === 32 && attributes.charCodeAt(at + name.length) === 61 && quote === 34) {
+    const end = attributes.indexOf('"', at + name.length + 2);
+    const value = attributes.slice(at + name.length + 2, end);
+    return value.includes('&') ? unescapeXml(value) : value;
+  }
+  const m = patternOf(attributePatterns, name, (n) => new RegExp(`(?:^|\\s)${n}\\s*=\\s*(?:"([^"]*)"|'([^']*)')`)).exec(attributes);
   return m === null ? undefined : unescapeXml(m[1] ?? m[2]);
 }
 
@@ -56,9 +76,9 @@ export function attribute(attributes, name) {
  * taken out when `value` is undefined; added at its end when it had none.
  */
 export function withAttribute(tag, name, value) {
-  const pattern = new RegExp(`\\s${name.replace(/[.]/g, '\\.')}\\s*=\\s*(?:"[^"]*"|'[^']*')`);
+  const pattern = patternOf(settablePatterns, name, (n) => new RegExp(`\\s${n}\\s*=\\s*(?:"[^"]*"|'[^']*')`));
   const set = value === undefined ? '' : ` ${name}="${escapeXml(String(value))}"`;
-  if (pattern.test(tag)) return tag.replace(pattern, () => set);
+  if (tag.includes(name) && pattern.test(tag)) return tag.replace(pattern, () => set);
   if (value === undefined) return tag;
   const end = tag.endsWith('/>') ? tag.length - 2 : tag.length - 1;
   return tag.slice(0, end).replace(/\s*$/, '') + set + tag.slice(end);

@@ -62,3 +62,18 @@ test('parts are read as UTF-8 only', () => {
   assert.deepEqual([...namespaces('<?xml version="1.0"?><w xmlns="u:main" xmlns:x14ac="u:ac" a="1"/>')],
     [['', 'u:main'], ['x14ac', 'u:ac']]);
 });
+
+test('attributes are read however they are written', () => {
+  for (const [attributes, name, value] of [
+    [' r="A1" s="0"', 'r', 'A1'],
+    [' s="0" r="A1"', 'r', 'A1'],
+    [' nr="1" r="2"', 'r', '2'],
+    [" r='A1'", 'r', 'A1'],
+    [' r = "A1"', 'r', 'A1'],
+    [' t="a&amp;b"', 't', 'a&b'],
+    [' rr="1"', 'r', undefined],
+    [' table:style-name="ce1" table:name="S"', 'table:name', 'S'],
+  ]) {
+    assert.equal(attribute(attributes, name), value, attributes);
+  }
+});

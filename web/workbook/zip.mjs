@@ -19,10 +19,43 @@ const ENCRYPTED = 1;
 const DESCRIPTOR = 8;
 const STRONG = 64;
 
-/** Runs `bytes` through a browser stream (`CompressionStream` or `DecompressionStream`). */
+/** The pieces of bytes `pieces` (`size` bytes in all) as one array. */
+function joined(pieces, size) {
+  const out = new Uint8Array(size);
+  let at = 0;
+  for (const piece of pieces) {
+    out.set(piece, at);
+    at += piece.length;
+  }
+  return out;
+}
+
+/**
+ * Runs bytes (whole or as a list of pieces) through a browser stream
+ * (`CompressionStream` or `DecompressionStream`), in chunks of a megabyte:
+ * a chunk costs a call, and a sheet may come in a hundred thousand pieces.
+ */
 async function through(stream, bytes) {
-  const piped = new Blob([bytes]).stream().pipeThrough(stream);
-  return new Uint8Array(await new Response(piped).arrayBuffer());
+  const pieces = bytes instanceof Uint8Array ? [bytes] : bytes;
+  const CHUNK = 1 << 20;
+  let i = 0;
+  let offset = 0;
+  const source = new ReadableStream({
+    pull(controller) {
+      const chunk = new Uint8Array(CHUNK);
+      let at = 0;
+      for (; i < pieces.length && at < CHUNK; ++i, offset = 0) {
+        const take = Math.min(pieces[i].length - offset, CHUNK - at);
+        chunk.set(pieces[i].subarray(offset, offset + take), at);
+        at += take;
+        offset += take;
+        if (offset < pieces[i].length) break;
+      }
+      if (at > 0) controller.enqueue(chunk.subarray(0, at));
+      if (i >= pieces.length) controller.close();
+    },
+  });
+  return new Uint8Array(await new Response(source.pipeThrough(stream)).arrayBuffer());
 }
 
 /**
@@ -127,7 +160,7 @@ export async function unzipEntry(zip, entry) {
 
 /**
  * The archive `zip` again with the entries named in `replaced` (a Map from
- * name to new uncompressed bytes) replaced, compressed as they were (stored
+ * name to new uncompressed bytes, whole or as a list of pieces) replaced, compressed as they were (stored
  * or deflated), in their places. Every other byte before the directory is
  * copied; the directory's records are copied with new offsets, and the
  * replaced entries' sizes and CRC-32.
@@ -152,8 +185,15 @@ export async function rewriteZip(zip, replaced) {
       continue;
     }
     add(bytes.subarray(copiedFrom, entry.offset));
-    const crc = crc32(data);
-    const compressed = entry.method === 0 ? data : await through(new CompressionStream('deflate-raw'), data);
+    // The new bytes, whole or in pieces.
+    const pieces = data instanceof Uint8Array ? [data] : data;
+    let crc = 0;
+    let size = 0;
+    for (const piece of pieces) {
+      crc = crc32(piece, crc);
+      size += piece.length;
+    }
+    const compressed = entry.method === 0 ? joined(pieces, size) : await through(new CompressionStream('deflate-raw'), pieces);
     const nameAndExtra = bytes.subarray(entry.offset + 30, entry.dataOffset);
     const header = new Uint8Array(30);
     header.set(bytes.subarray(entry.offset, entry.offset + 30));
@@ -162,8 +202,8 @@ export async function rewriteZip(zip, replaced) {
     view.setUint16(8, entry.method === 0 ? 0 : 8, true);
     view.setUint32(14, crc, true);
     view.setUint32(18, compressed.length, true);
-    view.setUint32(22, data.length, true);
-    moved.set(entry, { offset: length, crc, compressedSize: compressed.length, size: data.length });
+    view.setUint32(22, size, true);
+    moved.set(entry, { offset: length, crc, compressedSize: compressed.length, size });
     add(header);
     add(nameAndExtra);
     add(compressed);
