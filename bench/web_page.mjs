@@ -1,11 +1,19 @@
 // Benchmark of the built page in headless Chromium, opened from disk:
 //  - ready: from the start of navigation to the page taking input;
 //  - 100,000 pasted numbers: from the paste to the first frame showing the
-//    table, on a freshly opened page (the first conversion) and again.
+//    table, on a freshly opened page (the first conversion) and again;
+//  - a workbook of 100,000 rows, .xlsx and .ods as LibreOffice writes them:
+//    from the file chosen to its columns offered (opened), and from the
+//    column chosen to the converted workbook ready for download (converted).
+//    Needs LibreOffice (soffice) to write the workbooks; left out without it.
 // usage: node bench/web_page.mjs [RUNS]   (after cmake --workflow --preset web;
 //        VARVE_PAGE names another build of the page)
 
-import { launch, openPage } from '../web/browser.mjs';
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { launch, openPage, pagePath } from '../web/browser.mjs';
 
 const runs = Number(process.argv[2] ?? 7);
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
@@ -34,6 +42,24 @@ function pasteAndTime(text) {
   });
 }
 
+/** Writes a 100,000-row sheet as CSV and has LibreOffice save it as .xlsx and .ods; their paths, or [] without LibreOffice. */
+function workbooks() {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'varve-bench-'));
+  let csv = 'sample,depth,NE varve,note\n';
+  for (let i = 0; i < 100000; ++i) csv += `S${i},${i / 2},${2400 + ((i * 7919) % 6700)},${i % 10 === 0 ? 'text' : ''}\n`;
+  const file = path.join(dir, 'cores.csv');
+  fs.writeFileSync(file, csv);
+  try {
+    for (const format of ['xlsx', 'ods']) {
+      execFileSync('soffice', [`-env:UserInstallation=file://${dir}/profile`, '--headless', '--convert-to', format, '--outdir', dir, file], { stdio: 'ignore' });
+    }
+  } catch {
+    return [];
+  }
+  return ['xlsx', 'ods'].map((format) => path.join(dir, `cores.${format}`));
+}
+
+const books = workbooks();
 const browser = await launch();
 // The browser's own floor on this machine: an empty page's module script.
 const floor = [];
@@ -57,9 +83,35 @@ for (let run = 0; run < runs; ++run) {
   again.push(ms);
   await page.close();
 }
+const bookTimes = books.map(() => ({ opened: [], converted: [] }));
+let bookStatus = [];
+for (let run = 0; run < Math.min(runs, 3); ++run) {
+  const page = await openPage(browser.context);
+  for (const [i, book] of books.entries()) {
+    let start = Date.now();
+    await page.setInputFiles('#file', book);
+    await page.locator('#file-status', { hasText: 'choose the column' }).waitFor({ timeout: 60000 });
+    bookTimes[i].opened.push(Date.now() - start);
+    start = Date.now();
+    await page.selectOption('#column', '3');
+    await page.waitForSelector('#download-file:not([disabled])', { timeout: 60000 });
+    bookTimes[i].converted.push(Date.now() - start);
+    bookStatus[i] = await page.textContent('#file-status');
+  }
+  await page.close();
+}
 await browser.close();
+console.log(`the page: ${fs.statSync(pagePath).size} bytes`);
 show('an empty page\'s module script runs (the browser\'s floor)', floor);
 show('ready for input after opening from file://', ready);
 show('100,000 pasted numbers converted and shown, first paste', first);
 show('100,000 pasted numbers converted and shown, again', again);
 console.log(`(the list: ${status})`);
+for (const [i, book] of books.entries()) {
+  const name = path.basename(book);
+  show(`a workbook of 100,000 rows (${name}, ${fs.statSync(book).size} bytes) opened`, bookTimes[i].opened);
+  show(`the same converted, ready for download`, bookTimes[i].converted);
+  show(`the same, opened and converted`, bookTimes[i].opened.map((ms, k) => ms + bookTimes[i].converted[k]));
+  console.log(`(${bookStatus[i]})`);
+}
+if (books.length > 0) fs.rmSync(path.dirname(books[0]), { recursive: true, force: true });
