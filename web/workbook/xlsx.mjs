@@ -178,6 +178,10 @@ export function readXlsxSheet(xml, strings) {
     }
     return false;
   });
+  // A merged range may reach past the cells written: the added columns go after it.
+  for (const m of xml.matchAll(/<(?:\w+:)?mergeCell\s+ref\s*=\s*["'][A-Za-z]+\d+:([A-Za-z]+)\d+["']/g)) {
+    lastColumn = Math.max(lastColumn, columnOf(m[1]));
+  }
 
   /** What the cell holds, for the engine: '' empty, 'n' and its stored number, or 't' and its text. */
   function cellCode(c) {

@@ -48,6 +48,12 @@ test('cells are added at the ends of rows; only the rows, spans and dimension ch
   assert.equal(read.edit([]).text(), xml, 'nothing added, nothing changed');
 });
 
+test('the added columns go after a merged range that reaches past the cells written', () => {
+  const read = readXlsxSheet(sheet('<row r="1"><c r="A1" t="inlineStr"><is><t>Cores</t></is></c></row><row r="2"><c r="A2"><v>3021</v></c></row>',
+    '<dimension ref="A1:A2"/>').replace('</sheetData>', '</sheetData><mergeCells count="1"><mergeCell ref="A1:F1"/></mergeCells>'), []);
+  assert.equal(read.lastColumn, 5);
+});
+
 test('a sheet with its elements prefixed gets prefixed cells; a strict one is refused', () => {
   const xml = `<x:worksheet xmlns:x="${MAIN}"><x:sheetData><x:row><x:c><x:v>2500</x:v></x:c></x:row></x:sheetData></x:worksheet>`;
   const read = readXlsxSheet(xml, []);
