@@ -12,9 +12,14 @@ import { xmlText } from './xml.mjs';
 /** The columns a sheet can have. */
 const MOST_COLUMNS = 16384;
 
-/** True when `bytes` (a file named `name`) should be opened as a workbook rather than as text. */
+/**
+ * True when `bytes` (a file named `name`) should be opened as a workbook
+ * rather than as text: a zip archive or a compound file (a legacy .xls, an
+ * encrypted workbook), or a file named as a workbook. A text file named .xls,
+ * as some programs write tab-separated text, is read as text.
+ */
 export function isWorkbook(name, bytes) {
-  if (/\.(xlsx|xlsm|xltx|xltm|ods|ots|xls|xlsb)$/i.test(name)) return true;
+  if (/\.(xlsx|xlsm|xltx|xltm|xlsb|ods|ots)$/i.test(name)) return true;
   const magic = (...values) => values.every((value, i) => bytes[i] === value);
   return magic(0x50, 0x4b, 0x03, 0x04) || magic(0xd0, 0xcf, 0x11, 0xe0, 0xa1, 0xb1, 0x1a, 0xe1);
 }
