@@ -614,6 +614,12 @@ test('axe-core reports no accessibility violation in any state of the page, wide
       await tab.waitForSelector('#column:not([disabled])');
       await tab.selectOption('#column', '1');
     }],
+    ['a workbook', async () => {
+      await tab.setInputFiles('#file', new URL('./fixtures/excel-like.xlsx', import.meta.url).pathname);
+      await tab.locator('#file-status', { hasText: 'excel-like.xlsx: choose the column' }).waitFor();
+      await tab.selectOption('#column', '2');
+      await tab.waitForSelector('#download-file:not([disabled])');
+    }],
     ['the other direction', async () => setDirection(tab, 'am-to-ne')],
     ['a chart marker focused', async () => tab.focus('#chart .vc-step >> nth=3')],
   ];
