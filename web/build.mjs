@@ -9,9 +9,16 @@ const [wasmPath, version, output] = process.argv.slice(2);
 const here = path.dirname(new URL(import.meta.url).pathname);
 const read = (name) => fs.readFileSync(path.join(here, name), 'utf8');
 
-/** A module's text without its imports of sibling modules (inlined before it). */
+/**
+ * A module's text without its imports of sibling modules (inlined before it)
+ * and without the lines that are comments alone, which the sources keep for
+ * their readers: the page stays small.
+ */
 function body(name) {
-  return read(name).replace(/^import \{[^}]*\} from '\.\/[\w/-]+\.mjs';\n/gm, '');
+  return read(name)
+    .replace(/^import \{[^}]*\} from '\.\/[\w/-]+\.mjs';\n/gm, '')
+    .replace(/^[ \t]*\/\*(?:[^*]|\*(?!\/))*\*\/[ \t]*\n/gm, '')
+    .replace(/^[ \t]*\/\/.*\n/gm, '');
 }
 
 /** A module as a scope of its own that hands its exports to what follows. */
