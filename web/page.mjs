@@ -465,34 +465,12 @@ function offerColumns(chosen) {
       return;
     }
     const header = $('file-header').checked;
-    const option = (i) => {
-      const element = document.createElement('option');
-      element.value = String(i + 1);
-      element.textContent = header ? `${i + 1}: ${row.cells[i]}` : `${i + 1}`;
-      return element;
-    };
-    const columns = row.cells.map((_, i) => i);
-    const named = header ? columns.filter((i) => row.suggested.has(i + 1)) : [];
-    if (named.length > 0) {
-      const first = document.createElement('optgroup');
-      first.label = 'Named as varve numbers';
-      first.append(...named.map(option));
-      const rest = document.createElement('optgroup');
-      rest.label = 'Other columns';
-      rest.append(...columns.filter((i) => !row.suggested.has(i + 1)).map(option));
-      select.append(first, rest);
-    } else {
-      select.append(...columns.map(option));
-    }
-    select.value = chosen && Number(chosen) <= row.cells.length ? chosen : '';
-    select.disabled = false;
-    status.textContent = choosePrompt();
+    fillColumnChoices(row, header, (i) => (header ? `${i + 1}: ${row.cells[i]}` : `${i + 1}`), chosen);
   });
 }
 
 /** Offers the columns of the workbook's sheet chosen, as offerColumns a file's. */
 function offerSheetColumns(chosen) {
-  const select = $('column');
   const status = $('file-status');
   const { sheet } = workbook;
   if (sheet.columns === 0) {
@@ -501,10 +479,21 @@ function offerSheetColumns(chosen) {
   }
   const header = $('file-header').checked;
   const row = engine.headerRow(sheet.headerCells());
+  const label = (i) => (header && row.cells[i] ? `${columnLetters(i)}: ${row.cells[i]}` : columnLetters(i));
+  fillColumnChoices(row, header, label, chosen);
+}
+
+/**
+ * Fills the column list from a first row, each column shown by `label(i)`:
+ * when the row is a header, the columns it names as varve numbers come first.
+ * Keeps `chosen` (a column's number) when the row still has it.
+ */
+function fillColumnChoices(row, header, label, chosen) {
+  const select = $('column');
   const option = (i) => {
     const element = document.createElement('option');
     element.value = String(i + 1);
-    element.textContent = header && row.cells[i] ? `${columnLetters(i)}: ${row.cells[i]}` : columnLetters(i);
+    element.textContent = label(i);
     return element;
   };
   const columns = row.cells.map((_, i) => i);
@@ -522,7 +511,7 @@ function offerSheetColumns(chosen) {
   }
   select.value = chosen && Number(chosen) <= row.cells.length ? chosen : '';
   select.disabled = false;
-  status.textContent = choosePrompt();
+  $('file-status').textContent = choosePrompt();
 }
 
 /**
