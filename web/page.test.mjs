@@ -267,6 +267,11 @@ test('a pasted column gives one row per line, blank and bad lines included, and 
   // Any line end ends a line; a final one adds no row.
   await paste(page, '3021\r\n4282\r5674');
   assert.equal(await page.textContent('#list-status'), '3 rows, one per line.');
+  // A span with blanks around its dash is one value: the paste stays a column.
+  const spans = '3021\n\n4282?\n5580 \u2013 5700\n5700 - 5580\n7000\n';
+  await paste(page, spans);
+  assert.match(await page.textContent('#list-status'), /^6 rows, one per line\./);
+  assert.equal((await downloadOf(page, '#download-csv')).text, batchOutput(['ne-to-am', '--lines', '--format', 'csv'], spans));
 });
 
 test('the page shows only what the current input gave, and says which direction made it', async () => {

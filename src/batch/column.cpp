@@ -153,10 +153,14 @@ void ColumnConverter::convert_record(const CsvRecord& record, std::string& out) 
                      ", column " + std::to_string(column_ + 1) + ": " +
                          chronology::invalid_cell_message(chronology::field_shown(text), cell));
     } else if (cell.kind == chronology::CellKind::kSpan) {
-      std::string fault = sentences::span_fault_message(
-          chronology::span_of(settings_.direction, cell.number, cell.last));
-      if (!fault.empty()) {
-        report_invalid(record, ", column " + std::to_string(column_ + 1) + ": " + fault);
+      chronology::SpanResult span =
+          chronology::span_of(settings_.direction, cell.number, cell.last);
+      std::string where = ", column " + std::to_string(column_ + 1) + ": ";
+      if (!span.converted()) {
+        report_invalid(record, where + sentences::span_fault_message(span));
+      } else if (std::string caveat = sentences::span_caveat(span); !caveat.empty()) {
+        // What the added cells cannot show: a partial cover, an end not exact.
+        sink_(line_text(record.line) + where + "note: " + caveat);
       }
     }
   }

@@ -78,7 +78,9 @@ TEST(ColumnConverter, AppendsTheConversionAndKeepsEveryRow) {
            "1;6200 - 6500;span;6185;6453;span;6562;6817;false\n"
            "2;5599-5714;span;5580;5700;;;;true\n"
            "3;8600-8800;invalid;;;invalid;;;\n",
-       {"line 4, column 2: AM 8600-8800 is not converted: its last end, AM 8800, lies above the "
+       {"line 2, column 2: note: AM 6200-6500: NE-LC covers AM 6200-6468 only; NE-UC covers AM "
+        "6245-6500 only",
+        "line 4, column 2: AM 8600-8800 is not converted: its last end, AM 8800, lies above the "
         "accepted range AM 2500-8700; the part inside: AM 8600-8700"},
        true},
       {"the first column by name after a byte-order mark",

@@ -148,8 +148,12 @@ void LineMode::end_line(std::string& out) {
   // A span that is not converted is reported as a cell that is not a number is.
   std::string span_fault;
   if (read.kind == CellKind::kSpan) {
-    span_fault =
-        sentences::span_fault_message(chronology::span_of(direction_, read.number, read.last));
+    chronology::SpanResult span = chronology::span_of(direction_, read.number, read.last);
+    span_fault = sentences::span_fault_message(span);
+    if (std::string caveat = sentences::span_caveat(span); !caveat.empty()) {
+      // What the row's cells cannot show: a partial cover, an end not exact.
+      report_("line " + std::to_string(line_) + ": note: " + caveat);
+    }
   }
   if (read.kind == CellKind::kInvalid || !span_fault.empty()) {
     ++invalid_lines_;

@@ -1,5 +1,6 @@
 #include "sentences/span_account.h"
 
+#include <optional>
 #include <string_view>
 
 namespace sentences {
@@ -209,6 +210,44 @@ std::string correction_text(const Link& link) {
     return ne + " split into " + am;
   }
   return ne + " joined into " + am + (link.false_couplets ? ", false annual couplets" : "");
+}
+
+std::string span_caveat(const SpanResult& span) {
+  if (!span.converted()) {
+    return {};
+  }
+  std::vector<std::string> caveats;
+  bool ne_to_am = span.direction == Direction::kNeToAm;
+  for (const SequenceSpan& part : span.spans) {
+    if (!ne_to_am && part.am != span.given) {
+      caveats.push_back(ne_name(part.sequence) + " covers " + am_text(part.am) + " only");
+    }
+    for (bool first : {true, false}) {
+      const std::optional<Link>& cut = first ? part.first_cut : part.last_cut;
+      if (!cut) {
+        continue;
+      }
+      std::string end = first ? "the first end" : "the last end";
+      if (ne_to_am) {
+        caveats.push_back(end + " lies inside the join " +
+                          ne_text(cut->sequence, {cut->ne_first, cut->ne_last}) + " (" +
+                          am_text({cut->am_first, cut->am_last}) + ")");
+      } else {
+        caveats.push_back(end + " is one half of " +
+                          ne_text(cut->sequence, {cut->ne_first, cut->ne_last}) + ", split into " +
+                          am_text({cut->am_first, cut->am_last}));
+      }
+    }
+  }
+  if (caveats.empty()) {
+    return {};
+  }
+  std::string caveat =
+      (ne_to_am ? ne_text(span.spans[0].sequence, span.given) : am_text(span.given)) + ": ";
+  for (std::size_t i = 0; i < caveats.size(); ++i) {
+    caveat += (i == 0 ? "" : "; ") + caveats[i];
+  }
+  return caveat;
 }
 
 std::string span_fault_message(const SpanResult& span) {

@@ -22,6 +22,12 @@ std::vector<std::string> span_account(const chronology::SpanResult& span);
 /// it: "NE 5700-5580 is not converted: ..."; empty when it is converted.
 std::string span_fault_message(const chronology::SpanResult& span);
 
+/// What a converted span's row cannot show, on one line: a sequence that
+/// covers only part of an AM span, and an end that is not exact ("AM
+/// 6200-6300: NE-UC covers AM 6245-6300 only"); empty when there is nothing
+/// to say, or the span is not converted.
+std::string span_caveat(const chronology::SpanResult& span);
+
 /// One correction inside a span, as its account lists it: "NE-LC 3021 split
 /// into AM 3021-3022", "NE-LC 5672-5676 joined into AM 5691, false annual
 /// couplets".

@@ -114,5 +114,34 @@ TEST(SpanFaultMessage, IsTheAccountOfASpanNotConvertedOnOneLine) {
   EXPECT_EQ(span_fault_message(span_of(Direction::kNeToAm, 5580, 5700)), "");
 }
 
+TEST(SpanCaveat, SaysWhatARowCannotShow) {
+  struct Case {
+    Direction direction;
+    chronology::VarveNumber first, last;
+    std::string caveat;
+  };
+  const std::vector<Case> cases = {
+      // Exact ends, one sequence over the whole span: nothing to say.
+      {Direction::kNeToAm, 5580, 5700, ""},
+      {Direction::kAmToNe, 3000, 3700, ""},
+      {Direction::kAmToNe, 6245, 6468, ""},
+      // Ends inside joins.
+      {Direction::kNeToAm, 5673, 5680,
+       "NE-LC 5673-5680: the first end lies inside the join NE-LC 5672-5676 (AM 5691); the last "
+       "end lies inside the join NE-LC 5680-5681 (AM 5695)"},
+      {Direction::kNeToAm, 4281, 4282, ""},
+      // A sequence that covers part of the span, and an end on half a split.
+      {Direction::kAmToNe, 6200, 6300, "AM 6200-6300: NE-UC covers AM 6245-6300 only"},
+      {Direction::kAmToNe, 6400, 6480, "AM 6400-6480: NE-LC covers AM 6400-6468 only"},
+      {Direction::kAmToNe, 3022, 3100,
+       "AM 3022-3100: the first end is one half of NE-LC 3021, split into AM 3021-3022"},
+      // Not converted: the fault message says it all.
+      {Direction::kNeToAm, 5700, 5580, ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(span_caveat(span_of(c.direction, c.first, c.last)), c.caveat) << c.first;
+  }
+}
+
 }  // namespace
 }  // namespace sentences

@@ -189,9 +189,11 @@ bool holds_one_value(std::string_view line) {
   if (tokens <= 1 && line.find(',') == std::string_view::npos) {
     return true;
   }
-  // One value with blanks or a comma inside: "4 282", "ca. 4282", and a whole
-  // number written with a decimal comma, "3021,0".
-  return chronology::read_cell(line).hint != CellHint::kNone ||
+  // One value with blanks or a comma inside: "4 282", "ca. 4282", a span
+  // written with blanks around its dash, "5580 - 5700", and a whole number
+  // written with a decimal comma, "3021,0".
+  chronology::Cell cell = chronology::read_cell(line);
+  return cell.hint != CellHint::kNone || cell.kind == CellKind::kSpan ||
          chronology::read_cell(line, ';').kind == CellKind::kNumber;
 }
 

@@ -223,6 +223,8 @@ TEST(Paste, IsReadAsLinesOnlyWhenNoLineHoldsMoreThanOneValue) {
       {"#N/A\n3021\nn/a", PasteReading::kLines},
       // One value with blanks or a comma inside.
       {"4 282\nca. 4282\n4282 (?)\n4,282\n1,234,567\n3021,0", PasteReading::kLines},
+      // A span with blanks around its dash is one value of a column.
+      {"3021\n\n4282?\n5580 \xE2\x80\x93 5700\n5700 - 5580\n7000", PasteReading::kLines},
       // More than one value on a line.
       {"3021\n4282 5674", PasteReading::kList},
       {"3021\t4282", PasteReading::kList},
