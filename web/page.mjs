@@ -128,6 +128,12 @@ function showOne(note = '') {
       setMark(null);
       return;
     }
+    if ($('number-to').value.trim() !== '' && /[-\u2013]/.test($('number').value.trim().slice(1))) {
+      message.textContent = 'The first box holds a span already: leave the second box empty, or type the first number alone.';
+      show(message, true);
+      setMark(null);
+      return;
+    }
     const answer = engine.lookup(direction, typedText());
     if (answer.status === NOT_A_NUMBER) {
       message.textContent = answer.message;

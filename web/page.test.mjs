@@ -583,6 +583,11 @@ test('the number box converts a span, typed with a dash or in two boxes, gives v
   // Only the second box: what to type first.
   await page.fill('#number', '');
   assert.equal(await page.textContent('#one-message'), 'Type the first NE number of the span in the first box.');
+  // A span in the first box and a number in the second: not joined into a third reading.
+  await page.fill('#number', '5580-5600');
+  assert.equal(await page.textContent('#one-message'),
+    'The first box holds a span already: leave the second box empty, or type the first number alone.');
+  await page.fill('#number', '');
   await page.fill('#number-to', '');
   assert.deepEqual(await visible(page, one), {});
   // An AM number linking to both sequences is marked in both panels, an NE number in its own only.

@@ -222,14 +222,15 @@ std::string span_caveat(const SpanResult& span) {
     if (!ne_to_am && part.am != span.given) {
       caveats.push_back(ne_name(part.sequence) + " covers " + am_text(part.am) + " only");
     }
+    bool one_cut = part.first_cut && part.first_cut == part.last_cut;
     for (bool first : {true, false}) {
       const std::optional<Link>& cut = first ? part.first_cut : part.last_cut;
-      if (!cut) {
+      if (!cut || (one_cut && !first)) {
         continue;
       }
-      std::string end = first ? "the first end" : "the last end";
+      std::string end = one_cut ? "both ends" : first ? "the first end" : "the last end";
       if (ne_to_am) {
-        caveats.push_back(end + " lies inside the join " +
+        caveats.push_back(end + (one_cut ? " lie" : " lies") + " inside the join " +
                           ne_text(cut->sequence, {cut->ne_first, cut->ne_last}) + " (" +
                           am_text({cut->am_first, cut->am_last}) + ")");
       } else {

@@ -130,6 +130,8 @@ TEST(SpanCaveat, SaysWhatARowCannotShow) {
        "NE-LC 5673-5680: the first end lies inside the join NE-LC 5672-5676 (AM 5691); the last "
        "end lies inside the join NE-LC 5680-5681 (AM 5695)"},
       {Direction::kNeToAm, 4281, 4282, ""},
+      {Direction::kNeToAm, 5673, 5674,
+       "NE-LC 5673-5674: both ends lie inside the join NE-LC 5672-5676 (AM 5691)"},
       // A sequence that covers part of the span, and an end on half a split.
       {Direction::kAmToNe, 6200, 6300, "AM 6200-6300: NE-UC covers AM 6245-6300 only"},
       {Direction::kAmToNe, 6400, 6480, "AM 6400-6480: NE-LC covers AM 6400-6468 only"},

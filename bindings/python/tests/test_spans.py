@@ -169,8 +169,10 @@ def test_span_cells_read_as_varve_batch_lines_reads_them(program, direction, tmp
     done = subprocess.run([program, direction, "--lines", "--format", "csv", str(path)],
                           text=True, capture_output=True)
     expected = [row[1:] for row in csv.reader(done.stdout.splitlines())][1:]
+    # The line mode's notes (a sequence covering part of an AM span, an end
+    # inside a join) are not warned of here: ne_span and am_span give them.
     said = [re.sub(r"^varve-batch: line (\d+):", lambda m: f"element {int(m[1]) - 1}:", line)
-            for line in done.stderr.splitlines()]
+            for line in done.stderr.splitlines() if ": note: " not in line]
     with warnings.catch_warnings(record=True) as caught:
         warnings.simplefilter("always")
         columns = (varve.ne_to_am if direction == "ne-to-am" else varve.am_to_ne)(cells)

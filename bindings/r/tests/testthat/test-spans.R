@@ -162,7 +162,10 @@ test_that("span cells given to ne_to_am and am_to_ne are what varve-batch --line
     lines <- suppressWarnings(system2(program, c(direction, "--lines", "--format", "csv", input),
                                       stdout = TRUE, stderr = errors))
     expected <- utils::read.csv(text = lines, colClasses = "character", na.strings = "")[-1]
-    said <- sub("^varve-batch: line (\\d+):", "element \\1:", readLines(errors))
+    # The line mode's notes (a sequence covering part of an AM span, an end
+    # inside a join) are not warned of here: ne_span and am_span give them.
+    said <- sub("^varve-batch: line (\\d+):", "element \\1:",
+                grep(": note: ", readLines(errors), fixed = TRUE, invert = TRUE, value = TRUE))
     convert <- if (direction == "ne-to-am") ne_to_am else am_to_ne
     warned <- warning_lines(convert(cells))
     rows <- suppressWarnings(convert(cells))
