@@ -42,27 +42,25 @@ extern "C" __attribute__((export_name("probe"))) int probe() {
 }
 ]=])
 set(wasm_flags --target=wasm32-wasi "--sysroot=${VARVE_WASM_SYSROOT}")
-execute_process(
-  COMMAND "${VARVE_WASM_CXX_PATH}" ${wasm_flags} -std=c++20 -fno-exceptions -c probe.cpp
-    -o probe.o
-  WORKING_DIRECTORY "${probe}"
-  RESULT_VARIABLE failed ERROR_VARIABLE said OUTPUT_QUIET)
-if(failed)
-  string(REGEX MATCH "[^\n]*error[^\n]*" said "${said}")
-  varve_web_page_missing("${VARVE_WASM_CXX} cannot compile C++ for wasm32-wasi with the sysroot "
-    "${VARVE_WASM_SYSROOT}: its C and C++ libraries are missing (wasi-libc, "
-    "libc++-14-dev-wasm32, libc++abi-14-dev-wasm32). The compiler said: ${said}")
-endif()
-execute_process(
-  COMMAND "${VARVE_WASM_CXX_PATH}" ${wasm_flags} -mexec-model=reactor probe.o -o probe.wasm
-  WORKING_DIRECTORY "${probe}"
-  RESULT_VARIABLE failed ERROR_VARIABLE said OUTPUT_QUIET)
-if(failed)
-  string(REGEX MATCH "[^\n]*error[^\n]*" said "${said}")
-  varve_web_page_missing("${VARVE_WASM_CXX} cannot link a wasm32-wasi module: the linker or the "
-    "compiler's runtime for it is missing (lld-14, libclang-rt-14-dev-wasm32). "
-    "The linker said: ${said}")
-endif()
+# Runs one step of the probe with the wasm32 compiler; when it fails, stops
+# with `why` and the compiler's first error line, introduced by `who`.
+function(varve_wasm_probe_step why who)
+  execute_process(
+    COMMAND "${VARVE_WASM_CXX_PATH}" ${wasm_flags} ${ARGN}
+    WORKING_DIRECTORY "${probe}"
+    RESULT_VARIABLE failed ERROR_VARIABLE said OUTPUT_QUIET)
+  if(failed)
+    string(REGEX MATCH "[^\n]*error[^\n]*" said "${said}")
+    varve_web_page_missing("${why} ${who} said: ${said}")
+  endif()
+endfunction()
+varve_wasm_probe_step("${VARVE_WASM_CXX} cannot compile C++ for wasm32-wasi with the sysroot \
+${VARVE_WASM_SYSROOT}: its C and C++ libraries are missing (wasi-libc, \
+libc++-14-dev-wasm32, libc++abi-14-dev-wasm32)." "The compiler"
+  -std=c++20 -fno-exceptions -c probe.cpp -o probe.o)
+varve_wasm_probe_step("${VARVE_WASM_CXX} cannot link a wasm32-wasi module: the linker or the \
+compiler's runtime for it is missing (lld-14, libclang-rt-14-dev-wasm32)." "The linker"
+  -mexec-model=reactor probe.o -o probe.wasm)
 message(STATUS "The page's engine is built with ${VARVE_WASM_CXX_PATH} for wasm32-wasi")
 
 set(VARVE_WASM "${CMAKE_BINARY_DIR}/wasm/varve-engine.wasm")
