@@ -7,7 +7,6 @@
 #include "chronology/cell.h"
 #include "chronology/shown_text.h"
 #include "chronology/span.h"
-#include "sentences/span_account.h"
 
 namespace batch {
 namespace {
@@ -24,7 +23,9 @@ ListMode::ListMode(Format format, Direction direction, MessageSink report)
     : format_(format),
       direction_(direction),
       rows_(format, direction),
-      report_(std::move(report)) {}
+      reporter_({}, [this, report = std::move(report)](const table::Message& m) {
+        report(std::string(where_) + " " + std::to_string(m.place.line) + ": " + m.text);
+      }) {}
 
 void ListMode::feed(std::string_view bytes, std::string& out) {
   stream_.feed(bytes, [&](const Token& token) { convert(token, "line", token.line, out); });
@@ -35,21 +36,14 @@ void ListMode::finish(std::string& out) {
 }
 
 bool ListMode::convert_argument(std::string_view argument, int position, std::string& out) {
-  bool was_bad = bad_token_;
-  bad_token_ = false;
+  std::size_t faults = reporter_.faults();
   Tokenizer tokenizer;
   auto on_token = [&](const Token& token) {
     convert(token, "argument", static_cast<std::size_t>(position), out);
   };
   tokenizer.feed(argument, on_token);
   tokenizer.finish(on_token);
-  bool good = !bad_token_;
-  bad_token_ = bad_token_ || was_bad;
-  return good;
-}
-
-void ListMode::report(const char* where, std::size_t position, const std::string& text) {
-  report_(std::string(where) + " " + std::to_string(position) + ": " + text);
+  return reporter_.faults() == faults;
 }
 
 void ListMode::convert(const Token& token, const char* where, std::size_t position,
@@ -58,11 +52,12 @@ void ListMode::convert(const Token& token, const char* where, std::size_t positi
   std::string_view previous(previous_.data(), token.after_comma ? previous_length_ : 0);
   bool previous_warned = std::exchange(previous_warned_, false);
   previous_length_ = 0;
+  where_ = where;
+  table::Place place{0, position, 0};
   if (token.too_long()) {
-    bad_token_ = true;
-    report(where, position,
-           "token too long (" + std::to_string(token.length) + " bytes), skipped: '" +
-               chronology::ascii_shown(token.text.substr(0, kShownTokenLength)) + "...'");
+    reporter_.fault(table::MessageKind::kNotANumber, place,
+                    "token too long (" + std::to_string(token.length) + " bytes), skipped: '" +
+                        chronology::ascii_shown(token.text.substr(0, kShownTokenLength)) + "...'");
     return;
   }
   chronology::Cell cell = chronology::read_cell(token.text);
@@ -70,16 +65,14 @@ void ListMode::convert(const Token& token, const char* where, std::size_t positi
     return;  // A no-break or thin space alone: a blank, as the separators are.
   }
   if (cell.kind == chronology::CellKind::kInvalid) {
-    bad_token_ = true;
-    report(where, position,
-           chronology::invalid_cell_message(chronology::ascii_shown(token.text), cell));
+    reporter_.cell(direction_, place, cell, [&] { return chronology::ascii_shown(token.text); });
     return;
   }
   if (cell.kind == chronology::CellKind::kSpan) {
     chronology::SpanResult span = chronology::span_of(direction_, cell.number, cell.last);
     if (!span.converted()) {
-      bad_token_ = true;
-      report(where, position, sentences::span_fault_message(span));
+      // A converted span's rows show the part each sequence covers: no note.
+      reporter_.span(place, span);
       return;
     }
     append_span_rows(out, format_, token.text, span);
@@ -93,9 +86,9 @@ void ListMode::convert(const Token& token, const char* where, std::size_t positi
     if (!previous_warned) {
       std::string first(previous);
       std::string second(token.text);
-      report(where, position,
-             "warning: '" + first + "," + second + "' was read as the two numbers " + first +
-                 " and " + second + ": write numbers without thousands separators");
+      reporter_.warning(place, "warning: '" + first + "," + second +
+                                   "' was read as the two numbers " + first + " and " + second +
+                                   ": write numbers without thousands separators");
     }
     previous_warned_ = true;
   }

@@ -75,9 +75,21 @@ constexpr OptionRule kOptionRules[] = {
      }},
     {"--column", "--column needs a value",
      [](std::string_view value, Options& o) {
-       o.column_mode.column = value;
+       o.column_mode.columns.emplace_back(value);
        return value.empty() ? std::string("--column needs a column's name or number")
                             : std::string();
+     }},
+    {"--header-row", "--header-row needs a number",
+     [](std::string_view value, Options& o) {
+       std::int32_t number = 0;
+       bool digits = !value.empty() && value.find_first_not_of("0123456789") == value.npos;
+       if (!digits || parse_number(value, number) != TokenKind::kNumber || number < 1) {
+         return "--header-row needs a row's number from 1, not '" + chronology::ascii_shown(value) +
+                "'";
+       }
+       o.column_mode.header_row = static_cast<std::size_t>(number);
+       o.header_row_given = true;
+       return std::string();
      }},
     {"--prefix", "--prefix needs a value",
      [](std::string_view value, Options& o) {
@@ -378,7 +390,7 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
     return fail(command_name(o) + " needs " + both_directions());
   }
   if (o.action == Options::Action::kSpan) {
-    if (!o.column_mode.column.empty() || o.lines) {
+    if (!o.column_mode.columns.empty() || o.lines) {
       return fail("span takes neither --column nor --lines: it converts one span");
     }
     if (o.format != Format::kTsv) {
@@ -391,24 +403,36 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
   ColumnSettings& column = o.column_mode;
   column.direction = o.direction;
   column.header = o.header;
-  if (column.column.empty() && (!column.prefix.empty() || column.separator != 0)) {
-    return fail("--separator and --prefix go with --column");
+  if (column.columns.empty() &&
+      (!column.prefix.empty() || column.separator != 0 || o.header_row_given)) {
+    return fail("--separator, --prefix and --header-row go with --column");
   }
-  if (!column.column.empty()) {
+  if (!column.columns.empty()) {
     if (o.action == Options::Action::kTable || o.numbers.size() > 1) {
       return fail("--column converts one FILE (or standard input)");
     }
     if (o.format != Format::kTsv) {
       return fail("--format does not go with --column: the file keeps its own format");
     }
-    if (!o.header && column.column.find_first_not_of("0123456789") != std::string::npos) {
-      return fail("with --no-header, --column takes the column's number");
+    for (const std::string& spec : column.columns) {
+      std::string_view number = spec.starts_with('#') ? std::string_view(spec).substr(1) : spec;
+      if (!o.header && number.find_first_not_of("0123456789") != std::string::npos) {
+        return fail("with --no-header, --column takes the column's number");
+      }
+    }
+    if (!o.header && o.header_row_given) {
+      return fail("--header-row names the header row, and --no-header says there is none");
+    }
+    if (column.columns.size() > 1 && !column.prefix.empty()) {
+      return fail(
+          "--prefix names the added columns of one --column; with several, each "
+          "column's are named after it");
     }
     o.file = o.numbers.empty() ? "-" : o.numbers[0].first;
     o.numbers.clear();
   }
   if (o.lines) {
-    if (!column.column.empty()) {
+    if (!column.columns.empty()) {
       return fail("--lines and --column do not go together: --lines reads one value per line");
     }
     if (o.action == Options::Action::kTable || o.numbers.size() > 1) {
