@@ -26,6 +26,8 @@ inline constexpr std::size_t kShownTokenLength = 20;
 class ListMode {
  public:
   ListMode(Format format, Direction direction, MessageSink report);
+  ListMode(const ListMode&) = delete;
+  ListMode& operator=(const ListMode&) = delete;
 
   /// Converts the next piece of the input stream, appending rows to `out`.
   void feed(std::string_view bytes, std::string& out);
