@@ -49,7 +49,7 @@ inline void append_utf8(std::string& out, std::uint32_t code) {
   }
 }
 
-/// `text` with the escapes of a JSON string decoded (\uXXXX in the BMP, \t, \\, \").
+/// `text` with the escapes of a JSON string decoded (\uXXXX in the BMP, \t, \n, \r, \\, \").
 inline std::string unescape(std::string_view text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -63,7 +63,7 @@ inline std::string unescape(std::string_view text) {
                            std::stoul(std::string(text.substr(i + 1, 4)), nullptr, 16)));
       i += 4;
     } else {
-      out += c == 't' ? '\t' : c;
+      out += c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : c;
     }
   }
   return out;
