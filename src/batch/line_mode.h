@@ -31,8 +31,6 @@ void append_line_row(std::string& out, Format format, Direction direction, std::
 class LineMode {
  public:
   LineMode(Format format, Direction direction, MessageSink report);
-  LineMode(const LineMode&) = delete;
-  LineMode& operator=(const LineMode&) = delete;
 
   /// Converts the next piece of input, appending the rows of the lines it ends to `out`.
   void feed(std::string_view bytes, std::string& out);

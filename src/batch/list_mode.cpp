@@ -23,37 +23,38 @@ ListMode::ListMode(Format format, Direction direction, MessageSink report)
     : format_(format),
       direction_(direction),
       rows_(format, direction),
-      reporter_({}, [this, report = std::move(report)](const table::Message& m) {
-        report(std::string(where_) + " " + std::to_string(m.place.line) + ": " + m.text);
+      // A token of the stream is placed by its line, an argument's by its
+      // position on the command line (as the row).
+      reporter_({}, [report = std::move(report)](const table::Message& m) {
+        report((m.place.line != 0 ? line_text(m.place.line)
+                                  : "argument " + std::to_string(m.place.row)) +
+               ": " + m.text);
       }) {}
 
 void ListMode::feed(std::string_view bytes, std::string& out) {
-  stream_.feed(bytes, [&](const Token& token) { convert(token, "line", token.line, out); });
+  stream_.feed(bytes, [&](const Token& token) { convert(token, {0, token.line, 0}, out); });
 }
 
 void ListMode::finish(std::string& out) {
-  stream_.finish([&](const Token& token) { convert(token, "line", token.line, out); });
+  stream_.finish([&](const Token& token) { convert(token, {0, token.line, 0}, out); });
 }
 
 bool ListMode::convert_argument(std::string_view argument, int position, std::string& out) {
   std::size_t faults = reporter_.faults();
   Tokenizer tokenizer;
   auto on_token = [&](const Token& token) {
-    convert(token, "argument", static_cast<std::size_t>(position), out);
+    convert(token, {static_cast<std::size_t>(position), 0, 0}, out);
   };
   tokenizer.feed(argument, on_token);
   tokenizer.finish(on_token);
   return reporter_.faults() == faults;
 }
 
-void ListMode::convert(const Token& token, const char* where, std::size_t position,
-                       std::string& out) {
+void ListMode::convert(const Token& token, const table::Place& place, std::string& out) {
   // The number before, when only a single comma lies between it and this token.
   std::string_view previous(previous_.data(), token.after_comma ? previous_length_ : 0);
   bool previous_warned = std::exchange(previous_warned_, false);
   previous_length_ = 0;
-  where_ = where;
-  table::Place place{0, position, 0};
   if (token.too_long()) {
     reporter_.fault(table::MessageKind::kNotANumber, place,
                     "token too long (" + std::to_string(token.length) + " bytes), skipped: '" +

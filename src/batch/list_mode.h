@@ -26,8 +26,6 @@ inline constexpr std::size_t kShownTokenLength = 20;
 class ListMode {
  public:
   ListMode(Format format, Direction direction, MessageSink report);
-  ListMode(const ListMode&) = delete;
-  ListMode& operator=(const ListMode&) = delete;
 
   /// Converts the next piece of the input stream, appending rows to `out`.
   void feed(std::string_view bytes, std::string& out);
@@ -44,15 +42,15 @@ class ListMode {
   int exit_status() const { return reporter_.faults() > 0 ? 1 : 0; }
 
  private:
-  /// Converts one token found at `where` ("line" or "argument") `position`.
-  void convert(const Token& token, const char* where, std::size_t position, std::string& out);
+  /// Converts one token found at `place`: a line of the stream, or an
+  /// argument's position as its row.
+  void convert(const Token& token, const table::Place& place, std::string& out);
 
   Format format_;
   Direction direction_;
   RowCache rows_;
   /// Every message shown: a list is short, or its messages are the point.
   table::Reporter reporter_;
-  const char* where_ = "line";  ///< What the current token's position counts.
   Tokenizer stream_;
   /// The token before, when it was a number (length 0 otherwise), for the
   /// thousands-separator check.
