@@ -4,7 +4,6 @@
 // The table of table cases (table_cases.tsv beside this file), read for the
 // tests that drive varve-batch.
 
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -28,16 +27,8 @@ struct Case {
 
 /// Every case of the table at `path`.
 inline std::vector<Case> load(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    throw std::runtime_error("cannot read " + path);
-  }
   std::vector<Case> cases;
-  bool header = true;
-  for (std::string line; std::getline(file, line);) {
-    if (line.empty() || line[0] == '#' || std::exchange(header, false)) {
-      continue;
-    }
+  for (const std::string& line : cell_cases::case_lines(path)) {
     std::vector<std::string> fields;
     std::istringstream split(line);
     for (std::string field; std::getline(split, field, '\t');) {

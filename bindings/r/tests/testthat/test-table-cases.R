@@ -1,29 +1,11 @@
-# The shared table of table cases (a link to the repository's
-# tests/table_cases.tsv, a copy in the built tarball), as a user would run
+# The shared table of table cases (helper-cases.R), as a user would run
 # them: each case that names a reading in its bindings column is read with
 # read.csv, each converted column is converted, and its rows must be the added
 # cells of varve-batch's output and its warning must name the same elements
 # (by their row among the data) in the same words.
 
-# `text` with the escapes of JSON strings decoded.
-unescaped <- function(text) {
-  escapes <- gregexpr("\\\\(u[0-9A-Fa-f]{4}|.)", text)
-  regmatches(text, escapes) <- lapply(regmatches(text, escapes), function(found) {
-    vapply(found, function(e) {
-      if (startsWith(e, "\\u")) intToUtf8(strtoi(substring(e, 3), 16L))
-      else switch(e, "\\t" = "\t", "\\n" = "\n", "\\r" = "\r", substring(e, 2))
-    }, "")
-  })
-  Encoding(text) <- "UTF-8"
-  text
-}
-
 table_cases <- function() {
-  path <- test_path("table_cases.tsv")
-  skip_if_not(file.exists(path), "tests/testthat/table_cases.tsv not found")
-  lines <- readLines(path, encoding = "UTF-8")
-  lines <- lines[nzchar(lines) & !startsWith(lines, "#")][-1]
-  fields <- strsplit(lines, "\t", fixed = TRUE)
+  fields <- case_fields("table_cases.tsv")
   fields[vapply(fields, `[`, "", 7) != "-"]
 }
 
