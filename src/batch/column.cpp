@@ -213,6 +213,13 @@ void ColumnConverter::take_record(const CsvRecord& record, std::string& out) {
     }
   } else if (records_ < settings_.header_row) {
     before_header_.append(record.body).append(record.line_end);
+    if (before_header_.size() > settings_.max_record) {
+      // Held until the header is read, so bounded as one row is.
+      stop(ColumnFault::kInput, line_text(record.line) + ": the rows above header row " +
+                                    std::to_string(settings_.header_row) + " are longer than " +
+                                    std::to_string(settings_.max_record >> 20) +
+                                    " MiB: is --header-row right?");
+    }
   } else {
     take_header(record, out);
   }

@@ -140,6 +140,16 @@ TEST(ColumnConverter, AppendsTheConversionAndKeepsEveryRow) {
        "false\r\n",
        {},
        0},
+      {"rows above the header longer than one row may be",
+       [] {
+         ColumnSettings s = settings(Direction::kNeToAm, {"ne"}, ',', true, "", 5);
+         s.max_record = 1 << 20;
+         return s;
+       }(),
+       std::string(600000, 't') + "\n" + std::string(600000, 't') + "\nt\nt\nne\n",
+       "",
+       {"line 2: the rows above header row 5 are longer than 1 MiB: is --header-row right?"},
+       1},
       {"empty",
        settings(Direction::kNeToAm, {"ne"}),
        "",
