@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "chronology/cell.h"
 #include "chronology/shown_text.h"
 
 namespace table {
@@ -26,13 +27,6 @@ bool column_number(std::string_view text, std::size_t& index) {
   }
   index = number - 1;
   return true;
-}
-
-/// ASCII letters equal without case, other bytes equal.
-bool same_without_case(std::string_view a, std::string_view b) {
-  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 /// "'name'" as a message quotes a header or a spec.
@@ -130,7 +124,7 @@ FoundColumn find_column(const Header& header, std::string_view spec) {
   if (is_number) {
     return numbered(header, index);
   }
-  std::vector<std::size_t> alike = matches(header, spec, same_without_case);
+  std::vector<std::size_t> alike = matches(header, spec, chronology::cell_detail::same_letters);
   if (alike.size() == 1) {
     return {alike[0], {}};
   }
