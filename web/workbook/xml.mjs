@@ -237,9 +237,13 @@ function goodName(name, names) {
   return good;
 }
 
-/** Where the first bad reference of `text` from `from` to `to` lies, or -1: each & must begin one of the five entities or a character's. */
-function badReference(text, from, to) {
-  for (let at = text.indexOf('&', from); at >= 0 && at < to; at = text.indexOf('&', at + 1)) {
+/**
+ * Where the first bad reference of `text` from `from` to `to` lies, or -1:
+ * each & must begin one of the five entities or a character's. `first` is
+ * where the first & from `from` on lies (-1 for none).
+ */
+function badReference(text, from, to, first = text.indexOf('&', from)) {
+  for (let at = first; at >= 0 && at < to; at = text.indexOf('&', at + 1)) {
     REFERENCE.lastIndex = at;
     const m = REFERENCE.exec(text);
     if (m === null || m.index + m[0].length > to) return at;
@@ -267,6 +271,7 @@ export function xmlFault(text) {
   const names = new Map();
   let roots = 0;
   let at = text.charCodeAt(0) === 0xfeff ? 1 : 0;
+  let amp = text.indexOf('&');
   MARKUP.lastIndex = at;
   for (let m = MARKUP.exec(text); ; m = MARKUP.exec(text)) {
     const end = m === null ? text.length : m.index;
@@ -276,8 +281,12 @@ export function xmlFault(text) {
     if (open.length === 0) {
       if (/\S/.test(text.slice(at, end))) return fault('text outside the root element', at);
     } else {
-      const ref = badReference(text, at, end);
-      if (ref >= 0) return fault('an & that begins no reference', ref);
+      // Where the next & lies is looked up again only once it is passed: a text may have none.
+      if (amp >= 0 && amp < at) amp = text.indexOf('&', at);
+      if (amp >= 0 && amp < end) {
+        const ref = badReference(text, at, end, amp);
+        if (ref >= 0) return fault('an & that begins no reference', ref);
+      }
     }
     if (m === null) break;
     at = MARKUP.lastIndex;
