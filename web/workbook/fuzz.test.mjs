@@ -223,8 +223,8 @@ function takesColumns(xml, read, widths) {
 }
 
 test('generated .xlsx sheets take added columns without a cell changed, into well-formed XML', async () => {
-  await fc.assert(fc.property(xlsxSheet, fc.integer({ min: 1, max: 3 }), (spec, widths) => {
-    const xml = xlsxXml(spec);
+  await fc.assert(fc.property(xlsxSheet, fc.integer({ min: 1, max: 3 }), (shape, widths) => {
+    const xml = xlsxXml(shape);
     assert.equal(xmlFault(xml), null, xml);
     takesColumns(xml, (text) => readXlsxSheet(text, []), widths);
   }), options);
@@ -260,8 +260,8 @@ function odsXml({ rows, columns }) {
 }
 
 test('generated .ods sheets take added columns without a cell changed, into well-formed XML', async () => {
-  await fc.assert(fc.property(odsSheet, fc.integer({ min: 1, max: 3 }), (spec, widths) => {
-    const xml = odsXml(spec);
+  await fc.assert(fc.property(odsSheet, fc.integer({ min: 1, max: 3 }), (shape, widths) => {
+    const xml = odsXml(shape);
     assert.equal(xmlFault(xml), null, xml);
     takesColumns(xml, (text) => readOdsSheet(text, { start: text.indexOf('<table:table ') }), widths);
   }), options);
