@@ -12,7 +12,10 @@ std::string words(const NumberCells& cells) {
   struct Word {
     std::string& out;
     void add(std::string_view name, const std::string& value) const {
-      out += (out.empty() ? "" : " ") + std::string(name) + "=" + value;
+      if (!out.empty()) {
+        out += ' ';
+      }
+      out.append(name).append("=").append(value);
     }
     void operator()(std::string_view name, const AddedSequence& s) const {
       add(name, s ? std::string(kSequenceNames[static_cast<std::size_t>(*s)]) : "-");

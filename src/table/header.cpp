@@ -31,7 +31,11 @@ bool column_number(std::string_view text, std::size_t& index) {
 
 /// "'name'" as a message quotes a header or a spec.
 std::string quoted(std::string_view text) {
-  return "'" + chronology::field_shown(text) + "'";
+  // Appended, not "'" + ...: MinGW's GCC 12 warns falsely (-Wrestrict) on a
+  // literal before a temporary string.
+  std::string shown(1, '\'');
+  shown.append(chronology::field_shown(text)).push_back('\'');
+  return shown;
 }
 
 /// The columns, for an error: "1 'id', 2 'depth', ...", or how many there are.
@@ -151,7 +155,7 @@ std::string source_name(const Header& header, std::size_t index) {
     gap = false;
     name.push_back(c);
   }
-  return name.empty() ? "c" + std::to_string(index + 1) : name;
+  return name.empty() ? std::string("c").append(std::to_string(index + 1)) : name;
 }
 
 }  // namespace table

@@ -59,7 +59,7 @@ TEST(FindColumn, ExactNameThenNumberThenOneNameInAnyCase) {
 TEST(FindColumn, ListsAtMostThirtyColumns) {
   std::vector<std::string> names;
   for (int i = 1; i <= 40; ++i) {
-    names.push_back("c" + std::to_string(i));
+    names.push_back(std::string("c").append(std::to_string(i)));
   }
   std::string error = find_column(Header(names), "x").error;
   EXPECT_TRUE(error.ends_with("30 'c30', and 10 more")) << error;

@@ -22,9 +22,11 @@ struct Seen {
                          : m.kind == MessageKind::kWarning ? "w"
                          : m.kind == MessageKind::kMore    ? "m"
                                                            : "t";
-      lines.push_back(std::string(kind) +
-                      (has_place(m.kind) ? " " + std::to_string(m.place.row) : std::string()) +
-                      ": " + m.text);
+      std::string line(kind);
+      if (has_place(m.kind)) {
+        line.append(" ").append(std::to_string(m.place.row));
+      }
+      lines.push_back(line.append(": ").append(m.text));
     };
   }
 };
