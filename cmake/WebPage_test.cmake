@@ -33,7 +33,7 @@ foreach(case IN LISTS cases)
     string(APPEND failures "${name}: configuring succeeded\n")
   endif()
   foreach(pattern "varve-convert.html cannot be built: ${expected}"
-      "apt-get install clang lld-14 wasi-libc libc\\+\\+-14-dev-wasm32 libc\\+\\+abi-14-dev-wasm32 libclang-rt-14-dev-wasm32 nodejs"
+      "apt-get install clang lld-14 wasi-libc libc\\+\\+-14-dev-wasm32 libc\\+\\+abi-14-dev-wasm32 libclang-rt-14-dev-wasm32 binaryen nodejs"
       "The release packages carry the page, so they are not made without it\\.")
     if(NOT said MATCHES "${pattern}")
       string(APPEND failures "${name}: the output lacks /${pattern}/:\n${err}\n")

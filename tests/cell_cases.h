@@ -49,7 +49,7 @@ inline void append_utf8(std::string& out, std::uint32_t code) {
   }
 }
 
-/// `text` with the escapes of a JSON string decoded (\uXXXX in the BMP, \t, \\, \").
+/// `text` with the escapes of a JSON string decoded (\uXXXX in the BMP, \t, \n, \r, \\, \").
 inline std::string unescape(std::string_view text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -63,27 +63,33 @@ inline std::string unescape(std::string_view text) {
                            std::stoul(std::string(text.substr(i + 1, 4)), nullptr, 16)));
       i += 4;
     } else {
-      out += c == 't' ? '\t' : c;
+      out += c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : c;
     }
   }
   return out;
 }
 
-/// Every case of the table at `path`.
-inline std::vector<Case> load(const std::string& path) {
+/// The lines of the cases of a table of cases at `path`: those after its
+/// header line, without blank lines and comments ('#' first).
+inline std::vector<std::string> case_lines(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file) {
     throw std::runtime_error("cannot read " + path);
   }
-  std::vector<Case> cases;
+  std::vector<std::string> lines;
   bool header = true;
   for (std::string line; std::getline(file, line);) {
-    if (line.empty() || line[0] == '#') {
-      continue;
+    if (!line.empty() && line[0] != '#' && !std::exchange(header, false)) {
+      lines.push_back(line);
     }
-    if (std::exchange(header, false)) {
-      continue;
-    }
+  }
+  return lines;
+}
+
+/// Every case of the table at `path`.
+inline std::vector<Case> load(const std::string& path) {
+  std::vector<Case> cases;
+  for (const std::string& line : case_lines(path)) {
     std::size_t tab1 = line.find('\t');
     std::size_t tab2 = line.find('\t', tab1 + 1);
     if (tab1 == std::string::npos || tab2 == std::string::npos) {

@@ -28,17 +28,21 @@ testing_process::Result column(const std::string& input) {
 
 TEST(LongRows, ANotesCellOf100KBAndARowOf10MBComeBackWhole) {
   std::string notes(100 * 1000, 'n');
-  std::string wide;  // 10 MB of cells.
+  std::string wide;  // 10 MB of cells, each under a header of its own.
+  std::string headers;
   while (wide.size() < 10 * 1000 * 1000) {
     wide += "\"a, quoted cell\",";
+    headers += ",h";
   }
-  const std::string input = "ne,notes\n3021," + notes + "\n3021," + wide + "x\n";
+  const std::string input = "ne" + headers + ",notes\n3021," + notes + "\n3021," + wide + "x\n";
   testing_process::Result r = column(input);
   EXPECT_EQ(r.error, "");
   EXPECT_EQ(r.status, 0);
-  // Compared by size first: a mismatch of megabytes would flood the log.
-  std::string expected =
-      "ne,notes" + kAdded + "\n3021," + notes + k3021 + "\n3021," + wide + "x" + k3021 + "\n";
+  // Compared by size first: a mismatch of megabytes would flood the log. The
+  // short row is made as wide as the header.
+  std::string expected = "ne" + headers + ",notes" + kAdded + "\n3021," + notes +
+                         std::string(headers.size() / 2, ',') + k3021 + "\n3021," + wide + "x" +
+                         k3021 + "\n";
   ASSERT_EQ(r.output.size(), expected.size());
   EXPECT_TRUE(r.output == expected);
 }

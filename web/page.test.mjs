@@ -243,6 +243,21 @@ test('a CSV file with quoted fields and a header comes back whole with the colum
   assert.equal(await page.locator('#file-notes li').count() > 0, true);
 });
 
+test('a ragged file: a short row\'s results stand under their own headers, and a long row stops the file there', async () => {
+  await setDirection(page, 'ne-to-am');
+  const csv = 'sample_id,depth_cm,ne_varve,notes\nHB-01,12.5,3021,clean\nHB-02,14.25,4282\nHB-03,17.0,5674,flood,extra\nHB-04,19.0,3021,x\n';
+  await page.setInputFiles('#file', { name: 'ragged.csv', mimeType: 'text/csv', buffer: Buffer.from(csv) });
+  await page.waitForSelector('#column:not([disabled])');
+  await page.selectOption('#column', '3');
+  const converted = await downloadOf(page, '#download-file');
+  assert.equal(converted.text, batchOutput(['ne-to-am', '--column', '3'], csv));
+  assert.equal(converted.text.split('\n')[2], 'HB-02,14.25,4282,,LC,joined,4281,4282,4294,4294,false');
+  assert.equal(converted.text.split('\n').length, 4);
+  assert.match(await page.textContent('#file-status'), /^ragged\.csv could not be converted to its end/);
+  assert.deepEqual(await page.$$eval('#file-notes li', (items) => items.map((li) => li.textContent)),
+    ["line 4: the row has 5 cells, more than the header's 4 (a separator too many, or one inside a cell without quotes?); the rows before it were written"]);
+});
+
 test('a pasted column gives one row per line, blank and bad lines included, and Copy pastes back beside it', async () => {
   await browser.context.grantPermissions(['clipboard-read', 'clipboard-write']);
   await setDirection(page, 'ne-to-am');

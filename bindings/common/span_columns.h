@@ -134,7 +134,7 @@ constexpr std::span<const SpanColumn> span_columns(Direction direction) {
 
 /// The texts of the ends that are not single numbers (not whole numbers, or
 /// spans themselves), as the user gave them, for the messages of their rows.
-/// Read cells with it as with InvalidCells.
+/// Read cells with it as with Warnings.
 class EndTexts {
  public:
   /// Keeps the text of `cell`, the end at `index`, when it is not a single

@@ -227,26 +227,27 @@ TEST(SpanColumns, CorrectionsAreListedInOrderWithTheEndsThatCutThem) {
 }
 
 TEST(SpanColumns, TheWarningCountsSpansNotConvertedApartFromBadNumbers) {
-  InvalidCells invalid(1, Direction::kNeToAm);
+  Warnings invalid(Direction::kNeToAm);
   const char* texts[] = {"5580-5700", "5700-5580", "x", "6400 \xE2\x80\x93 6600", "3021"};
   for (std::size_t i = 0; i < std::size(texts); ++i) {
     invalid.note(i, read_cell(texts[i]), [&] { return std::string(texts[i]); });
   }
   EXPECT_EQ(invalid.count(), 1u);
   EXPECT_EQ(invalid.spans(), 2u);
-  EXPECT_EQ(invalid.details(),
+  auto element = [](std::size_t i) { return "element " + std::to_string(i + 1); };
+  EXPECT_EQ(invalid.details(element),
             "element 2: NE 5700-5580 is not converted: its first number is greater than its "
             "last: write NE 5580-5700\n"
             "element 3: not a whole number: 'x'\n"
             "element 4: NE 6400-6600 is not converted: its ends lie in different NE sequences, "
             "NE 6400 in NE-LC and NE 6600 in NE-UC; the parts inside: NE-LC 6400-6460 and NE-UC "
             "6560-6600");
-  InvalidCells pairs(0, Direction::kAmToNe, "pair");
+  Warnings pairs(Direction::kAmToNe);
   for (std::size_t i = 0; i < 7; ++i) {
     pairs.add(i, "why " + std::to_string(i));
   }
-  EXPECT_EQ(pairs.count(), 7u);
-  EXPECT_EQ(pairs.details(),
+  EXPECT_EQ(pairs.faults(), 7u);
+  EXPECT_EQ(pairs.details([](std::size_t i) { return "pair " + std::to_string(i); }),
             "pair 0: why 0\npair 1: why 1\npair 2: why 2\npair 3: why 3\n"
             "pair 4: why 4\nand 2 more");
 }

@@ -1,12 +1,11 @@
 #ifndef VARVE_BINDINGS_VARVE_COLUMNS_H_
 #define VARVE_BINDINGS_VARVE_COLUMNS_H_
 
-// What the R and Python bindings share: the added columns of a cell, as the
-// engine lays them out (chronology/added_columns.h), and the messages that tell
-// the user which cells were not numbers or spans that are not converted. What
-// a value means is the engine's cell rule alone (chronology/cell.h); the
-// tables, links and spans come from the engine. Each binding supplies only
-// its storage.
+// What the R and Python bindings share: the table model's added cells of a
+// value (table/added_cells.h) and its reporter (table/reporter.h), with the
+// warning that tells the user which values were not converted. What a value
+// means is the engine's cell rule alone (chronology/cell.h); each binding
+// supplies only its storage, and how it names an element.
 
 #include <array>
 #include <charconv>
@@ -15,14 +14,15 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
-#include "chronology/added_columns.h"
 #include "chronology/cell.h"
 #include "chronology/links.h"
 #include "chronology/shown_text.h"
 #include "chronology/span.h"
-#include "sentences/span_account.h"
+#include "table/added_cells.h"
+#include "table/reporter.h"
 
 namespace varve_columns {
 
@@ -35,16 +35,16 @@ using chronology::Relation;
 using chronology::Sequence;
 using chronology::VarveNumber;
 
-using chronology::added_columns;
-using chronology::added_row;
-using chronology::AddedColumn;
-using chronology::AddedField;
-using chronology::AddedRow;
-using chronology::code_of;
-using chronology::kNeToAmColumns;
-using chronology::kRelationNames;
-using chronology::kSequenceNames;
-using chronology::RelationCode;
+using table::AddedFlag;
+using table::AddedNumber;
+using table::AddedSequence;
+using table::code_of;
+using table::kRelationNames;
+using table::kSequenceNames;
+using table::number_cells;
+using table::NumberCells;
+using table::RelationCode;
+using table::visit_fields;
 
 /// The bytes of a cell shown in a message: at most this many, then "...".
 inline constexpr std::size_t kShownBytes = 32;
@@ -62,79 +62,71 @@ inline std::string shown_real(double value, std::string_view infinity) {
   return error == std::errc{} ? std::string(text.data(), end) : std::string("?");
 }
 
-/// The cells of a column that are not converted for what they hold: how many
-/// are not whole numbers, how many are spans not converted, and the engine's
-/// message for the first few, each with the element's position.
-class InvalidCells {
+/// The faults of a column's values, through the table model's reporter: how
+/// many are not whole numbers, how many are spans not converted, and the
+/// messages of the first few, each with its element's index (from 0), for
+/// the binding to name as it names an element.
+class Warnings {
  public:
   /// How many messages are kept; the others are only counted.
   static constexpr std::size_t kKept = 5;
 
-  /// `first_position` is the position of the first element: 1 in R, 0 in
-  /// Python; `direction` the one the cells are converted in; `label` what the
-  /// messages call an element.
-  InvalidCells(std::size_t first_position, Direction direction, std::string_view label = "element")
-      : first_position_(first_position), direction_(direction), label_(label) {}
+  /// The faults of values converted in `direction`.
+  explicit Warnings(Direction direction)
+      : direction_(direction), reporter_({kKept, "values"}, [this](const table::Message& m) {
+          if (table::is_fault(m.kind)) {
+            kept_.emplace_back(m.place.row, m.text);
+          }
+        }) {}
+  Warnings(const Warnings&) = delete;
+  Warnings& operator=(const Warnings&) = delete;
 
-  /// Counts `cell`, the element at `index`, when it is invalid or a span that
-  /// is not converted; `shown()` gives its text as the user gave it, and is
-  /// called for the first few only.
+  /// Counts `cell`, the element at `index`, when it is not converted;
+  /// `shown()` gives its text as the user gave it, and is called for the
+  /// messages kept only.
   template <class Shown>
   void note(std::size_t index, const Cell& cell, Shown&& shown) {
-    if (cell.kind == CellKind::kSpan) {
-      chronology::SpanResult span = chronology::span_of(direction_, cell.number, cell.last);
-      if (!span.converted() && spans_++ + count_ < kKept) {
-        keep(index, sentences::span_fault_message(span));
-      }
-      return;
-    }
-    if (cell.kind != CellKind::kInvalid) {
-      return;
-    }
-    if (count_++ + spans_ < kKept) {
-      keep(index, chronology::invalid_cell_message(
-                      chronology::ascii_shown_cut(shown(), kShownBytes), cell));
-    }
+    reporter_.cell(direction_, {index, 0, 0}, cell,
+                   [&] { return chronology::ascii_shown_cut(shown(), kShownBytes); });
   }
 
   /// Counts the element at `index` as not converted, for the reason `message`.
-  void add(std::size_t index, const std::string& message) {
-    if (count_++ + spans_ < kKept) {
-      keep(index, message);
-    }
+  void add(std::size_t index, std::string message) {
+    reporter_.fault(table::MessageKind::kSpanNotConverted, {index, 0, 0}, std::move(message));
   }
 
-  /// How many cells were invalid (or elements added).
-  std::size_t count() const { return count_; }
+  /// How many values were not whole numbers.
+  std::size_t count() const { return reporter_.not_numbers(); }
 
-  /// How many cells were spans that are not converted.
-  std::size_t spans() const { return spans_; }
+  /// How many were spans that are not converted (or elements added).
+  std::size_t spans() const { return reporter_.spans_not_converted(); }
 
-  /// The kept messages, one a line, then "and N more" when there were more.
-  std::string details() const {
+  /// How many values were not converted, for any reason.
+  std::size_t faults() const { return reporter_.faults(); }
+
+  /// The messages kept, each with its element's index, in order.
+  const std::vector<std::pair<std::size_t, std::string>>& kept() const { return kept_; }
+
+  /// How many faults were counted but not kept.
+  std::size_t more() const { return reporter_.unshown(); }
+
+  /// The kept messages, a line each, as "`name(index)`: message", then "and N more".
+  template <class Name>
+  std::string details(Name&& name) const {
     std::string text;
-    for (const std::string& message : messages_) {
-      text += (text.empty() ? "" : "\n") + message;
+    for (const auto& [index, message] : kept_) {
+      text += (text.empty() ? "" : "\n") + name(index) + ": " + message;
     }
-    if (count_ + spans_ > messages_.size()) {
-      text += "\nand " + std::to_string(count_ + spans_ - messages_.size()) + " more";
+    if (more() > 0) {
+      text += "\nand " + std::to_string(more()) + " more";
     }
     return text;
   }
 
  private:
-  /// Keeps `message`, of the element at `index`.
-  void keep(std::size_t index, const std::string& message) {
-    messages_.push_back(std::string(label_) + " " + std::to_string(first_position_ + index) + ": " +
-                        message);
-  }
-
-  std::size_t first_position_;
   Direction direction_;
-  std::string_view label_;
-  std::size_t count_ = 0;
-  std::size_t spans_ = 0;
-  std::vector<std::string> messages_;
+  table::Reporter reporter_;
+  std::vector<std::pair<std::size_t, std::string>> kept_;
 };
 
 }  // namespace varve_columns

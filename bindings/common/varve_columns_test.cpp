@@ -43,26 +43,26 @@ TEST(BindingValues, EachKindOfValueGivesItsRow) {
       {"empty text", chronology::read_cell("  "), RelationCode::kNone, std::nullopt},
   };
   for (const Case& c : cases) {
-    AddedRow row = added_row(Direction::kNeToAm, c.cell);
-    EXPECT_EQ(row.relations[0], c.relation) << c.name;
-    EXPECT_EQ(row.numbers[2], c.am_first) << c.name;
-    EXPECT_EQ(row.sequence.has_value(), c.am_first.has_value()) << c.name;
+    auto ne = std::get<table::NeToAmCells>(number_cells(Direction::kNeToAm, c.cell));
+    EXPECT_EQ(ne.relation, c.relation) << c.name;
+    EXPECT_EQ(ne.am_first, c.am_first) << c.name;
+    EXPECT_EQ(ne.sequence.has_value(), c.am_first.has_value()) << c.name;
     // In the other direction, both sequences say why a value has no link.
-    AddedRow am = added_row(Direction::kAmToNe, c.cell);
+    auto am = std::get<table::AmToNeCells>(number_cells(Direction::kAmToNe, c.cell));
     if (!c.am_first) {
-      EXPECT_EQ(am.relations[0], am.relations[1]) << c.name;
+      EXPECT_EQ(am.lc_relation, am.uc_relation) << c.name;
     }
   }
 }
 
 TEST(BindingValues, TheWarningNamesTheFirstBadElementsAndCountsTheRest) {
-  InvalidCells invalid(1, Direction::kNeToAm);
+  Warnings invalid(Direction::kNeToAm);
   const char* texts[] = {"3021", "4282?", "x", "", "4,282", "a", "b", "c", "d"};
   for (std::size_t i = 0; i < std::size(texts); ++i) {
     invalid.note(i, chronology::read_cell(texts[i]), [&] { return std::string(texts[i]); });
   }
   EXPECT_EQ(invalid.count(), 7u);
-  EXPECT_EQ(invalid.details(),
+  EXPECT_EQ(invalid.details([](std::size_t i) { return "element " + std::to_string(i + 1); }),
             "element 2: not a whole number: '4282?' (4282 marked uncertain: write 4282 alone to "
             "convert it)\n"
             "element 3: not a whole number: 'x'\n"

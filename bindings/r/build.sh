@@ -37,9 +37,11 @@ if $check; then
     echo "R CMD check gave warnings or notes" >&2
     exit 1
   fi
-  # What the tests said of themselves, such as how many cell cases they ran.
-  grep -h "^cell cases:" "$out"/varve.Rcheck/tests/testthat.Rout* || {
-    echo "the tests ran no cell cases" >&2
-    exit 1
-  }
+  # What the tests said of themselves: how many cell and table cases they ran.
+  for cases in "cell cases" "table cases"; do
+    grep -h "^$cases:" "$out"/varve.Rcheck/tests/testthat.Rout* || {
+      echo "the tests ran no $cases" >&2
+      exit 1
+    }
+  done
 fi

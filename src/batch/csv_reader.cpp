@@ -2,8 +2,11 @@
 
 namespace batch {
 
-CsvReader::CsvReader(char separator, std::size_t max_record) : max_record_(max_record) {
-  classes_[static_cast<unsigned char>(separator)] = kSeparator;
+CsvReader::CsvReader(std::string_view separators, std::size_t max_record)
+    : max_record_(max_record) {
+  for (char separator : separators) {
+    classes_[static_cast<unsigned char>(separator)] = kSeparator;
+  }
   classes_['\r'] = kCr;
   classes_['\n'] = kLf;
 }

@@ -48,7 +48,12 @@ class CsvReader {
  public:
   /// Reads fields separated by `separator`; a record longer than
   /// `max_record` bytes stops the reader, so that memory stays bounded.
-  explicit CsvReader(char separator, std::size_t max_record = std::size_t{64} << 20);
+  explicit CsvReader(char separator, std::size_t max_record = std::size_t{64} << 20)
+      : CsvReader(std::string_view(&separator, 1), max_record) {}
+
+  /// Reads fields separated by any of `separators`: records are split as
+  /// they would be by any one of them, before the file's own is known.
+  CsvReader(std::string_view separators, std::size_t max_record);
 
   /// Feeds the next piece, calling `on_record(const CsvRecord&)` for every
   /// record that ends in it; false once the reader has stopped on an error.
@@ -90,6 +95,10 @@ class CsvReader {
   std::array<ByteClass, 256> classes_{};
   std::size_t max_record_;
   State state_ = State::kFieldStart;
+  /// The bytes of a byte-order mark seen at the very start of the input, to
+  /// a whole one, after which a quote still opens the first field; or -1
+  /// once past the start.
+  int mark_seen_ = 0;
   bool in_record_ = false;  ///< A byte of the current record has been seen.
   std::string partial_;     ///< The current record's bytes from earlier pieces.
   std::vector<FieldSpan> fields_;
@@ -139,6 +148,18 @@ bool CsvReader::feed(std::string_view bytes, OnRecord&& on_record) {
   auto offset = [&](const char* q) {
     return partial_.size() + static_cast<std::size_t>(q - start);
   };
+  // A byte-order mark (kept in the first field's bytes) does not stop a
+  // quote after it from opening the field.
+  for (constexpr std::string_view kMark = "\xEF\xBB\xBF"; mark_seen_ >= 0 && p != end;) {
+    if (mark_seen_ == static_cast<int>(kMark.size()) || *p != kMark[mark_seen_]) {
+      state_ = mark_seen_ == 0 || mark_seen_ == 3 ? State::kFieldStart : State::kUnquoted;
+      mark_seen_ = -1;
+      break;
+    }
+    ++mark_seen_;
+    ++p;
+    in_record_ = true;
+  }
   if (p != end && state_ == State::kAfterCr) {
     bool lf = *p == '\n';
     if (!emit(p, p, lf ? "\r\n" : "\r", on_record)) {

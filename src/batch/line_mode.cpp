@@ -2,11 +2,8 @@
 
 #include <utility>
 
-#include "batch/added_cells.h"
-#include "chronology/added_columns.h"
+#include "batch/added_text.h"
 #include "chronology/shown_text.h"
-#include "chronology/span.h"
-#include "sentences/span_account.h"
 
 namespace batch {
 namespace {
@@ -28,18 +25,17 @@ void append_json_text(std::string& out, std::string_view text) {
 }
 
 /// Appends the added fields of a JSON Lines row, after the input's.
-void append_json_fields(std::string& out, Direction direction, const chronology::AddedRow& row) {
-  visit_added_cells(direction, row,
-                    [&](std::string_view name, AddedKind kind, std::string_view text) {
-                      out.append(",\"").append(name).append("\":");
-                      if (text.empty()) {
-                        out.append("null");
-                      } else if (kind == AddedKind::kName) {
-                        out.append("\"").append(text).append("\"");
-                      } else {
-                        out.append(text);
-                      }
-                    });
+void append_json_fields(std::string& out, const table::NumberCells& cells) {
+  visit_added_text(cells, [&](std::string_view name, AddedKind kind, std::string_view text) {
+    out.append(",\"").append(name).append("\":");
+    if (text.empty()) {
+      out.append("null");
+    } else if (kind == AddedKind::kName) {
+      out.append("\"").append(text).append("\"");
+    } else {
+      out.append(text);
+    }
+  });
   out.append("}\n");
 }
 
@@ -51,20 +47,20 @@ void append_line_header(std::string& out, Format format, Direction direction) {
   }
   char sep = format == Format::kCsv ? ',' : '\t';
   out.append("input");
-  for (const chronology::AddedColumn& column : chronology::added_columns(direction)) {
-    out.append(1, sep).append(column.name);
+  for (std::string_view name : table::number_cell_names(direction)) {
+    out.append(1, sep).append(name);
   }
   out.push_back('\n');
 }
 
 void append_line_row(std::string& out, Format format, Direction direction, std::string_view shown,
                      const Cell& read) {
-  chronology::AddedRow row = chronology::added_row(direction, read);
+  table::NumberCells cells = table::number_cells(direction, read);
   if (format == Format::kJsonl) {
     out.append("{\"input\":\"");
     append_json_text(out, shown);
     out.append("\"");
-    append_json_fields(out, direction, row);
+    append_json_fields(out, cells);
     return;
   }
   if (format == Format::kCsv && shown.find_first_of(",\"") != std::string::npos) {
@@ -76,13 +72,16 @@ void append_line_row(std::string& out, Format format, Direction direction, std::
   } else {
     out.append(shown);
   }
-  append_added_cells(out, direction, row, format == Format::kCsv ? ',' : '\t');
+  append_added_cells(out, cells, format == Format::kCsv ? ',' : '\t');
   out.push_back('\n');
 }
 
 LineMode::LineMode(Format format, Direction direction, MessageSink report)
-    : format_(format), direction_(direction), report_(std::move(report)) {}
-
+    : format_(format),
+      direction_(direction),
+      reporter_({kReportedLines, "lines"}, [report = std::move(report)](const table::Message& m) {
+        report(!table::has_place(m.kind) ? m.text : line_text(m.place.line) + ": " + m.text);
+      }) {}
 void LineMode::feed(std::string_view bytes, std::string& out) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   for (std::size_t at = 0; at < bytes.size();) {
@@ -133,9 +132,7 @@ void LineMode::finish(std::string& out) {
   if (pending_) {
     end_line(out);
   }
-  if (invalid_lines_ > kReportedLines) {
-    report_(std::to_string(invalid_lines_) + " lines in all were not whole numbers");
-  }
+  reporter_.finish();
 }
 
 void LineMode::end_line(std::string& out) {
@@ -145,28 +142,13 @@ void LineMode::end_line(std::string& out) {
   Cell read = too_long ? Cell{CellKind::kInvalid} : chronology::read_cell(cell);
   std::string shown = chronology::cell_shown(too_long ? cell.substr(0, 61) : cell);
   append_line_row(out, format_, direction_, shown, read);
-  // A span that is not converted is reported as a cell that is not a number is.
-  std::string span_fault;
-  if (read.kind == CellKind::kSpan) {
-    chronology::SpanResult span = chronology::span_of(direction_, read.number, read.last);
-    span_fault = sentences::span_fault_message(span);
-    if (std::string caveat = sentences::span_caveat(span); !caveat.empty()) {
-      // What the row's cells cannot show: a partial cover, an end not exact.
-      report_("line " + std::to_string(line_) + ": note: " + caveat);
-    }
-  }
-  if (read.kind == CellKind::kInvalid || !span_fault.empty()) {
-    ++invalid_lines_;
-    if (invalid_lines_ <= kReportedLines) {
-      std::string where = "line " + std::to_string(line_) + ": ";
-      report_(too_long ? where + "a line of " + std::to_string(line_length_) +
-                             " bytes, too long for a number: '" + shown + "'"
-              : span_fault.empty() ? where + chronology::invalid_cell_message(shown, read)
-                                   : where + span_fault);
-    }
-    if (invalid_lines_ == kReportedLines) {
-      report_("(further lines that are not whole numbers are counted, not listed)");
-    }
+  table::Place place{line_ - 1, line_, 0};
+  if (too_long) {
+    reporter_.fault(table::MessageKind::kNotANumber, place,
+                    "a line of " + std::to_string(line_length_) +
+                        " bytes, too long for a number: '" + shown + "'");
+  } else {
+    reporter_.cell(direction_, place, read, [&shown] { return shown; });
   }
   line_text_.clear();
   line_length_ = 0;

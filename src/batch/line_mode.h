@@ -16,6 +16,7 @@
 #include "batch/rows.h"
 #include "chronology/cell.h"
 #include "chronology/links.h"
+#include "table/reporter.h"
 
 namespace batch {
 
@@ -42,7 +43,7 @@ class LineMode {
   std::size_t rows() const { return line_ - 1; }
 
   /// 0, or 1 once a line held something other than a whole number.
-  int exit_status() const { return invalid_lines_ > 0 ? 1 : 0; }
+  int exit_status() const { return reporter_.faults() > 0 ? 1 : 0; }
 
   /// The longest line kept whole; a longer one is never a number, and its
   /// row shows its first bytes.
@@ -53,15 +54,14 @@ class LineMode {
 
   Format format_;
   Direction direction_;
-  MessageSink report_;
+  table::Reporter reporter_;
   std::string line_text_;        ///< The line so far, up to kLongestLine bytes.
   std::size_t line_length_ = 0;  ///< Its whole length.
   std::size_t line_ = 1;         ///< The number of the line being read.
-  std::size_t invalid_lines_ = 0;
-  bool pending_ = false;      ///< A line has begun that has not ended.
-  bool starting_ = true;      ///< At the very start, where a byte-order mark is skipped.
-  std::size_t bom_seen_ = 0;  ///< How many bytes of a byte-order mark have been seen.
-  bool after_cr_ = false;     ///< The last line ended in CR: a LF right after it belongs to it.
+  bool pending_ = false;         ///< A line has begun that has not ended.
+  bool starting_ = true;         ///< At the very start, where a byte-order mark is skipped.
+  std::size_t bom_seen_ = 0;     ///< How many bytes of a byte-order mark have been seen.
+  bool after_cr_ = false;        ///< The last line ended in CR: a LF right after it belongs to it.
 };
 
 }  // namespace batch

@@ -7,7 +7,6 @@
 #include "chronology/cell.h"
 #include "chronology/shown_text.h"
 #include "chronology/span.h"
-#include "sentences/span_account.h"
 
 namespace batch {
 namespace {
@@ -24,45 +23,42 @@ ListMode::ListMode(Format format, Direction direction, MessageSink report)
     : format_(format),
       direction_(direction),
       rows_(format, direction),
-      report_(std::move(report)) {}
+      // A token of the stream is placed by its line, an argument's by its
+      // position on the command line (as the row).
+      reporter_({}, [report = std::move(report)](const table::Message& m) {
+        report((m.place.line != 0 ? line_text(m.place.line)
+                                  : "argument " + std::to_string(m.place.row)) +
+               ": " + m.text);
+      }) {}
 
 void ListMode::feed(std::string_view bytes, std::string& out) {
-  stream_.feed(bytes, [&](const Token& token) { convert(token, "line", token.line, out); });
+  stream_.feed(bytes, [&](const Token& token) { convert(token, {0, token.line, 0}, out); });
 }
 
 void ListMode::finish(std::string& out) {
-  stream_.finish([&](const Token& token) { convert(token, "line", token.line, out); });
+  stream_.finish([&](const Token& token) { convert(token, {0, token.line, 0}, out); });
 }
 
 bool ListMode::convert_argument(std::string_view argument, int position, std::string& out) {
-  bool was_bad = bad_token_;
-  bad_token_ = false;
+  std::size_t faults = reporter_.faults();
   Tokenizer tokenizer;
   auto on_token = [&](const Token& token) {
-    convert(token, "argument", static_cast<std::size_t>(position), out);
+    convert(token, {static_cast<std::size_t>(position), 0, 0}, out);
   };
   tokenizer.feed(argument, on_token);
   tokenizer.finish(on_token);
-  bool good = !bad_token_;
-  bad_token_ = bad_token_ || was_bad;
-  return good;
+  return reporter_.faults() == faults;
 }
 
-void ListMode::report(const char* where, std::size_t position, const std::string& text) {
-  report_(std::string(where) + " " + std::to_string(position) + ": " + text);
-}
-
-void ListMode::convert(const Token& token, const char* where, std::size_t position,
-                       std::string& out) {
+void ListMode::convert(const Token& token, const table::Place& place, std::string& out) {
   // The number before, when only a single comma lies between it and this token.
   std::string_view previous(previous_.data(), token.after_comma ? previous_length_ : 0);
   bool previous_warned = std::exchange(previous_warned_, false);
   previous_length_ = 0;
   if (token.too_long()) {
-    bad_token_ = true;
-    report(where, position,
-           "token too long (" + std::to_string(token.length) + " bytes), skipped: '" +
-               chronology::ascii_shown(token.text.substr(0, kShownTokenLength)) + "...'");
+    reporter_.fault(table::MessageKind::kNotANumber, place,
+                    "token too long (" + std::to_string(token.length) + " bytes), skipped: '" +
+                        chronology::ascii_shown(token.text.substr(0, kShownTokenLength)) + "...'");
     return;
   }
   chronology::Cell cell = chronology::read_cell(token.text);
@@ -70,16 +66,14 @@ void ListMode::convert(const Token& token, const char* where, std::size_t positi
     return;  // A no-break or thin space alone: a blank, as the separators are.
   }
   if (cell.kind == chronology::CellKind::kInvalid) {
-    bad_token_ = true;
-    report(where, position,
-           chronology::invalid_cell_message(chronology::ascii_shown(token.text), cell));
+    reporter_.cell(direction_, place, cell, [&] { return chronology::ascii_shown(token.text); });
     return;
   }
   if (cell.kind == chronology::CellKind::kSpan) {
     chronology::SpanResult span = chronology::span_of(direction_, cell.number, cell.last);
     if (!span.converted()) {
-      bad_token_ = true;
-      report(where, position, sentences::span_fault_message(span));
+      // A converted span's rows show the part each sequence covers: no note.
+      reporter_.span(place, span);
       return;
     }
     append_span_rows(out, format_, token.text, span);
@@ -93,9 +87,9 @@ void ListMode::convert(const Token& token, const char* where, std::size_t positi
     if (!previous_warned) {
       std::string first(previous);
       std::string second(token.text);
-      report(where, position,
-             "warning: '" + first + "," + second + "' was read as the two numbers " + first +
-                 " and " + second + ": write numbers without thousands separators");
+      reporter_.warning(place, "warning: '" + first + "," + second +
+                                   "' was read as the two numbers " + first + " and " + second +
+                                   ": write numbers without thousands separators");
     }
     previous_warned_ = true;
   }

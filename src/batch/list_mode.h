@@ -14,6 +14,7 @@
 #include "batch/message_sink.h"
 #include "batch/rows.h"
 #include "batch/tokens.h"
+#include "table/reporter.h"
 
 namespace batch {
 
@@ -38,21 +39,19 @@ class ListMode {
 
   /// 0, or 1 once a token was not a whole number, a span that could not be
   /// converted, or too long.
-  int exit_status() const { return bad_token_ ? 1 : 0; }
+  int exit_status() const { return reporter_.faults() > 0 ? 1 : 0; }
 
  private:
-  /// Converts one token found at `where` ("line" or "argument") `position`.
-  void convert(const Token& token, const char* where, std::size_t position, std::string& out);
-
-  /// Reports `text` for the token at `where` `position`.
-  void report(const char* where, std::size_t position, const std::string& text);
+  /// Converts one token found at `place`: a line of the stream, or an
+  /// argument's position as its row.
+  void convert(const Token& token, const table::Place& place, std::string& out);
 
   Format format_;
   Direction direction_;
   RowCache rows_;
-  MessageSink report_;
+  /// Every message shown: a list is short, or its messages are the point.
+  table::Reporter reporter_;
   Tokenizer stream_;
-  bool bad_token_ = false;
   /// The token before, when it was a number (length 0 otherwise), for the
   /// thousands-separator check.
   std::array<char, kMaxTokenLength> previous_{};

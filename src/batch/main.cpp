@@ -18,7 +18,7 @@
 #include "batch/message_sink.h"
 #include "batch/options.h"
 #include "batch/rows.h"
-#include "batch/text_encoding.h"
+#include "batch/text_pipeline.h"
 #include "chart/chart.h"
 #include "chronology/shown_text.h"
 #include "platform/streams.h"
@@ -54,9 +54,9 @@ class Output {
 
   void flush() {
     if (!failed() && !buffer_.empty()) {
-      if (encoder_.transcodes()) {
+      if (pipeline_ && pipeline_->transcodes()) {
         encoded_.clear();
-        encoder_.encode(buffer_, encoded_);
+        pipeline_->encode(buffer_, encoded_);
         result_ = platform::write_all(platform::StandardStream::kOutput, encoded_);
       } else {
         result_ = platform::write_all(platform::StandardStream::kOutput, buffer_);
@@ -65,10 +65,11 @@ class Output {
     buffer_.clear();
   }
 
-  /// Writes what comes after in `encoding` (the input file's).
-  void encode_as(batch::TextEncoding encoding) {
+  /// Writes what comes after in the encoding of the file `pipeline` reads
+  /// (as it is, when null).
+  void encode_as_input_of(batch::TextPipeline* pipeline) {
     flush();
-    encoder_ = batch::TextEncoder(encoding);
+    pipeline_ = pipeline;
   }
 
   /// True once standard output has not taken a write.
@@ -79,8 +80,8 @@ class Output {
  private:
   std::string buffer_;
   platform::WriteResult result_;
-  batch::TextEncoder encoder_{batch::TextEncoding::kBytes};
-  std::string encoded_;  ///< The buffer in UTF-16, when the input was.
+  batch::TextPipeline* pipeline_ = nullptr;  ///< Encodes the output as its input was.
+  std::string encoded_;                      ///< The buffer in UTF-16, when the input was.
 };
 
 /// Writes `text` to standard error at once.
@@ -173,119 +174,73 @@ bool convert_standard_input(batch::ListMode& list, Output& out) {
   return true;
 }
 
-/// Reads FILE (or standard input) as text, in the encoding it comes in,
-/// handing each piece to `feed(text)` (false: stop) and the end to
-/// `finish()`; `start(encoding)` is called once the encoding is known, before the
-/// first text, and the output is written in that encoding. Returns the exit
-/// status, or -1 when the input was read to its end without a fault.
-template <class Start, class Feed, class Finish>
-int convert_text(const Options& options, Output& out, Start start, Feed feed, Finish finish) {
-  bool from_file = options.file != "-";
-  std::string name = from_file ? chronology::ascii_shown(options.file) : "standard input";
+/// The name of FILE (or standard input) in messages.
+std::string input_name(const Options& options) {
+  return options.file != "-" ? chronology::ascii_shown(options.file) : "standard input";
+}
+
+/// Converts FILE (or standard input) as text, in the encoding it comes in,
+/// by `steps`, and writes the output in that encoding. Returns the exit
+/// status when it is not the conversion's (3: FILE not read; 1: not text),
+/// or -1 when the input was read to its end or the conversion stopped.
+int convert_text(const Options& options, Output& out, batch::TextSteps steps) {
+  std::string name = input_name(options);
   platform::ErrorCode error = 0;
   platform::ByteSource input =
-      from_file ? platform::ByteSource::open_file(std::string(options.file), error)
-                : platform::ByteSource::standard_input();
+      options.file != "-" ? platform::ByteSource::open_file(std::string(options.file), error)
+                          : platform::ByteSource::standard_input();
   if (error != 0) {
     report("varve-batch: cannot open " + name + ": " + platform::error_text(error) + "\n");
     return kExitInputOutput;
   }
-  batch::TextDecoder decoder;
-  bool started = false;
-  std::string text;
-  // Hands on the text decoded so far; false when the conversion stopped.
-  auto hand_on = [&]() {
-    if (!started && decoder.encoding() != batch::TextEncoding::kUnknown) {
-      started = true;
-      out.encode_as(decoder.encoding());
-      start(decoder.encoding());
-    }
-    bool go_on = text.empty() || feed(std::string_view(text));
-    text.clear();
-    return go_on;
-  };
-  auto decoding_fault = [&]() {
-    out.flush();
-    report("varve-batch: " + name + ": " + decoder.error() + "\n");
-    return kExitBadCell;
-  };
-  // Set when the conversion or the decoding stopped: the exit status.
-  int stopped = -1;
-  int status = read_all(input, name, out, [&](std::string_view bytes) {
-    if (started && decoder.passes_bytes()) {
-      // Past the start of a file of bytes: no copy through the decoder.
-      stopped = feed(bytes) ? -1 : kExitBadCell;
-    } else {
-      bool decoded = decoder.feed(bytes, text);
-      if (!hand_on()) {
-        stopped = kExitBadCell;
-      } else if (!decoded) {
-        stopped = decoding_fault();
-      }
-    }
-    return stopped < 0;
-  });
-  if (status >= 0) {
-    return status;
+  batch::TextPipeline pipeline(std::move(steps));
+  out.encode_as_input_of(&pipeline);
+  int status = read_all(input, name, out,
+                        [&](std::string_view bytes) { return pipeline.feed(bytes, out.buffer()); });
+  if (status < 0 && pipeline.stop() == batch::TextStop::kNone && !out.failed()) {
+    pipeline.finish(out.buffer());
   }
-  if (stopped >= 0) {
-    return stopped;
-  }
-  if (out.failed()) {
-    return -1;
-  }
-  bool decoded = decoder.finish(text);
-  if (!hand_on()) {
+  out.encode_as_input_of(nullptr);
+  if (status < 0 && pipeline.stop() == batch::TextStop::kDecoding) {
+    report("varve-batch: " + name + ": " + pipeline.decoding_error() + "\n");
     return kExitBadCell;
   }
-  if (!decoded) {
-    return decoding_fault();
-  }
-  if (!started) {
-    started = true;
-    start(decoder.encoding());
-  }
-  return finish() ? -1 : kExitBadCell;
+  return status;
 }
 
-/// Converts one column of FILE (or standard input), keeping the rest of each
+/// Converts columns of FILE (or standard input), keeping the rest of each
 /// row; returns the exit status.
 int convert_column(const Options& options, Output& out) {
-  batch::ColumnConverter converter(options.column_mode, messages_after_rows(out));
-  int status = convert_text(
-      options, out, [](batch::TextEncoding) {},
-      [&](std::string_view text) { return converter.feed(text, out.buffer()); },
-      [&] { return converter.finish(out.buffer()); });
-  if (status >= 0) {
-    return status;
-  }
-  return converter.invalid_cells() == 0 ? 0 : kExitBadCell;
+  batch::ColumnSettings settings = options.column_mode;
+  settings.input_name = input_name(options);
+  batch::ColumnConverter converter(std::move(settings), messages_after_rows(out));
+  int status = convert_text(options, out, converter.steps());
+  return status >= 0 ? status : converter.exit_status();
 }
 
 /// Converts FILE (or standard input) one value per line, one row per line;
 /// returns the exit status.
 int convert_lines(const Options& options, Output& out) {
   batch::LineMode lines(options.format, options.direction, messages_after_rows(out));
-  int status = convert_text(
-      options, out,
-      [&](batch::TextEncoding encoding) {
-        // UTF-16 output starts with its byte-order mark, as the input did.
-        if (encoding == batch::TextEncoding::kUtf16Le ||
-            encoding == batch::TextEncoding::kUtf16Be) {
-          out.buffer() += "\xEF\xBB\xBF";
-        }
-        if (options.header) {
-          batch::append_line_header(out.buffer(), options.format, options.direction);
-        }
-      },
-      [&](std::string_view text) {
-        lines.feed(text, out.buffer());
-        return true;
-      },
-      [&] {
-        lines.finish(out.buffer());
-        return true;
-      });
+  int status = convert_text(options, out,
+                            {[&](batch::TextEncoding encoding, std::string& rows) {
+                               // UTF-16 output starts with its byte-order mark, as the input did.
+                               if (encoding == batch::TextEncoding::kUtf16Le ||
+                                   encoding == batch::TextEncoding::kUtf16Be) {
+                                 rows += "\xEF\xBB\xBF";
+                               }
+                               if (options.header) {
+                                 batch::append_line_header(rows, options.format, options.direction);
+                               }
+                             },
+                             [&](std::string_view text, std::string& rows) {
+                               lines.feed(text, rows);
+                               return true;
+                             },
+                             [&](std::string& rows) {
+                               lines.finish(rows);
+                               return true;
+                             }});
   return status >= 0 ? status : lines.exit_status();
 }
 
@@ -360,7 +315,7 @@ int main(int argc, char** argv) {
       out.buffer() += chart::correspondence_svg(options.direction, options.mark);
       break;
     case Options::Action::kConvert:
-      if (!options.column_mode.column.empty()) {
+      if (!options.column_mode.columns.empty()) {
         status = convert_column(options, out);
         break;
       }

@@ -3,7 +3,9 @@
 
 // How every mode hands a message for the user to its front end.
 
+#include <cstddef>
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace batch {
@@ -12,6 +14,11 @@ namespace batch {
 /// or a line end after it, which the front end adds as it shows messages.
 /// Modes call it between rows, never inside one.
 using MessageSink = std::function<void(std::string_view message)>;
+
+/// "line N", as messages name a line of the input.
+inline std::string line_text(std::size_t line) {
+  return "line " + std::to_string(line);
+}
 
 }  // namespace batch
 

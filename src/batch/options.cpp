@@ -75,9 +75,21 @@ constexpr OptionRule kOptionRules[] = {
      }},
     {"--column", "--column needs a value",
      [](std::string_view value, Options& o) {
-       o.column_mode.column = value;
+       o.column_mode.columns.emplace_back(value);
        return value.empty() ? std::string("--column needs a column's name or number")
                             : std::string();
+     }},
+    {"--header-row", "--header-row needs a number",
+     [](std::string_view value, Options& o) {
+       std::int32_t number = 0;
+       bool digits = !value.empty() && value.find_first_not_of("0123456789") == value.npos;
+       if (!digits || parse_number(value, number) != TokenKind::kNumber || number < 1) {
+         return "--header-row needs a row's number from 1, not '" + chronology::ascii_shown(value) +
+                "'";
+       }
+       o.column_mode.header_row = static_cast<std::size_t>(number);
+       o.header_row_given = true;
+       return std::string();
      }},
     {"--prefix", "--prefix needs a value",
      [](std::string_view value, Options& o) {
@@ -185,8 +197,9 @@ std::string read_span_numbers(Options& o) {
 const std::string_view kShortUsage =
     "usage: varve-batch ne-to-am|am-to-ne [--format tsv|csv|jsonl] [--no-header] [NUMBER...]\n"
     "       varve-batch table ne-to-am|am-to-ne [--format tsv|csv|jsonl] [--no-header]\n"
-    "       varve-batch ne-to-am|am-to-ne --column NAME|NUMBER [--separator ,|;|tab]\n"
-    "                   [--prefix TEXT] [--no-header] [FILE]\n"
+    "       varve-batch ne-to-am|am-to-ne --column NAME|NUMBER [--column ...]\n"
+    "                   [--header-row N] [--separator ,|;|tab] [--prefix TEXT]\n"
+    "                   [--no-header] [FILE]\n"
     "       varve-batch ne-to-am|am-to-ne --lines [--format tsv|csv|jsonl] [--no-header] [FILE]\n"
     "       varve-batch span ne-to-am|am-to-ne FIRST LAST\n"
     "       varve-batch chart [ne-to-am|am-to-ne] [--mark N]\n"
@@ -244,21 +257,35 @@ constexpr std::string_view kDetails =
     "\n"
     "column mode (--column): FILE (or standard input, when it is absent or '-'), a\n"
     "CSV, semicolon-separated or TSV file as spreadsheets write it, comes back\n"
-    "whole: every row, each field exactly as it was, with the conversion of one\n"
-    "column appended; the separator, line ends (LF or CR LF) and a byte-order mark\n"
-    "are kept. The header row names the column (--column NAME) and gets the new\n"
-    "columns' names; --column NUMBER counts from 1; --no-header: no header row.\n"
-    "  --separator SEP  , or ; or tab (recognised from the first line if not given)\n"
-    "  --prefix TEXT    put TEXT before the added columns' names\n"
+    "whole: every row, each field exactly as it was, with the conversion of the\n"
+    "columns given appended; the separator, line ends (LF or CR LF) and a byte-order\n"
+    "mark are kept. A row shorter than the header gets empty cells up to the\n"
+    "header's width before the added cells, so that each stands under its own\n"
+    "header. The header row names the columns and gets the new columns' names:\n"
+    "--column NAME is a header as written or, when only one matches, in any letter\n"
+    "case; --column NUMBER counts from 1, and so does #NUMBER, always (for a header\n"
+    "that is a number); --no-header: no header row, the first row's width counts.\n"
+    "  --column ...     again, to convert several columns in one pass: the columns\n"
+    "                   each adds are named after it, its header's letters, digits\n"
+    "                   and _ (c3 for column 3 without a header), _ and the name\n"
+    "                   below; where a name is taken, _2, _3 ... follow the first\n"
+    "  --header-row N   the N-th row is the header; the rows above it (a title,\n"
+    "                   units) come back unchanged\n"
+    "  --separator SEP  , or ; or tab (else set by a first line sep=; as Excel\n"
+    "                   writes it, which comes back unchanged, or recognised from\n"
+    "                   the header row)\n"
+    "  --prefix TEXT    put TEXT before the added columns' names (one --column)\n"
     "ne-to-am adds: sequence, relation, ne_first, ne_last, am_first, am_last,\n"
     "false_couplets. am-to-ne adds: lc_relation, lc_first, lc_last, uc_relation,\n"
     "uc_first, uc_last, false_couplets (a sequence without a link is left empty).\n"
-    "An empty cell gives empty new cells; a cell that is not a whole number (or a\n"
-    "row too short to have it) gives the relation 'invalid', is reported with its\n"
-    "line, and makes the exit status 1. A quote that never closes stops the run\n"
-    "after the rows before it (exit status 1). A file in UTF-16 with a byte-order\n"
-    "mark (a spreadsheet's \"Unicode text\") is read, and written back, in UTF-16,\n"
-    "in the line mode too.\n"
+    "An empty cell gives empty new cells; a cell that is not a whole number gives\n"
+    "the relation 'invalid', is reported with its line, and makes the exit status\n"
+    "1. A quote that never closes, or a row with more cells than the header, stops\n"
+    "the run after the rows before it (exit status 1); so does an empty input. A\n"
+    "column the header does not have, or names twice, is a wrong command line\n"
+    "(exit status 2, and the message lists the columns). A file in UTF-16 with a\n"
+    "byte-order mark (a spreadsheet's \"Unicode text\") is read, and written back,\n"
+    "in UTF-16, in the line mode too.\n"
     "\n"
     "accepted ranges: NE-LC 2500-6460, NE-UC 6560-9000, AM 2500-8700. (The prompts\n"
     "of the interactive varve-convert show the narrower 2700-6454, 6568-9000 and\n"
@@ -291,8 +318,8 @@ constexpr std::string_view kDetails =
     "\n"
     "exit status: 0 on success (also when the reader of the output goes away); 1\n"
     "when a token was skipped (the rest still converted), or span's span was not\n"
-    "converted; 2 for a wrong command line; 3 when input could not be read or output\n"
-    "not written.\n";
+    "converted; 2 for a wrong command line, or a --column the header does not have;\n"
+    "3 when input could not be read or output not written.\n";
 
 }  // namespace
 
@@ -378,7 +405,7 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
     return fail(command_name(o) + " needs " + both_directions());
   }
   if (o.action == Options::Action::kSpan) {
-    if (!o.column_mode.column.empty() || o.lines) {
+    if (!o.column_mode.columns.empty() || o.lines) {
       return fail("span takes neither --column nor --lines: it converts one span");
     }
     if (o.format != Format::kTsv) {
@@ -391,24 +418,36 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
   ColumnSettings& column = o.column_mode;
   column.direction = o.direction;
   column.header = o.header;
-  if (column.column.empty() && (!column.prefix.empty() || column.separator != 0)) {
-    return fail("--separator and --prefix go with --column");
+  if (column.columns.empty() &&
+      (!column.prefix.empty() || column.separator != 0 || o.header_row_given)) {
+    return fail("--separator, --prefix and --header-row go with --column");
   }
-  if (!column.column.empty()) {
+  if (!column.columns.empty()) {
     if (o.action == Options::Action::kTable || o.numbers.size() > 1) {
       return fail("--column converts one FILE (or standard input)");
     }
     if (o.format != Format::kTsv) {
       return fail("--format does not go with --column: the file keeps its own format");
     }
-    if (!o.header && column.column.find_first_not_of("0123456789") != std::string::npos) {
-      return fail("with --no-header, --column takes the column's number");
+    for (const std::string& spec : column.columns) {
+      std::string_view number = spec.starts_with('#') ? std::string_view(spec).substr(1) : spec;
+      if (!o.header && number.find_first_not_of("0123456789") != std::string::npos) {
+        return fail("with --no-header, --column takes the column's number");
+      }
+    }
+    if (!o.header && o.header_row_given) {
+      return fail("--header-row names the header row, and --no-header says there is none");
+    }
+    if (column.columns.size() > 1 && !column.prefix.empty()) {
+      return fail(
+          "--prefix names the added columns of one --column; with several, each "
+          "column's are named after it");
     }
     o.file = o.numbers.empty() ? "-" : o.numbers[0].first;
     o.numbers.clear();
   }
   if (o.lines) {
-    if (!column.column.empty()) {
+    if (!column.columns.empty()) {
       return fail("--lines and --column do not go together: --lines reads one value per line");
     }
     if (o.action == Options::Action::kTable || o.numbers.size() > 1) {

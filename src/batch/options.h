@@ -21,10 +21,12 @@ struct Options {
   bool header = true;
   /// The NUMBER arguments, each with its position on the command line.
   std::vector<std::pair<std::string_view, int>> numbers;
-  /// The column mode's settings: the --column to convert (empty in the list
-  /// mode), the --separator (0: recognised) and the --prefix, with the
-  /// direction and header of the whole command line.
+  /// The column mode's settings: each --column to convert (none in the list
+  /// mode), the --separator (0: recognised), the --header-row and the
+  /// --prefix, with the direction and header of the whole command line.
   ColumnSettings column_mode;
+  /// --header-row was given.
+  bool header_row_given = false;
   /// The FILE of the column and line modes ("-": standard input).
   std::string_view file = "-";
   /// The line mode (--lines): one value per line of FILE, one row per line.

@@ -139,27 +139,40 @@ TEST(ParseOptions, NumbersKnowTheirPlaceOnTheCommandLine) {
 TEST(ParseOptions, TakesTheColumnModesOptionsAndOneFile) {
   struct Column {
     std::vector<std::string_view> arguments;
-    std::string_view column, file, prefix;
+    std::vector<std::string> columns;
+    std::string_view file, prefix;
     char separator;
+    std::size_t header_row = 1;
   };
   const std::vector<Column> cases = {
-      {{"ne-to-am", "--column", "ne_varve"}, "ne_varve", "-", "", 0},
-      {{"am-to-ne", "Proben.csv", "--column=3", "--separator", "tab"}, "3", "Proben.csv", "", '\t'},
+      {{"ne-to-am", "--column", "ne_varve"}, {"ne_varve"}, "-", "", 0},
+      {{"am-to-ne", "Proben.csv", "--column=3", "--separator", "tab"},
+       {"3"},
+       "Proben.csv",
+       "",
+       '\t'},
       {{"ne-to-am", "--separator=;", "--prefix", "v_", "--column", "-1", "-"},
-       "-1",
+       {"-1"},
        "-",
        "v_",
        ';'},
       {{"ne-to-am", "--column", "2", "--no-header", "--", "--odd name.csv"},
-       "2",
+       {"2"},
        "--odd name.csv",
        "",
        0},
+      {{"ne-to-am", "--column", "top", "--header-row", "3", "--column=#4", "a.csv"},
+       {"top", "#4"},
+       "a.csv",
+       "",
+       0,
+       3},
   };
   for (const Column& c : cases) {
     ParsedOptions parsed = parse_options(c.arguments);
     EXPECT_EQ(parsed.error, "") << c.arguments[2];
-    EXPECT_EQ(parsed.options.column_mode.column, c.column);
+    EXPECT_EQ(parsed.options.column_mode.columns, c.columns);
+    EXPECT_EQ(parsed.options.column_mode.header_row, c.header_row);
     EXPECT_EQ(parsed.options.file, c.file);
     EXPECT_EQ(parsed.options.column_mode.prefix, c.prefix);
     EXPECT_EQ(parsed.options.column_mode.separator, c.separator);
@@ -187,6 +200,12 @@ TEST(ParseOptions, RefusesWhatIsWrongOrMissing) {
       {"ne-to-am", "--columns", "2"},
       {"ne-to-am", "--column", "2", "a.csv", "b.csv"},
       {"ne-to-am", "--column", "depth", "--no-header"},
+      {"ne-to-am", "--column", "2", "--column", "#x", "--no-header"},
+      {"ne-to-am", "--column", "2", "--header-row", "2", "--no-header"},
+      {"ne-to-am", "--column", "2", "--header-row", "0"},
+      {"ne-to-am", "--column", "2", "--header-row", "two"},
+      {"ne-to-am", "--header-row", "2"},
+      {"ne-to-am", "--column", "2", "--column", "3", "--prefix", "v_"},
       {"ne-to-am", "--column", "2", "--separator", "|"},
       {"ne-to-am", "--column", "2", "--format", "csv"},
       {"ne-to-am", "--separator", ";", "2700"},

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <span>
 
-#include "chronology/added_columns.h"
+#include "table/added_cells.h"
 
 namespace batch {
 namespace {
@@ -17,7 +17,8 @@ using chronology::sequence_name;
 using chronology::VarveNumber;
 
 /// A row holds the input, then one link in the columns that ne-to-am adds.
-constexpr std::span<const chronology::AddedColumn, 7> kLinkColumns = chronology::kNeToAmColumns;
+constexpr std::array<std::string_view, table::kNumberCellCount> kLinkColumns =
+    table::number_cell_names(Direction::kNeToAm);
 
 char separator(Format format) {
   return format == Format::kCsv ? ',' : '\t';
@@ -40,7 +41,7 @@ void append_tail(std::string& out, Format format, const Link* link,
       out.append("\"sequence\":null,\"relation\":\"outside\"");
     }
     for (int i = 0; i < 4; ++i) {
-      out.append(",\"").append(kLinkColumns[2 + i].name).append("\":");
+      out.append(",\"").append(kLinkColumns[2 + i]).append("\":");
       if (link) {
         append_number(out, numbers[i]);
       } else {
@@ -93,8 +94,8 @@ void append_header(std::string& out, Format format) {
     return;
   }
   out.append("input");
-  for (const chronology::AddedColumn& column : kLinkColumns) {
-    out.append(1, separator(format)).append(column.name);
+  for (std::string_view name : kLinkColumns) {
+    out.append(1, separator(format)).append(name);
   }
   out.push_back('\n');
 }
@@ -111,9 +112,8 @@ void append_span_rows(std::string& out, Format format, std::string_view input,
     Link ends{part.sequence, Relation::kCorresponds, part.ne.first,      part.ne.last,
               part.am.first, part.am.last,           part.false_couplets};
     append_head(out, format, input);
-    append_tail(
-        out, format, &ends,
-        chronology::kRelationNames[static_cast<std::size_t>(chronology::RelationCode::kSpan)]);
+    append_tail(out, format, &ends,
+                table::kRelationNames[static_cast<std::size_t>(table::RelationCode::kSpan)]);
   }
 }
 

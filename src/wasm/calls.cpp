@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
-#include "batch/added_cells.h"
+#include "batch/added_text.h"
 #include "batch/column.h"
 #include "batch/csv_reader.h"
 #include "batch/line_mode.h"
 #include "batch/list_mode.h"
 #include "batch/rows.h"
 #include "batch/text_encoding.h"
+#include "batch/text_pipeline.h"
 #include "batch/tokens.h"
 #include "chart/chart.h"
 #include "chronology/cell.h"
@@ -18,6 +19,8 @@
 #include "sentences/ne_to_am.h"
 #include "sentences/result_records.h"
 #include "sentences/span_account.h"
+#include "table/added_cells.h"
+#include "table/reporter.h"
 
 namespace wasm {
 namespace {
@@ -273,31 +276,13 @@ FirstRow first_row(std::string_view file) {
     row.error = decoder.error();
     return row;
   }
-  std::string_view text = decoded;
-  if (text.starts_with(kByteOrderMark)) {
-    text.remove_prefix(kByteOrderMark.size());
-  }
-  std::string_view first_line = text.substr(0, text.find_first_of("\r\n"));
-  batch::CsvReader reader(batch::recognise_separator(first_line));
-  bool done = false;
-  auto on_record = [&](const batch::CsvRecord& record) {
-    if (done) {
-      return;
+  // The header row as the column mode reads it: after a separator line.
+  for (const std::string& cell : batch::header_cells(decoded)) {
+    row.cells.append(chronology::cell_shown(cell)).push_back('\n');
+    if (names_varve_numbers(cell)) {
+      row.suggested.append(std::to_string(row.count + 1)).push_back('\n');
     }
-    done = true;
-    for (std::size_t i = 0; i < record.fields.size(); ++i) {
-      std::string_view cell = batch::cell_text(record.field(i));
-      row.cells.append(chronology::cell_shown(cell)).push_back('\n');
-      if (names_varve_numbers(cell)) {
-        row.suggested.append(std::to_string(i + 1)).push_back('\n');
-      }
-      ++row.count;
-    }
-  };
-  // The first record may span lines inside quotes; it ends before the file does.
-  reader.feed(text, on_record);
-  if (!done) {
-    reader.finish(on_record);
+    ++row.count;
   }
   return row;
 }
@@ -307,56 +292,50 @@ FileResult convert_file(chronology::Direction direction, std::int32_t column, bo
   FileResult result;
   batch::ColumnSettings settings;
   settings.direction = direction;
-  settings.column = std::to_string(column);
+  settings.columns = {"#" + std::to_string(column)};
   settings.header = header;
+  settings.input_name = "the file";
   batch::ColumnConverter converter(std::move(settings), [&result](std::string_view message) {
     result.messages.append(message).push_back('\n');
   });
   // Read and written as varve-batch reads and writes a file: decoded to UTF-8
   // piece by piece, converted, and written back in the file's encoding.
   constexpr std::size_t kPiece = 1 << 16;
-  batch::TextDecoder decoder;
+  batch::TextPipeline pipeline(converter.steps());
   std::string converted;
   converted.reserve(file.size() * 2);
-  std::string text;
-  bool decoded = true;
-  bool whole = true;
-  for (std::size_t at = 0; decoded && whole && at < file.size(); at += kPiece) {
-    text.clear();
-    decoded = decoder.feed(file.substr(at, kPiece), text);
-    whole = text.empty() || converter.feed(text, converted);
+  bool going = true;
+  for (std::size_t at = 0; going && at < file.size(); at += kPiece) {
+    going = pipeline.feed(file.substr(at, kPiece), converted);
   }
-  if (decoded && whole) {
-    text.clear();
-    decoded = decoder.finish(text);
-    whole = (text.empty() || converter.feed(text, converted)) &&
-            (!decoded || converter.finish(converted));
+  if (going) {
+    pipeline.finish(converted);
   }
-  if (!decoded) {
-    result.messages.append(decoder.error()).push_back('\n');
+  if (pipeline.stop() == batch::TextStop::kDecoding) {
+    result.messages.append(pipeline.decoding_error()).push_back('\n');
   }
   result.preview = preview_of(converted);
-  batch::TextEncoder encoder(decoder.encoding());
-  if (encoder.transcodes()) {
-    encoder.encode(converted, result.file);
+  if (pipeline.transcodes()) {
+    pipeline.encode(converted, result.file);
   } else {
     result.file = std::move(converted);
   }
-  result.outcome = !(decoded && whole) ? 2 : converter.invalid_cells() > 0 ? 1 : 0;
+  result.outcome = pipeline.stop() != batch::TextStop::kNone ? 2
+                   : converter.invalid_cells() > 0           ? 1
+                                                             : 0;
   return result;
 }
 
 std::string added_columns(chronology::Direction direction) {
   std::string names;
-  chronology::AddedRow row = chronology::added_row(direction, Cell{CellKind::kEmpty});
-  batch::visit_added_cells(
-      direction, row, [&names](std::string_view name, batch::AddedKind kind, std::string_view) {
-        names.append(name).push_back('\t');
-        names.push_back(kind == batch::AddedKind::kNumber ? 'n'
-                        : kind == batch::AddedKind::kFlag ? 'b'
-                                                          : 't');
-        names.push_back('\n');
-      });
+  batch::visit_added_text(table::no_cells(direction),
+                          [&names](std::string_view name, batch::AddedKind kind, std::string_view) {
+                            names.append(name).push_back('\t');
+                            names.push_back(kind == batch::AddedKind::kNumber ? 'n'
+                                            : kind == batch::AddedKind::kFlag ? 'b'
+                                                                              : 't');
+                            names.push_back('\n');
+                          });
   return names;
 }
 
@@ -377,10 +356,18 @@ FirstRow header_row(std::string_view cells) {
 CellsResult convert_cells(chronology::Direction direction, std::string_view cells) {
   CellsResult result;
   batch::AddedCellsCache cache(direction, '\t');
+  // Messages name a cell as the sheet does ("C5").
+  std::string_view name;
+  table::Reporter reporter({kReportedCells, "cells"}, [&](const table::Message& message) {
+    if (table::has_place(message.kind)) {
+      result.messages.append(name).append(": ");
+    }
+    result.messages.append(message.text).push_back('\n');
+  });
   result.rows.reserve(cells.size() * 4);
-  for (std::size_t at = 0; at < cells.size();) {
+  for (std::size_t at = 0, row = 0; at < cells.size(); ++row) {
     std::size_t tab = std::min(cells.find('\t', at), cells.size());
-    std::string_view name = cells.substr(at, tab - at);
+    name = cells.substr(at, tab - at);
     at = tab + 1;
     char kind = at < cells.size() ? cells[at++] : '\0';
     Cell cell{CellKind::kEmpty};
@@ -396,17 +383,11 @@ CellsResult convert_cells(chronology::Direction direction, std::string_view cell
     if (kind == 't') {
       cell = chronology::read_cell(text);
     }
-    if (cell.kind == CellKind::kInvalid && ++result.invalid <= kReportedCells) {
-      result.messages.append(name).append(": ").append(
-          chronology::invalid_cell_message(chronology::field_shown(text), cell));
-      result.messages.push_back('\n');
-    }
+    reporter.cell(direction, {row, 0, 0}, cell, [&] { return chronology::field_shown(text); });
     result.rows.append(cache.cells(cell)).push_back('\n');
   }
-  if (result.invalid > kReportedCells) {
-    result.messages.append(std::to_string(result.invalid))
-        .append(" cells in all were not whole numbers\n");
-  }
+  reporter.finish();
+  result.invalid = static_cast<std::int32_t>(reporter.faults());
   return result;
 }
 

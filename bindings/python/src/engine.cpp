@@ -12,9 +12,9 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "chronology/links.h"
@@ -42,65 +42,75 @@ T* data_of(py::array_t<T>& array) {
   return array.mutable_data();
 }
 
+/// The code of a sequence, a relation or a flag, as the varve package reads it.
+std::uint8_t code(const AddedSequence& sequence) {
+  return static_cast<std::uint8_t>(sequence ? static_cast<std::size_t>(*sequence)
+                                            : kSequenceNames.size() - 1);
+}
+std::uint8_t code(RelationCode relation) {
+  return static_cast<std::uint8_t>(relation);
+}
+std::uint8_t code(const AddedFlag& flag) {
+  return flag ? *flag : kNoFlag;
+}
+
 /// The added columns of `count` values, the i-th read by `read(i)`: codes
 /// (uint8) for the sequence, relations and false couplets, int32 numbers (0
-/// where a cell is empty).
+/// where a cell is empty), by the names of the table model's cells.
 template <class Read>
 py::dict columns_of(Direction d, std::size_t count, Read read) {
-  std::span<const AddedColumn, 7> columns = added_columns(d);
-  std::array<py::array, 7> arrays;
-  std::array<std::uint8_t*, 7> codes{};
-  std::array<std::int32_t*, 7> numbers{};
-  for (std::size_t k = 0; k < columns.size(); ++k) {
-    if (chronology::number_index(columns[k].field)) {
-      py::array_t<std::int32_t> array(count);
-      numbers[k] = data_of(array);
-      arrays[k] = array;
+  std::vector<py::array> arrays;
+  std::vector<std::string_view> names;
+  visit_fields(table::no_cells(d), [&](std::string_view name, const auto& value) {
+    if constexpr (std::is_same_v<std::decay_t<decltype(value)>, AddedNumber>) {
+      arrays.push_back(py::array_t<std::int32_t>(count));
     } else {
-      py::array_t<std::uint8_t> array(count);
-      codes[k] = data_of(array);
-      arrays[k] = array;
+      arrays.push_back(py::array_t<std::uint8_t>(count));
     }
+    names.push_back(name);
+  });
+  std::vector<void*> data;
+  for (py::array& array : arrays) {
+    data.push_back(array.mutable_data());
   }
   {
     py::gil_scoped_release unlocked;
     for (std::size_t i = 0; i < count; ++i) {
-      AddedRow row = added_row(d, read(i));
-      for (std::size_t k = 0; k < columns.size(); ++k) {
-        switch (AddedField field = columns[k].field) {
-          case AddedField::kSequence:
-            codes[k][i] = static_cast<std::uint8_t>(
-                row.sequence ? static_cast<std::size_t>(*row.sequence) : kSequenceNames.size() - 1);
-            break;
-          case AddedField::kRelation0:
-          case AddedField::kRelation1:
-            codes[k][i] =
-                static_cast<std::uint8_t>(row.relations[field == AddedField::kRelation0 ? 0 : 1]);
-            break;
-          case AddedField::kFalseCouplets:
-            codes[k][i] = row.false_couplets ? *row.false_couplets : kNoFlag;
-            break;
-          default:
-            numbers[k][i] = row.numbers[*chronology::number_index(field)].value_or(0);
+      std::size_t k = 0;
+      visit_fields(number_cells(d, read(i)), [&](std::string_view, const auto& value) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(value)>, AddedNumber>) {
+          static_cast<std::int32_t*>(data[k++])[i] = value.value_or(0);
+        } else {
+          static_cast<std::uint8_t*>(data[k++])[i] = code(value);
         }
-      }
+      });
     }
   }
   py::dict dict;
-  for (std::size_t k = 0; k < columns.size(); ++k) {
-    dict[py::str(std::string(columns[k].name))] = arrays[k];
+  for (std::size_t k = 0; k < arrays.size(); ++k) {
+    dict[py::str(std::string(names[k]))] = arrays[k];
   }
   return dict;
 }
 
+/// The kept messages of `warnings` as a list of (index, message), for the
+/// varve package to name each element by its label.
+py::list kept_of(const Warnings& warnings) {
+  py::list kept;
+  for (const auto& [index, message] : warnings.kept()) {
+    kept.append(py::make_tuple(index, message));
+  }
+  return kept;
+}
+
 /// The columns of `count` cells, the i-th given by `read(i)`, with how many
-/// were invalid, how many were spans not converted, and the messages of the
-/// first few: (columns, invalid, spans, details).
+/// were invalid, how many were spans not converted, the messages of the first
+/// few and how many more there were: (columns, invalid, spans, kept, more).
 template <class Read>
-py::tuple converted(Direction direction, std::size_t count, const InvalidCells& invalid,
-                    Read read) {
+py::tuple converted(Direction direction, std::size_t count, const Warnings& warnings, Read read) {
   py::dict columns = columns_of(direction, count, read);
-  return py::make_tuple(columns, invalid.count(), invalid.spans(), invalid.details());
+  return py::make_tuple(columns, warnings.count(), warnings.spans(), kept_of(warnings),
+                        warnings.more());
 }
 
 using Integers = py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>;
@@ -110,7 +120,7 @@ using Floats = py::array_t<double, py::array::c_style | py::array::forcecast>;
 py::tuple convert_integers(const std::string& direction, const Integers& values) {
   const std::int64_t* data = values.data();
   Direction d = direction_named(direction);
-  InvalidCells invalid(0, d);
+  Warnings invalid(d);
   return converted(d, static_cast<std::size_t>(values.size()), invalid,
                    [data](std::size_t i) { return chronology::read_integer(data[i]); });
 }
@@ -119,7 +129,7 @@ py::tuple convert_integers(const std::string& direction, const Integers& values)
 py::tuple convert_floats(const std::string& direction, const Floats& values) {
   const double* data = values.data();
   Direction d = direction_named(direction);
-  InvalidCells invalid(0, d);
+  Warnings invalid(d);
   return converted(d, static_cast<std::size_t>(values.size()), invalid,
                    [data, &invalid](std::size_t i) {
                      Cell cell = chronology::read_real(data[i]);
@@ -129,7 +139,7 @@ py::tuple convert_floats(const std::string& direction, const Floats& values) {
 }
 
 /// The cell of the text `text`, the element at `i`, noted in `invalid`
-/// (InvalidCells or EndTexts).
+/// (Warnings or EndTexts).
 template <class Notes>
 Cell read_text(std::string_view text, std::size_t i, Notes& invalid) {
   Cell cell = chronology::read_cell(text);
@@ -201,7 +211,7 @@ py::tuple convert_objects(const std::string& direction, const py::array& values,
   py::ssize_t stride = values.strides(0);
   // Read while the objects may be touched; the links are found without them.
   Direction d = direction_named(direction);
-  InvalidCells invalid(0, d);
+  Warnings invalid(d);
   std::vector<Cell> cells(count);
   for (std::size_t i = 0; i < count; ++i) {
     PyObject* x = *reinterpret_cast<PyObject* const*>(data + static_cast<py::ssize_t>(i) * stride);
@@ -248,7 +258,7 @@ std::vector<Cell> cells_of(const py::array& values, EndTexts& ends, const py::fu
 /// The rows of the pairs of `first` and `last`, arrays as `cells_of` takes;
 /// bad pairs are noted in `pairs`.
 std::vector<SpanRow> span_rows(Direction direction, const py::array& first, const py::array& last,
-                               const py::function& other, InvalidCells& pairs) {
+                               const py::function& other, Warnings& pairs) {
   EndTexts first_texts, last_texts;
   std::vector<Cell> firsts = cells_of(first, first_texts, other);
   std::vector<Cell> lasts = cells_of(last, last_texts, other);
@@ -316,17 +326,17 @@ py::dict value_columns(const Columns& columns, std::size_t rows, Type type, Valu
 }
 
 /// The span of each pair of `first` and `last` in `direction`, with how many
-/// pairs were not converted and the messages of the first few: (columns,
-/// count, details).
+/// pairs were not converted, the messages of the first few and how many more
+/// there were: (columns, count, kept, more).
 py::tuple spans(const std::string& direction, const py::array& first, const py::array& last,
                 const py::function& other) {
   Direction d = direction_named(direction);
-  InvalidCells pairs(0, d, "pair");
+  Warnings pairs(d);
   std::vector<SpanRow> rows = span_rows(d, first, last, other, pairs);
   py::dict columns = value_columns(
       span_columns(d), rows.size(), [](const SpanColumn& c) { return value_type(c.field); },
       [&rows](std::size_t i, const SpanColumn& c) { return span_value(rows[i], c); });
-  return py::make_tuple(columns, pairs.count(), pairs.details());
+  return py::make_tuple(columns, pairs.faults(), kept_of(pairs), pairs.more());
 }
 
 /// Each correction inside the span of each pair of `first` and `last`, a row
@@ -334,7 +344,7 @@ py::tuple spans(const std::string& direction, const py::array& first, const py::
 py::dict span_corrections(const std::string& direction, const py::array& first,
                           const py::array& last, const py::function& other) {
   Direction d = direction_named(direction);
-  InvalidCells pairs(0, d, "pair");
+  Warnings pairs(d);
   std::vector<SpanRow> rows = span_rows(d, first, last, other, pairs);
   std::vector<CorrectionRow> corrections;
   for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -369,15 +379,15 @@ py::dict links_table(const std::string& direction) {
   }
   auto array = [](const auto& v) { return py::array(v.size(), v.data()); };
   // In the order of the columns that ne-to-am adds, as varve-batch's table has them.
-  const std::array<py::array, 7> links{array(sequence),      array(relation), array(ne_first),
-                                       array(ne_last),       array(am_first), array(am_last),
-                                       array(false_couplets)};
-  py::dict table;
-  table["input"] = array(input);
+  const std::array<py::array, table::kNumberCellCount> links{
+      array(sequence), array(relation), array(ne_first),      array(ne_last),
+      array(am_first), array(am_last),  array(false_couplets)};
+  py::dict columns;
+  columns["input"] = array(input);
   for (std::size_t k = 0; k < links.size(); ++k) {
-    table[py::str(std::string(kNeToAmColumns[k].name))] = links[k];
+    columns[py::str(std::string(table::number_cell_names(Direction::kNeToAm)[k]))] = links[k];
   }
-  return table;
+  return columns;
 }
 
 std::vector<std::string> names_of(const auto& names) {

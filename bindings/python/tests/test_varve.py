@@ -294,6 +294,25 @@ def test_a_series_gives_a_frame_that_joins_back_to_its_rows(index):
             assert got == {"ne_varve": got["ne_varve"], **want[got["ne_varve"]]}, label
 
 
+@pytest.mark.parametrize("index, named", [
+    ([8, 3], "element 3:"),  # A frame filtered and sorted: its labels, not positions.
+    (["HB-08", "HB-02"], "element 'HB-02':"),
+    ([("core A", 2.5), ("core B", 7.0)], "element ('core B', 7.0):"),
+    ([2.5, 7.0], "element 7.0:"),
+])
+def test_a_series_warning_names_each_value_by_its_index_label(index, named):
+    pd = pytest.importorskip("pandas")
+    values = pd.Series(["3021", "4282?"], index=pd.Index(index, tupleize_cols=False),
+                       dtype=object)
+    said = warning_lines(varve.ne_to_am, values)
+    assert said[1].startswith(f"{named} not a whole number: '4282?'"), said
+    pairs = pd.Series(["5580", "5700"], index=values.index, dtype=object)
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        varve.ne_span(pairs, pairs.iloc[::-1].set_axis(values.index))
+    assert str(caught[0].message).split("\n")[1].startswith(named.replace("element", "pair"))
+
+
 def test_to_frame_has_nullable_columns():
     pd = pytest.importorskip("pandas")
     frame = varve.to_frame(varve.am_to_ne([3000, None, 5691]), index=["a", "b", "c"])

@@ -26,7 +26,8 @@ a cell: "3021" and "3021.0" are 3021, blanks around are ignored, "" is
 missing, and "4,282" or "4282?" are not whole numbers. A categorical is read
 by its labels. None, NaN and pd.NA are missing. Values that are not whole
 numbers get the relation "invalid" and a warning that counts them and shows
-the first five, with their positions (from 0) and what was perhaps meant.
+the first five, each named by its Series' index label (or, for anything but a
+Series, its position from 0), with what was perhaps meant.
 
 Examples
 --------
@@ -109,8 +110,9 @@ def ne_to_am(values):
     Warns
     -----
     UserWarning
-        When values are not whole numbers: how many, and the first five with
-        their positions (from 0).
+        When values are not whole numbers: how many, and the first five, each
+        named by its index label in a Series (as repr), else by its position
+        (from 0).
 
     See Also
     --------
@@ -181,8 +183,9 @@ def am_to_ne(values):
     Warns
     -----
     UserWarning
-        When values are not whole numbers: how many, and the first five with
-        their positions (from 0).
+        When values are not whole numbers: how many, and the first five, each
+        named by its index label in a Series (as repr), else by its position
+        (from 0).
 
     See Also
     --------
@@ -256,7 +259,8 @@ def ne_span(first, last):
     -----
     UserWarning
         When pairs are not converted: how many, and why for the first five,
-        with their positions (from 0).
+        each named by its index label in a Series (as repr), else by its
+        position (from 0).
 
     See Also
     --------
@@ -539,11 +543,11 @@ def _convert(direction, values):
     index = _series_index(values)
     array = _engine_array(values)
     if array.dtype.kind == "i":
-        raw, invalid, spans, details = _engine.convert_integers(direction, array)
+        raw, invalid, spans, kept, more = _engine.convert_integers(direction, array)
     elif array.dtype.kind == "f":
-        raw, invalid, spans, details = _engine.convert_floats(direction, array)
+        raw, invalid, spans, kept, more = _engine.convert_floats(direction, array)
     else:
-        raw, invalid, spans, details = _engine.convert_objects(direction, array, _scalar)
+        raw, invalid, spans, kept, more = _engine.convert_objects(direction, array, _scalar)
     columns = _masked(raw)
     said = []
     if invalid:
@@ -553,8 +557,23 @@ def _convert(direction, values):
         said.append("1 span is not converted; its relation is 'invalid'" if spans == 1
                     else f"{spans} spans are not converted; their relation is 'invalid'")
     if said:
-        warnings.warn("\n".join(said + [details]), stacklevel=3)
+        warnings.warn("\n".join(said + [_details("element", kept, more, index)]), stacklevel=3)
     return columns if index is None else to_frame(columns, index=index)
+
+
+def _details(what, kept, more, index):
+    """The lines of a warning on the values the engine kept a message for:
+    each named by its Series' index label (as repr), or else by its position
+    from 0, then how many more there were."""
+    def name(position):
+        if index is None:
+            return str(position)
+        label = index[position]
+        return repr(label.item() if isinstance(label, np.generic) else label)
+    lines = [f"{what} {name(position)}: {message}" for position, message in kept]
+    if more:
+        lines.append(f"and {more} more")
+    return "\n".join(lines)
 
 
 def _engine_array(values):
@@ -593,12 +612,12 @@ def _value_columns(raw):
 
 def _span(direction, first, last):
     first, last, index = _pair(first, last)
-    raw, count, details = _engine.spans(direction, first, last, _scalar)
+    raw, count, kept, more = _engine.spans(direction, first, last, _scalar)
     columns = _value_columns(raw)
     if count:
         message = ("1 pair is not converted; its not_converted column says why" if count == 1
                    else f"{count} pairs are not converted; their not_converted column says why")
-        warnings.warn(f"{message}\n{details}", stacklevel=3)
+        warnings.warn(f"{message}\n{_details('pair', kept, more, index)}", stacklevel=3)
     return columns if index is None else to_frame(columns, index=index)
 
 

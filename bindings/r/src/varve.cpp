@@ -7,9 +7,9 @@
 #include <cstddef>
 #include <limits>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "chronology/links.h"
@@ -26,6 +26,12 @@ Direction direction_named(const std::string& name) {
     return *direction;
   }
   Rcpp::stop("direction must be \"ne-to-am\" or \"am-to-ne\", not \"" + name + "\"");
+}
+
+/// How a warning names the element at `index` (from 0): `what` and its
+/// position from 1, as R counts.
+auto position(const char* what) {
+  return [what](std::size_t index) { return std::string(what) + " " + std::to_string(index + 1); };
 }
 
 /// R strings of a list of names, held for the lifetime of the vector.
@@ -75,7 +81,7 @@ class Column {
     }
   }
 
-  /// The cell of element `i`, noted in `invalid` (InvalidCells or EndTexts).
+  /// The cell of element `i`, noted in `invalid` (Warnings or EndTexts).
   template <class Notes>
   Cell read(R_xlen_t i, Notes& invalid) const {
     auto index = static_cast<std::size_t>(i);
@@ -144,59 +150,54 @@ class Column {
   std::vector<Cell> level_cells_;
 };
 
-/// The added columns of the `n` elements of `x`, as a data frame: text for
-/// the sequence and relations, integers for the numbers, logical for false
-/// couplets; NA where a cell is empty.
-Rcpp::List added_frame(Direction direction, const Column& x, R_xlen_t n, InvalidCells& invalid) {
+/// The added columns of the `n` elements of `x`, as a data frame of the
+/// table model's cells by their names: text for the sequence and relations,
+/// integers for the numbers, logical for false couplets; NA where a cell is
+/// empty.
+Rcpp::List added_frame(Direction direction, const Column& x, R_xlen_t n, Warnings& warnings) {
   Rcpp::CharacterVector relations = r_strings(kRelationNames);
   Rcpp::CharacterVector sequences = r_strings(kSequenceNames);
-  std::span<const AddedColumn, 7> columns = added_columns(direction);
-  Rcpp::List frame(static_cast<R_xlen_t>(columns.size()));
+  Rcpp::List frame(static_cast<R_xlen_t>(table::kNumberCellCount));
   std::vector<std::string> names;
-  std::array<int*, 7> values{};  // The integer or logical data of each column.
-  for (std::size_t k = 0; k < columns.size(); ++k) {
-    AddedField field = columns[k].field;
-    auto at = static_cast<R_xlen_t>(k);
-    if (field == AddedField::kFalseCouplets) {
-      Rcpp::LogicalVector column(n);
-      values[k] = LOGICAL(column);
-      frame[at] = column;
-    } else if (chronology::number_index(field)) {
-      Rcpp::IntegerVector column(n);
-      values[k] = INTEGER(column);
-      frame[at] = column;
+  visit_fields(table::no_cells(direction), [&](std::string_view name, const auto& value) {
+    using Type = std::decay_t<decltype(value)>;
+    auto at = static_cast<R_xlen_t>(names.size());
+    if constexpr (std::is_same_v<Type, AddedFlag>) {
+      frame[at] = Rcpp::LogicalVector(n);
+    } else if constexpr (std::is_same_v<Type, AddedNumber>) {
+      frame[at] = Rcpp::IntegerVector(n);
     } else {
       frame[at] = Rcpp::CharacterVector(n);
     }
-    names.emplace_back(columns[k].name);
-  }
-  for (R_xlen_t i = 0; i < n; ++i) {
-    AddedRow row = added_row(direction, x.read(i, invalid));
-    for (std::size_t k = 0; k < columns.size(); ++k) {
-      AddedField field = columns[k].field;
-      SEXP column = frame[static_cast<R_xlen_t>(k)];
-      switch (field) {
-        case AddedField::kSequence:
-          SET_STRING_ELT(column, i,
-                         row.sequence ? STRING_ELT(sequences, static_cast<R_xlen_t>(*row.sequence))
-                                      : NA_STRING);
-          break;
-        case AddedField::kRelation0:
-        case AddedField::kRelation1: {
-          RelationCode code = row.relations[field == AddedField::kRelation0 ? 0 : 1];
-          SET_STRING_ELT(column, i,
-                         code == RelationCode::kNone
-                             ? NA_STRING
-                             : STRING_ELT(relations, static_cast<R_xlen_t>(code)));
-          break;
-        }
-        case AddedField::kFalseCouplets:
-          values[k][i] = row.false_couplets ? *row.false_couplets : NA_LOGICAL;
-          break;
-        default:
-          values[k][i] = row.numbers[*chronology::number_index(field)].value_or(NA_INTEGER);
-      }
+    names.emplace_back(name);
+  });
+  struct Store {
+    SEXP column;
+    R_xlen_t i;
+    const Rcpp::CharacterVector& relations;
+    const Rcpp::CharacterVector& sequences;
+    void operator()(const AddedSequence& sequence) const {
+      SET_STRING_ELT(
+          column, i,
+          sequence ? STRING_ELT(sequences, static_cast<R_xlen_t>(*sequence)) : NA_STRING);
     }
+    void operator()(RelationCode code) const {
+      SET_STRING_ELT(column, i,
+                     code == RelationCode::kNone
+                         ? NA_STRING
+                         : STRING_ELT(relations, static_cast<R_xlen_t>(code)));
+    }
+    void operator()(const AddedNumber& number) const {
+      INTEGER(column)[i] = number.value_or(NA_INTEGER);
+    }
+    void operator()(const AddedFlag& flag) const { LOGICAL(column)[i] = flag ? *flag : NA_LOGICAL; }
+  };
+  for (R_xlen_t i = 0; i < n; ++i) {
+    R_xlen_t k = 0;
+    visit_fields(number_cells(direction, x.read(i, warnings)),
+                 [&](std::string_view, const auto& value) {
+                   Store{frame[k++], i, relations, sequences}(value);
+                 });
   }
   return data_frame(frame, names, n);
 }
@@ -250,7 +251,7 @@ Rcpp::List value_frame(const Columns& columns, std::size_t rows, Type type, Valu
 
 /// The rows of the pairs of `first` and `last`, which have the same length
 /// and type as `varve_convert` takes; bad pairs noted in `pairs`.
-std::vector<SpanRow> span_rows(SEXP first, SEXP last, Direction direction, InvalidCells& pairs) {
+std::vector<SpanRow> span_rows(SEXP first, SEXP last, Direction direction, Warnings& pairs) {
   for (SEXP x : {first, last}) {
     if (TYPEOF(x) != INTSXP && TYPEOF(x) != REALSXP && TYPEOF(x) != LGLSXP && TYPEOF(x) != STRSXP) {
       Rcpp::stop("first and last must be numeric, character or factor vectors");
@@ -296,12 +297,12 @@ Rcpp::List varve_convert(SEXP x, std::string direction) {
   }
   Direction d = direction_named(direction);
   Column column(x);
-  InvalidCells invalid(1, d);
+  Warnings invalid(d);
   Rcpp::List frame = added_frame(d, column, n, invalid);
   return Rcpp::List::create(Rcpp::Named("frame") = frame,
                             Rcpp::Named("invalid") = static_cast<double>(invalid.count()),
                             Rcpp::Named("spans") = static_cast<double>(invalid.spans()),
-                            Rcpp::Named("details") = invalid.details());
+                            Rcpp::Named("details") = invalid.details(position("element")));
 }
 
 /// Every link of every accepted number of `direction`, as varve-batch's
@@ -328,8 +329,8 @@ Rcpp::List varve_links_table(std::string direction) {
   }
   // The input, then the columns that ne-to-am adds, as varve-batch's table has them.
   std::vector<std::string> names{"input"};
-  for (const AddedColumn& column : kNeToAmColumns) {
-    names.emplace_back(column.name);
+  for (std::string_view name : table::number_cell_names(Direction::kNeToAm)) {
+    names.emplace_back(name);
   }
   return data_frame(
       Rcpp::List::create(Rcpp::wrap(input), Rcpp::wrap(sequence), Rcpp::wrap(relation),
@@ -344,14 +345,14 @@ Rcpp::List varve_links_table(std::string direction) {
 // [[Rcpp::export(.varve_span)]]
 Rcpp::List varve_span(SEXP first, SEXP last, std::string direction) {
   Direction d = direction_named(direction);
-  InvalidCells pairs(1, d, "pair");
+  Warnings pairs(d);
   std::vector<SpanRow> rows = span_rows(first, last, d, pairs);
   Rcpp::List frame = value_frame(
       span_columns(d), rows.size(), [](const SpanColumn& c) { return value_type(c.field); },
       [&rows](std::size_t i, const SpanColumn& c) { return span_value(rows[i], c); });
   return Rcpp::List::create(Rcpp::Named("frame") = frame,
-                            Rcpp::Named("not_converted") = static_cast<double>(pairs.count()),
-                            Rcpp::Named("details") = pairs.details());
+                            Rcpp::Named("not_converted") = static_cast<double>(pairs.faults()),
+                            Rcpp::Named("details") = pairs.details(position("pair")));
 }
 
 /// Each correction inside the span of each pair of `first` and `last` in
@@ -359,7 +360,7 @@ Rcpp::List varve_span(SEXP first, SEXP last, std::string direction) {
 // [[Rcpp::export(.varve_span_corrections)]]
 Rcpp::List varve_span_corrections(SEXP first, SEXP last, std::string direction) {
   Direction d = direction_named(direction);
-  InvalidCells pairs(1, d, "pair");
+  Warnings pairs(d);
   std::vector<SpanRow> rows = span_rows(first, last, d, pairs);
   std::vector<CorrectionRow> corrections;
   for (std::size_t i = 0; i < rows.size(); ++i) {

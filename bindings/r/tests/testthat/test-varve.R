@@ -119,24 +119,10 @@ test_that("a warning counts the values that are not whole numbers and shows the 
   expect_no_warning(ne_to_am(c("4282", " 4282.00 ", NA, "")))
 })
 
-# The table of cell cases that every front end runs (a link to the
-# repository's tests/cell_cases.tsv, a copy in the built tarball); its cells
-# are written with the escapes of JSON strings.
+# The table of cell cases that every front end runs.
 cell_cases <- function() {
-  path <- test_path("cell_cases.tsv")
-  skip_if_not(file.exists(path), "tests/testthat/cell_cases.tsv not found")
-  lines <- readLines(path, encoding = "UTF-8")
-  lines <- lines[nzchar(lines) & !startsWith(lines, "#")][-1]
-  fields <- strsplit(lines, "\t", fixed = TRUE)
-  cell <- vapply(fields, `[`, "", 1)
-  escapes <- gregexpr("\\\\(u[0-9A-Fa-f]{4}|.)", cell)
-  regmatches(cell, escapes) <- lapply(regmatches(cell, escapes), function(found) {
-    vapply(found, function(e) {
-      if (startsWith(e, "\\u")) intToUtf8(strtoi(substring(e, 3), 16L))
-      else if (e == "\\t") "\t" else substring(e, 2)
-    }, "")
-  })
-  Encoding(cell) <- "UTF-8"
+  fields <- case_fields("cell_cases.tsv")
+  cell <- unescaped(vapply(fields, `[`, "", 1))
   expected <- strsplit(vapply(fields, `[`, "", 3), " ", fixed = TRUE)
   data.frame(cell = cell, where = vapply(fields, `[`, "", 2),
              kind = vapply(expected, `[`, "", 1),
@@ -144,7 +130,7 @@ cell_cases <- function() {
              number = vapply(expected, function(e) {
                if (length(e) > 1) as.numeric(e[length(e)]) else NA
              }, 0),
-             line = lines, stringsAsFactors = FALSE)
+             line = vapply(fields, paste, "", collapse = "\t"), stringsAsFactors = FALSE)
 }
 
 test_that("every case of the shared table reads as the engine reads a cell, both ways", {

@@ -1,4 +1,4 @@
-#include "batch/added_cells.h"
+#include "batch/added_text.h"
 
 namespace batch {
 
@@ -6,9 +6,8 @@ using chronology::Cell;
 using chronology::CellKind;
 using chronology::Direction;
 
-void append_added_cells(std::string& out, Direction direction, const chronology::AddedRow& row,
-                        char sep) {
-  visit_added_cells(direction, row, [&](std::string_view, AddedKind, std::string_view text) {
+void append_added_cells(std::string& out, const table::NumberCells& cells, char sep) {
+  visit_added_text(cells, [&](std::string_view, AddedKind, std::string_view text) {
     out.append(1, sep).append(text);
   });
 }
@@ -21,11 +20,9 @@ AddedCellsCache::AddedCellsCache(Direction direction, char separator)
   // A number outside every range; no number is below the first.
   Cell outside{CellKind::kNumber};
   outside.number = first_ - 1;
-  append_added_cells(outside_, direction, chronology::added_row(direction, outside), separator);
-  append_added_cells(empty_, direction, chronology::added_row(direction, Cell{CellKind::kEmpty}),
-                     separator);
-  append_added_cells(invalid_, direction,
-                     chronology::added_row(direction, Cell{CellKind::kInvalid}), separator);
+  append_added_cells(outside_, table::number_cells(direction, outside), separator);
+  append_added_cells(empty_, table::number_cells(direction, Cell{CellKind::kEmpty}), separator);
+  append_added_cells(invalid_, table::number_cells(direction, Cell{CellKind::kInvalid}), separator);
 }
 
 std::string_view AddedCellsCache::cells(const Cell& cell) {
@@ -37,7 +34,7 @@ std::string_view AddedCellsCache::cells(const Cell& cell) {
   }
   if (cell.kind == CellKind::kSpan) {
     span_.clear();
-    append_added_cells(span_, direction_, chronology::added_row(direction_, cell), separator_);
+    append_added_cells(span_, table::number_cells(direction_, cell), separator_);
     return span_;
   }
   // Below the first number the difference wraps round to a large index.
@@ -48,7 +45,7 @@ std::string_view AddedCellsCache::cells(const Cell& cell) {
   Slice& slice = known_[index];
   if (slice.length == 0) {
     slice.begin = static_cast<std::uint32_t>(cells_.size());
-    append_added_cells(cells_, direction_, chronology::added_row(direction_, cell), separator_);
+    append_added_cells(cells_, table::number_cells(direction_, cell), separator_);
     slice.length = static_cast<std::uint32_t>(cells_.size()) - slice.begin;
   }
   return std::string_view(cells_).substr(slice.begin, slice.length);

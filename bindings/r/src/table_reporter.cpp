@@ -1,0 +1,1 @@
+../../../src/table/reporter.cpp

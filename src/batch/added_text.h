@@ -1,0 +1,84 @@
+#ifndef VARVE_BATCH_ADDED_TEXT_H_
+#define VARVE_BATCH_ADDED_TEXT_H_
+
+// The added cells as text: what the column and line modes append to a row,
+// and the cells of every number, written once and looked up.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "batch/rows.h"
+#include "chronology/cell.h"
+#include "table/added_cells.h"
+
+namespace batch {
+
+/// What an added cell holds, for a format that writes kinds apart.
+enum class AddedKind { kName, kNumber, kFlag };
+
+/// Calls `visit(name, kind, text)` for each added cell of `cells` in the
+/// columns' order; `text` is empty for an empty cell.
+template <class Visit>
+void visit_added_text(const table::NumberCells& cells, Visit&& visit);
+
+/// Appends the added cells of `cells`, each after the separator `sep`.
+void append_added_cells(std::string& out, const table::NumberCells& cells, char sep);
+
+/// The added cells of every value, each after its separator, made once per
+/// number (when it is first met), so that a row costs a lookup and a copy.
+class AddedCellsCache {
+ public:
+  AddedCellsCache(chronology::Direction direction, char separator);
+
+  /// The added cells of a value read as `cell`, valid until the next call.
+  std::string_view cells(const chronology::Cell& cell);
+
+ private:
+  /// Where a number's added cells lie in cells_; length 0 until first needed.
+  struct Slice {
+    std::uint32_t begin = 0;
+    std::uint32_t length = 0;
+  };
+
+  chronology::Direction direction_;
+  char separator_;
+  chronology::VarveNumber first_ = 0;  ///< The number of known_[0].
+  std::vector<Slice> known_;
+  std::string cells_;  ///< The added cells of the numbers met so far.
+  std::string empty_, outside_, invalid_;
+  std::string span_;  ///< The added cells of the last span, made anew for each.
+};
+
+template <class Visit>
+void visit_added_text(const table::NumberCells& cells, Visit&& visit) {
+  struct Writer {
+    Visit& visit;
+    void operator()(std::string_view name, const table::AddedSequence& sequence) const {
+      visit(name, AddedKind::kName,
+            sequence ? chronology::sequence_name(*sequence) : std::string_view());
+    }
+    void operator()(std::string_view name, table::RelationCode relation) const {
+      visit(name, AddedKind::kName, table::kRelationNames[static_cast<std::size_t>(relation)]);
+    }
+    void operator()(std::string_view name, const table::AddedNumber& number) const {
+      std::string digits;
+      if (number) {
+        append_number(digits, *number);
+      }
+      visit(name, AddedKind::kNumber, std::string_view(digits));
+    }
+    void operator()(std::string_view name, const table::AddedFlag& flag) const {
+      visit(name, AddedKind::kFlag,
+            !flag   ? std::string_view()
+            : *flag ? std::string_view("true")
+                    : "false");
+    }
+  };
+  table::visit_fields(cells, Writer{visit});
+}
+
+}  // namespace batch
+
+#endif  // VARVE_BATCH_ADDED_TEXT_H_

@@ -1,0 +1,96 @@
+#include "table/plan.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace table {
+namespace {
+
+using chronology::Direction;
+
+/// The first added name of each conversion, and its source (from 1): "ne_varve_sequence@3".
+std::vector<std::string> groups(const Plan& plan) {
+  std::vector<std::string> seen;
+  for (const Conversion& conversion : plan.conversions) {
+    seen.push_back(conversion.names.front() + "@" + std::to_string(conversion.sources[0] + 1));
+  }
+  return seen;
+}
+
+TEST(MakePlan, NamesEachColumnsGroupWithoutACollision) {
+  struct Case {
+    const char* name;
+    Header header;
+    PlanRequest request;
+    std::vector<std::string> groups;
+  };
+  const std::vector<Case> cases = {
+      {"one column keeps the names",
+       Header({"id", "ne"}),
+       {Direction::kNeToAm, {"ne"}, ""},
+       {"sequence@2"}},
+      {"one column with a prefix",
+       Header({"id", "ne"}),
+       {Direction::kAmToNe, {"2"}, "v_"},
+       {"v_lc_relation@2"}},
+      {"several, after their headers",
+       Header({"top ne", "bottom-ne"}),
+       {Direction::kNeToAm, {"top ne", "bottom-ne"}, ""},
+       {"top_ne_sequence@1", "bottom_ne_sequence@2"}},
+      {"several, without a header",
+       Header::unnamed(4),
+       {Direction::kAmToNe, {"4", "2"}, ""},
+       {"c4_lc_relation@4", "c2_lc_relation@2"}},
+      {"two headers alike once reduced",
+       Header({"ne varve", "ne-varve"}),
+       {Direction::kNeToAm, {"1", "2"}, ""},
+       {"ne_varve_sequence@1", "ne_varve_2_sequence@2"}},
+      {"a converted file converted again",
+       Header({"ne", "am", "ne_sequence", "ne_2_relation"}),
+       {Direction::kNeToAm, {"ne", "am"}, ""},
+       {"ne_3_sequence@1", "am_sequence@2"}},
+  };
+  for (const Case& c : cases) {
+    PlanResult result = make_plan(c.header, c.request);
+    EXPECT_EQ(result.error, "") << c.name;
+    EXPECT_EQ(groups(result.plan), c.groups) << c.name;
+    for (const Conversion& conversion : result.plan.conversions) {
+      EXPECT_EQ(conversion.names.size(), 7u) << c.name;
+      EXPECT_EQ(conversion.names.back().ends_with("false_couplets"), true) << c.name;
+    }
+  }
+}
+
+TEST(MakePlan, RefusesWhatDoesNotFitTheTable) {
+  struct Case {
+    Header header;
+    std::vector<std::string> columns;
+    PlanFault fault;
+    const char* error;
+  };
+  const std::vector<Case> cases = {
+      {Header({"ne", "sequence"}),
+       {"ne"},
+       PlanFault::kClash,
+       "the header already has a column named 'sequence'"},
+      {Header({"ne", "b"}),
+       {"ne", "c"},
+       PlanFault::kRequest,
+       "the header has no column named 'c': the columns are 1 'ne', 2 'b'"},
+      {Header({"ne", "b"}),
+       {"ne", "1"},
+       PlanFault::kRequest,
+       "column 1 is given twice ('ne' and '1'): give each column once"},
+  };
+  for (const Case& c : cases) {
+    PlanResult result = make_plan(c.header, {Direction::kNeToAm, c.columns, ""});
+    EXPECT_EQ(result.fault, c.fault) << c.error;
+    EXPECT_EQ(result.error, c.error);
+    EXPECT_TRUE(result.plan.conversions.empty());
+  }
+}
+
+}  // namespace
+}  // namespace table

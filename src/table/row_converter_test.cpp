@@ -1,0 +1,61 @@
+#include "table/row_converter.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace table {
+namespace {
+
+using chronology::CellKind;
+using chronology::Direction;
+
+TEST(RowConverter, FitsEachRowToTheTableAndReadsEachConversionsCell) {
+  std::vector<std::string> messages;
+  Reporter reporter({}, [&](const Message& m) {
+    messages.push_back(std::to_string(m.place.line) + ":" + std::to_string(m.place.column) + " " +
+                       m.text);
+  });
+  PlanResult planned =
+      make_plan(Header({"id", "ne", "note", "am"}), {Direction::kNeToAm, {"am", "ne"}, ""});
+  ASSERT_EQ(planned.error, "");
+  RowConverter rows(planned.plan, 4, reporter);
+  struct Case {
+    std::vector<std::string> row;
+    bool fits;
+    std::size_t padding;
+    std::vector<CellKind> cells;  ///< Of am, then ne.
+  };
+  const std::vector<Case> cases = {
+      {{"S1", "3021", "", "x"}, true, 0, {CellKind::kInvalid, CellKind::kNumber}},
+      {{"S2", "3021"}, true, 2, {CellKind::kEmpty, CellKind::kNumber}},
+      {{""}, true, 3, {CellKind::kEmpty, CellKind::kEmpty}},
+      {{"S4", "3021", "", "2700", "extra"}, false, 0, {}},
+  };
+  std::size_t line = 2;
+  for (const Case& c : cases) {
+    auto read = [&c](std::size_t column) {
+      return ReadCell{chronology::read_cell(c.row.at(column)), c.row.at(column)};
+    };
+    auto shown = [](std::string_view text) { return std::string(text); };
+    ASSERT_EQ(rows.convert(c.row.size(), {line - 2, line, 0}, read, shown), c.fits) << line;
+    if (c.fits) {
+      EXPECT_EQ(rows.padding(), c.padding) << line;
+      std::vector<CellKind> kinds;
+      for (const chronology::Cell& cell : rows.cells()) {
+        kinds.push_back(cell.kind);
+      }
+      EXPECT_EQ(kinds, c.cells) << line;
+    }
+    ++line;
+  }
+  // The bad cell is named by its own column; the row too wide reports nothing itself.
+  EXPECT_EQ(messages, std::vector<std::string>{"2:4 not a whole number: 'x'"});
+  EXPECT_EQ(wider_row_message(5, 4, true),
+            "the row has 5 cells, more than the header's 4 (a separator too many, or one inside "
+            "a cell without quotes?)");
+}
+
+}  // namespace
+}  // namespace table
