@@ -247,8 +247,8 @@ for direction in ne-to-am am-to-ne; do
 done
 grep -qF "$work/venv/" <("$work/venv/bin/python" -c 'import varve; print(varve.__file__)') ||
   fail "the module imported is not the wheel's"
-[ "$(cd "$work" && venv/bin/python -c 'import varve; t = varve.tables_identity()
-print(f"correspondence tables revision {t[\"revision\"]}, checksum {t[\"checksum\"]}")')" = "$tables" ] ||
+[ "$(cd "$work" && venv/bin/python -c 'import varve
+print("correspondence tables revision %(revision)s, checksum %(checksum)s" % varve.tables_identity())')" = "$tables" ] ||
   fail "the wheel names other tables than varve-batch"
 (cd "$work" && venv/bin/python -c 'import varve; print(varve.citation("bibtex"))') \
   > "$work/citation.python"
