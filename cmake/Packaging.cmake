@@ -37,9 +37,9 @@ if(VARVE_BUILT_WEB_PAGE OR EXISTS "${VARVE_WEB_PAGE}")
   endif()
   set(VARVE_README_WEB_PAGE
     "  varve-convert.html  the same conversions in your web browser\n")
-  set(VARVE_README_DEBIAN_WEB_PAGE "- the web page, \
-[/usr/share/varve-convert/varve-convert.html](/usr/share/varve-convert/varve-convert.html): \
-the same\n  conversions in a web browser, offline, in one file that can be copied anywhere;\n")
+  set(VARVE_README_DEBIAN_WEB_PAGE "- [the web page](${CMAKE_INSTALL_FULL_DATADIR}/varve-convert/\
+varve-convert.html):\n  the same conversions in a web browser, offline, in one file that can be\n\
+  copied anywhere;\n")
   set(VARVE_README_WEB_SECTION [=[varve-convert.html: in the web browser
 --------------------------------------
 
