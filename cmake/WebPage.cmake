@@ -11,14 +11,14 @@ option(VARVE_WEB_TESTS "Test the web page in headless Chromium (needs npm ci --p
 set(VARVE_WASM_CXX clang++ CACHE STRING "The C++ compiler for the page's engine (wasm32-wasi)")
 set(VARVE_WASM_SYSROOT /usr CACHE PATH "The sysroot with wasi-libc and libc++ for wasm32-wasi")
 set(VARVE_WEB_PACKAGES "clang lld-14 wasi-libc libc++-14-dev-wasm32 libc++abi-14-dev-wasm32 \
-libclang-rt-14-dev-wasm32 nodejs")
+libclang-rt-14-dev-wasm32 binaryen nodejs")
 
 # Stops the configuration: the page cannot be built, for the reason given
 # (the arguments, joined).
 function(varve_web_page_missing)
   list(JOIN ARGV "" reason)
   message(FATAL_ERROR "varve-convert.html cannot be built: ${reason}\n"
-    "The page needs clang's wasm32-wasi target and node; on Debian: "
+    "The page needs clang's wasm32-wasi target, binaryen's wasm-opt and node; on Debian: "
     "apt-get install ${VARVE_WEB_PACKAGES}\n"
     "The release packages carry the page, so they are not made without it.")
 endfunction()
@@ -26,6 +26,13 @@ endfunction()
 find_program(VARVE_NODE node)
 if(NOT VARVE_NODE OR NOT EXISTS "${VARVE_NODE}")
   varve_web_page_missing("node is not installed (it writes the page's one file).")
+endif()
+
+# binaryen's optimiser shrinks the engine that clang wrote: the page is one
+# file, and the module is most of it.
+find_program(VARVE_WASM_OPT wasm-opt)
+if(NOT VARVE_WASM_OPT OR NOT EXISTS "${VARVE_WASM_OPT}")
+  varve_web_page_missing("binaryen's wasm-opt is not installed (it shrinks the page's engine).")
 endif()
 
 find_program(VARVE_WASM_CXX_PATH "${VARVE_WASM_CXX}" NO_CACHE)
@@ -63,7 +70,8 @@ compiler's runtime for it is missing (lld-14, libclang-rt-14-dev-wasm32)." "The 
   -mexec-model=reactor probe.o -o probe.wasm)
 message(STATUS "The page's engine is built with ${VARVE_WASM_CXX_PATH} for wasm32-wasi")
 
-set(VARVE_WASM "${CMAKE_BINARY_DIR}/wasm/varve-engine.wasm")
+set(VARVE_WASM_LINKED "${CMAKE_BINARY_DIR}/wasm/varve-engine.wasm")
+set(VARVE_WASM "${CMAKE_BINARY_DIR}/varve-engine.wasm")
 ExternalProject_Add(varve_web_engine
   SOURCE_DIR "${CMAKE_SOURCE_DIR}"
   BINARY_DIR "${CMAKE_BINARY_DIR}/wasm"
@@ -75,7 +83,11 @@ ExternalProject_Add(varve_web_engine
     "-DVARVE_WARNINGS_AS_ERRORS=${VARVE_WARNINGS_AS_ERRORS}"
   BUILD_ALWAYS ON
   INSTALL_COMMAND ""
-  BUILD_BYPRODUCTS "${VARVE_WASM}")
+  BUILD_BYPRODUCTS "${VARVE_WASM_LINKED}")
+add_custom_command(OUTPUT "${VARVE_WASM}"
+  COMMAND "${VARVE_WASM_OPT}" -Oz "${VARVE_WASM_LINKED}" -o "${VARVE_WASM}"
+  DEPENDS varve_web_engine "${VARVE_WASM_LINKED}"
+  COMMENT "Shrinking the page's engine with wasm-opt -Oz")
 
 set(VARVE_BUILT_WEB_PAGE "${CMAKE_BINARY_DIR}/varve-convert.html")
 set(web "${CMAKE_SOURCE_DIR}/web")

@@ -92,6 +92,8 @@ TEST(Batch, UsageErrorsWriteNothingOnStandardOutput) {
       {"convert"},
       {"ne-to-am", "--format", "xml"},
       {"ne-to-am", "--bogus"},
+      // An option without a value given one: refused, not taken as the option.
+      {"ne-to-am", "--no-header=no", "3021"},
       {"table"},
       {"table", "ne-to-am", "2700"},
       {"chart", "--mark", "6500"},

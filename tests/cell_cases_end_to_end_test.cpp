@@ -18,6 +18,7 @@
 
 namespace {
 
+using testing_programs::launched;
 using testing_programs::read_file;
 using testing_programs::run_batch;
 
@@ -262,6 +263,63 @@ TEST(Utf16, WhatCannotBeReadIsRefusedWithAMessage) {
     EXPECT_EQ(r.output, c.output) << c.name;
     EXPECT_EQ(r.error, c.error) << c.name;
     EXPECT_EQ(r.status, 1) << c.name;
+  }
+}
+
+/// ASCII `text` in UTF-16 of the byte order `little`, after its byte-order mark.
+std::string utf16_of_ascii(std::string_view text, bool little) {
+  std::string out = little ? "\xFF\xFE" : "\xFE\xFF";
+  for (char c : text) {
+    out += little ? std::string{c, '\0'} : std::string{'\0', c};
+  }
+  return out;
+}
+
+// A file cut after an odd byte, whatever that byte (a lone NUL included) and
+// in both byte orders, is reported with status 1 after the rows before the
+// cut, in each mode that reads UTF-16. The list mode reads no UTF-16: there
+// the file's first token, which holds the byte-order mark, is refused with
+// status 1, whatever the last byte. Under a launcher, which starts each run
+// slowly, a sample of the last bytes.
+TEST(Utf16, AFileCutInsideACharacterIsReportedInEveryMode) {
+  const std::string cut =
+      "varve-batch: standard input: the file ends inside a UTF-16 character (an odd number of "
+      "bytes); the rows before it were written\n";
+  struct Mode {
+    std::vector<std::string> arguments;
+    std::string text;
+  };
+  const Mode modes[] = {
+      {{"ne-to-am", "--lines"}, "3021\r\n4282\r\n"},
+      {{"am-to-ne", "--column", "am"}, "id,am\r\nS1,3021\r\n"},
+  };
+  // A sample of last bytes: a NUL, a line end, a digit, halves of a
+  // surrogate and of a byte-order mark.
+  const std::vector<int> sample = {0x00, 0x01, '\n', '\r', '3', 0xD8, 0xDC, 0xFE, 0xFF};
+  std::vector<int> every_byte;
+  for (int last = 0; last <= 0xFF; ++last) {
+    every_byte.push_back(last);
+  }
+  const std::vector<int>& last_bytes = launched() ? sample : every_byte;
+  for (bool little : {true, false}) {
+    const char* order = little ? "LE" : "BE";
+    for (const Mode& mode : modes) {
+      const std::string whole = utf16_of_ascii(mode.text, little);
+      testing_process::Result uncut = run_batch(mode.arguments, whole);
+      ASSERT_EQ(uncut.status, 0) << order << " " << mode.arguments[1] << ": " << uncut.error;
+      for (int last : last_bytes) {
+        testing_process::Result r = run_batch(mode.arguments, whole + static_cast<char>(last));
+        EXPECT_EQ(r.output, uncut.output) << order << " " << mode.arguments[1] << " " << last;
+        EXPECT_EQ(r.error, cut) << order << " " << mode.arguments[1] << " " << last;
+        EXPECT_EQ(r.status, 1) << order << " " << mode.arguments[1] << " " << last;
+      }
+    }
+    for (int last : sample) {
+      testing_process::Result r = run_batch(
+          {"ne-to-am", "--no-header"}, utf16_of_ascii("3021\n", little) + static_cast<char>(last));
+      EXPECT_NE(r.error, "") << order << " list " << last;
+      EXPECT_EQ(r.status, 1) << order << " list " << last;
+    }
   }
 }
 

@@ -481,8 +481,10 @@ function offerColumns(chosen) {
 function offerSheetColumns(chosen) {
   const status = $('file-status');
   const { sheet } = workbook;
-  if (sheet.columns === 0) {
-    status.textContent = `The sheet ${sheet.name} of ${file.name} is empty.`;
+  if (sheet.empty) {
+    status.textContent = sheet.pictures
+      ? `The sheet ${sheet.name} of ${file.name} holds only pictures or charts, no cells to convert; choose another sheet.`
+      : `The sheet ${sheet.name} of ${file.name} is empty.`;
     return;
   }
   const header = $('file-header').checked;
@@ -742,7 +744,11 @@ $('download-file').addEventListener('click', () => {
     '.csv': 'text/csv',
     '.tsv': 'text/tab-separated-values',
     '.xlsx': 'application/vnd.openxmlformats-officedocument.spreadsheetml.sheet',
+    '.xlsm': 'application/vnd.ms-excel.sheet.macroEnabled.12',
+    '.xltx': 'application/vnd.openxmlformats-officedocument.spreadsheetml.template',
+    '.xltm': 'application/vnd.ms-excel.template.macroEnabled.12',
     '.ods': 'application/vnd.oasis.opendocument.spreadsheet',
+    '.ots': 'application/vnd.oasis.opendocument.spreadsheet-template',
   }[extension.toLowerCase()] ?? (fileResult.workbook === undefined ? 'text/plain' : 'application/octet-stream');
   download(fileResult.bytes, type, `${base}-${directionName(fileResult.direction)}${extension}`);
 });

@@ -1,8 +1,10 @@
-// Workbooks through the built page in headless Chromium: written by
-// LibreOffice and by hand as Excel writes them, converted on the page, then
-// opened again by LibreOffice: every original cell (formulas too) unchanged,
-// the added columns as varve-batch's column mode gives them for the sheet
-// saved as CSV, and every zip entry but the sheet's copied byte for byte.
+// Workbooks through the built page in headless Chromium: written by real
+// writers (LibreOffice, openpyxl and pandas through it, XlsxWriter,
+// Gnumeric) and by hand in each form writers differ in, converted on the
+// page, then opened again by LibreOffice and by openpyxl: every original cell
+// (formulas, styles, comments and links too) unchanged in every sheet, the
+// added columns as varve-batch's column mode gives them for the sheet saved
+// as CSV, and every zip entry but the sheet's copied byte for byte.
 
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
@@ -11,7 +13,7 @@ import os from 'node:os';
 import path from 'node:path';
 import { after, before, test } from 'node:test';
 import { launch, openPage } from './browser.mjs';
-import { columnLetters } from './workbook/cells.mjs';
+import { columnLetters, columnOf } from './workbook/cells.mjs';
 import { readOdsSheet } from './workbook/ods.mjs';
 import { attribute, eachTag } from './workbook/xml.mjs';
 import { readZip } from './workbook/zip.mjs';
@@ -21,6 +23,7 @@ const fixtures = path.join(here, 'fixtures');
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'varve-workbook-test-'));
 // A profile of its own, so that LibreOffice runs beside any other instance.
 const profile = `-env:UserInstallation=file://${work}/profile`;
+const PYTHON = process.env.VARVE_PYTHON ?? '/usr/bin/python3';
 const CSV_FILTER = 'csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1';
 
 /** Runs LibreOffice headless: converts `files` to `format` into `outdir`. */
@@ -78,12 +81,17 @@ function fodsCells(file) {
     const cells = new Map();
     for (const row of sheet.rows) {
       for (const cell of row.cells) {
-        if (!/office:value-type|table:formula/.test(cell.attributes)) continue;
-        const seen = ['table:formula', 'office:value-type', 'office:value', 'office:date-value', 'office:boolean-value', 'table:style-name']
+        const held = /office:value-type|table:formula/.test(cell.attributes);
+        // Empty cells with a style of their own, near the data: the styles the added cells must keep.
+        if (!held && !(cell.attributes.includes('table:style-name') && cell.column < 64 && row.index < 1000)) continue;
+        const seen = ['table:formula', 'office:value-type', 'office:value', 'office:date-value', 'office:boolean-value']
           .map((name) => attribute(cell.attributes, name) ?? '');
         seen.push(sheet.code(row, cell.column));
-        for (let r = 0; r < row.repeat; ++r) {
-          for (let c = 0; c < cell.repeat; ++c) cells.set(`${columnLetters(cell.column + c)}${row.index + r}`, seen.join(' | '));
+        const style = attribute(cell.attributes, 'table:style-name') ?? '';
+        for (let r = 0; r < Math.min(row.repeat, 1000); ++r) {
+          for (let c = 0; c < Math.min(cell.repeat, 64); ++c) {
+            cells.set(`${columnLetters(cell.column + c)}${row.index + r}`, { style, value: held ? seen.join(' | ') : '' });
+          }
         }
       }
     }
@@ -105,6 +113,7 @@ function entrySpans(bytes) {
 let browser;
 let page;
 before(async () => {
+  execFileSync(PYTHON, [path.join(fixtures, 'writers.py'), 'write', work], { stdio: 'pipe', timeout: 120000 });
   soffice('ods', work, [path.join(fixtures, 'samples.fods')]);
   soffice('xlsx', work, [path.join(fixtures, 'samples.fods')]);
   browser = await launch();
@@ -125,19 +134,34 @@ async function convertOnPage(file, sheet, column, direction) {
     await page.locator('#file-status', { hasText: 'choose the column' }).waitFor();
   }
   await page.selectOption('#column', String(column));
-  await page.waitForSelector('#download-file:not([disabled])');
+  // Converted, or refused: then the status says why.
+  await page.locator('#download-file:not([disabled])').or(page.locator('#file-status', { hasText: /cannot be converted|went wrong/ })).waitFor();
+  assert.equal(await page.isDisabled('#download-file'), false, await page.textContent('#file-status'));
   const [download] = await Promise.all([page.waitForEvent('download'), page.click('#download-file')]);
   return { bytes: fs.readFileSync(await download.path()), name: download.suggestedFilename(), status: await page.textContent('#file-status') };
 }
 
+const SHEET1 = 'xl/worksheets/sheet1.xml';
 const CASES = [
   { file: () => path.join(work, 'samples.ods'), sheet: 'Samples', column: 3, direction: 'ne-to-am', part: 'content.xml' },
   { file: () => path.join(work, 'samples.xlsx'), sheet: 'Samples', column: 3, direction: 'am-to-ne', part: 'xl/worksheets/sheet2.xml' },
-  { file: () => path.join(fixtures, 'excel-like.xlsx'), sheet: 'Cores', column: 2, direction: 'ne-to-am', part: 'xl/worksheets/sheet1.xml' },
-  { file: () => path.join(fixtures, 'prefixed.xlsx'), sheet: 'Data', column: 1, direction: 'am-to-ne', part: 'xl/worksheets/sheet1.xml' },
+  { file: () => path.join(work, 'openpyxl.xlsx'), sheet: 'Cores', column: 3, direction: 'ne-to-am', part: SHEET1 },
+  { file: () => path.join(work, 'pandas.xlsx'), sheet: 'Cores', column: 3, direction: 'ne-to-am', part: SHEET1 },
+  { file: () => path.join(work, 'xlsxwriter.xlsx'), sheet: 'Cores', column: 3, direction: 'ne-to-am', part: SHEET1 },
+  { file: () => path.join(work, 'gnumeric.xlsx'), sheet: 'Cores', column: 3, direction: 'ne-to-am', part: SHEET1 },
+  { file: () => path.join(work, 'gnumeric.ods'), sheet: 'Cores', column: 3, direction: 'ne-to-am', part: 'content.xml' },
+  { file: () => path.join(fixtures, 'excel-like.xlsx'), sheet: 'Cores', column: 2, direction: 'ne-to-am', part: SHEET1 },
+  { file: () => path.join(fixtures, 'prefixed.xlsx'), sheet: 'Data', column: 1, direction: 'am-to-ne', part: SHEET1 },
+  { file: () => path.join(fixtures, 'paired.xlsx'), sheet: 'Cores', column: 2, direction: 'ne-to-am', part: SHEET1 },
+  { file: () => path.join(fixtures, 'namespaces.xlsx'), sheet: 'Prefixed', column: 1, direction: 'am-to-ne', part: SHEET1 },
+  { file: () => path.join(fixtures, 'placeholders.xlsx'), sheet: 'Cores', column: 2, direction: 'ne-to-am', part: SHEET1 },
+  { file: () => path.join(fixtures, 'runs.ods'), sheet: 'Runs', column: 2, direction: 'ne-to-am', part: 'content.xml' },
 ];
 
-test('workbooks by LibreOffice and as Excel writes them come back whole, with the column mode\'s columns in LibreOffice', async () => {
+/** What openpyxl reads in the workbook `file`: by sheet, its cells, merged ranges, tables and pictures. */
+const openpyxlReads = (file) => JSON.parse(execFileSync(PYTHON, [path.join(fixtures, 'writers.py'), 'cells', file], { encoding: 'utf8', timeout: 120000, maxBuffer: 1 << 28 }));
+
+test('workbooks by every writer come back whole, with the column mode\'s columns, in LibreOffice and in openpyxl', async () => {
   const runs = [];
   for (const c of CASES) {
     const original = c.file();
@@ -147,7 +171,9 @@ test('workbooks by LibreOffice and as Excel writes them come back whole, with th
     const base = path.join(work, `case${runs.length}`);
     fs.writeFileSync(`${base}-converted${extension}`, converted.bytes);
     fs.copyFileSync(original, `${base}-original${extension}`);
-    runs.push({ ...c, base: path.basename(base), extension });
+    // The page says after which column it added the columns.
+    const first = columnOf(/added after column ([A-Z]+)/.exec(converted.status)[1]) + 1;
+    runs.push({ ...c, base: path.basename(base), extension, first });
     // Every entry but the sheet's part copied as it was.
     const before = entrySpans(fs.readFileSync(original));
     const now = entrySpans(converted.bytes);
@@ -171,8 +197,16 @@ test('workbooks by LibreOffice and as Excel writes them come back whole, with th
     assert.ok(original.get(r.sheet).size > 5, label);
     for (const [sheet, cells] of original) {
       const now = converted.get(sheet);
-      // Every cell as it was: formula, value, style and text.
-      for (const [name, cell] of cells) assert.equal(now.get(name), cell, `${label} ${sheet}!${name}`);
+      // Every cell as it was: formula, value, style and text; an empty styled
+      // cell where a column was added keeps its style.
+      for (const [name, cell] of cells) {
+        const added = sheet === r.sheet && columnOf(name) >= r.first && columnOf(name) < r.first + 7;
+        const seen = now.get(name);
+        // (LibreOffice's own Default style is nothing to keep: it gives a boolean a style of its own.)
+        if (added && cell.value === '') {
+          if (cell.style !== 'Default') assert.equal(seen?.style, cell.style, `${label} ${sheet}!${name} style`);
+        } else assert.deepEqual(seen, cell, `${label} ${sheet}!${name}`);
+      }
       if (sheet !== r.sheet) assert.equal(now.size, cells.size, `${label} ${sheet}`);
       const csv = (n) => fs.readFileSync(path.join(csvDir, `${r.base}-${n}-${sheet}.csv`), 'utf8');
       if (sheet !== r.sheet) {
@@ -188,6 +222,7 @@ test('workbooks by LibreOffice and as Excel writes them come back whole, with th
       const names = expected[0].slice(-7);
       const at = after[0].indexOf(names[0]);
       assert.ok(at >= before[0].length, `${label}: the added columns come after the last used one`);
+      assert.equal(at, r.first, `${label}: the added columns where the page says`);
       assert.equal(after.length, before.length, label);
       for (let i = 0; i < before.length; ++i) {
         const row = after[i];
@@ -198,6 +233,33 @@ test('workbooks by LibreOffice and as Excel writes them come back whole, with th
         while (added.length < 7) added.push('');
         assert.deepEqual(added, expected[i].slice(-7), `${label} row ${i + 1}`);
       }
+    }
+    if (r.extension !== '.xlsx') continue;
+    // openpyxl: every cell as it was, empty styled ones too, in every sheet:
+    // value and formula (but where the added columns now hold values), style,
+    // comment and link; and the merged ranges, tables and pictures.
+    const was = openpyxlReads(path.join(work, `${r.base}-original.xlsx`));
+    const now = openpyxlReads(path.join(work, `${r.base}-converted.xlsx`));
+    assert.deepEqual(Object.keys(now), Object.keys(was), label);
+    for (const [sheet, { cells, ...rest }] of Object.entries(was)) {
+      const { cells: nowCells, ...nowRest } = now[sheet];
+      assert.deepEqual(nowRest, rest, `${label} ${sheet}`);
+      for (const [name, cell] of Object.entries(cells)) {
+        const inAdded = sheet === r.sheet && columnOf(name) >= r.first && columnOf(name) < r.first + 7;
+        const seen = { ...nowCells[name] };
+        if (inAdded && cell.value === null) {
+          seen.value = null;
+          seen.type = cell.type;
+        }
+        assert.deepEqual(seen, cell, `${label} ${sheet}!${name} (openpyxl)`);
+      }
+    }
+    // An added header cell where there was none takes the style of the header cell before it.
+    const headerCells = Object.entries(was[r.sheet].cells).filter(([name, cell]) => /^[A-Z]+1$/.test(name) && cell.value !== null);
+    const last = headerCells.sort(([a], [b]) => columnOf(a) - columnOf(b)).at(-1)?.[1];
+    for (let column = r.first; column < r.first + 7; ++column) {
+      const name = `${columnLetters(column)}1`;
+      if (was[r.sheet].cells[name] === undefined) assert.deepEqual(now[r.sheet].cells[name].style, last.style, `${label} ${name} (openpyxl)`);
     }
   }
 });
@@ -312,6 +374,20 @@ test('a workbook the page cannot keep is refused, and nothing is offered for dow
     assert.ok(await page.isDisabled('#download-file'), name);
     assert.ok(await page.isDisabled('#column'), name);
     assert.ok(await page.isHidden('#file-progress'), name);
+  }
+});
+
+test('a sheet holding only pictures says so; the file chooser offers every kind of workbook the page reads', async () => {
+  await page.setInputFiles('#file', path.join(work, 'openpyxl.xlsx'));
+  await page.locator('#file-status', { hasText: 'choose the column' }).waitFor();
+  await page.selectOption('#sheet', { label: 'Picture' });
+  await page.locator('#file-status', { hasText: 'Picture' }).waitFor();
+  assert.equal(await page.textContent('#file-status'),
+    'The sheet Picture of openpyxl.xlsx holds only pictures or charts, no cells to convert; choose another sheet.');
+  assert.ok(await page.isDisabled('#column'));
+  const accepted = (await page.getAttribute('#file', 'accept')).split(',');
+  for (const extension of ['.xlsx', '.xlsm', '.xltx', '.xltm', '.ods', '.ots', '.csv', '.tsv', '.txt']) {
+    assert.ok(accepted.includes(extension), extension);
   }
 });
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -242,6 +243,40 @@ TEST(ParseOptions, ReadsTheSpanCommand) {
   EXPECT_EQ(parse_options({"span", "ne-to-am", "5580", "x\n"}).error,
             "span needs whole numbers, not 'x\\x0A'");
   EXPECT_EQ(parse_options({"span", "both"}).error, "span needs ne-to-am or am-to-ne, not 'both'");
+}
+
+// Every option the usage names that stands alone (a flag) refuses a value
+// given with '=': --no-header=no is a wrong command line, not --no-header.
+TEST(ParseOptions, AnOptionWithoutAValueRefusesOne) {
+  std::vector<std::string> flags = {"-h"};
+  const std::string& usage = kFullUsage;
+  for (std::size_t at = usage.find("--"); at != std::string::npos; at = usage.find("--", at + 2)) {
+    std::size_t end = usage.find_first_not_of("abcdefghijklmnopqrstuvwxyz-", at + 2);
+    std::string name = usage.substr(at, end - at);
+    bool starts_word = at == 0 || std::string_view(" [|").find(usage[at - 1]) != std::string::npos;
+    if (name.size() > 2 && starts_word && parse_options({"ne-to-am", name}).error.empty() &&
+        std::find(flags.begin(), flags.end(), name) == flags.end()) {
+      flags.push_back(name);
+    }
+  }
+  for (std::string_view known : {"--no-header", "--lines", "--help", "--version"}) {
+    EXPECT_NE(std::find(flags.begin(), flags.end(), known), flags.end()) << known;
+  }
+  for (const std::string& flag : flags) {
+    for (std::string_view value : {"", "no", "yes", "0", "1", "tsv"}) {
+      const std::string word = flag + "=" + std::string(value);
+      const std::vector<std::vector<std::string_view>> lines = {
+          {word, "ne-to-am", "3021"},
+          {"ne-to-am", "3021", word},
+          {"am-to-ne", word, "--lines"},
+          {"table", "ne-to-am", word},
+      };
+      for (const auto& arguments : lines) {
+        std::string error = parse_options(arguments).error;
+        EXPECT_NE(error.find("'" + word + "'"), std::string::npos) << word << ": " << error;
+      }
+    }
+  }
 }
 
 // What is wrong is one line for a terminal: an argument's control bytes (a

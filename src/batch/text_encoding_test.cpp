@@ -44,6 +44,10 @@ std::string utf16(std::u16string_view units, bool little) {
   return out;
 }
 
+const std::string kOdd =
+    "the file ends inside a UTF-16 character (an odd number of bytes); the rows before it were "
+    "written";
+
 TEST(TextDecoder, ReadsUtf16AndEncodingGivesEveryUnitBack) {
   // The mark, ASCII, a tab, an e with acute, a no-break space, a character
   // beyond the BMP, and lone surrogates of both halves.
@@ -77,9 +81,6 @@ TEST(TextDecoder, KeepsOtherBytesAndRefusesWhatItCannotRead) {
       "the file holds NUL bytes but no byte-order mark (UTF-16 without one?): save it as UTF-8, "
       "or as UTF-16 with a byte-order mark";
   const std::string kUtf32 = "the file is in UTF-32, which is not read: save it as UTF-8 or UTF-16";
-  const std::string kOdd =
-      "the file ends inside a UTF-16 character (an odd number of bytes); the rows before it were "
-      "written";
   struct Case {
     const char* name;
     std::string bytes;
@@ -115,6 +116,30 @@ TEST(TextDecoder, KeepsOtherBytesAndRefusesWhatItCannotRead) {
   for (const Case& c : cases) {
     for (std::size_t piece : {1u, 3u, 4096u}) {
       EXPECT_EQ(decode(c.bytes, piece), c.decoded) << c.name << ", pieces of " << piece;
+    }
+  }
+}
+
+// A file cut after an odd byte is a fault whatever that byte is (a lone NUL
+// included), in both byte orders and in pieces of any size: the text before
+// it is handed on, the byte is not.
+TEST(TextDecoder, AFileCutInsideAUnitIsAFaultWhateverItsLastByte) {
+  // The mark alone, a line, a whole pair of surrogates, and half of one.
+  const std::u16string texts[] = {
+      u"\uFEFF", u"\uFEFF3021\n", u"\uFEFF\U0001F600", {0xFEFF, 0xD83D}};
+  for (bool little : {true, false}) {
+    for (const std::u16string& text : texts) {
+      const std::string whole = utf16(text, little);
+      const Decoded before = decode(whole, whole.size());
+      ASSERT_TRUE(before.good) << before;
+      for (int last = 0; last <= 0xFF; ++last) {
+        const std::string bytes = whole + static_cast<char>(last);
+        for (std::size_t piece : {1u, 2u, 3u, 4096u}) {
+          Decoded d = decode(bytes, piece);
+          EXPECT_EQ(d, (Decoded{before.text, false, kOdd, before.encoding}))
+              << (little ? "LE" : "BE") << ", last byte " << last << ", pieces of " << piece;
+        }
+      }
     }
   }
 }

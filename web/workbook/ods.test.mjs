@@ -48,11 +48,13 @@ test('cells are added after the last used column, splitting the empty runs there
     { row: repeated, cells: [N('6260'), T('')] },
   ]).text();
   const added = (...cells) => cells.map(({ kind, text: t }) => (t === '' ? `<${CELL}/>` : kind === 'n' ? float(t) : text(t))).join('');
+  // In a styled run, the added cells (empty ones too) keep its style.
+  const styled = (...cells) => added(...cells).replace(/<table:table-cell/g, '<table:table-cell table:style-name="ce1"');
   assert.equal(edited, table(
     '<table:table-column table:style-name="co1" table:number-columns-repeated="3"/><table:table-column table:number-columns-repeated="4"/>',
     // The header row parted from the row it repeated, which gets its own conversion.
-    `<table:table-row>${text('ne')}${empty(1)}${float(1)}${empty(2, ' table:style-name="ce1"')}${added(T('a'), T('b'))}${empty(1016, ' table:style-name="ce1"')}</table:table-row>` +
-    `<table:table-row>${text('ne')}${empty(1)}${float(1)}${empty(2, ' table:style-name="ce1"')}${added(N('1'), T(''))}${empty(1016, ' table:style-name="ce1"')}</table:table-row>` +
+    `<table:table-row>${text('ne')}${empty(1)}${float(1)}${empty(2, ' table:style-name="ce1"')}${styled(T('a'), T('b'))}${empty(1016, ' table:style-name="ce1"')}</table:table-row>` +
+    `<table:table-row>${text('ne')}${empty(1)}${float(1)}${empty(2, ' table:style-name="ce1"')}${styled(N('1'), T(''))}${empty(1016, ' table:style-name="ce1"')}</table:table-row>` +
     // A run split where the added cells go, and the width of the row kept.
     `<table:table-row>${float(3021)}${empty(2)}${empty(2)}${added(N('3021'), T('LC'))}${empty(1017)}</table:table-row>` +
     // A row that ends before the added columns gets empty cells up to them.
@@ -67,4 +69,97 @@ test('cells are added after the last used column, splitting the empty runs there
 test('tables inside a sheet are refused', () => {
   const xml = table('<table:table-column/>', `<table:table-row><${CELL}><table:table><table:table-row><${CELL}/></table:table-row></table:table></${CELL}></table:table-row>`);
   assert.throws(() => read(xml), (error) => error instanceof WorkbookError && /tables inside/.test(error.message));
+});
+
+test('repeated rows and runs of every count are parted and split without a row or column lost', () => {
+  const reread = (xml) => readOdsSheet(xml, { start: xml.indexOf('<table:table ') });
+  const codes = (sheet, columns) => sheet.rows.flatMap((row) => Array.from({ length: row.repeat }, () =>
+    Array.from({ length: columns }, (_, c) => sheet.code(row, c)).join('|')));
+  const width = (row) => row.cells.reduce((sum, c) => sum + c.repeat, 0);
+  for (const count of [1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 99, 100, 1000, 1048573]) {
+    const run = (n) => `<${CELL} table:style-name="ce9"${n > 1 ? ` table:number-columns-repeated="${n}"` : ''}/>`;
+    // A header row repeated `count` times, a row, and a run of `count` empty styled cells in each.
+    const xml = table('<table:table-column table:number-columns-repeated="1024"/>',
+      `<table:table-row${count > 1 ? ` table:number-rows-repeated="${count}"` : ''}>${text('ne')}${run(count)}${run(1023 - count)}</table:table-row>` +
+      `<table:table-row>${float(3021)}${run(count)}${run(1023 - count)}</table:table-row>`.replace(/<table:table-cell table:style-name="ce9"\/>(?=<\/)/, ''));
+    const sheet = read(xml);
+    const [header, row] = sheet.rows;
+    const edited = sheet.edit([
+      { row: header, cells: [T('a'), T('b'), T('c')], rest: [N('1'), T(''), N('3')], header: true },
+      { row, cells: [N('2'), T('x'), T('')] },
+    ]).text();
+    const again = reread(edited);
+    const label = `count ${count}`;
+    assert.deepEqual(codes(again, 5), [
+      'tne|ta|tb|tc|',
+      ...Array.from({ length: count - 1 }, () => 'tne|n1||n3|'),
+      'n3021|n2|tx||',
+    ], label);
+    assert.deepEqual(again.rows.map(width), again.rows.map((r) => width(sheet.rows[r === again.rows[again.rows.length - 1] ? 1 : 0])), label);
+    // Every added cell took the run's style, empty ones too; the header cells too, the run's being a style of their own.
+    for (const r of again.rows) {
+      assert.ok(r.cells.filter((c) => c.column >= 1).every((c) => c.attributes.includes('table:style-name="ce9"')), label);
+    }
+  }
+});
+
+test('an added header cell takes the style of the header cell before it, unless its place has a style of its own', () => {
+  const columns = '<table:table-column table:default-cell-style-name="Default" table:number-columns-repeated="2"/>';
+  const header = `<${CELL} table:style-name="bold" office:value-type="string"><text:p>ne</text:p></${CELL}>`;
+  for (const [after, expected] of [
+    ['', ['bold', 'bold']],
+    [`<${CELL} table:style-name="Default"/>`, ['bold', 'bold']],
+    [`<${CELL} table:style-name="grey" table:number-columns-repeated="3"/>`, ['grey', 'grey']],
+    [`<${CELL}/><${CELL} table:style-name="grey"/>`, ['bold', 'grey']],
+  ]) {
+    const sheet = read(table(columns, `<table:table-row>${header}${after}</table:table-row>`));
+    const edited = sheet.edit([{ row: sheet.rows[0], cells: [T('a'), T('b')], header: true }]).text();
+    assert.deepEqual([...edited.matchAll(/style-name="(\w+)" office:value-type="string"><text:p>[ab]</g)].map((m) => m[1]), expected, after);
+  }
+});
+
+test('documents that call the namespaces by other prefixes are read and written with them', async () => {
+  const { openOds } = await import('./ods.mjs');
+  const { readZip } = await import('./zip.mjs');
+  const { crc32 } = await import('./crc32.mjs');
+  const content = '<o:document-content xmlns:o="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:t="urn:oasis:names:tc:opendocument:xmlns:table:1.0">' +
+    '<o:body><o:spreadsheet xmlns:p="urn:oasis:names:tc:opendocument:xmlns:text:1.0"><t:table t:name="S"><t:table-column/>' +
+    '<t:table-row><t:table-cell o:value-type="float" o:value="3021"><p:p>3021</p:p></t:table-cell></t:table-row></t:table></o:spreadsheet></o:body></o:document-content>';
+  const files = [['mimetype', 'application/vnd.oasis.opendocument.spreadsheet'], ['content.xml', content]];
+  // A stored zip archive of the two, read through the page's own zip reader.
+  const parts = [];
+  const central = [];
+  let offset = 0;
+  for (const [name, text] of files) {
+    const data = Buffer.from(text);
+    const local = Buffer.alloc(30);
+    local.writeUInt32LE(0x04034b50, 0);
+    local.writeUInt32LE(crc32(data), 14);
+    local.writeUInt32LE(data.length, 18);
+    local.writeUInt32LE(data.length, 22);
+    local.writeUInt16LE(name.length, 26);
+    const record = Buffer.alloc(46);
+    record.writeUInt32LE(0x02014b50, 0);
+    record.writeUInt32LE(crc32(data), 16);
+    record.writeUInt32LE(data.length, 20);
+    record.writeUInt32LE(data.length, 24);
+    record.writeUInt16LE(name.length, 28);
+    record.writeUInt32LE(offset, 42);
+    parts.push(local, Buffer.from(name), data);
+    central.push(record, Buffer.from(name));
+    offset += 30 + name.length + data.length;
+  }
+  const directory = Buffer.concat(central);
+  const end = Buffer.alloc(22);
+  end.writeUInt32LE(0x06054b50, 0);
+  end.writeUInt16LE(2, 8);
+  end.writeUInt16LE(2, 10);
+  end.writeUInt32LE(directory.length, 12);
+  end.writeUInt32LE(offset, 16);
+  const opened = await openOds(readZip(new Uint8Array(Buffer.concat([...parts, directory, end]))));
+  assert.deepEqual(opened.sheets.map((s) => s.name), ['S']);
+  const sheet = readOdsSheet(opened.content, opened.sheets[0]);
+  assert.equal(sheet.code(sheet.rows[0], 0), 'n3021');
+  assert.ok(sheet.edit([{ row: sheet.rows[0], cells: [T('LC')] }]).text().includes(
+    '<t:table-column/><t:table-column/><t:table-row><t:table-cell o:value-type="float" o:value="3021"><p:p>3021</p:p></t:table-cell><t:table-cell o:value-type="string"><p:p>LC</p:p></t:table-cell></t:table-row>'));
 });

@@ -40,6 +40,12 @@ export class Splice {
     else this.pieces.push(text);
   }
 
+  /** True when the new text is the old one, kept whole. */
+  unchanged() {
+    this.keep(this.old.length);
+    return this.pieces.length === 0 || (this.pieces.length === 1 && this.pieces[0][0] === 0 && this.pieces[0][1] === this.old.length);
+  }
+
   /** The new text, the old text's rest (from the last keep or skip) kept. */
   text() {
     this.keep(this.old.length);

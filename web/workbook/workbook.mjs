@@ -1,13 +1,14 @@
 // A workbook (.xlsx or .ods) as the page uses it: its sheets, a sheet's
 // header row and the cells of one column for the engine, and the workbook
 // written again with the engine's added columns after the sheet's last used
-// column. Only the sheet's part changes; every other entry is copied.
+// column. Only the sheet's part changes; every other entry is copied, and
+// the part is checked to be well-formed XML before it is offered.
 
 import { columnLetters } from './cells.mjs';
 import { odsCellName, openOds, readOdsSheet } from './ods.mjs';
-import { openXlsx, readXlsxSheet } from './xlsx.mjs';
+import { commentedCells, openXlsx, readXlsxSheet } from './xlsx.mjs';
 import { readZip, rewriteZip, unzipEntry, WorkbookError, zipEntry } from './zip.mjs';
-import { xmlText } from './xml.mjs';
+import { xmlFault, xmlText } from './xml.mjs';
 
 /** The columns a sheet can have. */
 const MOST_COLUMNS = 16384;
@@ -22,6 +23,18 @@ export function isWorkbook(name, bytes) {
   if (/\.(xlsx|xlsm|xltx|xltm|xlsb|ods|ots)$/i.test(name)) return true;
   const magic = (...values) => values.every((value, i) => bytes[i] === value);
   return magic(0x50, 0x4b, 0x03, 0x04) || magic(0xd0, 0xcf, 0x11, 0xe0, 0xa1, 0xb1, 0x1a, 0xe1);
+}
+
+/**
+ * Throws a WorkbookError unless `text`, the new text of the part `part`, is
+ * well-formed XML: nothing damaged is ever offered. `old()` gives the part's
+ * text as it was, to say whether it was damaged before.
+ */
+function checkWritten(part, text, old) {
+  const fault = xmlFault(text);
+  if (fault === null) return;
+  if (xmlFault(old()) !== null) throw new WorkbookError(`its part ${part} is not well-formed XML: ${xmlFault(old())}`);
+  throw new WorkbookError(`the page could not add the columns to its part ${part} without damaging it (${fault})`);
 }
 
 /** What a cell's code (as the engine takes it) shows as text. */
@@ -66,7 +79,7 @@ export async function openWorkbook(bytes) {
       partBytes = await unzipEntry(zip, zipEntry(zip, part));
       const xml = xmlText(partBytes);
       if (xml === null) throw new WorkbookError(`its part ${part} is not UTF-8 XML`);
-      read = readXlsxSheet(xml, opened.strings);
+      read = readXlsxSheet(xml, opened.strings, await commentedCells(zip, part));
       cellName = (row, column) => `${columnLetters(column)}${row.index}`;
     }
     const { rows, lastColumn } = read;
@@ -77,6 +90,10 @@ export async function openWorkbook(bytes) {
       name,
       /** The number of columns, up to the last one used. */
       columns: lastColumn + 1,
+      /** True when no cell of the sheet holds anything. */
+      empty: headerRow === null,
+      /** True when the sheet has pictures or charts. */
+      pictures: read.pictures,
       /** The header row's cells as text, one for each column, or [] when the sheet is empty. */
       headerCells() {
         if (headerRow === null) return [];
@@ -119,7 +136,7 @@ export async function openWorkbook(bytes) {
         const additions = [];
         const byRow = new Map();
         if (header && headerRow !== null) {
-          const addition = { row: headerRow, cells: names.map(({ name: text }) => ({ kind: 't', text })) };
+          const addition = { row: headerRow, cells: names.map(({ name: text }) => ({ kind: 't', text })), header: true };
           additions.push(addition);
           byRow.set(headerRow, addition);
         }
@@ -129,7 +146,11 @@ export async function openWorkbook(bytes) {
           if (rest) byRow.get(row).rest = cells;
           else additions.push({ row, cells });
         });
-        return rewriteZip(zip, new Map([[part, read.edit(additions).bytes(partBytes)]]));
+        const splice = read.edit(additions);
+        // Nothing added (no cell had a value): the workbook as it came.
+        if (splice.unchanged()) return rewriteZip(zip, new Map());
+        checkWritten(part, splice.text(), () => xmlText(partBytes));
+        return rewriteZip(zip, new Map([[part, splice.bytes(partBytes)]]));
       },
     };
   }

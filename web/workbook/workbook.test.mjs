@@ -3,7 +3,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { test } from 'node:test';
 import { isWorkbook, openWorkbook } from './workbook.mjs';
-import { readZip } from './zip.mjs';
+import { readZip, WorkbookError } from './zip.mjs';
 
 const fixtures = path.join(path.dirname(new URL(import.meta.url).pathname), '../fixtures');
 const bytes = (text) => new TextEncoder().encode(text);
@@ -42,4 +42,70 @@ test('a sheet gives the engine its column\'s cells, and takes back the added one
   assert.deepEqual(flags, [['E2', 'tTRUE'], ['E7', 'tFALSE']]);
   assert.deepEqual(again.cells(3, true).cells, [['D2', 'n1'], ['D7', 'n3']]);
   assert.equal(readZip(saved).entries.length, readZip(file).entries.length);
+});
+
+/** Every cell code of `sheet` in its first `columns` columns, by cell name. */
+function allCodes(sheet, columns) {
+  const codes = new Map();
+  for (let column = 0; column < columns; ++column) {
+    for (const [name, code] of sheet.cells(column, false).cells) {
+      // A repeated row's cells ("B3-B5"), one by one.
+      const [, letters, from, to = from] = /^([A-Z]+)(\d+)(?:-[A-Z]+(\d+))?$/.exec(name);
+      for (let row = Number(from); row <= Number(to); ++row) codes.set(`${letters}${row}`, code);
+    }
+  }
+  return codes;
+}
+
+test('workbooks in each writer\'s form keep every cell, take the added columns after the last used one, and come back well-formed', async () => {
+  const names = [{ name: 'first', kind: 'n' }, { name: 'flag', kind: 'b' }];
+  for (const [file, index, column, columns, flags, added] of [
+    ['paired.xlsx', 0, 1, 2, {}, { C1: 'tfirst', D1: 'tflag', C2: 'n1', D2: 'tTRUE', C6: 'n3', D6: 'tTRUE' }],
+    ['namespaces.xlsx', 0, 0, 2, {}, { C1: 'tfirst', C2: 'n1', D4: 'tTRUE' }],
+    ['namespaces.xlsx', 1, 0, 1, {}, { B1: 'tfirst', B2: 'n1', C2: 'tTRUE' }],
+    ['placeholders.xlsx', 0, 1, 4, {}, { E1: 'tfirst', F1: 'tflag', E2: 'n1', F6: 'tTRUE' }],
+    ['placeholders.xlsx', 1, 0, 0, { empty: true, pictures: true }, {}],
+    ['runs.ods', 0, 1, 3, {}, { D1: 'tfirst', E1: 'tflag', D2: 'n1', E2: 'tTRUE' }],
+  ]) {
+    const label = `${file} sheet ${index}`;
+    const original = new Uint8Array(fs.readFileSync(path.join(fixtures, file)));
+    const book = await openWorkbook(original);
+    const sheet = await book.sheet(index);
+    assert.equal(sheet.columns, columns, label);
+    assert.equal(sheet.empty, flags.empty ?? false, label);
+    assert.equal(sheet.pictures, flags.pictures ?? false, label);
+    if (sheet.empty) continue;
+    const { records, cells } = sheet.cells(column, true);
+    // Nothing added: the workbook as it came, byte for byte.
+    assert.deepEqual(await sheet.save(column, true, [], records.map(() => ''), records), original, label);
+    const lines = records.map((_, i) => (i % 2 === 0 ? `\t${i + 1}\ttrue` : '\t\t'));
+    const saved = await sheet.save(column, true, names, lines, records);
+    const again = await (await openWorkbook(saved)).sheet(index);
+    const before = allCodes(sheet, columns);
+    const after = allCodes(again, columns + 2);
+    for (const [name, code] of before) assert.equal(after.get(name), code, `${label} ${name}`);
+    for (const [name, code] of Object.entries(added)) assert.equal(after.get(name), code, `${label} ${name}`);
+    assert.equal(again.columns, columns + 2, label);
+    assert.ok(cells.length > 0, label);
+    // Every other entry as it was.
+    const entries = (bytes) => new Map(readZip(bytes).entries.map((e) => [e.name, Buffer.from(bytes.subarray(e.dataOffset, e.dataOffset + e.compressedSize)).toString('base64')]));
+    const was = entries(original);
+    const now = entries(saved);
+    assert.deepEqual([...now.keys()], [...was.keys()], label);
+    const changed = [...was.keys()].filter((name) => now.get(name) !== was.get(name));
+    assert.equal(changed.length, 1, `${label}: ${changed}`);
+  }
+});
+
+test('a sheet that is not well-formed XML is read, but never written back', async () => {
+  const { rewriteZip, unzipEntry, zipEntry } = await import('./zip.mjs');
+  const file = new Uint8Array(fs.readFileSync(path.join(fixtures, 'paired.xlsx')));
+  const zip = readZip(file);
+  const part = 'xl/worksheets/sheet1.xml';
+  const text = new TextDecoder().decode(await unzipEntry(zip, zipEntry(zip, part)));
+  const damaged = await rewriteZip(zip, new Map([[part, new TextEncoder().encode(text.replace('</sheetViews>', '</sheetview>'))]]));
+  const sheet = await (await openWorkbook(damaged)).sheet(0);
+  const { records } = sheet.cells(1, true);
+  await assert.rejects(sheet.save(1, true, [{ name: 'first', kind: 'n' }], records.map(() => '\t1'), records),
+    (error) => error instanceof WorkbookError && error.message === `its part ${part} is not well-formed XML: </sheetview> where </sheetViews> belongs (line 2)`);
 });

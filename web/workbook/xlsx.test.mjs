@@ -1,5 +1,6 @@
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
+import { columnLetters } from './cells.mjs';
 import { readXlsxSheet } from './xlsx.mjs';
 import { WorkbookError } from './zip.mjs';
 
@@ -63,4 +64,84 @@ test('a sheet with its elements prefixed gets prefixed cells; a strict one is re
   assert.throws(() => readXlsxSheet('<worksheet xmlns="http://purl.oclc.org/ooxml/spreadsheetml/main"><sheetData/></worksheet>', []),
     (error) => error instanceof WorkbookError && /strict Open XML/.test(error.message));
   assert.throws(() => readXlsxSheet('<chartsheet xmlns="urn:other"/>', []), WorkbookError);
+});
+
+test('each element the page rewrites is rewritten in its paired and its self-closing form', () => {
+  for (const [dimension, rows, expected] of [
+    ['<dimension ref="A1"></dimension>', '<row r="1"><c r="A1"><v>1</v></c></row>',
+      '<dimension ref="A1:B1"></dimension><sheetData><row r="1"><c r="A1"><v>1</v></c><c r="B1"><v>7</v></c></row>'],
+    ['<dimension ref="A1"/>', '<row r="1" spans="1:1"></row>',
+      '<dimension ref="A1:A1"/><sheetData><row r="1" spans="1:1"><c r="A1"><v>7</v></c></row>'],
+    ['<dimension ref="A1" ></dimension >', '<row r="1" spans="1:1" />',
+      '<dimension ref="A1:A1" ></dimension ><sheetData><row r="1" spans="1:1"><c r="A1"><v>7</v></c></row>'],
+  ]) {
+    const read = readXlsxSheet(sheet(rows, dimension), []);
+    const edited = read.edit([{ row: read.rows[0], cells: [N('7')] }]).text();
+    assert.equal(edited.slice(edited.indexOf('<dimension'), edited.indexOf('</sheetData>')), expected, dimension + rows);
+  }
+});
+
+test('namespaces declared on any element, with any prefix, are read; added cells are named as their row', () => {
+  const main = `xmlns:x="${MAIN}"`;
+  for (const [xml, added] of [
+    // As the .NET SDK writes: every element prefixed.
+    [`<x:worksheet ${main}><x:sheetData><x:row r="1"><x:c r="A1"><x:v>2500</x:v></x:c></x:row></x:sheetData></x:worksheet>`,
+      '<x:c r="B1"><x:v>7</x:v></x:c></x:row>'],
+    // The namespace declared on sheetData, and a prefix of another namespace named c.
+    [`<worksheet xmlns="${MAIN}" xmlns:c="urn:other"><sheetData xmlns:m="${MAIN}"><m:row r="1"><m:c r="A1"><m:v>2500</m:v></m:c><c:c/></m:row></sheetData></worksheet>`,
+      '<m:c r="B1"><m:v>7</m:v></m:c></m:row>'],
+    // Elements of another namespace named as the main one's, ignored.
+    [`<worksheet xmlns="${MAIN}"><sheetData><row r="1" xmlns:y="${MAIN}"><y:c r="A1"><y:v>2500</y:v></y:c><c r="B1" xmlns="urn:other"><v>9</v></c></row></sheetData></worksheet>`,
+      '<y:c r="A1"><y:v>2500</y:v></y:c><c r="B1" xmlns="urn:other"><v>9</v></c><c r="B1"><v>7</v></c></row>'],
+  ]) {
+    const read = readXlsxSheet(xml, []);
+    assert.equal(read.lastColumn, 0, xml);
+    assert.equal(read.code(read.rows[0], 0), 'n2500', xml);
+    const edited = read.edit([{ row: read.rows[0], cells: [N('7')] }]).text();
+    assert.ok(edited.includes(added), edited);
+  }
+});
+
+test('empty styled cells are no used columns: added cells take their places and styles, the rest stay', () => {
+  const placeholders = (row, from, to, s) => Array.from({ length: to - from + 1 }, (_, i) => `<c r="${columnLetters(from + i)}${row}" s="${s}"/>`).join('');
+  const columns = '<dimension ref="A1:XFD5"/><cols><col min="1" max="2" width="9"/><col min="3" max="16384" style="7"/></cols>';
+  const xml = sheet(
+    `<row r="1" spans="1:16384"><c r="A1" s="2" t="inlineStr"><is><t>ne</t></is></c><c r="B1" s="3"></c>${placeholders(1, 2, 2, '7')}${placeholders(1, 4, 16383, '4')}</row>` +
+    `<row r="2" spans="1:16384"><c r="A2"><v>3021</v></c>${placeholders(2, 1, 1, '5')}${placeholders(2, 2, 16383, '4')}</row>` +
+    '<row r="3" s="6" customFormat="1"><c r="A3"><v>3022</v></c></row><row r="4"><c r="A4"><v>3023</v></c></row><row r="5"/>', columns);
+  const read = readXlsxSheet(xml, []);
+  assert.equal(read.lastColumn, 0);
+  const edited = read.edit([
+    { row: read.rows[0], cells: [T('first'), T('second'), T('third')], header: true },
+    { row: read.rows[1], cells: [N('1'), T(''), N('3')] },
+    { row: read.rows[2], cells: [N('1'), N('2'), T('')] },
+    { row: read.rows[3], cells: [N('1'), N('2'), N('3')] },
+    { row: read.rows[4], cells: [T(''), B('true'), T('')] },
+  ]).text();
+  const text = (r, s, t) => `<c r="${r}" s="${s}" t="inlineStr"><is><t>${t}</t></is></c>`;
+  const number = (r, s, v) => `<c r="${r}"${s ? ` s="${s}"` : ''}><v>${v}</v></c>`;
+  assert.equal(edited, sheet(
+    // A header cell keeps a style of its own; else it takes the header's (not the column's).
+    `<row r="1" spans="1:16384"><c r="A1" s="2" t="inlineStr"><is><t>ne</t></is></c>${text('B1', '3', 'first')}${text('C1', '2', 'second')}` +
+    `${text('D1', '2', 'third')}${placeholders(1, 4, 16383, '4')}</row>` +
+    // An empty added cell leaves the empty cell there as it was.
+    `<row r="2" spans="1:16384"><c r="A2"><v>3021</v></c>${number('B2', '5', 1)}${placeholders(2, 2, 2, '4')}${number('D2', '4', 3)}${placeholders(2, 4, 16383, '4')}</row>` +
+    // Where there is no empty cell: the row's style, else the column's.
+    `<row r="3" s="6" customFormat="1"><c r="A3"><v>3022</v></c>${number('B3', '6', 1)}${number('C3', '6', 2)}</row>` +
+    `<row r="4"><c r="A4"><v>3023</v></c>${number('B4', '', 1)}${number('C4', '7', 2)}${number('D4', '7', 3)}</row>` +
+    '<row r="5"><c r="C5" s="7" t="b"><v>1</v></c></row>', columns));
+});
+
+test('comments, links and merged ranges past the cells hold their columns', () => {
+  const rows = '<row r="1"><c r="A1"><v>1</v></c><c r="B1" s="1"/></row>';
+  for (const [after, commented, lastColumn] of [
+    ['', [], 0],
+    ['', ['C4'], 2],
+    ['<mergeCells count="1"><mergeCell ref="A1:F1"/></mergeCells>', [], 5],
+    ['<hyperlinks><hyperlink ref="D1" r:id="rId1" xmlns:r="urn:r"/></hyperlinks>', [], 3],
+  ]) {
+    const read = readXlsxSheet(sheet(rows).replace('</sheetData>', `</sheetData>${after}`), [], commented);
+    assert.equal(read.lastColumn, lastColumn, after + commented);
+  }
+  assert.equal(readXlsxSheet(sheet('').replace('</sheetData>', '</sheetData><drawing r:id="rId1" xmlns:r="urn:r"/>'), []).pictures, true);
 });

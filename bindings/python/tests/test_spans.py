@@ -222,6 +222,32 @@ def test_rows_never_shift():
     assert list(varve.am_span(3000, 3000))[20:] == ["false_couplets", "not_converted"]
 
 
+ONE_PAIR = "1 pair is not converted; its not_converted column says why"
+TWO_PAIRS = "2 pairs are not converted; their not_converted column says why"
+
+
+@pytest.mark.parametrize("convert, first, last, warned, positions", [
+    (varve.ne_span, [3000, 5580], [3700, 5700], None, []),
+    (varve.ne_span, [5700], [5580], ONE_PAIR, [0]),
+    # One among converted pairs and a missing one, which is not warned of.
+    (varve.ne_span, [3000, 5700, None], [3700, 5580, 5700], ONE_PAIR, [1]),
+    (varve.ne_span, [6400, 5700, 3000], [6600, 5580, 3700], TWO_PAIRS, [0, 1]),
+    (varve.am_span, [3000, None], [3713, 3100], None, []),
+    (varve.am_span, [3022, 9000], [3712, 9100], ONE_PAIR, [1]),
+    (varve.am_span, ["x"], [3712], ONE_PAIR, [0]),
+    (varve.am_span, ["x", 3713, 3000], [3712, 3000, 3100], TWO_PAIRS, [0, 1]),
+])
+def test_pairs_not_converted_are_warned_of(convert, first, last, warned, positions):
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        rows = lists(convert(first, last))
+    said = [str(w.message).split("\n") for w in caught]
+    assert [lines[0] for lines in said] == ([warned] if warned else [])
+    assert [int(re.match(r"pair (\d+): ", line)[1]) for lines in said for line in lines[1:]] == (
+        positions)
+    assert [i for i, why in enumerate(rows["not_converted"]) if why is not None] == positions
+
+
 def test_ends_of_different_lengths_or_indexes_are_refused():
     pd = pytest.importorskip("pandas")
     with pytest.raises(ValueError, match="same length, one end of each span, not 2 and 1"):

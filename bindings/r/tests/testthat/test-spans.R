@@ -206,6 +206,33 @@ test_that("rows never shift: missing ends, bad pairs and names keep their places
                    c("lc_first", "uc_first", "false_couplets", "not_converted"))
 })
 
+test_that("pairs not converted are warned of, one as well as several, none not at all", {
+  one <- "1 pair is not converted; its not_converted column says why"
+  cases <- list(
+    list(ne_span, c(3000, 5580), c(3700, 5700), NULL, integer()),
+    list(ne_span, 5700, 5580, one, 1L),
+    # One among converted pairs and a missing one, which is not warned of.
+    list(ne_span, c(3000, 5700, NA), c(3700, 5580, 5700), one, 2L),
+    list(ne_span, c(6400, 5700, 3000), c(6600, 5580, 3700),
+         "2 pairs are not converted; their not_converted column says why", 1:2),
+    list(am_span, c(3000, NA), c(3713, 3100), NULL, integer()),
+    list(am_span, c(3022, 9000), c(3712, 9100), one, 2L),
+    list(am_span, "x", 3712, one, 1L),
+    list(am_span, c("x", 3713, 3000), c(3712, 3000, 3100),
+         "2 pairs are not converted; their not_converted column says why", 1:2))
+  for (i in seq_along(cases)) {
+    case <- cases[[i]]
+    convert <- case[[1]]
+    warned <- warning_lines(convert(case[[2]], case[[3]]))
+    expect_identical(warned[1], if (is.null(case[[4]])) NA_character_ else case[[4]],
+                     label = paste("case", i))
+    expect_identical(as.integer(sub("^pair (\\d+): .*", "\\1", warned[-1])), case[[5]],
+                     label = paste("case", i))
+    rows <- suppressWarnings(convert(case[[2]], case[[3]]))
+    expect_identical(which(!is.na(rows$not_converted)), case[[5]], label = paste("case", i))
+  }
+})
+
 test_that("ends of different lengths or types are refused", {
   expect_error(ne_span(c(3000, 4000), 5000), "same length, one end of each span, not 2 and 1")
   expect_error(am_span(3000, integer()), "not 1 and 0")

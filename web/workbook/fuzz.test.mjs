@@ -1,0 +1,268 @@
+// Fuzzing of the workbook code with fast-check's property tests, for a
+// bounded time (VARVE_FUZZ_SECONDS per property, 8 by default):
+//  - any bytes, and the page's workbook fixtures with their bytes or their
+//    parts' text changed, either are refused with a reason or give cells;
+//    a workbook read and saved without added columns is byte for byte the
+//    input, and with added columns every original cell reads back the same
+//    from a part that is well-formed XML (or the save is refused with a
+//    reason when the part was not well-formed before);
+//  - sheets generated in every form writers use (.xlsx and .ods) take added
+//    columns without a cell changed, into well-formed XML.
+// What it found is kept in web/fixtures/fuzz/ and tried first, every run. A
+// failure prints fast-check's seed and path, to replay it: VARVE_FUZZ_SEED
+// and VARVE_FUZZ_PATH.
+
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import { test } from 'node:test';
+import fc from 'fast-check';
+import { columnLetters } from './cells.mjs';
+import { readOdsSheet } from './ods.mjs';
+import { openWorkbook } from './workbook.mjs';
+import { readXlsxSheet } from './xlsx.mjs';
+import { xmlFault } from './xml.mjs';
+import { readZip, rewriteZip, unzipEntry, WorkbookError } from './zip.mjs';
+
+const fixtures = path.join(path.dirname(new URL(import.meta.url).pathname), '../fixtures');
+const seconds = Number(process.env.VARVE_FUZZ_SECONDS ?? 8);
+const replay = process.env.VARVE_FUZZ_SEED === undefined ? {} : { seed: Number(process.env.VARVE_FUZZ_SEED), path: process.env.VARVE_FUZZ_PATH };
+const options = { interruptAfterTimeLimit: seconds * 1000, numRuns: 1e6, ...replay };
+const seeds = fs.readdirSync(fixtures).filter((name) => /\.(xlsx|ods)$/.test(name)).sort()
+  .map((name) => new Uint8Array(fs.readFileSync(path.join(fixtures, name))));
+const found = fs.readdirSync(path.join(fixtures, 'fuzz')).filter((name) => /\.(xlsx|ods)$/.test(name)).sort().map((name) => [name, new Uint8Array(fs.readFileSync(path.join(fixtures, 'fuzz', name)))]);
+const NAMES = [{ name: 'first', kind: 'n' }, { name: 'text', kind: 't' }, { name: 'flag', kind: 'b' }];
+
+/** Runs `work`; a WorkbookError (a refusal with a reason) gives null, any other error fails. */
+async function unlessRefused(work) {
+  try {
+    return await work();
+  } catch (error) {
+    if (!(error instanceof WorkbookError) || error.message === '') throw error;
+    return null;
+  }
+}
+
+/** Every cell code of a sheet in its first `columns` columns, by cell name (repeated rows one by one). */
+function codes(sheet, columns) {
+  const all = new Map();
+  for (let column = 0; column < columns; ++column) {
+    for (const [name, code] of sheet.cells(column, false).cells) {
+      assert.match(code, /^(n|t)/s);
+      const [, letters, from, to = from] = /^([A-Z]+)(\d+)(?:-[A-Z]+(\d+))?$/.exec(name);
+      for (let row = Number(from); row <= Math.min(Number(to), Number(from) + 50); ++row) all.set(`${letters}${row}`, code);
+    }
+  }
+  return all;
+}
+
+/** The whole path of a workbook through the page: read it, save it without and with added columns, read it again. */
+async function throughThePage(bytes) {
+  const book = await unlessRefused(() => openWorkbook(bytes));
+  if (book === null) return;
+  assert.ok(book.sheets.length > 0);
+  for (let i = 0; i < book.sheets.length; ++i) {
+    const sheet = await unlessRefused(() => book.sheet(i));
+    if (sheet === null || sheet.empty || sheet.columns > 60) continue;
+    const column = sheet.columns - 1;
+    const { records } = sheet.cells(column, true);
+    assert.deepEqual(await sheet.save(column, true, [], records.map(() => ''), records), bytes, 'saved as it came');
+    const lines = records.map((_, k) => (k % 3 === 2 ? '\t\t\t' : `\t${k}\tx<&"${k}\t${k % 2 === 0}`));
+    // Refused only when the part was not well-formed before; never for damage of the page's own.
+    const saved = await unlessRefused(() => sheet.save(column, true, NAMES, lines, records).catch((error) => {
+      if (/could not add the columns/.test(error.message)) assert.fail(error.message);
+      throw error;
+    }));
+    if (saved === null) continue;
+    const again = await (await openWorkbook(saved)).sheet(i);
+    const before = codes(sheet, sheet.columns);
+    const after = codes(again, sheet.columns);
+    assert.deepEqual([...after].filter(([name]) => before.has(name)), [...before], 'every original cell as it was');
+    // Every part it rewrote is well-formed (the others are copied as they were, damaged or not).
+    const zip = readZip(saved);
+    const was = readZip(bytes).entries;
+    for (const entry of zip.entries) {
+      if (was.find((e) => e.name === entry.name).crc !== entry.crc) assert.equal(xmlFault(new TextDecoder().decode(await unzipEntry(zip, entry))), null, entry.name);
+    }
+  }
+}
+
+/** Changes to text or bytes: at a place (a fraction of the length), delete some, insert some, or put some in. */
+const edits = (pieces) => fc.array(fc.record({ at: fc.double({ min: 0, max: 1, noNaN: true }), cut: fc.nat(8), put: pieces }), { maxLength: 6 });
+const editedText = (text, changes) => changes.reduce((t, { at, cut, put }) => {
+  const i = Math.floor(at * t.length);
+  return t.slice(0, i) + put + t.slice(i + cut);
+}, text);
+const XML_PIECES = fc.constantFrom('', '<', '>', '/>', '</row>', '<row r="2">', '<c r="Z9" s="1"/>', '<c t="s"><v>99</v></c>', ' xmlns:x="http://schemas.openxmlformats.org/spreadsheetml/2006/main"',
+  ' xmlns=""', 'x:', '&amp;', '&', '"', ' r="A1"', '<dimension ref="A1">', '</dimension>', '<table:table-row>', '</table:table-row>', '<table:table-cell/>',
+  ' table:number-columns-repeated="3"', ' table:number-rows-repeated="2"', ' office:value-type="float" office:value="2"', '<![CDATA[x]]>', '<!-- c -->', '\uFEFF', '\u0000', '\u00e9');
+
+test('any bytes are refused with a reason or give cells', async () => {
+  for (const [name, bytes] of found) await assert.doesNotReject(throughThePage(bytes), name);
+  await fc.assert(fc.asyncProperty(fc.constantFrom(...seeds), edits(fc.uint8Array({ maxLength: 4 })), fc.boolean(), async (seed, changes, raw) => {
+    let bytes = seed;
+    for (const { at, cut, put } of changes) {
+      const i = Math.floor(at * bytes.length);
+      const next = new Uint8Array(bytes.length - Math.min(cut, bytes.length - i) + put.length);
+      next.set(bytes.subarray(0, i));
+      next.set(put, i);
+      next.set(bytes.subarray(i + cut), i + put.length);
+      bytes = next;
+    }
+    await throughThePage(raw ? bytes : new Uint8Array(bytes.subarray(0, Math.max(1, bytes.length >> 1))));
+  }), options);
+});
+
+test('workbooks with their parts\' text changed are refused with a reason, or read and written back whole', async () => {
+  await fc.assert(fc.asyncProperty(fc.constantFrom(...seeds), fc.nat(), edits(XML_PIECES), async (seed, pick, changes) => {
+    const zip = readZip(seed);
+    const parts = zip.entries.filter((entry) => /\.xml$/.test(entry.name));
+    const entry = parts[pick % parts.length];
+    const text = new TextDecoder().decode(await unzipEntry(zip, entry));
+    const bytes = await rewriteZip(zip, new Map([[entry.name, new TextEncoder().encode(editedText(text, changes))]]));
+    await throughThePage(bytes);
+  }), options);
+});
+
+// Sheets generated in the forms writers use.
+
+const MAIN = 'http://schemas.openxmlformats.org/spreadsheetml/2006/main';
+const xlsxCell = fc.record({
+  gap: fc.nat(3),
+  kind: fc.constantFrom('number', 'string', 'formula', 'placeholder', 'paired placeholder', 'empty value'),
+  s: fc.option(fc.constantFrom('0', '1', '2'), { nil: undefined }),
+  r: fc.boolean(),
+});
+const xlsxRow = fc.record({
+  cells: fc.array(xlsxCell, { maxLength: 6 }),
+  placeholders: fc.nat(20),
+  form: fc.constantFrom('paired', 'self-closing', 'spans', 'styled'),
+  r: fc.boolean(),
+});
+const xlsxSheet = fc.record({
+  rows: fc.array(xlsxRow, { minLength: 1, maxLength: 8 }),
+  prefix: fc.constantFrom('', 'x:', 'on sheetData'),
+  dimension: fc.constantFrom('none', 'self-closing', 'paired'),
+  cols: fc.boolean(),
+  merge: fc.option(fc.nat(12), { nil: undefined }),
+});
+
+/** The XML of a generated worksheet. */
+function xlsxXml({ rows, prefix, dimension, cols, merge }) {
+  const p = prefix === 'x:' ? 'x:' : prefix === 'on sheetData' ? 'm:' : '';
+  const root = prefix === 'x:' ? `x:worksheet xmlns:x="${MAIN}"` : `worksheet xmlns="${MAIN}"`;
+  const data = prefix === 'on sheetData' ? `sheetData xmlns:m="${MAIN}"` : `${prefix === 'x:' ? 'x:' : ''}sheetData`;
+  const top = prefix === 'x:' ? 'x:' : '';
+  let xml = `<?xml version="1.0"?>\n<${root}>`;
+  if (dimension !== 'none') xml += `<${top}dimension ref="A1:C3"${dimension === 'paired' ? `></${top}dimension>` : '/>'}`;
+  if (cols) xml += `<${top}cols><${top}col min="2" max="16384" style="2"/></${top}cols>`;
+  xml += `<${data}>`;
+  rows.forEach((row, i) => {
+    const index = i + 1;
+    let column = 0;
+    let cells = '';
+    for (const c of row.cells) {
+      column += c.gap;
+      const r = c.r ? ` r="${columnLetters(column)}${index}"` : '';
+      const s = c.s === undefined ? '' : ` s="${c.s}"`;
+      if (!c.r && c.gap > 0) column -= c.gap; // Without r, a cell follows the one before.
+      cells += {
+        number: `<${p}c${r}${s}><${p}v>${3000 + column}</${p}v></${p}c>`,
+        string: `<${p}c${r}${s} t="inlineStr"><${p}is><${p}t>t${column}</${p}t></${p}is></${p}c>`,
+        formula: `<${p}c${r}${s}><${p}f>A1+1</${p}f><${p}v>7</${p}v></${p}c>`,
+        placeholder: `<${p}c${r}${s}/>`,
+        'paired placeholder': `<${p}c${r}${s}></${p}c>`,
+        'empty value': `<${p}c${r}${s}><${p}v></${p}v></${p}c>`,
+      }[c.kind];
+      ++column;
+    }
+    for (let k = 0; k < row.placeholders; ++k) cells += `<${p}c r="${columnLetters(column + k)}${index}" s="1"/>`;
+    const r = row.r ? ` r="${index}"` : '';
+    const attributes = r + (row.form === 'spans' ? ' spans="1:3"' : row.form === 'styled' ? ' s="1" customFormat="1"' : '');
+    xml += cells === '' && row.form === 'self-closing' ? `<${p}row${attributes}/>` : `<${p}row${attributes}>${cells}</${p}row>`;
+  });
+  xml += `</${data.split(' ')[0]}>`;
+  if (merge !== undefined) xml += `<${top}mergeCells><${top}mergeCell ref="A1:${columnLetters(merge)}1"/></${top}mergeCells>`;
+  return `${xml}</${root.split(' ')[0]}>`;
+}
+
+/** The codes of a read sheet in its first `columns` columns at the first, second and last row each row element stands for. */
+function sheetCodes(read, columns, at = read) {
+  const all = [];
+  for (const row of read.rows) {
+    for (const index of new Set([row.index, Math.min(row.index + 1, row.index + row.repeat - 1), row.index + row.repeat - 1])) {
+      const holder = at.rows.find((r) => r.index <= index && index < r.index + r.repeat);
+      all.push(`${index}:${Array.from({ length: columns }, (_, column) => (holder === undefined ? '' : at.code(holder, column))).join('|')}`);
+    }
+  }
+  return all;
+}
+
+/** Added cells for each row of a read sheet: the header row's names, then numbers, texts, booleans and blanks. */
+function additions(read, widths) {
+  return read.rows.map((row, i) => ({
+    row,
+    header: i === 0,
+    cells: NAMES.slice(0, widths).map(({ kind, name }, k) => ({ kind: i === 0 ? 't' : kind, text: i === 0 ? name : (i + k) % 4 === 0 ? '' : kind === 'b' ? 'true' : `${i}${k}` })),
+    rest: i === 0 && row.repeat > 1 ? NAMES.slice(0, widths).map(({ kind }) => ({ kind, text: kind === 'b' ? 'false' : '5' })) : undefined,
+  }));
+}
+
+/** Checks that a sheet read by `read` takes added columns without a cell changed, into well-formed XML. */
+function takesColumns(xml, read, widths) {
+  const sheet = read(xml);
+  assert.equal(sheet.edit([]).text(), xml, 'nothing added, nothing changed');
+  const edited = sheet.edit(additions(sheet, widths)).text();
+  assert.equal(xmlFault(edited), null, edited);
+  const again = read(edited);
+  const columns = sheet.lastColumn + 1;
+  assert.deepEqual(sheetCodes(sheet, columns, again), sheetCodes(sheet, columns), 'every original cell as it was');
+  if (sheet.rows.some((row) => row.cells.some((c) => sheet.code(row, c.column) !== ''))) {
+    assert.equal(again.lastColumn, Math.max(sheet.lastColumn + widths, again.lastColumn), 'the added columns after the last used one');
+  }
+}
+
+test('generated .xlsx sheets take added columns without a cell changed, into well-formed XML', async () => {
+  await fc.assert(fc.property(xlsxSheet, fc.integer({ min: 1, max: 3 }), (shape, widths) => {
+    const xml = xlsxXml(shape);
+    assert.equal(xmlFault(xml), null, xml);
+    takesColumns(xml, (text) => readXlsxSheet(text, []), widths);
+  }), options);
+});
+
+const odsCell = fc.record({
+  kind: fc.constantFrom('number', 'string', 'placeholder', 'styled placeholder', 'spanned', 'annotated'),
+  repeat: fc.oneof(fc.integer({ min: 1, max: 12 }), fc.constant(1000)),
+});
+const odsRow = fc.record({ cells: fc.array(odsCell, { maxLength: 5 }), repeat: fc.oneof(fc.integer({ min: 1, max: 12 }), fc.constant(1048000)), empty: fc.boolean() });
+const odsSheet = fc.record({ rows: fc.array(odsRow, { minLength: 1, maxLength: 6 }), columns: fc.integer({ min: 0, max: 40 }) });
+
+/** The content.xml of a generated sheet. */
+function odsXml({ rows, columns }) {
+  const C = 'table:table-cell';
+  const repeat = (n) => (n > 1 ? ` table:number-columns-repeated="${n}"` : '');
+  let xml = '<office:document-content xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" ' +
+    'xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"><office:body><office:spreadsheet><table:table table:name="S">';
+  if (columns > 0) xml += `<table:table-column table:default-cell-style-name="Default"${repeat(columns)}/>`;
+  for (const row of rows) {
+    const cells = row.cells.map(({ kind, repeat: n }) => ({
+      number: `<${C}${repeat(n)} office:value-type="float" office:value="3021"><text:p>3021</text:p></${C}>`,
+      string: `<${C}${repeat(n)} office:value-type="string"><text:p>a &amp; b</text:p></${C}>`,
+      placeholder: `<${C}${repeat(n)}/>`,
+      'styled placeholder': `<${C} table:style-name="grey"${repeat(n)}/>`,
+      spanned: `<${C} table:number-columns-spanned="2" office:value-type="float" office:value="1"><text:p>1</text:p></${C}><table:covered-table-cell/>`,
+      annotated: `<${C}><office:annotation><text:p>note</text:p></office:annotation></${C}>`,
+    })[kind]).join('');
+    const rows = row.repeat > 1 ? ` table:number-rows-repeated="${row.repeat}"` : '';
+    xml += cells === '' && row.empty ? `<table:table-row${rows}/>` : `<table:table-row${rows}>${cells}</table:table-row>`;
+  }
+  return `${xml}</table:table></office:spreadsheet></office:body></office:document-content>`;
+}
+
+test('generated .ods sheets take added columns without a cell changed, into well-formed XML', async () => {
+  await fc.assert(fc.property(odsSheet, fc.integer({ min: 1, max: 3 }), (shape, widths) => {
+    const xml = odsXml(shape);
+    assert.equal(xmlFault(xml), null, xml);
+    takesColumns(xml, (text) => readOdsSheet(text, { start: text.indexOf('<table:table ') }), widths);
+  }), options);
+});
