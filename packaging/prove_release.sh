@@ -4,11 +4,11 @@
 # - the folder holds the artifacts and SHA256SUMS only; SHA256SUMS names every
 #   artifact, and each matches;
 # - the Debian package passes lintian without errors or warnings, names the
-#   release's maintainer and no home page, installs, both programs run from
-#   PATH and agree with the build's, `man varve-batch` shows its page, the
-#   user guide installed is checked against the installed programs, every
-#   link of the installed README, guide and manual pages leads to something
-#   installed, and a purge leaves nothing of it on the system;
+#   maintainer of the release's setting and no home page, installs, both
+#   programs run from PATH and agree with the build's, `man varve-batch` shows
+#   its page, the user guide installed is checked against the installed
+#   programs, every link of the installed README, guide and manual pages leads
+#   to something installed, and a purge leaves nothing of it on the system;
 # - the Windows zip, unpacked into a fresh folder, holds what it should, with
 #   the guide, every file its README.txt names, and both .exe files run under
 #   Wine in a fresh prefix;
@@ -92,7 +92,11 @@ held=$(cd "$packages" && LC_ALL=C ls -A | grep -vx SHA256SUMS || true)
 step "Debian package: lintian, the maintainer, no home page"
 lintian --fail-on error,warning "$deb"
 maintainer=$(dpkg-deb --field "$deb" Maintainer)
-[ -n "$maintainer" ] || fail "the .deb names no maintainer"
+# The release's one maintainer setting, as the release build was configured.
+setting=$(sed -n 's/^VARVE_MAINTAINER:STRING=//p' "$native/CMakeCache.txt")
+[ -n "$setting" ] || fail "the release build has no VARVE_MAINTAINER"
+[ "$maintainer" = "$setting" ] ||
+  fail "the .deb names the maintainer $maintainer, not the release setting's, $setting"
 [ -z "$(dpkg-deb --field "$deb" Homepage)" ] || fail "the .deb names a home page"
 
 step "Debian package: install, run from PATH, read the manual"
