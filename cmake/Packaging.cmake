@@ -16,13 +16,18 @@ if(VARVE_BUILT_WEB_PAGE)
   set(VARVE_WEB_PAGE "${VARVE_BUILT_WEB_PAGE}")
   set(VARVE_REQUIRE_WEB_PAGE ON)
 endif()
-set(VARVE_MAINTAINER "varve-convert maintainers <varve-convert@example.org>" CACHE STRING
+# The one setting for who maintains the packages: the Debian package's
+# Maintainer and the R package's maintainer (bindings/r/build.sh). Its default
+# is a reserved .invalid address that nobody can take for a real one.
+set(VARVE_MAINTAINER "varve-convert developers <maintainers@varve-convert.invalid>" CACHE STRING
   "The packages' maintainer, as Name <address>")
-set(VARVE_HOMEPAGE "https://example.org/varve-convert" CACHE STRING
-  "The project's home page, named in the packages")
+if(NOT VARVE_MAINTAINER MATCHES "^[^<>@]*[^<>@ ] <[^<>@ ]+@[^<>@ ]+>$")
+  message(FATAL_ERROR "VARVE_MAINTAINER is \"${VARVE_MAINTAINER}\": write it as Name <address>")
+endif()
 
 set(VARVE_README_WEB_PAGE "")
 set(VARVE_README_WEB_SECTION "")
+set(VARVE_README_DEBIAN_WEB_PAGE "")
 if(VARVE_BUILT_WEB_PAGE OR EXISTS "${VARVE_WEB_PAGE}")
   message(STATUS "Packages carry the web page ${VARVE_WEB_PAGE}")
   if(WIN32)
@@ -32,22 +37,34 @@ if(VARVE_BUILT_WEB_PAGE OR EXISTS "${VARVE_WEB_PAGE}")
   endif()
   set(VARVE_README_WEB_PAGE
     "  varve-convert.html  the same conversions in your web browser\n")
+  set(VARVE_README_DEBIAN_WEB_PAGE "- [the web page](${CMAKE_INSTALL_FULL_DATADIR}/varve-convert/\
+varve-convert.html):\n  the same conversions in a web browser, offline, in one file that can be\n\
+  copied anywhere;\n")
   set(VARVE_README_WEB_SECTION [=[varve-convert.html: in the web browser
 --------------------------------------
 
 Double-click varve-convert.html to open it in your web browser. It works
-offline, straight from this folder, and does what both programs do:
+offline, straight from this folder, and nothing you give it leaves your
+computer. It does what both programs do:
 
 - type one number, and its conversion appears at once, explained as
   varve-convert.exe explains it;
+- type a span of varves such as 5580-5700 (or its first number in the first
+  box and its last in the second): its span in the other chronology, how
+  long it lasted in each, and the splits and joins inside it;
 - paste a list of numbers, or a column copied from a spreadsheet (one row
   per line, blank lines kept, so that the result pastes back beside it);
-  copy the result for a spreadsheet or download it as CSV;
-- choose a CSV, semicolon or tab separated file and the column that holds
-  the varve numbers: the file comes back whole, with the conversion in new
-  columns at the end of each row;
+  copy the result for the spreadsheet or download it as CSV;
+- choose, or drop onto the page, a CSV, semicolon or tab separated file, or
+  an Excel (.xlsx) or OpenDocument (.ods) workbook, and the column that
+  holds the varve numbers (and, in a workbook, the sheet): the file comes
+  back whole, with the conversion in new columns; in a workbook, every
+  other sheet, cell, formula and style stays as it was;
 - the chart shows how the two chronologies line up: where varves were split
   or joined, the false couplets, and the overlap of LC and UC.
+
+Below the chart, the page says what each result means; its last line names
+the correspondence tables it converts with (see "Citing a result").
 
 
 ]=])
@@ -60,22 +77,27 @@ else()
 endif()
 
 set(CPACK_PACKAGE_NAME varve-convert)
-set(CPACK_PACKAGE_VENDOR "The varve-convert authors")
+set(CPACK_PACKAGE_VENDOR "varve-convert developers")
 set(CPACK_PACKAGE_CONTACT "${VARVE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
   "convert varve numbers between the NE and AM varve chronologies")
-set(CPACK_PACKAGE_HOMEPAGE_URL "${VARVE_HOMEPAGE}")
 set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 set(CPACK_STRIP_FILES ON)
 
+# The user guide, as Markdown with its chart, which it shows by a relative
+# link: beside the programs on Windows, with the documentation elsewhere
+# (where the manual pages say it is).
+set(VARVE_GUIDE_FILES docs/guide.md docs/chart.svg)
+
 if(WIN32)
-  # The zip: the .exe files, the page, README.txt and LICENSE.txt with CR LF.
-  # In two steps, so that the lines of the values filled in get CR LF too.
+  # The zip: the .exe files, the page, the guide, README.txt and LICENSE.txt
+  # with CR LF. In two steps, so that the lines of the values filled in get
+  # CR LF too.
   configure_file(packaging/README-windows.txt.in packaging/README.txt @ONLY)
   configure_file(${PROJECT_BINARY_DIR}/packaging/README.txt README.txt @ONLY NEWLINE_STYLE CRLF)
   configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${PROJECT_BINARY_DIR}/README.txt ${PROJECT_BINARY_DIR}/LICENSE.txt
-    DESTINATION .)
+    ${VARVE_GUIDE_FILES} DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME "varve-convert-${PROJECT_VERSION}-win64")
   include(CPack)
@@ -102,12 +124,13 @@ if(VARVE_RELEASE_WINDOWS)
   endif()
 endif()
 
-# The Debian package.
-set(VARVE_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/varve-convert)
+# The Debian package. Its README is written for it: every link in it names a
+# file the package installs.
+set(VARVE_DOCDIR ${CMAKE_INSTALL_DOCDIR})
+configure_file(packaging/README-debian.md.in packaging/README.md @ONLY)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS LICENSE)
 file(READ LICENSE licence)
 file(CONFIGURE OUTPUT packaging/copyright CONTENT [=[varve-convert @PROJECT_VERSION@
-@VARVE_HOMEPAGE@
 
 Licence: MIT (Expat), as follows.
 
@@ -127,7 +150,8 @@ add_custom_command(OUTPUT packaging/changelog.gz
   VERBATIM)
 add_custom_target(debian_changelog ALL DEPENDS packaging/changelog.gz)
 install(FILES ${PROJECT_BINARY_DIR}/packaging/copyright ${PROJECT_BINARY_DIR}/packaging/changelog.gz
-  README.md CHANGELOG.md DESTINATION ${VARVE_DOCDIR})
+  ${PROJECT_BINARY_DIR}/packaging/README.md CHANGELOG.md ${VARVE_GUIDE_FILES}
+  DESTINATION ${VARVE_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -140,8 +164,8 @@ sequences, and the North American (AM) varve chronology, saying where varves
 were split or joined and which are false annual couplets.
 .
 The package holds the interactive varve-convert, which converts one number at
-a time, and varve-batch, which converts whole lists of numbers as TSV, CSV or
-JSON Lines for spreadsheets and scripts.]=])
+a time, varve-batch, which converts whole lists of numbers as TSV, CSV or
+JSON Lines for spreadsheets and scripts, and the user guide.]=])
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 # The source archive: the tree without build folders and local state.

@@ -1,6 +1,6 @@
 # The release folder, build-release/packages: beside the Debian package, the
 # Windows zip and the source archive, the web page on its own, the R source
-# package, the Python wheel, and SHA256SUMS over all seven. The page, the R
+# package, the Python wheel, and SHA256SUMS over all six. The page, the R
 # package and the wheel are built with everything else; the target
 # release_folder, the release workflow's last step, copies them in after the
 # packages and writes SHA256SUMS. What the parts need is checked here, so
@@ -37,11 +37,14 @@ file(GLOB python_sources CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/bindings/pytho
   "${PROJECT_SOURCE_DIR}/bindings/python/*.toml" "${PROJECT_SOURCE_DIR}/bindings/python/*.txt"
   "${PROJECT_SOURCE_DIR}/bindings/python/src/*" "${PROJECT_SOURCE_DIR}/bindings/python/varve/*")
 
-# The R source package, with the engine's headers inside, so that it installs alone.
+# The R source package, with the engine's headers inside, so that it installs
+# alone, and with the Debian package's maintainer as its own.
 add_custom_command(OUTPUT "${r_package}"
   COMMAND "${CMAKE_COMMAND}" -E rm -rf "${parts}/r"
-  COMMAND "${PROJECT_SOURCE_DIR}/bindings/r/build.sh" "${parts}/r"
+  COMMAND "${CMAKE_COMMAND}" -E env "VARVE_MAINTAINER=${VARVE_MAINTAINER}"
+    "${PROJECT_SOURCE_DIR}/bindings/r/build.sh" "${parts}/r"
   DEPENDS ${r_sources} ${engine_headers} "${PROJECT_SOURCE_DIR}/CMakeLists.txt"
+    "${CMAKE_BINARY_DIR}/CMakeCache.txt"
   COMMENT "Building the R source package varve_${PROJECT_VERSION}.tar.gz"
   VERBATIM)
 # The wheel, built offline against what the Python named has installed.
@@ -54,6 +57,21 @@ add_custom_command(OUTPUT "${wheel_stamp}"
   COMMENT "Building the Python wheel"
   VERBATIM)
 add_custom_target(release_parts ALL DEPENDS "${r_package}" "${wheel_stamp}")
+
+if(VARVE_BUILD_TESTS)
+  # A maintainer other than the default becomes the R package's, beside the
+  # developers as its authors.
+  set(scratch "${CMAKE_BINARY_DIR}/r-maintainer-test")
+  add_test(NAME r_package_names_the_release_maintainer
+    COMMAND bash -c [=[set -e
+rm -rf "$1" && VARVE_MAINTAINER='Release Team <release@varve-convert.invalid>' "$2" "$1" >/dev/null
+fields=$(tar -xzOf "$1/varve_$3.tar.gz" varve/DESCRIPTION)
+grep -qx 'Maintainer: Release Team <release@varve-convert.invalid>' <<< "$fields"
+grep -q 'varve-convert developers \[aut\]' <<< "$fields"
+tar -xzOf "$1/varve_$3.tar.gz" varve/man/varve-package.Rd | grep -qF 'Release Team \email{release@varve-convert.invalid}']=]
+      r-maintainer-test "${scratch}" "${PROJECT_SOURCE_DIR}/bindings/r/build.sh"
+      "${PROJECT_VERSION}")
+endif()
 
 add_custom_target(release_folder
   COMMAND "${CMAKE_COMMAND}" "-DPACKAGES=${CMAKE_BINARY_DIR}/packages" "-DPARTS=${parts}"

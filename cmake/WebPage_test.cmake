@@ -13,7 +13,8 @@ set(node "-DVARVE_NODE=${CMAKE_COMMAND}")
 set(cases
   "no compiler|${node},-DVARVE_WASM_CXX=${SCRATCH}/no-such-clang++|the compiler [^ ]*/no-such-clang\\+\\+ is not installed"
   "empty sysroot|${node},-DVARVE_WASM_SYSROOT=${SCRATCH}/empty-sysroot|[^ ]*clang\\+\\+ cannot compile C\\+\\+ for wasm32-wasi with the sysroot [^ ]*/empty-sysroot: its C and C\\+\\+ libraries are missing \\(wasi-libc, libc\\+\\+-14-dev-wasm32, libc\\+\\+abi-14-dev-wasm32\\)\\. The compiler said: [^ ]*probe.cpp:[0-9:]+ fatal error: 'string' file not found"
-  "no node|-DVARVE_NODE=${SCRATCH}/no-such-node|node is not installed")
+  "no node|-DVARVE_NODE=${SCRATCH}/no-such-node|node is not installed"
+  "no wasm-opt|${node},-DVARVE_WASM_OPT=${SCRATCH}/no-such-wasm-opt|binaryen's wasm-opt is not installed")
 set(failures "")
 foreach(case IN LISTS cases)
   string(REPLACE "|" ";" case "${case}")

@@ -1,16 +1,24 @@
 #!/usr/bin/env bash
 # Proves the release that `cmake --workflow --preset release` made in
 # build-release/packages by using it as a user would:
-# - SHA256SUMS names every artifact, and each matches;
-# - the Debian package passes lintian without errors, installs, both programs
-#   run from PATH and agree with the build's, `man varve-batch` shows its page,
-#   and a purge leaves nothing of it on the system;
-# - the Windows zip, unpacked into a fresh folder, holds what it should, and
-#   both .exe files run under Wine in a fresh prefix;
+# - the folder holds the artifacts and SHA256SUMS only; SHA256SUMS names every
+#   artifact, and each matches;
+# - the Debian package passes lintian without errors or warnings, names the
+#   maintainer of the release's setting and no home page, installs, both
+#   programs run from PATH and agree with the build's, `man varve-batch` shows
+#   its page, the user guide installed is checked against the installed
+#   programs, every link of the installed README, guide and manual pages leads
+#   to something installed, and a purge leaves nothing of it on the system;
+# - the Windows zip, unpacked into a fresh folder, holds what it should, with
+#   the guide, every file its README.txt names, and both .exe files run under
+#   Wine in a fresh prefix;
 # - the web page in both packages is the release's varve-convert.html;
 # - the Python wheel, installed into a fresh virtual environment, and the R
 #   source package, installed into an empty library, convert a column as
-#   varve-batch does;
+#   varve-batch does; every program and package names the same correspondence
+#   tables; R's citation("varve") gives no warning and the same BibTeX entry
+#   as Python's varve.citation("bibtex"); the R package names the Debian
+#   package's maintainer;
 # - the source archive, unpacked into a fresh folder, carries the README's
 #   test command (.ci/run, which is running this very proof) unchanged and
 #   builds and passes the native tests with it, and its build-and-start
@@ -47,6 +55,10 @@ numbers=$'# core 7\n3021, 4282;5674\n6500\n'
 samples=$'sample,NE varve,note\r\nA1,3021,"clay, grey"\r\nA2,,\r\nA3,5674,silt\r\n'
 printf '%s' "$samples" > "$work/samples.csv"
 printf '%s' "$session" | "$native/varve-convert" > "$work/session.expected"
+# The tables every program and package must name: the build's.
+tables=$("$native/varve-batch" --version | sed -n 2p)
+[[ "$tables" =~ ^correspondence\ tables\ revision\ [^,]+,\ checksum\ [0-9a-f]{8}$ ]] ||
+  fail "varve-batch --version names no tables: $tables"
 printf '%s' "$numbers" | "$native/varve-batch" ne-to-am --format csv > "$work/batch.expected"
 "$native/varve-batch" ne-to-am --column 'NE varve' "$work/samples.csv" > "$work/column.expected"
 # A column of NE and one of AM numbers, for the bindings: the accepted ranges'
@@ -64,19 +76,28 @@ for direction in ne-to-am am-to-ne; do
     fail "varve-batch $direction ended with status $status"
 done
 
-step "Release folder: SHA256SUMS"
+step "Release folder: the artifacts and SHA256SUMS"
 wheels=("$packages"/varve-"$version"-*.whl)
 [ ${#wheels[@]} = 1 ] && [ -f "${wheels[0]}" ] || fail "not one wheel in $packages: ${wheels[*]}"
 wheel=${wheels[0]}
 expected_sums=$(for file in "$deb" "$zip" "$source" "$page" "$r_package" "$wheel"; do
   basename "$file"
-done | sort)
+done | LC_ALL=C sort)
+held=$(cd "$packages" && LC_ALL=C ls -A | grep -vx SHA256SUMS || true)
+[ "$held" = "$expected_sums" ] || fail "$packages holds $(echo $held), not only the release's files"
 [ "$(cut -d' ' -f3- "$packages/SHA256SUMS" | sort)" = "$expected_sums" ] ||
   fail "SHA256SUMS names $(cut -d' ' -f3- "$packages/SHA256SUMS"), not $expected_sums"
 (cd "$packages" && sha256sum --check --strict SHA256SUMS) || fail "SHA256SUMS does not match"
 
-step "Debian package: lintian"
-lintian --fail-on error "$deb"
+step "Debian package: lintian, the maintainer, no home page"
+lintian --fail-on error,warning "$deb"
+maintainer=$(dpkg-deb --field "$deb" Maintainer)
+# The release's one maintainer setting, as the release build was configured.
+setting=$(sed -n 's/^VARVE_MAINTAINER:STRING=//p' "$native/CMakeCache.txt")
+[ -n "$setting" ] || fail "the release build has no VARVE_MAINTAINER"
+[ "$maintainer" = "$setting" ] ||
+  fail "the .deb names the maintainer $maintainer, not the release setting's, $setting"
+[ -z "$(dpkg-deb --field "$deb" Homepage)" ] || fail "the .deb names a home page"
 
 step "Debian package: install, run from PATH, read the manual"
 export DEBIAN_FRONTEND=noninteractive
@@ -89,7 +110,7 @@ cmp "$work/session.expected" "$work/session.deb" || fail "the installed varve-co
 printf '%s' "$numbers" | varve-batch ne-to-am --format csv > "$work/batch.deb"
 cmp "$work/batch.expected" "$work/batch.deb" || fail "the installed varve-batch differs"
 [ "$(varve-convert --version)" = "varve-convert $version" ] || fail "varve-convert --version"
-[ "$(varve-batch --version)" = "varve-batch $version" ] || fail "varve-batch --version"
+[ "$(varve-batch --version)" = "varve-batch $version"$'\n'"$tables" ] || fail "varve-batch --version"
 man_pages=(varve-batch varve-convert)
 if ! man -w varve-batch >/dev/null 2>&1 &&
   grep -qs '^path-exclude=*/usr/share/man' /etc/dpkg/dpkg.cfg.d/*; then
@@ -102,11 +123,22 @@ fi
 MANWIDTH=80 man -P cat "${man_pages[0]}" > "$work/varve-batch.man"
 grep -q -- '--no-header' "$work/varve-batch.man" || fail "man varve-batch lacks its options"
 grep -q "varve-convert $version" "$work/varve-batch.man" || fail "man varve-batch lacks the version"
-MANWIDTH=80 man -P cat "${man_pages[1]}" | grep -q 'EXIT STATUS' || fail "man varve-convert"
-for file in /usr/share/doc/varve-convert/{README.md,copyright,CHANGELOG.md}; do
+MANWIDTH=80 man -P cat "${man_pages[1]}" > "$work/varve-convert.man"
+grep -q 'EXIT STATUS' "$work/varve-convert.man" || fail "man varve-convert"
+docs=/usr/share/doc/varve-convert
+for file in "$docs"/{README.md,copyright,CHANGELOG.md,guide.md,chart.svg}; do
   [ -s "$file" ] || fail "$file is missing"
 done
 cmp "$page" /usr/share/varve-convert/varve-convert.html || fail "the .deb lacks the web page"
+
+step "Debian package: the guide against the installed programs, and every link"
+# The guide installed, its every number checked against the programs installed.
+/usr/bin/python3 "$root/tests/docs/check_guide.py" --batch /usr/bin/varve-batch \
+  --convert /usr/bin/varve-convert --guide "$docs/guide.md" --chart "$docs/chart.svg"
+man_root=/
+[ -d "$work/deb" ] && man_root=$work/deb
+/usr/bin/python3 "$root/packaging/check_links.py" --man-root "$man_root" "$docs/README.md" \
+  "$docs/guide.md" "$work/varve-batch.man" "$work/varve-convert.man"
 
 step "Debian package: purge, and nothing of it is left"
 apt-get -o DPkg::Lock::Timeout=900 purge -y varve-convert
@@ -125,9 +157,15 @@ step "Windows zip: unpack into a fresh folder"
 mkdir "$work/windows"
 (cd "$work/windows" && unzip -q "$zip")
 folder=$work/windows/varve-convert-${version}-win64
-expected_files="LICENSE.txt README.txt varve-batch.exe varve-convert.exe varve-convert.html"
-[ "$(cd "$folder" && ls | tr '\n' ' ' | sed 's/ $//')" = "$expected_files" ] ||
+expected_files="LICENSE.txt README.txt chart.svg guide.md varve-batch.exe varve-convert.exe varve-convert.html"
+[ "$(cd "$folder" && LC_ALL=C ls | tr '\n' ' ' | sed 's/ $//')" = "$expected_files" ] ||
   fail "the zip holds $(ls "$folder"), not $expected_files"
+# The guide that the native tests and the .deb's proof checked, with its chart,
+# and nothing that README.txt or the guide names missing.
+cmp "$root/docs/guide.md" "$folder/guide.md" || fail "the zip's guide differs"
+cmp "$root/docs/chart.svg" "$folder/chart.svg" || fail "the zip's chart differs"
+/usr/bin/python3 "$root/packaging/check_links.py" "$folder/README.txt" "$folder/guide.md"
+grep -q 'Citing a result' "$folder/README.txt" || fail "README.txt does not say how to cite"
 for text in README.txt LICENSE.txt; do
   # Every line ends in CR LF: as many CR LF as LF.
   [ "$(grep -c $'\r$' "$folder/$text")" = "$(wc -l < "$folder/$text")" ] ||
@@ -158,7 +196,7 @@ cmp "$work/batch.expected" "$work/batch.wine" || fail "varve-batch.exe differs"
 cp "$work/samples.csv" "$folder/samples.csv"
 (cd "$folder" && wine varve-batch.exe ne-to-am --column 'NE varve' samples.csv) > "$work/column.wine"
 cmp "$work/column.expected" "$work/column.wine" || fail "varve-batch.exe --column differs"
-[ "$(cd "$folder" && wine varve-batch.exe --version)" = "varve-batch $version" ] ||
+[ "$(cd "$folder" && wine varve-batch.exe --version | tr -d '\r')" = "varve-batch $version"$'\n'"$tables" ] ||
   fail "varve-batch.exe --version"
 wineserver -k 2>/dev/null || true
 
@@ -213,6 +251,11 @@ for direction in ne-to-am am-to-ne; do
 done
 grep -qF "$work/venv/" <("$work/venv/bin/python" -c 'import varve; print(varve.__file__)') ||
   fail "the module imported is not the wheel's"
+[ "$(cd "$work" && venv/bin/python -c 'import varve
+print("correspondence tables revision %(revision)s, checksum %(checksum)s" % varve.tables_identity())')" = "$tables" ] ||
+  fail "the wheel names other tables than varve-batch"
+(cd "$work" && venv/bin/python -c 'import varve; print(varve.citation("bibtex"))') \
+  > "$work/citation.python"
 
 step "R source package: install into an empty library, convert"
 mkdir "$work/r-library"
@@ -226,6 +269,19 @@ for direction in ne-to-am am-to-ne; do
   cmp "$work/$column.expected" "$work/$column.r" ||
     fail "the R package's $direction differs from varve-batch's"
 done
+r_identity='library(varve, lib.loc = commandArgs(trailingOnly = TRUE)[1])
+t <- tables_identity()
+cat(sprintf("correspondence tables revision %s, checksum %s\n", t[["revision"]], t[["checksum"]]))
+options(warn = 2)  # a warning of citation() is an error here
+writeLines(toBibtex(citation("varve")), commandArgs(trailingOnly = TRUE)[2])
+cat(packageDescription("varve", lib.loc = commandArgs(trailingOnly = TRUE)[1])$Maintainer, "\n")'
+(cd "$work" && Rscript -e "$r_identity" r-library citation.r) > "$work/r-identity" 2>&1 ||
+  fail "the R package's tables_identity() or citation() failed: $(cat "$work/r-identity")"
+[ "$(sed -n 1p "$work/r-identity")" = "$tables" ] || fail "the R package names other tables"
+[ "$(sed -n 2p "$work/r-identity" | sed 's/ *$//')" = "$maintainer" ] ||
+  fail "the R package's maintainer is not the .deb's, $maintainer"
+cmp "$work/citation.r" "$work/citation.python" ||
+  fail "R's citation(\"varve\") and Python's varve.citation() differ"
 
 step "Source archive: the README's commands in a fresh folder"
 mkdir "$work/source"

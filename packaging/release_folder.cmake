@@ -1,8 +1,10 @@
 # Completes the release folder PACKAGES, where CPack has written the Debian
 # package, the Windows zip and the source archive of VERSION: copies in the
 # web page PAGE, the R source package and the wheel from PARTS, then writes
-# SHA256SUMS over the seven, so that `sha256sum -c SHA256SUMS` checks them
-# there. Anything missing stops it with its name.
+# SHA256SUMS over the six, so that `sha256sum -c SHA256SUMS` checks them
+# there, and removes CPack's working folder, so that the folder holds only
+# what is published. Anything missing, or any other file left there, stops it
+# with its name.
 #   cmake -DPACKAGES=... -DPARTS=... -DPAGE=... -DVERSION=... -P release_folder.cmake
 foreach(variable PACKAGES PARTS PAGE VERSION)
   if(NOT ${variable})
@@ -43,4 +45,14 @@ foreach(artifact IN LISTS artifacts)
   string(APPEND sums "${sum}  ${artifact}\n")
 endforeach()
 file(WRITE "${PACKAGES}/SHA256SUMS" "${sums}")
+
+# CPack's working folder is no part of the release.
+file(REMOVE_RECURSE "${PACKAGES}/_CPack_Packages")
+file(GLOB held LIST_DIRECTORIES true RELATIVE "${PACKAGES}" "${PACKAGES}/*")
+list(REMOVE_ITEM held ${artifacts} SHA256SUMS)
+if(held)
+  list(JOIN held ", " held)
+  message(FATAL_ERROR "The release folder ${PACKAGES} holds what is no part of the release: "
+    "${held}; remove it and make the release again")
+endif()
 message(STATUS "The release folder ${PACKAGES}:\n${sums}")

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "chronology/tables_identity.h"
 #include "process.h"
 #include "programs.h"
 
@@ -107,6 +108,18 @@ TEST(Batch, UsageErrorsWriteNothingOnStandardOutput) {
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.output.find("usage: varve-batch"), std::string::npos);
   EXPECT_EQ(help.error, "");
+}
+
+TEST(Batch, VersionNamesTheTablesAsTheEngineComputesThem) {
+  // The program's checksum, worked out by its own compiler for its own target
+  // (under Wine, MinGW's), against the one worked out here.
+  testing_process::Result r = run_batch({"--version"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.error, "");
+  std::size_t line_end = r.output.find('\n');
+  ASSERT_NE(line_end, std::string::npos) << r.output;
+  EXPECT_TRUE(r.output.starts_with("varve-batch ")) << r.output;
+  EXPECT_EQ(r.output.substr(line_end + 1), std::string(chronology::kTablesIdentity) + "\n");
 }
 
 TEST(Batch, SpanWritesItsAccountOrSaysWhyNotWithStatus1) {

@@ -102,6 +102,11 @@ export async function loadEngine(wasm) {
       const direction = names.indexOf(name);
       return direction < 0 ? undefined : direction;
     },
+    /** The correspondence tables built in: "correspondence tables revision NAME, checksum 0123abcd". */
+    tablesIdentity() {
+      x.varve_tables_identity();
+      return text(0);
+    },
     /**
      * Converts the text of the number box: { status, records, rows } when
      * converted (rows as objects of varve-batch's columns), { status, message,

@@ -25,6 +25,8 @@ const MAX_REPORTS = 200;
 const HELD_PASTE_LINES = 2000;
 
 const engine = await loadEngine(wasmBase64);
+// The footer names the tables the results come from, as the engine has them.
+$('tables-identity').textContent = engine.tablesIdentity();
 
 let direction = NE_TO_AM;
 let mark = null; // What the chart marks: a number, a span [first, last], or null.

@@ -111,10 +111,14 @@ after(async () => {
   await browser.close();
 });
 
-test('the page is one file under 300 KB with the version in its footer', () => {
+test('the page is one file under 300 KB with the version and the tables varve-batch names in its footer', async () => {
   assert.ok(fs.statSync(pagePath).size < 300 * 1024, `${fs.statSync(pagePath).size} bytes`);
-  const version = batch(['--version']).trim().split(' ')[1];
+  const [program, tables] = batch(['--version']).trim().split('\n');
+  const version = program.split(' ')[1];
   assert.match(fs.readFileSync(pagePath, 'utf8'), new RegExp(`varve-convert ${version.replaceAll('.', '\\.')} `));
+  // The engine compiled for wasm32 works out the same checksum as the native program.
+  assert.match(tables, /^correspondence tables revision \S+, checksum [0-9a-f]{8}$/);
+  assert.equal(await page.textContent('#tables-identity'), tables);
 });
 
 test('every accepted number, pasted as a list and as a column, gives the rows of varve-batch', async () => {

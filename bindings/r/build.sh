@@ -6,6 +6,9 @@
 # The tarball goes to OUTPUT_DIR (default build-r/ in the repository). With
 # --check, it then runs R CMD check --no-manual on it; its tests compare with
 # varve-batch (VARVE_BATCH, default build/varve-batch), which must be built.
+# The package's maintainer (its cre) is VARVE_MAINTAINER, "Name <address>",
+# when that is set: the release's one setting, which the Debian package names
+# too. DESCRIPTION holds its default.
 set -euo pipefail
 check=false
 if [ "${1-}" = --check ]; then
@@ -19,8 +22,18 @@ out="$(mkdir -p "${1:-$repository/build-r}" && cd "${1:-$repository/build-r}" &&
 version=$(sed -n 's/^Version: //p' "$here/DESCRIPTION")
 tarball="$out/varve_$version.tar.gz"
 rm -f "$tarball"
+package="$here"
+if [ -n "${VARVE_MAINTAINER:-}" ]; then
+  # A copy of the package (the links to the engine followed) that names the
+  # maintainer given, when DESCRIPTION names another.
+  stage=$(mktemp -d)
+  trap 'rm -rf "$stage"' EXIT
+  cp -RL "$here" "$stage/varve"
+  Rscript "$here/maintainer.R" "$stage/varve" "$VARVE_MAINTAINER"
+  package="$stage/varve"
+fi
 cd "$out"
-R CMD build --no-build-vignettes "$here"
+R CMD build --no-build-vignettes "$package"
 echo "built $tarball"
 if $check; then
   export VARVE_BATCH="${VARVE_BATCH:-$repository/build/varve-batch}"

@@ -21,6 +21,7 @@
 #include "batch/text_pipeline.h"
 #include "chart/chart.h"
 #include "chronology/shown_text.h"
+#include "chronology/tables_identity.h"
 #include "platform/streams.h"
 #include "sentences/span_account.h"
 #include "version.h"
@@ -300,7 +301,9 @@ int main(int argc, char** argv) {
       out.buffer() += batch::kFullUsage;
       break;
     case Options::Action::kVersion:
+      // The version, and which correspondence tables the results come from.
       out.buffer().append("varve-batch ").append(varve::kVersion).push_back('\n');
+      out.buffer().append(chronology::kTablesIdentity).push_back('\n');
       break;
     case Options::Action::kTable:
       if (options.header) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "chronology/tables_identity.h"
 #include "wasm/calls.h"
 
 namespace {
@@ -53,6 +54,12 @@ VARVE_EXPORT(varve_text_size) std::int32_t varve_text_size(std::int32_t i) {
 VARVE_EXPORT(varve_direction_name) void varve_direction_name(std::int32_t direction) {
   texts = {std::string(chronology::direction_name(direction_of(direction))), std::string(),
            std::string()};
+}
+
+/// Leaves the line that names the correspondence tables built in: their
+/// revision and checksum.
+VARVE_EXPORT(varve_tables_identity) void varve_tables_identity() {
+  texts = {std::string(chronology::kTablesIdentity), std::string(), std::string()};
 }
 
 /// Converts the input as the number box's text; returns a wasm::LookupStatus.

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "chronology/links.h"
+#include "chronology/tables_identity.h"
 #include "span_columns.h"
 #include "varve_columns.h"
 
@@ -407,4 +408,8 @@ PYBIND11_MODULE(_engine, m) {
   m.attr("RELATIONS") = names_of(kRelationNames);
   m.attr("SEQUENCES") = names_of(kSequenceNames);
   m.attr("NO_FLAG") = kNoFlag;
+  m.attr("TABLES_REVISION") = std::string(chronology::kTables.name);
+  m.attr("TABLES_CHECKSUM") = std::string(chronology::kTablesChecksumText);
+  // The year the module was built, for the citation.
+  m.attr("MADE_YEAR") = VARVE_MADE_YEAR;
 }

@@ -19,6 +19,8 @@ made-up one. `to_frame` turns such a dict into a DataFrame; `links` gives
 every link of one direction. `ne_span` and `am_span` convert spans, pairs of
 first and last varves, and give how long each lasted in both chronologies;
 `span_corrections` lists the splits and joins inside them.
+`tables_identity` names the correspondence tables they all use, and
+`citation` gives the entry to cite, with them.
 
 Values may be numbers or text, as a column read from a file comes: pandas
 gives text once one cell is, say, "4282?". Text is read as varve-batch reads
@@ -56,7 +58,8 @@ import numpy as np
 
 from . import _engine
 
-__all__ = ["ne_to_am", "am_to_ne", "ne_span", "am_span", "span_corrections", "links", "to_frame"]
+__all__ = ["ne_to_am", "am_to_ne", "ne_span", "am_span", "span_corrections", "links", "to_frame",
+           "tables_identity", "citation"]
 __version__ = metadata.version("varve")
 
 
@@ -537,6 +540,96 @@ def to_frame(columns, index=None):
             text[mask] = pd.NA
             frame[name] = pd.arrays.StringArray(text)
     return pd.DataFrame(frame, index=index)
+
+
+def tables_identity():
+    """The correspondence tables built in: their revision and checksum.
+
+    Every conversion of this module uses these tables. The checksum is a
+    CRC-32 of their rows' values; `varve-batch --version` and the page's
+    footer show the same two. Results with the same revision and checksum
+    come from the same tables, whichever program, page or package converted
+    them: name them when publishing converted numbers.
+
+    Returns
+    -------
+    dict of str
+        "revision", the revision's name, and "checksum", eight lowercase
+        hexadecimal digits.
+
+    See Also
+    --------
+    citation : The entry to cite, with the tables.
+
+    Examples
+    --------
+    >>> import varve
+    >>> varve.tables_identity()
+    {'revision': '1', 'checksum': 'c2b600fa'}
+    """
+    return {"revision": _engine.TABLES_REVISION, "checksum": _engine.TABLES_CHECKSUM}
+
+
+_TITLE = ("varve-convert: Converting Varve Numbers Between the New England and North American "
+          "Varve Chronologies")
+_AUTHORS = "varve-convert developers"
+
+
+def citation(style="text"):
+    """The entry to cite for results of this module, as R's citation("varve") gives it.
+
+    It names the software's developers (as one author), the year the module
+    was made, the title, the version and the correspondence tables'
+    revision and checksum (see `tables_identity`). CITATION.cff, at the root
+    of the source tree, describes the same software.
+
+    Parameters
+    ----------
+    style : {"text", "bibtex"}
+        A reference as text, or a BibTeX entry (with the authors braced, so
+        that BibTeX takes no part of the name for a surname).
+
+    Returns
+    -------
+    str
+
+    Raises
+    ------
+    ValueError
+        When `style` is neither "text" nor "bibtex".
+
+    Examples
+    --------
+    >>> import varve
+    >>> print(varve.citation())  # doctest: +ELLIPSIS +NORMALIZE_WHITESPACE
+    varve-convert developers (...). varve-convert: Converting Varve Numbers
+    Between the New England and North American Varve Chronologies. Version
+    ..., correspondence tables revision 1, checksum c2b600fa.
+    >>> print(varve.citation("bibtex"))  # doctest: +ELLIPSIS +NORMALIZE_WHITESPACE
+    @Manual{varve-convert,
+      title = {varve-convert: Converting Varve Numbers Between the New England
+               and North American Varve Chronologies},
+      author = {{varve-convert developers}},
+      year = {...},
+      note = {Version ..., correspondence tables revision 1, checksum c2b600fa},
+    }
+    """
+    tables = tables_identity()
+    note = (f"Version {__version__}, correspondence tables revision {tables['revision']}, "
+            f"checksum {tables['checksum']}")
+    year = _engine.MADE_YEAR
+    if style == "text":
+        return f"{_AUTHORS} ({year}). {_TITLE}. {note}."
+    if style == "bibtex":
+        return "\n".join([
+            "@Manual{varve-convert,",
+            f"  title = {{{_TITLE}}},",
+            f"  author = {{{{{_AUTHORS}}}}},",
+            f"  year = {{{year}}},",
+            f"  note = {{{note}}},",
+            "}",
+        ])
+    raise ValueError(f'style must be "text" or "bibtex", not {style!r}')
 
 
 def _convert(direction, values):

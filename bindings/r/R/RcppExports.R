@@ -17,3 +17,7 @@
     .Call(`_varve_varve_span_corrections`, first, last, direction)
 }
 
+.varve_tables_identity <- function() {
+    .Call(`_varve_varve_tables_identity`)
+}
+

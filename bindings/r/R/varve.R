@@ -8,7 +8,9 @@
 #' give a data frame with one row per element, in order, with the columns of
 #' `varve-batch`'s column mode; [varve_links()] gives the whole table of links.
 #' [ne_span()] and [am_span()] convert spans, pairs of first and last varves,
-#' and give how long each lasted in both chronologies.
+#' and give how long each lasted in both chronologies. [tables_identity()]
+#' names the correspondence tables they all use, and `citation("varve")` gives
+#' the entry to cite, with them.
 #'
 #' Most NE varves are one AM varve each (`"corresponds"`); some NE varves were
 #' split into two consecutive AM varves (`"split"`), and some runs of NE
@@ -267,6 +269,25 @@ span_corrections <- function(first, last, direction = c("ne-to-am", "am-to-ne"))
 varve_links <- function(direction = c("ne-to-am", "am-to-ne")) {
   .varve_links(match.arg(direction))
 }
+
+#' The correspondence tables built in
+#'
+#' Names the correspondence tables that every conversion of this package uses:
+#' their revision and a checksum of their rows (a CRC-32 of their values), as
+#' `varve-batch --version` and the page's footer show them. Results with the
+#' same revision and checksum come from the same tables, whichever program,
+#' page or package converted them: name them when publishing converted
+#' numbers. `citation("varve")` gives the entry to cite, with both.
+#'
+#' @return A character vector with the elements `revision` (the revision's
+#'   name) and `checksum` (eight lowercase hexadecimal digits).
+#' @seealso [utils::citation()]: `citation("varve")`.
+#' @examples
+#' tables_identity()
+#' sprintf("correspondence tables revision %s, checksum %s",
+#'         tables_identity()[["revision"]], tables_identity()[["checksum"]])
+#' @export
+tables_identity <- function() .varve_tables_identity()
 
 check_values <- function(x, name) {
   if (!(is.numeric(x) || is.character(x) || is.factor(x) || (is.logical(x) && all(is.na(x))))) {

@@ -14,7 +14,9 @@ at once, numbers or text such as a column read by \code{\link[utils:read.table]{
 give a data frame with one row per element, in order, with the columns of
 \code{varve-batch}'s column mode; \code{\link[=varve_links]{varve_links()}} gives the whole table of links.
 \code{\link[=ne_span]{ne_span()}} and \code{\link[=am_span]{am_span()}} convert spans, pairs of first and last varves,
-and give how long each lasted in both chronologies.
+and give how long each lasted in both chronologies. \code{\link[=tables_identity]{tables_identity()}}
+names the correspondence tables they all use, and \code{citation("varve")} gives
+the entry to cite, with them.
 }
 \details{
 Most NE varves are one AM varve each (\code{"corresponds"}); some NE varves were
@@ -28,7 +30,7 @@ ne_to_am(c(3021, 4282))
 am_to_ne(5691)
 }
 \author{
-\strong{Maintainer}: varve-convert developers \email{varve-convert@example.org}
+\strong{Maintainer}: varve-convert developers \email{maintainers@varve-convert.invalid}
 
 }
 \keyword{internal}

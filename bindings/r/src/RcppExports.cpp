@@ -59,12 +59,23 @@ BEGIN_RCPP
     return rcpp_result_gen;
 END_RCPP
 }
+// varve_tables_identity
+Rcpp::CharacterVector varve_tables_identity();
+RcppExport SEXP _varve_varve_tables_identity() {
+BEGIN_RCPP
+    Rcpp::RObject rcpp_result_gen;
+    Rcpp::RNGScope rcpp_rngScope_gen;
+    rcpp_result_gen = Rcpp::wrap(varve_tables_identity());
+    return rcpp_result_gen;
+END_RCPP
+}
 
 static const R_CallMethodDef CallEntries[] = {
     {"_varve_varve_convert", (DL_FUNC) &_varve_varve_convert, 2},
     {"_varve_varve_links_table", (DL_FUNC) &_varve_varve_links_table, 1},
     {"_varve_varve_span", (DL_FUNC) &_varve_varve_span, 3},
     {"_varve_varve_span_corrections", (DL_FUNC) &_varve_varve_span_corrections, 3},
+    {"_varve_varve_tables_identity", (DL_FUNC) &_varve_varve_tables_identity, 0},
     {NULL, NULL, 0}
 };
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "chronology/links.h"
+#include "chronology/tables_identity.h"
 #include "span_columns.h"
 #include "varve_columns.h"
 
@@ -371,4 +372,12 @@ Rcpp::List varve_span_corrections(SEXP first, SEXP last, std::string direction) 
       [&corrections](std::size_t i, const CorrectionColumn& c) {
         return correction_value(corrections[i], c);
       });
+}
+
+/// The revision and the checksum of the correspondence tables built in.
+// [[Rcpp::export(.varve_tables_identity)]]
+Rcpp::CharacterVector varve_tables_identity() {
+  return Rcpp::CharacterVector::create(
+      Rcpp::Named("revision") = std::string(chronology::kTables.name),
+      Rcpp::Named("checksum") = std::string(chronology::kTablesChecksumText));
 }
