@@ -115,10 +115,18 @@ class Warnings {
   std::string details(Name&& name) const {
     std::string text;
     for (const auto& [index, message] : kept_) {
-      text += (text.empty() ? "" : "\n") + name(index) + ": " + message;
+      // Appended piece by piece: GCC 12 at -O2 warns falsely (-Wrestrict) of
+      // `"literal" + std::string` here.
+      if (!text.empty())
+        text += '\n';
+      text += name(index);
+      text += ": ";
+      text += message;
     }
     if (more() > 0) {
-      text += "\nand " + std::to_string(more()) + " more";
+      text += "\nand ";
+      text += std::to_string(more());
+      text += " more";
     }
     return text;
   }
