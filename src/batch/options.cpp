@@ -429,8 +429,9 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
     if (o.format != Format::kTsv) {
       return fail("--format does not go with --column: the file keeps its own format");
     }
-    for (const std::string& spec : column.columns) {
-      std::string_view number = spec.starts_with('#') ? std::string_view(spec).substr(1) : spec;
+    for (const std::string& wanted : column.columns) {
+      std::string_view number =
+          wanted.starts_with('#') ? std::string_view(wanted).substr(1) : wanted;
       if (!o.header && number.find_first_not_of("0123456789") != std::string::npos) {
         return fail("with --no-header, --column takes the column's number");
       }

@@ -29,7 +29,7 @@ bool column_number(std::string_view text, std::size_t& index) {
   return true;
 }
 
-/// "'name'" as a message quotes a header or a spec.
+/// "'name'" as a message quotes a header or a column the user named.
 std::string quoted(std::string_view text) {
   // Appended, not "'" + ...: MinGW's GCC 12 warns falsely (-Wrestrict) on a
   // literal before a temporary string.
@@ -66,12 +66,12 @@ std::string numbers_of(const std::vector<std::size_t>& indexes) {
   return text;
 }
 
-/// The columns whose header is `spec` by `same`.
+/// The columns whose header is `wanted` by `same`.
 template <class Same>
-std::vector<std::size_t> matches(const Header& header, std::string_view spec, Same same) {
+std::vector<std::size_t> matches(const Header& header, std::string_view wanted, Same same) {
   std::vector<std::size_t> found;
   for (std::size_t i = 0; i < header.width(); ++i) {
-    if (same(header.name(i), spec)) {
+    if (same(header.name(i), wanted)) {
       found.push_back(i);
     }
   }
@@ -97,30 +97,30 @@ Header Header::unnamed(std::size_t width) {
   return header;
 }
 
-FoundColumn find_column(const Header& header, std::string_view spec) {
+FoundColumn find_column(const Header& header, std::string_view wanted) {
   std::size_t index = 0;
-  if (spec.starts_with('#') && column_number(spec.substr(1), index)) {
+  if (wanted.starts_with('#') && column_number(wanted.substr(1), index)) {
     return numbered(header, index);
   }
-  bool is_number = column_number(spec, index);
+  bool is_number = column_number(wanted, index);
   if (!header.named()) {
     return is_number ? numbered(header, index)
                      : FoundColumn{0, "without a header row a column is given by its number, not " +
-                                          quoted(spec)};
+                                          quoted(wanted)};
   }
   std::vector<std::size_t> exact =
-      matches(header, spec, [](std::string_view a, std::string_view b) { return a == b; });
+      matches(header, wanted, [](std::string_view a, std::string_view b) { return a == b; });
   if (exact.size() > 1) {
-    return {0, std::to_string(exact.size()) + " columns are named " + quoted(spec) + " (columns " +
-                   numbers_of(exact) + "): give the column's number, as #" +
+    return {0, std::to_string(exact.size()) + " columns are named " + quoted(wanted) +
+                   " (columns " + numbers_of(exact) + "): give the column's number, as #" +
                    std::to_string(exact[0] + 1)};
   }
   if (exact.size() == 1 && is_number && index != exact[0] && index < header.width()) {
-    return {0, quoted(spec) + " is the header of column " + std::to_string(exact[0] + 1) +
+    return {0, quoted(wanted) + " is the header of column " + std::to_string(exact[0] + 1) +
                    " and the number of column " + std::to_string(index + 1) + ": give #" +
                    std::to_string(index + 1) + " for column " + std::to_string(index + 1) +
                    ", or #" + std::to_string(exact[0] + 1) + " for the column headed " +
-                   quoted(spec)};
+                   quoted(wanted)};
   }
   if (exact.size() == 1) {
     return {exact[0], {}};
@@ -128,16 +128,16 @@ FoundColumn find_column(const Header& header, std::string_view spec) {
   if (is_number) {
     return numbered(header, index);
   }
-  std::vector<std::size_t> alike = matches(header, spec, chronology::cell_detail::same_letters);
+  std::vector<std::size_t> alike = matches(header, wanted, chronology::cell_detail::same_letters);
   if (alike.size() == 1) {
     return {alike[0], {}};
   }
   if (alike.size() > 1) {
-    return {0, std::to_string(alike.size()) + " columns are named " + quoted(spec) +
+    return {0, std::to_string(alike.size()) + " columns are named " + quoted(wanted) +
                    " in some letter case (columns " + numbers_of(alike) +
                    "): give the name exactly, or the column's number"};
   }
-  return {0, "the header has no column named " + quoted(spec) + ": " + listing(header)};
+  return {0, "the header has no column named " + quoted(wanted) + ": " + listing(header)};
 }
 
 std::string source_name(const Header& header, std::size_t index) {

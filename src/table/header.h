@@ -41,18 +41,18 @@ class Header {
   bool named_ = false;
 };
 
-/// The column that a user's `spec` names, from 0, or why none is.
+/// The column that a user named, from 0, or why none is.
 struct FoundColumn {
   std::size_t index = 0;
   std::string error;  ///< Empty when a column was found.
 };
 
-/// Finds the column that `spec` names: first a header that is `spec` exactly,
-/// then a column numbered `spec` (from 1), then the one header that is `spec`
+/// Finds the column that `wanted` names: first a header that is `wanted` exactly,
+/// then a column numbered `wanted` (from 1), then the one header that is `wanted`
 /// in another letter case. "#N" is always the column numbered N. A header
 /// that is a number naming another column is ambiguous; so are two headers
 /// that match alike. The errors list the columns.
-FoundColumn find_column(const Header& header, std::string_view spec);
+FoundColumn find_column(const Header& header, std::string_view wanted);
 
 /// What the columns added from column `index` are named after: its header
 /// reduced to ASCII letters, digits and '_', each run of other bytes (and of

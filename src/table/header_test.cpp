@@ -14,7 +14,7 @@ const Header kSamples({"sample_id", "4", "ne_varve", "Depth (cm)", "dup", "dup",
 TEST(FindColumn, ExactNameThenNumberThenOneNameInAnyCase) {
   struct Case {
     const Header& header;
-    const char* spec;
+    const char* wanted;
     std::size_t index;  ///< From 0; ignored where an error is expected.
     const char* error;  ///< The start of the error, or "" for a column found.
   };
@@ -46,12 +46,12 @@ TEST(FindColumn, ExactNameThenNumberThenOneNameInAnyCase) {
       {unnamed, "x", 0, "without a header row a column is given by its number"},
   };
   for (const Case& c : cases) {
-    FoundColumn found = find_column(c.header, c.spec);
+    FoundColumn found = find_column(c.header, c.wanted);
     if (std::string(c.error).empty()) {
-      EXPECT_EQ(found.error, "") << c.spec;
-      EXPECT_EQ(found.index, c.index) << c.spec;
+      EXPECT_EQ(found.error, "") << c.wanted;
+      EXPECT_EQ(found.index, c.index) << c.wanted;
     } else {
-      EXPECT_TRUE(found.error.starts_with(c.error)) << c.spec << ": " << found.error;
+      EXPECT_TRUE(found.error.starts_with(c.error)) << c.wanted << ": " << found.error;
     }
   }
 }

@@ -31,8 +31,8 @@ PlanResult make_plan(const Header& header, const PlanRequest& request) {
     return result;
   };
   std::vector<std::size_t> sources;
-  for (const std::string& spec : request.columns) {
-    FoundColumn found = find_column(header, spec);
+  for (const std::string& wanted : request.columns) {
+    FoundColumn found = find_column(header, wanted);
     if (!found.error.empty()) {
       return fail(PlanFault::kRequest, found.error);
     }
@@ -41,7 +41,7 @@ PlanResult make_plan(const Header& header, const PlanRequest& request) {
       return fail(PlanFault::kRequest,
                   "column " + std::to_string(found.index + 1) + " is given twice ('" +
                       chronology::field_shown(request.columns[given - sources.begin()]) +
-                      "' and '" + chronology::field_shown(spec) + "'): give each column once");
+                      "' and '" + chronology::field_shown(wanted) + "'): give each column once");
     }
     sources.push_back(found.index);
   }
