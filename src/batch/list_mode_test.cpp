@@ -175,11 +175,11 @@ TEST(ListMode, GivesASpanItsRowsAndSaysWhyOneIsNotConverted) {
        "{\"input\":\"6200-6500\",\"sequence\":\"UC\",\"relation\":\"span\",\"ne_first\":6562,"
        "\"ne_last\":6817,\"am_first\":6245,\"am_last\":6500,\"false_couplets\":false}\n",
        "", 0},
-      {Format::kTsv, Direction::kNeToAm, "6400-6600\n5700-5580", "",
+      // Ends larger first are the same span; its rows give them smaller first.
+      {Format::kTsv, Direction::kNeToAm, "6400-6600\n5700-5580",
+       "5700-5580\tLC\tspan\t5580\t5700\t5599\t5714\ttrue\n",
        "line 1: NE 6400-6600 is not converted: its ends lie in different NE sequences, NE 6400 in "
-       "NE-LC and NE 6600 in NE-UC; the parts inside: NE-LC 6400-6460 and NE-UC 6560-6600\n"
-       "line 2: NE 5700-5580 is not converted: its first number is greater than its last: write "
-       "NE 5580-5700\n",
+       "NE-LC and NE 6600 in NE-UC; the parts inside: NE-LC 6400-6460 and NE-UC 6560-6600\n",
        1},
       // Blanks split tokens: "5580 - 5700" is two numbers and a lone '-'.
       {Format::kTsv, Direction::kNeToAm, "-2 5- 5580 - 5700",

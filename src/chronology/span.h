@@ -1,11 +1,11 @@
 #ifndef VARVE_CHRONOLOGY_SPAN_H_
 #define VARVE_CHRONOLOGY_SPAN_H_
 
-// Spans of varves: an interval first-last of one chronology converted to the
-// other, with its length in each, the corrections (splits and joins) inside
-// it, and what makes an end inexact. Built on the links of the two ends and
-// the rows of the tables between them; every front end turns the result into
-// its rows or an account without working anything out again.
+// Spans of varves: an interval of one chronology, its two ends given in
+// either order, converted to the other, with its length in each, the corrections (splits and joins)
+// inside it, and what makes an end inexact. Built on the links of the two ends and the rows of the
+// tables between them; every front end turns the result into its rows or an account without working
+// anything out again.
 
 #include <algorithm>
 #include <array>
@@ -29,7 +29,6 @@ enum class EndPlace : std::uint8_t {
 /// Why a span is not converted; kNone when it is.
 enum class SpanFault : std::uint8_t {
   kNone,
-  kReversed,         ///< The first number is greater than the last.
   kOutside,          ///< An end lies outside the accepted ranges: the ends' places say which.
   kSequencesDiffer,  ///< The ends lie in different NE sequences.
 };
@@ -109,12 +108,13 @@ struct SequenceSpan {
 /// A span of one direction: converted, or why not.
 struct SpanResult {
   Direction direction{};
-  Range given{};  ///< The span as given, first and last.
+  /// The span's ends in the chronology's order, the smaller first, whichever
+  /// order they were given in.
+  Range given{};
   SpanFault fault = SpanFault::kNone;
   EndPlace first_place = EndPlace::kAccepted;
   EndPlace last_place = EndPlace::kAccepted;
-  /// Not converted (kOutside, kSequencesDiffer): the parts of the span that lie
-  /// in accepted ranges, ascending; none for a reversed span.
+  /// Not converted: the parts of the span that lie in accepted ranges, ascending.
   UpToTwo<SpanPart> inside;
   /// Converted: ne-to-am, the one sequence; am-to-ne, each sequence that
   /// covers part of the span, LC first.
@@ -263,18 +263,18 @@ constexpr SequenceSpan am_span(Sequence sequence, Range am, bool whole) {
 
 }  // namespace span_detail
 
-/// The span `first`-`last` of `direction`, converted: both ends in one NE
-/// sequence (ne-to-am) or in the AM range (am-to-ne), first not greater than
-/// last. Otherwise the result says why not and, where the span reaches past
-/// the accepted numbers, which parts of it lie inside.
-constexpr SpanResult span_of(Direction direction, VarveNumber first, VarveNumber last) {
+/// The span between the ends `a` and `b` of `direction`, in either order (a
+/// core log lists the top, the younger and larger number, first), converted:
+/// both ends in one NE sequence (ne-to-am) or in the AM range (am-to-ne).
+/// Otherwise the result says why not and, where the span reaches past the
+/// accepted numbers, which parts of it lie inside. Either way the result
+/// holds the ends smaller first, so that its first end is the older one.
+constexpr SpanResult span_of(Direction direction, VarveNumber a, VarveNumber b) {
   SpanResult result;
   result.direction = direction;
+  VarveNumber first = std::min(a, b);
+  VarveNumber last = std::max(a, b);
   result.given = {first, last};
-  if (first > last) {
-    result.fault = SpanFault::kReversed;
-    return result;
-  }
   result.first_place = span_detail::place_of(direction, first);
   result.last_place = span_detail::place_of(direction, last);
   if (result.first_place != EndPlace::kAccepted || result.last_place != EndPlace::kAccepted) {
@@ -331,7 +331,8 @@ static_assert([] {
   return r.spans.size() == 2 && r.spans[0].whole && !r.spans[1].whole &&
          r.spans[1].am == Range{6245, 6300};
 }());
-static_assert(span_of(Direction::kNeToAm, 5700, 5580).fault == SpanFault::kReversed);
+static_assert(span_of(Direction::kNeToAm, 5700, 5580).given == Range{5580, 5700} &&
+              span_of(Direction::kNeToAm, 5700, 5580).spans[0].am == Range{5599, 5714});
 static_assert(span_of(Direction::kNeToAm, 6400, 6600).fault == SpanFault::kSequencesDiffer);
 static_assert([] {
   SpanResult r = span_of(Direction::kNeToAm, 6400, 6500);

@@ -145,10 +145,6 @@ std::vector<std::string> fault_reasons(const SpanResult& result) {
   switch (result.fault) {
     case SpanFault::kNone:
       return reasons;
-    case SpanFault::kReversed:
-      reasons.push_back("its first number is greater than its last: write " + name + " " +
-                        numbers({result.given.last, result.given.first}));
-      return reasons;
     case SpanFault::kSequencesDiffer:
       reasons.push_back("its ends lie in different NE sequences, " + end(result.given.first) +
                         " in " + ne_name(result.inside[0].sequence.value_or(Sequence::kLc)) +
