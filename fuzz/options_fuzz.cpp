@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       fail("a NUMBER that is not its argument", std::string(number));
     }
   }
-  bool reads_file = !o.column_mode.columns.empty() || o.lines;
+  bool reads_file = o.column_mode_asked() || o.lines;
   if ((o.file != "-" && !reads_file) || (reads_file && !o.numbers.empty())) {
     fail("a FILE outside the column and line modes", std::string(o.file));
   }

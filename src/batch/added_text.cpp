@@ -12,6 +12,47 @@ void append_added_cells(std::string& out, const table::NumberCells& cells, char 
   });
 }
 
+void append_span_cells(std::string& out, Direction direction, const table::SpanRow& row, char sep) {
+  for (const table::SpanColumn& column : table::span_columns(direction)) {
+    out.push_back(sep);
+    table::SpanValue value = table::span_value(row, column);
+    if (value.integer) {
+      append_number(out, *value.integer);
+    } else if (value.flag) {
+      out.append(*value.flag ? "true" : "false");
+    } else if (value.text) {
+      std::string_view text = *value.text;
+      if (text.find_first_of(",;\t\"\r\n") == std::string_view::npos &&
+          text.find(sep) == std::string_view::npos) {
+        out.append(text);
+        continue;
+      }
+      out.push_back('"');
+      for (char c : text) {
+        out.append(c == '"' ? 2 : 1, c);
+      }
+      out.push_back('"');
+    }
+  }
+}
+
+SpanCellsCache::SpanCellsCache(Direction direction, char separator)
+    : direction_(direction), separator_(separator) {
+  append_span_cells(empty_, direction, table::SpanRow{true, {}, {}}, separator);
+}
+
+std::string_view SpanCellsCache::cells(const table::ReadEnds& read) {
+  if (read.ends[0].kind == CellKind::kEmpty && read.ends[1].kind == CellKind::kEmpty) {
+    return empty_;
+  }
+  text_.clear();
+  append_span_cells(
+      text_, direction_,
+      table::span_row(direction_, read.ends[0], read.ends[1], read.shown[0], read.shown[1]),
+      separator_);
+  return text_;
+}
+
 AddedCellsCache::AddedCellsCache(Direction direction, char separator)
     : direction_(direction), separator_(separator) {
   std::span<const chronology::Range> ranges = chronology::accepted_ranges(direction);

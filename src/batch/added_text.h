@@ -12,6 +12,8 @@
 #include "batch/rows.h"
 #include "chronology/cell.h"
 #include "table/added_cells.h"
+#include "table/row_converter.h"
+#include "table/span_cells.h"
 
 namespace batch {
 
@@ -49,6 +51,28 @@ class AddedCellsCache {
   std::string cells_;  ///< The added cells of the numbers met so far.
   std::string empty_, outside_, invalid_;
   std::string span_;  ///< The added cells of the last span, made anew for each.
+};
+
+/// Appends the cells of the interval row `row` of `direction`, each after the
+/// separator `sep`: numbers as digits, flags as true or false, and text quoted
+/// where it holds a separator, a quote or a line end (so that a file read with
+/// any of the three separators keeps each sentence in its one cell).
+void append_span_cells(std::string& out, chronology::Direction direction, const table::SpanRow& row,
+                       char sep);
+
+/// The added cells of each interval, each after its separator.
+class SpanCellsCache {
+ public:
+  SpanCellsCache(chronology::Direction direction, char separator);
+
+  /// The added cells of the interval `read`, valid until the next call.
+  std::string_view cells(const table::ReadEnds& read);
+
+ private:
+  chronology::Direction direction_;
+  char separator_;
+  std::string empty_;  ///< The cells of a row without either end.
+  std::string text_;   ///< The cells of the last interval.
 };
 
 template <class Visit>

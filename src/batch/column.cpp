@@ -226,8 +226,8 @@ void ColumnConverter::take_record(const CsvRecord& record, std::string& out) {
 }
 
 bool ColumnConverter::plan(const table::Header& header, std::size_t line) {
-  table::PlanResult planned =
-      table::make_plan(header, {settings_.direction, settings_.columns, settings_.prefix});
+  table::PlanResult planned = table::make_plan(
+      header, {settings_.direction, settings_.columns, settings_.prefix, settings_.intervals});
   if (planned.fault == table::PlanFault::kClash) {
     stop(ColumnFault::kInput, line_text(line) + ": " + planned.error +
                                   ": rename it, or name the added columns with --prefix");
@@ -239,6 +239,7 @@ bool ColumnConverter::plan(const table::Header& header, std::size_t line) {
   }
   rows_.emplace(std::move(planned.plan), header.width(), reporter_);
   cells_.emplace(settings_.direction, separator_);
+  spans_.emplace(settings_.direction, separator_);
   return true;
 }
 
@@ -270,8 +271,11 @@ void ColumnConverter::convert_row(const CsvRecord& record, std::string& out) {
     return;
   }
   out.append(record.body).append(rows_->padding(), separator_);
-  for (const chronology::Cell& cell : rows_->cells()) {
-    out.append(cells_->cells(cell));
+  std::span<const table::ReadEnds> ends = rows_->read();
+  for (std::size_t k = 0; k < ends.size(); ++k) {
+    out.append(rows_->plan().conversions[k].kind == table::ConversionKind::kInterval
+                   ? spans_->cells(ends[k])
+                   : cells_->cells(ends[k].ends[0]));
   }
   out.append(record.line_end);
 }

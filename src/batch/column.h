@@ -9,6 +9,7 @@
 // rows come out into the caller's buffer, and messages go to the caller's
 // sink, so that every front end can use it.
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -37,8 +38,11 @@ struct ColumnSettings {
   /// The record that names the columns, from 1, not counting a separator
   /// line; the records above it come back unchanged.
   std::size_t header_row = 1;
-  std::string prefix;                    ///< Put before the names of one column's added columns.
-  std::string input_name = "the input";  ///< What messages call the input.
+  /// The pairs of columns to convert as intervals, each end as `columns` names
+  /// one; their added cells follow those of `columns`.
+  std::vector<std::array<std::string, 2>> intervals;
+  std::string prefix;  ///< Put before the names of one conversion's added columns.
+  std::string input_name = "the input";            ///< What messages call the input.
   std::size_t max_record = std::size_t{64} << 20;  ///< The longest row held, in bytes.
 };
 
@@ -109,6 +113,7 @@ class ColumnConverter {
   SeparatorHold hold_;  ///< Input held while the separator is not yet known.
   std::optional<table::RowConverter> rows_;
   std::optional<AddedCellsCache> cells_;
+  std::optional<SpanCellsCache> spans_;
   /// The rows before the header's (a separator line, titles), held until the
   /// header is read, so that nothing is written when the columns do not fit.
   std::string before_header_;

@@ -318,7 +318,7 @@ int main(int argc, char** argv) {
       out.buffer() += chart::correspondence_svg(options.direction, options.mark);
       break;
     case Options::Action::kConvert:
-      if (!options.column_mode.columns.empty()) {
+      if (options.column_mode_asked()) {
         status = convert_column(options, out);
         break;
       }

@@ -1,5 +1,6 @@
 #include "batch/options.h"
 
+#include <array>
 #include <optional>
 
 #include "batch/tokens.h"
@@ -78,6 +79,19 @@ constexpr OptionRule kOptionRules[] = {
        o.column_mode.columns.emplace_back(value);
        return value.empty() ? std::string("--column needs a column's name or number")
                             : std::string();
+     }},
+    {"--span-columns", "--span-columns needs two columns, as top,bottom",
+     [](std::string_view value, Options& o) {
+       std::size_t comma = value.find(',');
+       if (comma == std::string_view::npos || value.find(',', comma + 1) != value.npos ||
+           comma == 0 || comma + 1 == value.size()) {
+         return "--span-columns takes the interval's two columns, A,B (each a name or a number; "
+                "a name that holds a comma by its number), not '" +
+                chronology::ascii_shown(value) + "'";
+       }
+       o.column_mode.intervals.push_back(
+           {std::string(value.substr(0, comma)), std::string(value.substr(comma + 1))});
+       return std::string();
      }},
     {"--header-row", "--header-row needs a number",
      [](std::string_view value, Options& o) {
@@ -405,7 +419,7 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
     return fail(command_name(o) + " needs " + both_directions());
   }
   if (o.action == Options::Action::kSpan) {
-    if (!o.column_mode.columns.empty() || o.lines) {
+    if (o.column_mode_asked() || o.lines) {
       return fail("span takes neither --column nor --lines: it converts one span");
     }
     if (o.format != Format::kTsv) {
@@ -418,28 +432,35 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
   ColumnSettings& column = o.column_mode;
   column.direction = o.direction;
   column.header = o.header;
-  if (column.columns.empty() &&
+  if (!o.column_mode_asked() &&
       (!column.prefix.empty() || column.separator != 0 || o.header_row_given)) {
     return fail("--separator, --prefix and --header-row go with --column");
   }
-  if (!column.columns.empty()) {
+  if (o.column_mode_asked()) {
     if (o.action == Options::Action::kTable || o.numbers.size() > 1) {
       return fail("--column converts one FILE (or standard input)");
     }
     if (o.format != Format::kTsv) {
       return fail("--format does not go with --column: the file keeps its own format");
     }
+    auto counted = [](std::string_view wanted) {
+      std::string_view number = wanted.starts_with('#') ? wanted.substr(1) : wanted;
+      return number.find_first_not_of("0123456789") == std::string::npos;
+    };
     for (const std::string& wanted : column.columns) {
-      std::string_view number =
-          wanted.starts_with('#') ? std::string_view(wanted).substr(1) : wanted;
-      if (!o.header && number.find_first_not_of("0123456789") != std::string::npos) {
+      if (!o.header && !counted(wanted)) {
         return fail("with --no-header, --column takes the column's number");
+      }
+    }
+    for (const std::array<std::string, 2>& ends : column.intervals) {
+      if (!o.header && (!counted(ends[0]) || !counted(ends[1]))) {
+        return fail("with --no-header, --span-columns takes the columns' numbers");
       }
     }
     if (!o.header && o.header_row_given) {
       return fail("--header-row names the header row, and --no-header says there is none");
     }
-    if (column.columns.size() > 1 && !column.prefix.empty()) {
+    if (column.columns.size() + column.intervals.size() > 1 && !column.prefix.empty()) {
       return fail(
           "--prefix names the added columns of one --column; with several, each "
           "column's are named after it");
@@ -448,7 +469,7 @@ ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
     o.numbers.clear();
   }
   if (o.lines) {
-    if (!column.columns.empty()) {
+    if (o.column_mode_asked()) {
       return fail("--lines and --column do not go together: --lines reads one value per line");
     }
     if (o.action == Options::Action::kTable || o.numbers.size() > 1) {

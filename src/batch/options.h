@@ -21,8 +21,8 @@ struct Options {
   bool header = true;
   /// The NUMBER arguments, each with its position on the command line.
   std::vector<std::pair<std::string_view, int>> numbers;
-  /// The column mode's settings: each --column to convert (none in the list
-  /// mode), the --separator (0: recognised), the --header-row and the
+  /// The column mode's settings: each --column and --span-columns to convert
+  /// (none in the list mode), the --separator (0: recognised), the --header-row and the
   /// --prefix, with the direction and header of the whole command line.
   ColumnSettings column_mode;
   /// --header-row was given.
@@ -35,6 +35,11 @@ struct Options {
   chronology::Range span{};
   /// chart: the number to mark, an accepted number of `direction`.
   std::optional<chronology::VarveNumber> mark;
+
+  /// True for the column mode: a --column or a --span-columns was given.
+  bool column_mode_asked() const {
+    return !column_mode.columns.empty() || !column_mode.intervals.empty();
+  }
 };
 
 /// The outcome of reading the command line: options, or what is wrong.

@@ -263,6 +263,19 @@ constexpr SequenceSpan am_span(Sequence sequence, Range am, bool whole) {
 
 }  // namespace span_detail
 
+/// Why the span between the ends `a` and `b` of `direction` (in either order)
+/// is not converted, or kNone: what span_of says, without converting it.
+constexpr SpanFault span_fault(Direction direction, VarveNumber a, VarveNumber b) {
+  if (span_detail::place_of(direction, a) != EndPlace::kAccepted ||
+      span_detail::place_of(direction, b) != EndPlace::kAccepted) {
+    return SpanFault::kOutside;
+  }
+  if (direction == Direction::kNeToAm && ne_to_am(a)[0].sequence != ne_to_am(b)[0].sequence) {
+    return SpanFault::kSequencesDiffer;
+  }
+  return SpanFault::kNone;
+}
+
 /// The span between the ends `a` and `b` of `direction`, in either order (a
 /// core log lists the top, the younger and larger number, first), converted:
 /// both ends in one NE sequence (ne-to-am) or in the AM range (am-to-ne).
@@ -277,20 +290,14 @@ constexpr SpanResult span_of(Direction direction, VarveNumber a, VarveNumber b) 
   result.given = {first, last};
   result.first_place = span_detail::place_of(direction, first);
   result.last_place = span_detail::place_of(direction, last);
-  if (result.first_place != EndPlace::kAccepted || result.last_place != EndPlace::kAccepted) {
-    result.fault = SpanFault::kOutside;
+  result.fault = span_fault(direction, a, b);
+  if (!result.converted()) {
     result.inside = span_detail::parts_inside(direction, result.given);
     return result;
   }
   if (direction == Direction::kNeToAm) {
-    Link first_link = ne_to_am(first)[0];
-    Link last_link = ne_to_am(last)[0];
-    if (first_link.sequence != last_link.sequence) {
-      result.fault = SpanFault::kSequencesDiffer;
-      result.inside = span_detail::parts_inside(direction, result.given);
-      return result;
-    }
-    result.spans.push_back(span_detail::ne_span(result.given, first_link, last_link));
+    result.spans.push_back(
+        span_detail::ne_span(result.given, ne_to_am(first)[0], ne_to_am(last)[0]));
     return result;
   }
   for (Sequence sequence : {Sequence::kLc, Sequence::kUc}) {

@@ -203,6 +203,7 @@ TEST(SpanOf, NeSpansAgreeWithTheModelForEveryPairOfEnds) {
       SpanResult result = span_of(Direction::kNeToAm, first, last);
       VarveNumber lo = std::min(first, last), hi = std::max(first, last);
       ASSERT_EQ(result.given, (Range{lo, hi})) << what;
+      ASSERT_EQ(span_fault(Direction::kNeToAm, first, last), result.fault) << what;
       std::optional<ModelSpan> expected;
       for (Sequence sequence : {Sequence::kLc, Sequence::kUc}) {
         if (!expected) {
@@ -229,6 +230,7 @@ TEST(SpanOf, AmSpansAgreeWithTheModelForEveryPairOfEnds) {
       SpanResult result = span_of(Direction::kAmToNe, first, last);
       VarveNumber lo = std::min(first, last), hi = std::max(first, last);
       ASSERT_EQ(result.given, (Range{lo, hi})) << what;
+      ASSERT_EQ(span_fault(Direction::kAmToNe, first, last), result.fault) << what;
       bool accepted = kAmRange.contains(first) && kAmRange.contains(last);
       ASSERT_EQ(result.converted(), accepted) << what;
       if (!accepted) {
@@ -423,6 +425,7 @@ TEST(SpanOf, SaysWhyASpanIsNotConvertedAndWhatLiesInside) {
     SpanResult result = span_of(c.direction, c.given.first, c.given.last);
     std::string what = std::to_string(c.given.first) + "-" + std::to_string(c.given.last);
     EXPECT_EQ(result.fault, c.fault) << what;
+    EXPECT_EQ(span_fault(c.direction, c.given.first, c.given.last), c.fault) << what;
     EXPECT_EQ(result.first_place, c.first) << what;
     EXPECT_EQ(result.last_place, c.last) << what;
     EXPECT_EQ(std::vector<SpanPart>(result.inside.begin(), result.inside.end()), c.inside) << what;

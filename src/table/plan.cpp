@@ -5,14 +5,21 @@
 
 #include "chronology/shown_text.h"
 #include "table/added_cells.h"
+#include "table/span_cells.h"
 
 namespace table {
 namespace {
 
-/// The names a number conversion adds in `direction`, each after `prefix`.
-std::vector<std::string> prefixed_names(chronology::Direction direction,
+/// The names a conversion of `kind` adds in `direction`, each after `prefix`.
+std::vector<std::string> prefixed_names(ConversionKind kind, chronology::Direction direction,
                                         const std::string& prefix) {
   std::vector<std::string> names;
+  if (kind == ConversionKind::kInterval) {
+    for (const SpanColumn& column : span_columns(direction)) {
+      names.push_back(prefix + std::string(column.name));
+    }
+    return names;
+  }
   for (std::string_view name : number_cell_names(direction)) {
     names.push_back(prefix + std::string(name));
   }
@@ -45,6 +52,27 @@ PlanResult make_plan(const Header& header, const PlanRequest& request) {
     }
     sources.push_back(found.index);
   }
+  std::vector<Conversion> conversions;
+  for (std::size_t source : sources) {
+    conversions.push_back({ConversionKind::kNumber, {source}, {}});
+  }
+  for (const std::array<std::string, 2>& ends : request.intervals) {
+    Conversion interval{ConversionKind::kInterval, {}, {}};
+    for (const std::string& wanted : ends) {
+      FoundColumn found = find_column(header, wanted);
+      if (!found.error.empty()) {
+        return fail(PlanFault::kRequest, found.error);
+      }
+      interval.sources.push_back(found.index);
+    }
+    if (interval.sources[0] == interval.sources[1]) {
+      return fail(PlanFault::kRequest,
+                  "an interval's ends are one column, " + std::to_string(interval.sources[0] + 1) +
+                      " ('" + chronology::field_shown(ends[0]) + "' and '" +
+                      chronology::field_shown(ends[1]) + "'): give its two columns");
+    }
+    conversions.push_back(std::move(interval));
+  }
   std::set<std::string, std::less<>> taken;
   for (std::size_t i = 0; i < header.width(); ++i) {
     taken.emplace(header.name(i));
@@ -53,10 +81,9 @@ PlanResult make_plan(const Header& header, const PlanRequest& request) {
     return std::any_of(names.begin(), names.end(),
                        [&taken](const std::string& name) { return taken.contains(name); });
   };
-  for (std::size_t source : sources) {
-    Conversion conversion{ConversionKind::kNumber, {source}, {}};
-    if (sources.size() == 1) {
-      conversion.names = prefixed_names(request.direction, request.prefix);
+  for (Conversion& conversion : conversions) {
+    if (conversions.size() == 1) {
+      conversion.names = prefixed_names(conversion.kind, request.direction, request.prefix);
       for (const std::string& name : conversion.names) {
         if (taken.contains(name)) {
           return fail(PlanFault::kClash, "the header already has a column named '" +
@@ -64,16 +91,20 @@ PlanResult make_plan(const Header& header, const PlanRequest& request) {
         }
       }
     } else {
-      std::string base = source_name(header, source);
+      std::string base;
+      for (std::size_t source : conversion.sources) {
+        base += (base.empty() ? "" : "_") + source_name(header, source);
+      }
       std::string named = base;
-      for (int n = 2; clashes(conversion.names = prefixed_names(request.direction, named + "_"));
+      for (int n = 2; clashes(conversion.names =
+                                  prefixed_names(conversion.kind, request.direction, named + "_"));
            ++n) {
         named = base + "_" + std::to_string(n);
       }
     }
     taken.insert(conversion.names.begin(), conversion.names.end());
-    result.plan.conversions.push_back(std::move(conversion));
   }
+  result.plan.conversions = std::move(conversions);
   return result;
 }
 

@@ -24,7 +24,7 @@ namespace table {
 /// What a message says.
 enum class MessageKind : std::uint8_t {
   kNotANumber,        ///< A value that is not a whole number: not converted.
-  kSpanNotConverted,  ///< A span that is not converted.
+  kSpanNotConverted,  ///< A span, or an interval of two ends, that is not converted.
   kNote,              ///< What a converted span's cells cannot show.
   kWarning,           ///< Something that changes nothing but may surprise.
   kMore,              ///< After the last fault shown: the others are only counted.
@@ -96,6 +96,27 @@ class Reporter {
         break;
     }
     return span(place, chronology::span_of(direction, cell.number, cell.last));
+  }
+
+  /// Reports the interval between the ends `first` and `last`, read in
+  /// `direction`, when it is not converted; `why()` gives why (its row's
+  /// not_converted), and is called only for a message that is shown. A
+  /// converted interval's row says all a note would: none is given. True
+  /// when the interval is converted, or both ends are empty.
+  template <class Why>
+  bool interval(chronology::Direction direction, const Place& place, const chronology::Cell& first,
+                const chronology::Cell& last, Why&& why) {
+    using chronology::CellKind;
+    if (first.kind == CellKind::kEmpty && last.kind == CellKind::kEmpty) {
+      return true;
+    }
+    if (first.kind == CellKind::kNumber && last.kind == CellKind::kNumber &&
+        chronology::span_fault(direction, first.number, last.number) ==
+            chronology::SpanFault::kNone) {
+      return true;
+    }
+    fault(MessageKind::kSpanNotConverted, place, showing_next() ? why() : std::string());
+    return false;
   }
 
   /// Reports a converted span's note, or why it is not converted; true when it is.

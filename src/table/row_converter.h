@@ -2,10 +2,11 @@
 #define VARVE_TABLE_ROW_CONVERTER_H_
 
 // The rows of a table under a plan: each row made as wide as the table, so
-// that what is added always stands under its own header, and the cell of each
-// conversion read and reported. A row wider than the table cannot be placed
+// that what is added always stands under its own header, and the cell (or the
+// two ends) of each conversion read and reported. A row wider than the table cannot be placed
 // and stops the run.
 
+#include <array>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -16,6 +17,7 @@
 #include "chronology/cell.h"
 #include "table/plan.h"
 #include "table/reporter.h"
+#include "table/span_cells.h"
 
 namespace table {
 
@@ -29,13 +31,21 @@ struct ReadCell {
 /// (`named`: a header row counts them, else the first row).
 std::string wider_row_message(std::size_t width, std::size_t columns, bool named);
 
+/// What one conversion read from the last row: a kNumber's cell in
+/// `ends[0]`; a kInterval's two ends, and the text of each end that is
+/// neither a number nor empty, made safe to show, for its row's message.
+struct ReadEnds {
+  std::array<chronology::Cell, 2> ends{};
+  std::array<std::string, 2> shown;
+};
+
 /// Converts the rows of one table.
 class RowConverter {
  public:
   /// The rows of a table `columns` wide, converted by `plan`, reported to `reporter`.
   RowConverter(Plan plan, std::size_t columns, Reporter& reporter)
       : plan_(std::move(plan)), columns_(columns), reporter_(reporter) {
-    cells_.resize(plan_.conversions.size());
+    read_.resize(plan_.conversions.size());
   }
 
   /// Converts the row at `place` (its row and line), which has `width` cells;
@@ -48,14 +58,34 @@ class RowConverter {
       return false;
     }
     padding_ = columns_ - width;
-    for (std::size_t k = 0; k < cells_.size(); ++k) {
-      std::size_t column = plan_.conversions[k].sources[0];
-      // A cell the row lacks is empty, as the padding is.
-      ReadCell read_cell =
-          column < width ? read(column) : ReadCell{{chronology::CellKind::kEmpty}, {}};
-      place.column = column + 1;
-      reporter_.cell(plan_.direction, place, read_cell.cell, [&] { return shown(read_cell.text); });
-      cells_[k] = read_cell.cell;
+    for (std::size_t k = 0; k < read_.size(); ++k) {
+      const Conversion& conversion = plan_.conversions[k];
+      ReadEnds& got = read_[k];
+      for (std::size_t end = 0; end < conversion.sources.size(); ++end) {
+        std::size_t column = conversion.sources[end];
+        // A cell the row lacks is empty, as the padding is.
+        ReadCell read_cell =
+            column < width ? read(column) : ReadCell{{chronology::CellKind::kEmpty}, {}};
+        got.ends[end] = read_cell.cell;
+        if (conversion.kind == ConversionKind::kNumber) {
+          place.column = column + 1;
+          reporter_.cell(plan_.direction, place, read_cell.cell,
+                         [&] { return shown(read_cell.text); });
+        } else if (read_cell.cell.kind == chronology::CellKind::kInvalid ||
+                   read_cell.cell.kind == chronology::CellKind::kSpan) {
+          got.shown[end] = shown(read_cell.text);
+        } else {
+          got.shown[end].clear();
+        }
+      }
+      if (conversion.kind == ConversionKind::kInterval) {
+        // The interval's messages name its first column.
+        place.column = conversion.sources[0] + 1;
+        reporter_.interval(plan_.direction, place, got.ends[0], got.ends[1], [&] {
+          return span_row(plan_.direction, got.ends[0], got.ends[1], got.shown[0], got.shown[1])
+              .not_converted;
+        });
+      }
     }
     return true;
   }
@@ -63,8 +93,8 @@ class RowConverter {
   /// The empty cells the last row converted needs to be as wide as the table.
   std::size_t padding() const { return padding_; }
 
-  /// The cell each conversion read from the last row converted, in the plan's order.
-  std::span<const chronology::Cell> cells() const { return cells_; }
+  /// What each conversion read from the last row converted, in the plan's order.
+  std::span<const ReadEnds> read() const { return read_; }
 
   const Plan& plan() const { return plan_; }
 
@@ -76,7 +106,7 @@ class RowConverter {
   std::size_t columns_;
   Reporter& reporter_;
   std::size_t padding_ = 0;
-  std::vector<chronology::Cell> cells_;
+  std::vector<ReadEnds> read_;
 };
 
 }  // namespace table

@@ -43,8 +43,8 @@ TEST(RowConverter, FitsEachRowToTheTableAndReadsEachConversionsCell) {
     if (c.fits) {
       EXPECT_EQ(rows.padding(), c.padding) << line;
       std::vector<CellKind> kinds;
-      for (const chronology::Cell& cell : rows.cells()) {
-        kinds.push_back(cell.kind);
+      for (const ReadEnds& read : rows.read()) {
+        kinds.push_back(read.ends[0].kind);
       }
       EXPECT_EQ(kinds, c.cells) << line;
     }
