@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -143,6 +144,7 @@ TEST(ParseOptions, TakesTheColumnModesOptionsAndOneFile) {
     std::string_view file, prefix;
     char separator;
     std::size_t header_row = 1;
+    std::vector<std::array<std::string, 2>> intervals = {};
   };
   const std::vector<Column> cases = {
       {{"ne-to-am", "--column", "ne_varve"}, {"ne_varve"}, "-", "", 0},
@@ -167,11 +169,27 @@ TEST(ParseOptions, TakesTheColumnModesOptionsAndOneFile) {
        "",
        0,
        3},
+      // Intervals by name or number, with a column; a header with a comma by its number.
+      {{"ne-to-am", "--span-columns", "top,bottom", "--column", "top", "--span-columns=#5,3"},
+       {"top"},
+       "-",
+       "",
+       0,
+       1,
+       {{"top", "bottom"}, {"#5", "3"}}},
+      {{"am-to-ne", "--no-header", "--span-columns", "2,1", "--prefix", "v_", "b.csv"},
+       {},
+       "b.csv",
+       "v_",
+       0,
+       1,
+       {{"2", "1"}}},
   };
   for (const Column& c : cases) {
     ParsedOptions parsed = parse_options(c.arguments);
     EXPECT_EQ(parsed.error, "") << c.arguments[2];
     EXPECT_EQ(parsed.options.column_mode.columns, c.columns);
+    EXPECT_EQ(parsed.options.column_mode.intervals, c.intervals) << c.arguments[2];
     EXPECT_EQ(parsed.options.column_mode.header_row, c.header_row);
     EXPECT_EQ(parsed.options.file, c.file);
     EXPECT_EQ(parsed.options.column_mode.prefix, c.prefix);
@@ -228,6 +246,16 @@ TEST(ParseOptions, RefusesWhatIsWrongOrMissing) {
       {"span", "ne-to-am", "5580-5700", "--format", "csv"},
       {"span", "ne-to-am", "5580", "5700", "--lines"},
       {"span", "ne-to-am", "--column", "2", "5580", "5700"},
+      {"span", "ne-to-am", "--span-columns", "2,3", "5580", "5700"},
+      {"ne-to-am", "--span-columns"},
+      {"ne-to-am", "--span-columns", "top"},
+      {"ne-to-am", "--span-columns", "a,b,c"},
+      {"ne-to-am", "--span-columns", ",b"},
+      {"ne-to-am", "--span-columns", "a,"},
+      {"ne-to-am", "--span-columns", "top,2", "--no-header"},
+      {"ne-to-am", "--span-columns", "1,2", "--column", "3", "--prefix", "v_"},
+      {"ne-to-am", "--span-columns", "1,2", "--lines"},
+      {"ne-to-am", "--span-columns", "1,2", "--format", "csv"},
   };
   for (const auto& arguments : cases) {
     EXPECT_NE(parse_options(arguments).error, "")
@@ -247,7 +275,7 @@ TEST(ParseOptions, ReadsTheSpanCommand) {
       {{"--no-header", "span", "am-to-ne", "5599 \xE2\x80\x93 5714"},
        Direction::kAmToNe,
        {5599, 5714}},
-      // Reversed or outside, the numbers are taken as given: the account says why.
+      // Larger first or outside, the numbers are taken as given: the span orders them.
       {{"span", "ne-to-am", "--", "-5", "3021.0"}, Direction::kNeToAm, {-5, 3021}},
       {{"span", "ne-to-am", "5700", "5580"}, Direction::kNeToAm, {5700, 5580}},
   };

@@ -1,5 +1,7 @@
 #include "table/plan.h"
 
+#include "table/span_cells.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -61,6 +63,62 @@ TEST(MakePlan, NamesEachColumnsGroupWithoutACollision) {
       EXPECT_EQ(conversion.names.back().ends_with("false_couplets"), true) << c.name;
     }
   }
+}
+
+TEST(MakePlan, AnIntervalReadsTwoColumnsAndAddsTheSpanRowsColumns) {
+  struct Case {
+    const char* name;
+    Header header;
+    PlanRequest request;
+    std::vector<std::string> groups;  ///< As groups(), the second source after '+'.
+  };
+  const std::vector<Case> cases = {
+      {"alone, its names plain",
+       Header({"core", "top", "bottom"}),
+       {Direction::kNeToAm, {}, "", {{"top", "bottom"}}},
+       {"sequence@2+3"}},
+      {"alone, bottom first, with a prefix",
+       Header({"core", "top", "bottom"}),
+       {Direction::kAmToNe, {}, "i_", {{"3", "#2"}}},
+       {"i_lc_first@3+2"}},
+      {"after a column that is one of its ends",
+       Header({"core", "top", "bottom"}),
+       {Direction::kNeToAm, {"top"}, "", {{"top", "bottom"}}},
+       {"top_sequence@2", "top_bottom_sequence@2+3"}},
+      {"two intervals on the same columns",
+       Header({"top", "bottom"}),
+       {Direction::kNeToAm, {}, "", {{"top", "bottom"}, {"bottom", "top"}}},
+       {"top_bottom_sequence@1+2", "bottom_top_sequence@2+1"}},
+  };
+  for (const Case& c : cases) {
+    PlanResult result = make_plan(c.header, c.request);
+    EXPECT_EQ(result.error, "") << c.name;
+    std::vector<std::string> seen;
+    for (const Conversion& conversion : result.plan.conversions) {
+      std::string group =
+          conversion.names.front() + "@" + std::to_string(conversion.sources[0] + 1);
+      if (conversion.kind == ConversionKind::kInterval) {
+        ASSERT_EQ(conversion.sources.size(), 2u) << c.name;
+        group += "+" + std::to_string(conversion.sources[1] + 1);
+        EXPECT_EQ(conversion.names.size(), span_columns(c.request.direction).size()) << c.name;
+        EXPECT_TRUE(conversion.names.back().ends_with("not_converted")) << c.name;
+      }
+      seen.push_back(group);
+    }
+    EXPECT_EQ(seen, c.groups) << c.name;
+  }
+  PlanResult one =
+      make_plan(Header({"top", "bottom"}), {Direction::kNeToAm, {}, "", {{"top", "1"}}});
+  EXPECT_EQ(one.fault, PlanFault::kRequest);
+  EXPECT_EQ(one.error,
+            "an interval's ends are one column, 1 ('top' and '1'): give its two columns");
+  PlanResult clash = make_plan(Header({"top", "bottom", "ne_varves"}),
+                               {Direction::kNeToAm, {}, "", {{"top", "bottom"}}});
+  EXPECT_EQ(clash.fault, PlanFault::kClash);
+  PlanResult missing =
+      make_plan(Header({"top", "bottom"}), {Direction::kNeToAm, {}, "", {{"top", "base"}}});
+  EXPECT_EQ(missing.error,
+            "the header has no column named 'base': the columns are 1 'top', 2 'bottom'");
 }
 
 TEST(MakePlan, RefusesWhatDoesNotFitTheTable) {
