@@ -192,20 +192,23 @@ def test_rows_never_shift():
     with warnings.catch_warnings(record=True) as caught:
         warnings.simplefilter("always")
         rows = lists(varve.ne_span(first, last))
-    assert str(caught[0].message).split("\n")[:2] == [
-        "2 pairs are not converted; their not_converted column says why",
-        "pair 2: NE 5700-5580 is not converted: its first number is greater than its last: "
-        "write NE 5580-5700"]
-    assert rows["am_first"] == [5599, None, None, None, None, 5691]
-    assert [v is None for v in rows["not_converted"]] == [True, True, False, True, False, True]
-    assert all(column[i] is None for column in rows.values() for i in (1, 3))
+    assert str(caught[0].message).split("\n")[:3] == [
+        "3 pairs are not converted; their not_converted column says why",
+        "pair 1: the first end is empty: an incomplete interval",
+        "pair 3: the last end is empty: an incomplete interval"]
+    # The top first is the same interval; one end missing is an incomplete one.
+    assert rows["am_first"] == [5599, None, 5599, None, None, 5691]
+    assert [v is None for v in rows["not_converted"]] == [True, False, True, False, False, True]
+    assert all(column[i] is None for name, column in rows.items() for i in (1, 3)
+               if name != "not_converted")
     # Each row is the row of its own pair alone, wherever it stands.
     with warnings.catch_warnings():
         warnings.simplefilter("ignore")
         for i in range(len(first)):
             alone = lists(varve.ne_span([first[i]], [last[i]]))
             assert {n: c[i] for n, c in rows.items()} == {n: c[0] for n, c in alone.items()}
-    assert varve.span_corrections(first, last, "ne-to-am")["pair"].tolist() == [0, 0, 0, 0, 5]
+    assert varve.span_corrections(first, last, "ne-to-am")["pair"].tolist() == [
+        0, 0, 0, 0, 2, 2, 2, 2, 5]
     # Series keep their index, and so do the corrections' pairs.
     frame = pd.DataFrame({"top": ["3022", "x", None], "bottom": [3712, 3712, 3712]},
                          index=["S3", "S1", "S2"])
@@ -213,7 +216,9 @@ def test_rows_never_shift():
         warnings.simplefilter("ignore")
         spans = varve.am_span(frame["top"], frame["bottom"])
     assert list(spans.index) == ["S3", "S1", "S2"]
-    assert spans["lc_first"].tolist()[0] == 3021 and spans.loc["S2"].isna().all()
+    assert spans["lc_first"].tolist()[0] == 3021
+    assert spans.loc["S2"].drop("not_converted").isna().all()
+    assert spans.loc["S2", "not_converted"] == "the first end is empty: an incomplete interval"
     assert str(spans["lc_first"].dtype) == "Int32"
     assert spans.loc["S1", "not_converted"] == "the first end is not a whole number: 'x'"
     fixes = varve.span_corrections(frame["top"], frame["bottom"], "am-to-ne")
@@ -228,14 +233,16 @@ TWO_PAIRS = "2 pairs are not converted; their not_converted column says why"
 
 @pytest.mark.parametrize("convert, first, last, warned, positions", [
     (varve.ne_span, [3000, 5580], [3700, 5700], None, []),
-    (varve.ne_span, [5700], [5580], ONE_PAIR, [0]),
-    # One among converted pairs and a missing one, which is not warned of.
-    (varve.ne_span, [3000, 5700, None], [3700, 5580, 5700], ONE_PAIR, [1]),
-    (varve.ne_span, [6400, 5700, 3000], [6600, 5580, 3700], TWO_PAIRS, [0, 1]),
-    (varve.am_span, [3000, None], [3713, 3100], None, []),
+    # The top, the larger number, first: converted.
+    (varve.ne_span, [5700], [5580], None, []),
+    # An incomplete interval among converted ones, and a pair without either
+    # end, which is no interval and not warned of.
+    (varve.ne_span, [3000, 5700, None, None], [3700, 5580, 5700, None], ONE_PAIR, [2]),
+    (varve.ne_span, [6400, 5700, 3000], [6600, None, 3700], TWO_PAIRS, [0, 1]),
+    (varve.am_span, [3000, None], [3713, np.nan], None, []),
     (varve.am_span, [3022, 9000], [3712, 9100], ONE_PAIR, [1]),
     (varve.am_span, ["x"], [3712], ONE_PAIR, [0]),
-    (varve.am_span, ["x", 3713, 3000], [3712, 3000, 3100], TWO_PAIRS, [0, 1]),
+    (varve.am_span, ["x", 3713, 3000], [3712, None, 3100], TWO_PAIRS, [0, 1]),
 ])
 def test_pairs_not_converted_are_warned_of(convert, first, last, warned, positions):
     with warnings.catch_warnings(record=True) as caught:

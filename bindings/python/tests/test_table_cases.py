@@ -1,9 +1,10 @@
 """The shared table of table cases (tests/table_cases.tsv) through the varve
 module, as a user would run them: each case that names a reading in its
 bindings column is read as a table by Python's csv module, each converted
-column becomes a Series labelled by the first column's values, and its
-results must be the added cells of varve-batch's output, row for row, and its
-warning must name the same values, by their labels, in the same words."""
+column becomes a Series labelled by the first column's values (an interval's
+two columns, two Series for ne_span or am_span), and the results must be the
+added cells of varve-batch's output, row for row, and each warning must name
+the same values, by their labels, in the same words."""
 
 import csv
 import io
@@ -60,34 +61,55 @@ def shown(value):
     return str(value)
 
 
+def warned(messages, column, lines, what):
+    """The lines a warning gives for the messages of `messages` (varve-batch's)
+    about `column` (from 0): "what label: text", notes left out."""
+    meant = []
+    for message in messages.split("\n") if messages else []:
+        where, text = message.split(": ", 1)
+        if where.endswith(f", column {column + 1}") and not text.startswith("note: "):
+            line = int(where.split(",")[0].removeprefix("line "))
+            meant.append(f"{what} {lines[line]!r}: {text}")
+    return meant
+
+
 @pytest.mark.parametrize("case", table_cases(), ids=lambda case: case[0])
 def test_each_table_case_gives_varve_batchs_cells_and_messages(case):
     name, arguments, given, output, messages, reading = case
-    convert = varve.ne_to_am if arguments[0] == "ne-to-am" else varve.am_to_ne
+    direction = arguments[0]
     _, rows = rows_of(given, reading)
     _, expected_rows = rows_of(output, reading)
-    columns = [int(column) - 1 for column in reading["columns"].split(",")]
+    columns = [int(column) - 1 for column in reading.get("columns", "").split(",") if column]
+    span = [int(column) - 1 for column in reading.get("span", "").split(",") if column]
     assert len(expected_rows) == len(rows), name
     labels = [row[0] for _, row in rows]
-    for k, column in enumerate(columns):
+    lines = {line: label for (line, _), label in zip(rows, labels)}
+
+    def series(column):
         values = [row[column] if column < len(row) else "" for _, row in rows]
+        return pd.Series(values, index=labels, dtype=object)
+
+    # Each conversion: its values, its function, what its warning names, and
+    # the column its messages name.
+    one = varve.ne_to_am if direction == "ne-to-am" else varve.am_to_ne
+    two = varve.ne_span if direction == "ne-to-am" else varve.am_span
+    conversions = [((series(column),), one, "element", column) for column in columns]
+    if span:
+        conversions.append(((series(span[0]), series(span[1])), two, "pair", span[0]))
+    converted = []
+    for values, convert, what, column in conversions:
         with warnings.catch_warnings(record=True) as caught:
             warnings.simplefilter("always")
-            frame = convert(pd.Series(values, index=labels, dtype=object))
-        for i, (_, expected) in enumerate(expected_rows):
-            width = len(frame.columns)
-            added = expected[len(expected) - width * (len(columns) - k):][:width]
-            assert [shown(v) for v in frame.iloc[i].tolist()] == added, f"{name}, row {i + 1}"
+            frame = convert(*values)
         said = [line for warning in caught for line in str(warning.message).split("\n")
-                if line.startswith("element ")]
-        lines = {line: label for (line, _), label in zip(rows, labels)}
-        meant = []
-        for message in messages.split("\n") if messages else []:
-            where, text = message.split(": ", 1)
-            if where.endswith(f", column {column + 1}") and not text.startswith("note: "):
-                line = int(where.split(",")[0].removeprefix("line "))
-                meant.append(f"element {lines[line]!r}: {text}")
-        assert said == meant, name
+                if line.startswith(what + " ")]
+        assert said == warned(messages, column, lines, what), name
+        converted.append(frame)
+    # The added cells end each row: the columns', then the interval's.
+    total = sum(len(frame.columns) for frame in converted)
+    for i, (_, expected) in enumerate(expected_rows):
+        got = [shown(v) for frame in converted for v in frame.iloc[i].tolist()]
+        assert got == expected[len(expected) - total:], f"{name}, row {i + 1}"
 
 
 def test_the_table_cases_ran(capsys):

@@ -306,10 +306,11 @@ def test_a_series_warning_names_each_value_by_its_index_label(index, named):
                        dtype=object)
     said = warning_lines(varve.ne_to_am, values)
     assert said[1].startswith(f"{named} not a whole number: '4282?'"), said
-    pairs = pd.Series(["5580", "5700"], index=values.index, dtype=object)
+    tops = pd.Series(["5700", "5700"], index=values.index, dtype=object)
+    bottoms = pd.Series(["5580", None], index=values.index, dtype=object)
     with warnings.catch_warnings(record=True) as caught:
         warnings.simplefilter("always")
-        varve.ne_span(pairs, pairs.iloc[::-1].set_axis(values.index))
+        varve.ne_span(tops, bottoms)
     assert str(caught[0].message).split("\n")[1].startswith(named.replace("element", "pair"))
 
 

@@ -215,14 +215,14 @@ def ne_span(first, last):
     The splits and joins inside a span change its length, so converting the
     two ends one by one is not enough: NE-LC 3000-3700 holds 701 NE varves
     but spans 714 AM varves (years), AM 3000-3713. Both ends must lie in one
-    NE sequence (NE-LC 2500-6460 or NE-UC 6560-9000), the first not after the
-    last.
+    NE sequence (NE-LC 2500-6460 or NE-UC 6560-9000), in either order: a
+    core log's top, the larger number, may come first.
 
     Parameters
     ----------
     first, last : list, numpy array, pandas Series or scalar
-        The first and last NE varve of each span, of the same length, read
-        as `ne_to_am` reads its values. Series must share their index.
+        The two NE ends of each span, in either order, of the same length,
+        read as `ne_to_am` reads its values. Series must share their index.
 
     Returns
     -------
@@ -231,25 +231,26 @@ def ne_span(first, last):
         else a dict of masked arrays, with the columns:
 
         - sequence: "LC" or "UC", the NE sequence of the span.
-        - ne_first, ne_last: the NE ends, as given.
-        - am_first, am_last: the AM span, from the first AM varve of
-          `first`'s link to the last AM varve of `last`'s.
+        - ne_first, ne_last: the NE ends, the smaller first.
+        - am_first, am_last: the AM span, from the first AM varve of the
+          smaller end's link to the last AM varve of the larger end's.
         - ne_varves, am_varves: the duration, as the number of NE varves
           and of AM varves (years) in the span.
         - splits, joins: how many splits and joins lie in the span
           (`span_corrections` lists them).
         - false_couplets: True when a run of false annual couplets lies in
           the span.
-        - first_cut, last_cut: missing when that end is exact; else the join
+        - first_cut, last_cut: missing when that end (the smaller, the
+          larger) is exact; else the join
           it cuts through, such as "NE-LC 5672-5676 joined into AM 5691,
           false annual couplets": the AM varve at that end also holds NE
           varves outside the span.
         - not_converted: missing for a converted span; else why not: an end
-          not a whole number, the first greater than the last, ends in
+          missing (an incomplete interval) or not a whole number, ends in
           different NE sequences, or an end outside the accepted ranges
           (with the part of the span that lies inside).
 
-        A pair with a missing end gives a row that is all missing; the
+        A pair with both ends missing gives a row that is all missing; the
         other columns of a pair not converted are missing.
 
     Raises
@@ -296,13 +297,19 @@ def ne_span(first, last):
     B    10.0
     dtype: Float64
 
+    The top of a sample first is the same span:
+
+    >>> spans = varve.ne_span([5700], [5580])
+    >>> spans["ne_first"].tolist(), spans["ne_last"].tolist(), spans["am_varves"].tolist()
+    ([5580], [5700], [116])
+
     A pair that is not converted says why:
 
     >>> import warnings
     >>> with warnings.catch_warnings(record=True):
     ...     warnings.simplefilter("always")
-    ...     print(varve.ne_span([5700], [5580])["not_converted"][0])
-    NE 5700-5580 is not converted: its first number is greater than its last: write NE 5580-5700
+    ...     print(varve.ne_span([5700], [None])["not_converted"][0])
+    the last end is empty: an incomplete interval
     """
     return _span("ne-to-am", first, last)
 
@@ -317,8 +324,8 @@ def am_span(first, last):
     Parameters
     ----------
     first, last : list, numpy array, pandas Series or scalar
-        The first and last AM varve of each span, of the same length, read
-        as `am_to_ne` reads its values. Series must share their index.
+        The two AM ends of each span, in either order, of the same length,
+        read as `am_to_ne` reads its values. Series must share their index.
 
     Returns
     -------
@@ -341,8 +348,8 @@ def am_span(first, last):
 
         then false_couplets (True when a run of false annual couplets lies in
         the span) and not_converted (missing, or why the pair is not
-        converted: an end not a whole number or outside AM 2500-8700, with
-        the part inside, or the first greater than the last).
+        converted: an end missing (an incomplete interval), not a whole
+        number, or outside AM 2500-8700, with the part inside).
 
     Raises
     ------

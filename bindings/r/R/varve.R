@@ -114,39 +114,41 @@ am_to_ne <- function(x) convert(x, "am-to-ne")
 
 #' Convert spans of NE varves to AM, with their durations
 #'
-#' Gives, for each pair of NE numbers `first[i]`-`last[i]`, the AM span it
-#' covers and how long it lasted in each chronology. The splits and joins
+#' Gives, for each pair of NE numbers `first[i]` and `last[i]`, in either
+#' order, the AM span it covers and how long it lasted in each chronology. The splits and joins
 #' inside a span change its length, so converting the two ends one by one is
 #' not enough: NE-LC 3000-3700 holds 701 NE varves but spans 714 AM varves
 #' (years), AM 3000-3713. Both ends must lie in one NE sequence (NE-LC
-#' 2500-6460 or NE-UC 6560-9000), the first not after the last. Every pair
+#' 2500-6460 or NE-UC 6560-9000); a core log's top, the larger number, may
+#' come first. Every pair
 #' gives one row, in order, so that the result can be bound beside the data
 #' it came from.
 #'
-#' @param first,last The first and last NE varve of each span: numeric,
+#' @param first,last The two NE ends of each span, in either order: numeric,
 #'   integer or character vectors, or factors, of the same length, read as
 #'   [ne_to_am()] reads its values.
 #' @return A data frame with one row per pair, in order, and these columns:
 #'   * `sequence`: `"LC"` or `"UC"`, the NE sequence of the span.
-#'   * `ne_first`, `ne_last`: the NE ends, as given.
-#'   * `am_first`, `am_last`: the AM span, from the first AM varve of
-#'     `first`'s link to the last AM varve of `last`'s.
+#'   * `ne_first`, `ne_last`: the NE ends, the smaller first.
+#'   * `am_first`, `am_last`: the AM span, from the first AM varve of the
+#'     smaller end's link to the last AM varve of the larger end's.
 #'   * `ne_varves`, `am_varves`: the duration, as the number of NE varves
 #'     and of AM varves (years) in the span.
 #'   * `splits`, `joins`: how many splits and joins lie in the span
 #'     ([span_corrections()] lists them).
 #'   * `false_couplets`: `TRUE` when a run of false annual couplets lies in
 #'     the span.
-#'   * `first_cut`, `last_cut`: `NA` when that end is exact; else the join
+#'   * `first_cut`, `last_cut`: `NA` when that end (the smaller, the
+#'     larger) is exact; else the join
 #'     it cuts through, such as `"NE-LC 5672-5676 joined into AM 5691, false
 #'     annual couplets"`: the AM varve at that end also holds NE varves
 #'     outside the span.
-#'   * `not_converted`: `NA` for a converted span; else why not: an end not
-#'     a whole number, the first greater than the last, ends in different NE
-#'     sequences, or an end outside the accepted ranges (with the part of the
-#'     span that lies inside).
+#'   * `not_converted`: `NA` for a converted span; else why not: an end
+#'     `NA` or blank (an incomplete interval) or not a whole number, ends in
+#'     different NE sequences, or an end outside the accepted ranges (with
+#'     the part of the span that lies inside).
 #'
-#'   A pair with an `NA` or blank end gives a row of `NA`; the other columns
+#'   A pair with both ends `NA` or blank gives a row of `NA`; the other columns
 #'   of a pair not converted are `NA`, and a warning says how many there were
 #'   and why for the first five, with their positions. The names of `first`
 #'   become the row names when they are all different, not empty and not
@@ -162,20 +164,21 @@ am_to_ne <- function(x) convert(x, "am-to-ne")
 #' spans <- ne_span(cores$top, cores$bottom)
 #' cbind(cores, years = spans$am_varves)
 #'
-#' # Pairs that are not converted say why.
-#' suppressWarnings(ne_span(c(5700, 6400), c(5580, 6600)))$not_converted
+#' # The top first is the same span; pairs that are not converted say why.
+#' suppressWarnings(ne_span(c(5700, 6400, 5700), c(5580, 6600, NA)))$not_converted
 #' @export
 ne_span <- function(first, last) span(first, last, "ne-to-am")
 
 #' Convert spans of AM varves to NE, with their durations
 #'
-#' Gives, for each pair of AM numbers `first[i]`-`last[i]` (accepted are
+#' Gives, for each pair of AM numbers `first[i]` and `last[i]`, in either
+#' order (accepted are
 #' 2500-8700), the NE-LC and NE-UC spans it covers and how long each part
 #' lasted. Where the two NE sequences overlap (AM 6245-6468) a span can
 #' reach both; where it reaches past one sequence's coverage, that sequence's
 #' columns give the part it covers. Every pair gives one row, in order.
 #'
-#' @param first,last The first and last AM varve of each span: numeric,
+#' @param first,last The two AM ends of each span, in either order: numeric,
 #'   integer or character vectors, or factors, of the same length, read as
 #'   [am_to_ne()] reads its values.
 #' @return A data frame with one row per pair, in order, and these columns
@@ -195,8 +198,8 @@ ne_span <- function(first, last) span(first, last, "ne-to-am")
 #'
 #'   then `false_couplets` (`TRUE` when a run of false annual couplets lies
 #'   in the span) and `not_converted` (`NA`, or why the pair is not
-#'   converted: an end not a whole number or outside AM 2500-8700, with the
-#'   part inside, or the first greater than the last).
+#'   converted: an end `NA` or blank (an incomplete interval), not a whole
+#'   number, or outside AM 2500-8700, with the part inside).
 #'
 #'   Missing ends, pairs not converted, names and lengths are handled as by
 #'   [ne_span()].

@@ -7,7 +7,7 @@
 am_span(first, last)
 }
 \arguments{
-\item{first, last}{The first and last AM varve of each span: numeric,
+\item{first, last}{The two AM ends of each span, in either order: numeric,
 integer or character vectors, or factors, of the same length, read as
 \code{\link[=am_to_ne]{am_to_ne()}} reads its values.}
 }
@@ -30,14 +30,15 @@ varve outside the span.
 
 then \code{false_couplets} (\code{TRUE} when a run of false annual couplets lies
 in the span) and \code{not_converted} (\code{NA}, or why the pair is not
-converted: an end not a whole number or outside AM 2500-8700, with the
-part inside, or the first greater than the last).
+converted: an end \code{NA} or blank (an incomplete interval), not a whole
+number, or outside AM 2500-8700, with the part inside).
 
 Missing ends, pairs not converted, names and lengths are handled as by
 \code{\link[=ne_span]{ne_span()}}.
 }
 \description{
-Gives, for each pair of AM numbers \code{first[i]}-\code{last[i]} (accepted are
+Gives, for each pair of AM numbers \code{first[i]} and \code{last[i]}, in either
+order (accepted are
 2500-8700), the NE-LC and NE-UC spans it covers and how long each part
 lasted. Where the two NE sequences overlap (AM 6245-6468) a span can
 reach both; where it reaches past one sequence's coverage, that sequence's

@@ -7,7 +7,7 @@
 ne_span(first, last)
 }
 \arguments{
-\item{first, last}{The first and last NE varve of each span: numeric,
+\item{first, last}{The two NE ends of each span, in either order: numeric,
 integer or character vectors, or factors, of the same length, read as
 \code{\link[=ne_to_am]{ne_to_am()}} reads its values.}
 }
@@ -15,37 +15,39 @@ integer or character vectors, or factors, of the same length, read as
 A data frame with one row per pair, in order, and these columns:
 \itemize{
 \item \code{sequence}: \code{"LC"} or \code{"UC"}, the NE sequence of the span.
-\item \code{ne_first}, \code{ne_last}: the NE ends, as given.
-\item \code{am_first}, \code{am_last}: the AM span, from the first AM varve of
-\code{first}'s link to the last AM varve of \code{last}'s.
+\item \code{ne_first}, \code{ne_last}: the NE ends, the smaller first.
+\item \code{am_first}, \code{am_last}: the AM span, from the first AM varve of the
+smaller end's link to the last AM varve of the larger end's.
 \item \code{ne_varves}, \code{am_varves}: the duration, as the number of NE varves
 and of AM varves (years) in the span.
 \item \code{splits}, \code{joins}: how many splits and joins lie in the span
 (\code{\link[=span_corrections]{span_corrections()}} lists them).
 \item \code{false_couplets}: \code{TRUE} when a run of false annual couplets lies in
 the span.
-\item \code{first_cut}, \code{last_cut}: \code{NA} when that end is exact; else the join
+\item \code{first_cut}, \code{last_cut}: \code{NA} when that end (the smaller, the
+larger) is exact; else the join
 it cuts through, such as \code{"NE-LC 5672-5676 joined into AM 5691, false annual couplets"}: the AM varve at that end also holds NE varves
 outside the span.
-\item \code{not_converted}: \code{NA} for a converted span; else why not: an end not
-a whole number, the first greater than the last, ends in different NE
-sequences, or an end outside the accepted ranges (with the part of the
-span that lies inside).
+\item \code{not_converted}: \code{NA} for a converted span; else why not: an end
+\code{NA} or blank (an incomplete interval) or not a whole number, ends in
+different NE sequences, or an end outside the accepted ranges (with
+the part of the span that lies inside).
 }
 
-A pair with an \code{NA} or blank end gives a row of \code{NA}; the other columns
+A pair with both ends \code{NA} or blank gives a row of \code{NA}; the other columns
 of a pair not converted are \code{NA}, and a warning says how many there were
 and why for the first five, with their positions. The names of \code{first}
 become the row names when they are all different, not empty and not
 \code{NA}. Lengths that differ are an error.
 }
 \description{
-Gives, for each pair of NE numbers \code{first[i]}-\code{last[i]}, the AM span it
-covers and how long it lasted in each chronology. The splits and joins
+Gives, for each pair of NE numbers \code{first[i]} and \code{last[i]}, in either
+order, the AM span it covers and how long it lasted in each chronology. The splits and joins
 inside a span change its length, so converting the two ends one by one is
 not enough: NE-LC 3000-3700 holds 701 NE varves but spans 714 AM varves
 (years), AM 3000-3713. Both ends must lie in one NE sequence (NE-LC
-2500-6460 or NE-UC 6560-9000), the first not after the last. Every pair
+2500-6460 or NE-UC 6560-9000); a core log's top, the larger number, may
+come first. Every pair
 gives one row, in order, so that the result can be bound beside the data
 it came from.
 }
@@ -57,8 +59,8 @@ cores <- data.frame(core = c("A", "B"), top = c(5580, 6600), bottom = c(5700, 68
 spans <- ne_span(cores$top, cores$bottom)
 cbind(cores, years = spans$am_varves)
 
-# Pairs that are not converted say why.
-suppressWarnings(ne_span(c(5700, 6400), c(5580, 6600)))$not_converted
+# The top first is the same span; pairs that are not converted say why.
+suppressWarnings(ne_span(c(5700, 6400, 5700), c(5580, 6600, NA)))$not_converted
 }
 \seealso{
 \code{\link[=am_span]{am_span()}} for the other direction, \code{\link[=span_corrections]{span_corrections()}} for

@@ -185,19 +185,20 @@ test_that("rows never shift: missing ends, bad pairs and names keep their places
   last <- c(5700, 5700, 5580, NA, 6600, 5674)
   rows <- suppressWarnings(ne_span(first, last))
   expect_identical(attr(rows, "row.names"), names(first))
-  expect_identical(rows$am_first, c(5599L, NA, NA, NA, NA, 5691L))
-  expect_identical(is.na(rows$not_converted), c(TRUE, TRUE, FALSE, TRUE, FALSE, TRUE))
-  expect_true(all(is.na(unlist(rows[c("b", "d"), ]))))
+  # The top first is the same interval; one end missing is an incomplete one.
+  expect_identical(rows$am_first, c(5599L, NA, 5599L, NA, NA, 5691L))
+  expect_identical(is.na(rows$not_converted), c(TRUE, FALSE, TRUE, FALSE, FALSE, TRUE))
+  expect_true(all(is.na(unlist(rows[c("b", "d"), names(rows) != "not_converted"]))))
   # Each row is the row of its own pair alone, wherever it stands.
   for (i in seq_along(first)) {
     expect_identical(rows[i, ], suppressWarnings(ne_span(first[i], last[i])),
                      label = names(first)[i])
   }
-  expect_identical(warning_lines(ne_span(first, last))[1:2],
-                   c("2 pairs are not converted; their not_converted column says why",
-                     paste("pair 3: NE 5700-5580 is not converted: its first number is greater",
-                           "than its last: write NE 5580-5700")))
-  expect_identical(span_corrections(first, last)$pair, c(1L, 1L, 1L, 1L, 6L))
+  expect_identical(warning_lines(ne_span(first, last))[1:3],
+                   c("3 pairs are not converted; their not_converted column says why",
+                     "pair 2: the first end is empty: an incomplete interval",
+                     "pair 4: the last end is empty: an incomplete interval"))
+  expect_identical(span_corrections(first, last)$pair, rep(c(1L, 3L, 6L), c(4, 4, 1)))
   # Text, factors and numbers read alike, an end at a time.
   expect_identical(suppressWarnings(am_span(factor(c("3022", "x", NA)), c(3712, 3712, 3712))),
                    suppressWarnings(am_span(c("3022", "x", ""), c("3712", "3712.0", "3712"))))
@@ -210,15 +211,17 @@ test_that("pairs not converted are warned of, one as well as several, none not a
   one <- "1 pair is not converted; its not_converted column says why"
   cases <- list(
     list(ne_span, c(3000, 5580), c(3700, 5700), NULL, integer()),
-    list(ne_span, 5700, 5580, one, 1L),
-    # One among converted pairs and a missing one, which is not warned of.
-    list(ne_span, c(3000, 5700, NA), c(3700, 5580, 5700), one, 2L),
-    list(ne_span, c(6400, 5700, 3000), c(6600, 5580, 3700),
+    # The top, the larger number, first: converted.
+    list(ne_span, 5700, 5580, NULL, integer()),
+    # An incomplete interval among converted ones, and a pair without either
+    # end, which is no interval and not warned of.
+    list(ne_span, c(3000, 5700, NA, NA), c(3700, 5580, 5700, NA), one, 3L),
+    list(ne_span, c(6400, 5700, 3000), c(6600, NA, 3700),
          "2 pairs are not converted; their not_converted column says why", 1:2),
-    list(am_span, c(3000, NA), c(3713, 3100), NULL, integer()),
+    list(am_span, c(3000, NA), c(3713, NA), NULL, integer()),
     list(am_span, c(3022, 9000), c(3712, 9100), one, 2L),
     list(am_span, "x", 3712, one, 1L),
-    list(am_span, c("x", 3713, 3000), c(3712, 3000, 3100),
+    list(am_span, c("x", 3713, 3000), c(3712, NA, 3100),
          "2 pairs are not converted; their not_converted column says why", 1:2))
   for (i in seq_along(cases)) {
     case <- cases[[i]]
