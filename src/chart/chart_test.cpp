@@ -306,7 +306,13 @@ TEST(CorrespondenceSvg, ShadesASpanAndHighlightsTheCorrectionsInside) {
        {"NE-UC 6674 split into AM 6357-6358", "NE-UC 6744-6745 joined into AM 6428",
         "NE-UC 6951-6952 joined into AM 6634"}},
       {Direction::kNeToAm, {6400, 6500}, {}, {}},
-      {Direction::kNeToAm, {5700, 5580}, {}, {}},
+      // The top first is the same span, shaded from its smaller end.
+      {Direction::kNeToAm,
+       {5700, 5580},
+       {{"NE-LC", 5580, 5700}},
+       {"NE-LC 5594-5595 joined into AM 5613", "NE-LC 5607 split into AM 5625-5626",
+        "NE-LC 5672-5676 joined into AM 5691, false annual couplets",
+        "NE-LC 5680-5681 joined into AM 5695"}},
   };
   for (const Case& c : cases) {
     std::string svg = correspondence_svg(c.direction, std::nullopt, c.span);
