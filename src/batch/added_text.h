@@ -4,7 +4,9 @@
 // The added cells as text: what the column and line modes append to a row,
 // and the cells of every number, written once and looked up.
 
+#include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,7 +62,15 @@ class AddedCellsCache {
 void append_span_cells(std::string& out, chronology::Direction direction, const table::SpanRow& row,
                        char sep);
 
-/// The added cells of each interval, each after its separator.
+/// Appends one value of an interval's row after the separator `sep`, as
+/// append_span_cells writes it.
+void append_span_value(std::string& out, const table::SpanValue& value, char sep);
+
+/// The added cells of each interval, each after its separator. A converted
+/// interval of two numbers is put together from what each of its ends gives
+/// (made once per number, when first met) and the corrections counted up to
+/// each, so that a row costs a few lookups and copies, whatever its ends;
+/// anything else is written from its row as append_span_cells writes it.
 class SpanCellsCache {
  public:
   SpanCellsCache(chronology::Direction direction, char separator);
@@ -69,8 +79,56 @@ class SpanCellsCache {
   std::string_view cells(const table::ReadEnds& read);
 
  private:
+  /// The most columns an interval's row has, in either direction.
+  static constexpr std::size_t kMostSpanColumns = table::kAmSpanColumns.size();
+  static_assert(table::kNeSpanColumns.size() <= kMostSpanColumns);
+
+  /// Corrections counted along a sequence.
+  struct Counts {
+    chronology::VarveNumber splits = 0;
+    chronology::VarveNumber joins = 0;
+    chronology::VarveNumber false_couplets = 0;
+  };
+
+  /// What one varve gives as an end of its sequence's part of an interval.
+  struct End {
+    bool known = false;
+    chronology::Range ne{}, am{};  ///< Of the varve alone.
+    Counts through;                ///< The corrections that start at or before it.
+    Counts before;                 ///< The corrections that end before it.
+    std::uint32_t texts = 0;       ///< Where its column texts start in texts_.
+    /// Where each column's text ends, from `texts`: held here, beside the
+    /// rest, so that a row reads little memory besides its two ends'.
+    std::array<std::uint16_t, kMostSpanColumns> ends{};
+  };
+
+  /// One NE sequence's part of the intervals: the numbers of the direction
+  /// it covers, and the ends met among them.
+  struct Part {
+    chronology::Sequence sequence{};
+    chronology::Range covers{};
+    std::vector<End> ends;
+  };
+
+  /// The end `n` of `part`, made when first needed.
+  const End& end_of(Part& part, chronology::VarveNumber n) {
+    const End& end = part.ends[static_cast<std::size_t>(n - part.covers.first)];
+    return end.known ? end : make_ends(part, n);
+  }
+  /// Makes every end of `part`; returns the end `n`.
+  const End& make_ends(Part& part, chronology::VarveNumber n);
+  /// The text of column `k` for the end `end`.
+  std::string_view text(const End& end, std::size_t k) const {
+    std::uint16_t begin = k == 0 ? 0 : end.ends[k - 1];
+    return std::string_view(texts_).substr(end.texts + begin, end.ends[k] - begin);
+  }
+  void append_converted(chronology::VarveNumber lo, chronology::VarveNumber hi);
+
   chronology::Direction direction_;
   char separator_;
+  std::span<const table::SpanColumn> columns_;
+  std::vector<Part> parts_;
+  std::string texts_;  ///< Each end's column texts, one after another.
   std::string empty_;  ///< The cells of a row without either end.
   std::string text_;   ///< The cells of the last interval.
 };

@@ -270,7 +270,9 @@ constexpr SpanFault span_fault(Direction direction, VarveNumber a, VarveNumber b
       span_detail::place_of(direction, b) != EndPlace::kAccepted) {
     return SpanFault::kOutside;
   }
-  if (direction == Direction::kNeToAm && ne_to_am(a)[0].sequence != ne_to_am(b)[0].sequence) {
+  // ne-to-am: each accepted range is one NE sequence's (as parts_inside reads them).
+  if (direction == Direction::kNeToAm &&
+      accepted_ranges(direction)[0].contains(a) != accepted_ranges(direction)[0].contains(b)) {
     return SpanFault::kSequencesDiffer;
   }
   return SpanFault::kNone;
