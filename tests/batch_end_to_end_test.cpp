@@ -132,6 +132,14 @@ TEST(Batch, SpanWritesItsAccountOrSaysWhyNotWithStatus1) {
        "  no corrections inside: one AM varve to each NE varve\n",
        "",
        0},
+      {"the larger end first, as a core log's top",
+       {"span", "ne-to-am", "3002", "3000"},
+       "",
+       "NE-LC 3000-3002 spans AM 3000-3002\n"
+       "  duration: 3 NE varves, 3 AM varves (years)\n"
+       "  no corrections inside: one AM varve to each NE varve\n",
+       "",
+       0},
       {"one not converted",
        {"span", "am-to-ne", "8600-8800"},
        "",

@@ -93,7 +93,12 @@ PlanResult make_plan(const Header& header, const PlanRequest& request) {
     } else {
       std::string base;
       for (std::size_t source : conversion.sources) {
-        base += (base.empty() ? "" : "_") + source_name(header, source);
+        // Appended piece by piece: GCC 12 at -O2 warns falsely of
+        // overlapping copies in "literal" + std::string.
+        if (!base.empty()) {
+          base += '_';
+        }
+        base += source_name(header, source);
       }
       std::string named = base;
       for (int n = 2; clashes(conversion.names =

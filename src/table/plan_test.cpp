@@ -99,7 +99,7 @@ TEST(MakePlan, AnIntervalReadsTwoColumnsAndAddsTheSpanRowsColumns) {
           conversion.names.front() + "@" + std::to_string(conversion.sources[0] + 1);
       if (conversion.kind == ConversionKind::kInterval) {
         ASSERT_EQ(conversion.sources.size(), 2u) << c.name;
-        group += "+" + std::to_string(conversion.sources[1] + 1);
+        group.append("+").append(std::to_string(conversion.sources[1] + 1));
         EXPECT_EQ(conversion.names.size(), span_columns(c.request.direction).size()) << c.name;
         EXPECT_TRUE(conversion.names.back().ends_with("not_converted")) << c.name;
       }

@@ -85,7 +85,7 @@ TEST(RowConverter, ReadsAnIntervalsTwoEndsAndReportsWhyOneIsNotConverted) {
     auto read = [&c](std::size_t column) {
       return ReadCell{chronology::read_cell(c.row.at(column)), c.row.at(column)};
     };
-    auto shown = [](std::string_view text) { return "[" + std::string(text) + "]"; };
+    auto shown = [](std::string_view text) { return std::string("[").append(text).append("]"); };
     ASSERT_TRUE(rows.convert(c.row.size(), {line - 2, line, 0}, read, shown)) << line;
     ASSERT_EQ(rows.read().size(), 1u);
     const ReadEnds& got = rows.read()[0];

@@ -157,11 +157,16 @@ inline SpanRow span_row(chronology::Direction direction, const chronology::Cell&
     if (cell->kind == CellKind::kNumber) {
       continue;
     }
+    // Appended piece by piece: GCC 12 at -O2 warns falsely of overlapping
+    // copies in "literal" + std::string.
     row.not_converted += row.not_converted.empty() ? "" : "; ";
     row.not_converted += end;
-    row.not_converted += cell->kind == CellKind::kEmpty
-                             ? std::string(" is empty: an incomplete interval")
-                             : " is " + chronology::invalid_cell_message(text, *cell);
+    if (cell->kind == CellKind::kEmpty) {
+      row.not_converted += " is empty: an incomplete interval";
+    } else {
+      row.not_converted += " is ";
+      row.not_converted += chronology::invalid_cell_message(text, *cell);
+    }
   }
   if (row.not_converted.empty()) {
     row.span = chronology::span_of(direction, first.number, last.number);
