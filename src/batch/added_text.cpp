@@ -45,14 +45,8 @@ void append_span_cells(std::string& out, Direction direction, const table::SpanR
   }
 }
 
-namespace {
-
-/// Which end of a sequence's part of an interval a column's value comes
-/// from: the smaller, the larger, or both (worked out from the two).
-enum class Role { kSmaller, kLarger, kBoth, kNone };
-
 /// The role of `field` in a converted interval's row.
-Role role_of(table::SpanField field) {
+SpanCellsCache::Role SpanCellsCache::role_of(table::SpanField field) {
   switch (field) {
     case table::SpanField::kSequence:
     case table::SpanField::kNeFirst:
@@ -75,11 +69,12 @@ Role role_of(table::SpanField field) {
   return Role::kNone;
 }
 
-}  // namespace
-
 SpanCellsCache::SpanCellsCache(Direction direction, char separator)
     : direction_(direction), separator_(separator), columns_(table::span_columns(direction)) {
   append_span_cells(empty_, direction, table::SpanRow{true, {}, {}}, separator);
+  for (std::size_t k = 0; k < columns_.size(); ++k) {
+    roles_[k] = role_of(columns_[k].field);
+  }
   // Each NE sequence's part: ne-to-am, its accepted range; am-to-ne, the AM
   // varves it covers, as the engine's span over the whole AM range gives them.
   std::span<const chronology::Range> ranges = chronology::accepted_ranges(direction);
@@ -161,10 +156,11 @@ void SpanCellsCache::append_converted(chronology::VarveNumber lo, chronology::Va
     }
     return nullptr;
   };
+  text_.reserve(text_.size() + 256);
   for (std::size_t k = 0; k < columns_.size(); ++k) {
     const table::SpanColumn& column = columns_[k];
     text_.push_back(separator_);
-    Role role = role_of(column.field);
+    Role role = roles_[k];
     if (column.field == table::SpanField::kFalseCouplets) {
       bool any = false;
       for (const Piece& piece : pieces) {

@@ -127,6 +127,12 @@ class SpanCellsCache {
   chronology::Direction direction_;
   char separator_;
   std::span<const table::SpanColumn> columns_;
+  /// Which end of a sequence's part of an interval a column's value comes
+  /// from: the smaller, the larger, or both (worked out from the two).
+  enum class Role : std::uint8_t { kSmaller, kLarger, kBoth, kNone };
+  /// The role of `field` in a converted interval's row.
+  static Role role_of(table::SpanField field);
+  std::array<Role, kMostSpanColumns> roles_{};  ///< Of each column.
   std::vector<Part> parts_;
   std::string texts_;  ///< Each end's column texts, one after another.
   std::string empty_;  ///< The cells of a row without either end.
