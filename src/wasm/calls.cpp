@@ -8,10 +8,10 @@
 #include "batch/csv_reader.h"
 #include "batch/line_mode.h"
 #include "batch/list_mode.h"
+#include "batch/paste_shape.h"
 #include "batch/rows.h"
 #include "batch/text_encoding.h"
 #include "batch/text_pipeline.h"
-#include "batch/tokens.h"
 #include "chart/chart.h"
 #include "chronology/cell.h"
 #include "chronology/shown_text.h"
@@ -43,16 +43,6 @@ std::string not_a_number_message(std::string_view typed, const Cell& cell) {
   message.front() = 'N';  // The sentence starts "not a whole number".
   message += cell.hint == CellHint::kNone ? ". Type digits, with a sign if needed." : ".";
   return message;
-}
-
-/// The number of tokens the list mode finds in `text`.
-std::size_t token_count(std::string_view text) {
-  batch::Tokenizer tokenizer;
-  std::size_t count = 0;
-  auto counted = [&count](const batch::Token&) { ++count; };
-  tokenizer.feed(text, counted);
-  tokenizer.finish(counted);
-  return count;
 }
 
 bool is_letter(char c) {
@@ -175,62 +165,38 @@ ListResult convert_lines(chronology::Direction direction, ListFormat format,
   return result;
 }
 
-bool holds_one_value(std::string_view line) {
-  // A tab or a semicolon separates the cells of a spreadsheet's row.
-  if (line.find_first_of("\t;") != std::string_view::npos) {
-    return false;
-  }
-  std::size_t comment = line.find('#');
-  std::size_t tokens = token_count(line.substr(0, comment));
-  if (comment != std::string_view::npos) {
-    // "#N/A" is a spreadsheet's cell; a value with a comment after it is a
-    // line of a list, whose comment the list mode leaves out.
-    return tokens == 0;
-  }
-  // A comma separates values ("3021," as much as "3021,4282") unless the
-  // cell rule reads the line as one value with it.
-  if (tokens <= 1 && line.find(',') == std::string_view::npos) {
-    return true;
-  }
-  // One value with blanks or a comma inside: "4 282", "ca. 4282", a span
-  // written with blanks around its dash, "5580 - 5700", and a whole number
-  // written with a decimal comma, "3021,0".
-  chronology::Cell cell = chronology::read_cell(line);
-  return cell.hint != CellHint::kNone || cell.kind == CellKind::kSpan ||
-         chronology::read_cell(line, ';').kind == CellKind::kNumber;
-}
-
-PasteReading paste_reading(std::string_view paste) {
-  if (chronology::read_cell(paste).kind == CellKind::kEmpty) {
-    return PasteReading::kEmpty;
-  }
-  // Lines end as the line mode ends them: at LF, CR LF or a lone CR (CR LF
-  // gives an empty line between, which holds no value and changes nothing).
-  for (std::size_t at = 0;;) {
-    std::size_t end = paste.find_first_of("\r\n", at);
-    if (!holds_one_value(paste.substr(at, end == std::string_view::npos ? end : end - at))) {
-      return PasteReading::kList;
-    }
-    if (end == std::string_view::npos) {
-      return PasteReading::kLines;
-    }
-    at = end + 1;
-  }
-}
-
 PasteResult convert_paste(chronology::Direction direction, ListFormat format,
-                          std::string_view paste) {
+                          std::string_view paste, PasteChoice choice) {
   PasteResult result;
-  result.reading = paste_reading(paste);
-  switch (result.reading) {
-    case PasteReading::kEmpty:
+  batch::PasteLayout layout = batch::paste_layout(paste);
+  result.first_one = layout.first_one;
+  result.first_several = layout.first_several;
+  result.quoted_breaks = layout.quoted_breaks;
+  switch (layout.shape) {
+    case batch::PasteShape::kEmpty:
+      result.reading = PasteReading::kEmpty;
+      return result;
+    case batch::PasteShape::kTable:
+      result.reading = PasteReading::kTable;
+      return result;
+    case batch::PasteShape::kList:
+      result.reading = PasteReading::kList;
       break;
-    case PasteReading::kList:
-      result.converted = convert_list(direction, format, paste);
+    case batch::PasteShape::kColumn:
+      result.reading = PasteReading::kLines;
       break;
-    case PasteReading::kLines:
-      result.converted = convert_lines(direction, format, paste);
+    case batch::PasteShape::kMixed:
+      result.reading = choice == PasteChoice::kList     ? PasteReading::kList
+                       : choice == PasteChoice::kColumn ? PasteReading::kLines
+                                                        : PasteReading::kAsk;
       break;
+  }
+  if (result.reading == PasteReading::kList) {
+    result.converted = convert_list(direction, format, paste);
+  } else if (result.reading == PasteReading::kLines) {
+    result.converted = layout.quoted_breaks
+                           ? convert_lines(direction, format, batch::column_lines(paste))
+                           : convert_lines(direction, format, paste);
   }
   return result;
 }

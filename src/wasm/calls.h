@@ -58,30 +58,36 @@ ListResult convert_list(chronology::Direction direction, ListFormat format, std:
 ListResult convert_lines(chronology::Direction direction, ListFormat format,
                          std::string_view lines);
 
-/// True when `line` (without its line end) holds at most one value, as a
-/// line copied from one column of a spreadsheet does.
-bool holds_one_value(std::string_view line);
-
-/// How a paste is read.
+/// How a paste was read.
 enum class PasteReading : std::int32_t {
   kEmpty = 0,  ///< Nothing but blanks: nothing to convert.
-  kList = 1,   ///< Some line holds more values: tokens, as convert_list reads them.
-  kLines = 2,  ///< Every line holds at most one value: a row per line, as convert_lines.
+  kList = 1,   ///< A list: tokens, as convert_list reads them.
+  kLines = 2,  ///< A column: a row per line, as convert_lines.
+  kAsk = 3,    ///< Lines of one value and of several: not read until the user chooses.
+  kTable = 4,  ///< Cells separated by tabs: not read; its columns are offered as a file's.
 };
 
-/// How `paste` is read: as lines when every line holds at most one value, so
-/// that a pasted column comes back row for row; else as a list.
-PasteReading paste_reading(std::string_view paste);
+/// How the user chose to read a paste that mixes lines of one and of several values.
+enum class PasteChoice : std::int32_t {
+  kNone = 0,    ///< No choice made: such a paste is not read.
+  kList = 1,    ///< As a list.
+  kColumn = 2,  ///< As a column, a row per line.
+};
 
 /// What convert_paste did.
 struct PasteResult {
   PasteReading reading = PasteReading::kEmpty;  ///< How the paste was read.
-  ListResult converted;  ///< As convert_list or convert_lines gave it; empty for kEmpty.
+  std::size_t first_one = 0;      ///< The first line (from 1) holding one value, or 0.
+  std::size_t first_several = 0;  ///< The first line holding several values, or 0.
+  bool quoted_breaks = false;     ///< A quoted cell holding a line break was read as one line.
+  ListResult converted;           ///< As convert_list or convert_lines gave it; empty unless read.
 };
 
-/// Converts a paste in the reading paste_reading gives it.
+/// Converts a paste as what it is (batch::paste_layout): a column as lines, a
+/// list as a list; a paste that mixes them only as `choice` says, so that no
+/// row is ever shifted silently; a table not at all.
 PasteResult convert_paste(chronology::Direction direction, ListFormat format,
-                          std::string_view paste);
+                          std::string_view paste, PasteChoice choice = PasteChoice::kNone);
 
 /// True when a column's header text names varve numbers: it has the word
 /// varve, varves, ne, am, lc or uc, in any letter case.

@@ -208,37 +208,27 @@ namespace {
 
 using chronology::Direction;
 
-TEST(Paste, IsReadAsLinesOnlyWhenNoLineHoldsMoreThanOneValue) {
-  struct Case {
-    std::string paste;
-    PasteReading reading;
-  };
-  const std::vector<Case> cases = {
-      {"", PasteReading::kEmpty},
-      {" \r\n\t\xC2\xA0\n", PasteReading::kEmpty},
-      // A spreadsheet's column: blank cells, bad cells, any line end.
-      {"3021\n\n4282\n4282?\n\n5674\n", PasteReading::kLines},
-      {"3021\r\n\r\n4282\r\n", PasteReading::kLines},
-      {"3021\r4282", PasteReading::kLines},
-      {"#N/A\n3021\nn/a", PasteReading::kLines},
-      // One value with blanks or a comma inside.
-      {"4 282\nca. 4282\n4282 (?)\n4,282\n1,234,567\n3021,0", PasteReading::kLines},
-      // A span with blanks around its dash is one value of a column.
-      {"3021\n\n4282?\n5580 \xE2\x80\x93 5700\n5700 - 5580\n7000", PasteReading::kLines},
-      // More than one value on a line.
-      {"3021\n4282 5674", PasteReading::kList},
-      {"3021\t4282", PasteReading::kList},
-      {"3021;", PasteReading::kList},
-      {"12.5 3021", PasteReading::kList},
-      {"3021,4282", PasteReading::kList},
-      {"3021,5", PasteReading::kList},
-      {"3021,\n4282,", PasteReading::kList},
-      {",\n3021", PasteReading::kList},
-      {"3021 # core top\n4282", PasteReading::kList},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(paste_reading(c.paste), c.reading) << c.paste;
-  }
+TEST(Paste, AMixedPasteIsReadOnlyAsTheUserChose) {
+  const std::string mixed = "3021\n\n4282 4283\n5674\n\n6300\n";
+  PasteResult asked = convert_paste(Direction::kNeToAm, ListFormat::kTsv, mixed);
+  EXPECT_EQ(asked.reading, PasteReading::kAsk);
+  EXPECT_EQ(asked.first_one, 1u);
+  EXPECT_EQ(asked.first_several, 3u);
+  EXPECT_EQ(asked.converted.rows, "");
+  PasteResult column =
+      convert_paste(Direction::kNeToAm, ListFormat::kTsv, mixed, PasteChoice::kColumn);
+  EXPECT_EQ(column.reading, PasteReading::kLines);
+  EXPECT_EQ(column.converted.rows, convert_lines(Direction::kNeToAm, ListFormat::kTsv, mixed).rows);
+  PasteResult list = convert_paste(Direction::kNeToAm, ListFormat::kTsv, mixed, PasteChoice::kList);
+  EXPECT_EQ(list.reading, PasteReading::kList);
+  EXPECT_EQ(list.converted.rows, convert_list(Direction::kNeToAm, ListFormat::kTsv, mixed).rows);
+  // A choice never changes a paste that is plainly one or the other.
+  EXPECT_EQ(
+      convert_paste(Direction::kNeToAm, ListFormat::kTsv, "3021\n4282", PasteChoice::kList).reading,
+      PasteReading::kLines);
+  EXPECT_EQ(convert_paste(Direction::kNeToAm, ListFormat::kTsv, "3021\t4282", PasteChoice::kColumn)
+                .reading,
+            PasteReading::kTable);
 }
 
 TEST(File, SuggestsTheColumnsNamedAsVarveNumbers) {
