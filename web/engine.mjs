@@ -22,6 +22,13 @@ export const CSV = 1;
 export const PASTE_EMPTY = 0;
 export const PASTE_LIST = 1;
 export const PASTE_LINES = 2;
+export const PASTE_ASK = 3;
+export const PASTE_TABLE = 4;
+
+/** How the user chose to read a paste that mixes them (wasm::PasteChoice). */
+export const CHOOSE_NONE = 0;
+export const CHOOSE_LIST = 1;
+export const CHOOSE_COLUMN = 2;
 
 const encoder = new TextEncoder();
 const decoder = new TextDecoder();
@@ -127,17 +134,26 @@ export async function loadEngine(wasm) {
       return { status };
     },
     /**
-     * Converts a paste, as lines (one row per line) when no line holds more
-     * than one value, else as a list of tokens: { reading, bytes, bad,
-     * reports }, with bytes the rows and their header as UTF-8 (left
-     * undecoded: a long list gives megabytes, and the page decodes only the
-     * rows it shows), bad true when a token was skipped or a line was not a
-     * whole number, and reports the messages on the paste.
+     * Converts a paste as what it is: as lines (one row per line) when no line
+     * holds more than one value, as a list of tokens when every line that holds
+     * anything holds several; a paste that mixes them only as `choice` says
+     * (reading PASTE_ASK, nothing converted, without one), and a table of
+     * tab-separated cells not at all (PASTE_TABLE). Gives { reading, bytes, bad,
+     * reports, firstOne, firstSeveral, quoted }, with bytes the rows and their
+     * header as UTF-8 (left undecoded: a long list gives megabytes, and the page
+     * decodes only the rows it shows), bad true when a token was skipped or a
+     * line was not a whole number, reports the messages on the paste, firstOne
+     * and firstSeveral the first lines holding one and several values (0: none),
+     * and quoted true when a quoted cell with a line break was read as one line.
      */
-    convertPaste(direction, paste, format) {
+    convertPaste(direction, paste, format, choice = CHOOSE_NONE) {
       put(paste);
-      const outcome = x.varve_convert_paste(direction, format);
-      return { reading: outcome & 3, bytes: bytesOf(0).slice(), bad: (outcome & 4) !== 0, reports: lines(1) };
+      const outcome = x.varve_convert_paste(direction, format, choice);
+      const [firstOne, firstSeveral, quoted] = text(2).split(' ').map(Number);
+      return {
+        reading: outcome & 7, bytes: bytesOf(0).slice(), bad: (outcome & 8) !== 0, reports: lines(1),
+        firstOne, firstSeveral, quoted: quoted === 1,
+      };
     },
     /**
      * The first row of a file (its bytes), as the column mode reads it:

@@ -3,7 +3,7 @@
 
 import {
   loadEngine, NE_TO_AM, CONVERTED, OUTSIDE, NOT_A_NUMBER, SPAN, SPAN_NOT_CONVERTED, TSV, CSV,
-  PASTE_EMPTY, PASTE_LINES,
+  PASTE_EMPTY, PASTE_LINES, PASTE_ASK, PASTE_TABLE, CHOOSE_NONE, CHOOSE_LIST, CHOOSE_COLUMN,
 } from './engine.mjs';
 import { wasmBase64 } from './wasm-data.mjs';
 import { columnLetters } from './workbook/cells.mjs';
@@ -32,16 +32,17 @@ let direction = NE_TO_AM;
 let mark = null; // What the chart marks: a number, a span [first, last], or null.
 let stepAt = 0; // The chart's marker that takes the focus when the chart is tabbed to.
 let chartSvg = '';
-let list = null; // The last converted list: { bytes, starts, count, direction }.
+let list = null; // The last converted list: { bytes, starts, count, direction, choice }.
 let heldPaste = null; // A long pasted list, held instead of shown in the box.
+let pasteChoice = CHOOSE_NONE; // How the user chose to read a paste that mixes lines of one and of several values.
 
 /** The direction's name, as varve-batch takes it and the direction controls' values spell it. */
 const directionName = (of = direction) => engine.directionName(of);
 const fromName = () => (direction === NE_TO_AM ? 'NE' : 'AM');
-/** The direction as its control names it: "NE to AM" or "AM to NE". */
-const directionLabel = () =>
-  document.querySelector(`input[name=direction][value=${directionName()}]`).parentElement.textContent.trim();
-/** What a result converted again after a change of direction says. */
+/** A direction as its control names it: "NE to AM" or "AM to NE". */
+const directionLabel = (of = direction) =>
+  document.querySelector(`input[name=direction][value=${directionName(of)}]`).parentElement.textContent.trim();
+/** What the number box's result converted again after a change of direction says. */
 const AGAIN = 'converted again for the new direction';
 
 /** Shows `element` with its content, or hides it. */
@@ -62,12 +63,12 @@ function download(data, type, name) {
 }
 
 /**
- * Says in `element` which direction made the result beside it, and `note`
- * (what happened to the result) after it.
+ * Says in `element` which direction (`made`) made the result beside it, and
+ * `note` (what happened to the result) after it.
  */
-function caption(element, note) {
+function caption(element, note, made = direction) {
   const name = document.createElement('strong');
-  name.textContent = directionLabel();
+  name.textContent = directionLabel(made);
   element.replaceChildren(name);
   if (note) element.append(` \u2014 ${note}`);
   show(element, true);
@@ -245,29 +246,76 @@ function renderRows() {
   body.replaceChildren(spacer(first * ROW_HEIGHT), ...rows, spacer((list.count - last) * ROW_HEIGHT));
 }
 
+/** Items of a list of reports, at most MAX_REPORTS and a count of the rest. */
+function reportItems(reports) {
+  const items = reports.slice(0, MAX_REPORTS).map((report) => {
+    const li = document.createElement('li');
+    li.textContent = report[0].toUpperCase() + report.slice(1);
+    return li;
+  });
+  if (reports.length > MAX_REPORTS) {
+    const li = document.createElement('li');
+    li.textContent = `and ${reports.length - MAX_REPORTS} more`;
+    items.push(li);
+  }
+  return items;
+}
+
+/** What the status says of a paste converted as `result` (engine.convertPaste), `count` rows. */
+function pasteStatus(result, count) {
+  const rows = `${count} ${count === 1 ? 'row' : 'rows'}`;
+  const chosen = result.choice === CHOOSE_NONE ? ''
+    : result.reading === PASTE_LINES ? 'Read as a column, as you chose: ' : 'Read as a list, as you chose: ';
+  if (result.reading === PASTE_LINES) {
+    return `${chosen}${rows}, one per line.` +
+      (result.quoted ? ' A quoted cell holding a line break is one line.' : '') +
+      (result.bad ? ' Lines that are not whole numbers are marked invalid, as listed below.' : '');
+  }
+  return `${chosen}${rows}.` +
+    (result.choice !== CHOOSE_NONE ? ' The rows do not stand line for line beside the paste.' : '') +
+    (result.bad ? ' Tokens that are not whole numbers were skipped, as listed below; every other one was converted.'
+      : result.reports.length ? ' See the notes on the list below.' : '');
+}
+
+/** What the status says of a paste that mixes lines of one and of several values. */
+function askStatus(result) {
+  return `Line ${result.firstSeveral} holds several values, line ${result.firstOne} one: as a column, each line ` +
+    `gives one row and a line of several values is one bad cell; as a list, each value gives a row, and the rows ` +
+    'no longer stand beside their lines. Nothing is converted until you choose how to read it.';
+}
+
 /**
- * Converts the list box's text (or the paste held instead) and shows its
- * rows; `note` says why it was converted again. Nothing of an earlier list
- * stays on show.
+ * Converts the list box's text (or the paste held instead) in the direction
+ * chosen now and shows its rows. Nothing of an earlier list stays on show.
  */
-function convertList(note = '') {
+function convertList() {
   const status = $('list-status');
   const bad = $('bad-tokens');
   list = null;
   status.textContent = '';
-  for (const element of [$('list-caption'), bad, $('table-wrap')]) show(element, false);
+  for (const element of [$('list-caption'), bad, $('table-wrap'), $('paste-choice'), $('list-again')]) show(element, false);
   $('download-csv').disabled = $('copy-tsv').disabled = true;
   $('rows').tBodies[0].replaceChildren();
   guarded(status, () => {
     const text = heldPaste ?? $('list').value;
     if (text === '') return;
-    const result = engine.convertPaste(direction, text, CSV);
+    const result = { ...engine.convertPaste(direction, text, CSV, pasteChoice), choice: pasteChoice };
     if (result.reading === PASTE_EMPTY) {
       status.textContent = 'The list holds no numbers.';
       return;
     }
+    if (result.reading === PASTE_ASK) {
+      status.textContent = askStatus(result);
+      show($('paste-choice'), true);
+      return;
+    }
+    if (result.reading === PASTE_TABLE) {
+      status.textContent = 'The paste is a table, its cells separated by tabs: choose its column under “A spreadsheet file” below, where it is converted as a file’s column is.';
+      openPastedTable(text);
+      return;
+    }
     const starts = lineStarts(result.bytes);
-    list = { bytes: result.bytes, starts, count: starts.length - 2, direction };
+    list = { bytes: result.bytes, starts, count: starts.length - 2, direction, choice: pasteChoice };
     const head = $('rows').tHead.rows[0];
     head.replaceChildren(...fields(0).map((name) => {
       const th = document.createElement('th');
@@ -275,29 +323,12 @@ function convertList(note = '') {
       th.textContent = name;
       return th;
     }));
-    const items = result.reports.slice(0, MAX_REPORTS).map((report) => {
-      const li = document.createElement('li');
-      li.textContent = report[0].toUpperCase() + report.slice(1);
-      return li;
-    });
-    if (result.reports.length > MAX_REPORTS) {
-      const li = document.createElement('li');
-      li.textContent = `and ${result.reports.length - MAX_REPORTS} more`;
-      items.push(li);
-    }
+    const items = reportItems(result.reports);
     bad.replaceChildren(...items);
-    const rows = `${list.count} ${list.count === 1 ? 'row' : 'rows'}`;
-    if (result.reading === PASTE_LINES) {
-      status.textContent = `${rows}, one per line.` +
-        (result.bad ? ' Lines that are not whole numbers are marked invalid, as listed below.' : '');
-    } else {
-      status.textContent = `${rows}.` +
-        (result.bad ? ' Tokens that are not whole numbers were skipped, as listed below; every other one was converted.'
-          : result.reports.length ? ' See the notes on the list below.' : '');
-    }
+    status.textContent = pasteStatus(result, list.count);
     show(bad, items.length > 0);
     if (list.count > 0) {
-      caption($('list-caption'), note);
+      caption($('list-caption'), '');
       $('table-wrap').setAttribute('aria-label', `Converted numbers, ${directionLabel()}`);
       show($('table-wrap'), true);
       $('download-csv').disabled = $('copy-tsv').disabled = false;
@@ -307,9 +338,25 @@ function convertList(note = '') {
   });
 }
 
+/**
+ * Says beside a converted paste or file made in another direction than the
+ * one chosen now that it keeps its own, and offers to convert it again.
+ */
+function keepDirection(result, captionId, againId) {
+  const again = $(againId);
+  if (!result || result.direction === direction) {
+    show(again, false);
+    if (result) caption($(captionId), '', result.direction);
+    return;
+  }
+  caption($(captionId), `kept as converted; the direction chosen above is now ${directionLabel()}`, result.direction);
+  again.textContent = `Convert again ${directionLabel()}`;
+  show(again, true);
+}
+
 async function copyTsv() {
   const status = $('list-status');
-  const result = engine.convertPaste(list.direction, heldPaste ?? $('list').value, TSV);
+  const result = engine.convertPaste(list.direction, heldPaste ?? $('list').value, TSV, list.choice);
   const tsv = decoder.decode(result.bytes);
   try {
     await navigator.clipboard.writeText(tsv);
@@ -322,7 +369,7 @@ async function copyTsv() {
     document.execCommand('copy');
     area.remove();
   }
-  status.textContent = `Copied ${list.count} ${list.count === 1 ? 'row' : 'rows'} as tab-separated text.`;
+  status.textContent = `Copied ${list.count} ${list.count === 1 ? 'row' : 'rows'} (${directionLabel(list.direction)}) as tab-separated text.`;
 }
 
 // A spreadsheet file.
@@ -346,7 +393,7 @@ function listItems(element, reports) {
 function clearFileResult() {
   fileResult = null;
   ++fileRun;
-  for (const element of [$('file-caption'), $('file-notes'), $('file-preview'), $('file-progress')]) show(element, false);
+  for (const element of [$('file-caption'), $('file-notes'), $('file-preview'), $('file-progress'), $('file-again')]) show(element, false);
   $('download-file').disabled = true;
 }
 
@@ -377,6 +424,16 @@ async function openFile() {
     return;
   }
   file = { name: chosen.name, bytes };
+  offerColumns('');
+}
+
+/** Offers the columns of a pasted table (cells separated by tabs) as a file's. */
+function openPastedTable(text) {
+  clearFileResult();
+  workbook = null;
+  $('file').value = '';
+  show($('sheet-choice'), false);
+  file = { name: 'pasted-table.tsv', bytes: new TextEncoder().encode(text) };
   offerColumns('');
 }
 
@@ -528,7 +585,7 @@ function fillColumnChoices(row, header, label, chosen) {
  * Converts the chosen column of the workbook's sheet: the preview shows the
  * cells read and what is added, the download the whole workbook.
  */
-async function convertSheet(note) {
+async function convertSheet() {
   const run = fileRun;
   const { name } = file;
   const { sheet } = workbook;
@@ -557,7 +614,7 @@ async function convertSheet(note) {
       `the columns are added after column ${columnLetters(sheet.columns - 1)}.` +
       (result.invalid > 0 ? ' Some cells are not whole numbers: their rows say invalid.' : '');
     listItems($('file-notes'), result.reports);
-    caption($('file-caption'), note);
+    caption($('file-caption'), '', made);
     show($('file-progress'), false);
     show($('file-preview'), true);
     $('download-file').disabled = false;
@@ -568,10 +625,10 @@ async function convertSheet(note) {
 const choosePrompt = () => `${file.name}: choose the column with the numbers to convert it.`;
 
 /**
- * Converts the chosen column of the file and shows its preview; `note` says
- * why it was converted again. Nothing is shown before a column is chosen.
+ * Converts the chosen column of the file in the direction chosen now and
+ * shows its preview. Nothing is shown before a column is chosen.
  */
-function convertFile(note = '') {
+function convertFile() {
   const status = $('file-status');
   clearFileResult();
   const column = $('column').value;
@@ -581,7 +638,7 @@ function convertFile(note = '') {
     return;
   }
   if (workbook) {
-    if (workbook.sheet) convertSheet(note);
+    if (workbook.sheet) convertSheet();
     return;
   }
   guarded(status, () => {
@@ -593,7 +650,7 @@ function convertFile(note = '') {
       : `Converted column ${column} of ${file.name}.` +
         (result.outcome === 1 ? ' Some cells are not whole numbers: their rows say invalid.' : '');
     listItems($('file-notes'), result.reports);
-    caption($('file-caption'), note);
+    caption($('file-caption'), '');
     show($('file-preview'), true);
     $('download-file').disabled = false;
   });
@@ -682,10 +739,11 @@ for (const radio of document.querySelectorAll('input[name=direction]')) {
     nameBoxes();
     mark = null;
     drawChart();
-    // What is shown is converted again at once, and says so.
+    // The number box follows the direction chosen; a converted paste or file
+    // keeps the direction it was converted in until converted again on purpose.
     showOne(AGAIN);
-    convertList(AGAIN);
-    convertFile(AGAIN);
+    keepDirection(list, 'list-caption', 'list-again');
+    keepDirection(fileResult, 'file-caption', 'file-again');
   });
 }
 $('number').addEventListener('input', () => showOne());
@@ -693,6 +751,7 @@ $('number-to').addEventListener('input', () => showOne());
 const listPlaceholder = $('list').placeholder;
 $('list').addEventListener('input', () => {
   heldPaste = null;
+  pasteChoice = CHOOSE_NONE;
   $('list').placeholder = listPlaceholder;
   convertList();
 });
@@ -703,10 +762,21 @@ $('list').addEventListener('paste', (event) => {
   if (lines <= HELD_PASTE_LINES) return; // The box takes it as usual.
   event.preventDefault();
   heldPaste = text;
+  pasteChoice = CHOOSE_NONE;
   $('list').value = '';
   $('list').placeholder = `A pasted list of ${text.split('\n').length} lines is converted below (not shown here, to keep the page quick). Type or paste to replace it.`;
   convertList();
 });
+$('read-column').addEventListener('click', () => {
+  pasteChoice = CHOOSE_COLUMN;
+  convertList();
+});
+$('read-list').addEventListener('click', () => {
+  pasteChoice = CHOOSE_LIST;
+  convertList();
+});
+$('list-again').addEventListener('click', () => convertList());
+$('file-again').addEventListener('click', () => convertFile());
 $('table-wrap').addEventListener('scroll', () => requestAnimationFrame(renderRows));
 $('download-csv').addEventListener('click', () => download(list.bytes, 'text/csv', `varve-${directionName(list.direction)}.csv`));
 $('copy-tsv').addEventListener('click', copyTsv);

@@ -305,9 +305,12 @@ test('a dropped file works like a chosen one: a CSV file and a workbook', async 
   const preview = (await page.textContent('#file-preview')).split('\n');
   assert.equal(preview[0], 'B\tsequence\trelation\tne_first\tne_last\tam_first\tam_last\tfalse_couplets');
   assert.equal(preview[4], 'B5  8000 \tUC\tcorresponds\t8000\t8000\t7682\t7682\tfalse');
-  // Another direction converts it again and says so.
+  // Another direction keeps the workbook as converted until it is converted again.
   await page.check('input[name=direction][value=am-to-ne]');
-  await page.locator('#file-caption', { hasText: 'converted again' }).waitFor();
+  await page.locator('#file-caption', { hasText: 'NE to AM \u2014 kept as converted' }).waitFor();
+  assert.equal(await page.textContent('#file-preview'), preview.join('\n'));
+  await page.click('#file-again');
+  await page.locator('#file-caption', { hasText: /^AM to NE$/ }).waitFor();
   await page.waitForSelector('#download-file:not([disabled])');
   assert.match(await page.textContent('#file-preview'), /^B\tlc_relation\t/);
   // Without a header row, its cell is converted too (and is no number).

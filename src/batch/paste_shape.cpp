@@ -61,6 +61,14 @@ PasteLine line_at(std::string_view paste, std::size_t at) {
   return {paste.substr(at, end - at), end + line_end_size(paste, end), false};
 }
 
+/// True when `line` is only a comment: '#' and a blank or nothing after it,
+/// after blanks. "#N/A", a spreadsheet's cell, is no comment.
+bool only_comment(std::string_view line) {
+  std::size_t at = line.find_first_not_of(" \t");
+  return at != std::string_view::npos && line[at] == '#' &&
+         (at + 1 == line.size() || line[at + 1] == ' ' || line[at + 1] == '\t');
+}
+
 /// A quoted cell's text unquoted, its line breaks as blanks.
 void append_unquoted(std::string& out, std::string_view inside) {
   for (std::size_t i = 0; i < inside.size(); ++i) {
@@ -79,7 +87,9 @@ void append_unquoted(std::string& out, std::string_view inside) {
 }  // namespace
 
 LineValues line_values(std::string_view line) {
-  if (chronology::read_cell(line).kind == CellKind::kEmpty) {
+  // A line of only a comment holds no value for a list and is a bad cell of a
+  // column: either reading keeps the rows in place.
+  if (chronology::read_cell(line).kind == CellKind::kEmpty || only_comment(line)) {
     return LineValues::kNone;
   }
   // A semicolon separates the cells of a spreadsheet's row.
@@ -121,7 +131,7 @@ PasteLayout paste_layout(std::string_view paste) {
       layout.first_one = layout.first_one == 0 ? layout.lines : layout.first_one;
       continue;
     }
-    table = table || line.text.find('\t') != std::string_view::npos;
+    table = table || (line.text.find('\t') != std::string_view::npos && !only_comment(line.text));
     switch (line_values(line.text)) {
       case LineValues::kNone:
         break;

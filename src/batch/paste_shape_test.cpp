@@ -16,11 +16,13 @@ TEST(PasteShape, AColumnOnlyWhenNoLineHoldsSeveralValuesAndAListOnlyWhenNoneHold
   const std::vector<Case> cases = {
       {"", PasteShape::kEmpty},
       {" \r\n \xC2\xA0\n\n", PasteShape::kEmpty},
+      {" \n\t# only a comment\n", PasteShape::kEmpty},
       // A spreadsheet's column: blank cells, bad cells, any line end.
       {"3021\n\n4282\n4282?\n\n5674\n", PasteShape::kColumn},
       {"3021\r\n\r\n4282\r\n", PasteShape::kColumn},
       {"3021\r4282", PasteShape::kColumn},
       {"#N/A\n3021\nn/a", PasteShape::kColumn},
+      {"3021\n# a note\n4282", PasteShape::kColumn},
       // One value with blanks or a comma inside.
       {"4 282\nca. 4282\n4282 (?)\n4,282\n1,234,567\n3021,0", PasteShape::kColumn},
       // A span with blanks around its dash is one value of a column.
@@ -42,6 +44,7 @@ TEST(PasteShape, AColumnOnlyWhenNoLineHoldsSeveralValuesAndAListOnlyWhenNoneHold
       // Tabs separate a spreadsheet's columns, even around empty cells.
       {"3021\t4282", PasteShape::kTable},
       {"id\tne\nA\t3021\nB\t\n", PasteShape::kTable},
+      {"#N/A\t3021", PasteShape::kTable},
       // A quoted cell holding a line break is one cell of a column.
       {"3021\n\"4282\n4283\"\n5674", PasteShape::kColumn},
       {"\"a \"\"b\"\"\r\nc\"\r\n3021\r\n", PasteShape::kColumn},

@@ -81,15 +81,23 @@ VARVE_EXPORT(varve_lookup) std::int32_t varve_lookup(std::int32_t direction) {
   return static_cast<std::int32_t>(result.status);
 }
 
-/// Converts the input as a paste; returns its wasm::PasteReading, plus 4 when
-/// a token was skipped or a line was not a whole number. Leaves the rows and
-/// the messages.
+/// Converts the input as a paste, a paste mixing lines of one and of several
+/// values as `choice` (a wasm::PasteChoice) says; returns its
+/// wasm::PasteReading, plus 8 when a token was skipped or a line was not a
+/// whole number. Leaves the rows, the messages, and "first_one first_several
+/// quoted" (the first lines holding one and several values, 0 for none, and 1
+/// when a quoted cell held a line break).
 VARVE_EXPORT(varve_convert_paste)
-std::int32_t varve_convert_paste(std::int32_t direction, std::int32_t format) {
+std::int32_t varve_convert_paste(std::int32_t direction, std::int32_t format, std::int32_t choice) {
   wasm::PasteResult result =
-      wasm::convert_paste(direction_of(direction), static_cast<wasm::ListFormat>(format), input);
-  texts = {std::move(result.converted.rows), std::move(result.converted.messages), {}};
-  return static_cast<std::int32_t>(result.reading) + (result.converted.bad ? 4 : 0);
+      wasm::convert_paste(direction_of(direction), static_cast<wasm::ListFormat>(format), input,
+                          static_cast<wasm::PasteChoice>(choice));
+  std::string layout = std::to_string(result.first_one) + " " +
+                       std::to_string(result.first_several) + " " +
+                       (result.quoted_breaks ? "1" : "0");
+  texts = {std::move(result.converted.rows), std::move(result.converted.messages),
+           std::move(layout)};
+  return static_cast<std::int32_t>(result.reading) + (result.converted.bad ? 8 : 0);
 }
 
 /// Reads the first row of the input as a file's; returns its number of cells,
