@@ -115,14 +115,15 @@ export async function loadEngine(wasm) {
       return text(0);
     },
     /**
-     * Converts the text of the number box: { status, records, rows } when
+     * Converts the texts of the number boxes, `typed` and the span's `last`
+     * number (each read by the cell rule): { status, records, rows } when
      * converted (rows as objects of varve-batch's columns), { status, message,
      * ranges } when outside, { status, message } when not a number, else
      * { status }. A span converted gives its account as the records, with
      * span its [first, last]; a span not converted, { status, message, span }.
      */
-    lookup(direction, typed) {
-      put(typed);
+    lookup(direction, typed, last = '') {
+      put(last === '' ? typed : `${typed}\0${last}`);
       const status = x.varve_lookup(direction);
       const rows = () => lines(1).map((line) => JSON.parse(line));
       const span = () => text(2).split(' ').map(Number);

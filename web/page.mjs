@@ -104,17 +104,6 @@ function addSummary(summary, term, value, first) {
 }
 
 /**
- * The text the engine reads as the number box's: the box's own, or with a
- * last number in the "to" box, the span from the one to the other. A phone's
- * numeric keypad has no hyphen, so the second box types a span there.
- */
-function typedText() {
-  const first = $('number').value;
-  const last = $('number-to').value;
-  return last.trim() === '' ? first : `${first.trim()}-${last.trim()}`;
-}
-
-/**
  * Shows the result for the number box's text, or its message; `note` says
  * why it was converted again. Nothing of an earlier text stays on show.
  */
@@ -125,19 +114,7 @@ function showOne(note = '') {
   for (const element of [$('one-caption'), records, summary, message]) show(element, false);
   records.classList.remove('account');
   guarded(message, () => {
-    if ($('number').value.trim() === '' && $('number-to').value.trim() !== '') {
-      message.textContent = `Type the first ${fromName()} number of the span in the first box.`;
-      show(message, true);
-      setMark(null);
-      return;
-    }
-    if ($('number-to').value.trim() !== '' && /[-\u2013]/.test($('number').value.trim().slice(1))) {
-      message.textContent = 'The first box holds a span already: leave the second box empty, or type the first number alone.';
-      show(message, true);
-      setMark(null);
-      return;
-    }
-    const answer = engine.lookup(direction, typedText());
+    const answer = engine.lookup(direction, $('number').value, $('number-to').value);
     if (answer.status === NOT_A_NUMBER) {
       message.textContent = answer.message;
       show(message, true);

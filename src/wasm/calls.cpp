@@ -80,6 +80,37 @@ std::string preview_of(std::string_view text) {
   return preview;
 }
 
+/// The number box's result for the span from `first` to `last`.
+LookupResult span_lookup(chronology::Direction direction, chronology::VarveNumber first,
+                         chronology::VarveNumber last) {
+  LookupResult result;
+  chronology::SpanResult span = chronology::span_of(direction, first, last);
+  result.span = span.given;
+  std::string account;
+  for (const std::string& line : sentences::span_account(span)) {
+    account.append(line).push_back('\n');
+  }
+  if (!span.converted()) {
+    result.status = LookupStatus::kSpanNotConverted;
+    account.pop_back();
+    result.message = std::move(account);
+    return result;
+  }
+  result.status = LookupStatus::kSpan;
+  result.records = std::move(account);
+  std::string input = std::to_string(span.given.first) + "-" + std::to_string(span.given.last);
+  batch::append_span_rows(result.rows, batch::Format::kJsonl, input, span);
+  return result;
+}
+
+/// A message on what was typed in the number boxes, read as no number.
+LookupResult box_message(std::string message) {
+  LookupResult result;
+  result.status = LookupStatus::kNotANumber;
+  result.message = std::move(message);
+  return result;
+}
+
 /// Messages on cells that are not whole numbers shown at most; the rest are counted.
 constexpr std::int32_t kReportedCells = 100;
 
@@ -93,23 +124,7 @@ LookupResult lookup(chronology::Direction direction, std::string_view typed) {
     return result;
   }
   if (cell.kind == CellKind::kSpan) {
-    chronology::SpanResult span = chronology::span_of(direction, cell.number, cell.last);
-    result.span = span.given;
-    std::string account;
-    for (const std::string& line : sentences::span_account(span)) {
-      account.append(line).push_back('\n');
-    }
-    if (!span.converted()) {
-      result.status = LookupStatus::kSpanNotConverted;
-      account.pop_back();
-      result.message = std::move(account);
-      return result;
-    }
-    result.status = LookupStatus::kSpan;
-    result.records = std::move(account);
-    std::string input = std::to_string(span.given.first) + "-" + std::to_string(span.given.last);
-    batch::append_span_rows(result.rows, batch::Format::kJsonl, input, span);
-    return result;
+    return span_lookup(direction, cell.number, cell.last);
   }
   if (cell.kind == CellKind::kInvalid) {
     result.status = LookupStatus::kNotANumber;
@@ -136,6 +151,35 @@ LookupResult lookup(chronology::Direction direction, std::string_view typed) {
     batch::append_row(result.rows, batch::Format::kJsonl, input, &link);
   }
   return result;
+}
+
+LookupResult lookup_boxes(chronology::Direction direction, std::string_view first,
+                          std::string_view last) {
+  Cell to = chronology::read_cell(last);
+  if (to.kind == CellKind::kEmpty) {
+    return lookup(direction, first);
+  }
+  std::string_view from_name =
+      direction == chronology::Direction::kNeToAm ? std::string_view("NE") : std::string_view("AM");
+  Cell from = chronology::read_cell(first);
+  if (from.kind == CellKind::kEmpty) {
+    return box_message("Type the first " + std::string(from_name) +
+                       " number of the span in the first box.");
+  }
+  if (from.kind == CellKind::kSpan) {
+    return box_message(
+        "The first box holds a span already: leave the second box empty, or type the first "
+        "number alone.");
+  }
+  if (from.kind != CellKind::kNumber) {
+    return box_message(not_a_number_message(first, from));
+  }
+  if (to.kind != CellKind::kNumber) {
+    std::string message = not_a_number_message(last, to);
+    message.front() = 'n';
+    return box_message("In the second box: " + message);
+  }
+  return span_lookup(direction, from.number, to.number);
 }
 
 ListResult convert_list(chronology::Direction direction, ListFormat format, std::string_view list) {

@@ -39,6 +39,12 @@ struct LookupResult {
 /// span of varves written first-last.
 LookupResult lookup(chronology::Direction direction, std::string_view typed);
 
+/// Converts the texts of the two number boxes, each read by the cell rule:
+/// the first alone when the second is blank, else the span from the first
+/// number to the second; a message when either is no number.
+LookupResult lookup_boxes(chronology::Direction direction, std::string_view first,
+                          std::string_view last);
+
 /// The output formats of a list.
 enum class ListFormat : std::int32_t { kTsv = 0, kCsv = 1 };
 

@@ -156,6 +156,46 @@ TEST(Lookup, ConvertsASpanWithItsAccountOrSaysWhyNot) {
   }
 }
 
+TEST(Lookup, ReadsEachNumberBoxByTheCellRule) {
+  struct Case {
+    std::string first;
+    std::string last;
+    std::string same_as;  ///< The one box's text that gives the same result, or "".
+    std::string message;  ///< Else the message.
+  };
+  const std::vector<Case> cases = {
+      {"5580", "5700", "5580-5700", ""},
+      {" 5580 ", "\t5700", "5580-5700", ""},
+      {"6245", " ", "6245", ""},
+      {"5580-5700", "", "5580-5700", ""},
+      {"5700", "5580", "5700-5580", ""},
+      // A sign is no part of a span written with a dash, but a box holds a
+      // number read by the cell rule, so the span from it is converted or
+      // refused as any span is.
+      {"+5580", "5700", "5580-5700", ""},
+      {"", "5700", "", "Type the first NE number of the span in the first box."},
+      {"5580-5600", "5700", "",
+       "The first box holds a span already: leave the second box empty, or type the first number "
+       "alone."},
+      {"x", "5700", "", "Not a whole number: 'x'. Type digits, with a sign if needed."},
+      {"5580", "5,700", "",
+       "In the second box: not a whole number: '5,700' (a thousands separator? write 5700 "
+       "without one to convert it)."},
+  };
+  for (const Case& c : cases) {
+    LookupResult got = lookup_boxes(Direction::kNeToAm, c.first, c.last);
+    if (c.same_as.empty()) {
+      EXPECT_EQ(got.status, LookupStatus::kNotANumber) << c.first << " " << c.last;
+      EXPECT_EQ(got.message, c.message) << c.first << " " << c.last;
+      continue;
+    }
+    LookupResult want = lookup(Direction::kNeToAm, c.same_as);
+    EXPECT_EQ(got.status, want.status) << c.first << " " << c.last;
+    EXPECT_EQ(got.records, want.records) << c.first << " " << c.last;
+    EXPECT_EQ(got.message, want.message) << c.first << " " << c.last;
+  }
+}
+
 TEST(ConvertList, ConvertsEveryGoodTokenAndReportsTheBad) {
   ListResult list = convert_list(Direction::kNeToAm, ListFormat::kCsv,
                                  "# core 7\n3021;x\r\n\n6500 1e3 # 12.5\n\x1b");

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "chronology/tables_identity.h"
@@ -62,12 +63,19 @@ VARVE_EXPORT(varve_tables_identity) void varve_tables_identity() {
   texts = {std::string(chronology::kTablesIdentity), std::string(), std::string()};
 }
 
-/// Converts the input as the number box's text; returns a wasm::LookupStatus.
+/// Converts the input as the number boxes' texts, the first, NUL and the
+/// second (the input without a NUL is the first alone); returns a
+/// wasm::LookupStatus.
 /// Leaves the records and the rows when converted (a span's account and rows),
 /// else the message and the ranges; for a span, its first and last number
 /// ("first last") third.
 VARVE_EXPORT(varve_lookup) std::int32_t varve_lookup(std::int32_t direction) {
-  wasm::LookupResult result = wasm::lookup(direction_of(direction), input);
+  std::string_view typed = input;
+  std::size_t nul = typed.find('\0');
+  std::string_view last =
+      nul == std::string_view::npos ? std::string_view() : typed.substr(nul + 1);
+  wasm::LookupResult result =
+      wasm::lookup_boxes(direction_of(direction), typed.substr(0, nul), last);
   bool span = result.status == wasm::LookupStatus::kSpan ||
               result.status == wasm::LookupStatus::kSpanNotConverted;
   std::string ends =
