@@ -14,6 +14,9 @@ export const EMPTY = 3;
 export const SPAN = 4;
 export const SPAN_NOT_CONVERTED = 5;
 
+/** A value missing from a typed added column (wasm::kMissing). */
+export const MISSING = -(2 ** 31);
+
 /** The list formats (wasm::ListFormat). */
 export const TSV = 0;
 export const CSV = 1;
@@ -180,14 +183,15 @@ export async function loadEngine(wasm) {
       return { bytes: bytesOf(0).slice(), outcome, reports: lines(1), preview: previewText(bytesOf(2)) };
     },
     /**
-     * The columns a conversion adds in `direction`: [{ name, kind }] with kind
-     * 'n' (numbers), 't' (text) or 'b' (true or false).
+     * The columns a conversion adds in `direction`: [{ name, kind, codes }] with
+     * kind 'n' (numbers), 't' (text) or 'b' (true or false), and for text the
+     * text each code of convertCells stands for.
      */
     addedColumns(direction) {
       x.varve_added_columns(direction);
       return lines(0).map((line) => {
-        const [name, kind] = line.split('\t');
-        return { name, kind };
+        const [name, kind, ...codes] = line.split('\t');
+        return kind === 't' ? { name, kind, codes } : { name, kind };
       });
     },
     /**
@@ -202,9 +206,10 @@ export async function loadEngine(wasm) {
     /**
      * Converts a workbook column's cells, given as [name, code] pairs with code
      * '' (empty), 'n' and the number the cell stores as its file writes it, or
-     * 't' and its text: { lines, invalid, reports }, lines the added cells of
-     * each cell (each after a tab), invalid the number of cells that are not
-     * whole numbers.
+     * 't' and its text: { columns, invalid, reports, preview }, columns the
+     * added columns typed (an Int32Array each, in the order of addedColumns:
+     * a number, a code, 1 or 0, or MISSING for each cell), invalid the number
+     * of cells not converted, preview the first cells' added cells as text.
      */
     convertCells(direction, cells) {
       let size = 0;
@@ -230,7 +235,10 @@ export async function loadEngine(wasm) {
       }
       put(bytes.subarray(0, at));
       const invalid = x.varve_convert_cells(direction);
-      return { lines: lines(0), invalid, reports: lines(1) };
+      const all = new Int32Array(bytesOf(0).slice().buffer);
+      const columns = [];
+      for (let at = 0; at < all.length; at += cells.length) columns.push(all.subarray(at, at + cells.length));
+      return { columns, invalid, reports: lines(1), preview: lines(2) };
     },
     /**
      * The correspondence chart as an SVG document: `mark` marked when a

@@ -3,7 +3,7 @@
 
 import {
   loadEngine, NE_TO_AM, CONVERTED, OUTSIDE, NOT_A_NUMBER, SPAN, SPAN_NOT_CONVERTED, TSV, CSV,
-  PASTE_EMPTY, PASTE_LINES, PASTE_ASK, PASTE_TABLE, CHOOSE_NONE, CHOOSE_LIST, CHOOSE_COLUMN,
+  PASTE_EMPTY, PASTE_LINES, MISSING, PASTE_ASK, PASTE_TABLE, CHOOSE_NONE, CHOOSE_LIST, CHOOSE_COLUMN,
 } from './engine.mjs';
 import { wasmBase64 } from './wasm-data.mjs';
 import { columnLetters } from './workbook/cells.mjs';
@@ -559,6 +559,20 @@ function fillColumnChoices(row, header, label, chosen) {
 }
 
 /**
+ * The texts a workbook's added cells hold for cell `i`, from the engine's typed
+ * `columns` described by `names` (engine.addedColumns): a number's digits, a
+ * code's text, true or false, or '' for a missing value.
+ */
+function addedTexts(names, columns, i) {
+  return names.map(({ kind, codes }, k) => {
+    const value = columns[k][i];
+    if (kind === 't') return codes[value] ?? '';
+    if (value === MISSING) return '';
+    return kind === 'b' ? String(value === 1) : String(value);
+  });
+}
+
+/**
  * Converts the chosen column of the workbook's sheet: the preview shows the
  * cells read and what is added, the download the whole workbook.
  */
@@ -579,9 +593,9 @@ async function convertSheet() {
     if (run !== fileRun) return;
     await progress(0.6);
     if (run !== fileRun) return;
-    const bytes = await sheet.save(column, header, names, result.lines, records);
+    const bytes = await sheet.save(column, header, names, records.map((_, i) => addedTexts(names, result.columns, i)), records);
     if (run !== fileRun) return;
-    const shown = result.lines.slice(0, PREVIEW_LINES).map((line, i) => `${cells[i][0]} ${cells[i][1].slice(1)}${line}`);
+    const shown = result.preview.slice(0, PREVIEW_LINES).map((line, i) => `${cells[i][0]} ${cells[i][1].slice(1)}${line}`);
     if (records.length > PREVIEW_LINES) shown.push('\u2026');
     $('file-preview').textContent = [`${columnLetters(column)}\t${names.map((n) => n.name).join('\t')}`, ...shown].join('\n') + '\n';
     const extension = name.match(/\.[^.]*$/)?.[0] ?? '';

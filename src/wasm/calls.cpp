@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 
 #include "batch/added_text.h"
 #include "batch/column.h"
@@ -109,6 +110,21 @@ LookupResult box_message(std::string message) {
   result.status = LookupStatus::kNotANumber;
   result.message = std::move(message);
   return result;
+}
+
+/// An added cell as a typed column holds it: a number, a code, 1 or 0, or kMissing.
+std::int32_t typed_value(const table::AddedNumber& number) {
+  return number ? *number : kMissing;
+}
+std::int32_t typed_value(const table::AddedSequence& sequence) {
+  return static_cast<std::int32_t>(sequence ? static_cast<std::size_t>(*sequence)
+                                            : table::kSequenceNames.size() - 1);
+}
+std::int32_t typed_value(table::RelationCode relation) {
+  return static_cast<std::int32_t>(relation);
+}
+std::int32_t typed_value(const table::AddedFlag& flag) {
+  return flag ? (*flag ? 1 : 0) : kMissing;
 }
 
 /// Messages on cells that are not whole numbers shown at most; the rest are counted.
@@ -338,14 +354,29 @@ FileResult convert_file(chronology::Direction direction, std::int32_t column, bo
 
 std::string added_columns(chronology::Direction direction) {
   std::string names;
-  batch::visit_added_text(table::no_cells(direction),
-                          [&names](std::string_view name, batch::AddedKind kind, std::string_view) {
-                            names.append(name).push_back('\t');
-                            names.push_back(kind == batch::AddedKind::kNumber ? 'n'
-                                            : kind == batch::AddedKind::kFlag ? 'b'
-                                                                              : 't');
-                            names.push_back('\n');
-                          });
+  struct Namer {
+    std::string& names;
+    void codes(std::string_view name, std::span<const std::string_view> texts) const {
+      names.append(name).append("\tt");
+      for (std::string_view text : texts) {
+        names.append("\t").append(text);
+      }
+      names.append("\t\n");
+    }
+    void operator()(std::string_view name, const table::AddedSequence&) const {
+      codes(name, std::span(table::kSequenceNames).first(table::kSequenceNames.size() - 1));
+    }
+    void operator()(std::string_view name, table::RelationCode) const {
+      codes(name, std::span(table::kRelationNames).first(table::kRelationNames.size() - 1));
+    }
+    void operator()(std::string_view name, const table::AddedNumber&) const {
+      names.append(name).append("\tn\n");
+    }
+    void operator()(std::string_view name, const table::AddedFlag&) const {
+      names.append(name).append("\tb\n");
+    }
+  };
+  table::visit_fields(table::no_cells(direction), Namer{names});
   return names;
 }
 
@@ -374,7 +405,7 @@ CellsResult convert_cells(chronology::Direction direction, std::string_view cell
     }
     result.messages.append(message.text).push_back('\n');
   });
-  result.rows.reserve(cells.size() * 4);
+  std::vector<Cell> read;
   for (std::size_t at = 0, row = 0; at < cells.size(); ++row) {
     std::size_t tab = std::min(cells.find('\t', at), cells.size());
     name = cells.substr(at, tab - at);
@@ -394,10 +425,22 @@ CellsResult convert_cells(chronology::Direction direction, std::string_view cell
       cell = chronology::read_cell(text);
     }
     reporter.cell(direction, {row, 0, 0}, cell, [&] { return chronology::field_shown(text); });
-    result.rows.append(cache.cells(cell)).push_back('\n');
+    if (row < kPreviewLines) {
+      result.preview.append(cache.cells(cell)).push_back('\n');
+    }
+    read.push_back(cell);
   }
   reporter.finish();
   result.invalid = static_cast<std::int32_t>(reporter.faults());
+  result.count = static_cast<std::int32_t>(read.size());
+  result.columns.assign(table::kNumberCellCount * read.size(), kMissing);
+  for (std::size_t row = 0; row < read.size(); ++row) {
+    std::size_t column = 0;
+    table::visit_fields(table::number_cells(direction, read[row]),
+                        [&](std::string_view, const auto& value) {
+                          result.columns[column++ * read.size() + row] = typed_value(value);
+                        });
+  }
   return result;
 }
 

@@ -7,9 +7,11 @@
 // natively.
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "chronology/links.h"
 
@@ -127,18 +129,30 @@ FileResult convert_file(chronology::Direction direction, std::int32_t column, bo
                         std::string_view file);
 
 /// The columns a conversion adds in `direction`, a line each: the name, a tab,
-/// and what its cells hold: n numbers, t text, b true or false.
+/// and what its cells hold: n numbers, t text, b true or false; for text, a tab
+/// and each text its codes stand for, in the order of the codes, each ended by
+/// a tab (the last, for none, empty).
 std::string added_columns(chronology::Direction direction);
 
 /// The header row of a workbook's sheet, its cells given each ended by NUL:
 /// the cells shown safely and the ones naming varve numbers, as first_row.
 FirstRow header_row(std::string_view cells);
 
-/// A workbook column converted by the cell rule of every front end.
+/// A value missing from a typed added column: no number, no flag.
+inline constexpr std::int32_t kMissing = std::numeric_limits<std::int32_t>::min();
+
+/// A workbook column converted by the cell rule of every front end, its added
+/// cells typed, as the bindings' columns are.
 struct CellsResult {
-  std::string rows;          ///< For each cell given, its added cells each after a tab, a line.
-  std::string messages;      ///< The messages on cells that are not whole numbers, a line each.
-  std::int32_t invalid = 0;  ///< The cells that are not whole numbers.
+  std::int32_t count = 0;  ///< The cells given.
+  /// Each added column's values for every cell, column after column: a number,
+  /// a code (its text is the column's code text of added_columns), 1 or 0 for
+  /// true or false, or kMissing.
+  std::vector<std::int32_t> columns;
+  std::string
+      preview;  ///< The first kPreviewLines cells' added cells, each after a tab, a line each.
+  std::string messages;      ///< The messages on cells not converted, a line each.
+  std::int32_t invalid = 0;  ///< The cells not converted: not whole numbers, spans not converted.
 };
 
 /// Converts a workbook column's cells, each given as its name ("C5"), a tab,

@@ -351,11 +351,14 @@ namespace {
 
 TEST(Workbook, NamesTheAddedColumnsAndWhatTheyHold) {
   EXPECT_EQ(added_columns(chronology::Direction::kNeToAm),
-            "sequence\tt\nrelation\tt\nne_first\tn\nne_last\tn\nam_first\tn\nam_last\tn\n"
-            "false_couplets\tb\n");
+            "sequence\tt\tLC\tUC\t\n"
+            "relation\tt\tcorresponds\tsplit\tjoined\tspan\toutside\tinvalid\t\n"
+            "ne_first\tn\nne_last\tn\nam_first\tn\nam_last\tn\nfalse_couplets\tb\n");
   EXPECT_EQ(added_columns(chronology::Direction::kAmToNe),
-            "lc_relation\tt\nlc_first\tn\nlc_last\tn\nuc_relation\tt\nuc_first\tn\nuc_last\tn\n"
-            "false_couplets\tb\n");
+            "lc_relation\tt\tcorresponds\tsplit\tjoined\tspan\toutside\tinvalid\t\n"
+            "lc_first\tn\nlc_last\tn\n"
+            "uc_relation\tt\tcorresponds\tsplit\tjoined\tspan\toutside\tinvalid\t\n"
+            "uc_first\tn\nuc_last\tn\nfalse_couplets\tb\n");
 }
 
 TEST(Workbook, ReadsTheHeaderRowsCells) {
@@ -413,7 +416,7 @@ TEST(Workbook, ReadsNumberAndTextCellsByTheCellRule) {
   for (const Case& c : cases) {
     CellsResult result =
         convert_cells(chronology::Direction::kNeToAm, "A2\t" + c.cell + std::string(1, '\0'));
-    EXPECT_EQ(result.rows, c.added + "\n") << c.cell;
+    EXPECT_EQ(result.preview, c.added + "\n") << c.cell;
     EXPECT_EQ(result.messages, c.message.empty() ? "" : "A2: " + c.message + "\n") << c.cell;
     EXPECT_EQ(result.invalid, c.message.empty() ? 0 : 1) << c.cell;
   }
@@ -428,9 +431,19 @@ TEST(Workbook, GivesALineForEveryCellAndCountsMessagesPastAHundred) {
     cells.append(i % 2 == 0 ? number_cell(6245, "6245") : "tx").push_back('\0');
   }
   CellsResult result = convert_cells(chronology::Direction::kAmToNe, cells);
-  EXPECT_EQ(std::count(result.rows.begin(), result.rows.end(), '\n'), 150);
-  EXPECT_EQ(result.rows.substr(0, result.rows.find('\n')),
+  EXPECT_EQ(result.count, 150);
+  EXPECT_EQ(std::count(result.preview.begin(), result.preview.end(), '\n'), kPreviewLines);
+  EXPECT_EQ(result.preview.substr(0, result.preview.find('\n')),
             "\tcorresponds\t6230\t6230\tcorresponds\t6562\t6562\tfalse");
+  // The typed columns, column after column: the first cell's values, and the
+  // second's, not a whole number, which has only its relation.
+  ASSERT_EQ(result.columns.size(), 7u * 150);
+  const std::vector<std::int32_t> first = {0, 6230, 6230, 0, 6562, 6562, 0};
+  const std::vector<std::int32_t> second = {5, kMissing, kMissing, 5, kMissing, kMissing, kMissing};
+  for (std::size_t k = 0; k < 7; ++k) {
+    EXPECT_EQ(result.columns[k * 150], first[k]) << k;
+    EXPECT_EQ(result.columns[k * 150 + 1], second[k]) << k;
+  }
   EXPECT_EQ(result.invalid, 75);
   EXPECT_EQ(std::count(result.messages.begin(), result.messages.end(), '\n'), 75);
   EXPECT_EQ(result.messages.substr(0, result.messages.find('\n')), "B3: not a whole number: 'x'");

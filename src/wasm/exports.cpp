@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -126,8 +127,9 @@ std::int32_t varve_convert_file(std::int32_t direction, std::int32_t column, std
   return result.outcome;
 }
 
-/// Leaves the columns a conversion adds in `direction`: a line each, its name,
-/// a tab and what its cells hold (n, t or b).
+/// Leaves the columns a conversion adds in `direction`, as wasm::added_columns
+/// gives them: a line each, its name, a tab and what its cells hold (n, t or
+/// b), and for text the texts of its codes.
 VARVE_EXPORT(varve_added_columns) void varve_added_columns(std::int32_t direction) {
   texts = {wasm::added_columns(direction_of(direction)), std::string(), std::string()};
 }
@@ -142,11 +144,14 @@ VARVE_EXPORT(varve_header_row) std::int32_t varve_header_row() {
 }
 
 /// Converts the input as a workbook column's cells (see wasm::convert_cells);
-/// returns the number of cells that are not whole numbers. Leaves the added
-/// cells of each and the messages.
+/// returns the number of cells not converted. Leaves the typed added columns
+/// (their int32 values in the machine's order, column after column), the
+/// messages and the preview of the first cells' added cells.
 VARVE_EXPORT(varve_convert_cells) std::int32_t varve_convert_cells(std::int32_t direction) {
   wasm::CellsResult result = wasm::convert_cells(direction_of(direction), input);
-  texts = {std::move(result.rows), std::move(result.messages), std::string()};
+  std::string columns(result.columns.size() * sizeof(std::int32_t), '\0');
+  std::memcpy(columns.data(), result.columns.data(), columns.size());
+  texts = {std::move(columns), std::move(result.messages), std::move(result.preview)};
   return result.invalid;
 }
 

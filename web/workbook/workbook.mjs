@@ -126,10 +126,10 @@ export async function openWorkbook(bytes) {
       /**
        * The workbook again, with added columns after the last used one: `names`
        * [{ name, kind }] as the engine gives them (written in the header row when
-       * `header`), `lines` the engine's added cells of each record of
-       * cells(column, header), a line each.
+       * `header`), `added` the texts of the added cells of each record of
+       * cells(column, header), an array each ('' for an empty cell).
        */
-      async save(column, header, names, lines, records) {
+      async save(column, header, names, added, records) {
         if (lastColumn + 1 + names.length > MOST_COLUMNS) {
           throw new WorkbookError('the sheet has no room for the added columns after its last one');
         }
@@ -141,8 +141,8 @@ export async function openWorkbook(bytes) {
           byRow.set(headerRow, addition);
         }
         records.forEach(({ row, rest }, i) => {
-          const texts = lines[i].split('\t');
-          const cells = names.map(({ kind }, k) => ({ kind, text: texts[k + 1] ?? '' }));
+          const texts = added[i];
+          const cells = names.map(({ kind }, k) => ({ kind, text: texts[k] ?? '' }));
           if (rest) byRow.get(row).rest = cells;
           else additions.push({ row, cells });
         });
