@@ -160,26 +160,28 @@ export async function loadEngine(wasm) {
       };
     },
     /**
-     * The first row of a file (its bytes), as the column mode reads it:
+     * Row `headerRow` (from 1) of a file (its bytes), as the column mode reads it:
      * { cells, suggested } with suggested the numbers (from 1) of the cells
      * that name varve numbers, or { error } when the file's encoding is not read.
      */
-    firstRow(file) {
+    firstRow(file, headerRow = 1) {
       put(file);
-      const count = x.varve_first_row();
+      const count = x.varve_first_row(headerRow);
       if (count < 0) return { error: text(1) };
       return { cells: lines(0).slice(0, count), suggested: new Set(lines(2).map(Number)) };
     },
     /**
-     * Converts column `column` (from 1) of a file as varve-batch's column mode:
+     * Converts column `column` (from 1) of a file as varve-batch's column mode,
+     * its header row `headerRow` (from 1; 0 for none), a column of a converted
+     * file under names of its own:
      * { bytes, outcome, reports, preview }, bytes the whole file with the added
      * columns in the file's own encoding, outcome 0, 1 (cells that are not
      * whole numbers) or 2 (stopped by a fault), preview its first lines as text
      * (read as Windows-1252 when they are not UTF-8).
      */
-    convertFile(direction, file, column, header) {
+    convertFile(direction, file, column, headerRow) {
       put(file);
-      const outcome = x.varve_convert_file(direction, column, header ? 1 : 0);
+      const outcome = x.varve_convert_file(direction, column, headerRow);
       return { bytes: bytesOf(0).slice(), outcome, reports: lines(1), preview: previewText(bytesOf(2)) };
     },
     /**
@@ -193,6 +195,16 @@ export async function loadEngine(wasm) {
         const [name, kind, ...codes] = line.split('\t');
         return kind === 't' ? { name, kind, codes } : { name, kind };
       });
+    },
+    /**
+     * The names of the columns converting column `column` (from 1) of a sheet
+     * adds, its header row's cells' texts given in a list: the plain names, or
+     * where the sheet has them already, names after the column.
+     */
+    plannedNames(direction, cells, column) {
+      put(cells.map((cell) => `${cell}\0`).join(''));
+      x.varve_planned_names(direction, column);
+      return lines(0);
     },
     /**
      * A sheet's header row, its cells' texts given in a list: { cells, suggested }

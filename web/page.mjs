@@ -246,7 +246,7 @@ function pasteStatus(result, count) {
   if (result.reading === PASTE_LINES) {
     return `${chosen}${rows}, one per line.` +
       (result.quoted ? ' A quoted cell holding a line break is one line.' : '') +
-      (result.bad ? ' Lines that are not whole numbers are marked invalid, as listed below.' : '');
+      (result.bad ? ' Lines that are not converted (not whole numbers, or spans that cannot be) are marked invalid, as listed below.' : '');
   }
   return `${chosen}${rows}.` +
     (result.choice !== CHOOSE_NONE ? ' The rows do not stand line for line beside the paste.' : '') +
@@ -371,7 +371,14 @@ function clearFileResult() {
   fileResult = null;
   ++fileRun;
   for (const element of [$('file-caption'), $('file-notes'), $('file-preview'), $('file-progress'), $('file-again')]) show(element, false);
-  $('download-file').disabled = true;
+  $('download-file').disabled = $('convert-more').disabled = true;
+}
+
+/** The header row chosen (from 1), or 0 when no row names the columns. */
+function headerRow() {
+  if (!$('file-header').checked) return 0;
+  const row = Math.trunc(Number($('header-row').value));
+  return Number.isFinite(row) && row >= 1 ? row : 1;
 }
 
 /** The column list's first entry, chosen until the user chooses a column. */
@@ -401,6 +408,7 @@ async function openFile() {
     return;
   }
   file = { name: chosen.name, bytes };
+  $('header-row').value = '1';
   offerColumns('');
 }
 
@@ -411,6 +419,7 @@ function openPastedTable(text) {
   $('file').value = '';
   show($('sheet-choice'), false);
   file = { name: 'pasted-table.tsv', bytes: new TextEncoder().encode(text) };
+  $('header-row').value = '1';
   offerColumns('');
 }
 
@@ -439,8 +448,8 @@ async function progress(fraction) {
   await new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
 }
 
-/** Opens the workbook `bytes`: its sheets are offered, the first one chosen. */
-async function openBook(name, bytes) {
+/** Opens the workbook `bytes`: its sheets are offered, sheet `sheetAt` chosen (its header row kept when `keepHeaderRow`). */
+async function openBook(name, bytes, sheetAt = 0, keepHeaderRow = false) {
   const run = fileRun;
   $('file-status').textContent = `Reading ${name}\u2026`;
   await bookGuarded(name, async () => {
@@ -457,12 +466,12 @@ async function openBook(name, bytes) {
       return option;
     }));
     show($('sheet-choice'), true);
-    await openSheet(0);
+    await openSheet(sheetAt, keepHeaderRow);
   });
 }
 
 /** Reads sheet `i` of the workbook opened and offers its columns. */
-async function openSheet(i) {
+async function openSheet(i, keepHeaderRow = false) {
   clearFileResult();
   const run = fileRun;
   const { name } = file;
@@ -475,6 +484,7 @@ async function openSheet(i) {
     const sheet = await workbook.book.sheet(i);
     if (run !== fileRun) return;
     workbook.sheet = sheet;
+    if (!keepHeaderRow) $('header-row').value = String(Math.max(1, sheet.firstRow));
     show($('file-progress'), false);
     offerColumns('');
   });
@@ -495,10 +505,14 @@ function offerColumns(chosen) {
       offerSheetColumns(chosen);
       return;
     }
-    const row = engine.firstRow(file.bytes);
+    const row = engine.firstRow(file.bytes, Math.max(1, headerRow()));
     if (row.error !== undefined) {
       status.textContent = `${file.name}: ${row.error}.`;
       file = null;
+      return;
+    }
+    if (row.cells.length === 0 && headerRow() > 1) {
+      status.textContent = `${file.name} has no row ${headerRow()}: choose the row that names the columns.`;
       return;
     }
     if (row.cells.length === 0) {
@@ -522,7 +536,7 @@ function offerSheetColumns(chosen) {
     return;
   }
   const header = $('file-header').checked;
-  const row = engine.headerRow(sheet.headerCells());
+  const row = engine.headerRow(sheet.headerCells(header ? headerRow() : undefined));
   const label = (i) => (header && row.cells[i] ? `${columnLetters(i)}: ${row.cells[i]}` : columnLetters(i));
   fillColumnChoices(row, header, label, chosen);
 }
@@ -582,18 +596,22 @@ async function convertSheet() {
   const { sheet } = workbook;
   const column = Number($('column').value) - 1;
   const header = $('file-header').checked;
+  const at = header ? headerRow() : undefined;
   const made = direction;
   const status = $('file-status');
   status.textContent = `Converting column ${columnLetters(column)} of ${sheet.name}\u2026`;
   await bookGuarded(name, async () => {
     await progress(0.4);
-    const { cells, records } = sheet.cells(column, header);
-    const names = engine.addedColumns(made);
+    const { cells, records } = sheet.cells(column, header, at);
+    // The names the table model gives: the plain ones, or after the column
+    // where the sheet has them already (a converted sheet converted again).
+    const planned = header ? engine.plannedNames(made, sheet.headerCells(at), column + 1) : [];
+    const names = engine.addedColumns(made).map((added, k) => ({ ...added, name: planned[k] ?? added.name }));
     const result = engine.convertCells(made, cells);
     if (run !== fileRun) return;
     await progress(0.6);
     if (run !== fileRun) return;
-    const bytes = await sheet.save(column, header, names, records.map((_, i) => addedTexts(names, result.columns, i)), records);
+    const bytes = await sheet.save(column, header, names, records.map((_, i) => addedTexts(names, result.columns, i)), records, at);
     if (run !== fileRun) return;
     const shown = result.preview.slice(0, PREVIEW_LINES).map((line, i) => `${cells[i][0]} ${cells[i][1].slice(1)}${line}`);
     if (records.length > PREVIEW_LINES) shown.push('\u2026');
@@ -603,12 +621,12 @@ async function convertSheet() {
     const count = `${records.length} ${records.length === 1 ? 'cell' : 'cells'}`;
     status.textContent = `Converted column ${columnLetters(column)} of the sheet ${sheet.name} of ${name} (${count}); ` +
       `the columns are added after column ${columnLetters(sheet.columns - 1)}.` +
-      (result.invalid > 0 ? ' Some cells are not whole numbers: their rows say invalid.' : '');
+      (result.invalid > 0 ? ' Some cells are not converted (not whole numbers, or spans that cannot be): their rows say invalid, as listed below.' : '');
     listItems($('file-notes'), result.reports);
     caption($('file-caption'), '', made);
     show($('file-progress'), false);
     show($('file-preview'), true);
-    $('download-file').disabled = false;
+    $('download-file').disabled = $('convert-more').disabled = false;
   });
 }
 
@@ -633,17 +651,23 @@ function convertFile() {
     return;
   }
   guarded(status, () => {
-    const result = engine.convertFile(direction, file.bytes, Number(column), $('file-header').checked);
+    const result = engine.convertFile(direction, file.bytes, Number(column), headerRow());
+    if (result.bytes.length === 0) {
+      // Nothing was written: nothing to download.
+      status.textContent = `${file.name} could not be converted: ${result.reports.join(' ')}`;
+      return;
+    }
     fileResult = { ...result, direction };
     $('file-preview').textContent = result.preview;
     status.textContent = result.outcome === 2
       ? `${file.name} could not be converted to its end; the download gives the whole rows before the fault.`
       : `Converted column ${column} of ${file.name}.` +
-        (result.outcome === 1 ? ' Some cells are not whole numbers: their rows say invalid.' : '');
+        (result.outcome === 1 ? ' Some cells are not converted (not whole numbers, or spans that cannot be): their rows say invalid, as listed below.' : '');
     listItems($('file-notes'), result.reports);
     caption($('file-caption'), '');
     show($('file-preview'), true);
     $('download-file').disabled = false;
+    $('convert-more').disabled = result.outcome === 2;
   });
 }
 
@@ -792,11 +816,32 @@ document.addEventListener('drop', (event) => {
   $('file-section').scrollIntoView({ block: 'nearest' });
 });
 $('column').addEventListener('change', () => convertFile());
-$('file-header').addEventListener('change', () => {
-  if (!file) return;
-  const chosen = $('column').value;
-  offerColumns(chosen);
-  convertFile();
+for (const id of ['file-header', 'header-row']) {
+  $(id).addEventListener('change', () => {
+    $('header-row').disabled = !$('file-header').checked;
+    if (!file) return;
+    const chosen = $('column').value;
+    offerColumns(chosen);
+    convertFile();
+  });
+}
+// The converted file (or workbook) opened in place of the one it came from,
+// so that another of its columns is converted beside the columns added.
+$('convert-more').addEventListener('click', async () => {
+  if (!fileResult) return;
+  const { bytes } = fileResult;
+  const { name } = file;
+  const note = `${name} as converted, with the columns added: choose another column to convert; ` +
+    'where the added names are taken, the new ones are named after the column.';
+  if (workbook) {
+    await openBook(name, bytes, Number($('sheet').value), true);
+    if (!workbook) return;
+  } else {
+    clearFileResult();
+    file = { name, bytes };
+    offerColumns('');
+  }
+  if (file) $('file-status').textContent = note;
 });
 $('download-file').addEventListener('click', () => {
   // The file's own name and extension, with the direction that made the result.

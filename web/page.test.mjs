@@ -243,7 +243,7 @@ test('a CSV file with quoted fields and a header comes back whole with the colum
   const converted = await downloadOf(page, '#download-file');
   assert.equal(converted.name, 'cores-ne-to-am.csv');
   assert.equal(converted.text, expected);
-  assert.match(await page.textContent('#file-status'), /^Converted column 3 of cores\.csv\. Some cells are not whole numbers/);
+  assert.match(await page.textContent('#file-status'), /^Converted column 3 of cores\.csv\. Some cells are not converted/);
   assert.equal(await page.locator('#file-notes li').count() > 0, true);
 });
 
@@ -268,7 +268,7 @@ test('a pasted column gives one row per line, blank and bad lines included, and 
   const column = '3021\n\n4282\n4282?\n\n4,282\n5674\n';
   await paste(page, column);
   assert.equal(await page.textContent('#list-status'),
-    '7 rows, one per line. Lines that are not whole numbers are marked invalid, as listed below.');
+    '7 rows, one per line. Lines that are not converted (not whole numbers, or spans that cannot be) are marked invalid, as listed below.');
   assert.equal((await downloadOf(page, '#download-csv')).text, batchOutput(['ne-to-am', '--lines', '--format', 'csv'], column));
   // A quoted field shows whole, and bad rows stand out.
   const rows = await page.$$eval('#rows tbody tr:not([aria-hidden])', (trs) =>
@@ -476,7 +476,7 @@ test('bad input never stops the page: control bytes, a lone surrogate, an overlo
   // Nothing lost: the box keeps the paste, and each line has its row and its note.
   const kept = await page.inputValue('#list');
   assert.equal(kept.length, (1 << 20) + 5 + 6);
-  assert.match(await page.textContent('#list-status'), /^3 rows, one per line\. Lines that are not whole numbers/);
+  assert.match(await page.textContent('#list-status'), /^3 rows, one per line\. Lines that are not converted/);
   assert.equal((await downloadOf(page, '#download-csv')).text, batchOutput(['ne-to-am', '--lines', '--format', 'csv'], kept));
   const notes = await page.$$eval('#bad-tokens li', (items) => items.map((li) => li.textContent));
   assert.deepEqual(notes.map((note, i) => note.slice(0, [41, 40, 36][i])), [
@@ -545,7 +545,7 @@ test('works with the keyboard alone', async () => {
   assert.equal(fs.readFileSync(await download.path(), 'utf8'), batch(['am-to-ne', '--lines', '--format', 'csv'], '2500\n8700'));
   // The chart is one tab stop: from the last control before it to its first
   // marker, and on to the download; the arrow keys move between its markers.
-  await tab.focus('#file-header');
+  await tab.focus('#header-row');
   await tab.keyboard.press('Tab');
   const focused = () => tab.evaluate(() => [document.activeElement.id || document.activeElement.getAttribute('class'),
     document.activeElement.getAttribute('aria-label')]);

@@ -296,7 +296,7 @@ test('a dropped file works like a chosen one: a CSV file and a workbook', async 
   await page.locator('#file-status', { hasText: 'Converted column B' }).waitFor();
   assert.equal(await page.textContent('#file-status'),
     'Converted column B of the sheet Cores of excel-like.xlsx (10 cells); the columns are added after column D. ' +
-    'Some cells are not whole numbers: their rows say invalid.');
+    'Some cells are not converted (not whole numbers, or spans that cannot be): their rows say invalid, as listed below.');
   assert.deepEqual(await page.$$eval('#file-notes li', (items) => items.map((li) => li.textContent)), [
     "B6: not a whole number: '4,282' (a thousands separator? write 4282 without one to convert it)",
     "B9: not a whole number: '#N/A'",

@@ -55,7 +55,10 @@ PlanResult make_plan(const Header& header, const PlanRequest& request) {
   };
   for (std::size_t source : sources) {
     Conversion conversion{ConversionKind::kNumber, {source}, {}};
-    if (sources.size() == 1) {
+    bool plain =
+        sources.size() == 1 && !(request.named_after_source_on_clash &&
+                                 clashes(prefixed_names(request.direction, request.prefix)));
+    if (plain) {
       conversion.names = prefixed_names(request.direction, request.prefix);
       for (const std::string& name : conversion.names) {
         if (taken.contains(name)) {

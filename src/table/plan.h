@@ -38,6 +38,9 @@ struct PlanRequest {
   chronology::Direction direction = chronology::Direction::kNeToAm;
   std::vector<std::string> columns;  ///< Each column to convert, as find_column reads it.
   std::string prefix;                ///< Before the added names of a single column.
+  /// A single column whose added names the header has already is named as
+  /// several columns are, rather than a clash: for a front end without a prefix.
+  bool named_after_source_on_clash = false;
 };
 
 /// Why a plan could not be made.

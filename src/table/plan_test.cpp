@@ -51,6 +51,15 @@ TEST(MakePlan, NamesEachColumnsGroupWithoutACollision) {
        Header({"ne", "am", "ne_sequence", "ne_2_relation"}),
        {Direction::kNeToAm, {"ne", "am"}, ""},
        {"ne_3_sequence@1", "am_sequence@2"}},
+      {"one column of a converted file, named after it where the names are taken",
+       Header({"ne", "sequence", "relation", "ne_first", "ne_last", "am_first", "am_last",
+               "false_couplets", "ne_sequence", "ne2"}),
+       {Direction::kNeToAm, {"ne"}, "", true},
+       {"ne_2_sequence@1"}},
+      {"one column named after it only where the names are taken",
+       Header({"id", "ne"}),
+       {Direction::kNeToAm, {"ne"}, "", true},
+       {"sequence@2"}},
   };
   for (const Case& c : cases) {
     PlanResult result = make_plan(c.header, c.request);

@@ -21,6 +21,8 @@
 #include "sentences/result_records.h"
 #include "sentences/span_account.h"
 #include "table/added_cells.h"
+#include "table/header.h"
+#include "table/plan.h"
 #include "table/reporter.h"
 
 namespace wasm {
@@ -288,7 +290,7 @@ bool names_varve_numbers(std::string_view header) {
   return false;
 }
 
-FirstRow first_row(std::string_view file) {
+FirstRow first_row(std::string_view file, std::size_t header_row) {
   FirstRow row;
   batch::TextDecoder decoder;
   std::string decoded;
@@ -303,7 +305,7 @@ FirstRow first_row(std::string_view file) {
     return row;
   }
   // The header row as the column mode reads it: after a separator line.
-  for (const std::string& cell : batch::header_cells(decoded)) {
+  for (const std::string& cell : batch::header_cells(decoded, header_row)) {
     row.cells.append(chronology::cell_shown(cell)).push_back('\n');
     if (names_varve_numbers(cell)) {
       row.suggested.append(std::to_string(row.count + 1)).push_back('\n');
@@ -313,13 +315,15 @@ FirstRow first_row(std::string_view file) {
   return row;
 }
 
-FileResult convert_file(chronology::Direction direction, std::int32_t column, bool header,
-                        std::string_view file) {
+FileResult convert_file(chronology::Direction direction, std::int32_t column,
+                        std::int32_t header_row, std::string_view file) {
   FileResult result;
   batch::ColumnSettings settings;
   settings.direction = direction;
   settings.columns = {"#" + std::to_string(column)};
-  settings.header = header;
+  settings.header = header_row > 0;
+  settings.header_row = static_cast<std::size_t>(std::max(header_row, 1));
+  settings.named_after_source_on_clash = true;
   settings.input_name = "the file";
   batch::ColumnConverter converter(std::move(settings), [&result](std::string_view message) {
     result.messages.append(message).push_back('\n');
@@ -378,6 +382,25 @@ std::string added_columns(chronology::Direction direction) {
   };
   table::visit_fields(table::no_cells(direction), Namer{names});
   return names;
+}
+
+std::string planned_names(chronology::Direction direction, std::int32_t column,
+                          std::string_view cells) {
+  std::vector<std::string> names;
+  for (std::size_t at = 0; at < cells.size();) {
+    std::size_t end = std::min(cells.find('\0', at), cells.size());
+    names.emplace_back(cells.substr(at, end - at));
+    at = end + 1;
+  }
+  table::PlanRequest request{direction, {"#" + std::to_string(column)}, "", true};
+  table::PlanResult planned = table::make_plan(table::Header(std::move(names)), request);
+  std::string lines;
+  for (const table::Conversion& conversion : planned.plan.conversions) {
+    for (const std::string& name : conversion.names) {
+      lines.append(name).push_back('\n');
+    }
+  }
+  return lines;
 }
 
 FirstRow header_row(std::string_view cells) {

@@ -109,9 +109,9 @@ struct FirstRow {
   std::string error;       ///< Why the file's encoding is not read.
 };
 
-/// The cells of the first row of a CSV, semicolon or TSV file in UTF-8, an
-/// 8-bit encoding or UTF-16.
-FirstRow first_row(std::string_view file);
+/// The cells of row `header_row` (from 1, after a separator line) of a CSV,
+/// semicolon or TSV file in UTF-8, an 8-bit encoding or UTF-16.
+FirstRow first_row(std::string_view file, std::size_t header_row = 1);
 
 /// Lines of a converted file that convert_file gives as its preview.
 inline constexpr std::size_t kPreviewLines = 50;
@@ -124,9 +124,12 @@ struct FileResult {
   std::string preview;  ///< The first kPreviewLines lines in UTF-8, "…" last when more follow.
 };
 
-/// Converts column `column` (from 1) of a file as varve-batch's column mode does.
-FileResult convert_file(chronology::Direction direction, std::int32_t column, bool header,
-                        std::string_view file);
+/// Converts column `column` (from 1) of a file as varve-batch's column mode
+/// does, its header row `header_row` (from 1; 0 for none). Where the header has
+/// the added columns' names already (a converted file converted again), they
+/// are named after the column, as several columns' are.
+FileResult convert_file(chronology::Direction direction, std::int32_t column,
+                        std::int32_t header_row, std::string_view file);
 
 /// The columns a conversion adds in `direction`, a line each: the name, a tab,
 /// and what its cells hold: n numbers, t text, b true or false; for text, a tab
@@ -137,6 +140,13 @@ std::string added_columns(chronology::Direction direction);
 /// The header row of a workbook's sheet, its cells given each ended by NUL:
 /// the cells shown safely and the ones naming varve numbers, as first_row.
 FirstRow header_row(std::string_view cells);
+
+/// The names of the columns converting column `column` (from 1) of a sheet
+/// adds, a line each, its header row's cells given each ended by NUL: the
+/// plain names, or where the header has them already (a converted sheet
+/// converted again), names after the column, as the table model gives them.
+std::string planned_names(chronology::Direction direction, std::int32_t column,
+                          std::string_view cells);
 
 /// A value missing from a typed added column: no number, no flag.
 inline constexpr std::int32_t kMissing = std::numeric_limits<std::int32_t>::min();

@@ -271,6 +271,21 @@ TEST(Paste, AMixedPasteIsReadOnlyAsTheUserChose) {
             PasteReading::kTable);
 }
 
+TEST(File, ConvertsAnotherColumnOfAConvertedFileBelowItsTitleUnderNamesOfItsOwn) {
+  const std::string file = "Hatfield, 2019\nid,ne,am\nA,3021,5691\n";
+  EXPECT_EQ(first_row(file, 2).cells, "id\nne\nam\n");
+  FileResult once = convert_file(Direction::kNeToAm, 2, 2, file);
+  EXPECT_EQ(once.outcome, 0);
+  FileResult twice = convert_file(Direction::kAmToNe, 3, 2, once.file);
+  EXPECT_EQ(twice.outcome, 0) << twice.messages;
+  EXPECT_EQ(twice.file,
+            "Hatfield, 2019\n"
+            "id,ne,am,sequence,relation,ne_first,ne_last,am_first,am_last,false_couplets,"
+            "am_lc_relation,am_lc_first,am_lc_last,am_uc_relation,am_uc_first,am_uc_last,"
+            "am_false_couplets\n"
+            "A,3021,5691,LC,split,3021,3021,3021,3022,false,joined,5672,5676,,,,true\n");
+}
+
 TEST(File, SuggestsTheColumnsNamedAsVarveNumbers) {
   struct Case {
     std::string header;
@@ -359,6 +374,16 @@ TEST(Workbook, NamesTheAddedColumnsAndWhatTheyHold) {
             "lc_first\tn\nlc_last\tn\n"
             "uc_relation\tt\tcorresponds\tsplit\tjoined\tspan\toutside\tinvalid\t\n"
             "uc_first\tn\nuc_last\tn\nfalse_couplets\tb\n");
+}
+
+TEST(Workbook, NamesTheAddedColumnsAfterTheColumnWhereTheSheetHasThemAlready) {
+  using namespace std::string_literals;
+  EXPECT_EQ(planned_names(Direction::kNeToAm, 1, "ne\0x\0"s),
+            "sequence\nrelation\nne_first\nne_last\nam_first\nam_last\nfalse_couplets\n");
+  EXPECT_EQ(planned_names(Direction::kAmToNe, 2, "ne\0am\0lc_relation\0"s),
+            "am_lc_relation\nam_lc_first\nam_lc_last\nam_uc_relation\nam_uc_first\nam_uc_last\n"
+            "am_false_couplets\n");
+  EXPECT_EQ(planned_names(Direction::kNeToAm, 3, "ne\0am\0"s), "");
 }
 
 TEST(Workbook, ReadsTheHeaderRowsCells) {

@@ -109,20 +109,23 @@ std::int32_t varve_convert_paste(std::int32_t direction, std::int32_t format, st
   return static_cast<std::int32_t>(result.reading) + (result.converted.bad ? 8 : 0);
 }
 
-/// Reads the first row of the input as a file's; returns its number of cells,
+/// Reads row `header_row` (from 1) of the input as a file's; returns its number of cells,
 /// or -1 when the file's encoding is not read. Leaves the cells, why the
 /// encoding is not read, and the numbers of the cells that name varve numbers.
-VARVE_EXPORT(varve_first_row) std::int32_t varve_first_row() {
-  wasm::FirstRow row = wasm::first_row(input);
+VARVE_EXPORT(varve_first_row) std::int32_t varve_first_row(std::int32_t header_row) {
+  wasm::FirstRow row =
+      wasm::first_row(input, static_cast<std::size_t>(std::max<std::int32_t>(header_row, 1)));
   texts = {std::move(row.cells), std::move(row.error), std::move(row.suggested)};
   return row.count;
 }
 
-/// Converts column `column` (from 1) of the input as a file; returns the
-/// outcome of wasm::convert_file. Leaves the file, the messages and the preview.
+/// Converts column `column` (from 1) of the input as a file, its header row
+/// `header_row` (from 1; 0 for none); returns the outcome of
+/// wasm::convert_file. Leaves the file, the messages and the preview.
 VARVE_EXPORT(varve_convert_file)
-std::int32_t varve_convert_file(std::int32_t direction, std::int32_t column, std::int32_t header) {
-  wasm::FileResult result = wasm::convert_file(direction_of(direction), column, header != 0, input);
+std::int32_t varve_convert_file(std::int32_t direction, std::int32_t column,
+                                std::int32_t header_row) {
+  wasm::FileResult result = wasm::convert_file(direction_of(direction), column, header_row, input);
   texts = {std::move(result.file), std::move(result.messages), std::move(result.preview)};
   return result.outcome;
 }
@@ -132,6 +135,15 @@ std::int32_t varve_convert_file(std::int32_t direction, std::int32_t column, std
 /// b), and for text the texts of its codes.
 VARVE_EXPORT(varve_added_columns) void varve_added_columns(std::int32_t direction) {
   texts = {wasm::added_columns(direction_of(direction)), std::string(), std::string()};
+}
+
+/// Leaves the names of the columns converting column `column` (from 1) of a
+/// sheet adds, its header row's cells the input, each ended by NUL
+/// (wasm::planned_names); none when the column is beyond the row.
+VARVE_EXPORT(varve_planned_names)
+void varve_planned_names(std::int32_t direction, std::int32_t column) {
+  texts = {wasm::planned_names(direction_of(direction), column, input), std::string(),
+           std::string()};
 }
 
 /// Reads the input as a sheet's header row, its cells each ended by NUL;
