@@ -356,6 +356,9 @@ let fileResult = null; // Its conversion, with the direction that made it.
 // A workbook opened: { book, sheet } (sheet: the one chosen, once read); null for a text file.
 let workbook = null;
 let fileRun = 0; // Counts the conversions started: one started later makes an earlier one stop.
+// The header row the file's columns were last offered from: a change that
+// leaves it as it was (a box left after its change was taken) changes nothing.
+let offeredHeaderRow = null;
 
 function listItems(element, reports) {
   element.replaceChildren(...reports.slice(0, MAX_REPORTS).map((report) => {
@@ -496,13 +499,15 @@ async function openSheet(i, keepHeaderRow = false) {
  * Nothing is converted until a column is chosen.
  */
 function offerColumns(chosen) {
+  offeredHeaderRow = headerRow();
   const select = $('column');
   const status = $('file-status');
   select.replaceChildren(placeholder());
   select.disabled = true;
   guarded(status, () => {
     if (workbook) {
-      offerSheetColumns(chosen);
+      // A sheet still being read offers its columns once read.
+      if (workbook.sheet) offerSheetColumns(chosen);
       return;
     }
     const row = engine.firstRow(file.bytes, Math.max(1, headerRow()));
@@ -643,7 +648,8 @@ function convertFile() {
   const column = $('column').value;
   if (!file) return;
   if (!column) {
-    status.textContent = choosePrompt();
+    // A file whose header row is missing has no columns to choose: its status says so.
+    if (!$('column').disabled) status.textContent = choosePrompt();
     return;
   }
   if (workbook) {
@@ -819,7 +825,7 @@ $('column').addEventListener('change', () => convertFile());
 for (const id of ['file-header', 'header-row']) {
   $(id).addEventListener('change', () => {
     $('header-row').disabled = !$('file-header').checked;
-    if (!file) return;
+    if (!file || headerRow() === offeredHeaderRow) return;
     const chosen = $('column').value;
     offerColumns(chosen);
     convertFile();
