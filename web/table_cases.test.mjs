@@ -248,3 +248,50 @@ test(`the paste cases (${PASTE_CASES.length}): a column row for row, a list, a m
   console.log(`# paste cases run against the page: ${ran}`);
   assert.equal(ran, PASTE_CASES.length);
 });
+
+test('another column of a converted file and workbook is converted beside the first, under names of its own, in its own direction', async () => {
+  const batch = (args, input) => execFileSync(process.env.VARVE_BATCH, args, { input, encoding: 'utf8' });
+  const csv = 'Hatfield, 2019\nid,ne,am\nA,3021,5691\nB,4282,6245\n';
+  await page.check('input[name=direction][value=ne-to-am]');
+  await openFile('cores.csv', csv, 2);
+  await page.selectOption('#column', '2');
+  const once = await downloadOf('#download-file');
+  assert.equal(once.bytes.toString('utf8'), batch(['ne-to-am', '--column', 'ne', '--header-row', '2'], csv));
+  await page.check('input[name=direction][value=am-to-ne]');
+  await page.click('#convert-more');
+  await page.locator('#file-status', { hasText: 'as converted, with the columns added' }).waitFor();
+  const cells = await offered();
+  assert.deepEqual(cells.slice(0, 4), ['id', 'ne', 'am', 'sequence']);
+  await page.selectOption('#column', '3');
+  const twice = await downloadOf('#download-file');
+  assert.equal(twice.name, 'cores-am-to-ne.csv');
+  // The plain names are taken: the new ones are named after the column.
+  assert.equal(twice.bytes.toString('utf8'), batch(['am-to-ne', '--column', 'am', '--header-row', '2', '--prefix', 'am_'], once.bytes));
+
+  const book = execFileSync(PYTHON, ['-c', `
+import io, sys, openpyxl
+book = openpyxl.Workbook()
+sheet = book.active
+for row in [['Hatfield, 2019'], [], ['id', 'ne', 'am'], ['A', 3021, 5691], ['B', 4282, 6245]]:
+    sheet.append(row)
+out = io.BytesIO()
+book.save(out)
+sys.stdout.buffer.write(out.getvalue())
+`]);
+  await page.check('input[name=direction][value=ne-to-am]');
+  await openFile('cores.xlsx', book, 3);
+  await page.selectOption('#column', '2');
+  await page.locator('#file-status', { hasText: 'Converted column B' }).waitFor();
+  await page.check('input[name=direction][value=am-to-ne]');
+  await page.click('#convert-more');
+  await page.locator('#file-status', { hasText: 'as converted, with the columns added' }).waitFor();
+  assert.equal(await page.inputValue('#header-row'), '3');
+  await page.selectOption('#column', '3');
+  await page.locator('#file-status', { hasText: 'Converted column C' }).waitFor();
+  const rows = sheetRows((await downloadOf('#download-file')).bytes);
+  assert.deepEqual(rows[0].filter(Boolean), ['Hatfield, 2019']);
+  assert.deepEqual(rows[2], ['id', 'ne', 'am', 'sequence', 'relation', 'ne_first', 'ne_last', 'am_first', 'am_last', 'false_couplets',
+    'am_lc_relation', 'am_lc_first', 'am_lc_last', 'am_uc_relation', 'am_uc_first', 'am_uc_last', 'am_false_couplets']);
+  assert.deepEqual(rows[3], ['A', '3021', '5691', 'LC', 'split', '3021', '3021', '3021', '3022', 'false',
+    'joined', '5672', '5676', '', '', '', 'true']);
+});
