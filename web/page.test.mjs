@@ -656,6 +656,7 @@ test('axe-core reports no accessibility violation in any state of the page, wide
     ['a span not converted', async () => tab.fill('#number-to', '6500')],
     ['a number outside', async () => { await tab.fill('#number-to', ''); await tab.fill('#number', '6500'); }],
     ['text that is no number', async () => tab.fill('#number', '56 74')],
+    ['a mixed paste asked about', async () => paste(tab, '3021\n\n4282 4283\n5674')],
     ['a list', async () => paste(tab, '3021 4282\n5674 x 6500')],
     ['a file', async () => {
       await tab.setInputFiles('#file', { name: 'a.csv', mimeType: 'text/csv', buffer: Buffer.from('ne,x\n3021,a\nq,b\n') });
