@@ -1,7 +1,9 @@
 // Benchmark of the built page in headless Chromium, opened from disk:
 //  - ready: from the start of navigation to the page taking input;
-//  - 100,000 pasted numbers: from the paste to the first frame showing the
-//    table, on a freshly opened page (the first conversion) and again;
+//  - a 100,000-line paste (a column: one number per line, some lines blank)
+//    and 100,002 pasted numbers three to a line (a list): from the paste to
+//    the first frame showing the table, on a freshly opened page (the first
+//    conversion) and again;
 //  - a workbook of 100,000 rows, .xlsx and .ods as LibreOffice writes them:
 //    from the file chosen to its columns offered (opened), and from the
 //    column chosen to the converted workbook ready for download (converted).
@@ -20,10 +22,15 @@ const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.l
 const show = (label, values) =>
   console.log(`${label}: median ${median(values).toFixed(1)} ms, min ${Math.min(...values).toFixed(1)}, max ${Math.max(...values).toFixed(1)} (${values.length} runs)`);
 
-// NE numbers of both sequences, with some outside the ranges, one or more per line.
+// NE numbers of both sequences, with some outside the ranges: three to every
+// line (a list), and one to a line, every hundredth line blank (a column).
 let list = '';
-for (let i = 0; i < 100000; ++i) {
+for (let i = 0; i < 100002; ++i) {
   list += String(2400 + ((i * 7919) % 6700)) + (i % 3 === 2 ? '\n' : ' ');
+}
+let column = '';
+for (let i = 0; i < 100000; ++i) {
+  column += i % 100 === 99 ? '\n' : `${2400 + ((i * 7919) % 6700)}\n`;
 }
 
 /** Pastes `text` into the list box and times it until the next frame is drawn. */
@@ -73,14 +80,23 @@ for (let run = 0; run < runs; ++run) {
 const ready = [];
 const first = [];
 const again = [];
+const columnFirst = [];
+const columnAgain = [];
 let status = '';
+let columnStatus = '';
 for (let run = 0; run < runs; ++run) {
-  const page = await openPage(browser.context);
+  let page = await openPage(browser.context);
   ready.push(await page.evaluate(() => performance.getEntriesByName('varve-ready')[0].startTime));
   let [ms] = await page.evaluate(pasteAndTime, list);
   first.push(ms);
   [ms, status] = await page.evaluate(pasteAndTime, list.replaceAll('\n', ';\n'));
   again.push(ms);
+  await page.close();
+  page = await openPage(browser.context);
+  [ms] = await page.evaluate(pasteAndTime, column);
+  columnFirst.push(ms);
+  [ms, columnStatus] = await page.evaluate(pasteAndTime, column.replace('\n', '\n\n'));
+  columnAgain.push(ms);
   await page.close();
 }
 const bookTimes = books.map(() => ({ opened: [], converted: [] }));
@@ -104,8 +120,11 @@ await browser.close();
 console.log(`the page: ${fs.statSync(pagePath).size} bytes`);
 show('an empty page\'s module script runs (the browser\'s floor)', floor);
 show('ready for input after opening from file://', ready);
-show('100,000 pasted numbers converted and shown, first paste', first);
-show('100,000 pasted numbers converted and shown, again', again);
+show('a 100,000-line paste (a column) converted and shown, first paste', columnFirst);
+show('a 100,000-line paste (a column) converted and shown, again', columnAgain);
+console.log(`(the column: ${columnStatus})`);
+show('100,002 pasted numbers (a list) converted and shown, first paste', first);
+show('100,002 pasted numbers (a list) converted and shown, again', again);
 console.log(`(the list: ${status})`);
 for (const [i, book] of books.entries()) {
   const name = path.basename(book);

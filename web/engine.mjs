@@ -14,6 +14,9 @@ export const EMPTY = 3;
 export const SPAN = 4;
 export const SPAN_NOT_CONVERTED = 5;
 
+/** A value missing from a typed added column (wasm::kMissing). */
+export const MISSING = -(2 ** 31);
+
 /** The list formats (wasm::ListFormat). */
 export const TSV = 0;
 export const CSV = 1;
@@ -22,6 +25,13 @@ export const CSV = 1;
 export const PASTE_EMPTY = 0;
 export const PASTE_LIST = 1;
 export const PASTE_LINES = 2;
+export const PASTE_ASK = 3;
+export const PASTE_TABLE = 4;
+
+/** How the user chose to read a paste that mixes them (wasm::PasteChoice). */
+export const CHOOSE_NONE = 0;
+export const CHOOSE_LIST = 1;
+export const CHOOSE_COLUMN = 2;
 
 const encoder = new TextEncoder();
 const decoder = new TextDecoder();
@@ -108,14 +118,15 @@ export async function loadEngine(wasm) {
       return text(0);
     },
     /**
-     * Converts the text of the number box: { status, records, rows } when
+     * Converts the texts of the number boxes, `typed` and the span's `last`
+     * number (each read by the cell rule): { status, records, rows } when
      * converted (rows as objects of varve-batch's columns), { status, message,
      * ranges } when outside, { status, message } when not a number, else
      * { status }. A span converted gives its account as the records, with
      * span its [first, last]; a span not converted, { status, message, span }.
      */
-    lookup(direction, typed) {
-      put(typed);
+    lookup(direction, typed, last = '') {
+      put(last === '' ? typed : `${typed}\0${last}`);
       const status = x.varve_lookup(direction);
       const rows = () => lines(1).map((line) => JSON.parse(line));
       const span = () => text(2).split(' ').map(Number);
@@ -127,51 +138,73 @@ export async function loadEngine(wasm) {
       return { status };
     },
     /**
-     * Converts a paste, as lines (one row per line) when no line holds more
-     * than one value, else as a list of tokens: { reading, bytes, bad,
-     * reports }, with bytes the rows and their header as UTF-8 (left
-     * undecoded: a long list gives megabytes, and the page decodes only the
-     * rows it shows), bad true when a token was skipped or a line was not a
-     * whole number, and reports the messages on the paste.
+     * Converts a paste as what it is: as lines (one row per line) when no line
+     * holds more than one value, as a list of tokens when every line that holds
+     * anything holds several; a paste that mixes them only as `choice` says
+     * (reading PASTE_ASK, nothing converted, without one), and a table of
+     * tab-separated cells not at all (PASTE_TABLE). Gives { reading, bytes, bad,
+     * reports, firstOne, firstSeveral, quoted }, with bytes the rows and their
+     * header as UTF-8 (left undecoded: a long list gives megabytes, and the page
+     * decodes only the rows it shows), bad true when a token was skipped or a
+     * line was not a whole number, reports the messages on the paste, firstOne
+     * and firstSeveral the first lines holding one and several values (0: none),
+     * and quoted true when a quoted cell with a line break was read as one line.
      */
-    convertPaste(direction, paste, format) {
+    convertPaste(direction, paste, format, choice = CHOOSE_NONE) {
       put(paste);
-      const outcome = x.varve_convert_paste(direction, format);
-      return { reading: outcome & 3, bytes: bytesOf(0).slice(), bad: (outcome & 4) !== 0, reports: lines(1) };
+      const outcome = x.varve_convert_paste(direction, format, choice);
+      const [firstOne, firstSeveral, quoted] = text(2).split(' ').map(Number);
+      return {
+        reading: outcome & 7, bytes: bytesOf(0).slice(), bad: (outcome & 8) !== 0, reports: lines(1),
+        firstOne, firstSeveral, quoted: quoted === 1,
+      };
     },
     /**
-     * The first row of a file (its bytes), as the column mode reads it:
+     * Row `headerRow` (from 1) of a file (its bytes), as the column mode reads it:
      * { cells, suggested } with suggested the numbers (from 1) of the cells
      * that name varve numbers, or { error } when the file's encoding is not read.
      */
-    firstRow(file) {
+    firstRow(file, headerRow = 1) {
       put(file);
-      const count = x.varve_first_row();
+      const count = x.varve_first_row(headerRow);
       if (count < 0) return { error: text(1) };
       return { cells: lines(0).slice(0, count), suggested: new Set(lines(2).map(Number)) };
     },
     /**
-     * Converts column `column` (from 1) of a file as varve-batch's column mode:
+     * Converts column `column` (from 1) of a file as varve-batch's column mode,
+     * its header row `headerRow` (from 1; 0 for none), a column of a converted
+     * file under names of its own:
      * { bytes, outcome, reports, preview }, bytes the whole file with the added
      * columns in the file's own encoding, outcome 0, 1 (cells that are not
      * whole numbers) or 2 (stopped by a fault), preview its first lines as text
      * (read as Windows-1252 when they are not UTF-8).
      */
-    convertFile(direction, file, column, header) {
+    convertFile(direction, file, column, headerRow) {
       put(file);
-      const outcome = x.varve_convert_file(direction, column, header ? 1 : 0);
+      const outcome = x.varve_convert_file(direction, column, headerRow);
       return { bytes: bytesOf(0).slice(), outcome, reports: lines(1), preview: previewText(bytesOf(2)) };
     },
     /**
-     * The columns a conversion adds in `direction`: [{ name, kind }] with kind
-     * 'n' (numbers), 't' (text) or 'b' (true or false).
+     * The columns a conversion adds in `direction`: [{ name, kind, codes }] with
+     * kind 'n' (numbers), 't' (text) or 'b' (true or false), and for text the
+     * text each code of convertCells stands for.
      */
     addedColumns(direction) {
       x.varve_added_columns(direction);
       return lines(0).map((line) => {
-        const [name, kind] = line.split('\t');
-        return { name, kind };
+        const [name, kind, ...codes] = line.split('\t');
+        return kind === 't' ? { name, kind, codes } : { name, kind };
       });
+    },
+    /**
+     * The names of the columns converting column `column` (from 1) of a sheet
+     * adds, its header row's cells' texts given in a list: the plain names, or
+     * where the sheet has them already, names after the column.
+     */
+    plannedNames(direction, cells, column) {
+      put(cells.map((cell) => `${cell}\0`).join(''));
+      x.varve_planned_names(direction, column);
+      return lines(0);
     },
     /**
      * A sheet's header row, its cells' texts given in a list: { cells, suggested }
@@ -185,9 +218,10 @@ export async function loadEngine(wasm) {
     /**
      * Converts a workbook column's cells, given as [name, code] pairs with code
      * '' (empty), 'n' and the number the cell stores as its file writes it, or
-     * 't' and its text: { lines, invalid, reports }, lines the added cells of
-     * each cell (each after a tab), invalid the number of cells that are not
-     * whole numbers.
+     * 't' and its text: { columns, invalid, reports, preview }, columns the
+     * added columns typed (an Int32Array each, in the order of addedColumns:
+     * a number, a code, 1 or 0, or MISSING for each cell), invalid the number
+     * of cells not converted, preview the first cells' added cells as text.
      */
     convertCells(direction, cells) {
       let size = 0;
@@ -213,7 +247,10 @@ export async function loadEngine(wasm) {
       }
       put(bytes.subarray(0, at));
       const invalid = x.varve_convert_cells(direction);
-      return { lines: lines(0), invalid, reports: lines(1) };
+      const all = new Int32Array(bytesOf(0).slice().buffer);
+      const columns = [];
+      for (let at = 0; at < all.length; at += cells.length) columns.push(all.subarray(at, at + cells.length));
+      return { columns, invalid, reports: lines(1), preview: lines(2) };
     },
     /**
      * The correspondence chart as an SVG document: `mark` marked when a

@@ -3,7 +3,7 @@
 
 import {
   loadEngine, NE_TO_AM, CONVERTED, OUTSIDE, NOT_A_NUMBER, SPAN, SPAN_NOT_CONVERTED, TSV, CSV,
-  PASTE_EMPTY, PASTE_LINES,
+  PASTE_EMPTY, PASTE_LINES, MISSING, PASTE_ASK, PASTE_TABLE, CHOOSE_NONE, CHOOSE_LIST, CHOOSE_COLUMN,
 } from './engine.mjs';
 import { wasmBase64 } from './wasm-data.mjs';
 import { columnLetters } from './workbook/cells.mjs';
@@ -32,16 +32,17 @@ let direction = NE_TO_AM;
 let mark = null; // What the chart marks: a number, a span [first, last], or null.
 let stepAt = 0; // The chart's marker that takes the focus when the chart is tabbed to.
 let chartSvg = '';
-let list = null; // The last converted list: { bytes, starts, count, direction }.
+let list = null; // The last converted list: { bytes, starts, count, direction, choice }.
 let heldPaste = null; // A long pasted list, held instead of shown in the box.
+let pasteChoice = CHOOSE_NONE; // How the user chose to read a paste that mixes lines of one and of several values.
 
 /** The direction's name, as varve-batch takes it and the direction controls' values spell it. */
 const directionName = (of = direction) => engine.directionName(of);
 const fromName = () => (direction === NE_TO_AM ? 'NE' : 'AM');
-/** The direction as its control names it: "NE to AM" or "AM to NE". */
-const directionLabel = () =>
-  document.querySelector(`input[name=direction][value=${directionName()}]`).parentElement.textContent.trim();
-/** What a result converted again after a change of direction says. */
+/** A direction as its control names it: "NE to AM" or "AM to NE". */
+const directionLabel = (of = direction) =>
+  document.querySelector(`input[name=direction][value=${directionName(of)}]`).parentElement.textContent.trim();
+/** What the number box's result converted again after a change of direction says. */
 const AGAIN = 'converted again for the new direction';
 
 /** Shows `element` with its content, or hides it. */
@@ -62,12 +63,12 @@ function download(data, type, name) {
 }
 
 /**
- * Says in `element` which direction made the result beside it, and `note`
- * (what happened to the result) after it.
+ * Says in `element` which direction (`made`) made the result beside it, and
+ * `note` (what happened to the result) after it.
  */
-function caption(element, note) {
+function caption(element, note, made = direction) {
   const name = document.createElement('strong');
-  name.textContent = directionLabel();
+  name.textContent = directionLabel(made);
   element.replaceChildren(name);
   if (note) element.append(` \u2014 ${note}`);
   show(element, true);
@@ -103,17 +104,6 @@ function addSummary(summary, term, value, first) {
 }
 
 /**
- * The text the engine reads as the number box's: the box's own, or with a
- * last number in the "to" box, the span from the one to the other. A phone's
- * numeric keypad has no hyphen, so the second box types a span there.
- */
-function typedText() {
-  const first = $('number').value;
-  const last = $('number-to').value;
-  return last.trim() === '' ? first : `${first.trim()}-${last.trim()}`;
-}
-
-/**
  * Shows the result for the number box's text, or its message; `note` says
  * why it was converted again. Nothing of an earlier text stays on show.
  */
@@ -124,19 +114,7 @@ function showOne(note = '') {
   for (const element of [$('one-caption'), records, summary, message]) show(element, false);
   records.classList.remove('account');
   guarded(message, () => {
-    if ($('number').value.trim() === '' && $('number-to').value.trim() !== '') {
-      message.textContent = `Type the first ${fromName()} number of the span in the first box.`;
-      show(message, true);
-      setMark(null);
-      return;
-    }
-    if ($('number-to').value.trim() !== '' && /[-\u2013]/.test($('number').value.trim().slice(1))) {
-      message.textContent = 'The first box holds a span already: leave the second box empty, or type the first number alone.';
-      show(message, true);
-      setMark(null);
-      return;
-    }
-    const answer = engine.lookup(direction, typedText());
+    const answer = engine.lookup(direction, $('number').value, $('number-to').value);
     if (answer.status === NOT_A_NUMBER) {
       message.textContent = answer.message;
       show(message, true);
@@ -245,29 +223,76 @@ function renderRows() {
   body.replaceChildren(spacer(first * ROW_HEIGHT), ...rows, spacer((list.count - last) * ROW_HEIGHT));
 }
 
+/** Items of a list of reports, at most MAX_REPORTS and a count of the rest. */
+function reportItems(reports) {
+  const items = reports.slice(0, MAX_REPORTS).map((report) => {
+    const li = document.createElement('li');
+    li.textContent = report[0].toUpperCase() + report.slice(1);
+    return li;
+  });
+  if (reports.length > MAX_REPORTS) {
+    const li = document.createElement('li');
+    li.textContent = `and ${reports.length - MAX_REPORTS} more`;
+    items.push(li);
+  }
+  return items;
+}
+
+/** What the status says of a paste converted as `result` (engine.convertPaste), `count` rows. */
+function pasteStatus(result, count) {
+  const rows = `${count} ${count === 1 ? 'row' : 'rows'}`;
+  const chosen = result.choice === CHOOSE_NONE ? ''
+    : result.reading === PASTE_LINES ? 'Read as a column, as you chose: ' : 'Read as a list, as you chose: ';
+  if (result.reading === PASTE_LINES) {
+    return `${chosen}${rows}, one per line.` +
+      (result.quoted ? ' A quoted cell holding a line break is one line.' : '') +
+      (result.bad ? ' Lines that are not converted (not whole numbers, or spans that cannot be) are marked invalid, as listed below.' : '');
+  }
+  return `${chosen}${rows}.` +
+    (result.choice !== CHOOSE_NONE ? ' The rows do not stand line for line beside the paste.' : '') +
+    (result.bad ? ' Tokens that are not whole numbers were skipped, as listed below; every other one was converted.'
+      : result.reports.length ? ' See the notes on the list below.' : '');
+}
+
+/** What the status says of a paste that mixes lines of one and of several values. */
+function askStatus(result) {
+  return `Line ${result.firstSeveral} holds several values, line ${result.firstOne} one: as a column, each line ` +
+    `gives one row and a line of several values is one bad cell; as a list, each value gives a row, and the rows ` +
+    'no longer stand beside their lines. Nothing is converted until you choose how to read it.';
+}
+
 /**
- * Converts the list box's text (or the paste held instead) and shows its
- * rows; `note` says why it was converted again. Nothing of an earlier list
- * stays on show.
+ * Converts the list box's text (or the paste held instead) in the direction
+ * chosen now and shows its rows. Nothing of an earlier list stays on show.
  */
-function convertList(note = '') {
+function convertList() {
   const status = $('list-status');
   const bad = $('bad-tokens');
   list = null;
   status.textContent = '';
-  for (const element of [$('list-caption'), bad, $('table-wrap')]) show(element, false);
+  for (const element of [$('list-caption'), bad, $('table-wrap'), $('paste-choice'), $('list-again')]) show(element, false);
   $('download-csv').disabled = $('copy-tsv').disabled = true;
   $('rows').tBodies[0].replaceChildren();
   guarded(status, () => {
     const text = heldPaste ?? $('list').value;
     if (text === '') return;
-    const result = engine.convertPaste(direction, text, CSV);
+    const result = { ...engine.convertPaste(direction, text, CSV, pasteChoice), choice: pasteChoice };
     if (result.reading === PASTE_EMPTY) {
       status.textContent = 'The list holds no numbers.';
       return;
     }
+    if (result.reading === PASTE_ASK) {
+      status.textContent = askStatus(result);
+      show($('paste-choice'), true);
+      return;
+    }
+    if (result.reading === PASTE_TABLE) {
+      status.textContent = 'The paste is a table, its cells separated by tabs: choose its column under “A spreadsheet file” below, where it is converted as a file’s column is.';
+      openPastedTable(text);
+      return;
+    }
     const starts = lineStarts(result.bytes);
-    list = { bytes: result.bytes, starts, count: starts.length - 2, direction };
+    list = { bytes: result.bytes, starts, count: starts.length - 2, direction, choice: pasteChoice };
     const head = $('rows').tHead.rows[0];
     head.replaceChildren(...fields(0).map((name) => {
       const th = document.createElement('th');
@@ -275,29 +300,12 @@ function convertList(note = '') {
       th.textContent = name;
       return th;
     }));
-    const items = result.reports.slice(0, MAX_REPORTS).map((report) => {
-      const li = document.createElement('li');
-      li.textContent = report[0].toUpperCase() + report.slice(1);
-      return li;
-    });
-    if (result.reports.length > MAX_REPORTS) {
-      const li = document.createElement('li');
-      li.textContent = `and ${result.reports.length - MAX_REPORTS} more`;
-      items.push(li);
-    }
+    const items = reportItems(result.reports);
     bad.replaceChildren(...items);
-    const rows = `${list.count} ${list.count === 1 ? 'row' : 'rows'}`;
-    if (result.reading === PASTE_LINES) {
-      status.textContent = `${rows}, one per line.` +
-        (result.bad ? ' Lines that are not whole numbers are marked invalid, as listed below.' : '');
-    } else {
-      status.textContent = `${rows}.` +
-        (result.bad ? ' Tokens that are not whole numbers were skipped, as listed below; every other one was converted.'
-          : result.reports.length ? ' See the notes on the list below.' : '');
-    }
+    status.textContent = pasteStatus(result, list.count);
     show(bad, items.length > 0);
     if (list.count > 0) {
-      caption($('list-caption'), note);
+      caption($('list-caption'), '');
       $('table-wrap').setAttribute('aria-label', `Converted numbers, ${directionLabel()}`);
       show($('table-wrap'), true);
       $('download-csv').disabled = $('copy-tsv').disabled = false;
@@ -307,9 +315,25 @@ function convertList(note = '') {
   });
 }
 
+/**
+ * Says beside a converted paste or file made in another direction than the
+ * one chosen now that it keeps its own, and offers to convert it again.
+ */
+function keepDirection(result, captionId, againId) {
+  const again = $(againId);
+  if (!result || result.direction === direction) {
+    show(again, false);
+    if (result) caption($(captionId), '', result.direction);
+    return;
+  }
+  caption($(captionId), `kept as converted; the direction chosen above is now ${directionLabel()}`, result.direction);
+  again.textContent = `Convert again ${directionLabel()}`;
+  show(again, true);
+}
+
 async function copyTsv() {
   const status = $('list-status');
-  const result = engine.convertPaste(list.direction, heldPaste ?? $('list').value, TSV);
+  const result = engine.convertPaste(list.direction, heldPaste ?? $('list').value, TSV, list.choice);
   const tsv = decoder.decode(result.bytes);
   try {
     await navigator.clipboard.writeText(tsv);
@@ -322,7 +346,7 @@ async function copyTsv() {
     document.execCommand('copy');
     area.remove();
   }
-  status.textContent = `Copied ${list.count} ${list.count === 1 ? 'row' : 'rows'} as tab-separated text.`;
+  status.textContent = `Copied ${list.count} ${list.count === 1 ? 'row' : 'rows'} (${directionLabel(list.direction)}) as tab-separated text.`;
 }
 
 // A spreadsheet file.
@@ -332,6 +356,9 @@ let fileResult = null; // Its conversion, with the direction that made it.
 // A workbook opened: { book, sheet } (sheet: the one chosen, once read); null for a text file.
 let workbook = null;
 let fileRun = 0; // Counts the conversions started: one started later makes an earlier one stop.
+// The header row the file's columns were last offered from: a change that
+// leaves it as it was (a box left after its change was taken) changes nothing.
+let offeredHeaderRow = null;
 
 function listItems(element, reports) {
   element.replaceChildren(...reports.slice(0, MAX_REPORTS).map((report) => {
@@ -346,8 +373,15 @@ function listItems(element, reports) {
 function clearFileResult() {
   fileResult = null;
   ++fileRun;
-  for (const element of [$('file-caption'), $('file-notes'), $('file-preview'), $('file-progress')]) show(element, false);
-  $('download-file').disabled = true;
+  for (const element of [$('file-caption'), $('file-notes'), $('file-preview'), $('file-progress'), $('file-again')]) show(element, false);
+  $('download-file').disabled = $('convert-more').disabled = true;
+}
+
+/** The header row chosen (from 1), or 0 when no row names the columns. */
+function headerRow() {
+  if (!$('file-header').checked) return 0;
+  const row = Math.trunc(Number($('header-row').value));
+  return Number.isFinite(row) && row >= 1 ? row : 1;
 }
 
 /** The column list's first entry, chosen until the user chooses a column. */
@@ -377,6 +411,18 @@ async function openFile() {
     return;
   }
   file = { name: chosen.name, bytes };
+  $('header-row').value = '1';
+  offerColumns('');
+}
+
+/** Offers the columns of a pasted table (cells separated by tabs) as a file's. */
+function openPastedTable(text) {
+  clearFileResult();
+  workbook = null;
+  $('file').value = '';
+  show($('sheet-choice'), false);
+  file = { name: 'pasted-table.tsv', bytes: new TextEncoder().encode(text) };
+  $('header-row').value = '1';
   offerColumns('');
 }
 
@@ -405,8 +451,8 @@ async function progress(fraction) {
   await new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
 }
 
-/** Opens the workbook `bytes`: its sheets are offered, the first one chosen. */
-async function openBook(name, bytes) {
+/** Opens the workbook `bytes`: its sheets are offered, sheet `sheetAt` chosen (its header row kept when `keepHeaderRow`). */
+async function openBook(name, bytes, sheetAt = 0, keepHeaderRow = false) {
   const run = fileRun;
   $('file-status').textContent = `Reading ${name}\u2026`;
   await bookGuarded(name, async () => {
@@ -423,12 +469,12 @@ async function openBook(name, bytes) {
       return option;
     }));
     show($('sheet-choice'), true);
-    await openSheet(0);
+    await openSheet(sheetAt, keepHeaderRow);
   });
 }
 
 /** Reads sheet `i` of the workbook opened and offers its columns. */
-async function openSheet(i) {
+async function openSheet(i, keepHeaderRow = false) {
   clearFileResult();
   const run = fileRun;
   const { name } = file;
@@ -441,6 +487,7 @@ async function openSheet(i) {
     const sheet = await workbook.book.sheet(i);
     if (run !== fileRun) return;
     workbook.sheet = sheet;
+    if (!keepHeaderRow) $('header-row').value = String(Math.max(1, sheet.firstRow));
     show($('file-progress'), false);
     offerColumns('');
   });
@@ -452,19 +499,25 @@ async function openSheet(i) {
  * Nothing is converted until a column is chosen.
  */
 function offerColumns(chosen) {
+  offeredHeaderRow = headerRow();
   const select = $('column');
   const status = $('file-status');
   select.replaceChildren(placeholder());
   select.disabled = true;
   guarded(status, () => {
     if (workbook) {
-      offerSheetColumns(chosen);
+      // A sheet still being read offers its columns once read.
+      if (workbook.sheet) offerSheetColumns(chosen);
       return;
     }
-    const row = engine.firstRow(file.bytes);
+    const row = engine.firstRow(file.bytes, Math.max(1, headerRow()));
     if (row.error !== undefined) {
       status.textContent = `${file.name}: ${row.error}.`;
       file = null;
+      return;
+    }
+    if (row.cells.length === 0 && headerRow() > 1) {
+      status.textContent = `${file.name} has no row ${headerRow()}: choose the row that names the columns.`;
       return;
     }
     if (row.cells.length === 0) {
@@ -488,7 +541,7 @@ function offerSheetColumns(chosen) {
     return;
   }
   const header = $('file-header').checked;
-  const row = engine.headerRow(sheet.headerCells());
+  const row = engine.headerRow(sheet.headerCells(header ? headerRow() : undefined));
   const label = (i) => (header && row.cells[i] ? `${columnLetters(i)}: ${row.cells[i]}` : columnLetters(i));
   fillColumnChoices(row, header, label, chosen);
 }
@@ -525,29 +578,47 @@ function fillColumnChoices(row, header, label, chosen) {
 }
 
 /**
+ * The texts a workbook's added cells hold for cell `i`, from the engine's typed
+ * `columns` described by `names` (engine.addedColumns): a number's digits, a
+ * code's text, true or false, or '' for a missing value.
+ */
+function addedTexts(names, columns, i) {
+  return names.map(({ kind, codes }, k) => {
+    const value = columns[k][i];
+    if (kind === 't') return codes[value] ?? '';
+    if (value === MISSING) return '';
+    return kind === 'b' ? String(value === 1) : String(value);
+  });
+}
+
+/**
  * Converts the chosen column of the workbook's sheet: the preview shows the
  * cells read and what is added, the download the whole workbook.
  */
-async function convertSheet(note) {
+async function convertSheet() {
   const run = fileRun;
   const { name } = file;
   const { sheet } = workbook;
   const column = Number($('column').value) - 1;
   const header = $('file-header').checked;
+  const at = header ? headerRow() : undefined;
   const made = direction;
   const status = $('file-status');
   status.textContent = `Converting column ${columnLetters(column)} of ${sheet.name}\u2026`;
   await bookGuarded(name, async () => {
     await progress(0.4);
-    const { cells, records } = sheet.cells(column, header);
-    const names = engine.addedColumns(made);
+    const { cells, records } = sheet.cells(column, header, at);
+    // The names the table model gives: the plain ones, or after the column
+    // where the sheet has them already (a converted sheet converted again).
+    const planned = header ? engine.plannedNames(made, sheet.headerCells(at), column + 1) : [];
+    const names = engine.addedColumns(made).map((added, k) => ({ ...added, name: planned[k] ?? added.name }));
     const result = engine.convertCells(made, cells);
     if (run !== fileRun) return;
     await progress(0.6);
     if (run !== fileRun) return;
-    const bytes = await sheet.save(column, header, names, result.lines, records);
+    const bytes = await sheet.save(column, header, names, records.map((_, i) => addedTexts(names, result.columns, i)), records, at);
     if (run !== fileRun) return;
-    const shown = result.lines.slice(0, PREVIEW_LINES).map((line, i) => `${cells[i][0]} ${cells[i][1].slice(1)}${line}`);
+    const shown = result.preview.slice(0, PREVIEW_LINES).map((line, i) => `${cells[i][0]} ${cells[i][1].slice(1)}${line}`);
     if (records.length > PREVIEW_LINES) shown.push('\u2026');
     $('file-preview').textContent = [`${columnLetters(column)}\t${names.map((n) => n.name).join('\t')}`, ...shown].join('\n') + '\n';
     const extension = name.match(/\.[^.]*$/)?.[0] ?? '';
@@ -555,12 +626,12 @@ async function convertSheet(note) {
     const count = `${records.length} ${records.length === 1 ? 'cell' : 'cells'}`;
     status.textContent = `Converted column ${columnLetters(column)} of the sheet ${sheet.name} of ${name} (${count}); ` +
       `the columns are added after column ${columnLetters(sheet.columns - 1)}.` +
-      (result.invalid > 0 ? ' Some cells are not whole numbers: their rows say invalid.' : '');
+      (result.invalid > 0 ? ' Some cells are not converted (not whole numbers, or spans that cannot be): their rows say invalid, as listed below.' : '');
     listItems($('file-notes'), result.reports);
-    caption($('file-caption'), note);
+    caption($('file-caption'), '', made);
     show($('file-progress'), false);
     show($('file-preview'), true);
-    $('download-file').disabled = false;
+    $('download-file').disabled = $('convert-more').disabled = false;
   });
 }
 
@@ -568,34 +639,41 @@ async function convertSheet(note) {
 const choosePrompt = () => `${file.name}: choose the column with the numbers to convert it.`;
 
 /**
- * Converts the chosen column of the file and shows its preview; `note` says
- * why it was converted again. Nothing is shown before a column is chosen.
+ * Converts the chosen column of the file in the direction chosen now and
+ * shows its preview. Nothing is shown before a column is chosen.
  */
-function convertFile(note = '') {
+function convertFile() {
   const status = $('file-status');
   clearFileResult();
   const column = $('column').value;
   if (!file) return;
   if (!column) {
-    status.textContent = choosePrompt();
+    // A file whose header row is missing has no columns to choose: its status says so.
+    if (!$('column').disabled) status.textContent = choosePrompt();
     return;
   }
   if (workbook) {
-    if (workbook.sheet) convertSheet(note);
+    if (workbook.sheet) convertSheet();
     return;
   }
   guarded(status, () => {
-    const result = engine.convertFile(direction, file.bytes, Number(column), $('file-header').checked);
+    const result = engine.convertFile(direction, file.bytes, Number(column), headerRow());
+    if (result.bytes.length === 0) {
+      // Nothing was written: nothing to download.
+      status.textContent = `${file.name} could not be converted: ${result.reports.join(' ')}`;
+      return;
+    }
     fileResult = { ...result, direction };
     $('file-preview').textContent = result.preview;
     status.textContent = result.outcome === 2
       ? `${file.name} could not be converted to its end; the download gives the whole rows before the fault.`
       : `Converted column ${column} of ${file.name}.` +
-        (result.outcome === 1 ? ' Some cells are not whole numbers: their rows say invalid.' : '');
+        (result.outcome === 1 ? ' Some cells are not converted (not whole numbers, or spans that cannot be): their rows say invalid, as listed below.' : '');
     listItems($('file-notes'), result.reports);
-    caption($('file-caption'), note);
+    caption($('file-caption'), '');
     show($('file-preview'), true);
     $('download-file').disabled = false;
+    $('convert-more').disabled = result.outcome === 2;
   });
 }
 
@@ -682,10 +760,11 @@ for (const radio of document.querySelectorAll('input[name=direction]')) {
     nameBoxes();
     mark = null;
     drawChart();
-    // What is shown is converted again at once, and says so.
+    // The number box follows the direction chosen; a converted paste or file
+    // keeps the direction it was converted in until converted again on purpose.
     showOne(AGAIN);
-    convertList(AGAIN);
-    convertFile(AGAIN);
+    keepDirection(list, 'list-caption', 'list-again');
+    keepDirection(fileResult, 'file-caption', 'file-again');
   });
 }
 $('number').addEventListener('input', () => showOne());
@@ -693,6 +772,7 @@ $('number-to').addEventListener('input', () => showOne());
 const listPlaceholder = $('list').placeholder;
 $('list').addEventListener('input', () => {
   heldPaste = null;
+  pasteChoice = CHOOSE_NONE;
   $('list').placeholder = listPlaceholder;
   convertList();
 });
@@ -703,10 +783,21 @@ $('list').addEventListener('paste', (event) => {
   if (lines <= HELD_PASTE_LINES) return; // The box takes it as usual.
   event.preventDefault();
   heldPaste = text;
+  pasteChoice = CHOOSE_NONE;
   $('list').value = '';
   $('list').placeholder = `A pasted list of ${text.split('\n').length} lines is converted below (not shown here, to keep the page quick). Type or paste to replace it.`;
   convertList();
 });
+$('read-column').addEventListener('click', () => {
+  pasteChoice = CHOOSE_COLUMN;
+  convertList();
+});
+$('read-list').addEventListener('click', () => {
+  pasteChoice = CHOOSE_LIST;
+  convertList();
+});
+$('list-again').addEventListener('click', () => convertList());
+$('file-again').addEventListener('click', () => convertFile());
 $('table-wrap').addEventListener('scroll', () => requestAnimationFrame(renderRows));
 $('download-csv').addEventListener('click', () => download(list.bytes, 'text/csv', `varve-${directionName(list.direction)}.csv`));
 $('copy-tsv').addEventListener('click', copyTsv);
@@ -731,11 +822,32 @@ document.addEventListener('drop', (event) => {
   $('file-section').scrollIntoView({ block: 'nearest' });
 });
 $('column').addEventListener('change', () => convertFile());
-$('file-header').addEventListener('change', () => {
-  if (!file) return;
-  const chosen = $('column').value;
-  offerColumns(chosen);
-  convertFile();
+for (const id of ['file-header', 'header-row']) {
+  $(id).addEventListener('change', () => {
+    $('header-row').disabled = !$('file-header').checked;
+    if (!file || headerRow() === offeredHeaderRow) return;
+    const chosen = $('column').value;
+    offerColumns(chosen);
+    convertFile();
+  });
+}
+// The converted file (or workbook) opened in place of the one it came from,
+// so that another of its columns is converted beside the columns added.
+$('convert-more').addEventListener('click', async () => {
+  if (!fileResult) return;
+  const { bytes } = fileResult;
+  const { name } = file;
+  const note = `${name} as converted, with the columns added: choose another column to convert; ` +
+    'where the added names are taken, the new ones are named after the column.';
+  if (workbook) {
+    await openBook(name, bytes, Number($('sheet').value), true);
+    if (!workbook) return;
+  } else {
+    clearFileResult();
+    file = { name, bytes };
+    offerColumns('');
+  }
+  if (file) $('file-status').textContent = note;
 });
 $('download-file').addEventListener('click', () => {
   // The file's own name and extension, with the direction that made the result.

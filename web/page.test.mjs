@@ -193,7 +193,7 @@ test('text, numbers outside and empty lists get clear messages', async () => {
   }
 
   await page.fill('#list', ' \n\t# only a comment\n');
-  assert.equal(await page.textContent('#list-status'), '0 rows.');
+  assert.equal(await page.textContent('#list-status'), 'The list holds no numbers.');
   await page.fill('#list', '  \n ');
   assert.equal(await page.textContent('#list-status'), 'The list holds no numbers.');
   assert.ok(await page.isDisabled('#download-csv'));
@@ -202,14 +202,14 @@ test('text, numbers outside and empty lists get clear messages', async () => {
 
 test('bad tokens are listed by line and every good one converted', async () => {
   await setDirection(page, 'ne-to-am');
-  const list = '2700\n12.5 3021\nx;;4282,123\n-00042 99999999999\n';
+  const list = '2700 2701\n12.5 3021\nx;;4282,123\n-00042 99999999999\n';
   await paste(page, list);
   assert.deepEqual(await page.$$eval('#bad-tokens li', (items) => items.map((li) => li.textContent)), [
     "Line 2: not a whole number: '12.5'",
     "Line 3: not a whole number: 'x'",
     "Line 3: warning: '4282,123' was read as the two numbers 4282 and 123: write numbers without thousands separators",
   ]);
-  assert.match(await page.textContent('#list-status'), /^6 rows\. Tokens that are not whole numbers were skipped/);
+  assert.match(await page.textContent('#list-status'), /^7 rows\. Tokens that are not whole numbers were skipped/);
   let expected;
   try {
     batch(['ne-to-am', '--format', 'csv'], list);
@@ -243,7 +243,7 @@ test('a CSV file with quoted fields and a header comes back whole with the colum
   const converted = await downloadOf(page, '#download-file');
   assert.equal(converted.name, 'cores-ne-to-am.csv');
   assert.equal(converted.text, expected);
-  assert.match(await page.textContent('#file-status'), /^Converted column 3 of cores\.csv\. Some cells are not whole numbers/);
+  assert.match(await page.textContent('#file-status'), /^Converted column 3 of cores\.csv\. Some cells are not converted/);
   assert.equal(await page.locator('#file-notes li').count() > 0, true);
 });
 
@@ -268,7 +268,7 @@ test('a pasted column gives one row per line, blank and bad lines included, and 
   const column = '3021\n\n4282\n4282?\n\n4,282\n5674\n';
   await paste(page, column);
   assert.equal(await page.textContent('#list-status'),
-    '7 rows, one per line. Lines that are not whole numbers are marked invalid, as listed below.');
+    '7 rows, one per line. Lines that are not converted (not whole numbers, or spans that cannot be) are marked invalid, as listed below.');
   assert.equal((await downloadOf(page, '#download-csv')).text, batchOutput(['ne-to-am', '--lines', '--format', 'csv'], column));
   // A quoted field shows whole, and bad rows stand out.
   const rows = await page.$$eval('#rows tbody tr:not([aria-hidden])', (trs) =>
@@ -324,9 +324,19 @@ test('the page shows only what the current input gave, and says which direction 
   await paste(tab, ' \n ');
   assert.deepEqual(await visible(tab, many), { 'list-status': 'The list holds no numbers.' });
   await paste(tab, '3021');
+  const pasted = await visible(tab, many);
+  assert.equal(pasted['list-caption'], 'AM to NE');
+  // Another direction chosen for the number box leaves the converted paste as
+  // it was, and says so, until it is converted again on purpose.
   await setDirection(tab, 'ne-to-am');
-  const list = await visible(tab, many);
-  assert.equal(list['list-caption'], 'NE to AM \u2014 converted again for the new direction');
+  const kept = await visible(tab, [...many, 'list-again']);
+  assert.deepEqual(kept, { ...pasted, 'list-caption': 'AM to NE \u2014 kept as converted; the direction chosen above is now NE to AM',
+    'list-again': 'Convert again NE to AM' });
+  assert.equal((await downloadOf(tab, '#download-csv')).name, 'varve-am-to-ne.csv');
+  await tab.click('#list-again');
+  const list = await visible(tab, [...many, 'list-again']);
+  assert.equal(list['list-caption'], 'NE to AM');
+  assert.equal(list['list-again'], undefined);
   assert.match(list['table-wrap'], /^\s*inputsequencerelation\w*\s*3021LCsplit/);
   assert.equal(await tab.getAttribute('#table-wrap', 'aria-label'), 'Converted numbers, NE to AM');
 
@@ -339,9 +349,18 @@ test('the page shows only what the current input gave, and says which direction 
   const shown = await visible(tab, files);
   assert.equal(shown['file-caption'], 'NE to AM');
   assert.equal(shown['file-preview'], batchOutput(['ne-to-am', '--column', '1'], csv));
+  // Looking up one number in the other direction never changes the file.
   await setDirection(tab, 'am-to-ne');
+  await tab.fill('#number', '4282');
+  const keptFile = await visible(tab, files);
+  assert.equal(keptFile['file-caption'], 'NE to AM \u2014 kept as converted; the direction chosen above is now AM to NE');
+  assert.equal(keptFile['file-preview'], shown['file-preview']);
+  const keptDownload = await downloadOf(tab, '#download-file');
+  assert.equal(keptDownload.name, 'a-ne-to-am.csv');
+  assert.equal(keptDownload.text, batchOutput(['ne-to-am', '--column', '1'], csv));
+  await tab.click('#file-again');
   const converted = await visible(tab, files);
-  assert.equal(converted['file-caption'], 'AM to NE \u2014 converted again for the new direction');
+  assert.equal(converted['file-caption'], 'AM to NE');
   assert.equal(converted['file-preview'], batchOutput(['am-to-ne', '--column', '1'], csv));
   assert.equal((await downloadOf(tab, '#download-file')).name, 'a-am-to-ne.csv');
   // Opening another file takes the last one's result away.
@@ -457,7 +476,7 @@ test('bad input never stops the page: control bytes, a lone surrogate, an overlo
   // Nothing lost: the box keeps the paste, and each line has its row and its note.
   const kept = await page.inputValue('#list');
   assert.equal(kept.length, (1 << 20) + 5 + 6);
-  assert.match(await page.textContent('#list-status'), /^3 rows, one per line\. Lines that are not whole numbers/);
+  assert.match(await page.textContent('#list-status'), /^3 rows, one per line\. Lines that are not converted/);
   assert.equal((await downloadOf(page, '#download-csv')).text, batchOutput(['ne-to-am', '--lines', '--format', 'csv'], kept));
   const notes = await page.$$eval('#bad-tokens li', (items) => items.map((li) => li.textContent));
   assert.deepEqual(notes.map((note, i) => note.slice(0, [41, 40, 36][i])), [
@@ -526,7 +545,7 @@ test('works with the keyboard alone', async () => {
   assert.equal(fs.readFileSync(await download.path(), 'utf8'), batch(['am-to-ne', '--lines', '--format', 'csv'], '2500\n8700'));
   // The chart is one tab stop: from the last control before it to its first
   // marker, and on to the download; the arrow keys move between its markers.
-  await tab.focus('#file-header');
+  await tab.focus('#header-row');
   await tab.keyboard.press('Tab');
   const focused = () => tab.evaluate(() => [document.activeElement.id || document.activeElement.getAttribute('class'),
     document.activeElement.getAttribute('aria-label')]);
@@ -637,6 +656,7 @@ test('axe-core reports no accessibility violation in any state of the page, wide
     ['a span not converted', async () => tab.fill('#number-to', '6500')],
     ['a number outside', async () => { await tab.fill('#number-to', ''); await tab.fill('#number', '6500'); }],
     ['text that is no number', async () => tab.fill('#number', '56 74')],
+    ['a mixed paste asked about', async () => paste(tab, '3021\n\n4282 4283\n5674')],
     ['a list', async () => paste(tab, '3021 4282\n5674 x 6500')],
     ['a file', async () => {
       await tab.setInputFiles('#file', { name: 'a.csv', mimeType: 'text/csv', buffer: Buffer.from('ne,x\n3021,a\nq,b\n') });

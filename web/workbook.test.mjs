@@ -296,7 +296,7 @@ test('a dropped file works like a chosen one: a CSV file and a workbook', async 
   await page.locator('#file-status', { hasText: 'Converted column B' }).waitFor();
   assert.equal(await page.textContent('#file-status'),
     'Converted column B of the sheet Cores of excel-like.xlsx (10 cells); the columns are added after column D. ' +
-    'Some cells are not whole numbers: their rows say invalid.');
+    'Some cells are not converted (not whole numbers, or spans that cannot be): their rows say invalid, as listed below.');
   assert.deepEqual(await page.$$eval('#file-notes li', (items) => items.map((li) => li.textContent)), [
     "B6: not a whole number: '4,282' (a thousands separator? write 4282 without one to convert it)",
     "B9: not a whole number: '#N/A'",
@@ -305,9 +305,12 @@ test('a dropped file works like a chosen one: a CSV file and a workbook', async 
   const preview = (await page.textContent('#file-preview')).split('\n');
   assert.equal(preview[0], 'B\tsequence\trelation\tne_first\tne_last\tam_first\tam_last\tfalse_couplets');
   assert.equal(preview[4], 'B5  8000 \tUC\tcorresponds\t8000\t8000\t7682\t7682\tfalse');
-  // Another direction converts it again and says so.
+  // Another direction keeps the workbook as converted until it is converted again.
   await page.check('input[name=direction][value=am-to-ne]');
-  await page.locator('#file-caption', { hasText: 'converted again' }).waitFor();
+  await page.locator('#file-caption', { hasText: 'NE to AM \u2014 kept as converted' }).waitFor();
+  assert.equal(await page.textContent('#file-preview'), preview.join('\n'));
+  await page.click('#file-again');
+  await page.locator('#file-caption', { hasText: /^AM to NE$/ }).waitFor();
   await page.waitForSelector('#download-file:not([disabled])');
   assert.match(await page.textContent('#file-preview'), /^B\tlc_relation\t/);
   // Without a header row, its cell is converted too (and is no number).

@@ -226,8 +226,9 @@ void ColumnConverter::take_record(const CsvRecord& record, std::string& out) {
 }
 
 bool ColumnConverter::plan(const table::Header& header, std::size_t line) {
-  table::PlanResult planned = table::make_plan(
-      header, {settings_.direction, settings_.columns, settings_.prefix, settings_.intervals});
+  table::PlanResult planned =
+      table::make_plan(header, {settings_.direction, settings_.columns, settings_.prefix,
+                                settings_.named_after_source_on_clash, settings_.intervals});
   if (planned.fault == table::PlanFault::kClash) {
     stop(ColumnFault::kInput, line_text(line) + ": " + planned.error +
                                   ": rename it, or name the added columns with --prefix");

@@ -44,6 +44,9 @@ struct ColumnSettings {
   std::string prefix;  ///< Put before the names of one conversion's added columns.
   std::string input_name = "the input";            ///< What messages call the input.
   std::size_t max_record = std::size_t{64} << 20;  ///< The longest row held, in bytes.
+  /// One column whose added names the header has already is named after it
+  /// instead (table::PlanRequest): for a front end without a prefix.
+  bool named_after_source_on_clash = false;
 };
 
 /// The text of a cell as a number is looked for in it: without surrounding

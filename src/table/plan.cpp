@@ -82,7 +82,10 @@ PlanResult make_plan(const Header& header, const PlanRequest& request) {
                        [&taken](const std::string& name) { return taken.contains(name); });
   };
   for (Conversion& conversion : conversions) {
-    if (conversions.size() == 1) {
+    bool plain = conversions.size() == 1 &&
+                 !(request.named_after_source_on_clash &&
+                   clashes(prefixed_names(conversion.kind, request.direction, request.prefix)));
+    if (plain) {
       conversion.names = prefixed_names(conversion.kind, request.direction, request.prefix);
       for (const std::string& name : conversion.names) {
         if (taken.contains(name)) {

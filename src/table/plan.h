@@ -41,6 +41,9 @@ struct PlanRequest {
   chronology::Direction direction = chronology::Direction::kNeToAm;
   std::vector<std::string> columns;  ///< Each column to convert, as find_column reads it.
   std::string prefix;                ///< Before the added names of a single conversion.
+  /// A single conversion whose added names the header has already is named
+  /// as several are, rather than a clash: for a front end without a prefix.
+  bool named_after_source_on_clash = false;
   /// Each pair of columns to convert as an interval, after the columns.
   std::vector<std::array<std::string, 2>> intervals = {};
 };

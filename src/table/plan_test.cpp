@@ -53,6 +53,15 @@ TEST(MakePlan, NamesEachColumnsGroupWithoutACollision) {
        Header({"ne", "am", "ne_sequence", "ne_2_relation"}),
        {Direction::kNeToAm, {"ne", "am"}, ""},
        {"ne_3_sequence@1", "am_sequence@2"}},
+      {"one column of a converted file, named after it where the names are taken",
+       Header({"ne", "sequence", "relation", "ne_first", "ne_last", "am_first", "am_last",
+               "false_couplets", "ne_sequence", "ne2"}),
+       {Direction::kNeToAm, {"ne"}, "", true},
+       {"ne_2_sequence@1"}},
+      {"one column named after it only where the names are taken",
+       Header({"id", "ne"}),
+       {Direction::kNeToAm, {"ne"}, "", true},
+       {"sequence@2"}},
   };
   for (const Case& c : cases) {
     PlanResult result = make_plan(c.header, c.request);
@@ -75,19 +84,19 @@ TEST(MakePlan, AnIntervalReadsTwoColumnsAndAddsTheSpanRowsColumns) {
   const std::vector<Case> cases = {
       {"alone, its names plain",
        Header({"core", "top", "bottom"}),
-       {Direction::kNeToAm, {}, "", {{"top", "bottom"}}},
+       {Direction::kNeToAm, {}, "", false, {{"top", "bottom"}}},
        {"sequence@2+3"}},
       {"alone, bottom first, with a prefix",
        Header({"core", "top", "bottom"}),
-       {Direction::kAmToNe, {}, "i_", {{"3", "#2"}}},
+       {Direction::kAmToNe, {}, "i_", false, {{"3", "#2"}}},
        {"i_lc_first@3+2"}},
       {"after a column that is one of its ends",
        Header({"core", "top", "bottom"}),
-       {Direction::kNeToAm, {"top"}, "", {{"top", "bottom"}}},
+       {Direction::kNeToAm, {"top"}, "", false, {{"top", "bottom"}}},
        {"top_sequence@2", "top_bottom_sequence@2+3"}},
       {"two intervals on the same columns",
        Header({"top", "bottom"}),
-       {Direction::kNeToAm, {}, "", {{"top", "bottom"}, {"bottom", "top"}}},
+       {Direction::kNeToAm, {}, "", false, {{"top", "bottom"}, {"bottom", "top"}}},
        {"top_bottom_sequence@1+2", "bottom_top_sequence@2+1"}},
   };
   for (const Case& c : cases) {
@@ -108,15 +117,15 @@ TEST(MakePlan, AnIntervalReadsTwoColumnsAndAddsTheSpanRowsColumns) {
     EXPECT_EQ(seen, c.groups) << c.name;
   }
   PlanResult one =
-      make_plan(Header({"top", "bottom"}), {Direction::kNeToAm, {}, "", {{"top", "1"}}});
+      make_plan(Header({"top", "bottom"}), {Direction::kNeToAm, {}, "", false, {{"top", "1"}}});
   EXPECT_EQ(one.fault, PlanFault::kRequest);
   EXPECT_EQ(one.error,
             "an interval's ends are one column, 1 ('top' and '1'): give its two columns");
   PlanResult clash = make_plan(Header({"top", "bottom", "ne_varves"}),
-                               {Direction::kNeToAm, {}, "", {{"top", "bottom"}}});
+                               {Direction::kNeToAm, {}, "", false, {{"top", "bottom"}}});
   EXPECT_EQ(clash.fault, PlanFault::kClash);
   PlanResult missing =
-      make_plan(Header({"top", "bottom"}), {Direction::kNeToAm, {}, "", {{"top", "base"}}});
+      make_plan(Header({"top", "bottom"}), {Direction::kNeToAm, {}, "", false, {{"top", "base"}}});
   EXPECT_EQ(missing.error,
             "the header has no column named 'base': the columns are 1 'top', 2 'bottom'");
 }

@@ -64,8 +64,8 @@ TEST(RowConverter, ReadsAnIntervalsTwoEndsAndReportsWhyOneIsNotConverted) {
     messages.push_back(std::to_string(m.place.line) + ":" + std::to_string(m.place.column) + " " +
                        m.text);
   });
-  PlanResult planned =
-      make_plan(Header({"id", "top", "bottom"}), {Direction::kNeToAm, {}, "", {{"top", "bottom"}}});
+  PlanResult planned = make_plan(Header({"id", "top", "bottom"}),
+                                 {Direction::kNeToAm, {}, "", false, {{"top", "bottom"}}});
   ASSERT_EQ(planned.error, "");
   RowConverter rows(planned.plan, 3, reporter);
   struct Case {

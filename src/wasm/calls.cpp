@@ -2,16 +2,17 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 
 #include "batch/added_text.h"
 #include "batch/column.h"
 #include "batch/csv_reader.h"
 #include "batch/line_mode.h"
 #include "batch/list_mode.h"
+#include "batch/paste_shape.h"
 #include "batch/rows.h"
 #include "batch/text_encoding.h"
 #include "batch/text_pipeline.h"
-#include "batch/tokens.h"
 #include "chart/chart.h"
 #include "chronology/cell.h"
 #include "chronology/shown_text.h"
@@ -20,6 +21,8 @@
 #include "sentences/result_records.h"
 #include "sentences/span_account.h"
 #include "table/added_cells.h"
+#include "table/header.h"
+#include "table/plan.h"
 #include "table/reporter.h"
 
 namespace wasm {
@@ -43,16 +46,6 @@ std::string not_a_number_message(std::string_view typed, const Cell& cell) {
   message.front() = 'N';  // The sentence starts "not a whole number".
   message += cell.hint == CellHint::kNone ? ". Type digits, with a sign if needed." : ".";
   return message;
-}
-
-/// The number of tokens the list mode finds in `text`.
-std::size_t token_count(std::string_view text) {
-  batch::Tokenizer tokenizer;
-  std::size_t count = 0;
-  auto counted = [&count](const batch::Token&) { ++count; };
-  tokenizer.feed(text, counted);
-  tokenizer.finish(counted);
-  return count;
 }
 
 bool is_letter(char c) {
@@ -90,6 +83,52 @@ std::string preview_of(std::string_view text) {
   return preview;
 }
 
+/// The number box's result for the span from `first` to `last`.
+LookupResult span_lookup(chronology::Direction direction, chronology::VarveNumber first,
+                         chronology::VarveNumber last) {
+  LookupResult result;
+  chronology::SpanResult span = chronology::span_of(direction, first, last);
+  result.span = span.given;
+  std::string account;
+  for (const std::string& line : sentences::span_account(span)) {
+    account.append(line).push_back('\n');
+  }
+  if (!span.converted()) {
+    result.status = LookupStatus::kSpanNotConverted;
+    account.pop_back();
+    result.message = std::move(account);
+    return result;
+  }
+  result.status = LookupStatus::kSpan;
+  result.records = std::move(account);
+  std::string input = std::to_string(span.given.first) + "-" + std::to_string(span.given.last);
+  batch::append_span_rows(result.rows, batch::Format::kJsonl, input, span);
+  return result;
+}
+
+/// A message on what was typed in the number boxes, read as no number.
+LookupResult box_message(std::string message) {
+  LookupResult result;
+  result.status = LookupStatus::kNotANumber;
+  result.message = std::move(message);
+  return result;
+}
+
+/// An added cell as a typed column holds it: a number, a code, 1 or 0, or kMissing.
+std::int32_t typed_value(const table::AddedNumber& number) {
+  return number ? *number : kMissing;
+}
+std::int32_t typed_value(const table::AddedSequence& sequence) {
+  return static_cast<std::int32_t>(sequence ? static_cast<std::size_t>(*sequence)
+                                            : table::kSequenceNames.size() - 1);
+}
+std::int32_t typed_value(table::RelationCode relation) {
+  return static_cast<std::int32_t>(relation);
+}
+std::int32_t typed_value(const table::AddedFlag& flag) {
+  return flag ? (*flag ? 1 : 0) : kMissing;
+}
+
 /// Messages on cells that are not whole numbers shown at most; the rest are counted.
 constexpr std::int32_t kReportedCells = 100;
 
@@ -103,23 +142,7 @@ LookupResult lookup(chronology::Direction direction, std::string_view typed) {
     return result;
   }
   if (cell.kind == CellKind::kSpan) {
-    chronology::SpanResult span = chronology::span_of(direction, cell.number, cell.last);
-    result.span = span.given;
-    std::string account;
-    for (const std::string& line : sentences::span_account(span)) {
-      account.append(line).push_back('\n');
-    }
-    if (!span.converted()) {
-      result.status = LookupStatus::kSpanNotConverted;
-      account.pop_back();
-      result.message = std::move(account);
-      return result;
-    }
-    result.status = LookupStatus::kSpan;
-    result.records = std::move(account);
-    std::string input = std::to_string(span.given.first) + "-" + std::to_string(span.given.last);
-    batch::append_span_rows(result.rows, batch::Format::kJsonl, input, span);
-    return result;
+    return span_lookup(direction, cell.number, cell.last);
   }
   if (cell.kind == CellKind::kInvalid) {
     result.status = LookupStatus::kNotANumber;
@@ -146,6 +169,35 @@ LookupResult lookup(chronology::Direction direction, std::string_view typed) {
     batch::append_row(result.rows, batch::Format::kJsonl, input, &link);
   }
   return result;
+}
+
+LookupResult lookup_boxes(chronology::Direction direction, std::string_view first,
+                          std::string_view last) {
+  Cell to = chronology::read_cell(last);
+  if (to.kind == CellKind::kEmpty) {
+    return lookup(direction, first);
+  }
+  std::string_view from_name =
+      direction == chronology::Direction::kNeToAm ? std::string_view("NE") : std::string_view("AM");
+  Cell from = chronology::read_cell(first);
+  if (from.kind == CellKind::kEmpty) {
+    return box_message("Type the first " + std::string(from_name) +
+                       " number of the span in the first box.");
+  }
+  if (from.kind == CellKind::kSpan) {
+    return box_message(
+        "The first box holds a span already: leave the second box empty, or type the first "
+        "number alone.");
+  }
+  if (from.kind != CellKind::kNumber) {
+    return box_message(not_a_number_message(first, from));
+  }
+  if (to.kind != CellKind::kNumber) {
+    std::string message = not_a_number_message(last, to);
+    message.front() = 'n';
+    return box_message("In the second box: " + message);
+  }
+  return span_lookup(direction, from.number, to.number);
 }
 
 ListResult convert_list(chronology::Direction direction, ListFormat format, std::string_view list) {
@@ -175,62 +227,38 @@ ListResult convert_lines(chronology::Direction direction, ListFormat format,
   return result;
 }
 
-bool holds_one_value(std::string_view line) {
-  // A tab or a semicolon separates the cells of a spreadsheet's row.
-  if (line.find_first_of("\t;") != std::string_view::npos) {
-    return false;
-  }
-  std::size_t comment = line.find('#');
-  std::size_t tokens = token_count(line.substr(0, comment));
-  if (comment != std::string_view::npos) {
-    // "#N/A" is a spreadsheet's cell; a value with a comment after it is a
-    // line of a list, whose comment the list mode leaves out.
-    return tokens == 0;
-  }
-  // A comma separates values ("3021," as much as "3021,4282") unless the
-  // cell rule reads the line as one value with it.
-  if (tokens <= 1 && line.find(',') == std::string_view::npos) {
-    return true;
-  }
-  // One value with blanks or a comma inside: "4 282", "ca. 4282", a span
-  // written with blanks around its dash, "5580 - 5700", and a whole number
-  // written with a decimal comma, "3021,0".
-  chronology::Cell cell = chronology::read_cell(line);
-  return cell.hint != CellHint::kNone || cell.kind == CellKind::kSpan ||
-         chronology::read_cell(line, ';').kind == CellKind::kNumber;
-}
-
-PasteReading paste_reading(std::string_view paste) {
-  if (chronology::read_cell(paste).kind == CellKind::kEmpty) {
-    return PasteReading::kEmpty;
-  }
-  // Lines end as the line mode ends them: at LF, CR LF or a lone CR (CR LF
-  // gives an empty line between, which holds no value and changes nothing).
-  for (std::size_t at = 0;;) {
-    std::size_t end = paste.find_first_of("\r\n", at);
-    if (!holds_one_value(paste.substr(at, end == std::string_view::npos ? end : end - at))) {
-      return PasteReading::kList;
-    }
-    if (end == std::string_view::npos) {
-      return PasteReading::kLines;
-    }
-    at = end + 1;
-  }
-}
-
 PasteResult convert_paste(chronology::Direction direction, ListFormat format,
-                          std::string_view paste) {
+                          std::string_view paste, PasteChoice choice) {
   PasteResult result;
-  result.reading = paste_reading(paste);
-  switch (result.reading) {
-    case PasteReading::kEmpty:
+  batch::PasteLayout layout = batch::paste_layout(paste);
+  result.first_one = layout.first_one;
+  result.first_several = layout.first_several;
+  result.quoted_breaks = layout.quoted_breaks;
+  switch (layout.shape) {
+    case batch::PasteShape::kEmpty:
+      result.reading = PasteReading::kEmpty;
+      return result;
+    case batch::PasteShape::kTable:
+      result.reading = PasteReading::kTable;
+      return result;
+    case batch::PasteShape::kList:
+      result.reading = PasteReading::kList;
       break;
-    case PasteReading::kList:
-      result.converted = convert_list(direction, format, paste);
+    case batch::PasteShape::kColumn:
+      result.reading = PasteReading::kLines;
       break;
-    case PasteReading::kLines:
-      result.converted = convert_lines(direction, format, paste);
+    case batch::PasteShape::kMixed:
+      result.reading = choice == PasteChoice::kList     ? PasteReading::kList
+                       : choice == PasteChoice::kColumn ? PasteReading::kLines
+                                                        : PasteReading::kAsk;
       break;
+  }
+  if (result.reading == PasteReading::kList) {
+    result.converted = convert_list(direction, format, paste);
+  } else if (result.reading == PasteReading::kLines) {
+    result.converted = layout.quoted_breaks
+                           ? convert_lines(direction, format, batch::column_lines(paste))
+                           : convert_lines(direction, format, paste);
   }
   return result;
 }
@@ -262,7 +290,7 @@ bool names_varve_numbers(std::string_view header) {
   return false;
 }
 
-FirstRow first_row(std::string_view file) {
+FirstRow first_row(std::string_view file, std::size_t header_row) {
   FirstRow row;
   batch::TextDecoder decoder;
   std::string decoded;
@@ -277,7 +305,7 @@ FirstRow first_row(std::string_view file) {
     return row;
   }
   // The header row as the column mode reads it: after a separator line.
-  for (const std::string& cell : batch::header_cells(decoded)) {
+  for (const std::string& cell : batch::header_cells(decoded, header_row)) {
     row.cells.append(chronology::cell_shown(cell)).push_back('\n');
     if (names_varve_numbers(cell)) {
       row.suggested.append(std::to_string(row.count + 1)).push_back('\n');
@@ -287,13 +315,15 @@ FirstRow first_row(std::string_view file) {
   return row;
 }
 
-FileResult convert_file(chronology::Direction direction, std::int32_t column, bool header,
-                        std::string_view file) {
+FileResult convert_file(chronology::Direction direction, std::int32_t column,
+                        std::int32_t header_row, std::string_view file) {
   FileResult result;
   batch::ColumnSettings settings;
   settings.direction = direction;
   settings.columns = {"#" + std::to_string(column)};
-  settings.header = header;
+  settings.header = header_row > 0;
+  settings.header_row = static_cast<std::size_t>(std::max(header_row, 1));
+  settings.named_after_source_on_clash = true;
   settings.input_name = "the file";
   batch::ColumnConverter converter(std::move(settings), [&result](std::string_view message) {
     result.messages.append(message).push_back('\n');
@@ -328,15 +358,49 @@ FileResult convert_file(chronology::Direction direction, std::int32_t column, bo
 
 std::string added_columns(chronology::Direction direction) {
   std::string names;
-  batch::visit_added_text(table::no_cells(direction),
-                          [&names](std::string_view name, batch::AddedKind kind, std::string_view) {
-                            names.append(name).push_back('\t');
-                            names.push_back(kind == batch::AddedKind::kNumber ? 'n'
-                                            : kind == batch::AddedKind::kFlag ? 'b'
-                                                                              : 't');
-                            names.push_back('\n');
-                          });
+  struct Namer {
+    std::string& names;
+    void codes(std::string_view name, std::span<const std::string_view> texts) const {
+      names.append(name).append("\tt");
+      for (std::string_view text : texts) {
+        names.append("\t").append(text);
+      }
+      names.append("\t\n");
+    }
+    void operator()(std::string_view name, const table::AddedSequence&) const {
+      codes(name, std::span(table::kSequenceNames).first(table::kSequenceNames.size() - 1));
+    }
+    void operator()(std::string_view name, table::RelationCode) const {
+      codes(name, std::span(table::kRelationNames).first(table::kRelationNames.size() - 1));
+    }
+    void operator()(std::string_view name, const table::AddedNumber&) const {
+      names.append(name).append("\tn\n");
+    }
+    void operator()(std::string_view name, const table::AddedFlag&) const {
+      names.append(name).append("\tb\n");
+    }
+  };
+  table::visit_fields(table::no_cells(direction), Namer{names});
   return names;
+}
+
+std::string planned_names(chronology::Direction direction, std::int32_t column,
+                          std::string_view cells) {
+  std::vector<std::string> names;
+  for (std::size_t at = 0; at < cells.size();) {
+    std::size_t end = std::min(cells.find('\0', at), cells.size());
+    names.emplace_back(cells.substr(at, end - at));
+    at = end + 1;
+  }
+  table::PlanRequest request{direction, {"#" + std::to_string(column)}, "", true};
+  table::PlanResult planned = table::make_plan(table::Header(std::move(names)), request);
+  std::string lines;
+  for (const table::Conversion& conversion : planned.plan.conversions) {
+    for (const std::string& name : conversion.names) {
+      lines.append(name).push_back('\n');
+    }
+  }
+  return lines;
 }
 
 FirstRow header_row(std::string_view cells) {
@@ -364,7 +428,7 @@ CellsResult convert_cells(chronology::Direction direction, std::string_view cell
     }
     result.messages.append(message.text).push_back('\n');
   });
-  result.rows.reserve(cells.size() * 4);
+  std::vector<Cell> read;
   for (std::size_t at = 0, row = 0; at < cells.size(); ++row) {
     std::size_t tab = std::min(cells.find('\t', at), cells.size());
     name = cells.substr(at, tab - at);
@@ -384,10 +448,22 @@ CellsResult convert_cells(chronology::Direction direction, std::string_view cell
       cell = chronology::read_cell(text);
     }
     reporter.cell(direction, {row, 0, 0}, cell, [&] { return chronology::field_shown(text); });
-    result.rows.append(cache.cells(cell)).push_back('\n');
+    if (row < kPreviewLines) {
+      result.preview.append(cache.cells(cell)).push_back('\n');
+    }
+    read.push_back(cell);
   }
   reporter.finish();
   result.invalid = static_cast<std::int32_t>(reporter.faults());
+  result.count = static_cast<std::int32_t>(read.size());
+  result.columns.assign(table::kNumberCellCount * read.size(), kMissing);
+  for (std::size_t row = 0; row < read.size(); ++row) {
+    std::size_t column = 0;
+    table::visit_fields(table::number_cells(direction, read[row]),
+                        [&](std::string_view, const auto& value) {
+                          result.columns[column++ * read.size() + row] = typed_value(value);
+                        });
+  }
   return result;
 }
 

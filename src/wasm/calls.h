@@ -7,9 +7,11 @@
 // natively.
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "chronology/links.h"
 
@@ -39,6 +41,12 @@ struct LookupResult {
 /// span of varves written first-last.
 LookupResult lookup(chronology::Direction direction, std::string_view typed);
 
+/// Converts the texts of the two number boxes, each read by the cell rule:
+/// the first alone when the second is blank, else the span from the first
+/// number to the second; a message when either is no number.
+LookupResult lookup_boxes(chronology::Direction direction, std::string_view first,
+                          std::string_view last);
+
 /// The output formats of a list.
 enum class ListFormat : std::int32_t { kTsv = 0, kCsv = 1 };
 
@@ -58,30 +66,36 @@ ListResult convert_list(chronology::Direction direction, ListFormat format, std:
 ListResult convert_lines(chronology::Direction direction, ListFormat format,
                          std::string_view lines);
 
-/// True when `line` (without its line end) holds at most one value, as a
-/// line copied from one column of a spreadsheet does.
-bool holds_one_value(std::string_view line);
-
-/// How a paste is read.
+/// How a paste was read.
 enum class PasteReading : std::int32_t {
   kEmpty = 0,  ///< Nothing but blanks: nothing to convert.
-  kList = 1,   ///< Some line holds more values: tokens, as convert_list reads them.
-  kLines = 2,  ///< Every line holds at most one value: a row per line, as convert_lines.
+  kList = 1,   ///< A list: tokens, as convert_list reads them.
+  kLines = 2,  ///< A column: a row per line, as convert_lines.
+  kAsk = 3,    ///< Lines of one value and of several: not read until the user chooses.
+  kTable = 4,  ///< Cells separated by tabs: not read; its columns are offered as a file's.
 };
 
-/// How `paste` is read: as lines when every line holds at most one value, so
-/// that a pasted column comes back row for row; else as a list.
-PasteReading paste_reading(std::string_view paste);
+/// How the user chose to read a paste that mixes lines of one and of several values.
+enum class PasteChoice : std::int32_t {
+  kNone = 0,    ///< No choice made: such a paste is not read.
+  kList = 1,    ///< As a list.
+  kColumn = 2,  ///< As a column, a row per line.
+};
 
 /// What convert_paste did.
 struct PasteResult {
   PasteReading reading = PasteReading::kEmpty;  ///< How the paste was read.
-  ListResult converted;  ///< As convert_list or convert_lines gave it; empty for kEmpty.
+  std::size_t first_one = 0;      ///< The first line (from 1) holding one value, or 0.
+  std::size_t first_several = 0;  ///< The first line holding several values, or 0.
+  bool quoted_breaks = false;     ///< A quoted cell holding a line break was read as one line.
+  ListResult converted;           ///< As convert_list or convert_lines gave it; empty unless read.
 };
 
-/// Converts a paste in the reading paste_reading gives it.
+/// Converts a paste as what it is (batch::paste_layout): a column as lines, a
+/// list as a list; a paste that mixes them only as `choice` says, so that no
+/// row is ever shifted silently; a table not at all.
 PasteResult convert_paste(chronology::Direction direction, ListFormat format,
-                          std::string_view paste);
+                          std::string_view paste, PasteChoice choice = PasteChoice::kNone);
 
 /// True when a column's header text names varve numbers: it has the word
 /// varve, varves, ne, am, lc or uc, in any letter case.
@@ -95,9 +109,9 @@ struct FirstRow {
   std::string error;       ///< Why the file's encoding is not read.
 };
 
-/// The cells of the first row of a CSV, semicolon or TSV file in UTF-8, an
-/// 8-bit encoding or UTF-16.
-FirstRow first_row(std::string_view file);
+/// The cells of row `header_row` (from 1, after a separator line) of a CSV,
+/// semicolon or TSV file in UTF-8, an 8-bit encoding or UTF-16.
+FirstRow first_row(std::string_view file, std::size_t header_row = 1);
 
 /// Lines of a converted file that convert_file gives as its preview.
 inline constexpr std::size_t kPreviewLines = 50;
@@ -110,23 +124,45 @@ struct FileResult {
   std::string preview;  ///< The first kPreviewLines lines in UTF-8, "…" last when more follow.
 };
 
-/// Converts column `column` (from 1) of a file as varve-batch's column mode does.
-FileResult convert_file(chronology::Direction direction, std::int32_t column, bool header,
-                        std::string_view file);
+/// Converts column `column` (from 1) of a file as varve-batch's column mode
+/// does, its header row `header_row` (from 1; 0 for none). Where the header has
+/// the added columns' names already (a converted file converted again), they
+/// are named after the column, as several columns' are.
+FileResult convert_file(chronology::Direction direction, std::int32_t column,
+                        std::int32_t header_row, std::string_view file);
 
 /// The columns a conversion adds in `direction`, a line each: the name, a tab,
-/// and what its cells hold: n numbers, t text, b true or false.
+/// and what its cells hold: n numbers, t text, b true or false; for text, a tab
+/// and each text its codes stand for, in the order of the codes, each ended by
+/// a tab (the last, for none, empty).
 std::string added_columns(chronology::Direction direction);
 
 /// The header row of a workbook's sheet, its cells given each ended by NUL:
 /// the cells shown safely and the ones naming varve numbers, as first_row.
 FirstRow header_row(std::string_view cells);
 
-/// A workbook column converted by the cell rule of every front end.
+/// The names of the columns converting column `column` (from 1) of a sheet
+/// adds, a line each, its header row's cells given each ended by NUL: the
+/// plain names, or where the header has them already (a converted sheet
+/// converted again), names after the column, as the table model gives them.
+std::string planned_names(chronology::Direction direction, std::int32_t column,
+                          std::string_view cells);
+
+/// A value missing from a typed added column: no number, no flag.
+inline constexpr std::int32_t kMissing = std::numeric_limits<std::int32_t>::min();
+
+/// A workbook column converted by the cell rule of every front end, its added
+/// cells typed, as the bindings' columns are.
 struct CellsResult {
-  std::string rows;          ///< For each cell given, its added cells each after a tab, a line.
-  std::string messages;      ///< The messages on cells that are not whole numbers, a line each.
-  std::int32_t invalid = 0;  ///< The cells that are not whole numbers.
+  std::int32_t count = 0;  ///< The cells given.
+  /// Each added column's values for every cell, column after column: a number,
+  /// a code (its text is the column's code text of added_columns), 1 or 0 for
+  /// true or false, or kMissing.
+  std::vector<std::int32_t> columns;
+  std::string
+      preview;  ///< The first kPreviewLines cells' added cells, each after a tab, a line each.
+  std::string messages;      ///< The messages on cells not converted, a line each.
+  std::int32_t invalid = 0;  ///< The cells not converted: not whole numbers, spans not converted.
 };
 
 /// Converts a workbook column's cells, each given as its name ("C5"), a tab,

@@ -156,6 +156,46 @@ TEST(Lookup, ConvertsASpanWithItsAccountOrSaysWhyNot) {
   }
 }
 
+TEST(Lookup, ReadsEachNumberBoxByTheCellRule) {
+  struct Case {
+    std::string first;
+    std::string last;
+    std::string same_as;  ///< The one box's text that gives the same result, or "".
+    std::string message;  ///< Else the message.
+  };
+  const std::vector<Case> cases = {
+      {"5580", "5700", "5580-5700", ""},
+      {" 5580 ", "\t5700", "5580-5700", ""},
+      {"6245", " ", "6245", ""},
+      {"5580-5700", "", "5580-5700", ""},
+      {"5700", "5580", "5700-5580", ""},
+      // A sign is no part of a span written with a dash, but a box holds a
+      // number read by the cell rule, so the span from it is converted or
+      // refused as any span is.
+      {"+5580", "5700", "5580-5700", ""},
+      {"", "5700", "", "Type the first NE number of the span in the first box."},
+      {"5580-5600", "5700", "",
+       "The first box holds a span already: leave the second box empty, or type the first number "
+       "alone."},
+      {"x", "5700", "", "Not a whole number: 'x'. Type digits, with a sign if needed."},
+      {"5580", "5,700", "",
+       "In the second box: not a whole number: '5,700' (a thousands separator? write 5700 "
+       "without one to convert it)."},
+  };
+  for (const Case& c : cases) {
+    LookupResult got = lookup_boxes(Direction::kNeToAm, c.first, c.last);
+    if (c.same_as.empty()) {
+      EXPECT_EQ(got.status, LookupStatus::kNotANumber) << c.first << " " << c.last;
+      EXPECT_EQ(got.message, c.message) << c.first << " " << c.last;
+      continue;
+    }
+    LookupResult want = lookup(Direction::kNeToAm, c.same_as);
+    EXPECT_EQ(got.status, want.status) << c.first << " " << c.last;
+    EXPECT_EQ(got.records, want.records) << c.first << " " << c.last;
+    EXPECT_EQ(got.message, want.message) << c.first << " " << c.last;
+  }
+}
+
 TEST(ConvertList, ConvertsEveryGoodTokenAndReportsTheBad) {
   ListResult list = convert_list(Direction::kNeToAm, ListFormat::kCsv,
                                  "# core 7\n3021;x\r\n\n6500 1e3 # 12.5\n\x1b");
@@ -208,37 +248,42 @@ namespace {
 
 using chronology::Direction;
 
-TEST(Paste, IsReadAsLinesOnlyWhenNoLineHoldsMoreThanOneValue) {
-  struct Case {
-    std::string paste;
-    PasteReading reading;
-  };
-  const std::vector<Case> cases = {
-      {"", PasteReading::kEmpty},
-      {" \r\n\t\xC2\xA0\n", PasteReading::kEmpty},
-      // A spreadsheet's column: blank cells, bad cells, any line end.
-      {"3021\n\n4282\n4282?\n\n5674\n", PasteReading::kLines},
-      {"3021\r\n\r\n4282\r\n", PasteReading::kLines},
-      {"3021\r4282", PasteReading::kLines},
-      {"#N/A\n3021\nn/a", PasteReading::kLines},
-      // One value with blanks or a comma inside.
-      {"4 282\nca. 4282\n4282 (?)\n4,282\n1,234,567\n3021,0", PasteReading::kLines},
-      // A span with blanks around its dash is one value of a column.
-      {"3021\n\n4282?\n5580 \xE2\x80\x93 5700\n5700 - 5580\n7000", PasteReading::kLines},
-      // More than one value on a line.
-      {"3021\n4282 5674", PasteReading::kList},
-      {"3021\t4282", PasteReading::kList},
-      {"3021;", PasteReading::kList},
-      {"12.5 3021", PasteReading::kList},
-      {"3021,4282", PasteReading::kList},
-      {"3021,5", PasteReading::kList},
-      {"3021,\n4282,", PasteReading::kList},
-      {",\n3021", PasteReading::kList},
-      {"3021 # core top\n4282", PasteReading::kList},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(paste_reading(c.paste), c.reading) << c.paste;
-  }
+TEST(Paste, AMixedPasteIsReadOnlyAsTheUserChose) {
+  const std::string mixed = "3021\n\n4282 4283\n5674\n\n6300\n";
+  PasteResult asked = convert_paste(Direction::kNeToAm, ListFormat::kTsv, mixed);
+  EXPECT_EQ(asked.reading, PasteReading::kAsk);
+  EXPECT_EQ(asked.first_one, 1u);
+  EXPECT_EQ(asked.first_several, 3u);
+  EXPECT_EQ(asked.converted.rows, "");
+  PasteResult column =
+      convert_paste(Direction::kNeToAm, ListFormat::kTsv, mixed, PasteChoice::kColumn);
+  EXPECT_EQ(column.reading, PasteReading::kLines);
+  EXPECT_EQ(column.converted.rows, convert_lines(Direction::kNeToAm, ListFormat::kTsv, mixed).rows);
+  PasteResult list = convert_paste(Direction::kNeToAm, ListFormat::kTsv, mixed, PasteChoice::kList);
+  EXPECT_EQ(list.reading, PasteReading::kList);
+  EXPECT_EQ(list.converted.rows, convert_list(Direction::kNeToAm, ListFormat::kTsv, mixed).rows);
+  // A choice never changes a paste that is plainly one or the other.
+  EXPECT_EQ(
+      convert_paste(Direction::kNeToAm, ListFormat::kTsv, "3021\n4282", PasteChoice::kList).reading,
+      PasteReading::kLines);
+  EXPECT_EQ(convert_paste(Direction::kNeToAm, ListFormat::kTsv, "3021\t4282", PasteChoice::kColumn)
+                .reading,
+            PasteReading::kTable);
+}
+
+TEST(File, ConvertsAnotherColumnOfAConvertedFileBelowItsTitleUnderNamesOfItsOwn) {
+  const std::string file = "Hatfield, 2019\nid,ne,am\nA,3021,5691\n";
+  EXPECT_EQ(first_row(file, 2).cells, "id\nne\nam\n");
+  FileResult once = convert_file(Direction::kNeToAm, 2, 2, file);
+  EXPECT_EQ(once.outcome, 0);
+  FileResult twice = convert_file(Direction::kAmToNe, 3, 2, once.file);
+  EXPECT_EQ(twice.outcome, 0) << twice.messages;
+  EXPECT_EQ(twice.file,
+            "Hatfield, 2019\n"
+            "id,ne,am,sequence,relation,ne_first,ne_last,am_first,am_last,false_couplets,"
+            "am_lc_relation,am_lc_first,am_lc_last,am_uc_relation,am_uc_first,am_uc_last,"
+            "am_false_couplets\n"
+            "A,3021,5691,LC,split,3021,3021,3021,3022,false,joined,5672,5676,,,,true\n");
 }
 
 TEST(File, SuggestsTheColumnsNamedAsVarveNumbers) {
@@ -321,11 +366,24 @@ namespace {
 
 TEST(Workbook, NamesTheAddedColumnsAndWhatTheyHold) {
   EXPECT_EQ(added_columns(chronology::Direction::kNeToAm),
-            "sequence\tt\nrelation\tt\nne_first\tn\nne_last\tn\nam_first\tn\nam_last\tn\n"
-            "false_couplets\tb\n");
+            "sequence\tt\tLC\tUC\t\n"
+            "relation\tt\tcorresponds\tsplit\tjoined\tspan\toutside\tinvalid\t\n"
+            "ne_first\tn\nne_last\tn\nam_first\tn\nam_last\tn\nfalse_couplets\tb\n");
   EXPECT_EQ(added_columns(chronology::Direction::kAmToNe),
-            "lc_relation\tt\nlc_first\tn\nlc_last\tn\nuc_relation\tt\nuc_first\tn\nuc_last\tn\n"
-            "false_couplets\tb\n");
+            "lc_relation\tt\tcorresponds\tsplit\tjoined\tspan\toutside\tinvalid\t\n"
+            "lc_first\tn\nlc_last\tn\n"
+            "uc_relation\tt\tcorresponds\tsplit\tjoined\tspan\toutside\tinvalid\t\n"
+            "uc_first\tn\nuc_last\tn\nfalse_couplets\tb\n");
+}
+
+TEST(Workbook, NamesTheAddedColumnsAfterTheColumnWhereTheSheetHasThemAlready) {
+  using namespace std::string_literals;
+  EXPECT_EQ(planned_names(Direction::kNeToAm, 1, "ne\0x\0"s),
+            "sequence\nrelation\nne_first\nne_last\nam_first\nam_last\nfalse_couplets\n");
+  EXPECT_EQ(planned_names(Direction::kAmToNe, 2, "ne\0am\0lc_relation\0"s),
+            "am_lc_relation\nam_lc_first\nam_lc_last\nam_uc_relation\nam_uc_first\nam_uc_last\n"
+            "am_false_couplets\n");
+  EXPECT_EQ(planned_names(Direction::kNeToAm, 3, "ne\0am\0"s), "");
 }
 
 TEST(Workbook, ReadsTheHeaderRowsCells) {
@@ -383,7 +441,7 @@ TEST(Workbook, ReadsNumberAndTextCellsByTheCellRule) {
   for (const Case& c : cases) {
     CellsResult result =
         convert_cells(chronology::Direction::kNeToAm, "A2\t" + c.cell + std::string(1, '\0'));
-    EXPECT_EQ(result.rows, c.added + "\n") << c.cell;
+    EXPECT_EQ(result.preview, c.added + "\n") << c.cell;
     EXPECT_EQ(result.messages, c.message.empty() ? "" : "A2: " + c.message + "\n") << c.cell;
     EXPECT_EQ(result.invalid, c.message.empty() ? 0 : 1) << c.cell;
   }
@@ -398,9 +456,19 @@ TEST(Workbook, GivesALineForEveryCellAndCountsMessagesPastAHundred) {
     cells.append(i % 2 == 0 ? number_cell(6245, "6245") : "tx").push_back('\0');
   }
   CellsResult result = convert_cells(chronology::Direction::kAmToNe, cells);
-  EXPECT_EQ(std::count(result.rows.begin(), result.rows.end(), '\n'), 150);
-  EXPECT_EQ(result.rows.substr(0, result.rows.find('\n')),
+  EXPECT_EQ(result.count, 150);
+  EXPECT_EQ(std::count(result.preview.begin(), result.preview.end(), '\n'), kPreviewLines);
+  EXPECT_EQ(result.preview.substr(0, result.preview.find('\n')),
             "\tcorresponds\t6230\t6230\tcorresponds\t6562\t6562\tfalse");
+  // The typed columns, column after column: the first cell's values, and the
+  // second's, not a whole number, which has only its relation.
+  ASSERT_EQ(result.columns.size(), 7u * 150);
+  const std::vector<std::int32_t> first = {0, 6230, 6230, 0, 6562, 6562, 0};
+  const std::vector<std::int32_t> second = {5, kMissing, kMissing, 5, kMissing, kMissing, kMissing};
+  for (std::size_t k = 0; k < 7; ++k) {
+    EXPECT_EQ(result.columns[k * 150], first[k]) << k;
+    EXPECT_EQ(result.columns[k * 150 + 1], second[k]) << k;
+  }
   EXPECT_EQ(result.invalid, 75);
   EXPECT_EQ(std::count(result.messages.begin(), result.messages.end(), '\n'), 75);
   EXPECT_EQ(result.messages.substr(0, result.messages.find('\n')), "B3: not a whole number: 'x'");

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "chronology/tables_identity.h"
@@ -62,12 +64,19 @@ VARVE_EXPORT(varve_tables_identity) void varve_tables_identity() {
   texts = {std::string(chronology::kTablesIdentity), std::string(), std::string()};
 }
 
-/// Converts the input as the number box's text; returns a wasm::LookupStatus.
+/// Converts the input as the number boxes' texts, the first, NUL and the
+/// second (the input without a NUL is the first alone); returns a
+/// wasm::LookupStatus.
 /// Leaves the records and the rows when converted (a span's account and rows),
 /// else the message and the ranges; for a span, its first and last number
 /// ("first last") third.
 VARVE_EXPORT(varve_lookup) std::int32_t varve_lookup(std::int32_t direction) {
-  wasm::LookupResult result = wasm::lookup(direction_of(direction), input);
+  std::string_view typed = input;
+  std::size_t nul = typed.find('\0');
+  std::string_view last =
+      nul == std::string_view::npos ? std::string_view() : typed.substr(nul + 1);
+  wasm::LookupResult result =
+      wasm::lookup_boxes(direction_of(direction), typed.substr(0, nul), last);
   bool span = result.status == wasm::LookupStatus::kSpan ||
               result.status == wasm::LookupStatus::kSpanNotConverted;
   std::string ends =
@@ -81,39 +90,60 @@ VARVE_EXPORT(varve_lookup) std::int32_t varve_lookup(std::int32_t direction) {
   return static_cast<std::int32_t>(result.status);
 }
 
-/// Converts the input as a paste; returns its wasm::PasteReading, plus 4 when
-/// a token was skipped or a line was not a whole number. Leaves the rows and
-/// the messages.
+/// Converts the input as a paste, a paste mixing lines of one and of several
+/// values as `choice` (a wasm::PasteChoice) says; returns its
+/// wasm::PasteReading, plus 8 when a token was skipped or a line was not a
+/// whole number. Leaves the rows, the messages, and "first_one first_several
+/// quoted" (the first lines holding one and several values, 0 for none, and 1
+/// when a quoted cell held a line break).
 VARVE_EXPORT(varve_convert_paste)
-std::int32_t varve_convert_paste(std::int32_t direction, std::int32_t format) {
+std::int32_t varve_convert_paste(std::int32_t direction, std::int32_t format, std::int32_t choice) {
   wasm::PasteResult result =
-      wasm::convert_paste(direction_of(direction), static_cast<wasm::ListFormat>(format), input);
-  texts = {std::move(result.converted.rows), std::move(result.converted.messages), {}};
-  return static_cast<std::int32_t>(result.reading) + (result.converted.bad ? 4 : 0);
+      wasm::convert_paste(direction_of(direction), static_cast<wasm::ListFormat>(format), input,
+                          static_cast<wasm::PasteChoice>(choice));
+  std::string layout = std::to_string(result.first_one) + " " +
+                       std::to_string(result.first_several) + " " +
+                       (result.quoted_breaks ? "1" : "0");
+  texts = {std::move(result.converted.rows), std::move(result.converted.messages),
+           std::move(layout)};
+  return static_cast<std::int32_t>(result.reading) + (result.converted.bad ? 8 : 0);
 }
 
-/// Reads the first row of the input as a file's; returns its number of cells,
+/// Reads row `header_row` (from 1) of the input as a file's; returns its number of cells,
 /// or -1 when the file's encoding is not read. Leaves the cells, why the
 /// encoding is not read, and the numbers of the cells that name varve numbers.
-VARVE_EXPORT(varve_first_row) std::int32_t varve_first_row() {
-  wasm::FirstRow row = wasm::first_row(input);
+VARVE_EXPORT(varve_first_row) std::int32_t varve_first_row(std::int32_t header_row) {
+  wasm::FirstRow row =
+      wasm::first_row(input, static_cast<std::size_t>(std::max<std::int32_t>(header_row, 1)));
   texts = {std::move(row.cells), std::move(row.error), std::move(row.suggested)};
   return row.count;
 }
 
-/// Converts column `column` (from 1) of the input as a file; returns the
-/// outcome of wasm::convert_file. Leaves the file, the messages and the preview.
+/// Converts column `column` (from 1) of the input as a file, its header row
+/// `header_row` (from 1; 0 for none); returns the outcome of
+/// wasm::convert_file. Leaves the file, the messages and the preview.
 VARVE_EXPORT(varve_convert_file)
-std::int32_t varve_convert_file(std::int32_t direction, std::int32_t column, std::int32_t header) {
-  wasm::FileResult result = wasm::convert_file(direction_of(direction), column, header != 0, input);
+std::int32_t varve_convert_file(std::int32_t direction, std::int32_t column,
+                                std::int32_t header_row) {
+  wasm::FileResult result = wasm::convert_file(direction_of(direction), column, header_row, input);
   texts = {std::move(result.file), std::move(result.messages), std::move(result.preview)};
   return result.outcome;
 }
 
-/// Leaves the columns a conversion adds in `direction`: a line each, its name,
-/// a tab and what its cells hold (n, t or b).
+/// Leaves the columns a conversion adds in `direction`, as wasm::added_columns
+/// gives them: a line each, its name, a tab and what its cells hold (n, t or
+/// b), and for text the texts of its codes.
 VARVE_EXPORT(varve_added_columns) void varve_added_columns(std::int32_t direction) {
   texts = {wasm::added_columns(direction_of(direction)), std::string(), std::string()};
+}
+
+/// Leaves the names of the columns converting column `column` (from 1) of a
+/// sheet adds, its header row's cells the input, each ended by NUL
+/// (wasm::planned_names); none when the column is beyond the row.
+VARVE_EXPORT(varve_planned_names)
+void varve_planned_names(std::int32_t direction, std::int32_t column) {
+  texts = {wasm::planned_names(direction_of(direction), column, input), std::string(),
+           std::string()};
 }
 
 /// Reads the input as a sheet's header row, its cells each ended by NUL;
@@ -126,11 +156,14 @@ VARVE_EXPORT(varve_header_row) std::int32_t varve_header_row() {
 }
 
 /// Converts the input as a workbook column's cells (see wasm::convert_cells);
-/// returns the number of cells that are not whole numbers. Leaves the added
-/// cells of each and the messages.
+/// returns the number of cells not converted. Leaves the typed added columns
+/// (their int32 values in the machine's order, column after column), the
+/// messages and the preview of the first cells' added cells.
 VARVE_EXPORT(varve_convert_cells) std::int32_t varve_convert_cells(std::int32_t direction) {
   wasm::CellsResult result = wasm::convert_cells(direction_of(direction), input);
-  texts = {std::move(result.rows), std::move(result.messages), std::string()};
+  std::string columns(result.columns.size() * sizeof(std::int32_t), '\0');
+  std::memcpy(columns.data(), result.columns.data(), columns.size());
+  texts = {std::move(columns), std::move(result.messages), std::move(result.preview)};
   return result.invalid;
 }
 

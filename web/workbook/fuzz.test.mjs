@@ -66,8 +66,8 @@ async function throughThePage(bytes) {
     if (sheet === null || sheet.empty || sheet.columns > 60) continue;
     const column = sheet.columns - 1;
     const { records } = sheet.cells(column, true);
-    assert.deepEqual(await sheet.save(column, true, [], records.map(() => ''), records), bytes, 'saved as it came');
-    const lines = records.map((_, k) => (k % 3 === 2 ? '\t\t\t' : `\t${k}\tx<&"${k}\t${k % 2 === 0}`));
+    assert.deepEqual(await sheet.save(column, true, [], records.map(() => []), records), bytes, 'saved as it came');
+    const lines = records.map((_, k) => (k % 3 === 2 ? ['', '', ''] : [`${k}`, `x<&"${k}`, `${k % 2 === 0}`]));
     // Refused only when the part was not well-formed before; never for damage of the page's own.
     const saved = await unlessRefused(() => sheet.save(column, true, NAMES, lines, records).catch((error) => {
       if (/could not add the columns/.test(error.message)) assert.fail(error.message);

@@ -83,30 +83,50 @@ export async function openWorkbook(bytes) {
       cellName = (row, column) => `${columnLetters(column)}${row.index}`;
     }
     const { rows, lastColumn } = read;
-    const headerRow = rows.find((row) => row.cells.some((c) => read.code(row, c.column) !== '')) ?? null;
-    const start = headerRow === null ? rows.length : rows.indexOf(headerRow);
+    const firstUsed = rows.find((row) => row.cells.some((c) => read.code(row, c.column) !== '')) ?? null;
+    /**
+     * The header row numbered `at` (from 1, as the sheet numbers its rows),
+     * or the first row holding something when `at` is undefined: { headerRow,
+     * start } with start its place in rows; headerRow null when no row of the
+     * sheet starts there.
+     */
+    const headerOf = (at) => {
+      const headerRow = at === undefined ? firstUsed : rows.find((row) => row.index === at) ?? null;
+      if (headerRow !== null) return { headerRow, start: rows.indexOf(headerRow) };
+      // Nothing at that row: the rows below it are the data.
+      const below = rows.findIndex((row) => row.index > at);
+      return { headerRow: null, start: below === -1 ? rows.length : below };
+    };
 
     return {
       name,
       /** The number of columns, up to the last one used. */
       columns: lastColumn + 1,
       /** True when no cell of the sheet holds anything. */
-      empty: headerRow === null,
+      empty: firstUsed === null,
+      /** The number of the first row holding something (from 1), or 0 when the sheet is empty. */
+      firstRow: firstUsed === null ? 0 : firstUsed.index,
       /** True when the sheet has pictures or charts. */
       pictures: read.pictures,
-      /** The header row's cells as text, one for each column, or [] when the sheet is empty. */
-      headerCells() {
-        if (headerRow === null) return [];
+      /**
+       * The cells of the header row `at` (as headerOf) as text, one for each
+       * column; '' for each when no row starts there, [] when the sheet is empty.
+       */
+      headerCells(at) {
+        if (firstUsed === null) return [];
+        const { headerRow } = headerOf(at);
+        if (headerRow === null) return Array.from({ length: lastColumn + 1 }, () => '');
         return Array.from({ length: lastColumn + 1 }, (_, column) => shownText(read.code(headerRow, column)));
       },
       /**
-       * The cells of `column` (from 0) to convert, the header row's left out when
-       * `header`: { cells, records } with cells [name, code] pairs for the engine
+       * The cells of `column` (from 0) to convert, those of the header row `at`
+       * (as headerOf) and the rows above it left out when `header`: { cells, records } with cells [name, code] pairs for the engine
        * (code: '' empty, 'n' and the number stored, 't' and the text) and records
        * [{ row, rest }] the rows they are in (rest: the copies after the first of
        * a repeated header row). Empty cells are left out.
        */
-      cells(column, header) {
+      cells(column, header, at) {
+        const { headerRow, start } = headerOf(at);
         const records = [];
         const cells = [];
         const add = (row, rest) => {
@@ -117,7 +137,7 @@ export async function openWorkbook(bytes) {
           cells.push([cellName(shown, column), code]);
         };
         for (let i = header ? start : 0; i < rows.length; ++i) {
-          if (header && i === start) {
+          if (header && i === start && headerRow !== null) {
             if (rows[i].repeat > 1) add(rows[i], true);
           } else add(rows[i], false);
         }
@@ -126,23 +146,29 @@ export async function openWorkbook(bytes) {
       /**
        * The workbook again, with added columns after the last used one: `names`
        * [{ name, kind }] as the engine gives them (written in the header row when
-       * `header`), `lines` the engine's added cells of each record of
-       * cells(column, header), a line each.
+       * `header`), `added` the texts of the added cells of each record of
+       * cells(column, header, at), an array each ('' for an empty cell).
+       * Throws a WorkbookError when names are to be written in a header row
+       * the sheet does not have.
        */
-      async save(column, header, names, lines, records) {
+      async save(column, header, names, added, records, at) {
+        const { headerRow } = headerOf(at);
         if (lastColumn + 1 + names.length > MOST_COLUMNS) {
           throw new WorkbookError('the sheet has no room for the added columns after its last one');
         }
         const additions = [];
         const byRow = new Map();
+        if (header && headerRow === null && names.length > 0 && firstUsed !== null) {
+          throw new WorkbookError(`its sheet ${name} has nothing in row ${at}, where the added columns' names would go; choose the row that names the columns`);
+        }
         if (header && headerRow !== null) {
           const addition = { row: headerRow, cells: names.map(({ name: text }) => ({ kind: 't', text })), header: true };
           additions.push(addition);
           byRow.set(headerRow, addition);
         }
         records.forEach(({ row, rest }, i) => {
-          const texts = lines[i].split('\t');
-          const cells = names.map(({ kind }, k) => ({ kind, text: texts[k + 1] ?? '' }));
+          const texts = added[i];
+          const cells = names.map(({ kind }, k) => ({ kind, text: texts[k] ?? '' }));
           if (rest) byRow.get(row).rest = cells;
           else additions.push({ row, cells });
         });
