@@ -89,7 +89,7 @@ function guarded(where, work) {
 /** Names the number boxes for the direction's chronology. */
 function nameBoxes() {
   $('number-label').textContent = `${fromName()} number`;
-  $('number-to-name').textContent = `the last ${fromName()} number of a span`;
+  $('number-to-name').textContent = `the other ${fromName()} end of a span`;
 }
 
 function addSummary(summary, term, value, first) {

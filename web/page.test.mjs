@@ -574,7 +574,7 @@ test('works with the keyboard alone', async () => {
   await tab.close();
 });
 
-test('the number box converts a span, typed with a dash or in two boxes, gives varve-batch span\'s account, and marks it on the chart', async () => {
+test('the number box converts a span, typed with a dash or in two boxes in either order, gives varve-batch span\'s account, and marks it on the chart', async () => {
   const one = ['one-caption', 'records', 'summary', 'one-message'];
   for (const [name, first, last, typed] of [
     ['ne-to-am', 5580, 5700, '5580-5700'],
@@ -586,7 +586,7 @@ test('the number box converts a span, typed with a dash or in two boxes, gives v
     const account = batch(['span', name, String(first), String(last)]);
     const corrections = account.split('\n').filter((line) => /^ {4}NE-(LC|UC) /.test(line)).map((line) => line.trim());
     const headlines = account.split('\n').filter((line) => /^[A-Z]/.test(line)).length;
-    for (const [box, to] of [[typed, ''], [String(first), String(last)], [` ${first}`, `${last} `]]) {
+    for (const [box, to] of [[typed, ''], [String(first), String(last)], [String(last), String(first)], [` ${first}`, `${last} `]]) {
       const what = `${name} '${box}' '${to}'`;
       await page.fill('#number', box);
       await page.fill('#number-to', to);

@@ -42,8 +42,9 @@ struct LookupResult {
 LookupResult lookup(chronology::Direction direction, std::string_view typed);
 
 /// Converts the texts of the two number boxes, each read by the cell rule:
-/// the first alone when the second is blank, else the span from the first
-/// number to the second; a message when either is no number.
+/// the first alone when the second is blank, else the span between the two
+/// numbers, in either order (its ends given smaller first); a message when
+/// either is no number.
 LookupResult lookup_boxes(chronology::Direction direction, std::string_view first,
                           std::string_view last);
 
