@@ -669,6 +669,18 @@ test('axe-core reports no accessibility violation in any state of the page, wide
       await tab.selectOption('#column', '2');
       await tab.waitForSelector('#download-file:not([disabled])');
     }],
+    ['a workbook\'s intervals, some not converted', async () => {
+      await tab.selectOption('#column-to', '3');
+      await tab.locator('#file-status', { hasText: 'Converted columns B and C' }).waitFor();
+    }],
+    ['a file\'s intervals, some not converted', async () => {
+      await tab.setInputFiles('#file', { name: 'b.csv', mimeType: 'text/csv', buffer: Buffer.from('top,bottom\n5700,5580\n,5674\n6600,6400\n') });
+      await tab.waitForSelector('#column:not([disabled])');
+      await tab.selectOption('#column', '1');
+      await tab.selectOption('#column-to', '2');
+      await tab.locator('#file-status', { hasText: 'as intervals' }).waitFor();
+    }],
+    ['one column as both ends of an interval', async () => tab.selectOption('#column-to', '1')],
     ['the other direction', async () => setDirection(tab, 'am-to-ne')],
     ['a chart marker focused', async () => tab.focus('#chart .vc-step >> nth=3')],
   ];
