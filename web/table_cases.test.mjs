@@ -366,3 +366,66 @@ sys.stdout.buffer.write(out.getvalue())
   assert.deepEqual(rows[3], ['A', '3021', '5691', 'LC', 'split', '3021', '3021', '3021', '3022', 'false',
     'joined', '5672', '5676', '', '', '', 'true']);
 });
+
+test('an interval chosen on the page: one column as both ends is refused in words, its choice outlives a header row changed and a direction changed, and the previews show each row\'s account', async () => {
+  const batch = (args, input) => {
+    try {
+      return execFileSync(process.env.VARVE_BATCH, args, { input, encoding: 'utf8', stdio: 'pipe' });
+    } catch (error) {
+      return error.stdout; // Exit status 1: an interval not converted.
+    }
+  };
+  const csv = 'core,top,bottom\nA,5700,5580\nD,,5674\n';
+  await page.check('input[name=direction][value=ne-to-am]');
+  await openFile('log.csv', csv, 1);
+  await offered();
+  await page.selectOption('#column-to', '3');
+  await page.selectOption('#column', '3');
+  assert.match(await page.textContent('#file-status'), /^log\.csv: an interval's two ends are two columns; choose another/);
+  assert.ok(await page.isDisabled('#download-file'));
+  // Bottom first: the same intervals as top first, the notes naming the first column chosen.
+  await page.selectOption('#column', '2');
+  assert.equal(await page.textContent('#file-status'), 'Converted columns 2 and 3 of log.csv as intervals. Some intervals are not converted: their rows say why, as listed below.');
+  assert.equal((await downloadOf('#download-file')).bytes.toString('utf8'), batch(['ne-to-am', '--span-columns', 'top,bottom'], csv));
+  assert.equal(await page.textContent('#file-preview'), batch(['ne-to-am', '--span-columns', 'top,bottom'], csv));
+  await page.selectOption('#column', '3');
+  await page.selectOption('#column-to', '2');
+  assert.deepEqual(await notes('file-notes'), ['line 3, column 3: the last end is empty: an incomplete interval']);
+  // Without a header row the choice stays, and the first row is converted as data.
+  await page.setChecked('#file-header', false);
+  await page.dispatchEvent('#file-header', 'change');
+  assert.equal(await page.inputValue('#column'), '3');
+  assert.equal(await page.inputValue('#column-to'), '2');
+  assert.equal((await downloadOf('#download-file')).bytes.toString('utf8'), batch(['ne-to-am', '--span-columns', '3,2', '--no-header'], csv));
+  await page.setChecked('#file-header', true);
+  await page.dispatchEvent('#file-header', 'change');
+  // Another direction: the result keeps its own until converted again, as an interval still.
+  await page.check('input[name=direction][value=am-to-ne]');
+  await page.click('#file-again');
+  const again = await downloadOf('#download-file');
+  assert.equal(again.name, 'log-am-to-ne.csv');
+  assert.equal(again.bytes.toString('utf8'), batch(['am-to-ne', '--span-columns', '3,2'], csv));
+
+  // A workbook's intervals: the preview shows each row's two ends and its account.
+  const book = execFileSync(PYTHON, ['-c', `
+import io, sys, openpyxl
+book = openpyxl.Workbook()
+sheet = book.active
+for row in [['core', 'top', 'bottom'], ['A', 5700, 5580], ['C', '5680', 5673], ['D', None, 5674]]:
+    sheet.append(row)
+out = io.BytesIO()
+book.save(out)
+sys.stdout.buffer.write(out.getvalue())
+`]);
+  await page.check('input[name=direction][value=ne-to-am]');
+  await openFile('log.xlsx', book, 1);
+  await offered();
+  await page.selectOption('#column-to', '3');
+  await page.selectOption('#column', '2');
+  await page.locator('#file-status', { hasText: 'Converted columns B and C' }).waitFor();
+  const preview = (await page.textContent('#file-preview')).split('\n');
+  const rows = batch(['ne-to-am', '--span-columns', 'top,bottom'], 'core,top,bottom\nA,5700,5580\nC,5680,5673\nD,,5674\n')
+    .split('\n').map((line) => fieldsOf(line, ',').slice(3).join('\t'));
+  assert.deepEqual(preview, [`B\tC\t${rows[0]}`, `B2 5700\tC2 5580\t${rows[1]}`, `B3 5680\tC3 5673\t${rows[2]}`, `B4 \tC4 5674\t${rows[3]}`, '']);
+  assert.deepEqual(await notes('file-notes'), ['B4: the first end is empty: an incomplete interval']);
+});
