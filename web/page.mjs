@@ -606,7 +606,7 @@ function addedTexts(names, columns, i) {
 
 /**
  * One column of a sheet converted in direction `made`, its header row `at`
- * when `header`: { cells, records, names, result, what, count, invalid }, cells
+ * when `header`: { cells, records, names, result, count, invalid }, cells
  * each record's cells read ([name, code] each), names the added columns with
  * the names the table model gives them (the plain ones, or after the column
  * where the sheet has them already: a converted sheet converted again).
@@ -618,7 +618,6 @@ function sheetColumn(sheet, made, column, header, at) {
   const result = engine.convertCells(made, cells);
   return {
     cells: cells.map((cell) => [cell]), records, names, result,
-    what: `column ${columnLetters(column)}`,
     count: `${records.length} ${records.length === 1 ? 'cell' : 'cells'}`,
     invalid: ' Some cells are not converted (not whole numbers, or spans that cannot be): their rows say invalid, as listed below.',
   };
@@ -637,7 +636,6 @@ function sheetInterval(sheet, made, first, last, header, at) {
     ({ ...added, name: planned[k] ?? added.name, ...(added.kind === 't' ? { codes: result.codes } : {}) }));
   return {
     cells: pairs, records, names, result,
-    what: `columns ${columnLetters(first)} and ${columnLetters(last)} as intervals`,
     count: `${records.length} ${records.length === 1 ? 'row' : 'rows'}`,
     invalid: ' Some intervals are not converted: their rows say why, as listed below.',
   };
@@ -658,10 +656,11 @@ async function convertSheet() {
   const at = header ? headerRow() : undefined;
   const made = direction;
   const status = $('file-status');
-  status.textContent = `Converting column ${columnLetters(column)} of ${sheet.name}\u2026`;
+  const ends = otherEnd === null ? `column ${columnLetters(column)}` : `columns ${columnLetters(column)} and ${columnLetters(otherEnd)}`;
+  status.textContent = `Converting ${ends} of ${sheet.name}\u2026`;
   await bookGuarded(name, async () => {
     await progress(0.4);
-    const { cells, records, names, result, what, count, invalid } = otherEnd === null
+    const { cells, records, names, result, count, invalid } = otherEnd === null
       ? sheetColumn(sheet, made, column, header, at)
       : sheetInterval(sheet, made, column, otherEnd, header, at);
     if (run !== fileRun) return;
@@ -676,7 +675,7 @@ async function convertSheet() {
     $('file-preview').textContent = [`${sources.join('\t')}\t${names.map((n) => n.name).join('\t')}`, ...shown].join('\n') + '\n';
     const extension = name.match(/\.[^.]*$/)?.[0] ?? '';
     fileResult = { bytes, direction: made, workbook: extension };
-    status.textContent = `Converted ${what} of the sheet ${sheet.name} of ${name} (${count}); ` +
+    status.textContent = `Converted ${ends}${otherEnd === null ? '' : ' as intervals'} of the sheet ${sheet.name} of ${name} (${count}); ` +
       `the columns are added after column ${columnLetters(sheet.columns - 1)}.` +
       (result.invalid > 0 ? invalid : '');
     listItems($('file-notes'), result.reports);
