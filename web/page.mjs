@@ -591,6 +591,41 @@ function addedTexts(names, columns, i) {
   });
 }
 
+/** Appends to `row` a cell `tag` holding `text`, of class `css` when given. */
+function addCell(row, tag, text, css) {
+  const cell = document.createElement(tag);
+  cell.textContent = text;
+  if (css) cell.className = css;
+  if (tag === 'th') cell.scope = row.parentElement.tagName === 'THEAD' ? 'col' : 'row';
+  row.append(cell);
+}
+
+/**
+ * Shows the first cells of a converted workbook column as a table: each
+ * cell's name and what it holds, then the cells added beside it, under the
+ * column's name (as the column choice gives it) and the added columns' names.
+ */
+function showSheetPreview(cells, names, columns) {
+  const table = document.createElement('table');
+  // Numbers to the right, texts (what a cell holds among them) to the left.
+  const kinds = ['', 'text', ...names.map(({ kind }) => (kind === 'n' ? '' : 'text'))];
+  const head = table.createTHead().insertRow();
+  ['Cell', $('column').selectedOptions[0].textContent, ...names.map((n) => n.name)].forEach((text, k) => addCell(head, 'th', text, kinds[k]));
+  const body = table.createTBody();
+  for (let i = 0; i < Math.min(PREVIEW_LINES, cells.length); ++i) {
+    const line = body.insertRow();
+    const [name, code] = cells[i];
+    addCell(line, 'th', name);
+    [code.slice(1), ...addedTexts(names, columns, i)].forEach((text, k) => addCell(line, 'td', text, kinds[k + 1]));
+  }
+  if (cells.length > PREVIEW_LINES) {
+    const more = table.createTFoot().insertRow().insertCell();
+    more.colSpan = names.length + 2;
+    more.textContent = `\u2026 and ${cells.length - PREVIEW_LINES} more, in the download`;
+  }
+  $('file-preview').replaceChildren(table);
+}
+
 /**
  * Converts the chosen column of the workbook's sheet: the preview shows the
  * cells read and what is added, the download the whole workbook.
@@ -618,9 +653,7 @@ async function convertSheet() {
     if (run !== fileRun) return;
     const bytes = await sheet.save(column, header, names, records.map((_, i) => addedTexts(names, result.columns, i)), records, at);
     if (run !== fileRun) return;
-    const shown = result.preview.slice(0, PREVIEW_LINES).map((line, i) => `${cells[i][0]} ${cells[i][1].slice(1)}${line}`);
-    if (records.length > PREVIEW_LINES) shown.push('\u2026');
-    $('file-preview').textContent = [`${columnLetters(column)}\t${names.map((n) => n.name).join('\t')}`, ...shown].join('\n') + '\n';
+    showSheetPreview(cells, names, result.columns);
     const extension = name.match(/\.[^.]*$/)?.[0] ?? '';
     fileResult = { bytes, direction: made, workbook: extension };
     const count = `${records.length} ${records.length === 1 ? 'cell' : 'cells'}`;
