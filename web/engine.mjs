@@ -96,6 +96,43 @@ export async function loadEngine(wasm) {
   const bytesOf = (i) => new Uint8Array(x.memory.buffer, x.varve_text(i), x.varve_text_size(i));
   const text = (i) => decoder.decode(bytesOf(i));
   const lines = (i) => text(i).split('\n').slice(0, -1);
+  /**
+   * Puts workbook cells, given as [name, code] pairs with code '' (empty),
+   * 'n' and the number the cell stores as its file writes it, or 't' and its
+   * text, as the engine reads them: the name, a tab, the code's letter (and
+   * for a number the double it is), the text, and NUL.
+   */
+  const putCells = (cells) => {
+    let size = 0;
+    for (const [name, code] of cells) size += name.length * 3 + 11 + code.length * 3;
+    const bytes = new Uint8Array(size);
+    const view = new DataView(bytes.buffer);
+    let at = 0;
+    for (const [name, code] of cells) {
+      at += encoder.encodeInto(name, bytes.subarray(at)).written;
+      bytes[at++] = 9;
+      if (code !== '') {
+        bytes[at++] = code.charCodeAt(0);
+        if (code[0] === 'n') {
+          // Read as the double it is, correctly rounded as C's strtod reads it;
+          // what is no plain decimal number is given as an infinity: no number.
+          const number = code.slice(1);
+          view.setFloat64(at, PLAIN_NUMBER.test(number) ? Number(number) : Infinity, true);
+          at += 8;
+        }
+        at += encoder.encodeInto(code.slice(1), bytes.subarray(at)).written;
+      }
+      bytes[at++] = 0;
+    }
+    put(bytes.subarray(0, at));
+  };
+  /** The typed added columns of the last call, `count` values each: an Int32Array each. */
+  const typedColumns = (count) => {
+    const all = new Int32Array(bytesOf(0).slice().buffer);
+    const columns = [];
+    for (let at = 0; at < all.length; at += count) columns.push(all.subarray(at, at + count));
+    return columns;
+  };
   // The directions' names, indexed by direction, as the engine spells them.
   const names = [NE_TO_AM, AM_TO_NE].map((direction) => {
     x.varve_direction_name(direction);
@@ -173,15 +210,16 @@ export async function loadEngine(wasm) {
     /**
      * Converts column `column` (from 1) of a file as varve-batch's column mode,
      * its header row `headerRow` (from 1; 0 for none), a column of a converted
-     * file under names of its own:
+     * file under names of its own; with `otherEnd` (from 1), the two columns
+     * as the ends of an interval in each row, as --span-columns converts them:
      * { bytes, outcome, reports, preview }, bytes the whole file with the added
      * columns in the file's own encoding, outcome 0, 1 (cells that are not
      * whole numbers) or 2 (stopped by a fault), preview its first lines as text
      * (read as Windows-1252 when they are not UTF-8).
      */
-    convertFile(direction, file, column, headerRow) {
+    convertFile(direction, file, column, headerRow, otherEnd = 0) {
       put(file);
-      const outcome = x.varve_convert_file(direction, column, headerRow);
+      const outcome = x.varve_convert_file(direction, column, headerRow, otherEnd);
       return { bytes: bytesOf(0).slice(), outcome, reports: lines(1), preview: previewText(bytesOf(2)) };
     },
     /**
@@ -198,13 +236,26 @@ export async function loadEngine(wasm) {
     },
     /**
      * The names of the columns converting column `column` (from 1) of a sheet
-     * adds, its header row's cells' texts given in a list: the plain names, or
-     * where the sheet has them already, names after the column.
+     * adds (with `otherEnd`, from 1, the two as an interval's ends), its header
+     * row's cells' texts given in a list: the plain names, or where the sheet
+     * has them already, names after the column.
      */
-    plannedNames(direction, cells, column) {
+    plannedNames(direction, cells, column, otherEnd = 0) {
       put(cells.map((cell) => `${cell}\0`).join(''));
-      x.varve_planned_names(direction, column);
+      x.varve_planned_names(direction, column, otherEnd);
       return lines(0);
+    },
+    /**
+     * The columns an interval of two ends adds in `direction`: [{ name, kind }]
+     * with kind 'n' (numbers), 't' (text: its codes stand for the texts of
+     * convertIntervalCells' result) or 'b' (true or false).
+     */
+    intervalColumns(direction) {
+      x.varve_interval_columns(direction);
+      return lines(0).map((line) => {
+        const [name, kind] = line.split('\t');
+        return { name, kind };
+      });
     },
     /**
      * A sheet's header row, its cells' texts given in a list: { cells, suggested }
@@ -218,39 +269,29 @@ export async function loadEngine(wasm) {
     /**
      * Converts a workbook column's cells, given as [name, code] pairs with code
      * '' (empty), 'n' and the number the cell stores as its file writes it, or
-     * 't' and its text: { columns, invalid, reports, preview }, columns the
-     * added columns typed (an Int32Array each, in the order of addedColumns:
-     * a number, a code, 1 or 0, or MISSING for each cell), invalid the number
-     * of cells not converted, preview the first cells' added cells as text.
+     * 't' and its text: { columns, invalid, reports }, columns the added
+     * columns typed (an Int32Array each, in the order of addedColumns: a
+     * number, a code, 1 or 0, or MISSING for each cell), invalid the number
+     * of cells not converted.
      */
     convertCells(direction, cells) {
-      let size = 0;
-      for (const [name, code] of cells) size += name.length + 11 + code.length * 3;
-      const bytes = new Uint8Array(size);
-      const view = new DataView(bytes.buffer);
-      let at = 0;
-      for (const [name, code] of cells) {
-        at += encoder.encodeInto(name, bytes.subarray(at)).written;
-        bytes[at++] = 9;
-        if (code !== '') {
-          bytes[at++] = code.charCodeAt(0);
-          if (code[0] === 'n') {
-            // Read as the double it is, correctly rounded as C's strtod reads it;
-            // what is no plain decimal number is given as an infinity: no number.
-            const text = code.slice(1);
-            view.setFloat64(at, PLAIN_NUMBER.test(text) ? Number(text) : Infinity, true);
-            at += 8;
-          }
-          at += encoder.encodeInto(code.slice(1), bytes.subarray(at)).written;
-        }
-        bytes[at++] = 0;
-      }
-      put(bytes.subarray(0, at));
+      putCells(cells);
       const invalid = x.varve_convert_cells(direction);
-      const all = new Int32Array(bytesOf(0).slice().buffer);
-      const columns = [];
-      for (let at = 0; at < all.length; at += cells.length) columns.push(all.subarray(at, at + cells.length));
-      return { columns, invalid, reports: lines(1), preview: lines(2) };
+      return { columns: typedColumns(cells.length), invalid, reports: lines(1) };
+    },
+    /**
+     * Converts a workbook's intervals, each row's two ends given as a pair of
+     * cells ([name, code] as convertCells takes them; code '' for an empty
+     * end): { columns, codes, invalid, reports } as convertCells
+     * gives them, in the order of intervalColumns, a text column's values
+     * being indexes into codes; invalid the number of intervals not
+     * converted, each reported by its first end's cell.
+     */
+    convertIntervalCells(direction, pairs) {
+      putCells(pairs.flat());
+      const invalid = x.varve_convert_interval_cells(direction);
+      const codes = text(2).split('\0').slice(0, -1);
+      return { columns: typedColumns(pairs.length), codes, invalid, reports: lines(1) };
     },
     /**
      * The correspondence chart as an SVG document: `mark` marked when a

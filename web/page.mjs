@@ -89,7 +89,7 @@ function guarded(where, work) {
 /** Names the number boxes for the direction's chronology. */
 function nameBoxes() {
   $('number-label').textContent = `${fromName()} number`;
-  $('number-to-name').textContent = `the last ${fromName()} number of a span`;
+  $('number-to-name').textContent = `the other ${fromName()} end of a span`;
 }
 
 function addSummary(summary, term, value, first) {
@@ -384,12 +384,22 @@ function headerRow() {
   return Number.isFinite(row) && row >= 1 ? row : 1;
 }
 
-/** The column list's first entry, chosen until the user chooses a column. */
-function placeholder() {
+/** A column list's first entry, chosen until the user chooses a column: `text` says what it means. */
+function placeholder(text = 'Choose a column') {
   const option = document.createElement('option');
   option.value = '';
-  option.textContent = 'Choose a column';
+  option.textContent = text;
   return option;
+}
+
+/** The interval list's first entry: no interval, one column of numbers. */
+const ONE_COLUMN = 'none: one column';
+
+/** Empties and disables both column lists until a row's columns are offered. */
+function resetColumns() {
+  $('column').replaceChildren(placeholder());
+  $('column-to').replaceChildren(placeholder(ONE_COLUMN));
+  $('column').disabled = $('column-to').disabled = true;
 }
 
 async function openFile() {
@@ -398,9 +408,7 @@ async function openFile() {
   file = null;
   clearFileResult();
   workbook = null;
-  const select = $('column');
-  select.replaceChildren(placeholder());
-  select.disabled = true;
+  resetColumns();
   show($('sheet-choice'), false);
   $('file-status').textContent = '';
   if (!chosen) return;
@@ -438,7 +446,7 @@ async function bookGuarded(name, work) {
       : `Something went wrong: ${error.message}. Reload the page to start again.`;
     if (!(error instanceof WorkbookError)) return;
     file = workbook = null;
-    $('column').disabled = true;
+    $('column').disabled = $('column-to').disabled = true;
     show($('sheet-choice'), false);
   }
 }
@@ -479,8 +487,7 @@ async function openSheet(i, keepHeaderRow = false) {
   const run = fileRun;
   const { name } = file;
   $('sheet').value = String(i);
-  $('column').replaceChildren(placeholder());
-  $('column').disabled = true;
+  resetColumns();
   $('file-status').textContent = `Reading ${name}\u2026`;
   await bookGuarded(name, async () => {
     await progress(0.3);
@@ -495,19 +502,18 @@ async function openSheet(i, keepHeaderRow = false) {
 
 /**
  * Offers the columns of the file's first row, the ones named as varve
- * numbers first, with `chosen` (a column's number, or '' for none) chosen.
- * Nothing is converted until a column is chosen.
+ * numbers first, with `chosen` (a column's number, or '' for none) chosen,
+ * and `chosenTo` as an interval's other end. Nothing is converted until a
+ * column is chosen.
  */
-function offerColumns(chosen) {
+function offerColumns(chosen, chosenTo = '') {
   offeredHeaderRow = headerRow();
-  const select = $('column');
   const status = $('file-status');
-  select.replaceChildren(placeholder());
-  select.disabled = true;
+  resetColumns();
   guarded(status, () => {
     if (workbook) {
       // A sheet still being read offers its columns once read.
-      if (workbook.sheet) offerSheetColumns(chosen);
+      if (workbook.sheet) offerSheetColumns(chosen, chosenTo);
       return;
     }
     const row = engine.firstRow(file.bytes, Math.max(1, headerRow()));
@@ -526,12 +532,12 @@ function offerColumns(chosen) {
       return;
     }
     const header = $('file-header').checked;
-    fillColumnChoices(row, header, (i) => (header ? `${i + 1}: ${row.cells[i]}` : `${i + 1}`), chosen);
+    fillColumnChoices(row, header, (i) => (header ? `${i + 1}: ${row.cells[i]}` : `${i + 1}`), chosen, chosenTo);
   });
 }
 
 /** Offers the columns of the workbook's sheet chosen, as offerColumns a file's. */
-function offerSheetColumns(chosen) {
+function offerSheetColumns(chosen, chosenTo) {
   const status = $('file-status');
   const { sheet } = workbook;
   if (sheet.empty) {
@@ -543,16 +549,26 @@ function offerSheetColumns(chosen) {
   const header = $('file-header').checked;
   const row = engine.headerRow(sheet.headerCells(header ? headerRow() : undefined));
   const label = (i) => (header && row.cells[i] ? `${columnLetters(i)}: ${row.cells[i]}` : columnLetters(i));
-  fillColumnChoices(row, header, label, chosen);
+  fillColumnChoices(row, header, label, chosen, chosenTo);
 }
 
 /**
- * Fills the column list from a first row, each column shown by `label(i)`:
+ * Fills both column lists from a first row, each column shown by `label(i)`:
  * when the row is a header, the columns it names as varve numbers come first.
- * Keeps `chosen` (a column's number) when the row still has it.
+ * Keeps `chosen` (a column's number) and `chosenTo` (an interval's other end)
+ * when the row still has them.
  */
-function fillColumnChoices(row, header, label, chosen) {
-  const select = $('column');
+function fillColumnChoices(row, header, label, chosen, chosenTo) {
+  for (const [select, kept] of [[$('column'), chosen], [$('column-to'), chosenTo]]) {
+    fillColumnList(select, row, header, label);
+    select.value = kept && Number(kept) <= row.cells.length ? kept : '';
+    select.disabled = false;
+  }
+  $('file-status').textContent = choosePrompt();
+}
+
+/** Adds an option for each column of a first row to `select`, after its placeholder. */
+function fillColumnList(select, row, header, label) {
   const option = (i) => {
     const element = document.createElement('option');
     element.value = String(i + 1);
@@ -572,9 +588,6 @@ function fillColumnChoices(row, header, label, chosen) {
   } else {
     select.append(...columns.map(option));
   }
-  select.value = chosen && Number(chosen) <= row.cells.length ? chosen : '';
-  select.disabled = false;
-  $('file-status').textContent = choosePrompt();
 }
 
 /**
@@ -601,65 +614,102 @@ function addCell(row, tag, text, css) {
 }
 
 /**
- * Shows the first cells of a converted workbook column as a table: each
- * cell's name and what it holds, then the cells added beside it, under the
- * column's name (as the column choice gives it) and the added columns' names.
+ * Shows the first rows of a converted workbook column (or interval) as a
+ * table: each row's cell names, what each source cell holds, then the cells
+ * added beside it, under the names of the `ends` (1 or 2) source columns as
+ * the column lists give them, and the added columns' names.
  */
-function showSheetPreview(cells, names, columns) {
+function showSheetPreview(cells, ends, names, columns) {
   const table = document.createElement('table');
+  const titles = [$('column'), $('column-to')].slice(0, ends).map((select) => select.selectedOptions[0].textContent);
   // Numbers to the right, texts (what a cell holds among them) to the left.
-  const kinds = ['', 'text', ...names.map(({ kind }) => (kind === 'n' ? '' : 'text'))];
+  const kinds = ['', ...titles.map(() => 'text'), ...names.map(({ kind }) => (kind === 'n' ? '' : 'text'))];
   const head = table.createTHead().insertRow();
-  ['Cell', $('column').selectedOptions[0].textContent, ...names.map((n) => n.name)].forEach((text, k) => addCell(head, 'th', text, kinds[k]));
+  [ends === 1 ? 'Cell' : 'Cells', ...titles, ...names.map((n) => n.name)].forEach((text, k) => addCell(head, 'th', text, kinds[k]));
   const body = table.createTBody();
   for (let i = 0; i < Math.min(PREVIEW_LINES, cells.length); ++i) {
     const line = body.insertRow();
-    const [name, code] = cells[i];
-    addCell(line, 'th', name);
-    [code.slice(1), ...addedTexts(names, columns, i)].forEach((text, k) => addCell(line, 'td', text, kinds[k + 1]));
+    addCell(line, 'th', cells[i].map(([name]) => name).join(' '));
+    [...cells[i].map(([, code]) => code.slice(1)), ...addedTexts(names, columns, i)].forEach((text, k) => addCell(line, 'td', text, kinds[k + 1]));
   }
   if (cells.length > PREVIEW_LINES) {
     const more = table.createTFoot().insertRow().insertCell();
-    more.colSpan = names.length + 2;
+    more.colSpan = kinds.length;
     more.textContent = `\u2026 and ${cells.length - PREVIEW_LINES} more, in the download`;
   }
   $('file-preview').replaceChildren(table);
 }
 
 /**
- * Converts the chosen column of the workbook's sheet: the preview shows the
- * cells read and what is added, the download the whole workbook.
+ * One column of a sheet converted in direction `made`, its header row `at`
+ * when `header`: { cells, records, names, result, count, invalid }, cells
+ * each record's cells read ([name, code] each), names the added columns with
+ * the names the table model gives them (the plain ones, or after the column
+ * where the sheet has them already: a converted sheet converted again).
+ */
+function sheetColumn(sheet, made, column, header, at) {
+  const { cells, records } = sheet.cells(column, header, at);
+  const planned = header ? engine.plannedNames(made, sheet.headerCells(at), column + 1) : [];
+  const names = engine.addedColumns(made).map((added, k) => ({ ...added, name: planned[k] ?? added.name }));
+  const result = engine.convertCells(made, cells);
+  return {
+    cells: cells.map((cell) => [cell]), records, names, result,
+    count: `${records.length} ${records.length === 1 ? 'cell' : 'cells'}`,
+    invalid: ' Some cells are not converted (not whole numbers, or spans that cannot be): their rows say invalid, as listed below.',
+  };
+}
+
+/**
+ * The intervals of two columns of a sheet, `first` and `last` their ends, as
+ * sheetColumn gives a column: each row gains its interval's account, and a
+ * text column's codes are the texts of this conversion.
+ */
+function sheetInterval(sheet, made, first, last, header, at) {
+  const { pairs, records } = sheet.intervalCells(first, last, header, at);
+  const planned = header ? engine.plannedNames(made, sheet.headerCells(at), first + 1, last + 1) : [];
+  const result = engine.convertIntervalCells(made, pairs);
+  const names = engine.intervalColumns(made).map((added, k) =>
+    ({ ...added, name: planned[k] ?? added.name, ...(added.kind === 't' ? { codes: result.codes } : {}) }));
+  return {
+    cells: pairs, records, names, result,
+    count: `${records.length} ${records.length === 1 ? 'row' : 'rows'}`,
+    invalid: ' Some intervals are not converted: their rows say why, as listed below.',
+  };
+}
+
+/**
+ * Converts the chosen column (or two columns as an interval) of the
+ * workbook's sheet: the preview shows the cells read and what is added, the
+ * download the whole workbook.
  */
 async function convertSheet() {
   const run = fileRun;
   const { name } = file;
   const { sheet } = workbook;
   const column = Number($('column').value) - 1;
+  const otherEnd = $('column-to').value === '' ? null : Number($('column-to').value) - 1;
   const header = $('file-header').checked;
   const at = header ? headerRow() : undefined;
   const made = direction;
   const status = $('file-status');
-  status.textContent = `Converting column ${columnLetters(column)} of ${sheet.name}\u2026`;
+  const ends = otherEnd === null ? `column ${columnLetters(column)}` : `columns ${columnLetters(column)} and ${columnLetters(otherEnd)}`;
+  status.textContent = `Converting ${ends} of ${sheet.name}\u2026`;
   await bookGuarded(name, async () => {
     await progress(0.4);
-    const { cells, records } = sheet.cells(column, header, at);
-    // The names the table model gives: the plain ones, or after the column
-    // where the sheet has them already (a converted sheet converted again).
-    const planned = header ? engine.plannedNames(made, sheet.headerCells(at), column + 1) : [];
-    const names = engine.addedColumns(made).map((added, k) => ({ ...added, name: planned[k] ?? added.name }));
-    const result = engine.convertCells(made, cells);
+    const { cells, records, names, result, count, invalid } = otherEnd === null
+      ? sheetColumn(sheet, made, column, header, at)
+      : sheetInterval(sheet, made, column, otherEnd, header, at);
     if (run !== fileRun) return;
     await progress(0.6);
     if (run !== fileRun) return;
     const bytes = await sheet.save(column, header, names, records.map((_, i) => addedTexts(names, result.columns, i)), records, at);
     if (run !== fileRun) return;
-    showSheetPreview(cells, names, result.columns);
+    showSheetPreview(cells, otherEnd === null ? 1 : 2, names, result.columns);
     const extension = name.match(/\.[^.]*$/)?.[0] ?? '';
     fileResult = { bytes, direction: made, workbook: extension };
-    const count = `${records.length} ${records.length === 1 ? 'cell' : 'cells'}`;
-    status.textContent = `Converted column ${columnLetters(column)} of the sheet ${sheet.name} of ${name} (${count}); ` +
+    status.textContent = `Converted ${ends}${otherEnd === null ? '' : ' as intervals'} of the sheet ${sheet.name} of ${name} (${count}); ` +
       `the columns are added after column ${columnLetters(sheet.columns - 1)}.` +
-      (result.invalid > 0 ? ' Some cells are not converted (not whole numbers, or spans that cannot be): their rows say invalid, as listed below.' : '');
+      (result.invalid > 0 ? invalid : '');
     listItems($('file-notes'), result.reports);
     caption($('file-caption'), '', made);
     show($('file-progress'), false);
@@ -679,10 +729,15 @@ function convertFile() {
   const status = $('file-status');
   clearFileResult();
   const column = $('column').value;
+  const otherEnd = $('column-to').value;
   if (!file) return;
   if (!column) {
     // A file whose header row is missing has no columns to choose: its status says so.
     if (!$('column').disabled) status.textContent = choosePrompt();
+    return;
+  }
+  if (otherEnd === column) {
+    status.textContent = `${file.name}: an interval's two ends are two columns; choose another for its other end, or none to convert one column.`;
     return;
   }
   if (workbook) {
@@ -690,7 +745,7 @@ function convertFile() {
     return;
   }
   guarded(status, () => {
-    const result = engine.convertFile(direction, file.bytes, Number(column), headerRow());
+    const result = engine.convertFile(direction, file.bytes, Number(column), headerRow(), Number(otherEnd));
     if (result.bytes.length === 0) {
       // Nothing was written: nothing to download.
       status.textContent = `${file.name} could not be converted: ${result.reports.join(' ')}`;
@@ -700,8 +755,11 @@ function convertFile() {
     $('file-preview').textContent = result.preview;
     status.textContent = result.outcome === 2
       ? `${file.name} could not be converted to its end; the download gives the whole rows before the fault.`
-      : `Converted column ${column} of ${file.name}.` +
-        (result.outcome === 1 ? ' Some cells are not converted (not whole numbers, or spans that cannot be): their rows say invalid, as listed below.' : '');
+      : otherEnd
+        ? `Converted columns ${column} and ${otherEnd} of ${file.name} as intervals.` +
+          (result.outcome === 1 ? ' Some intervals are not converted: their rows say why, as listed below.' : '')
+        : `Converted column ${column} of ${file.name}.` +
+          (result.outcome === 1 ? ' Some cells are not converted (not whole numbers, or spans that cannot be): their rows say invalid, as listed below.' : '');
     listItems($('file-notes'), result.reports);
     caption($('file-caption'), '');
     show($('file-preview'), true);
@@ -926,12 +984,12 @@ document.addEventListener('drop', (event) => {
   $('file-section').scrollIntoView({ block: 'nearest' });
 });
 $('column').addEventListener('change', () => convertFile());
+$('column-to').addEventListener('change', () => convertFile());
 for (const id of ['file-header', 'header-row']) {
   $(id).addEventListener('change', () => {
     $('header-row').disabled = !$('file-header').checked;
     if (!file || headerRow() === offeredHeaderRow) return;
-    const chosen = $('column').value;
-    offerColumns(chosen);
+    offerColumns($('column').value, $('column-to').value);
     convertFile();
   });
 }

@@ -662,7 +662,7 @@ test('the chart\'s legend, panel names and axis titles stay in view and whole wh
   }
 });
 
-test('the number box converts a span, typed with a dash or in two boxes, gives varve-batch span\'s account, and marks it on the chart', async () => {
+test('the number box converts a span, typed with a dash or in two boxes in either order, gives varve-batch span\'s account, and marks it on the chart', async () => {
   const one = ['one-caption', 'records', 'summary', 'one-message'];
   for (const [name, first, last, typed] of [
     ['ne-to-am', 5580, 5700, '5580-5700'],
@@ -674,7 +674,7 @@ test('the number box converts a span, typed with a dash or in two boxes, gives v
     const account = batch(['span', name, String(first), String(last)]);
     const corrections = account.split('\n').filter((line) => /^ {4}NE-(LC|UC) /.test(line)).map((line) => line.trim());
     const headlines = account.split('\n').filter((line) => /^[A-Z]/.test(line)).length;
-    for (const [box, to] of [[typed, ''], [String(first), String(last)], [` ${first}`, `${last} `]]) {
+    for (const [box, to] of [[typed, ''], [String(first), String(last)], [String(last), String(first)], [` ${first}`, `${last} `]]) {
       const what = `${name} '${box}' '${to}'`;
       await page.fill('#number', box);
       await page.fill('#number-to', to);
@@ -757,6 +757,18 @@ test('axe-core reports no accessibility violation in any state of the page, wide
       await tab.selectOption('#column', '2');
       await tab.waitForSelector('#download-file:not([disabled])');
     }],
+    ['a workbook\'s intervals, some not converted', async () => {
+      await tab.selectOption('#column-to', '3');
+      await tab.locator('#file-status', { hasText: 'Converted columns B and C' }).waitFor();
+    }],
+    ['a file\'s intervals, some not converted', async () => {
+      await tab.setInputFiles('#file', { name: 'b.csv', mimeType: 'text/csv', buffer: Buffer.from('top,bottom\n5700,5580\n,5674\n6600,6400\n') });
+      await tab.waitForSelector('#column:not([disabled])');
+      await tab.selectOption('#column', '1');
+      await tab.selectOption('#column-to', '2');
+      await tab.locator('#file-status', { hasText: 'as intervals' }).waitFor();
+    }],
+    ['one column as both ends of an interval', async () => tab.selectOption('#column-to', '1')],
     ['the other direction', async () => setDirection(tab, 'am-to-ne')],
     ['a chart marker focused', async () => tab.focus('#chart .vc-step >> nth=3')],
   ];

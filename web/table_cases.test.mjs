@@ -1,7 +1,9 @@
 // The shared tables of how a user's table comes back, run against the built
 // page in headless Chromium: tests/table_cases.tsv as files and workbooks
-// (the cases a page can be asked: one column, chosen from the list, with or
-// without a header row), and tests/paste_cases.tsv as pastes.
+// (the cases a page can be asked: one column, or two as an interval, chosen
+// from the lists, with or without a header row; a column and an interval as
+// the column, then the interval of the converted table), and
+// tests/paste_cases.tsv as pastes.
 
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
@@ -22,22 +24,43 @@ function loadCases(file) {
 const text = (escaped) => JSON.parse(`"${escaped}"`);
 
 /**
- * What a page can be asked of a table case, or null: one column, no prefix,
- * a request that fits the table (a page offers only the columns it has).
+ * What a page can be asked of a table case, or null: one column, two columns
+ * as an interval ([first, last]), or one of each, no prefix, a request that
+ * fits the table (a page offers only the columns it has).
  */
 function pageRequest(c) {
   const words = c.arguments.split(' ').map(text);
   const [direction, ...options] = words;
-  const request = { direction, column: null, headerRow: 1 };
+  const request = { direction, column: null, interval: null, headerRow: 1 };
   for (let i = 0; i < options.length; ++i) {
     const option = options[i];
     if (option === '--column' && request.column === null) request.column = options[++i];
+    else if (option === '--span-columns' && request.interval === null) request.interval = options[++i].split(',');
     else if (option === '--no-header') request.headerRow = 0;
     else if (option === '--header-row') request.headerRow = Number(options[++i]);
     else return null;
   }
-  if (request.column === null || c.status === '2') return null;
+  if ((request.column === null && request.interval === null) || c.status === '2') return null;
   return request;
+}
+
+/** The number of columns a request's conversions add in its direction: 7 for a column, an interval's own. */
+function addedCount(request) {
+  return (request.column === null ? 0 : 7) + (request.interval === null ? 0 : request.direction === 'ne-to-am' ? 13 : 22);
+}
+
+/** The fields of one record of `sep`-separated text, quoted ones unquoted. */
+function fieldsOf(line, sep) {
+  const fields = [''];
+  let quoted = false;
+  for (let i = 0; i < line.length; ++i) {
+    const c = line[i];
+    if (c === '"' && quoted && line[i + 1] === '"') fields[fields.length - 1] += line[++i];
+    else if (c === '"') quoted = !quoted;
+    else if (c === sep && !quoted) fields.push('');
+    else fields[fields.length - 1] += c;
+  }
+  return fields;
 }
 
 /** The number (from 1) of the column a case names, among the columns the page offers. */
@@ -86,6 +109,31 @@ async function openFile(name, bytes, headerRow) {
   }
 }
 
+/**
+ * Converts what `request` asks of the file or workbook open: its column, or
+ * its interval (the other end chosen first, so that one conversion is made),
+ * or its column and then its interval in the table converted, as "Convert
+ * another column of it" does. Resolves once the result can be downloaded.
+ */
+async function convertRequest(request, workbook) {
+  const converted = () => (workbook
+    ? page.locator('#file-status', { hasText: 'Converted column' }).waitFor()
+    : page.waitForSelector('#download-file:not([disabled])'));
+  if (request.column !== null) {
+    await page.selectOption('#column', String(columnNumber(request.column, await offered())));
+    await converted();
+    if (request.interval === null) return;
+    await page.click('#convert-more');
+    await page.locator('#file-status', { hasText: 'as converted, with the columns added' }).waitFor();
+  }
+  const cells = await offered();
+  const [first, last] = request.interval.map((end) => columnNumber(end, cells));
+  assert.ok(first > 0 && last > 0, `columns ${request.interval}`);
+  await page.selectOption('#column-to', String(last));
+  await page.selectOption('#column', String(first));
+  await converted();
+}
+
 /** The cells the column list offers, by number (from 1), once it is enabled. */
 async function offered() {
   await page.waitForSelector('#column:not([disabled])');
@@ -97,6 +145,7 @@ async function offered() {
 
 test(`the table cases a page can be asked, as files (${TABLE_CASES.filter(pageRequest).length} of ${TABLE_CASES.length})`, async () => {
   let ran = 0;
+  let intervals = 0;
   for (const c of TABLE_CASES) {
     const request = pageRequest(c);
     if (request === null) continue;
@@ -115,18 +164,32 @@ test(`the table cases a page can be asked, as files (${TABLE_CASES.filter(pageRe
       ++ran;
       continue;
     }
-    const column = columnNumber(request.column, await offered());
-    assert.ok(column > 0, `${c.name}: column ${request.column}`);
-    await page.selectOption('#column', String(column));
-    await page.waitForSelector('#download-file:not([disabled])');
+    if (request.column !== null) assert.ok(columnNumber(request.column, await offered()) > 0, `${c.name}: column ${request.column}`);
+    await convertRequest(request, false);
     const converted = await downloadOf('#download-file');
-    assert.equal(converted.bytes.toString('utf8'), expected, c.name);
     assert.equal(converted.name, `case-${request.direction}.csv`, c.name);
-    assert.deepEqual(await notes('file-notes'), messages, c.name);
+    if (request.column === null || request.interval === null) {
+      assert.equal(converted.bytes.toString('utf8'), expected, c.name);
+      assert.deepEqual(await notes('file-notes'), messages, c.name);
+    } else {
+      // In two steps, the column's added names are its plain ones, and the
+      // interval's (taken, then, by the column's) are named after its two
+      // columns, as in one pass; every row's cells are the same.
+      const got = converted.bytes.toString('utf8').split('\n');
+      const want = expected.split('\n');
+      assert.deepEqual(got.slice(1), want.slice(1), c.name);
+      const names = (lines, n) => fieldsOf(lines[0], ',').slice(-n);
+      assert.deepEqual(names(got, addedCount({ ...request, column: null })), names(want, addedCount({ ...request, column: null })), c.name);
+      // The notes of the second step: the interval's, by its first column.
+      const first = columnNumber(request.interval[0], fieldsOf(text(c.input).split('\n')[0], ','));
+      assert.deepEqual(await notes('file-notes'), messages.filter((m) => m.includes(`, column ${first}: `)), c.name);
+    }
+    if (request.interval !== null) ++intervals;
     ++ran;
   }
-  console.log(`# table cases run against the page as files: ${ran}`);
+  console.log(`# table cases run against the page as files: ${ran}, ${intervals} of them intervals`);
   assert.ok(ran >= 15, `${ran} cases`);
+  assert.ok(intervals >= 4, `${intervals} interval cases`);
 });
 
 /** The workbook of a case's input (as openpyxl writes one: numbers as numbers), by Python. */
@@ -166,39 +229,47 @@ print(json.dumps([['' if v is None else (str(v).lower() if isinstance(v, bool) e
 
 test('the table cases with a reading for tables, as workbooks: the added cells of the column mode, under its names', async () => {
   let ran = 0;
+  let intervals = 0;
   for (const c of TABLE_CASES) {
     const request = pageRequest(c);
-    const reading = /^sep=(\S+) skip=(\d+) columns=(\d+)$/.exec(c.bindings);
+    const reading = /^sep=(\S+) skip=(\d+)(?: columns=\d+)?(?: span=\d+,\d+)?$/.exec(c.bindings);
     if (request === null || reading === null) continue;
     const [, separator, skipped] = reading;
     const sepLine = /^\uFEFF?sep=/.test(text(c.input)) ? 1 : 0;
     const headerRow = Number(skipped) - sepLine + 1;
     await page.check(`input[name=direction][value=${request.direction}]`);
     await openFile('case.xlsx', workbookOf(c, separator, Number(skipped)), headerRow);
-    const column = columnNumber(request.column, await offered());
-    await page.selectOption('#column', String(column));
-    await page.locator('#file-status', { hasText: 'Converted column' }).waitFor();
+    await convertRequest(request, true);
     const book = sheetRows((await downloadOf('#download-file')).bytes);
     // The expected rows as varve-batch wrote them, its sep= line left out.
     const sep = separator === 'tab' ? '\t' : separator;
     const expected = text(c.output).replace(/^\uFEFF?sep=.*\r?\n/, '').split(/\r?\n/).filter(Boolean)
-      .map((line) => line.split(sep));
-    const added = 7; // The columns converting one column adds, in either direction.
+      .map((line) => fieldsOf(line, sep));
+    const added = addedCount(request);
     for (let r = headerRow - 1; r < expected.length; ++r) {
-      const want = expected[r].slice(-added);
-      const got = (book[r] ?? []).slice(-added);
+      // In two steps, the column's names are its plain ones: only the interval's are compared.
+      const header = r === headerRow - 1 && request.column !== null && request.interval !== null;
+      const compared = header ? addedCount({ ...request, column: null }) : added;
+      const want = expected[r].slice(-compared);
+      const got = (book[r] ?? []).slice(-compared);
       // A row with no value adds nothing to the workbook: its cells stay empty.
       if (want.every((cell) => cell === '')) continue;
       assert.deepEqual(got.map(String), want, `${c.name}: row ${r + 1}`);
     }
+    const twoSteps = request.column !== null && request.interval !== null;
+    const intervalColumn = twoSteps ? columnNumber(request.interval[0], fieldsOf(text(c.input).split('\n')[0], ',')) : 0;
     const expectedNotes = text(c.messages).split('\n').filter(Boolean)
+      // In two steps, the notes of the second: the interval's, by its first column.
+      .filter((m) => !twoSteps || m.includes(`, column ${intervalColumn}: `))
       .map((m) => m.replace(/^line (\d+), column (\d+): /, (_, line, col) =>
         `${String.fromCharCode(64 + Number(col))}${Number(line) - sepLine}: `));
     assert.deepEqual(await notes('file-notes'), expectedNotes, c.name);
+    if (request.interval !== null) ++intervals;
     ++ran;
   }
-  console.log(`# table cases run against the page as workbooks: ${ran}`);
+  console.log(`# table cases run against the page as workbooks: ${ran}, ${intervals} of them intervals`);
   assert.ok(ran >= 5, `${ran} cases`);
+  assert.ok(intervals >= 4, `${intervals} interval cases`);
 });
 
 test(`the paste cases (${PASTE_CASES.length}): a column row for row, a list, a mix only as chosen, a table as a file`, async () => {
@@ -294,4 +365,72 @@ sys.stdout.buffer.write(out.getvalue())
     'am_lc_relation', 'am_lc_first', 'am_lc_last', 'am_uc_relation', 'am_uc_first', 'am_uc_last', 'am_false_couplets']);
   assert.deepEqual(rows[3], ['A', '3021', '5691', 'LC', 'split', '3021', '3021', '3021', '3022', 'false',
     'joined', '5672', '5676', '', '', '', 'true']);
+});
+
+test('an interval chosen on the page: one column as both ends is refused in words, its choice outlives a header row changed and a direction changed, and the previews show each row\'s account', async () => {
+  const batch = (args, input) => {
+    try {
+      return execFileSync(process.env.VARVE_BATCH, args, { input, encoding: 'utf8', stdio: 'pipe' });
+    } catch (error) {
+      return error.stdout; // Exit status 1: an interval not converted.
+    }
+  };
+  const csv = 'core,top,bottom\nA,5700,5580\nD,,5674\n';
+  await page.check('input[name=direction][value=ne-to-am]');
+  await openFile('log.csv', csv, 1);
+  await offered();
+  await page.selectOption('#column-to', '3');
+  await page.selectOption('#column', '3');
+  assert.match(await page.textContent('#file-status'), /^log\.csv: an interval's two ends are two columns; choose another/);
+  assert.ok(await page.isDisabled('#download-file'));
+  // Bottom first: the same intervals as top first, the notes naming the first column chosen.
+  await page.selectOption('#column', '2');
+  assert.equal(await page.textContent('#file-status'), 'Converted columns 2 and 3 of log.csv as intervals. Some intervals are not converted: their rows say why, as listed below.');
+  assert.equal((await downloadOf('#download-file')).bytes.toString('utf8'), batch(['ne-to-am', '--span-columns', 'top,bottom'], csv));
+  assert.equal(await page.textContent('#file-preview'), batch(['ne-to-am', '--span-columns', 'top,bottom'], csv));
+  await page.selectOption('#column', '3');
+  await page.selectOption('#column-to', '2');
+  assert.deepEqual(await notes('file-notes'), ['line 3, column 3: the last end is empty: an incomplete interval']);
+  // Without a header row the choice stays, and the first row is converted as data.
+  await page.setChecked('#file-header', false);
+  await page.dispatchEvent('#file-header', 'change');
+  assert.equal(await page.inputValue('#column'), '3');
+  assert.equal(await page.inputValue('#column-to'), '2');
+  assert.equal((await downloadOf('#download-file')).bytes.toString('utf8'), batch(['ne-to-am', '--span-columns', '3,2', '--no-header'], csv));
+  await page.setChecked('#file-header', true);
+  await page.dispatchEvent('#file-header', 'change');
+  // Another direction: the result keeps its own until converted again, as an interval still.
+  await page.check('input[name=direction][value=am-to-ne]');
+  await page.click('#file-again');
+  const again = await downloadOf('#download-file');
+  assert.equal(again.name, 'log-am-to-ne.csv');
+  assert.equal(again.bytes.toString('utf8'), batch(['am-to-ne', '--span-columns', '3,2'], csv));
+
+  // A workbook's intervals: the preview shows each row's two ends and its account.
+  const book = execFileSync(PYTHON, ['-c', `
+import io, sys, openpyxl
+book = openpyxl.Workbook()
+sheet = book.active
+for row in [['core', 'top', 'bottom'], ['A', 5700, 5580], ['C', '5680', 5673], ['D', None, 5674]]:
+    sheet.append(row)
+out = io.BytesIO()
+book.save(out)
+sys.stdout.buffer.write(out.getvalue())
+`]);
+  await page.check('input[name=direction][value=ne-to-am]');
+  await openFile('log.xlsx', book, 1);
+  await offered();
+  await page.selectOption('#column-to', '3');
+  await page.selectOption('#column', '2');
+  await page.locator('#file-status', { hasText: 'Converted columns B and C' }).waitFor();
+  const preview = await page.$$eval('#file-preview table tr', (rows) => rows.map((row) => [...row.cells].map((cell) => cell.textContent)));
+  const rows = batch(['ne-to-am', '--span-columns', 'top,bottom'], 'core,top,bottom\nA,5700,5580\nC,5680,5673\nD,,5674\n')
+    .split('\n').map((line) => fieldsOf(line, ',').slice(3));
+  assert.deepEqual(preview, [
+    ['Cells', 'B: top', 'C: bottom', ...rows[0]],
+    ['B2 C2', '5700', '5580', ...rows[1]],
+    ['B3 C3', '5680', '5673', ...rows[2]],
+    ['B4 C4', '', '5674', ...rows[3]],
+  ]);
+  assert.deepEqual(await notes('file-notes'), ['B4: the first end is empty: an incomplete interval']);
 });

@@ -24,6 +24,8 @@
 #include "table/header.h"
 #include "table/plan.h"
 #include "table/reporter.h"
+#include "table/row_converter.h"
+#include "table/span_cells.h"
 
 namespace wasm {
 namespace {
@@ -131,6 +133,54 @@ std::int32_t typed_value(const table::AddedFlag& flag) {
 
 /// Messages on cells that are not whole numbers shown at most; the rest are counted.
 constexpr std::int32_t kReportedCells = 100;
+
+/// A workbook's cell as the page gives it: its name ("C5"), what it reads as
+/// by the cell rule, and its text for messages.
+struct SheetCell {
+  std::string_view name;
+  Cell cell{CellKind::kEmpty};
+  std::string_view text;
+};
+
+/// The cells of a workbook as convert_cells takes them, in order.
+std::vector<SheetCell> sheet_cells(std::string_view cells) {
+  std::vector<SheetCell> read;
+  for (std::size_t at = 0; at < cells.size();) {
+    SheetCell sheet_cell;
+    std::size_t tab = std::min(cells.find('\t', at), cells.size());
+    sheet_cell.name = cells.substr(at, tab - at);
+    at = tab + 1;
+    // An empty cell is its name, a tab and its NUL: nothing to step over.
+    char kind = at < cells.size() ? cells[at] : '\0';
+    at += kind != '\0';
+    if (kind == 'n' && at + sizeof(double) <= cells.size()) {
+      double value = 0;
+      std::memcpy(&value, cells.data() + at, sizeof value);
+      at += sizeof value;
+      sheet_cell.cell = chronology::read_real(value);
+    }
+    std::size_t end = std::min(cells.find('\0', at), cells.size());
+    sheet_cell.text = kind == '\0' ? std::string_view() : cells.substr(at, end - at);
+    at = end + 1;
+    if (kind == 't') {
+      sheet_cell.cell = chronology::read_cell(sheet_cell.text);
+    }
+    read.push_back(sheet_cell);
+  }
+  return read;
+}
+
+/// The one reporter of a workbook's conversion: its messages, each after the
+/// cell it is about (`name`, as the sheet names it), go into `messages`.
+table::Reporter sheet_reporter(std::string& messages, const std::string_view& name) {
+  return table::Reporter({kReportedCells, "cells"},
+                         [&messages, &name](const table::Message& message) {
+                           if (table::has_place(message.kind)) {
+                             messages.append(name).append(": ");
+                           }
+                           messages.append(message.text).push_back('\n');
+                         });
+}
 
 }  // namespace
 
@@ -316,11 +366,15 @@ FirstRow first_row(std::string_view file, std::size_t header_row) {
 }
 
 FileResult convert_file(chronology::Direction direction, std::int32_t column,
-                        std::int32_t header_row, std::string_view file) {
+                        std::int32_t header_row, std::string_view file, std::int32_t other_end) {
   FileResult result;
   batch::ColumnSettings settings;
   settings.direction = direction;
-  settings.columns = {"#" + std::to_string(column)};
+  if (other_end > 0) {
+    settings.intervals = {{"#" + std::to_string(column), "#" + std::to_string(other_end)}};
+  } else {
+    settings.columns = {"#" + std::to_string(column)};
+  }
   settings.header = header_row > 0;
   settings.header_row = static_cast<std::size_t>(std::max(header_row, 1));
   settings.named_after_source_on_clash = true;
@@ -385,14 +439,19 @@ std::string added_columns(chronology::Direction direction) {
 }
 
 std::string planned_names(chronology::Direction direction, std::int32_t column,
-                          std::string_view cells) {
+                          std::string_view cells, std::int32_t other_end) {
   std::vector<std::string> names;
   for (std::size_t at = 0; at < cells.size();) {
     std::size_t end = std::min(cells.find('\0', at), cells.size());
     names.emplace_back(cells.substr(at, end - at));
     at = end + 1;
   }
-  table::PlanRequest request{direction, {"#" + std::to_string(column)}, "", true};
+  table::PlanRequest request{direction, {}, "", true};
+  if (other_end > 0) {
+    request.intervals = {{"#" + std::to_string(column), "#" + std::to_string(other_end)}};
+  } else {
+    request.columns = {"#" + std::to_string(column)};
+  }
   table::PlanResult planned = table::make_plan(table::Header(std::move(names)), request);
   std::string lines;
   for (const table::Conversion& conversion : planned.plan.conversions) {
@@ -401,6 +460,18 @@ std::string planned_names(chronology::Direction direction, std::int32_t column,
     }
   }
   return lines;
+}
+
+std::string interval_columns(chronology::Direction direction) {
+  std::string names;
+  for (const table::SpanColumn& column : table::span_columns(direction)) {
+    table::ValueType type = table::value_type(column.field);
+    names.append(column.name)
+        .append(type == table::ValueType::kText      ? "\tt\n"
+                : type == table::ValueType::kInteger ? "\tn\n"
+                                                     : "\tb\n");
+  }
+  return names;
 }
 
 FirstRow header_row(std::string_view cells) {
@@ -419,39 +490,13 @@ FirstRow header_row(std::string_view cells) {
 
 CellsResult convert_cells(chronology::Direction direction, std::string_view cells) {
   CellsResult result;
-  batch::AddedCellsCache cache(direction, '\t');
-  // Messages name a cell as the sheet does ("C5").
   std::string_view name;
-  table::Reporter reporter({kReportedCells, "cells"}, [&](const table::Message& message) {
-    if (table::has_place(message.kind)) {
-      result.messages.append(name).append(": ");
-    }
-    result.messages.append(message.text).push_back('\n');
-  });
-  std::vector<Cell> read;
-  for (std::size_t at = 0, row = 0; at < cells.size(); ++row) {
-    std::size_t tab = std::min(cells.find('\t', at), cells.size());
-    name = cells.substr(at, tab - at);
-    at = tab + 1;
-    char kind = at < cells.size() ? cells[at++] : '\0';
-    Cell cell{CellKind::kEmpty};
-    if (kind == 'n' && at + sizeof(double) <= cells.size()) {
-      double value = 0;
-      std::memcpy(&value, cells.data() + at, sizeof value);
-      at += sizeof value;
-      cell = chronology::read_real(value);
-    }
-    std::size_t end = std::min(cells.find('\0', at), cells.size());
-    std::string_view text = kind == '\0' ? std::string_view() : cells.substr(at, end - at);
-    at = end + 1;
-    if (kind == 't') {
-      cell = chronology::read_cell(text);
-    }
-    reporter.cell(direction, {row, 0, 0}, cell, [&] { return chronology::field_shown(text); });
-    if (row < kPreviewLines) {
-      result.preview.append(cache.cells(cell)).push_back('\n');
-    }
-    read.push_back(cell);
+  table::Reporter reporter = sheet_reporter(result.messages, name);
+  std::vector<SheetCell> read = sheet_cells(cells);
+  for (std::size_t row = 0; row < read.size(); ++row) {
+    name = read[row].name;
+    reporter.cell(direction, {row, 0, 0}, read[row].cell,
+                  [&] { return chronology::field_shown(read[row].text); });
   }
   reporter.finish();
   result.invalid = static_cast<std::int32_t>(reporter.faults());
@@ -459,11 +504,55 @@ CellsResult convert_cells(chronology::Direction direction, std::string_view cell
   result.columns.assign(table::kNumberCellCount * read.size(), kMissing);
   for (std::size_t row = 0; row < read.size(); ++row) {
     std::size_t column = 0;
-    table::visit_fields(table::number_cells(direction, read[row]),
+    table::visit_fields(table::number_cells(direction, read[row].cell),
                         [&](std::string_view, const auto& value) {
                           result.columns[column++ * read.size() + row] = typed_value(value);
                         });
   }
+  return result;
+}
+
+CellsResult convert_interval_cells(chronology::Direction direction, std::string_view cells) {
+  CellsResult result;
+  std::string_view name;
+  table::Reporter reporter = sheet_reporter(result.messages, name);
+  std::vector<SheetCell> read = sheet_cells(cells);
+  const std::size_t count = read.size() / 2;
+  // Each pair of ends is a row of a two-column table with one interval, read
+  // and reported by the table model as varve-batch's column mode reads one.
+  table::Plan plan{direction, {{table::ConversionKind::kInterval, {0, 1}, {}}}};
+  table::RowConverter rows(std::move(plan), 2, reporter);
+  std::span<const table::SpanColumn> columns = table::span_columns(direction);
+  result.columns.assign(columns.size() * count, kMissing);
+  for (std::size_t row = 0; row < count; ++row) {
+    const SheetCell* ends = &read[2 * row];
+    // An interval's messages name its first end's cell.
+    name = ends[0].name;
+    rows.convert(
+        2, {row, 0, 0},
+        [ends](std::size_t end) {
+          return table::ReadCell{ends[end].cell, ends[end].text};
+        },
+        [](std::string_view text) { return chronology::field_shown(text); });
+    const table::ReadEnds& got = rows.read()[0];
+    table::SpanRow span =
+        table::span_row(direction, got.ends[0], got.ends[1], got.shown[0], got.shown[1]);
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+      table::SpanValue value = table::span_value(span, columns[k]);
+      std::int32_t& typed = result.columns[k * count + row];
+      if (value.integer) {
+        typed = *value.integer;
+      } else if (value.flag) {
+        typed = *value.flag ? 1 : 0;
+      } else if (value.text) {
+        typed = static_cast<std::int32_t>(result.texts.size());
+        result.texts.push_back(*value.text);
+      }
+    }
+  }
+  reporter.finish();
+  result.invalid = static_cast<std::int32_t>(reporter.faults());
+  result.count = static_cast<std::int32_t>(count);
   return result;
 }
 

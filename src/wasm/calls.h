@@ -42,8 +42,9 @@ struct LookupResult {
 LookupResult lookup(chronology::Direction direction, std::string_view typed);
 
 /// Converts the texts of the two number boxes, each read by the cell rule:
-/// the first alone when the second is blank, else the span from the first
-/// number to the second; a message when either is no number.
+/// the first alone when the second is blank, else the span between the two
+/// numbers, in either order (its ends given smaller first); a message when
+/// either is no number.
 LookupResult lookup_boxes(chronology::Direction direction, std::string_view first,
                           std::string_view last);
 
@@ -125,11 +126,14 @@ struct FileResult {
 };
 
 /// Converts column `column` (from 1) of a file as varve-batch's column mode
-/// does, its header row `header_row` (from 1; 0 for none). Where the header has
-/// the added columns' names already (a converted file converted again), they
-/// are named after the column, as several columns' are.
+/// does, its header row `header_row` (from 1; 0 for none); with `other_end`
+/// (from 1; 0 for none), the columns `column` and `other_end` as the two ends
+/// of an interval in each row, as --span-columns converts them. Where the
+/// header has the added columns' names already (a converted file converted
+/// again), they are named after the column (or the two), as several
+/// conversions' are.
 FileResult convert_file(chronology::Direction direction, std::int32_t column,
-                        std::int32_t header_row, std::string_view file);
+                        std::int32_t header_row, std::string_view file, std::int32_t other_end = 0);
 
 /// The columns a conversion adds in `direction`, a line each: the name, a tab,
 /// and what its cells hold: n numbers, t text, b true or false; for text, a tab
@@ -142,11 +146,17 @@ std::string added_columns(chronology::Direction direction);
 FirstRow header_row(std::string_view cells);
 
 /// The names of the columns converting column `column` (from 1) of a sheet
-/// adds, a line each, its header row's cells given each ended by NUL: the
-/// plain names, or where the header has them already (a converted sheet
-/// converted again), names after the column, as the table model gives them.
+/// adds (with `other_end`, from 1, the two columns as an interval's ends), a
+/// line each, its header row's cells given each ended by NUL: the plain
+/// names, or where the header has them already (a converted sheet converted
+/// again), names after the column, as the table model gives them.
 std::string planned_names(chronology::Direction direction, std::int32_t column,
-                          std::string_view cells);
+                          std::string_view cells, std::int32_t other_end = 0);
+
+/// The columns an interval of two ends adds in `direction`, a line each: the
+/// name, a tab, and what its cells hold: n numbers, t text (its codes stand
+/// for the texts of the result, CellsResult::texts), b true or false.
+std::string interval_columns(chronology::Direction direction);
 
 /// A value missing from a typed added column: no number, no flag.
 inline constexpr std::int32_t kMissing = std::numeric_limits<std::int32_t>::min();
@@ -159,10 +169,13 @@ struct CellsResult {
   /// a code (its text is the column's code text of added_columns), 1 or 0 for
   /// true or false, or kMissing.
   std::vector<std::int32_t> columns;
-  std::string
-      preview;  ///< The first kPreviewLines cells' added cells, each after a tab, a line each.
   std::string messages;      ///< The messages on cells not converted, a line each.
   std::int32_t invalid = 0;  ///< The cells not converted: not whole numbers, spans not converted.
+  /// The texts the codes of an interval's text columns stand for, in the
+  /// order of their codes, one for each text value (an interval's sentences
+  /// are its own, so its columns have no fixed list of texts); empty for a
+  /// column's cells.
+  std::vector<std::string> texts;
 };
 
 /// Converts a workbook column's cells, each given as its name ("C5"), a tab,
@@ -172,6 +185,15 @@ struct CellsResult {
 /// a host language's; a stored number the page cannot read it gives as an
 /// infinity, which is not a number.
 CellsResult convert_cells(chronology::Direction direction, std::string_view cells);
+
+/// Converts the intervals of a workbook's two columns, each row's two ends
+/// given one after the other (the first end's, then the last end's), each
+/// cell as convert_cells takes it: an interval's row for each pair, its
+/// columns typed as interval_columns says (a text as its code in `texts`),
+/// and a message, named by its first end's cell, on each interval not
+/// converted, as varve-batch's column mode gives them. An odd cell at the end
+/// is left out.
+CellsResult convert_interval_cells(chronology::Direction direction, std::string_view cells);
 
 /// The correspondence chart of `direction` as SVG, `mark` marked when accepted
 /// and `span` shaded when converted.

@@ -15,6 +15,38 @@ namespace {
 
 using chronology::Direction;
 
+/// The added cells of `row` of a workbook result as the page writes them,
+/// each after a tab, read from the typed columns by the kinds `columns` lists
+/// (added_columns or interval_columns): a text by its column's code texts, or
+/// by the result's own texts where the column lists none.
+std::string added_text(const CellsResult& result, const std::string& columns, std::size_t row) {
+  std::string text;
+  std::size_t k = 0;
+  for (std::size_t at = 0; at < columns.size(); ++k) {
+    std::size_t end = columns.find('\n', at);
+    std::vector<std::string> fields;
+    for (std::size_t from = at; from <= end;) {
+      std::size_t tab = std::min(columns.find('\t', from), end);
+      fields.emplace_back(columns.substr(from, tab - from));
+      from = tab + 1;
+    }
+    at = end + 1;
+    std::int32_t value = result.columns.at(k * static_cast<std::size_t>(result.count) + row);
+    text.push_back('\t');
+    if (value == kMissing)
+      continue;
+    if (fields[1] == "n") {
+      text.append(std::to_string(value));
+    } else if (fields[1] == "b") {
+      text.append(value != 0 ? "true" : "false");
+    } else {
+      std::size_t code = static_cast<std::size_t>(value);
+      text.append(fields.size() > 2 ? fields.at(2 + code) : result.texts.at(code));
+    }
+  }
+  return text;
+}
+
 TEST(Lookup, AnswersEachKindOfText) {
   struct Case {
     Direction direction;
@@ -168,7 +200,9 @@ TEST(Lookup, ReadsEachNumberBoxByTheCellRule) {
       {" 5580 ", "\t5700", "5580-5700", ""},
       {"6245", " ", "6245", ""},
       {"5580-5700", "", "5580-5700", ""},
-      {"5700", "5580", "5700-5580", ""},
+      // Top first, as core logs list an interval: the same span, smaller end first.
+      {"5700", "5580", "5580-5700", ""},
+      {"6600", "6400", "6400-6600", ""},
       // A sign is no part of a span written with a dash, but a box holds a
       // number read by the cell rule, so the span from it is converted or
       // refused as any span is.
@@ -193,6 +227,8 @@ TEST(Lookup, ReadsEachNumberBoxByTheCellRule) {
     EXPECT_EQ(got.status, want.status) << c.first << " " << c.last;
     EXPECT_EQ(got.records, want.records) << c.first << " " << c.last;
     EXPECT_EQ(got.message, want.message) << c.first << " " << c.last;
+    EXPECT_EQ(got.span.first, want.span.first) << c.first << " " << c.last;
+    EXPECT_EQ(got.span.last, want.span.last) << c.first << " " << c.last;
   }
 }
 
@@ -441,7 +477,7 @@ TEST(Workbook, ReadsNumberAndTextCellsByTheCellRule) {
   for (const Case& c : cases) {
     CellsResult result =
         convert_cells(chronology::Direction::kNeToAm, "A2\t" + c.cell + std::string(1, '\0'));
-    EXPECT_EQ(result.preview, c.added + "\n") << c.cell;
+    EXPECT_EQ(added_text(result, added_columns(Direction::kNeToAm), 0), c.added) << c.cell;
     EXPECT_EQ(result.messages, c.message.empty() ? "" : "A2: " + c.message + "\n") << c.cell;
     EXPECT_EQ(result.invalid, c.message.empty() ? 0 : 1) << c.cell;
   }
@@ -457,8 +493,7 @@ TEST(Workbook, GivesALineForEveryCellAndCountsMessagesPastAHundred) {
   }
   CellsResult result = convert_cells(chronology::Direction::kAmToNe, cells);
   EXPECT_EQ(result.count, 150);
-  EXPECT_EQ(std::count(result.preview.begin(), result.preview.end(), '\n'), kPreviewLines);
-  EXPECT_EQ(result.preview.substr(0, result.preview.find('\n')),
+  EXPECT_EQ(added_text(result, added_columns(Direction::kAmToNe), 0),
             "\tcorresponds\t6230\t6230\tcorresponds\t6562\t6562\tfalse");
   // The typed columns, column after column: the first cell's values, and the
   // second's, not a whole number, which has only its relation.
@@ -481,6 +516,117 @@ TEST(Workbook, GivesALineForEveryCellAndCountsMessagesPastAHundred) {
   EXPECT_TRUE(result.messages.ends_with(
       "\n(further cells that are not whole numbers are counted, not listed)\n"
       "120 cells in all were not whole numbers\n"));
+}
+
+}  // namespace
+}  // namespace wasm
+
+namespace wasm {
+namespace {
+
+using chronology::Direction;
+
+TEST(File, ConvertsTwoColumnsAsAnIntervalInEitherOrderAndAgainUnderNamesOfTheirOwn) {
+  const std::string file = "core,top_ne,bottom_ne\nA,5700,5580\nD,,5674\n";
+  const std::string names =
+      "sequence,ne_first,ne_last,am_first,am_last,ne_varves,am_varves,splits,joins,"
+      "false_couplets,first_cut,last_cut,not_converted";
+  const std::string converted = "LC,5580,5700,5599,5714,121,116,1,3,true,,,";
+  FileResult once = convert_file(Direction::kNeToAm, 2, 1, file, 3);
+  EXPECT_EQ(once.outcome, 1);
+  EXPECT_EQ(once.file,
+            "core,top_ne,bottom_ne," + names + "\nA,5700,5580," + converted +
+                "\nD,,5674,,,,,,,,,,,,,the first end is empty: an incomplete interval\n");
+  EXPECT_EQ(once.messages, "line 3, column 2: the first end is empty: an incomplete interval\n");
+  // The same two columns again, bottom first: the same interval, under names
+  // after its two columns, beside the first conversion's cells.
+  FileResult twice = convert_file(Direction::kNeToAm, 3, 1, once.file, 2);
+  std::string renamed = names;
+  for (std::size_t at = 0; at != std::string::npos; at = renamed.find(',', at + 1)) {
+    renamed.insert(at == 0 ? 0 : at + 1, "bottom_ne_top_ne_");
+  }
+  EXPECT_EQ(twice.file.substr(0, twice.file.find('\n')),
+            "core,top_ne,bottom_ne," + names + "," + renamed);
+  EXPECT_NE(twice.file.find("\nA,5700,5580," + converted + "," + converted + "\n"),
+            std::string::npos)
+      << twice.file;
+  EXPECT_NE(twice.file.find("\nD,,5674,,,,,,,,,,,,,the first end is empty: an incomplete "
+                            "interval,,,,,,,,,,,,,the last end is empty: an incomplete interval\n"),
+            std::string::npos)
+      << twice.file;
+}
+
+TEST(Workbook, NamesAnIntervalsColumnsAfterItsTwoWhereTheSheetHasThemAlready) {
+  using namespace std::string_literals;
+  EXPECT_EQ(planned_names(Direction::kNeToAm, 2, "core\0top\0bottom\0"s, 3),
+            "sequence\nne_first\nne_last\nam_first\nam_last\nne_varves\nam_varves\nsplits\njoins\n"
+            "false_couplets\nfirst_cut\nlast_cut\nnot_converted\n");
+  EXPECT_TRUE(planned_names(Direction::kNeToAm, 3, "core\0top\0bottom\0sequence\0"s, 2)
+                  .starts_with("bottom_top_sequence\nbottom_top_ne_first\n"));
+  EXPECT_EQ(planned_names(Direction::kNeToAm, 2, "core\0top\0"s, 3), "");
+}
+
+TEST(Workbook, ConvertsIntervalsInTwoColumnsEachInItsRowWithItsAccount) {
+  using namespace std::string_literals;
+  // Each row's two ends, the first's cell then the last's, as the page gives them.
+  std::string cells;
+  for (auto [first, last] : std::vector<std::pair<std::string, std::string>>{
+           {"B2\tt5700", "C2\t" + number_cell(5580, "5580")},
+           {"B3\tt5680", "C3\tt5673"},
+           {"B4\t", "C4\t" + number_cell(5674, "5674")},
+           {"B5\ttx", "C5\tt5580"},
+           {"B6\tt6600", "C6\tt6400"},
+           {"B7\t", "C7\t"},
+       }) {
+    cells.append(first).append(1, '\0').append(last).append(1, '\0');
+  }
+  CellsResult result = convert_interval_cells(Direction::kNeToAm, cells);
+  EXPECT_EQ(result.count, 6);
+  EXPECT_EQ(result.invalid, 3);
+  const std::string different =
+      "NE 6400-6600 is not converted: its ends lie in different NE sequences, NE 6400 in NE-LC "
+      "and NE 6600 in NE-UC; the parts inside: NE-LC 6400-6460 and NE-UC 6560-6600";
+  EXPECT_EQ(result.messages,
+            "B4: the first end is empty: an incomplete interval\n"
+            "B5: the first end is not a whole number: 'x'\n"
+            "B6: " +
+                different + "\n");
+  const std::string none = "\t\t\t\t\t\t\t\t\t\t\t\t";
+  std::string rows;
+  for (std::size_t row = 0; row < 6; ++row) {
+    rows.append(added_text(result, interval_columns(Direction::kNeToAm), row)).push_back('\n');
+  }
+  EXPECT_EQ(rows,
+            "\tLC\t5580\t5700\t5599\t5714\t121\t116\t1\t3\ttrue\t\t\t\n"
+            "\tLC\t5673\t5680\t5691\t5695\t8\t5\t0\t2\ttrue\tNE-LC 5672-5676 joined into AM 5691, "
+            "false annual couplets\tNE-LC 5680-5681 joined into AM 5695\t\n" +
+                none + "\tthe first end is empty: an incomplete interval\n" + none +
+                "\tthe first end is not a whole number: 'x'\n" + none + "\t" + different + "\n" +
+                none + "\t\n");
+  // The typed columns, column after column; a text as its code in texts.
+  ASSERT_EQ(result.columns.size(), 13u * 6);
+  auto value = [&](std::size_t column, std::size_t row) {
+    return result.columns[column * 6 + row];
+  };
+  auto text = [&](std::size_t column, std::size_t row) {
+    return value(column, row) == kMissing ? "(missing)" : result.texts.at(value(column, row));
+  };
+  EXPECT_EQ(text(0, 0), "LC");
+  EXPECT_EQ(value(1, 0), 5580);
+  EXPECT_EQ(value(6, 0), 116);
+  EXPECT_EQ(value(9, 0), 1);
+  EXPECT_EQ(text(10, 1), "NE-LC 5672-5676 joined into AM 5691, false annual couplets");
+  EXPECT_EQ(text(12, 0), "(missing)");
+  EXPECT_EQ(text(12, 4), different);
+  EXPECT_EQ(value(1, 2), kMissing);
+  EXPECT_EQ(value(9, 2), kMissing);
+  EXPECT_EQ(text(12, 5), "(missing)");
+  // An AM interval across the overlap: each NE sequence's part of it.
+  result = convert_interval_cells(Direction::kAmToNe, "A1\tt6500\0A2\tt6358\0"s);
+  EXPECT_EQ(added_text(result, interval_columns(Direction::kAmToNe), 0) + "\n",
+            "\t6343\t6453\t6358\t6468\t111\t111\t0\t0\t\t\t6674\t6817\t6358\t6500\t144\t143\t1\t1"
+            "\tNE-UC 6674 split into AM 6357-6358\t\tfalse\t\n");
+  EXPECT_EQ(result.messages, "");
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ chronology::Direction direction_of(std::int32_t direction) {
   return direction == 0 ? chronology::Direction::kNeToAm : chronology::Direction::kAmToNe;
 }
 
-/// Text `i` (0, 1 or 2) of the last call; another `i` is the last one.
+/// Text `i` (0 to 2) of the last call; another `i` is the last one.
 const std::string& text(std::int32_t i) {
   return texts[static_cast<std::size_t>(
       std::clamp<std::int32_t>(i, 0, static_cast<std::int32_t>(texts.size()) - 1))];
@@ -42,12 +42,12 @@ VARVE_EXPORT(varve_input) char* varve_input(std::int32_t size) {
   return input.data();
 }
 
-/// The start of text `i` (0, 1 or 2) of the last call.
+/// The start of text `i` (0 to 3) of the last call.
 VARVE_EXPORT(varve_text) const char* varve_text(std::int32_t i) {
   return text(i).data();
 }
 
-/// The length in bytes of text `i` (0, 1 or 2) of the last call.
+/// The length in bytes of text `i` (0 to 3) of the last call.
 VARVE_EXPORT(varve_text_size) std::int32_t varve_text_size(std::int32_t i) {
   return static_cast<std::int32_t>(text(i).size());
 }
@@ -120,12 +120,14 @@ VARVE_EXPORT(varve_first_row) std::int32_t varve_first_row(std::int32_t header_r
 }
 
 /// Converts column `column` (from 1) of the input as a file, its header row
-/// `header_row` (from 1; 0 for none); returns the outcome of
+/// `header_row` (from 1; 0 for none), or with `other_end` (from 1; 0 for
+/// none) the two columns as an interval's ends; returns the outcome of
 /// wasm::convert_file. Leaves the file, the messages and the preview.
 VARVE_EXPORT(varve_convert_file)
 std::int32_t varve_convert_file(std::int32_t direction, std::int32_t column,
-                                std::int32_t header_row) {
-  wasm::FileResult result = wasm::convert_file(direction_of(direction), column, header_row, input);
+                                std::int32_t header_row, std::int32_t other_end) {
+  wasm::FileResult result =
+      wasm::convert_file(direction_of(direction), column, header_row, input, other_end);
   texts = {std::move(result.file), std::move(result.messages), std::move(result.preview)};
   return result.outcome;
 }
@@ -138,12 +140,20 @@ VARVE_EXPORT(varve_added_columns) void varve_added_columns(std::int32_t directio
 }
 
 /// Leaves the names of the columns converting column `column` (from 1) of a
-/// sheet adds, its header row's cells the input, each ended by NUL
-/// (wasm::planned_names); none when the column is beyond the row.
+/// sheet adds (with `other_end`, from 1, the two as an interval's ends; 0 for
+/// none), its header row's cells the input, each ended by NUL
+/// (wasm::planned_names); none when a column is beyond the row.
 VARVE_EXPORT(varve_planned_names)
-void varve_planned_names(std::int32_t direction, std::int32_t column) {
-  texts = {wasm::planned_names(direction_of(direction), column, input), std::string(),
+void varve_planned_names(std::int32_t direction, std::int32_t column, std::int32_t other_end) {
+  texts = {wasm::planned_names(direction_of(direction), column, input, other_end), std::string(),
            std::string()};
+}
+
+/// Leaves the columns an interval adds in `direction`, as
+/// wasm::interval_columns gives them: a line each, its name, a tab and what
+/// its cells hold (n, t or b).
+VARVE_EXPORT(varve_interval_columns) void varve_interval_columns(std::int32_t direction) {
+  texts = {wasm::interval_columns(direction_of(direction)), std::string(), std::string()};
 }
 
 /// Reads the input as a sheet's header row, its cells each ended by NUL;
@@ -157,13 +167,31 @@ VARVE_EXPORT(varve_header_row) std::int32_t varve_header_row() {
 
 /// Converts the input as a workbook column's cells (see wasm::convert_cells);
 /// returns the number of cells not converted. Leaves the typed added columns
-/// (their int32 values in the machine's order, column after column), the
-/// messages and the preview of the first cells' added cells.
+/// (their int32 values in the machine's order, column after column) and the
+/// messages.
 VARVE_EXPORT(varve_convert_cells) std::int32_t varve_convert_cells(std::int32_t direction) {
   wasm::CellsResult result = wasm::convert_cells(direction_of(direction), input);
   std::string columns(result.columns.size() * sizeof(std::int32_t), '\0');
   std::memcpy(columns.data(), result.columns.data(), columns.size());
-  texts = {std::move(columns), std::move(result.messages), std::move(result.preview)};
+  texts = {std::move(columns), std::move(result.messages)};
+  return result.invalid;
+}
+
+/// Converts the input as the pairs of a workbook's interval ends (see
+/// wasm::convert_interval_cells); returns the number of intervals not
+/// converted. Leaves the typed added columns (as varve_convert_cells), the
+/// messages, and the texts the text columns' codes stand for, each ended by
+/// NUL.
+VARVE_EXPORT(varve_convert_interval_cells)
+std::int32_t varve_convert_interval_cells(std::int32_t direction) {
+  wasm::CellsResult result = wasm::convert_interval_cells(direction_of(direction), input);
+  std::string columns(result.columns.size() * sizeof(std::int32_t), '\0');
+  std::memcpy(columns.data(), result.columns.data(), columns.size());
+  std::string code_texts;
+  for (const std::string& text : result.texts) {
+    code_texts.append(text).push_back('\0');
+  }
+  texts = {std::move(columns), std::move(result.messages), std::move(code_texts)};
   return result.invalid;
 }
 

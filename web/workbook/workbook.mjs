@@ -98,6 +98,30 @@ export async function openWorkbook(bytes) {
       return { headerRow: null, start: below === -1 ? rows.length : below };
     };
 
+    /**
+     * The cells of `columns` (from 0) in each row to convert, as cells() and
+     * intervalCells() give them: { cells, records }, cells each record's
+     * [name, code] in every column; a row empty in all of them is left out.
+     */
+    const cellsOf = (columns, header, at) => {
+      const { headerRow, start } = headerOf(at);
+      const records = [];
+      const cells = [];
+      const add = (row, rest) => {
+        const codes = columns.map((column) => read.code(row, column));
+        if (codes.every((code) => code === '')) return;
+        const shown = rest ? { index: row.index + 1, repeat: row.repeat - 1 } : row;
+        records.push({ row, rest });
+        cells.push(columns.map((column, k) => [cellName(shown, column), codes[k]]));
+      };
+      for (let i = header ? start : 0; i < rows.length; ++i) {
+        if (header && i === start && headerRow !== null) {
+          if (rows[i].repeat > 1) add(rows[i], true);
+        } else add(rows[i], false);
+      }
+      return { cells, records };
+    };
+
     return {
       name,
       /** The number of columns, up to the last one used. */
@@ -126,22 +150,18 @@ export async function openWorkbook(bytes) {
        * a repeated header row). Empty cells are left out.
        */
       cells(column, header, at) {
-        const { headerRow, start } = headerOf(at);
-        const records = [];
-        const cells = [];
-        const add = (row, rest) => {
-          const code = read.code(row, column);
-          if (code === '') return;
-          const shown = rest ? { index: row.index + 1, repeat: row.repeat - 1 } : row;
-          records.push({ row, rest });
-          cells.push([cellName(shown, column), code]);
-        };
-        for (let i = header ? start : 0; i < rows.length; ++i) {
-          if (header && i === start && headerRow !== null) {
-            if (rows[i].repeat > 1) add(rows[i], true);
-          } else add(rows[i], false);
-        }
-        return { cells, records };
+        const { cells, records } = cellsOf([column], header, at);
+        return { cells: cells.map(([cell]) => cell), records };
+      },
+      /**
+       * The two ends of each row's interval, in columns `first` and `last`
+       * (from 0), as cells gives one column's: { pairs, records } with pairs
+       * each record's [first end, last end], each [name, code] (code '' for
+       * an empty end). Rows where both ends are empty are left out.
+       */
+      intervalCells(first, last, header, at) {
+        const { cells, records } = cellsOf([first, last], header, at);
+        return { pairs: cells, records };
       },
       /**
        * The workbook again, with added columns after the last used one: `names`

@@ -34,6 +34,11 @@ test('a sheet gives the engine its column\'s cells, and takes back the added one
   assert.deepEqual(cells, [['A2', 'n6245'], ['A4', 'n2500'], ['A7', 'n8700']]);
   const none = sheet.cells(0, false);
   assert.deepEqual(none.cells.map(([name]) => name), ['A1', 'A2', 'A4', 'A7']);
+  // Two columns as an interval's ends: every row with either end, each end named, an empty one too.
+  const ends = sheet.intervalCells(0, 1, true);
+  assert.deepEqual(ends.pairs, [[['A2', 'n6245'], ['B2', 'ta']], [['A4', 'n2500'], ['B4', '']],
+    [['A6', ''], ['B6', 'tno varve']], [['A7', 'n8700'], ['B7', '']]]);
+  assert.deepEqual(ends.records.map(({ row }) => row.index), [2, 4, 6, 7]);
   const names = [{ name: 'first', kind: 'n' }, { name: 'flag', kind: 'b' }];
   const saved = await sheet.save(0, true, names, [['1', 'true'], ['', ''], ['3', 'false']], records);
   const again = await (await openWorkbook(saved)).sheet(0);
