@@ -31,11 +31,7 @@ void append_span_value(std::string& out, const table::SpanValue& value, char sep
       out.append(text);
       return;
     }
-    out.push_back('"');
-    for (char c : text) {
-      out.append(c == '"' ? 2 : 1, c);
-    }
-    out.push_back('"');
+    append_quoted(out, text);
   }
 }
 

@@ -42,11 +42,7 @@ void append_name(std::string& out, std::string name, char separator) {
     out.append(name);
     return;
   }
-  out.push_back('"');
-  for (char c : name) {
-    out.append(c == '"' ? 2 : 1, c);
-  }
-  out.push_back('"');
+  append_quoted(out, name);
 }
 
 }  // namespace

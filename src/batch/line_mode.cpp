@@ -64,11 +64,7 @@ void append_line_row(std::string& out, Format format, Direction direction, std::
     return;
   }
   if (format == Format::kCsv && shown.find_first_of(",\"") != std::string::npos) {
-    out.push_back('"');
-    for (char c : shown) {
-      out.append(c == '"' ? 2 : 1, c);
-    }
-    out.push_back('"');
+    append_quoted(out, shown);
   } else {
     out.append(shown);
   }

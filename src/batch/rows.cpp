@@ -89,6 +89,14 @@ void append_number(std::string& out, VarveNumber n) {
   out.append(digits, end);
 }
 
+void append_quoted(std::string& out, std::string_view text) {
+  out.push_back('"');
+  for (char c : text) {
+    out.append(c == '"' ? 2 : 1, c);
+  }
+  out.push_back('"');
+}
+
 void append_header(std::string& out, Format format) {
   if (format == Format::kJsonl) {
     return;

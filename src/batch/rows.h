@@ -22,6 +22,9 @@ using chronology::Direction;
 /// Appends `n` in decimal.
 void append_number(std::string& out, chronology::VarveNumber n);
 
+/// Appends `text` as one quoted CSV field: in double quotes, each quote doubled.
+void append_quoted(std::string& out, std::string_view text);
+
 /// Appends the header line of `format` (nothing for JSON Lines).
 void append_header(std::string& out, Format format);
 
