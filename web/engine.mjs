@@ -269,20 +269,20 @@ export async function loadEngine(wasm) {
     /**
      * Converts a workbook column's cells, given as [name, code] pairs with code
      * '' (empty), 'n' and the number the cell stores as its file writes it, or
-     * 't' and its text: { columns, invalid, reports, preview }, columns the
-     * added columns typed (an Int32Array each, in the order of addedColumns:
-     * a number, a code, 1 or 0, or MISSING for each cell), invalid the number
-     * of cells not converted, preview the first cells' added cells as text.
+     * 't' and its text: { columns, invalid, reports }, columns the added
+     * columns typed (an Int32Array each, in the order of addedColumns: a
+     * number, a code, 1 or 0, or MISSING for each cell), invalid the number
+     * of cells not converted.
      */
     convertCells(direction, cells) {
       putCells(cells);
       const invalid = x.varve_convert_cells(direction);
-      return { columns: typedColumns(cells.length), invalid, reports: lines(1), preview: lines(2) };
+      return { columns: typedColumns(cells.length), invalid, reports: lines(1) };
     },
     /**
      * Converts a workbook's intervals, each row's two ends given as a pair of
      * cells ([name, code] as convertCells takes them; code '' for an empty
-     * end): { columns, codes, invalid, reports, preview } as convertCells
+     * end): { columns, codes, invalid, reports } as convertCells
      * gives them, in the order of intervalColumns, a text column's values
      * being indexes into codes; invalid the number of intervals not
      * converted, each reported by the cell of the end it is about.
@@ -290,8 +290,8 @@ export async function loadEngine(wasm) {
     convertIntervalCells(direction, pairs) {
       putCells(pairs.flat());
       const invalid = x.varve_convert_interval_cells(direction);
-      const codes = text(3).split('\0').slice(0, -1);
-      return { columns: typedColumns(pairs.length), codes, invalid, reports: lines(1), preview: lines(2) };
+      const codes = text(2).split('\0').slice(0, -1);
+      return { columns: typedColumns(pairs.length), codes, invalid, reports: lines(1) };
     },
     /**
      * The correspondence chart as an SVG document: `mark` marked when a

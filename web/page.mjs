@@ -604,6 +604,42 @@ function addedTexts(names, columns, i) {
   });
 }
 
+/** Appends to `row` a cell `tag` holding `text`, of class `css` when given. */
+function addCell(row, tag, text, css) {
+  const cell = document.createElement(tag);
+  cell.textContent = text;
+  if (css) cell.className = css;
+  if (tag === 'th') cell.scope = row.parentElement.tagName === 'THEAD' ? 'col' : 'row';
+  row.append(cell);
+}
+
+/**
+ * Shows the first rows of a converted workbook column (or interval) as a
+ * table: each row's cell names, what each source cell holds, then the cells
+ * added beside it, under the names of the `ends` (1 or 2) source columns as
+ * the column lists give them, and the added columns' names.
+ */
+function showSheetPreview(cells, ends, names, columns) {
+  const table = document.createElement('table');
+  const titles = [$('column'), $('column-to')].slice(0, ends).map((select) => select.selectedOptions[0].textContent);
+  // Numbers to the right, texts (what a cell holds among them) to the left.
+  const kinds = ['', ...titles.map(() => 'text'), ...names.map(({ kind }) => (kind === 'n' ? '' : 'text'))];
+  const head = table.createTHead().insertRow();
+  [ends === 1 ? 'Cell' : 'Cells', ...titles, ...names.map((n) => n.name)].forEach((text, k) => addCell(head, 'th', text, kinds[k]));
+  const body = table.createTBody();
+  for (let i = 0; i < Math.min(PREVIEW_LINES, cells.length); ++i) {
+    const line = body.insertRow();
+    addCell(line, 'th', cells[i].map(([name]) => name).join(' '));
+    [...cells[i].map(([, code]) => code.slice(1)), ...addedTexts(names, columns, i)].forEach((text, k) => addCell(line, 'td', text, kinds[k + 1]));
+  }
+  if (cells.length > PREVIEW_LINES) {
+    const more = table.createTFoot().insertRow().insertCell();
+    more.colSpan = kinds.length;
+    more.textContent = `\u2026 and ${cells.length - PREVIEW_LINES} more, in the download`;
+  }
+  $('file-preview').replaceChildren(table);
+}
+
 /**
  * One column of a sheet converted in direction `made`, its header row `at`
  * when `header`: { cells, records, names, result, count, invalid }, cells
@@ -668,11 +704,7 @@ async function convertSheet() {
     if (run !== fileRun) return;
     const bytes = await sheet.save(column, header, names, records.map((_, i) => addedTexts(names, result.columns, i)), records, at);
     if (run !== fileRun) return;
-    const read = (i) => cells[i].map(([cell, code]) => `${cell} ${code.slice(1)}`).join('\t');
-    const shown = result.preview.slice(0, PREVIEW_LINES).map((line, i) => `${read(i)}${line}`);
-    if (records.length > PREVIEW_LINES) shown.push('\u2026');
-    const sources = [column, otherEnd].filter((k) => k !== null).map(columnLetters);
-    $('file-preview').textContent = [`${sources.join('\t')}\t${names.map((n) => n.name).join('\t')}`, ...shown].join('\n') + '\n';
+    showSheetPreview(cells, otherEnd === null ? 1 : 2, names, result.columns);
     const extension = name.match(/\.[^.]*$/)?.[0] ?? '';
     fileResult = { bytes, direction: made, workbook: extension };
     status.textContent = `Converted ${ends}${otherEnd === null ? '' : ' as intervals'} of the sheet ${sheet.name} of ${name} (${count}); ` +
@@ -750,15 +782,84 @@ function moveToStep(i, focus) {
   if (focus) all[stepAt].focus();
 }
 
-/** Scrolls the chart sideways so that what it marks is in view. */
-function showMarked() {
+const SVG = 'http://www.w3.org/2000/svg';
+
+/**
+ * Scrolls the chart sideways so that the part of its plot from `left` to
+ * `right` (in the window's pixels) is centred in view beside the y axis, or
+ * begins there when it is wider than the view.
+ */
+function centreChartOn(left, right) {
+  const chart = $('chart');
+  const box = chart.getBoundingClientRect();
+  const from = box.left + parseFloat(chart.style.scrollPaddingLeft || '0');
+  const to = box.left + chart.clientWidth;
+  chart.scrollLeft += left - from - Math.max(0, (to - from - (right - left)) / 2);
+}
+
+/**
+ * Scrolls the chart sideways so that what it marks is in view, or, on a
+ * chart drawn anew without a mark, where LC and UC overlap, so that the first
+ * view shows both panels with their lines.
+ */
+function showMarked(anew) {
   const chart = $('chart');
   const marked = chart.querySelector('.vc-span, .vc-marked line');
-  if (!marked) return;
-  const box = chart.getBoundingClientRect();
-  const at = marked.getBoundingClientRect();
-  chart.scrollLeft += at.left - box.left - Math.max(0, (box.width - at.width) / 2);
+  if (marked) {
+    const at = marked.getBoundingClientRect();
+    centreChartOn(at.left, at.right);
+    return;
+  }
+  const overlaps = [...chart.querySelectorAll('.vc-panel .vc-overlap')].map((band) => band.getBoundingClientRect());
+  if (!anew || overlaps.length === 0) return;
+  const left = Math.min(...overlaps.map((at) => at.left));
+  const right = Math.max(...overlaps.map((at) => at.right));
+  const middle = (left + right) / 2;
+  centreChartOn(middle, middle);
 }
+
+/** The legend of `svg` as a list that wraps to the page's width: each key's swatch a figure of its own, its label text. */
+function showLegend(svg) {
+  $('chart-legend').replaceChildren(...[...svg.querySelectorAll('.vc-key')].map((key) => {
+    const label = key.querySelector('text');
+    const swatch = document.createElementNS(SVG, 'svg');
+    for (const [name, value] of [['class', 'vc-chart'], ['viewBox', '-2 -10 28 20'], ['width', '28'], ['height', '20'], ['aria-hidden', 'true']]) {
+      swatch.setAttribute(name, value);
+    }
+    swatch.append(...[...key.children].filter((part) => part !== label));
+    const item = document.createElement('li');
+    item.append(swatch, label.textContent);
+    return item;
+  }));
+}
+
+/**
+ * Splits the chart as the engine drew it: its title and legend leave the
+ * figure (the section's heading and the list above it say them), and its y
+ * axes, the panels' headers and the x axis's title go to a figure laid over
+ * the plot's box, so that they stay in view while the plot scrolls beneath.
+ */
+function splitChart(svg) {
+  showLegend(svg);
+  svg.querySelector('.vc-head').remove();
+  const top = Number(svg.dataset.plotTop);
+  const [, , width, height] = svg.getAttribute('viewBox').split(' ').map(Number);
+  svg.setAttribute('viewBox', `0 ${top} ${width} ${height - top}`);
+  svg.setAttribute('height', String(height - top));
+  const axes = svg.querySelector('.vc-axes');
+  axes.setAttribute('transform', `translate(0 ${-top})`);
+  const overlay = document.createElementNS(SVG, 'svg');
+  for (const [name, value] of [['class', 'vc-chart chart-axes'], ['height', String(height - top)], ['aria-hidden', 'true']]) {
+    overlay.setAttribute(name, value);
+  }
+  overlay.append(axes);
+  $('chart-view').querySelector('.chart-axes')?.remove();
+  $('chart-view').append(overlay);
+  // What the browser scrolls into view (a marker focused) stays clear of the axis.
+  $('chart').style.scrollPaddingLeft = `${axes.querySelector('.vc-cover').getAttribute('width')}px`;
+}
+
+let chartDirection = null; // The direction of the chart drawn.
 
 function drawChart() {
   guarded($('chart-caption'), () => {
@@ -770,6 +871,7 @@ function drawChart() {
     const svg = chart.querySelector('svg');
     svg.setAttribute('role', 'group');
     svg.setAttribute('aria-roledescription', 'chart');
+    splitChart(svg);
     all.forEach((step, i) => {
       step.setAttribute('role', 'img');
       const inside = step.classList.contains('vc-in-span') ? ', inside the span' : '';
@@ -778,7 +880,8 @@ function drawChart() {
       step.querySelector('title')?.remove();
     });
     moveToStep(stepAt, false);
-    showMarked();
+    showMarked(chartDirection !== direction);
+    chartDirection = direction;
   });
 }
 

@@ -574,6 +574,94 @@ test('works with the keyboard alone', async () => {
   await tab.close();
 });
 
+/**
+ * What of the chart's words a user cannot see whole on `page`: each key of the
+ * legend within the page, and each text of the axes laid over the plot (the
+ * y axes' numbers, the panels' names, what each y axis measures, the x axis's
+ * title) within the chart's box, each on top where it is drawn.
+ */
+async function chartWordsHidden(page) {
+  return page.evaluate(() => {
+    const chart = document.getElementById('chart');
+    const hidden = [];
+    const check = (element, inside) => {
+      element.scrollIntoView({ block: 'nearest' });
+      const box = element.getBoundingClientRect();
+      const { left, right, top, bottom } = inside();
+      const hit = document.elementFromPoint((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+      if (box.width === 0 || box.left < left - 0.5 || box.right > right + 0.5 || box.top < top - 0.5 || box.bottom > bottom + 0.5) {
+        hidden.push(`${element.textContent}: ${box.left}-${box.right}, ${box.top}-${box.bottom} outside ${left}-${right}, ${top}-${bottom}`);
+      } else if (!element.contains(hit)) hidden.push(`${element.textContent}: under ${hit?.outerHTML.slice(0, 60)}`);
+    };
+    for (const key of document.querySelectorAll('#chart-legend li')) {
+      check(key, () => ({ left: 0, right: document.documentElement.clientWidth, top: 0, bottom: window.innerHeight }));
+    }
+    for (const text of document.querySelectorAll('#chart-view .chart-axes text')) {
+      check(text, () => {
+        const box = chart.getBoundingClientRect();
+        return { left: box.left, right: box.left + chart.clientWidth, top: box.top, bottom: box.top + chart.clientHeight };
+      });
+    }
+    return hidden;
+  });
+}
+
+/** The chart's words a user reads: the legend's keys, and the panels' names and the axes' titles. */
+async function chartWords(page) {
+  return page.evaluate(() => [
+    ...[...document.querySelectorAll('#chart-legend li')].map((key) => key.textContent),
+    ...[...document.querySelectorAll('#chart-view .chart-axes text')].map((text) => text.textContent).filter((words) => /[a-z]/.test(words)),
+  ]);
+}
+
+test('the chart\'s legend, panel names and axis titles stay in view and whole wherever it scrolls, on a phone and wide, and its first view shows both panels\' lines', async () => {
+  for (const width of [390, 1280]) {
+    const tab = await browser.context.newPage();
+    await tab.setViewportSize({ width, height: width === 390 ? 844 : 900 });
+    await tab.goto(pageUrl);
+    await tab.waitForSelector('#chart svg', { state: 'attached' });
+    for (const { name } of DIRECTIONS) {
+      const what = `${name} at ${width} px`;
+      await setDirection(tab, name);
+      const from = name === 'ne-to-am' ? 'NE' : 'AM';
+      assert.deepEqual(await chartWords(tab), [
+        'NE-LC', 'NE-UC', 'split (step up)', 'joined (step down)', 'joined, false annual couplets', 'LC and UC overlap', 'number marked',
+        'NE-LC (Lower Connecticut)', 'AM number minus NE-LC number (varves)',
+        'NE-UC (Upper Connecticut)', 'AM number minus NE-UC number (varves)', `${from} varve number`,
+      ], what);
+      // Drawn anew, the chart shows where LC and UC overlap: each panel's line in view beside the y axis.
+      const lines = await tab.evaluate(() => {
+        const chart = document.getElementById('chart');
+        const box = chart.getBoundingClientRect();
+        const from = box.left + parseFloat(getComputedStyle(chart).scrollPaddingLeft);
+        return [...chart.querySelectorAll('.vc-panel .vc-line')].map((line) => {
+          const at = line.getBoundingClientRect();
+          return Math.min(at.right, box.left + chart.clientWidth) - Math.max(at.left, from);
+        });
+      });
+      assert.equal(lines.length, 2, what);
+      for (const [i, seen] of lines.entries()) assert.ok(seen > 20, `${what}: panel ${i + 1}'s line shows ${seen} px`);
+      assert.deepEqual(await chartWordsHidden(tab), [], `${what}, first view`);
+      // Scrolled to the first marker and to the last, each in view and not under the axis.
+      await tab.focus('#chart .vc-step >> nth=3');
+      for (const [key, nth] of [['Home', 1], ['End', 29]]) {
+        await tab.keyboard.press(key);
+        const focused = await tab.evaluate(() => {
+          const step = document.activeElement;
+          const box = step.querySelector('.vc-hit').getBoundingClientRect();
+          const hit = document.elementFromPoint(box.left + box.width / 2, box.top + box.height / 2);
+          return { label: step.getAttribute('aria-label'), reached: hit?.closest('.vc-step') === step, scrolled: document.getElementById('chart').scrollLeft };
+        });
+        assert.ok(focused.label.endsWith(`(${nth} of 29)`), `${what} ${key}: ${focused.label}`);
+        assert.ok(focused.reached, `${what} ${key}: the marker is covered`);
+        assert.deepEqual(await chartWordsHidden(tab), [], `${what} ${key}, scrolled to ${focused.scrolled}`);
+      }
+    }
+    assert.deepEqual(await overflows(tab), [], `at ${width} px`);
+    await tab.close();
+  }
+});
+
 test('the number box converts a span, typed with a dash or in two boxes in either order, gives varve-batch span\'s account, and marks it on the chart', async () => {
   const one = ['one-caption', 'records', 'summary', 'one-message'];
   for (const [name, first, last, typed] of [
@@ -595,7 +683,7 @@ test('the number box converts a span, typed with a dash or in two boxes in eithe
       assert.equal(await page.locator('#summary dd', { hasText: /^span$/ }).count(), headlines, what);
       assert.equal(await page.locator('#chart .vc-panel .vc-span').count(), headlines, what);
       assert.deepEqual(await page.$$eval('#chart .vc-step.vc-in-span', (steps) => steps.map((step) => step.dataset.name)), corrections, what);
-      assert.ok((await page.getAttribute('#chart .vc-in-span', 'aria-label') ?? ', inside the span').includes(', inside the span'), what);
+      assert.ok(await page.$$eval('#chart .vc-step.vc-in-span', (steps) => steps.every((step) => step.getAttribute('aria-label').includes(', inside the span'))), what);
       assert.equal(await page.$('#chart .vc-marked'), null, what);
     }
     const svg = await downloadOf(page, '#download-svg');
@@ -737,9 +825,9 @@ test('on a phone (390 by 844) nothing overflows, the sentences wrap, and the cha
   // The chart: one unit to a pixel, so its text keeps its 12 px.
   const chart = await phone.evaluate(() => {
     const svg = document.querySelector('#chart svg');
-    // The scale along the text's own direction: the axis title is turned.
+    // The scale along the text's own direction.
     const scale = (element) => Math.hypot(element.getScreenCTM().a, element.getScreenCTM().b);
-    const sizes = [...svg.querySelectorAll('text')].map((text) => parseFloat(getComputedStyle(text).fontSize) * scale(text));
+    const sizes = [...document.querySelectorAll('#chart-view text')].map((text) => parseFloat(getComputedStyle(text).fontSize) * scale(text));
     return { smallest: Math.min(...sizes), scale: scale(svg), box: document.getElementById('chart').clientWidth };
   });
   assert.ok(chart.smallest >= 10, `text of ${chart.smallest} px`);

@@ -264,6 +264,38 @@ test('workbooks by every writer come back whole, with the column mode\'s columns
   }
 });
 
+/** The workbook preview's table: the texts of each row's cells, the header row first. */
+const previewTable = () => page.$$eval('#file-preview table tr', (rows) => rows.map((row) => [...row.cells].map((cell) => cell.textContent)));
+
+test('a workbook\'s preview is a table whose columns line up under their names: the first 50 cells, and how many more', async () => {
+  const file = path.join(work, 'long.xlsx');
+  execFileSync(PYTHON, ['-c', [
+    'import openpyxl, sys',
+    'book = openpyxl.Workbook()',
+    'book.active.append(["sample", "NE varve"])',
+    'for n in range(60): book.active.append([f"K-{n}", 3000 + n if n != 7 else "5674-5680"])',
+    'book.save(sys.argv[1])',
+  ].join('\n'), file], { stdio: 'pipe', timeout: 120000 });
+  await convertOnPage(file, 'Sheet', 2, 'ne-to-am');
+  const rows = await previewTable();
+  assert.equal(rows.length, 1 + 50 + 1);
+  assert.deepEqual(rows[0], ['Cell', 'B: NE varve', 'sequence', 'relation', 'ne_first', 'ne_last', 'am_first', 'am_last', 'false_couplets']);
+  assert.deepEqual(rows[1], ['B2', '3000', 'LC', 'corresponds', '3000', '3000', '3000', '3000', 'false']);
+  assert.deepEqual(rows[8], ['B9', '5674-5680', 'LC', 'span', '5674', '5680', '5691', '5695', 'true']);
+  assert.deepEqual(rows[50], ['B51', '3049', 'LC', 'corresponds', '3049', '3049', '3050', '3050', 'false']);
+  assert.deepEqual(rows[51], ['\u2026 and 10 more, in the download']);
+  // Header cells name the columns and each row's cell; every cell lies in its column's bounds.
+  assert.deepEqual(await page.$$eval('#file-preview th', (cells) => [...new Set(cells.map((th) => `${th.parentElement.parentElement.tagName} ${th.scope}`))]), ['THEAD col', 'TBODY row']);
+  const misplaced = await page.$$eval('#file-preview tbody tr', (rows) => {
+    const columns = [...document.querySelectorAll('#file-preview thead th')].map((th) => th.getBoundingClientRect());
+    return rows.flatMap((row, r) => [...row.cells].flatMap((cell, k) => {
+      const box = cell.getBoundingClientRect();
+      return Math.abs(box.left - columns[k].left) > 0.5 || Math.abs(box.right - columns[k].right) > 0.5 ? [`row ${r + 1} cell ${k + 1}`] : [];
+    }));
+  });
+  assert.deepEqual(misplaced, []);
+});
+
 /** Drops a file named `name` holding `bytes` onto the page, as a file manager does. */
 async function drop(name, bytes) {
   await page.evaluate(([name, data]) => {
@@ -302,17 +334,17 @@ test('a dropped file works like a chosen one: a CSV file and a workbook', async 
     "B9: not a whole number: '#N/A'",
     "B11: not a whole number: '3021.5'",
   ]);
-  const preview = (await page.textContent('#file-preview')).split('\n');
-  assert.equal(preview[0], 'B\tsequence\trelation\tne_first\tne_last\tam_first\tam_last\tfalse_couplets');
-  assert.equal(preview[4], 'B5  8000 \tUC\tcorresponds\t8000\t8000\t7682\t7682\tfalse');
+  const preview = await previewTable();
+  assert.deepEqual(preview[0], ['Cell', 'B: NE varve', 'sequence', 'relation', 'ne_first', 'ne_last', 'am_first', 'am_last', 'false_couplets']);
+  assert.deepEqual(preview[4], ['B5', ' 8000 ', 'UC', 'corresponds', '8000', '8000', '7682', '7682', 'false']);
   // Another direction keeps the workbook as converted until it is converted again.
   await page.check('input[name=direction][value=am-to-ne]');
   await page.locator('#file-caption', { hasText: 'NE to AM \u2014 kept as converted' }).waitFor();
-  assert.equal(await page.textContent('#file-preview'), preview.join('\n'));
+  assert.deepEqual(await previewTable(), preview);
   await page.click('#file-again');
   await page.locator('#file-caption', { hasText: /^AM to NE$/ }).waitFor();
   await page.waitForSelector('#download-file:not([disabled])');
-  assert.match(await page.textContent('#file-preview'), /^B\tlc_relation\t/);
+  assert.deepEqual((await previewTable())[0].slice(0, 3), ['Cell', 'B: NE varve', 'lc_relation']);
   // Without a header row, its cell is converted too (and is no number).
   await page.uncheck('#file-header');
   await page.selectOption('#column', '2');

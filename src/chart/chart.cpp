@@ -18,14 +18,27 @@ using chronology::VarveNumber;
 
 // The figure's geometry, in SVG user units, drawn to be shown one unit to a
 // CSS pixel: its text is then 12 px, and each step marker is a target of
-// kTarget by kTarget that no other marker's covers.
+// kTarget by kTarget that no other marker's covers. From the top: the title
+// and the legend (the head), then each panel below a header band that names
+// its sequence and says what its y axis measures, the x axis's numbers below
+// each panel and its title below the last. The y axis's numbers lie left of
+// kLeft, where no plot is drawn, so that the page can keep them, the headers
+// and the axis titles in view over a plot that scrolls sideways.
 constexpr double kLeft = 84;
 constexpr double kRight = 24;
-constexpr double kFirstPanelTop = 92;
-constexpr double kPanelGap = 44;  // Room for the upper panel's axis numbers.
+/// Where the plot begins: the head lies above, everything else below.
+constexpr double kPlotTop = 80;
+constexpr double kLegendY = 60;
+/// From the top of a panel's header band to its frame: two lines of text.
+constexpr double kHeaderHeight = 44;
+/// From a panel's frame to the next header band: room for the x axis's numbers.
+constexpr double kPanelGap = 28;
 constexpr double kMinPanelHeight = 120;
-constexpr double kAxisLabelBelow = 52;  // From the last panel's bottom to the axis title.
-constexpr double kBottomMargin = 12;
+constexpr double kXNumbersBelow = 16;   // From a panel's bottom to its x axis numbers.
+constexpr double kAxisTitleBelow = 38;  // From the last panel's bottom to the x axis title.
+constexpr double kBottomMargin = 10;
+/// Where the header bands' text begins, in the y axis's column.
+constexpr double kHeaderLeft = 8;
 constexpr VarveNumber kXTick = 500;
 /// The side of a step marker's target: 24 CSS px and a pixel to spare for rounding.
 constexpr double kTarget = 25;
@@ -35,6 +48,8 @@ constexpr double kTarget = 25;
 constexpr double kSpacing = 26;
 /// The width of one varve when no two markers share an offset.
 constexpr double kPlainVarveWidth = 0.13;
+/// About the widest a character of the 12 px text is, to space the legend's keys.
+constexpr double kCharacterWidth = 6.8;
 
 /// The figure's own style, so that the standalone file looks as the page does.
 constexpr std::string_view kStyle =
@@ -59,6 +74,9 @@ constexpr std::string_view kStyle =
     ".vc-chart .vc-mark{stroke:#d0021b;stroke-width:1.5;stroke-dasharray:5 3}"
     ".vc-chart .vc-mark-point{fill:#d0021b}"
     ".vc-chart .vc-marked{pointer-events:none}"
+    ".vc-chart .vc-cover{fill:#fff}"
+    ".vc-chart .vc-axis-line{stroke:#888}"
+    ".vc-chart .vc-name{font-weight:bold}"
     "</style>";
 
 std::string_view sequence_label(Sequence s) {
@@ -190,14 +208,14 @@ Layout layout_of(Direction direction, const std::array<std::vector<Segment>, 2>&
   Layout layout;
   layout.x = {first, end, kLeft, kLeft + (end - first) * varve};
   layout.width = layout.x.to_high + kRight;
-  double top = kFirstPanelTop;
+  double bottom = kPlotTop - kPanelGap;
   for (int panel = 0; panel < 2; ++panel) {
     auto [low, high] = offset_range(by_sequence[panel]);
-    layout.top[panel] = top;
+    layout.top[panel] = bottom + kPanelGap + kHeaderHeight;
     layout.panel[panel] = std::max(kMinPanelHeight, (high - low + 2) * kSpacing);
-    top += layout.panel[panel] + kPanelGap;
+    bottom = layout.top[panel] + layout.panel[panel];
   }
-  layout.height = top - kPanelGap + kAxisLabelBelow + kBottomMargin;
+  layout.height = bottom + kAxisTitleBelow + kBottomMargin;
   return layout;
 }
 
@@ -239,10 +257,22 @@ bool inside(const chronology::SequenceSpan* part, const Link& link) {
          part->corrections.end();
 }
 
+/// Calls `tick` with each offset a panel's y axis marks: every varve when the
+/// panel spans few, else every fifth, within its varve to spare each side.
+template <class Tick>
+void for_each_offset_tick(const std::vector<Segment>& segments, Tick tick) {
+  auto [low, high] = offset_range(segments);
+  VarveNumber step = high - low <= 8 ? 1 : 5;
+  for (VarveNumber v = (low / step) * step; v <= high + 1; v += step) {
+    if (v >= low - 1) {
+      tick(v);
+    }
+  }
+}
+
 void add_panel(std::string& out, const Layout& layout, int panel,
                const std::vector<Segment>& segments, Span view_overlap, Direction direction,
                const chronology::SequenceSpan* span) {
-  auto [low, high] = offset_range(segments);
   const Scale& x = layout.x;
   Scale y = panel_scale(layout, panel, segments);
   double top = layout.top[panel];
@@ -275,25 +305,17 @@ void add_panel(std::string& out, const Layout& layout, int panel,
         x(own.last + 1) - x(own.first), "\" height=\"", height, "\"><title>", name,
         ", the span marked: ", other, "</title></rect>");
   }
-  // Offset ticks: every varve when the panel spans few, else every fifth.
-  VarveNumber step = high - low <= 8 ? 1 : 5;
-  for (VarveNumber v = (low / step) * step; v <= high + 1; v += step) {
-    if (v < low - 1) {
-      continue;
-    }
+  for_each_offset_tick(segments, [&](VarveNumber v) {
     add(out, "<line class=\"vc-grid\" x1=\"", left, "\" x2=\"", right, "\" y1=\"", y(v), "\" y2=\"",
-        y(v), "\"/><text x=\"", left - 6, "\" y=\"", y(v) + 4, "\" text-anchor=\"end\">", v,
-        "</text>");
-  }
+        y(v), "\"/>");
+  });
+  // The numbers of the x axis; one at the plot's left edge begins there, clear of the y axis.
   for (VarveNumber v = (static_cast<VarveNumber>(x.from_low) + kXTick - 1) / kXTick * kXTick;
        v <= x.from_high; v += kXTick) {
     add(out, "<line class=\"vc-grid\" x1=\"", x(v), "\" x2=\"", x(v), "\" y1=\"", top, "\" y2=\"",
-        bottom, "\"/><text x=\"", x(v), "\" y=\"", bottom + 16, "\" text-anchor=\"middle\">", v,
-        "</text>");
+        bottom, "\"/><text x=\"", x(v), "\" y=\"", bottom + kXNumbersBelow, "\" text-anchor=\"",
+        v == x.from_low ? "start" : "middle", "\">", v, "</text>");
   }
-  add(out, "<text x=\"", left + 8, "\" y=\"", top + 16, "\" font-weight=\"bold\">",
-      sequence == Sequence::kLc ? "NE-LC (Lower Connecticut)" : "NE-UC (Upper Connecticut)",
-      "</text>");
 
   // The step line: each link level across its run, steps where runs meet.
   add(out, "<path class=\"vc-line ", css, "\" d=\"");
@@ -328,35 +350,80 @@ void add_panel(std::string& out, const Layout& layout, int panel,
   out.append("</g>");
 }
 
+/// The y axis of one panel, with what it shows in words above it: the axis
+/// line, the offsets' numbers and the panel's header band, which names its
+/// sequence and its y axis.
+void add_axis(std::string& out, const Layout& layout, int panel,
+              const std::vector<Segment>& segments) {
+  Scale y = panel_scale(layout, panel, segments);
+  double top = layout.top[panel];
+  double bottom = top + layout.panel[panel];
+  std::string_view name = sequence_label(segments.front().link.sequence);
+  add(out, "<line class=\"vc-axis-line\" x1=\"", kLeft, "\" x2=\"", kLeft, "\" y1=\"", top,
+      "\" y2=\"", bottom, "\"/>");
+  for_each_offset_tick(segments, [&](VarveNumber v) {
+    add(out, "<text x=\"", kLeft - 6, "\" y=\"", y(v) + 4, "\" text-anchor=\"end\">", v, "</text>");
+  });
+  double band = top - kHeaderHeight;
+  add(out, "<text class=\"vc-name\" x=\"", kHeaderLeft, "\" y=\"", band + 16, "\">", name,
+      name == "NE-LC" ? " (Lower Connecticut)" : " (Upper Connecticut)", "</text><text x=\"",
+      kHeaderLeft, "\" y=\"", band + 32, "\">AM number minus ", name, " number (varves)</text>");
+}
+
+/// Begins a key of the legend at `x`: its swatch is drawn in the box from
+/// (0, -8) to (24, 8), its label follows.
+void begin_key(std::string& out, double x) {
+  add(out, "<g class=\"vc-key\" transform=\"translate(", x, ' ', kLegendY, ")\">");
+}
+
+/// Ends a key with its label; returns where the next key begins.
+double end_key(std::string& out, double x, std::string_view label) {
+  add(out, "<text x=\"30\" y=\"4\">", label, "</text></g>");
+  return x + 30 + static_cast<double>(label.size()) * kCharacterWidth + 16;
+}
+
+/// The legend: a key for each kind of line, marker and band, each a group of
+/// its own, so that the page can lay the keys out to its width.
 void add_legend(std::string& out, bool span) {
-  double y = 62;
+  double x = kLeft;
   add(out, "<g class=\"vc-legend\">");
-  add(out, "<path class=\"vc-line vc-lc\" d=\"M", kLeft, ' ', y, "h24\"/><text x=\"", kLeft + 30,
-      "\" y=\"", y + 4, "\">LC</text>");
-  add(out, "<path class=\"vc-line vc-uc\" d=\"M", kLeft + 60, ' ', y, "h24\"/><text x=\"",
-      kLeft + 90, "\" y=\"", y + 4, "\">UC</text>");
-  add(out, "<g class=\"vc-split\">");
-  add_marker_path(out, kLeft + 135, y, Relation::kSplit, false);
-  add(out, "</g><text x=\"", kLeft + 145, "\" y=\"", y + 4, "\">split (step up)</text>");
-  add(out, "<g class=\"vc-join\">");
-  add_marker_path(out, kLeft + 255, y, Relation::kJoined, false);
-  add(out, "</g><text x=\"", kLeft + 265, "\" y=\"", y + 4, "\">joined (step down)</text>");
-  add(out, "<g class=\"vc-false-couplets\">");
-  add_marker_path(out, kLeft + 395, y, Relation::kJoined, true);
-  add(out, "</g><text x=\"", kLeft + 405, "\" y=\"", y + 4,
-      "\">joined, false annual couplets</text>");
-  add(out, "<rect class=\"vc-overlap\" x=\"", kLeft + 590, "\" y=\"", y - 7,
-      "\" width=\"24\" height=\"14\"/><text x=\"", kLeft + 620, "\" y=\"", y + 4,
-      "\">LC and UC overlap</text>");
-  add(out, "<path class=\"vc-mark\" d=\"M", kLeft + 750, ' ', y - 8, "v16\"/><text x=\"",
-      kLeft + 758, "\" y=\"", y + 4, "\">number marked</text>");
+  for (Sequence sequence : {Sequence::kLc, Sequence::kUc}) {
+    begin_key(out, x);
+    add(out, "<path class=\"vc-line ", sequence == Sequence::kLc ? "vc-lc" : "vc-uc",
+        "\" d=\"M0 0h24\"/>");
+    x = end_key(out, x, sequence_label(sequence));
+  }
+  struct Marker {
+    std::string_view css;
+    Relation relation;
+    bool diamond;
+    std::string_view label;
+  };
+  for (const Marker& marker :
+       {Marker{"vc-split", Relation::kSplit, false, "split (step up)"},
+        Marker{"vc-join", Relation::kJoined, false, "joined (step down)"},
+        Marker{"vc-false-couplets", Relation::kJoined, true, "joined, false annual couplets"}}) {
+    begin_key(out, x);
+    add(out, "<g class=\"", marker.css, "\">");
+    add_marker_path(out, 12, 0, marker.relation, marker.diamond);
+    out.append("</g>");
+    x = end_key(out, x, marker.label);
+  }
+  begin_key(out, x);
+  out.append("<rect class=\"vc-overlap\" x=\"0\" y=\"-7\" width=\"24\" height=\"14\"/>");
+  x = end_key(out, x, "LC and UC overlap");
+  begin_key(out, x);
+  out.append("<path class=\"vc-mark\" d=\"M12 -8v16\"/>");
+  x = end_key(out, x, "number marked");
   if (span) {
-    add(out, "<rect class=\"vc-span\" x=\"", kLeft + 870, "\" y=\"", y - 7,
-        "\" width=\"24\" height=\"14\"/><text x=\"", kLeft + 900, "\" y=\"", y + 4,
-        "\">span marked</text>");
-    add(out, "<g class=\"vc-in-span\"><rect class=\"vc-hit\" x=\"", kLeft + 1000, "\" y=\"", y - 8,
-        "\" width=\"16\" height=\"16\" rx=\"3\"/></g><text x=\"", kLeft + 1022, "\" y=\"", y + 4,
-        "\">correction inside the span</text>");
+    begin_key(out, x);
+    out.append("<rect class=\"vc-span\" x=\"0\" y=\"-7\" width=\"24\" height=\"14\"/>");
+    x = end_key(out, x, "span marked");
+    begin_key(out, x);
+    out.append(
+        "<g class=\"vc-in-span\"><rect class=\"vc-hit\" x=\"4\" y=\"-8\" width=\"16\" "
+        "height=\"16\" rx=\"3\"/></g>");
+    end_key(out, x, "correction inside the span");
   }
   out.append("</g>");
 }
@@ -430,27 +497,21 @@ std::string correspondence_svg(Direction direction, std::optional<VarveNumber> m
   out.reserve(40 * 1024);
   add(out, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"",
       " class=\"vc-chart\" viewBox=\"0 0 ", layout.width, ' ', layout.height, "\" width=\"",
-      layout.width, "\" height=\"", layout.height,
+      layout.width, "\" height=\"", layout.height, "\" data-plot-top=\"", kPlotTop,
       "\" role=\"img\" aria-labelledby=\"vc-chart-title\">");
-  add(out, "<title id=\"vc-chart-title\">Offset AM minus NE against the ", ne ? "NE" : "AM",
-      " varve number, for each NE sequence</title>");
+  add(out, "<title id=\"vc-chart-title\">The AM number minus the NE number against the ",
+      ne ? "NE" : "AM", " varve number, in a panel for each NE sequence (NE-LC, NE-UC)</title>");
   out.append(kStyle);
   add(out, "<rect width=\"", layout.width, "\" height=\"", layout.height, "\" fill=\"#fff\"/>");
-  add(out, "<text class=\"vc-title\" x=\"", kLeft, "\" y=\"30\">",
+  add(out, "<g class=\"vc-head\"><text class=\"vc-title\" x=\"", kLeft, "\" y=\"30\">",
       "Correspondence of the NE and AM varve chronologies</text>");
   add_legend(out, span_drawn);
+  out.append("</g><g class=\"vc-plot\">");
   for (int panel = 0; panel < 2; ++panel) {
     Span view_overlap = ne ? overlap_in_ne(by_sequence[panel], am_overlap) : am_overlap;
     add_panel(out, layout, panel, by_sequence[panel], view_overlap, direction,
               span_parts[panel] ? &*span_parts[panel] : nullptr);
   }
-  // The axis titles.
-  add(out, "<text x=\"", (kLeft + layout.width - kRight) / 2, "\" y=\"",
-      layout.height - kBottomMargin, "\" text-anchor=\"middle\">", ne ? "NE" : "AM",
-      " varve number</text>");
-  double middle = (layout.top[0] + layout.top[1] + layout.panel[1]) / 2;
-  add(out, "<text transform=\"translate(22 ", middle,
-      ") rotate(-90)\" text-anchor=\"middle\">offset AM minus NE (varves)</text>");
 
   chronology::Links marked;
   if (mark) {
@@ -471,6 +532,15 @@ std::string correspondence_svg(Direction direction, std::optional<VarveNumber> m
     }
     out.append("</g>");
   }
+  // Drawn over the plot, where the page keeps them while the plot scrolls.
+  // The cover hides the plot where it has scrolled beneath the y axes.
+  add(out, "</g><g class=\"vc-axes\"><rect class=\"vc-cover\" x=\"0\" y=\"", kPlotTop,
+      "\" width=\"", kLeft, "\" height=\"", layout.height - kPlotTop, "\"/>");
+  for (int panel = 0; panel < 2; ++panel) {
+    add_axis(out, layout, panel, by_sequence[panel]);
+  }
+  add(out, "<text x=\"", kLeft, "\" y=\"", layout.top[1] + layout.panel[1] + kAxisTitleBelow, "\">",
+      ne ? "NE" : "AM", " varve number</text></g>");
   out.append("</svg>\n");
   return out;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -349,6 +350,234 @@ TEST(CorrespondenceSvg, ShadesASpanAndHighlightsTheCorrectionsInside) {
   // Without a span the chart is as before.
   EXPECT_EQ(correspondence_svg(Direction::kNeToAm, 3021, std::nullopt),
             correspondence_svg(Direction::kNeToAm, 3021));
+}
+
+/// The element `<g class="NAME` ...> ... </g>` of `svg` from `from` on, nested groups included.
+std::string group_of(const std::string& svg, const std::string& name, std::size_t from = 0) {
+  std::size_t start = svg.find("<g class=\"" + name, from);
+  if (start == std::string::npos) {
+    ADD_FAILURE() << "no group " << name;
+    return {};
+  }
+  std::size_t at = start + 1;
+  for (int depth = 1; depth > 0;) {
+    std::size_t open = svg.find("<g ", at);
+    std::size_t close = svg.find("</g>", at);
+    if (open < close) {
+      ++depth;
+      at = open + 1;
+    } else {
+      --depth;
+      at = close + 4;
+    }
+  }
+  return svg.substr(start, at - start);
+}
+
+/// Every number in the attributes `names` of `part`.
+std::vector<double> values(const std::string& part, std::vector<std::string> names) {
+  std::vector<double> found;
+  for (const std::string& name : names) {
+    const std::string attribute = " " + name + "=\"";
+    for (std::size_t at = part.find(attribute); at != std::string::npos;
+         at = part.find(attribute, at + 1)) {
+      std::size_t value = at + attribute.size();
+      found.push_back(number_at(part, value));
+    }
+  }
+  return found;
+}
+
+/// A line of text as drawn: its baseline, where it begins and what it says.
+struct Text {
+  double x, y;
+  std::string anchor, words;
+};
+
+std::vector<Text> texts_of(const std::string& part) {
+  std::vector<Text> texts;
+  for (std::size_t at = part.find("<text"); at != std::string::npos;
+       at = part.find("<text", at + 1)) {
+    std::size_t end = part.find('>', at);
+    std::string tag = part.substr(at, end - at);
+    std::size_t anchor = tag.find("text-anchor=\"");
+    texts.push_back({attribute(tag, 0, "x"), attribute(tag, 0, "y"),
+                     anchor == std::string::npos
+                         ? "start"
+                         : tag.substr(anchor + 13, tag.find('"', anchor + 13) - anchor - 13),
+                     part.substr(end + 1, part.find("</text>", end) - end - 1)});
+  }
+  return texts;
+}
+
+// The page keeps the title and legend above data-plot-top out of the figure,
+// and lays the axes group over the plot as it scrolls: so the head lies
+// wholly above the plot, nothing of the plot lies in the y axes' column, which
+// the axes' cover hides, and no text of the axes that reaches past that
+// column shares a line with the plot's frames or its x axis's numbers.
+TEST(CorrespondenceSvg, KeepsThePartsThePageSplitsApart) {
+  for (Direction direction : {Direction::kNeToAm, Direction::kAmToNe}) {
+    int mark = direction == Direction::kNeToAm ? 2500 : 6245;
+    std::string svg = correspondence_svg(direction, mark, chronology::Range{2500, 6400});
+    std::string where = std::to_string(static_cast<int>(direction));
+    double plot_top = attribute(svg, svg.find("<svg"), "data-plot-top");
+    double height = attribute(svg, svg.find("<svg"), "height");
+    std::string head = group_of(svg, "vc-head");
+    std::string plot = group_of(svg, "vc-plot");
+    std::string axes = group_of(svg, "vc-axes");
+    ASSERT_LT(svg.find(plot), svg.find(axes)) << where << ": the axes are drawn over the plot";
+
+    for (const Text& text : texts_of(head)) {
+      EXPECT_LE(text.y + 4, plot_top) << where << " " << text.words;
+    }
+    for (std::size_t at = head.find("translate("); at != std::string::npos;
+         at = head.find("translate(", at + 1)) {
+      std::size_t y = head.find(' ', at) + 1;
+      EXPECT_LE(number_at(head, y) + 10, plot_top) << where << ": a legend key";
+    }
+    for (double y : values(plot + axes, {"y", "y1", "y2", "cy"})) {
+      EXPECT_GE(y, plot_top) << where;
+      EXPECT_LE(y, height) << where;
+    }
+
+    std::size_t cover_at = axes.find("<rect class=\"vc-cover\"");
+    ASSERT_NE(cover_at, std::string::npos) << where;
+    double column = attribute(axes, cover_at, "width");
+    EXPECT_EQ(attribute(axes, cover_at, "y"), plot_top) << where;
+    EXPECT_EQ(attribute(axes, cover_at, "height"), height - plot_top) << where;
+    for (double x : values(plot, {"x", "x1", "x2", "cx"})) {
+      EXPECT_GE(x, column) << where << ": drawn beneath the y axes";
+    }
+    for (const Text& text : texts_of(plot)) {
+      if (text.anchor == "middle") {
+        EXPECT_GE(text.x - 2 * text.words.size(), column) << where << " " << text.words;
+      }
+    }
+
+    // The lines the plot's frames and texts take up, from top to bottom.
+    std::vector<std::pair<double, double>> taken;
+    for (const char* sequence : {"NE-LC", "NE-UC"}) {
+      Panel panel = panel_of(svg, sequence);
+      taken.emplace_back(panel.top, panel.bottom);
+    }
+    for (const Text& text : texts_of(plot)) {
+      taken.emplace_back(text.y - 12, text.y + 4);
+    }
+    for (const Text& text : texts_of(axes)) {
+      bool in_column = text.anchor == "end" && text.x <= column;
+      if (in_column) {
+        continue;
+      }
+      EXPECT_LE(text.x, column) << where << ": " << text.words << " begins right of the y axes";
+      for (auto [top, bottom] : taken) {
+        EXPECT_TRUE(text.y + 4 <= top || text.y - 12 >= bottom)
+            << where << ": " << text.words << " at " << text.y << " shares a line with the plot at "
+            << top << "-" << bottom;
+      }
+    }
+  }
+}
+
+// Each panel is named, and its y axis said in words, in the header just above
+// its own frame; its offsets are numbered beside its own frame.
+TEST(CorrespondenceSvg, NamesEachPanelAndItsYAxisAboveIt) {
+  for (Direction direction : {Direction::kNeToAm, Direction::kAmToNe}) {
+    std::string svg = correspondence_svg(direction, std::nullopt);
+    std::vector<Text> texts = texts_of(group_of(svg, "vc-axes"));
+    double previous_bottom = attribute(svg, svg.find("<svg"), "data-plot-top");
+    for (const char* sequence : {"NE-LC", "NE-UC"}) {
+      std::string name = sequence;
+      Panel panel = panel_of(svg, name);
+      std::string where = std::to_string(static_cast<int>(direction)) + " " + name;
+      std::vector<std::string> header;
+      std::vector<std::pair<double, double>> numbers;  // (y, offset), as drawn.
+      for (const Text& text : texts) {
+        if (text.y > previous_bottom && text.y < panel.top) {
+          header.push_back(text.words);
+        } else if (text.anchor == "end" && text.y >= panel.top && text.y <= panel.bottom + 4) {
+          numbers.emplace_back(text.y, std::stod(text.words));
+        }
+      }
+      std::string long_name = name == "NE-LC" ? " (Lower Connecticut)" : " (Upper Connecticut)";
+      EXPECT_EQ(header, (std::vector<std::string>{name + long_name,
+                                                  "AM number minus " + name + " number (varves)"}))
+          << where;
+      // Higher offsets higher up, and the panel's own links' offsets among them.
+      ASSERT_FALSE(numbers.empty()) << where;
+      std::sort(numbers.begin(), numbers.end());
+      for (std::size_t i = 1; i < numbers.size(); ++i) {
+        EXPECT_LT(numbers[i].second, numbers[i - 1].second) << where;
+      }
+      auto [low, high] = std::pair(numbers.back().second, numbers.front().second);
+      for (const Segment& s :
+           segments(direction, name == "NE-LC" ? Sequence::kLc : Sequence::kUc)) {
+        EXPECT_TRUE(s.offset >= low && s.offset <= high) << where << " " << s.offset;
+      }
+      previous_bottom = panel.bottom;
+    }
+    EXPECT_EQ(texts.back().words,
+              direction == Direction::kNeToAm ? "NE varve number" : "AM varve number");
+    EXPECT_GT(texts.back().y, previous_bottom + 16);
+  }
+}
+
+// The page cuts each legend key's swatch out as a figure of 28 by 20 from
+// (-2, -10) and writes its label as text: every key has one label after its
+// swatch, and the swatch lies inside that box.
+TEST(CorrespondenceSvg, DrawsEachLegendKeyInItsBox) {
+  std::string svg =
+      correspondence_svg(Direction::kNeToAm, std::nullopt, chronology::Range{5580, 5700});
+  std::string legend = group_of(svg, "vc-legend");
+  std::vector<std::string> labels;
+  for (std::size_t at = legend.find("<g class=\"vc-key\""); at != std::string::npos;
+       at = legend.find("<g class=\"vc-key\"", at + 1)) {
+    std::string key = group_of(legend, "vc-key", at);
+    std::size_t text = key.find("<text");
+    ASSERT_NE(text, std::string::npos);
+    std::vector<Text> label = texts_of(key);
+    ASSERT_EQ(label.size(), 1u);
+    labels.push_back(label[0].words);
+    std::string swatch = key.substr(0, text);
+    ASSERT_TRUE(swatch.find("<path") != std::string::npos ||
+                swatch.find("<rect") != std::string::npos)
+        << label[0].words;
+    // The corners of rectangles, and every point of a path.
+    for (std::size_t r = swatch.find("<rect"); r != std::string::npos;
+         r = swatch.find("<rect", r + 1)) {
+      double x = attribute(swatch, r, "x");
+      double y = attribute(swatch, r, "y");
+      EXPECT_GE(x, -2) << label[0].words;
+      EXPECT_LE(x + attribute(swatch, r, "width"), 26) << label[0].words;
+      EXPECT_GE(y, -10) << label[0].words;
+      EXPECT_LE(y + attribute(swatch, r, "height"), 10) << label[0].words;
+    }
+    for (std::size_t d = swatch.find(" d=\""); d != std::string::npos;
+         d = swatch.find(" d=\"", d + 1)) {
+      double x = 0;
+      double y = 0;
+      std::size_t at = d + 4;
+      while (swatch[at] != '"') {
+        char command = swatch[at++];
+        if (command == 'M' || command == 'L') {
+          x = number_at(swatch, at);
+          ++at;
+          y = number_at(swatch, at);
+        } else if (command == 'h') {
+          x += number_at(swatch, at);
+        } else if (command == 'v') {
+          y += number_at(swatch, at);
+        } else if (command == 'Z') {
+          continue;
+        }
+        EXPECT_TRUE(x >= -2 && x <= 26 && y >= -10 && y <= 10)
+            << label[0].words << " " << x << "," << y;
+      }
+    }
+  }
+  EXPECT_EQ(labels, (std::vector<std::string>{"NE-LC", "NE-UC", "split (step up)",
+                                              "joined (step down)", "joined, false annual couplets",
+                                              "LC and UC overlap", "number marked", "span marked",
+                                              "correction inside the span"}));
 }
 
 TEST(LinkName, NamesEachRelation) {

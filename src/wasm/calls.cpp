@@ -182,18 +182,6 @@ table::Reporter sheet_reporter(std::string& messages, const std::string_view& na
                          });
 }
 
-/// Appends one value of an interval's row after a tab, as the preview shows it.
-void append_preview(std::string& preview, const table::SpanValue& value) {
-  preview.push_back('\t');
-  if (value.integer) {
-    batch::append_number(preview, *value.integer);
-  } else if (value.flag) {
-    preview.append(*value.flag ? "true" : "false");
-  } else if (value.text) {
-    preview.append(*value.text);
-  }
-}
-
 }  // namespace
 
 LookupResult lookup(chronology::Direction direction, std::string_view typed) {
@@ -502,7 +490,6 @@ FirstRow header_row(std::string_view cells) {
 
 CellsResult convert_cells(chronology::Direction direction, std::string_view cells) {
   CellsResult result;
-  batch::AddedCellsCache cache(direction, '\t');
   std::string_view name;
   table::Reporter reporter = sheet_reporter(result.messages, name);
   std::vector<SheetCell> read = sheet_cells(cells);
@@ -510,9 +497,6 @@ CellsResult convert_cells(chronology::Direction direction, std::string_view cell
     name = read[row].name;
     reporter.cell(direction, {row, 0, 0}, read[row].cell,
                   [&] { return chronology::field_shown(read[row].text); });
-    if (row < kPreviewLines) {
-      result.preview.append(cache.cells(read[row].cell)).push_back('\n');
-    }
   }
   reporter.finish();
   result.invalid = static_cast<std::int32_t>(reporter.faults());
@@ -564,12 +548,6 @@ CellsResult convert_interval_cells(chronology::Direction direction, std::string_
         typed = static_cast<std::int32_t>(result.texts.size());
         result.texts.push_back(*value.text);
       }
-      if (row < kPreviewLines) {
-        append_preview(result.preview, value);
-      }
-    }
-    if (row < kPreviewLines) {
-      result.preview.push_back('\n');
     }
   }
   reporter.finish();

@@ -169,8 +169,6 @@ struct CellsResult {
   /// a code (its text is the column's code text of added_columns), 1 or 0 for
   /// true or false, or kMissing.
   std::vector<std::int32_t> columns;
-  std::string
-      preview;  ///< The first kPreviewLines cells' added cells, each after a tab, a line each.
   std::string messages;      ///< The messages on cells not converted, a line each.
   std::int32_t invalid = 0;  ///< The cells not converted: not whole numbers, spans not converted.
   /// The texts the codes of an interval's text columns stand for, in the

@@ -20,13 +20,13 @@ namespace {
 std::string input;
 /// The texts of the last call, in the places web/engine.mjs reads them from;
 /// each export below says what it leaves where.
-std::array<std::string, 4> texts;
+std::array<std::string, 3> texts;
 
 chronology::Direction direction_of(std::int32_t direction) {
   return direction == 0 ? chronology::Direction::kNeToAm : chronology::Direction::kAmToNe;
 }
 
-/// Text `i` (0 to 3) of the last call; another `i` is the last one.
+/// Text `i` (0 to 2) of the last call; another `i` is the last one.
 const std::string& text(std::int32_t i) {
   return texts[static_cast<std::size_t>(
       std::clamp<std::int32_t>(i, 0, static_cast<std::int32_t>(texts.size()) - 1))];
@@ -167,21 +167,21 @@ VARVE_EXPORT(varve_header_row) std::int32_t varve_header_row() {
 
 /// Converts the input as a workbook column's cells (see wasm::convert_cells);
 /// returns the number of cells not converted. Leaves the typed added columns
-/// (their int32 values in the machine's order, column after column), the
-/// messages and the preview of the first cells' added cells.
+/// (their int32 values in the machine's order, column after column) and the
+/// messages.
 VARVE_EXPORT(varve_convert_cells) std::int32_t varve_convert_cells(std::int32_t direction) {
   wasm::CellsResult result = wasm::convert_cells(direction_of(direction), input);
   std::string columns(result.columns.size() * sizeof(std::int32_t), '\0');
   std::memcpy(columns.data(), result.columns.data(), columns.size());
-  texts = {std::move(columns), std::move(result.messages), std::move(result.preview)};
+  texts = {std::move(columns), std::move(result.messages)};
   return result.invalid;
 }
 
 /// Converts the input as the pairs of a workbook's interval ends (see
 /// wasm::convert_interval_cells); returns the number of intervals not
 /// converted. Leaves the typed added columns (as varve_convert_cells), the
-/// messages, the preview of the first intervals' added cells, and the texts
-/// the text columns' codes stand for, each ended by NUL.
+/// messages, and the texts the text columns' codes stand for, each ended by
+/// NUL.
 VARVE_EXPORT(varve_convert_interval_cells)
 std::int32_t varve_convert_interval_cells(std::int32_t direction) {
   wasm::CellsResult result = wasm::convert_interval_cells(direction_of(direction), input);
@@ -191,8 +191,7 @@ std::int32_t varve_convert_interval_cells(std::int32_t direction) {
   for (const std::string& text : result.texts) {
     code_texts.append(text).push_back('\0');
   }
-  texts = {std::move(columns), std::move(result.messages), std::move(result.preview),
-           std::move(code_texts)};
+  texts = {std::move(columns), std::move(result.messages), std::move(code_texts)};
   return result.invalid;
 }
 
