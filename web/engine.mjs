@@ -285,7 +285,7 @@ export async function loadEngine(wasm) {
      * end): { columns, codes, invalid, reports } as convertCells
      * gives them, in the order of intervalColumns, a text column's values
      * being indexes into codes; invalid the number of intervals not
-     * converted, each reported by the cell of the end it is about.
+     * converted, each reported by its first end's cell.
      */
     convertIntervalCells(direction, pairs) {
       putCells(pairs.flat());

@@ -31,15 +31,6 @@ struct ReadCell {
 /// (`named`: a header row counts them, else the first row).
 std::string wider_row_message(std::size_t width, std::size_t columns, bool named);
 
-/// Which end (0 or 1) an interval's message is about, so that its place names
-/// that end's column: the last end when only it is not a number (empty, not a
-/// whole number, or a span), else the first.
-constexpr std::size_t end_reported(const chronology::Cell& first, const chronology::Cell& last) {
-  return first.kind == chronology::CellKind::kNumber && last.kind != chronology::CellKind::kNumber
-             ? 1
-             : 0;
-}
-
 /// What one conversion read from the last row: a kNumber's cell in
 /// `ends[0]`; a kInterval's two ends, and the text of each end that is
 /// neither a number nor empty, made safe to show, for its row's message.
@@ -88,7 +79,8 @@ class RowConverter {
         }
       }
       if (conversion.kind == ConversionKind::kInterval) {
-        place.column = conversion.sources[end_reported(got.ends[0], got.ends[1])] + 1;
+        // The interval's messages name its first column.
+        place.column = conversion.sources[0] + 1;
         reporter_.interval(plan_.direction, place, got.ends[0], got.ends[1], [&] {
           return span_row(plan_.direction, got.ends[0], got.ends[1], got.shown[0], got.shown[1])
               .not_converted;

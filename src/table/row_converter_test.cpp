@@ -94,11 +94,10 @@ TEST(RowConverter, ReadsAnIntervalsTwoEndsAndReportsWhyOneIsNotConverted) {
     EXPECT_EQ(got.shown[0], c.shown_first) << line;
     ++line;
   }
-  // Each interval not converted is named by the column of the end its reason
-  // is about (the last end's when only it is not a number), with that reason.
+  // Each interval not converted is named by its first column, with its row's reason.
   EXPECT_EQ(messages,
             (std::vector<std::string>{
-                "3:3 the last end is empty: an incomplete interval",
+                "3:2 the last end is empty: an incomplete interval",
                 "4:2 the first end is not a whole number: '[x]'",
                 "6:2 NE 6400-6600 is not converted: its ends lie in different NE sequences, NE "
                 "6400 in NE-LC and NE 6600 in NE-UC; the parts inside: NE-LC 6400-6460 and NE-UC "

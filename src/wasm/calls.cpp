@@ -526,8 +526,8 @@ CellsResult convert_interval_cells(chronology::Direction direction, std::string_
   result.columns.assign(columns.size() * count, kMissing);
   for (std::size_t row = 0; row < count; ++row) {
     const SheetCell* ends = &read[2 * row];
-    // An interval's messages name the cell of the end they are about.
-    name = ends[table::end_reported(ends[0].cell, ends[1].cell)].name;
+    // An interval's messages name its first end's cell.
+    name = ends[0].name;
     rows.convert(
         2, {row, 0, 0},
         [ends](std::size_t end) {

@@ -568,14 +568,13 @@ TEST(Workbook, NamesAnIntervalsColumnsAfterItsTwoWhereTheSheetHasThemAlready) {
 
 TEST(Workbook, ConvertsIntervalsInTwoColumnsEachInItsRowWithItsAccount) {
   using namespace std::string_literals;
-  // Each row's two ends, the first's cell then the last's, as the page gives them;
-  // a message names the cell of the end it is about.
+  // Each row's two ends, the first's cell then the last's, as the page gives them.
   std::string cells;
   for (auto [first, last] : std::vector<std::pair<std::string, std::string>>{
            {"B2\tt5700", "C2\t" + number_cell(5580, "5580")},
            {"B3\tt5680", "C3\tt5673"},
            {"B4\t", "C4\t" + number_cell(5674, "5674")},
-           {"B5\tt5580", "C5\ttx"},
+           {"B5\ttx", "C5\tt5580"},
            {"B6\tt6600", "C6\tt6400"},
            {"B7\t", "C7\t"},
        }) {
@@ -589,7 +588,7 @@ TEST(Workbook, ConvertsIntervalsInTwoColumnsEachInItsRowWithItsAccount) {
       "and NE 6600 in NE-UC; the parts inside: NE-LC 6400-6460 and NE-UC 6560-6600";
   EXPECT_EQ(result.messages,
             "B4: the first end is empty: an incomplete interval\n"
-            "C5: the last end is not a whole number: 'x'\n"
+            "B5: the first end is not a whole number: 'x'\n"
             "B6: " +
                 different + "\n");
   const std::string none = "\t\t\t\t\t\t\t\t\t\t\t\t";
@@ -602,7 +601,7 @@ TEST(Workbook, ConvertsIntervalsInTwoColumnsEachInItsRowWithItsAccount) {
             "\tLC\t5673\t5680\t5691\t5695\t8\t5\t0\t2\ttrue\tNE-LC 5672-5676 joined into AM 5691, "
             "false annual couplets\tNE-LC 5680-5681 joined into AM 5695\t\n" +
                 none + "\tthe first end is empty: an incomplete interval\n" + none +
-                "\tthe last end is not a whole number: 'x'\n" + none + "\t" + different + "\n" +
+                "\tthe first end is not a whole number: 'x'\n" + none + "\t" + different + "\n" +
                 none + "\t\n");
   // The typed columns, column after column; a text as its code in texts.
   ASSERT_EQ(result.columns.size(), 13u * 6);
