@@ -4,12 +4,17 @@
 //    and 100,002 pasted numbers three to a line (a list): from the paste to
 //    the first frame showing the table, on a freshly opened page (the first
 //    conversion) and again;
-//  - a workbook of 100,000 rows, .xlsx and .ods as LibreOffice writes them:
-//    from the file chosen to its columns offered (opened), and from the
-//    column chosen to the converted workbook ready for download (converted).
-//    Needs LibreOffice (soffice) to write the workbooks; left out without it.
-// usage: node bench/web_page.mjs [RUNS]   (after cmake --workflow --preset web;
-//        VARVE_PAGE names another build of the page)
+//  - a workbook of 100,000 rows, .xlsx and .ods as LibreOffice writes them
+//    and .xlsx as openpyxl writes it: from the file chosen to its columns
+//    offered (opened), from the column chosen to the converted workbook ready
+//    for download (converted), and from the download pressed to the browser
+//    receiving the file (downloaded); and the longest task that kept the
+//    page's main thread busy meanwhile (Chromium's long tasks, over 50 ms).
+//    Needs LibreOffice (soffice) and python3-openpyxl to write the workbooks;
+//    each is left out without its writer.
+// usage: node bench/web_page.mjs [RUNS] [workbooks]   (after cmake --workflow
+//        --preset web; VARVE_PAGE names another build of the page; with
+//        "workbooks", only the workbooks are timed)
 
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -18,6 +23,7 @@ import path from 'node:path';
 import { launch, openPage, pagePath } from '../web/browser.mjs';
 
 const runs = Number(process.argv[2] ?? 7);
+const onlyWorkbooks = process.argv[3] === 'workbooks';
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 const show = (label, values) =>
   console.log(`${label}: median ${median(values).toFixed(1)} ms, min ${Math.min(...values).toFixed(1)}, max ${Math.max(...values).toFixed(1)} (${values.length} runs)`);
@@ -49,28 +55,56 @@ function pasteAndTime(text) {
   });
 }
 
-/** Writes a 100,000-row sheet as CSV and has LibreOffice save it as .xlsx and .ods; their paths, or [] without LibreOffice. */
+/**
+ * Writes a 100,000-row sheet as CSV, has LibreOffice save it as .xlsx and
+ * .ods and openpyxl write it as .xlsx: the paths of those written.
+ */
 function workbooks() {
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'varve-bench-'));
   let csv = 'sample,depth,NE varve,note\n';
   for (let i = 0; i < 100000; ++i) csv += `S${i},${i / 2},${2400 + ((i * 7919) % 6700)},${i % 10 === 0 ? 'text' : ''}\n`;
   const file = path.join(dir, 'cores.csv');
   fs.writeFileSync(file, csv);
-  try {
-    for (const format of ['xlsx', 'ods']) {
+  const written = [];
+  for (const format of ['xlsx', 'ods']) {
+    try {
       execFileSync('soffice', [`-env:UserInstallation=file://${dir}/profile`, '--headless', '--convert-to', format, '--outdir', dir, file], { stdio: 'ignore' });
+      written.push(path.join(dir, `cores.${format}`));
+    } catch {
+      // Without LibreOffice, its workbooks are left out.
     }
-  } catch {
-    return [];
   }
-  return ['xlsx', 'ods'].map((format) => path.join(dir, `cores.${format}`));
+  const openpyxl = path.join(dir, 'cores-openpyxl.xlsx');
+  try {
+    execFileSync(process.env.VARVE_PYTHON ?? '/usr/bin/python3', ['-c', [
+      'import csv, sys, openpyxl',
+      'book = openpyxl.Workbook(write_only=True)',
+      'sheet = book.create_sheet("cores")',
+      'for i, row in enumerate(csv.reader(open(sys.argv[1]))):',
+      '    sheet.append(row if i == 0 else [row[0], float(row[1]), int(row[2]), row[3] or None])',
+      'book.save(sys.argv[2])',
+    ].join('\n'), file, openpyxl], { stdio: 'ignore' });
+    written.push(openpyxl);
+  } catch {
+    // Without openpyxl, its workbook is left out.
+  }
+  return written;
 }
+
+/** Starts recording the page's long tasks; longestTask() gives the longest since, in ms. */
+const watchLongTasks = () => {
+  window.varveLongest = 0;
+  new PerformanceObserver((list) => {
+    for (const entry of list.getEntries()) window.varveLongest = Math.max(window.varveLongest, entry.duration);
+  }).observe({ type: 'longtask' });
+};
+const longestTask = () => window.varveLongest;
 
 const books = workbooks();
 const browser = await launch();
 // The browser's own floor on this machine: an empty page's module script.
 const floor = [];
-for (let run = 0; run < runs; ++run) {
+for (let run = 0; run < (onlyWorkbooks ? 0 : runs); ++run) {
   const page = await browser.context.newPage();
   await page.goto('data:text/html,<script type=module>performance.mark("varve-ready")</script>');
   await page.waitForFunction(() => performance.getEntriesByName('varve-ready').length > 0);
@@ -84,7 +118,7 @@ const columnFirst = [];
 const columnAgain = [];
 let status = '';
 let columnStatus = '';
-for (let run = 0; run < runs; ++run) {
+for (let run = 0; run < (onlyWorkbooks ? 0 : runs); ++run) {
   let page = await openPage(browser.context);
   ready.push(await page.evaluate(() => performance.getEntriesByName('varve-ready')[0].startTime));
   let [ms] = await page.evaluate(pasteAndTime, list);
@@ -99,11 +133,12 @@ for (let run = 0; run < runs; ++run) {
   columnAgain.push(ms);
   await page.close();
 }
-const bookTimes = books.map(() => ({ opened: [], converted: [] }));
+const bookTimes = books.map(() => ({ opened: [], converted: [], downloaded: [], longest: [] }));
 let bookStatus = [];
 for (let run = 0; run < Math.min(runs, 3); ++run) {
   const page = await openPage(browser.context);
   for (const [i, book] of books.entries()) {
+    await page.evaluate(watchLongTasks);
     let start = Date.now();
     await page.setInputFiles('#file', book);
     await page.locator('#file-status', { hasText: 'choose the column' }).waitFor({ timeout: 60000 });
@@ -113,24 +148,35 @@ for (let run = 0; run < Math.min(runs, 3); ++run) {
     await page.waitForSelector('#download-file:not([disabled])', { timeout: 60000 });
     bookTimes[i].converted.push(Date.now() - start);
     bookStatus[i] = await page.textContent('#file-status');
+    start = Date.now();
+    const [download] = await Promise.all([page.waitForEvent('download', { timeout: 60000 }), page.click('#download-file')]);
+    await download.path();
+    bookTimes[i].downloaded.push(Date.now() - start);
+    // Long tasks are reported after they end: let the last one come in.
+    await page.waitForTimeout(200);
+    bookTimes[i].longest.push(await page.evaluate(longestTask));
   }
   await page.close();
 }
 await browser.close();
 console.log(`the page: ${fs.statSync(pagePath).size} bytes`);
-show('an empty page\'s module script runs (the browser\'s floor)', floor);
-show('ready for input after opening from file://', ready);
-show('a 100,000-line paste (a column) converted and shown, first paste', columnFirst);
-show('a 100,000-line paste (a column) converted and shown, again', columnAgain);
-console.log(`(the column: ${columnStatus})`);
-show('100,002 pasted numbers (a list) converted and shown, first paste', first);
-show('100,002 pasted numbers (a list) converted and shown, again', again);
-console.log(`(the list: ${status})`);
+if (!onlyWorkbooks) {
+  show('an empty page\'s module script runs (the browser\'s floor)', floor);
+  show('ready for input after opening from file://', ready);
+  show('a 100,000-line paste (a column) converted and shown, first paste', columnFirst);
+  show('a 100,000-line paste (a column) converted and shown, again', columnAgain);
+  console.log(`(the column: ${columnStatus})`);
+  show('100,002 pasted numbers (a list) converted and shown, first paste', first);
+  show('100,002 pasted numbers (a list) converted and shown, again', again);
+  console.log(`(the list: ${status})`);
+}
 for (const [i, book] of books.entries()) {
   const name = path.basename(book);
   show(`a workbook of 100,000 rows (${name}, ${fs.statSync(book).size} bytes) opened`, bookTimes[i].opened);
   show(`the same converted, ready for download`, bookTimes[i].converted);
-  show(`the same, opened and converted`, bookTimes[i].opened.map((ms, k) => ms + bookTimes[i].converted[k]));
+  show(`the same downloaded`, bookTimes[i].downloaded);
+  show(`the same, opened, converted and downloaded`, bookTimes[i].opened.map((ms, k) => ms + bookTimes[i].converted[k] + bookTimes[i].downloaded[k]));
+  show(`the longest main-thread task meanwhile`, bookTimes[i].longest);
   console.log(`(${bookStatus[i]})`);
 }
 if (books.length > 0) fs.rmSync(path.dirname(books[0]), { recursive: true, force: true });

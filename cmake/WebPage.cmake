@@ -97,7 +97,8 @@ add_custom_command(OUTPUT "${VARVE_BUILT_WEB_PAGE}"
   COMMAND "${VARVE_NODE}" "${web}/build.mjs" "${VARVE_WASM}" "${PROJECT_VERSION}"
     "${VARVE_BUILT_WEB_PAGE}"
   DEPENDS varve_web_engine "${VARVE_WASM}" "${web}/build.mjs" "${web}/engine.mjs"
-    "${web}/page.mjs" "${web}/style.css" "${web}/varve-convert.html" ${workbook_modules}
+    "${web}/page.mjs" "${web}/worker.mjs" "${web}/style.css" "${web}/varve-convert.html"
+    ${workbook_modules}
   COMMENT "Writing varve-convert.html")
 add_custom_target(varve_web_page ALL DEPENDS "${VARVE_BUILT_WEB_PAGE}")
 

@@ -29,11 +29,21 @@ function inline(name) {
 }
 
 const wasm = fs.readFileSync(wasmPath).toString('base64');
+// The modules the page shares with its worker, in one function: the page
+// calls it, and makes its worker from the function's own text, so the page
+// stays one file and holds that code once.
+const shared = ['engine.mjs', ...['crc32', 'xml', 'cells', 'splice', 'zip', 'xlsx', 'ods', 'workbook'].map((name) => `workbook/${name}.mjs`), 'worker.mjs'];
+const sharedNames = [];
+const sharedBody = shared.map((name) => {
+  const text = inline(name);
+  sharedNames.push(...text.match(/^const \{ ([^}]*) \}/)[1].split(', '));
+  return text;
+});
 const script = [
   `const wasmBase64 = '${wasm}';`,
-  inline('engine.mjs'),
-  // The workbook modules, each after the ones it imports.
-  ...['crc32', 'xml', 'cells', 'splice', 'zip', 'xlsx', 'ods', 'workbook'].map((name) => inline(`workbook/${name}.mjs`)),
+  `function pageModules() {\n${sharedBody.join('\n')}\nreturn { ${sharedNames.join(', ')} };\n}`,
+  `const { ${sharedNames.join(', ')} } = pageModules();`,
+  'const workerSource = `(${pageModules})().serveWorker(self);`;',
   body('page.mjs'),
 ].join('\n');
 if (/^\s*(import|export)\b/m.test(script)) {

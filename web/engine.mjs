@@ -68,15 +68,16 @@ function fromBase64(text) {
 }
 
 /**
- * Compiles and starts the module from its bytes (or base64 text). Functions
- * the C library imports from WASI are only reached on a fatal error, so they
- * stop the call with an error naming themselves.
+ * Starts the module, compiled already or compiled here from its bytes (or
+ * base64 text). Functions the C library imports from WASI are only reached on
+ * a fatal error, so they stop the call with an error naming themselves.
  */
 export async function loadEngine(wasm) {
-  const bytes = typeof wasm === 'string' ? fromBase64(wasm) : wasm;
   // Compiled at once rather than in tasks: the module is small, and the page
   // takes input sooner on a busy machine.
-  const module = new WebAssembly.Module(bytes);
+  const module = wasm instanceof WebAssembly.Module
+    ? wasm
+    : new WebAssembly.Module(typeof wasm === 'string' ? fromBase64(wasm) : wasm);
   const imports = {};
   for (const { module: from, name } of WebAssembly.Module.imports(module)) {
     imports[from] ??= {};
@@ -140,6 +141,8 @@ export async function loadEngine(wasm) {
   });
 
   return {
+    /** The compiled module, for a worker to start an engine of its own. */
+    module,
     /** The name of `direction` as varve-batch takes it: "ne-to-am" or "am-to-ne". */
     directionName(direction) {
       return names[direction];

@@ -7,15 +7,14 @@ import {
 } from './engine.mjs';
 import { wasmBase64 } from './wasm-data.mjs';
 import { columnLetters } from './workbook/cells.mjs';
-import { isWorkbook, openWorkbook } from './workbook/workbook.mjs';
+import { isWorkbook } from './workbook/workbook.mjs';
 import { WorkbookError } from './workbook/zip.mjs';
+import { workerSource } from './worker-source.mjs';
 
 const $ = (id) => document.getElementById(id);
 const decoder = new TextDecoder();
 /** The height of one table row in pixels, as the style sheet sets it. */
 const ROW_HEIGHT = 26;
-/** The rows of a workbook's column a preview shows, as many as a text file's preview has lines. */
-const PREVIEW_LINES = 50;
 /** Messages on a list shown at most; the rest are counted. */
 const MAX_REPORTS = 200;
 /**
@@ -353,9 +352,13 @@ async function copyTsv() {
 
 let file = null; // { name, bytes } of the file opened, once its first row was read.
 let fileResult = null; // Its conversion, with the direction that made it.
-// A workbook opened: { book, sheet } (sheet: the one chosen, once read); null for a text file.
+// A workbook opened: { sheets, sheet } (sheet: the one chosen, once read,
+// as the worker describes it); null for a text file.
 let workbook = null;
 let fileRun = 0; // Counts the conversions started: one started later makes an earlier one stop.
+// True once the header row is chosen for the sheet being read: reading it
+// then leaves the choice as it is.
+let headerChosen = false;
 // The header row the file's columns were last offered from: a change that
 // leaves it as it was (a box left after its change was taken) changes nothing.
 let offeredHeaderRow = null;
@@ -369,11 +372,69 @@ function listItems(element, reports) {
   show(element, reports.length > 0);
 }
 
+// The worker that reads, converts and writes workbooks off the main thread,
+// made from the page's own code and started with the page's compiled engine.
+let worker = null;
+let workerUrl = null;
+const workerCalls = new Map(); // Calls not yet answered: id -> { resolve, reject }.
+let lastCall = 0;
+
+/** What a call of the worker's that the user stopped fails with. */
+class Stopped extends Error {}
+
+/** Stops the worker and whatever it does: its calls fail with `error`. */
+function stopWorker(error) {
+  worker?.terminate();
+  worker = null;
+  for (const { reject } of workerCalls.values()) reject(error);
+  workerCalls.clear();
+}
+
+/** Calls `call` of the worker (started when none runs) with `args`: a promise of its answer. */
+function bookCall(call, ...args) {
+  if (!worker) {
+    workerUrl ??= URL.createObjectURL(new Blob([workerSource], { type: 'text/javascript' }));
+    worker = new Worker(workerUrl);
+    worker.onmessage = ({ data }) => {
+      const pending = workerCalls.get(data.id);
+      workerCalls.delete(data.id);
+      if (data.error === undefined) pending?.resolve(data.value);
+      else pending?.reject(data.workbook ? new WorkbookError(data.error) : new Error(data.error));
+    };
+    worker.onerror = (event) => {
+      event.preventDefault();
+      stopWorker(new Error(event.message || 'the page could not start its worker'));
+    };
+    worker.postMessage({ module: engine.module });
+  }
+  const id = ++lastCall;
+  return new Promise((resolve, reject) => {
+    workerCalls.set(id, { resolve, reject });
+    worker.postMessage({ id, call, args });
+  });
+}
+
+// What the worker is doing with the file, as Stop would say it stopped: null when idle.
+let busyWith = null;
+
+/**
+ * Shows that the worker is busy `doing` something with the file (a bar that
+ * moves, and a way to stop it), or with null that it is done.
+ */
+function working(doing) {
+  busyWith = doing;
+  const bar = $('file-progress');
+  bar.removeAttribute('value');
+  show(bar, doing !== null);
+  show($('file-stop'), doing !== null);
+}
+
 /** Hides every result of an earlier conversion of a file. */
 function clearFileResult() {
   fileResult = null;
   ++fileRun;
-  for (const element of [$('file-caption'), $('file-notes'), $('file-preview'), $('file-progress'), $('file-again')]) show(element, false);
+  for (const element of [$('file-caption'), $('file-notes'), $('file-preview'), $('file-again')]) show(element, false);
+  working(null);
   $('download-file').disabled = $('convert-more').disabled = true;
 }
 
@@ -407,7 +468,10 @@ async function openFile() {
   const chosen = input.files[0];
   file = null;
   clearFileResult();
+  // A workbook still being read or converted is dropped for the new file.
+  if (workerCalls.size > 0) stopWorker(new Stopped());
   workbook = null;
+  headerChosen = false;
   resetColumns();
   show($('sheet-choice'), false);
   $('file-status').textContent = '';
@@ -434,13 +498,17 @@ function openPastedTable(text) {
   offerColumns('');
 }
 
-/** Runs `work` for a workbook; a workbook the page cannot keep, or an engine that stops, is reported. */
+/**
+ * Runs `work` for a workbook; a workbook the page cannot keep, or an engine
+ * that stops, is reported. Work the user stopped has said so already.
+ */
 async function bookGuarded(name, work) {
   const status = $('file-status');
   try {
     await work();
   } catch (error) {
-    show($('file-progress'), false);
+    if (error instanceof Stopped) return;
+    working(null);
     status.textContent = error instanceof WorkbookError
       ? `${name} cannot be converted here: ${error.message}. Nothing was changed.`
       : `Something went wrong: ${error.message}. Reload the page to start again.`;
@@ -451,26 +519,18 @@ async function bookGuarded(name, work) {
   }
 }
 
-/** Shows `fraction` (0 to 1) of a workbook's conversion done, and lets the page draw it. */
-async function progress(fraction) {
-  const bar = $('file-progress');
-  bar.value = Math.round(fraction * 100);
-  show(bar, true);
-  await new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
-}
-
 /** Opens the workbook `bytes`: its sheets are offered, sheet `sheetAt` chosen (its header row kept when `keepHeaderRow`). */
 async function openBook(name, bytes, sheetAt = 0, keepHeaderRow = false) {
   const run = fileRun;
   $('file-status').textContent = `Reading ${name}\u2026`;
   await bookGuarded(name, async () => {
-    await progress(0.1);
-    const book = await openWorkbook(bytes);
+    working(`reading ${name}`);
+    const sheets = await bookCall('open', bytes);
     if (run !== fileRun) return;
     file = { name, bytes };
-    workbook = { book, sheet: null };
+    workbook = { sheets, sheet: null };
     const select = $('sheet');
-    select.replaceChildren(...book.sheets.map((sheet, i) => {
+    select.replaceChildren(...sheets.map((sheet, i) => {
       const option = document.createElement('option');
       option.value = String(i);
       option.textContent = sheet;
@@ -490,14 +550,33 @@ async function openSheet(i, keepHeaderRow = false) {
   resetColumns();
   $('file-status').textContent = `Reading ${name}\u2026`;
   await bookGuarded(name, async () => {
-    await progress(0.3);
-    const sheet = await workbook.book.sheet(i);
+    working(`reading ${name}`);
+    const sheet = await bookCall('sheet', i);
     if (run !== fileRun) return;
     workbook.sheet = sheet;
-    if (!keepHeaderRow) $('header-row').value = String(Math.max(1, sheet.firstRow));
-    show($('file-progress'), false);
-    offerColumns('');
+    // A header row chosen while the sheet was read is kept.
+    if (!keepHeaderRow && !headerChosen) $('header-row').value = String(Math.max(1, sheet.firstRow));
+    working(null);
+    await offerColumns('');
   });
+}
+
+/** Stops reading or converting the workbook: a conversion stopped leaves the workbook open. */
+async function stopBook() {
+  const stopped = `Stopped ${busyWith}`;
+  stopWorker(new Stopped());
+  clearFileResult();
+  resetColumns();
+  if (workbook?.sheet && file) {
+    const { name, bytes } = file;
+    await openBook(name, bytes, Number($('sheet').value), true);
+    if (file) $('file-status').textContent = `${stopped}; choose a column to convert it.`;
+    return;
+  }
+  $('file-status').textContent = `${stopped}; choose the file again to convert it.`;
+  file = workbook = null;
+  $('file').value = '';
+  show($('sheet-choice'), false);
 }
 
 /**
@@ -510,12 +589,9 @@ function offerColumns(chosen, chosenTo = '') {
   offeredHeaderRow = headerRow();
   const status = $('file-status');
   resetColumns();
+  // A sheet still being read offers its columns once read.
+  if (workbook) return workbook.sheet ? offerSheetColumns(chosen, chosenTo) : undefined;
   guarded(status, () => {
-    if (workbook) {
-      // A sheet still being read offers its columns once read.
-      if (workbook.sheet) offerSheetColumns(chosen, chosenTo);
-      return;
-    }
     const row = engine.firstRow(file.bytes, Math.max(1, headerRow()));
     if (row.error !== undefined) {
       status.textContent = `${file.name}: ${row.error}.`;
@@ -537,17 +613,24 @@ function offerColumns(chosen, chosenTo = '') {
 }
 
 /** Offers the columns of the workbook's sheet chosen, as offerColumns a file's. */
-function offerSheetColumns(chosen, chosenTo) {
+async function offerSheetColumns(chosen, chosenTo) {
   const status = $('file-status');
   const { sheet } = workbook;
+  const { name } = file;
   if (sheet.empty) {
     status.textContent = sheet.pictures
-      ? `The sheet ${sheet.name} of ${file.name} holds only pictures or charts, no cells to convert; choose another sheet.`
-      : `The sheet ${sheet.name} of ${file.name} is empty.`;
+      ? `The sheet ${sheet.name} of ${name} holds only pictures or charts, no cells to convert; choose another sheet.`
+      : `The sheet ${sheet.name} of ${name} is empty.`;
     return;
   }
   const header = $('file-header').checked;
-  const row = engine.headerRow(sheet.headerCells(header ? headerRow() : undefined));
+  const run = fileRun;
+  let cells;
+  await bookGuarded(name, async () => {
+    cells = await bookCall('headerCells', header ? headerRow() : undefined);
+  });
+  if (run !== fileRun || cells === undefined) return;
+  const row = engine.headerRow(cells);
   const label = (i) => (header && row.cells[i] ? `${columnLetters(i)}: ${row.cells[i]}` : columnLetters(i));
   fillColumnChoices(row, header, label, chosen, chosenTo);
 }
@@ -590,20 +673,6 @@ function fillColumnList(select, row, header, label) {
   }
 }
 
-/**
- * The texts a workbook's added cells hold for cell `i`, from the engine's typed
- * `columns` described by `names` (engine.addedColumns): a number's digits, a
- * code's text, true or false, or '' for a missing value.
- */
-function addedTexts(names, columns, i) {
-  return names.map(({ kind, codes }, k) => {
-    const value = columns[k][i];
-    if (kind === 't') return codes[value] ?? '';
-    if (value === MISSING) return '';
-    return kind === 'b' ? String(value === 1) : String(value);
-  });
-}
-
 /** Appends to `row` a cell `tag` holding `text`, of class `css` when given. */
 function addCell(row, tag, text, css) {
   const cell = document.createElement(tag);
@@ -617,9 +686,10 @@ function addCell(row, tag, text, css) {
  * Shows the first rows of a converted workbook column (or interval) as a
  * table: each row's cell names, what each source cell holds, then the cells
  * added beside it, under the names of the `ends` (1 or 2) source columns as
- * the column lists give them, and the added columns' names.
+ * the column lists give them, and the added columns' `names`; `rows` as the
+ * worker's convert gives them, `more` rows left out.
  */
-function showSheetPreview(cells, ends, names, columns) {
+function showSheetPreview(rows, more, ends, names) {
   const table = document.createElement('table');
   const titles = [$('column'), $('column-to')].slice(0, ends).map((select) => select.selectedOptions[0].textContent);
   // Numbers to the right, texts (what a cell holds among them) to the left.
@@ -627,54 +697,17 @@ function showSheetPreview(cells, ends, names, columns) {
   const head = table.createTHead().insertRow();
   [ends === 1 ? 'Cell' : 'Cells', ...titles, ...names.map((n) => n.name)].forEach((text, k) => addCell(head, 'th', text, kinds[k]));
   const body = table.createTBody();
-  for (let i = 0; i < Math.min(PREVIEW_LINES, cells.length); ++i) {
+  for (const { cells, added } of rows) {
     const line = body.insertRow();
-    addCell(line, 'th', cells[i].map(([name]) => name).join(' '));
-    [...cells[i].map(([, code]) => code.slice(1)), ...addedTexts(names, columns, i)].forEach((text, k) => addCell(line, 'td', text, kinds[k + 1]));
+    addCell(line, 'th', cells.map(([name]) => name).join(' '));
+    [...cells.map(([, code]) => code.slice(1)), ...added].forEach((text, k) => addCell(line, 'td', text, kinds[k + 1]));
   }
-  if (cells.length > PREVIEW_LINES) {
-    const more = table.createTFoot().insertRow().insertCell();
-    more.colSpan = kinds.length;
-    more.textContent = `\u2026 and ${cells.length - PREVIEW_LINES} more, in the download`;
+  if (more > 0) {
+    const cell = table.createTFoot().insertRow().insertCell();
+    cell.colSpan = kinds.length;
+    cell.textContent = `\u2026 and ${more} more, in the download`;
   }
   $('file-preview').replaceChildren(table);
-}
-
-/**
- * One column of a sheet converted in direction `made`, its header row `at`
- * when `header`: { cells, records, names, result, count, invalid }, cells
- * each record's cells read ([name, code] each), names the added columns with
- * the names the table model gives them (the plain ones, or after the column
- * where the sheet has them already: a converted sheet converted again).
- */
-function sheetColumn(sheet, made, column, header, at) {
-  const { cells, records } = sheet.cells(column, header, at);
-  const planned = header ? engine.plannedNames(made, sheet.headerCells(at), column + 1) : [];
-  const names = engine.addedColumns(made).map((added, k) => ({ ...added, name: planned[k] ?? added.name }));
-  const result = engine.convertCells(made, cells);
-  return {
-    cells: cells.map((cell) => [cell]), records, names, result,
-    count: `${records.length} ${records.length === 1 ? 'cell' : 'cells'}`,
-    invalid: ' Some cells are not converted (not whole numbers, or spans that cannot be): their rows say invalid, as listed below.',
-  };
-}
-
-/**
- * The intervals of two columns of a sheet, `first` and `last` their ends, as
- * sheetColumn gives a column: each row gains its interval's account, and a
- * text column's codes are the texts of this conversion.
- */
-function sheetInterval(sheet, made, first, last, header, at) {
-  const { pairs, records } = sheet.intervalCells(first, last, header, at);
-  const planned = header ? engine.plannedNames(made, sheet.headerCells(at), first + 1, last + 1) : [];
-  const result = engine.convertIntervalCells(made, pairs);
-  const names = engine.intervalColumns(made).map((added, k) =>
-    ({ ...added, name: planned[k] ?? added.name, ...(added.kind === 't' ? { codes: result.codes } : {}) }));
-  return {
-    cells: pairs, records, names, result,
-    count: `${records.length} ${records.length === 1 ? 'row' : 'rows'}`,
-    invalid: ' Some intervals are not converted: their rows say why, as listed below.',
-  };
 }
 
 /**
@@ -695,24 +728,17 @@ async function convertSheet() {
   const ends = otherEnd === null ? `column ${columnLetters(column)}` : `columns ${columnLetters(column)} and ${columnLetters(otherEnd)}`;
   status.textContent = `Converting ${ends} of ${sheet.name}\u2026`;
   await bookGuarded(name, async () => {
-    await progress(0.4);
-    const { cells, records, names, result, count, invalid } = otherEnd === null
-      ? sheetColumn(sheet, made, column, header, at)
-      : sheetInterval(sheet, made, column, otherEnd, header, at);
+    working(`converting ${ends} of ${sheet.name}`);
+    const converted = await bookCall('convert', { made, column, otherEnd, header, at });
     if (run !== fileRun) return;
-    await progress(0.6);
-    if (run !== fileRun) return;
-    const bytes = await sheet.save(column, header, names, records.map((_, i) => addedTexts(names, result.columns, i)), records, at);
-    if (run !== fileRun) return;
-    showSheetPreview(cells, otherEnd === null ? 1 : 2, names, result.columns);
+    showSheetPreview(converted.rows, converted.more, otherEnd === null ? 1 : 2, converted.names);
     const extension = name.match(/\.[^.]*$/)?.[0] ?? '';
-    fileResult = { bytes, direction: made, workbook: extension };
-    status.textContent = `Converted ${ends}${otherEnd === null ? '' : ' as intervals'} of the sheet ${sheet.name} of ${name} (${count}); ` +
-      `the columns are added after column ${columnLetters(sheet.columns - 1)}.` +
-      (result.invalid > 0 ? invalid : '');
-    listItems($('file-notes'), result.reports);
+    fileResult = { bytes: converted.bytes, direction: made, workbook: extension };
+    status.textContent = `Converted ${ends}${otherEnd === null ? '' : ' as intervals'} of the sheet ${sheet.name} of ${name} (${converted.count}); ` +
+      `the columns are added after column ${columnLetters(sheet.columns - 1)}.${converted.invalid}`;
+    listItems($('file-notes'), converted.reports);
     caption($('file-caption'), '', made);
-    show($('file-progress'), false);
+    working(null);
     show($('file-preview'), true);
     $('download-file').disabled = $('convert-more').disabled = false;
   });
@@ -964,7 +990,11 @@ $('table-wrap').addEventListener('scroll', () => requestAnimationFrame(renderRow
 $('download-csv').addEventListener('click', () => download(list.bytes, 'text/csv', `varve-${directionName(list.direction)}.csv`));
 $('copy-tsv').addEventListener('click', copyTsv);
 $('file').addEventListener('change', openFile);
-$('sheet').addEventListener('change', () => openSheet(Number($('sheet').value)));
+$('sheet').addEventListener('change', () => {
+  headerChosen = false;
+  openSheet(Number($('sheet').value));
+});
+$('file-stop').addEventListener('click', stopBook);
 // A file dropped anywhere on the page is opened as if chosen.
 document.addEventListener('dragover', (event) => {
   if (!event.dataTransfer?.types.includes('Files')) return;
@@ -986,10 +1016,11 @@ document.addEventListener('drop', (event) => {
 $('column').addEventListener('change', () => convertFile());
 $('column-to').addEventListener('change', () => convertFile());
 for (const id of ['file-header', 'header-row']) {
-  $(id).addEventListener('change', () => {
+  $(id).addEventListener('change', async () => {
     $('header-row').disabled = !$('file-header').checked;
+    headerChosen = true;
     if (!file || headerRow() === offeredHeaderRow) return;
-    offerColumns($('column').value, $('column-to').value);
+    await offerColumns($('column').value, $('column-to').value);
     convertFile();
   });
 }

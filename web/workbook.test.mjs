@@ -426,6 +426,79 @@ test('a sheet holding only pictures says so; the file chooser offers every kind 
   }
 });
 
+test('a workbook is read and converted off the page: a header row chosen while it is read is kept, and Stop stops reading or converting, saying so', async () => {
+  const file = path.join(work, 'large.xlsx');
+  execFileSync(PYTHON, ['-c', [
+    'import openpyxl, sys',
+    'book = openpyxl.Workbook(write_only=True)',
+    'sheet = book.create_sheet("cores")',
+    'sheet.append(["Cores of 2026"])',
+    'sheet.append(["sample", "NE varve"])',
+    'for n in range(40000): sheet.append([f"K-{n}", 3000 + n % 3000])',
+    'book.save(sys.argv[1])',
+  ].join('\n'), file], { stdio: 'pipe', timeout: 120000 });
+  await page.check('input[name=direction][value=ne-to-am]');
+  await page.check('#file-header');
+  /**
+   * Has the page, as soon as its status starts with `doing`, choose header row
+   * 2 or press Stop (`act`): window.varveActed then gives the status it acted on.
+   */
+  const whenStatus = (doing, act) => page.evaluate(([doing, act]) => {
+    const status = document.getElementById('file-status');
+    window.varveActed = new Promise((resolve) => {
+      const watch = new MutationObserver(() => {
+        if (!status.textContent.startsWith(doing)) return;
+        watch.disconnect();
+        resolve(status.textContent);
+        if (act === 'stop') {
+          document.getElementById('file-stop').click();
+          return;
+        }
+        const row = document.getElementById('header-row');
+        row.value = '2';
+        row.dispatchEvent(new Event('change'));
+      });
+      watch.observe(status, { childList: true, characterData: true, subtree: true });
+    });
+  }, [doing, act]);
+  const acted = () => page.evaluate(() => window.varveActed);
+  // Row 2 names the columns, chosen while the sheet is read (its first row is 1): kept.
+  await whenStatus('Reading', 'row');
+  await page.setInputFiles('#file', file);
+  assert.equal(await acted(), 'Reading large.xlsx\u2026');
+  await page.locator('#file-status', { hasText: 'choose the column' }).waitFor();
+  assert.equal(await page.inputValue('#header-row'), '2');
+  assert.equal(await page.textContent('#column option[value="2"]'), 'B: NE varve');
+  // Stopped while converting: the workbook stays open, its header row too, nothing to download.
+  await whenStatus('Converting', 'stop');
+  await page.selectOption('#column', '2');
+  assert.equal(await acted(), 'Converting column B of cores\u2026');
+  const stopped = page.locator('#file-status', { hasText: 'Stopped' });
+  await stopped.waitFor();
+  await page.locator('#column:not([disabled])').waitFor();
+  assert.equal(await page.textContent('#file-status'), 'Stopped converting column B of cores; choose a column to convert it.');
+  assert.equal(await page.inputValue('#header-row'), '2');
+  assert.equal(await page.inputValue('#column'), '');
+  assert.ok(await page.isDisabled('#download-file'));
+  assert.ok(await page.isHidden('#file-progress'));
+  await page.selectOption('#column', '2');
+  await page.locator('#file-status', { hasText: '(40000 cells)' }).waitFor();
+  assert.deepEqual((await previewTable())[1], ['B3', '3000', 'LC', 'corresponds', '3000', '3000', '3000', '3000', 'false']);
+  // Stopped while reading: nothing is open, and the file can be chosen again.
+  await page.setInputFiles('#file', []);
+  await whenStatus('Reading', 'stop');
+  await page.setInputFiles('#file', file);
+  await acted();
+  await stopped.waitFor();
+  assert.equal(await page.textContent('#file-status'), 'Stopped reading large.xlsx; choose the file again to convert it.');
+  assert.ok(await page.isDisabled('#column'));
+  assert.ok(await page.isHidden('#file-progress'));
+  assert.ok(await page.isHidden('#sheet-choice'));
+  await page.setInputFiles('#file', []);
+  await page.setInputFiles('#file', file);
+  await page.locator('#file-status', { hasText: 'choose the column' }).waitFor();
+});
+
 test('opened from file://, the page made no network request and raised no error', () => {
   assert.deepEqual(browser.requests.filter((url) => !url.startsWith('file://') && !url.startsWith('blob:')), []);
   assert.deepEqual(browser.errors, []);
