@@ -217,6 +217,20 @@ print(skip, file=sys.stderr)
   return bytes;
 }
 
+/** The workbook openpyxl writes of `rows` (JSON values; null leaves a cell empty), as bytes. */
+function openpyxlBook(rows) {
+  const script = `
+import io, json, sys, openpyxl
+book = openpyxl.Workbook()
+for row in json.loads(sys.argv[1]):
+    book.active.append(row)
+out = io.BytesIO()
+book.save(out)
+sys.stdout.buffer.write(out.getvalue())
+`;
+  return execFileSync(PYTHON, ['-c', script, JSON.stringify(rows)], { maxBuffer: 1 << 24 });
+}
+
 /** Each row's cells of a workbook's first sheet as openpyxl reads them, '' for none. */
 function sheetRows(bytes) {
   const script = `
@@ -339,16 +353,7 @@ test('another column of a converted file and workbook is converted beside the fi
   // The plain names are taken: the new ones are named after the column.
   assert.equal(twice.bytes.toString('utf8'), batch(['am-to-ne', '--column', 'am', '--header-row', '2', '--prefix', 'am_'], once.bytes));
 
-  const book = execFileSync(PYTHON, ['-c', `
-import io, sys, openpyxl
-book = openpyxl.Workbook()
-sheet = book.active
-for row in [['Hatfield, 2019'], [], ['id', 'ne', 'am'], ['A', 3021, 5691], ['B', 4282, 6245]]:
-    sheet.append(row)
-out = io.BytesIO()
-book.save(out)
-sys.stdout.buffer.write(out.getvalue())
-`]);
+  const book = openpyxlBook([['Hatfield, 2019'], [], ['id', 'ne', 'am'], ['A', 3021, 5691], ['B', 4282, 6245]]);
   await page.check('input[name=direction][value=ne-to-am]');
   await openFile('cores.xlsx', book, 3);
   await page.selectOption('#column', '2');
@@ -407,16 +412,7 @@ test('an interval chosen on the page: one column as both ends is refused in word
   assert.equal(again.bytes.toString('utf8'), batch(['am-to-ne', '--span-columns', '3,2'], csv));
 
   // A workbook's intervals: the preview shows each row's two ends and its account.
-  const book = execFileSync(PYTHON, ['-c', `
-import io, sys, openpyxl
-book = openpyxl.Workbook()
-sheet = book.active
-for row in [['core', 'top', 'bottom'], ['A', 5700, 5580], ['C', '5680', 5673], ['D', None, 5674]]:
-    sheet.append(row)
-out = io.BytesIO()
-book.save(out)
-sys.stdout.buffer.write(out.getvalue())
-`]);
+  const book = openpyxlBook([['core', 'top', 'bottom'], ['A', 5700, 5580], ['C', '5680', 5673], ['D', null, 5674]]);
   await page.check('input[name=direction][value=ne-to-am]');
   await openFile('log.xlsx', book, 1);
   await offered();
