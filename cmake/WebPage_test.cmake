@@ -6,13 +6,15 @@ file(REMOVE_RECURSE "${SCRATCH}")
 file(MAKE_DIRECTORY "${SCRATCH}/empty-sysroot")
 
 # Each case: a name, the options (joined by commas) that take the part away, and what the message
-# must say. The checks stop at the first part missing; node's is first, and
-# only its presence is checked there, so any program stands in for it. The
-# sysroot's case needs clang++ itself.
+# must say. The checks stop at the first part missing, in the order node,
+# wasm-opt, compiler; only the presence of node and wasm-opt is checked, so
+# any program stands in for either (a machine that lacks them still tests the
+# later checks). The sysroot's case needs clang++ itself.
 set(node "-DVARVE_NODE=${CMAKE_COMMAND}")
+set(wasm_opt "-DVARVE_WASM_OPT=${CMAKE_COMMAND}")
 set(cases
-  "no compiler|${node},-DVARVE_WASM_CXX=${SCRATCH}/no-such-clang++|the compiler [^ ]*/no-such-clang\\+\\+ is not installed"
-  "empty sysroot|${node},-DVARVE_WASM_SYSROOT=${SCRATCH}/empty-sysroot|[^ ]*clang\\+\\+ cannot compile C\\+\\+ for wasm32-wasi with the sysroot [^ ]*/empty-sysroot: its C and C\\+\\+ libraries are missing \\(wasi-libc, libc\\+\\+-14-dev-wasm32, libc\\+\\+abi-14-dev-wasm32\\)\\. The compiler said: [^ ]*probe.cpp:[0-9:]+ fatal error: 'string' file not found"
+  "no compiler|${node},${wasm_opt},-DVARVE_WASM_CXX=${SCRATCH}/no-such-clang++|the compiler [^ ]*/no-such-clang\\+\\+ is not installed"
+  "empty sysroot|${node},${wasm_opt},-DVARVE_WASM_SYSROOT=${SCRATCH}/empty-sysroot|[^ ]*clang\\+\\+ cannot compile C\\+\\+ for wasm32-wasi with the sysroot [^ ]*/empty-sysroot: its C and C\\+\\+ libraries are missing \\(wasi-libc, libc\\+\\+-14-dev-wasm32, libc\\+\\+abi-14-dev-wasm32\\)\\. The compiler said: [^ ]*probe.cpp:[0-9:]+ fatal error: 'string' file not found"
   "no node|-DVARVE_NODE=${SCRATCH}/no-such-node|node is not installed"
   "no wasm-opt|${node},-DVARVE_WASM_OPT=${SCRATCH}/no-such-wasm-opt|binaryen's wasm-opt is not installed")
 set(failures "")
