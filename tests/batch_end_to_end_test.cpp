@@ -236,8 +236,10 @@ TEST(Batch, ReadsSpreadsheetTextAndSplitsArgumentsLikeInput) {
   };
   testing_programs::expect_batch_runs(cases);
   testing_process::Result help = run_batch({"help"});
-  EXPECT_EQ(help.output, run_batch({"--help"}).output);
+  testing_process::Result dashes = run_batch({"--help"});
+  EXPECT_EQ(help.output, dashes.output) << help.error << dashes.error << help.wine << dashes.wine;
   EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(dashes.status, 0);
 }
 
 TEST(Batch, SaysHowToReadAFileNamedAsAnArgument) {

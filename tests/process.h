@@ -98,7 +98,8 @@ std::string take_wine_lines(std::string& error);
 /// VARVE_LAUNCHER when one is set (Wine).
 std::vector<std::string> program(const char* variable, const char* path);
 
-/// Runs `command` with `input` on standard input until it ends.
+/// Runs `command` with `input` on standard input until it ends; under Wine, a
+/// run that writes nothing at all is made up to twice more.
 Result run(const std::vector<std::string>& command, std::string_view input,
            const Options& options = {});
 
