@@ -5,19 +5,12 @@
 #
 #   bench/batch_vs_mawk.sh [path/to/varve-batch] [count]
 set -euo pipefail
-batch=${1:-build/varve-batch}
+. "$(dirname "$0")/timing.sh"
 count=${2:-10000000}
-command -v mawk >/dev/null || { echo "needs mawk (apt-get install mawk)" >&2; exit 2; }
-[ -x "$batch" ] || { echo "no $batch: build it first (cmake --build --preset default)" >&2; exit 2; }
-
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
 numbers=$dir/numbers
 # Accepted NE numbers, spread over both sequences.
 mawk -v n="$count" 'BEGIN { srand(1); for (i = 0; i < n; i++) {
   r = int(2500 + rand() * 6501); if (r > 6460 && r < 6560) r -= 100; print r } }' > "$numbers"
-
-. "$(dirname "$0")/timing.sh"
 
 run_batch() { "$batch" ne-to-am < "$numbers"; }
 run_mawk() { mawk '{print $1+15}' "$numbers"; }
@@ -27,8 +20,7 @@ t_mawk=$(best run_mawk)
 echo "numbers:        $count ($(wc -c < "$numbers") bytes)"
 echo "varve-batch:    ${t_batch} s"
 echo "mawk:           ${t_mawk} s"
-echo "speed-up:       $(mawk -v m="$t_mawk" -v b="$t_batch" 'BEGIN { printf "%.2f", m / b }')x (target: at least 3x)"
-if [ -x /usr/bin/time ]; then
-  peak=$( { /usr/bin/time -f '%M' "$batch" ne-to-am < "$numbers" > /dev/null; } 2>&1 )
-  echo "peak memory:    ${peak} KiB (target: under 16 MiB)"
+echo "speed-up:       $(ratio "$t_mawk" "$t_batch")x (target: at least 3x)"
+if has_time; then
+  echo "peak memory:    $(peak_kib "$batch" ne-to-am < "$numbers") KiB (target: under 16 MiB)"
 fi

@@ -6,13 +6,8 @@
 #
 #   bench/column_vs_mawk.sh [path/to/varve-batch] [rows]
 set -euo pipefail
-batch=${1:-build/varve-batch}
+. "$(dirname "$0")/timing.sh"
 rows=${2:-1000000}
-command -v mawk >/dev/null || { echo "needs mawk (apt-get install mawk)" >&2; exit 2; }
-[ -x "$batch" ] || { echo "no $batch: build it first (cmake --build --preset default)" >&2; exit 2; }
-
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
 csv=$dir/samples.csv
 # A header, then rows like a sample sheet: id, depth, NE number, five more.
 mawk -v n="$rows" 'BEGIN { srand(1); print "id,core,ne,depth_cm,thickness_mm,site,colour,note"
@@ -20,8 +15,6 @@ mawk -v n="$rows" 'BEGIN { srand(1); print "id,core,ne,depth_cm,thickness_mm,sit
     r = int(2500 + rand() * 6501); if (r > 6460 && r < 6560) r -= 100
     printf "S%07d,C%d,%d,%.1f,%.2f,Site %d,grey,ok\n", i, i % 40, r, rand() * 900, rand() * 20, i % 7
   } }' > "$csv"
-
-. "$(dirname "$0")/timing.sh"
 
 run_batch() { "$batch" ne-to-am --column ne "$csv"; }
 run_mawk() { mawk -F, -v OFS=, '{print $0, $3+15}' "$csv"; }
@@ -31,11 +24,10 @@ t_mawk=$(best run_mawk)
 echo "rows:           $rows, 8 columns ($(wc -c < "$csv") bytes)"
 echo "varve-batch:    ${t_batch} s"
 echo "mawk:           ${t_mawk} s"
-echo "speed-up:       $(mawk -v m="$t_mawk" -v b="$t_batch" 'BEGIN { printf "%.2f", m / b }')x (target: at least 3x)"
-if [ -x /usr/bin/time ]; then
-  peak=$( { /usr/bin/time -f '%M' "$batch" ne-to-am --column ne "$csv" > /dev/null; } 2>&1 )
+echo "speed-up:       $(ratio "$t_mawk" "$t_batch")x (target: at least 3x)"
+if has_time; then
+  peak=$(peak_kib "$batch" ne-to-am --column ne "$csv")
   for _ in 1 2 3 4 5 6 7 8 9 10; do tail -n +2 "$csv"; done > "$dir/long.csv"
-  peak_long=$( { /usr/bin/time -f '%M' "$batch" ne-to-am --column 3 --no-header "$dir/long.csv" \
-    > /dev/null; } 2>&1 )
+  peak_long=$(peak_kib "$batch" ne-to-am --column 3 --no-header "$dir/long.csv")
   echo "peak memory:    ${peak} KiB; ${peak_long} KiB for $((rows * 10)) rows (target: flat)"
 fi

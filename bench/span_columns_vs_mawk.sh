@@ -8,13 +8,8 @@
 #
 #   bench/span_columns_vs_mawk.sh [path/to/varve-batch] [rows]
 set -euo pipefail
-batch=${1:-build/varve-batch}
+. "$(dirname "$0")/timing.sh"
 rows=${2:-1000000}
-command -v mawk >/dev/null || { echo "needs mawk (apt-get install mawk)" >&2; exit 2; }
-[ -x "$batch" ] || { echo "no $batch: build it first (cmake --build --preset default)" >&2; exit 2; }
-
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
 # A header, then rows like a sample sheet: id, core, the sample's top and
 # bottom varve (top first, 0 to 40 varves apart, within one NE sequence),
 # four more. The AM file's ends cross the LC/UC overlap too.
@@ -31,8 +26,6 @@ make_rows() {  # make_rows NAME LOW HIGH GAP_LOW GAP_HIGH
 make_rows ne.csv 2500 9000 6460 6560
 make_rows am.csv 2500 8700 0 0
 
-. "$(dirname "$0")/timing.sh"
-
 run_ne() { "$batch" ne-to-am --span-columns top,bottom "$dir/ne.csv"; }
 run_am() { "$batch" am-to-ne --span-columns top,bottom "$dir/am.csv"; }
 run_mawk() { mawk -F, -v OFS=, '{print $0, $3+15, $4+15}' "$dir/ne.csv"; }
@@ -40,16 +33,13 @@ run_mawk() { mawk -F, -v OFS=, '{print $0, $3+15, $4+15}' "$dir/ne.csv"; }
 t_ne=$(best run_ne)
 t_am=$(best run_am)
 t_mawk=$(best run_mawk)
-ratio() { mawk -v m="$t_mawk" -v b="$1" 'BEGIN { printf "%.2f", m / b }'; }
 echo "rows:             $rows, 8 columns ($(wc -c < "$dir/ne.csv") bytes)"
 echo "mawk:             ${t_mawk} s  (print \$0, \$3+15, \$4+15)"
-echo "ne-to-am spans:   ${t_ne} s  ($(ratio "$t_ne")x mawk; target: at least 1.5x)"
-echo "am-to-ne spans:   ${t_am} s  ($(ratio "$t_am")x mawk)"
-if [ -x /usr/bin/time ]; then
-  peak=$( { /usr/bin/time -f '%M' "$batch" ne-to-am --span-columns top,bottom "$dir/ne.csv" \
-    > /dev/null; } 2>&1 )
+echo "ne-to-am spans:   ${t_ne} s  ($(ratio "$t_mawk" "$t_ne")x mawk; target: at least 1.5x)"
+echo "am-to-ne spans:   ${t_am} s  ($(ratio "$t_mawk" "$t_am")x mawk)"
+if has_time; then
+  peak=$(peak_kib "$batch" ne-to-am --span-columns top,bottom "$dir/ne.csv")
   for _ in 1 2 3 4 5 6 7 8 9 10; do tail -n +2 "$dir/ne.csv"; done > "$dir/long.csv"
-  peak_long=$( { /usr/bin/time -f '%M' "$batch" ne-to-am --span-columns 3,4 --no-header \
-    "$dir/long.csv" > /dev/null; } 2>&1 )
+  peak_long=$(peak_kib "$batch" ne-to-am --span-columns 3,4 --no-header "$dir/long.csv")
   echo "peak memory:      ${peak} KiB; ${peak_long} KiB for $((rows * 10)) rows (target: flat)"
 fi
