@@ -91,14 +91,14 @@ add_custom_command(OUTPUT "${VARVE_WASM}"
 
 set(VARVE_BUILT_WEB_PAGE "${CMAKE_BINARY_DIR}/varve-convert.html")
 set(web "${CMAKE_SOURCE_DIR}/web")
-file(GLOB workbook_modules CONFIGURE_DEPENDS "${web}/workbook/*.mjs")
-list(FILTER workbook_modules EXCLUDE REGEX "\\.test\\.mjs$")
+file(GLOB page_modules CONFIGURE_DEPENDS "${web}/workbook/*.mjs" "${web}/page/*.mjs")
+list(FILTER page_modules EXCLUDE REGEX "\\.test\\.mjs$")
 add_custom_command(OUTPUT "${VARVE_BUILT_WEB_PAGE}"
   COMMAND "${VARVE_NODE}" "${web}/build.mjs" "${VARVE_WASM}" "${PROJECT_VERSION}"
     "${VARVE_BUILT_WEB_PAGE}"
   DEPENDS varve_web_engine "${VARVE_WASM}" "${web}/build.mjs" "${web}/engine.mjs"
     "${web}/page.mjs" "${web}/worker.mjs" "${web}/style.css" "${web}/varve-convert.html"
-    ${workbook_modules}
+    ${page_modules}
   COMMENT "Writing varve-convert.html")
 add_custom_target(varve_web_page ALL DEPENDS "${VARVE_BUILT_WEB_PAGE}")
 
@@ -127,7 +127,8 @@ endif()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${web}/package-lock.json")
 
 enable_testing()
-file(GLOB page_tests CONFIGURE_DEPENDS "${web}/*.test.mjs" "${web}/workbook/*.test.mjs")
+file(GLOB page_tests CONFIGURE_DEPENDS "${web}/*.test.mjs" "${web}/workbook/*.test.mjs"
+  "${web}/page/*.test.mjs")
 add_test(NAME web_page
   COMMAND "${VARVE_NODE}" --test ${page_tests}
   WORKING_DIRECTORY "${web}")

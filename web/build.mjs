@@ -10,21 +10,31 @@ const here = path.dirname(new URL(import.meta.url).pathname);
 const read = (name) => fs.readFileSync(path.join(here, name), 'utf8');
 
 /**
- * A module's text without its imports of sibling modules (inlined before it)
- * and without the lines that are comments alone, which the sources keep for
- * their readers: the page stays small.
+ * A module's text without its imports of sibling modules (inlined before it),
+ * without the lines that are comments alone and without indentation, which
+ * the sources keep for their readers: the page stays small. Indentation is
+ * only taken where no text spans lines: a line that leaves a template literal
+ * open stops the build.
  */
 function body(name) {
-  return read(name)
-    .replace(/^import \{[^}]*\} from '\.\/[\w/-]+\.mjs';\n/gm, '')
+  const code = read(name)
+    .replace(/^import \{[^}]*\} from '\.\.?\/[\w/-]+\.mjs';\n/gm, '')
     .replace(/^[ \t]*\/\*(?:[^*]|\*(?!\/))*\*\/[ \t]*\n/gm, '')
     .replace(/^[ \t]*\/\/.*\n/gm, '');
+  const open = code.split('\n').find((line) => (line.replaceAll('\\`', '').split('`').length - 1) % 2 === 1);
+  if (open !== undefined) {
+    throw new Error(`${name}: a template literal spans lines, and its indentation would be lost: ${open.trim()}`);
+  }
+  return code.replace(/^[ \t]+/gm, '');
 }
 
 /** A module as a scope of its own that hands its exports to what follows. */
 function inline(name) {
   const text = body(name);
-  const names = [...text.matchAll(/^export (?:async )?(?:function|const|let|class) (\w+)/gm)].map((m) => m[1]);
+  const names = [...text.matchAll(/^export (?:async )?(?:function|const|let|class) ([\w$]+)/gm)].map((m) => m[1]);
+  if (names.length !== text.match(/^export /gm)?.length) {
+    throw new Error(`${name}: an export that the build cannot name`);
+  }
   return `const { ${names.join(', ')} } = (() => {\n${text.replace(/^export /gm, '')}\nreturn { ${names.join(', ')} };\n})();`;
 }
 
@@ -39,13 +49,24 @@ const sharedBody = shared.map((name) => {
   sharedNames.push(...text.match(/^const \{ ([^}]*) \}/)[1].split(', '));
   return text;
 });
+// The page's own parts, each after the parts it imports, then the page that
+// wires them.
+const parts = ['shared', 'downloads', 'chart-view', 'number-box', 'paste', 'book-worker', 'file-source']
+  .map((name) => inline(`page/${name}.mjs`));
 const script = [
   `const wasmBase64 = '${wasm}';`,
   `function pageModules() {\n${sharedBody.join('\n')}\nreturn { ${sharedNames.join(', ')} };\n}`,
   `const { ${sharedNames.join(', ')} } = pageModules();`,
   'const workerSource = `(${pageModules})().serveWorker(self);`;',
+  ...parts,
   body('page.mjs'),
 ].join('\n');
+// Every module's exports share the script's one scope.
+const exported = [...sharedNames, ...parts.flatMap((text) => text.match(/^const \{ ([^}]*) \}/)[1].split(', '))];
+const twice = exported.filter((name, i) => exported.indexOf(name) !== i);
+if (twice.length > 0) {
+  throw new Error(`exported by two modules: ${twice.join(', ')}`);
+}
 if (/^\s*(import|export)\b/m.test(script)) {
   throw new Error('an import or export is left in the inlined script');
 }
