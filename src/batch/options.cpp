@@ -225,7 +225,12 @@ std::string read_chart_word(const std::vector<std::string_view>& arguments, std:
       return "--mark needs a number";
     }
     std::string_view value = word == "--mark" ? arguments[++i] : word.substr(7);
-    r.mark = whole_number(value);
+    // A number on the command line is a sign and digits: the blanks and the
+    // zero decimals a spreadsheet's cell may carry are not taken here.
+    std::string_view digits =
+        value.starts_with('-') || value.starts_with('+') ? value.substr(1) : value;
+    bool plain = !digits.empty() && digits.find_first_not_of("0123456789") == digits.npos;
+    r.mark = plain ? whole_number(value) : std::nullopt;
     if (!r.mark) {
       return "--mark needs a whole number, not " + quoted(value);
     }
