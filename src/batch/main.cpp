@@ -1,18 +1,21 @@
 // varve-batch: converts varve numbers between the New England and the North
 // American varve chronologies, as TSV, CSV or JSON Lines: a list of numbers
-// (batch/list_mode.h), one value per line (batch/line_mode.h) or one column of
-// a CSV or TSV file (batch/column.h); `table` lists every accepted number and
-// `chart` writes the correspondence chart as SVG. The conversions themselves
-// are in those libraries; this file reads, writes and decides when output is
-// handed to the system.
+// (batch/list_mode.h), one value per line (batch/line_mode.h) or columns of a
+// CSV or TSV file (batch/column.h); `table` lists every accepted number,
+// `span` gives the account of one span and `chart` writes the correspondence
+// chart as SVG. The conversions themselves are in those libraries; this file
+// runs the command the command line asks for (batch/options.h), reads, writes
+// and decides when output is handed to the system.
 
 #include <algorithm>
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "batch/column.h"
+#include "batch/help.h"
 #include "batch/line_mode.h"
 #include "batch/list_mode.h"
 #include "batch/message_sink.h"
@@ -27,8 +30,6 @@
 #include "version.h"
 
 namespace {
-
-using batch::Options;
 
 constexpr int kExitBadCell = 1;
 constexpr int kExitUsage = 2;
@@ -109,13 +110,13 @@ bool readable_file(const std::string& path) {
 
 /// Converts the numbers of the command line; a bad argument that names a
 /// file gets a word on how to read it.
-void convert_arguments(const Options& options, batch::ListMode& list, Output& out) {
-  for (const auto& [argument, position] : options.numbers) {
+void convert_arguments(const batch::ListSettings& settings, batch::ListMode& list, Output& out) {
+  for (const auto& [argument, position] : settings.numbers) {
     if (!list.convert_argument(argument, position, out.buffer()) &&
         readable_file(std::string(argument))) {
       out.flush();
       std::string command =
-          "varve-batch " + std::string(chronology::direction_name(options.direction));
+          "varve-batch " + std::string(chronology::direction_name(settings.direction));
       std::string file = chronology::ascii_shown(argument);
       report("varve-batch: argument " + std::to_string(position) + " names a file; to convert " +
              "the numbers in it, give it as standard input: " + command + " < " + file +
@@ -176,20 +177,20 @@ bool convert_standard_input(batch::ListMode& list, Output& out) {
 }
 
 /// The name of FILE (or standard input) in messages.
-std::string input_name(const Options& options) {
-  return options.file != "-" ? chronology::ascii_shown(options.file) : "standard input";
+std::string input_name(std::string_view file) {
+  return file != "-" ? chronology::ascii_shown(file) : "standard input";
 }
 
 /// Converts FILE (or standard input) as text, in the encoding it comes in,
 /// by `steps`, and writes the output in that encoding. Returns the exit
 /// status when it is not the conversion's (3: FILE not read; 1: not text),
 /// or -1 when the input was read to its end or the conversion stopped.
-int convert_text(const Options& options, Output& out, batch::TextSteps steps) {
-  std::string name = input_name(options);
+int convert_text(std::string_view file, Output& out, batch::TextSteps steps) {
+  std::string name = input_name(file);
   platform::ErrorCode error = 0;
-  platform::ByteSource input =
-      options.file != "-" ? platform::ByteSource::open_file(std::string(options.file), error)
-                          : platform::ByteSource::standard_input();
+  platform::ByteSource input = file != "-"
+                                   ? platform::ByteSource::open_file(std::string(file), error)
+                                   : platform::ByteSource::standard_input();
   if (error != 0) {
     report("varve-batch: cannot open " + name + ": " + platform::error_text(error) + "\n");
     return kExitInputOutput;
@@ -211,60 +212,83 @@ int convert_text(const Options& options, Output& out, batch::TextSteps steps) {
 
 /// Converts columns of FILE (or standard input), keeping the rest of each
 /// row; returns the exit status.
-int convert_column(const Options& options, Output& out) {
-  batch::ColumnSettings settings = options.column_mode;
-  settings.input_name = input_name(options);
-  batch::ColumnConverter converter(std::move(settings), messages_after_rows(out));
-  int status = convert_text(options, out, converter.steps());
+int run(const batch::ColumnModeSettings& settings, Output& out) {
+  batch::ColumnSettings column = settings.column;
+  column.input_name = input_name(settings.file);
+  batch::ColumnConverter converter(std::move(column), messages_after_rows(out));
+  int status = convert_text(settings.file, out, converter.steps());
   return status >= 0 ? status : converter.exit_status();
 }
 
 /// Converts FILE (or standard input) one value per line, one row per line;
 /// returns the exit status.
-int convert_lines(const Options& options, Output& out) {
-  batch::LineMode lines(options.format, options.direction, messages_after_rows(out));
-  int status = convert_text(options, out,
-                            {[&](batch::TextEncoding encoding, std::string& rows) {
-                               // UTF-16 output starts with its byte-order mark, as the input did.
-                               if (encoding == batch::TextEncoding::kUtf16Le ||
-                                   encoding == batch::TextEncoding::kUtf16Be) {
-                                 rows += "\xEF\xBB\xBF";
-                               }
-                               if (options.header) {
-                                 batch::append_line_header(rows, options.format, options.direction);
-                               }
-                             },
-                             [&](std::string_view text, std::string& rows) {
-                               lines.feed(text, rows);
-                               return true;
-                             },
-                             [&](std::string& rows) {
-                               lines.finish(rows);
-                               return true;
-                             }});
+int run(const batch::LineSettings& settings, Output& out) {
+  batch::LineMode lines(settings.format, settings.direction, messages_after_rows(out));
+  int status =
+      convert_text(settings.file, out,
+                   {[&](batch::TextEncoding encoding, std::string& rows) {
+                      // UTF-16 output starts with its byte-order mark, as the input did.
+                      if (encoding == batch::TextEncoding::kUtf16Le ||
+                          encoding == batch::TextEncoding::kUtf16Be) {
+                        rows += "\xEF\xBB\xBF";
+                      }
+                      if (settings.header) {
+                        batch::append_line_header(rows, settings.format, settings.direction);
+                      }
+                    },
+                    [&](std::string_view text, std::string& rows) {
+                      lines.feed(text, rows);
+                      return true;
+                    },
+                    [&](std::string& rows) {
+                      lines.finish(rows);
+                      return true;
+                    }});
   return status >= 0 ? status : lines.exit_status();
 }
 
-/// Writes every accepted number of the direction with its rows.
-void write_table(const Options& options, Output& out) {
-  for (chronology::Range range : chronology::accepted_ranges(options.direction)) {
+/// Converts the NUMBERs of the command line or, with none, standard input;
+/// returns the exit status.
+int run(const batch::ListSettings& settings, Output& out) {
+  batch::ListMode list(settings.format, settings.direction, messages_after_rows(out));
+  if (settings.header) {
+    batch::append_header(out.buffer(), settings.format);
+  }
+  if (!settings.numbers.empty()) {
+    convert_arguments(settings, list, out);
+  } else if (!convert_standard_input(list, out)) {
+    return kExitInputOutput;
+  }
+  // A reader that has gone ends the run quietly, but a bad token seen before
+  // still counts.
+  return list.exit_status();
+}
+
+/// Writes every accepted number of the direction with its rows; returns the
+/// exit status.
+int run(const batch::TableSettings& settings, Output& out) {
+  if (settings.header) {
+    batch::append_header(out.buffer(), settings.format);
+  }
+  for (chronology::Range range : chronology::accepted_ranges(settings.direction)) {
     for (chronology::VarveNumber n = range.first; n <= range.last && !out.failed(); ++n) {
       char digits[12];
       int length = std::snprintf(digits, sizeof digits, "%d", n);
-      for (const chronology::Link& link : chronology::links_of(options.direction, n)) {
-        batch::append_row(out.buffer(), options.format,
+      for (const chronology::Link& link : chronology::links_of(settings.direction, n)) {
+        batch::append_row(out.buffer(), settings.format,
                           std::string_view(digits, static_cast<std::size_t>(length)), &link);
       }
       out.maybe_flush();
     }
   }
+  return 0;
 }
 
 /// Writes the account of the span of the command line; a span that is not
 /// converted is told on standard error. Returns the exit status.
-int write_span(const Options& options, Output& out) {
+int run(const batch::SpanSettings& settings, Output& out) {
   chronology::SpanResult span =
-      chronology::span_of(options.direction, options.span.first, options.span.last);
+      chronology::span_of(settings.direction, settings.span.first, settings.span.last);
   std::string account;
   for (const std::string& line : sentences::span_account(span)) {
     account.append(line).push_back('\n');
@@ -276,6 +300,26 @@ int write_span(const Options& options, Output& out) {
   out.flush();
   report("varve-batch: " + account);
   return kExitBadCell;
+}
+
+/// Writes the correspondence chart; returns the exit status.
+int run(const batch::ChartSettings& settings, Output& out) {
+  out.buffer() += chart::correspondence_svg(settings.direction, settings.mark);
+  return 0;
+}
+
+/// Writes the full usage; returns the exit status.
+int run(batch::Help, Output& out) {
+  out.buffer() += batch::kFullUsage;
+  return 0;
+}
+
+/// Writes the version, and which correspondence tables the results come
+/// from; returns the exit status.
+int run(batch::Version, Output& out) {
+  out.buffer().append("varve-batch ").append(varve::kVersion).push_back('\n');
+  out.buffer().append(chronology::kTablesIdentity).push_back('\n');
+  return 0;
 }
 
 }  // namespace
@@ -292,57 +336,14 @@ int main(int argc, char** argv) {
     report(batch::kShortUsage);
     return kExitUsage;
   }
-  const Options& options = parsed.options;
   Output out;
-  batch::ListMode list(options.format, options.direction, messages_after_rows(out));
-  int status = 0;
-  switch (options.action) {
-    case Options::Action::kHelp:
-      out.buffer() += batch::kFullUsage;
-      break;
-    case Options::Action::kVersion:
-      // The version, and which correspondence tables the results come from.
-      out.buffer().append("varve-batch ").append(varve::kVersion).push_back('\n');
-      out.buffer().append(chronology::kTablesIdentity).push_back('\n');
-      break;
-    case Options::Action::kTable:
-      if (options.header) {
-        batch::append_header(out.buffer(), options.format);
-      }
-      write_table(options, out);
-      break;
-    case Options::Action::kSpan:
-      status = write_span(options, out);
-      break;
-    case Options::Action::kChart:
-      out.buffer() += chart::correspondence_svg(options.direction, options.mark);
-      break;
-    case Options::Action::kConvert:
-      if (options.column_mode_asked()) {
-        status = convert_column(options, out);
-        break;
-      }
-      if (options.lines) {
-        status = convert_lines(options, out);
-        break;
-      }
-      if (options.header) {
-        batch::append_header(out.buffer(), options.format);
-      }
-      if (!options.numbers.empty()) {
-        convert_arguments(options, list, out);
-      } else if (!convert_standard_input(list, out)) {
-        status = kExitInputOutput;
-      }
-      break;
-  }
+  int status =
+      std::visit([&out](const auto& settings) { return run(settings, out); }, parsed.command);
   out.flush();
   if (out.failed() && out.result().outcome != platform::WriteOutcome::kReaderGone) {
     report("varve-batch: cannot write standard output: " +
            platform::error_text(out.result().error) + "\n");
     return kExitInputOutput;
   }
-  // A reader that has gone ends the run quietly, but a bad token seen before
-  // still counts.
-  return status != 0 ? status : list.exit_status();
+  return status;
 }

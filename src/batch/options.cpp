@@ -3,12 +3,49 @@
 #include <array>
 #include <optional>
 
-#include "batch/tokens.h"
 #include "chronology/cell.h"
+#include "chronology/links.h"
 #include "chronology/shown_text.h"
 
 namespace batch {
 namespace {
+
+/// The command word, before its settings are known.
+enum class CommandWord { kNone, kConvert, kTable, kSpan, kChart };
+
+/// The command line as read so far, word by word. Options may come before or
+/// after the command, so they are kept as given until the whole line is read;
+/// then the command takes those it goes with.
+struct Reading {
+  /// What the next word that is not an option is.
+  enum class Expect { kCommand, kDirection, kOperands } expect = Expect::kCommand;
+  CommandWord command = CommandWord::kNone;
+  bool options_ended = false;  ///< "--" was read: every later word is an operand.
+  /// --help, -h, help or --version was read: it is shown whatever else the line holds.
+  std::optional<Command> shown_at_once;
+
+  Direction direction = Direction::kNeToAm;
+  bool chart_direction_given = false;
+  std::optional<chronology::VarveNumber> mark;  ///< chart's --mark.
+  std::vector<NumberArgument> operands;         ///< The words after the command's.
+
+  Format format = Format::kTsv;
+  bool header = true;
+  bool lines = false;
+  /// The column mode's --column, --span-columns, --separator, --header-row and --prefix.
+  ColumnSettings column;
+  bool header_row_given = false;
+
+  /// True for the column mode: a --column or a --span-columns was given.
+  bool column_mode_asked() const { return !column.columns.empty() || !column.intervals.empty(); }
+};
+
+/// Reads an argument as a whole number by the rule every value varve-batch
+/// converts is read by; none when it is anything else.
+std::optional<chronology::VarveNumber> whole_number(std::string_view argument) {
+  chronology::Cell cell = chronology::read_cell(argument);
+  return cell.kind == chronology::CellKind::kNumber ? std::optional(cell.number) : std::nullopt;
+}
 
 bool parse_direction(std::string_view word, Direction& direction) {
   std::optional<Direction> named = chronology::direction_named(word);
@@ -46,94 +83,102 @@ std::string both_directions() {
          std::string(chronology::direction_name(Direction::kAmToNe));
 }
 
+/// "'text'", with the bytes a terminal would act on shown.
+std::string quoted(std::string_view text) {
+  // Appended rather than added: GCC 12 warns falsely (-Wrestrict) on "'" + string.
+  std::string shown(1, '\'');
+  shown.append(chronology::ascii_shown(text)).push_back('\'');
+  return shown;
+}
+
 /// One option of the command line, --name or --name=value.
 struct OptionRule {
   std::string_view name;
   /// What is wrong when the value is missing; empty for an option without a value.
   std::string_view missing;
-  /// Applies the option with `value` to `o`; returns what is wrong, or nothing.
-  std::string (*apply)(std::string_view value, Options& o);
+  /// Applies the option with `value` to `r`; returns what is wrong, or nothing.
+  std::string (*apply)(std::string_view value, Reading& r);
 };
 
 constexpr OptionRule kOptionRules[] = {
     {"--no-header",
      {},
-     [](std::string_view, Options& o) {
-       o.header = false;
+     [](std::string_view, Reading& r) {
+       r.header = false;
        return std::string();
      }},
     {"--lines",
      {},
-     [](std::string_view, Options& o) {
-       o.lines = true;
+     [](std::string_view, Reading& r) {
+       r.lines = true;
        return std::string();
      }},
     {"--format", "--format needs a value: tsv, csv or jsonl",
-     [](std::string_view value, Options& o) {
-       return parse_format(value, o.format) ? std::string()
-                                            : "unknown format '" + chronology::ascii_shown(value) +
-                                                  "': use tsv, csv or jsonl";
+     [](std::string_view value, Reading& r) {
+       return parse_format(value, r.format)
+                  ? std::string()
+                  : "unknown format " + quoted(value) + ": use tsv, csv or jsonl";
      }},
     {"--column", "--column needs a value",
-     [](std::string_view value, Options& o) {
-       o.column_mode.columns.emplace_back(value);
+     [](std::string_view value, Reading& r) {
+       r.column.columns.emplace_back(value);
        return value.empty() ? std::string("--column needs a column's name or number")
                             : std::string();
      }},
     {"--span-columns", "--span-columns needs two columns, as top,bottom",
-     [](std::string_view value, Options& o) {
+     [](std::string_view value, Reading& r) {
        std::size_t comma = value.find(',');
        if (comma == std::string_view::npos || value.find(',', comma + 1) != value.npos ||
            comma == 0 || comma + 1 == value.size()) {
          return "--span-columns takes the interval's two columns, A,B (each a name or a number; "
-                "a name that holds a comma by its number), not '" +
-                chronology::ascii_shown(value) + "'";
+                "a name that holds a comma by its number), not " +
+                quoted(value);
        }
-       o.column_mode.intervals.push_back(
+       r.column.intervals.push_back(
            {std::string(value.substr(0, comma)), std::string(value.substr(comma + 1))});
        return std::string();
      }},
     {"--header-row", "--header-row needs a number",
-     [](std::string_view value, Options& o) {
-       std::int32_t number = 0;
+     [](std::string_view value, Reading& r) {
+       // A row's number is digits alone: no sign, no decimals.
        bool digits = !value.empty() && value.find_first_not_of("0123456789") == value.npos;
-       if (!digits || parse_number(value, number) != TokenKind::kNumber || number < 1) {
-         return "--header-row needs a row's number from 1, not '" + chronology::ascii_shown(value) +
-                "'";
+       std::optional<chronology::VarveNumber> row = digits ? whole_number(value) : std::nullopt;
+       if (!row || *row < 1) {
+         return "--header-row needs a row's number from 1, not " + quoted(value);
        }
-       o.column_mode.header_row = static_cast<std::size_t>(number);
-       o.header_row_given = true;
+       r.column.header_row = static_cast<std::size_t>(*row);
+       r.header_row_given = true;
        return std::string();
      }},
     {"--prefix", "--prefix needs a value",
-     [](std::string_view value, Options& o) {
-       o.column_mode.prefix = value;
+     [](std::string_view value, Reading& r) {
+       r.column.prefix = value;
        return std::string();
      }},
     {"--separator", "--separator needs a value",
-     [](std::string_view value, Options& o) {
+     [](std::string_view value, Reading& r) {
        if (value != "," && value != ";" && value != "tab") {
-         return "unknown separator '" + chronology::ascii_shown(value) + "': use , or ; or tab";
+         return "unknown separator " + quoted(value) + ": use , or ; or tab";
        }
-       o.column_mode.separator = value == "tab" ? '\t' : value[0];
+       r.column.separator = value == "tab" ? '\t' : value[0];
        return std::string();
      }},
     {"--help",
      {},
-     [](std::string_view, Options& o) {
-       o.action = Options::Action::kHelp;
+     [](std::string_view, Reading& r) {
+       r.shown_at_once = Help{};
        return std::string();
      }},
     {"-h",
      {},
-     [](std::string_view, Options& o) {
-       o.action = Options::Action::kHelp;
+     [](std::string_view, Reading& r) {
+       r.shown_at_once = Help{};
        return std::string();
      }},
     {"--version",
      {},
-     [](std::string_view, Options& o) {
-       o.action = Options::Action::kVersion;
+     [](std::string_view, Reading& r) {
+       r.shown_at_once = Version{};
        return std::string();
      }},
 };
@@ -148,361 +193,285 @@ const OptionRule* option_rule(std::string_view name) {
   return nullptr;
 }
 
+/// Reads the option at `i` by its rule, moving `i` past a separate value.
+/// Returns what is wrong, or nothing.
+std::string read_option(const std::vector<std::string_view>& arguments, std::size_t& i,
+                        Reading& r) {
+  std::string_view word = arguments[i];
+  std::size_t equals = word.find('=');
+  const OptionRule* rule = option_rule(word.substr(0, equals));
+  if (!rule || (rule->missing.empty() && equals != std::string_view::npos)) {
+    return "unknown option " + quoted(word);
+  }
+  std::string_view value;
+  if (equals != std::string_view::npos) {
+    value = word.substr(equals + 1);
+  } else if (!rule->missing.empty()) {
+    if (i + 1 == arguments.size()) {
+      return std::string(rule->missing);
+    }
+    value = arguments[++i];
+  }
+  return rule->apply(value, r);
+}
+
 /// Reads the word at `i` after "chart": a direction or --mark N, moving `i`
 /// past a separate value. Returns what is wrong, or nothing.
 std::string read_chart_word(const std::vector<std::string_view>& arguments, std::size_t& i,
-                            Options& o, bool& direction_given) {
+                            Reading& r) {
   std::string_view word = arguments[i];
   if (word == "--mark" || word.starts_with("--mark=")) {
     if (word == "--mark" && i + 1 == arguments.size()) {
       return "--mark needs a number";
     }
     std::string_view value = word == "--mark" ? arguments[++i] : word.substr(7);
-    std::int32_t number = 0;
-    if (parse_number(value, number) != TokenKind::kNumber) {
-      return "--mark needs a whole number, not '" + chronology::ascii_shown(value) + "'";
+    // A number on the command line is a sign and digits: the blanks and the
+    // zero decimals a spreadsheet's cell may carry are not taken here.
+    std::string_view digits =
+        value.starts_with('-') || value.starts_with('+') ? value.substr(1) : value;
+    bool plain = !digits.empty() && digits.find_first_not_of("0123456789") == digits.npos;
+    r.mark = plain ? whole_number(value) : std::nullopt;
+    if (!r.mark) {
+      return "--mark needs a whole number, not " + quoted(value);
     }
-    o.mark = number;
-  } else if (!direction_given && parse_direction(word, o.direction)) {
-    direction_given = true;
+  } else if (!r.chart_direction_given && parse_direction(word, r.direction)) {
+    r.chart_direction_given = true;
   } else {
-    return "chart takes " + both_directions() + " and --mark N, not '" +
-           chronology::ascii_shown(word) + "'";
+    return "chart takes " + both_directions() + " and --mark N, not " + quoted(word);
   }
   return {};
 }
 
-/// The command that takes a direction next: table or span.
-std::string command_name(const Options& o) {
-  return o.action == Options::Action::kSpan ? "span" : "table";
+/// The name of a command that takes a direction next: table or span.
+std::string command_name(const Reading& r) {
+  return r.command == CommandWord::kSpan ? "span" : "table";
 }
 
-/// Reads the numbers of "span": FIRST and LAST, or FIRST-LAST as one word.
-/// Returns what is wrong, or nothing.
-std::string read_span_numbers(Options& o) {
-  using chronology::CellKind;
-  const std::string takes = "span takes FIRST and LAST (or FIRST-LAST)";
-  if (o.numbers.size() == 1) {
-    chronology::Cell cell = chronology::read_cell(o.numbers[0].first);
-    if (cell.kind != CellKind::kSpan) {
-      return takes + ", not only '" + chronology::ascii_shown(o.numbers[0].first) + "'";
-    }
-    o.span = {cell.number, cell.last};
-  } else if (o.numbers.size() == 2) {
-    chronology::VarveNumber ends[2] = {};
-    for (std::size_t k = 0; k < 2; ++k) {
-      chronology::Cell cell = chronology::read_cell(o.numbers[k].first);
-      if (cell.kind != CellKind::kNumber) {
-        return "span needs whole numbers, not '" + chronology::ascii_shown(o.numbers[k].first) +
-               "'";
-      }
-      ends[k] = cell.number;
-    }
-    o.span = {ends[0], ends[1]};
+/// Reads the command word. Returns what is wrong, or nothing.
+std::string read_command(std::string_view word, Reading& r) {
+  if (word == "help" && !r.options_ended) {
+    r.shown_at_once = Help{};
+  } else if (word == "table" || word == "span") {
+    r.command = word == "table" ? CommandWord::kTable : CommandWord::kSpan;
+    r.expect = Reading::Expect::kDirection;
+  } else if (word == "chart") {
+    r.command = CommandWord::kChart;
+    r.expect = Reading::Expect::kOperands;
+  } else if (parse_direction(word, r.direction)) {
+    r.command = CommandWord::kConvert;
+    r.expect = Reading::Expect::kOperands;
   } else {
-    return takes;
+    return "unknown command " + quoted(word);
   }
-  o.numbers.clear();
   return {};
 }
 
-}  // namespace
-
-const std::string_view kShortUsage =
-    "usage: varve-batch ne-to-am|am-to-ne [--format tsv|csv|jsonl] [--no-header] [NUMBER...]\n"
-    "       varve-batch table ne-to-am|am-to-ne [--format tsv|csv|jsonl] [--no-header]\n"
-    "       varve-batch ne-to-am|am-to-ne --column NAME|NUMBER [--column ...]\n"
-    "                   [--header-row N] [--separator ,|;|tab] [--prefix TEXT]\n"
-    "                   [--no-header] [FILE]\n"
-    "       varve-batch ne-to-am|am-to-ne --span-columns A,B [--span-columns ...]\n"
-    "                   [--column ...] [--header-row N] [--separator ,|;|tab]\n"
-    "                   [--prefix TEXT] [--no-header] [FILE]\n"
-    "       varve-batch ne-to-am|am-to-ne --lines [--format tsv|csv|jsonl] [--no-header] [FILE]\n"
-    "       varve-batch span ne-to-am|am-to-ne FIRST LAST\n"
-    "       varve-batch chart [ne-to-am|am-to-ne] [--mark N]\n"
-    "       varve-batch help | --help | --version\n";
-
-namespace {
-
-/// What the full usage says before the usage lines.
-constexpr std::string_view kAbout =
-    "varve-batch: converts lists of varve numbers between the Brasko New England (NE)\n"
-    "and the North American (AM) varve chronologies, for spreadsheets and scripts.\n"
-    "\n";
-
-/// What the full usage says after them.
-constexpr std::string_view kDetails =
-    "\n"
-    "commands:\n"
-    "  ne-to-am         convert NE numbers (LC 2500-6460, UC 6560-9000) to AM\n"
-    "  am-to-ne         convert AM numbers (2500-8700) to NE, one row per NE sequence\n"
-    "  table DIRECTION  list every accepted number of DIRECTION in ascending order\n"
-    "  chart DIRECTION  the correspondence chart as an SVG figure: the offset AM minus\n"
-    "                   NE against the DIRECTION's first number (ne-to-am when none),\n"
-    "                   one panel per NE sequence; --mark N marks the number N\n"
-    "  span DIRECTION FIRST LAST\n"
-    "                   the account of the span FIRST-LAST of DIRECTION (also given\n"
-    "                   as one word, FIRST-LAST): what it spans in the other\n"
-    "                   chronology, its duration in NE and in AM varves (years), the\n"
-    "                   splits and joins inside it, and an end that is not exact\n"
-    "\n"
-    "Numbers come from the arguments or, with none, from standard input (a file:\n"
-    "varve-batch ne-to-am < numbers.txt), separated by blanks, tabs, commas,\n"
-    "semicolons or line ends; '#' starts a comment that runs to the end of its line.\n"
-    "A UTF-8 byte-order mark at the start of the input is skipped. From a terminal,\n"
-    "each line's rows appear as soon as the line is typed (end with Ctrl-D). Use --\n"
-    "before NUMBERs that might look like options; options may come before or after\n"
-    "the command.\n"
-    "\n"
-    "options:\n"
-    "  --format FORMAT  tsv (the default), csv, or jsonl (one JSON object per row),\n"
-    "                   in any letter case\n"
-    "  --no-header      leave out the line of column names (tsv and csv)\n"
-    "  --help           show this text\n"
-    "  --version        show the version\n"
-    "\n"
-    "columns: input, sequence (LC or UC), relation (corresponds, split, joined,\n"
-    "span or outside), ne_first, ne_last, am_first, am_last, false_couplets (true or\n"
-    "false). A number outside the accepted ranges gives an 'outside' row with the\n"
-    "other columns empty.\n"
-    "\n"
-    "line mode (--lines): one value per line, as a spreadsheet's column is copied:\n"
-    "FILE (or standard input) gives exactly one row per line, in order, blank and\n"
-    "bad lines included, so that the rows paste back beside the column. A row is\n"
-    "the line as given, then the columns the column mode adds (below); a blank\n"
-    "line gives empty cells, a line that is not a whole number 'invalid'.\n"
-    "\n"
-    "column mode (--column): FILE (or standard input, when it is absent or '-'), a\n"
-    "CSV, semicolon-separated or TSV file as spreadsheets write it, comes back\n"
-    "whole: every row, each field exactly as it was, with the conversion of the\n"
-    "columns given appended; the separator, line ends (LF or CR LF) and a byte-order\n"
-    "mark are kept. A row shorter than the header gets empty cells up to the\n"
-    "header's width before the added cells, so that each stands under its own\n"
-    "header. The header row names the columns and gets the new columns' names:\n"
-    "--column NAME is a header as written or, when only one matches, in any letter\n"
-    "case; --column NUMBER counts from 1, and so does #NUMBER, always (for a header\n"
-    "that is a number); --no-header: no header row, the first row's width counts.\n"
-    "  --column ...     again, to convert several columns in one pass: the columns\n"
-    "                   each adds are named after it, its header's letters, digits\n"
-    "                   and _ (c3 for column 3 without a header), _ and the name\n"
-    "                   below; where a name is taken, _2, _3 ... follow the first\n"
-    "  --header-row N   the N-th row is the header; the rows above it (a title,\n"
-    "                   units) come back unchanged\n"
-    "  --separator SEP  , or ; or tab (else set by a first line sep=; as Excel\n"
-    "                   writes it, which comes back unchanged, or recognised from\n"
-    "                   the header row)\n"
-    "  --prefix TEXT    put TEXT before the added columns' names (one --column)\n"
-    "  --span-columns A,B\n"
-    "                   columns A and B (names or numbers; a name that holds a\n"
-    "                   comma by its number) are the two ends of one interval per\n"
-    "                   row, in either order; its account follows the cells of\n"
-    "                   any --column (see spans below)\n"
-    "ne-to-am adds: sequence, relation, ne_first, ne_last, am_first, am_last,\n"
-    "false_couplets. am-to-ne adds: lc_relation, lc_first, lc_last, uc_relation,\n"
-    "uc_first, uc_last, false_couplets (a sequence without a link is left empty).\n"
-    "An empty cell gives empty new cells; a cell that is not a whole number gives\n"
-    "the relation 'invalid', is reported with its line, and makes the exit status\n"
-    "1. A quote that never closes, or a row with more cells than the header, stops\n"
-    "the run after the rows before it (exit status 1); so does an empty input. A\n"
-    "column the header does not have, or names twice, is a wrong command line\n"
-    "(exit status 2, and the message lists the columns). A file in UTF-16 with a\n"
-    "byte-order mark (a spreadsheet's \"Unicode text\") is read, and written back,\n"
-    "in UTF-16, in the line mode too.\n"
-    "\n"
-    "accepted ranges: NE-LC 2500-6460, NE-UC 6560-9000, AM 2500-8700. (The prompts\n"
-    "of the interactive varve-convert show the narrower 2700-6454, 6568-9000 and\n"
-    "2700-8400, and accept these wider ones.) Following the correspondence tables,\n"
-    "the two directions do not simply invert at the edges: AM 8683-8700 convert to\n"
-    "NE-UC 9001-9018, beyond the accepted NE range; and where the sequences overlap,\n"
-    "the AM numbers of NE-LC 6454-6460 and of NE-UC 6560-6561 convert back to the\n"
-    "other sequence only.\n"
-    "\n"
-    "values: a whole number is digits with an optional sign, blanks around it\n"
-    "allowed, and zeros after a decimal point as spreadsheets write whole numbers\n"
-    "(3021.0; 3021,0 in a semicolon-separated file). Thousands separators (4,282,\n"
-    "4.282, 4 282) and marks of uncertainty (4282?, ~4282, ca. 4282) are not\n"
-    "converted: the message says which number may be meant.\n"
-    "\n"
-    "spans: a value FIRST-LAST (digits, a hyphen or an en dash, digits; in a cell\n"
-    "blanks may stand around the dash) is a span of varves, both ends in one NE\n"
-    "sequence for ne-to-am. Its row has the relation 'span', the NE ends and the AM\n"
-    "ends (am-to-ne: a row, or the lc_/uc_ cells, for each NE sequence that covers\n"
-    "part of it), and false_couplets true when false couplets lie inside. A span\n"
-    "whose ends lie in two sequences, in the gap between them or beyond the ranges,\n"
-    "is not converted: the message says which end and why, as a token or cell that\n"
-    "is not a whole number. The ends may come in either order (5700-5580 is\n"
-    "5580-5700); results give the smaller first.\n"
-    "\n"
-    "intervals (--span-columns A,B): each row's two ends, in either order, get the\n"
-    "interval's account as columns, as R's and Python's span rows have them.\n"
-    "ne-to-am: sequence, ne_first, ne_last, am_first, am_last, ne_varves, am_varves\n"
-    "(durations), splits, joins, false_couplets, first_cut, last_cut (the correction\n"
-    "an end cuts through) and not_converted (why not). am-to-ne: lc_first, lc_last,\n"
-    "lc_am_first, lc_am_last, lc_ne_varves, lc_am_varves, lc_splits, lc_joins,\n"
-    "lc_first_cut, lc_last_cut, the same for uc_, false_couplets and not_converted.\n"
-    "Cells holding a comma, semicolon or quote are quoted. One end empty is an\n"
-    "incomplete interval: not converted, said in its row and with its line (exit\n"
-    "status 1); both ends empty give empty cells.\n"
-    "\n"
-    "messages (standard error, with the line or argument): a token that is not a\n"
-    "whole number, shown with every byte that is not printable ASCII as \\xNN, is\n"
-    "skipped; so is a token of more than 100 bytes, shown by its first bytes and\n"
-    "its length. A warning, which changes nothing, marks a number followed by a\n"
-    "comma and three digits, such as 4,282: it is read as two numbers, 4 and 282.\n"
-    "\n"
-    "exit status: 0 on success (also when the reader of the output goes away); 1\n"
-    "when a token was skipped (the rest still converted), or span's span was not\n"
-    "converted; 2 for a wrong command line, or a --column the header does not have;\n"
-    "3 when input could not be read or output not written.\n";
-
-}  // namespace
-
-const std::string kFullUsage =
-    std::string(kAbout) + std::string(kShortUsage) + std::string(kDetails);
-
-ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
-  ParsedOptions parsed;
-  Options& o = parsed.options;
-  auto fail = [&parsed](std::string message) {
-    parsed.error = std::move(message);
-    return parsed;
-  };
-  // Options may come before or after the command; the first other word is
-  // the command.
-  enum class Expect { kCommand, kDirection, kNumbers } expect = Expect::kCommand;
-  bool options_ended = false;
-  bool chart_direction = false;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    std::string_view word = arguments[i];
-    if (!options_ended && word == "--") {
-      options_ended = true;
-    } else if (o.action == Options::Action::kChart && word != "--help" && word != "-h") {
-      if (std::string error = read_chart_word(arguments, i, o, chart_direction); !error.empty()) {
-        return fail(error);
-      }
-    } else if (!options_ended && looks_like_option(word)) {
-      std::size_t equals = word.find('=');
-      const OptionRule* rule = option_rule(word.substr(0, equals));
-      if (!rule || (rule->missing.empty() && equals != std::string_view::npos)) {
-        return fail("unknown option '" + chronology::ascii_shown(word) + "'");
-      }
-      std::string_view value;
-      if (equals != std::string_view::npos) {
-        value = word.substr(equals + 1);
-      } else if (!rule->missing.empty()) {
-        if (i + 1 == arguments.size()) {
-          return fail(std::string(rule->missing));
-        }
-        value = arguments[++i];
-      }
-      if (std::string error = rule->apply(value, o); !error.empty()) {
-        return fail(error);
-      }
-      if (o.action == Options::Action::kHelp || o.action == Options::Action::kVersion) {
-        return parsed;
-      }
-    } else if (expect == Expect::kCommand) {
-      if (word == "help" && !options_ended) {
-        o.action = Options::Action::kHelp;
-        return parsed;
-      }
-      if (word == "table") {
-        o.action = Options::Action::kTable;
-        expect = Expect::kDirection;
-      } else if (word == "span") {
-        o.action = Options::Action::kSpan;
-        expect = Expect::kDirection;
-      } else if (word == "chart") {
-        o.action = Options::Action::kChart;
-        expect = Expect::kNumbers;
-      } else if (parse_direction(word, o.direction)) {
-        expect = Expect::kNumbers;
-      } else {
-        return fail("unknown command '" + chronology::ascii_shown(word) + "'");
-      }
-    } else if (expect == Expect::kDirection) {
-      if (!parse_direction(word, o.direction)) {
-        return fail(command_name(o) + " needs " + both_directions() + ", not '" +
-                    chronology::ascii_shown(word) + "'");
-      }
-      expect = Expect::kNumbers;
-    } else if (o.action == Options::Action::kTable) {
-      return fail("table takes no numbers");
-    } else {
-      o.numbers.emplace_back(word, static_cast<int>(i) + 1);
-    }
+/// Reads the word at `i` of the command line. Returns what is wrong, or nothing.
+std::string read_word(const std::vector<std::string_view>& arguments, std::size_t& i, Reading& r) {
+  std::string_view word = arguments[i];
+  if (!r.options_ended && word == "--") {
+    r.options_ended = true;
+    return {};
   }
-  if (expect == Expect::kCommand) {
-    return fail("missing command");
+  // After "chart", every word is chart's own but a call for help.
+  if (r.command == CommandWord::kChart && word != "--help" && word != "-h") {
+    return read_chart_word(arguments, i, r);
   }
-  if (expect == Expect::kDirection) {
-    return fail(command_name(o) + " needs " + both_directions());
+  if (!r.options_ended && looks_like_option(word)) {
+    return read_option(arguments, i, r);
   }
-  if (o.action == Options::Action::kSpan) {
-    if (o.column_mode_asked() || o.lines) {
-      return fail("span takes neither --column nor --lines: it converts one span");
-    }
-    if (o.format != Format::kTsv) {
-      return fail("--format does not go with span: its account is plain text");
-    }
-    if (std::string error = read_span_numbers(o); !error.empty()) {
-      return fail(error);
-    }
+  switch (r.expect) {
+    case Reading::Expect::kCommand:
+      return read_command(word, r);
+    case Reading::Expect::kDirection:
+      if (!parse_direction(word, r.direction)) {
+        return command_name(r) + " needs " + both_directions() + ", not " + quoted(word);
+      }
+      r.expect = Reading::Expect::kOperands;
+      return {};
+    case Reading::Expect::kOperands:
+      if (r.command == CommandWord::kTable) {
+        return "table takes no numbers";
+      }
+      r.operands.push_back({word, static_cast<int>(i) + 1});
+      return {};
   }
-  ColumnSettings& column = o.column_mode;
-  column.direction = o.direction;
-  column.header = o.header;
-  if (!o.column_mode_asked() &&
-      (!column.prefix.empty() || column.separator != 0 || o.header_row_given)) {
-    return fail("--separator, --prefix and --header-row go with --column");
+  return {};
+}
+
+/// A command line that is wrong, with what is wrong.
+ParsedOptions failed(std::string error) {
+  return {{}, std::move(error)};
+}
+
+/// What is wrong with the column mode's own options given without it, or nothing.
+std::string column_options_alone(const Reading& r) {
+  if (!r.column_mode_asked() &&
+      (!r.column.prefix.empty() || r.column.separator != 0 || r.header_row_given)) {
+    return "--separator, --prefix and --header-row go with --column";
   }
-  if (o.column_mode_asked()) {
-    if (o.action == Options::Action::kTable || o.numbers.size() > 1) {
-      return fail("--column converts one FILE (or standard input)");
+  return {};
+}
+
+/// What is wrong with the column and line modes' options, or nothing.
+/// `reads_input`: the command may read a FILE (table reads none).
+std::string file_mode_fault(const Reading& r, bool reads_input) {
+  if (std::string fault = column_options_alone(r); !fault.empty()) {
+    return fault;
+  }
+  if (r.column_mode_asked()) {
+    if (!reads_input || r.operands.size() > 1) {
+      return "--column converts one FILE (or standard input)";
     }
-    if (o.format != Format::kTsv) {
-      return fail("--format does not go with --column: the file keeps its own format");
+    if (r.format != Format::kTsv) {
+      return "--format does not go with --column: the file keeps its own format";
     }
     auto counted = [](std::string_view wanted) {
       std::string_view number = wanted.starts_with('#') ? wanted.substr(1) : wanted;
       return number.find_first_not_of("0123456789") == std::string::npos;
     };
-    for (const std::string& wanted : column.columns) {
-      if (!o.header && !counted(wanted)) {
-        return fail("with --no-header, --column takes the column's number");
+    for (const std::string& wanted : r.column.columns) {
+      if (!r.header && !counted(wanted)) {
+        return "with --no-header, --column takes the column's number";
       }
     }
-    for (const std::array<std::string, 2>& ends : column.intervals) {
-      if (!o.header && (!counted(ends[0]) || !counted(ends[1]))) {
-        return fail("with --no-header, --span-columns takes the columns' numbers");
+    for (const std::array<std::string, 2>& ends : r.column.intervals) {
+      if (!r.header && (!counted(ends[0]) || !counted(ends[1]))) {
+        return "with --no-header, --span-columns takes the columns' numbers";
       }
     }
-    if (!o.header && o.header_row_given) {
-      return fail("--header-row names the header row, and --no-header says there is none");
+    if (!r.header && r.header_row_given) {
+      return "--header-row names the header row, and --no-header says there is none";
     }
-    if (column.columns.size() + column.intervals.size() > 1 && !column.prefix.empty()) {
-      return fail(
-          "--prefix names the added columns of one --column; with several, each "
-          "column's are named after it");
+    if (r.column.columns.size() + r.column.intervals.size() > 1 && !r.column.prefix.empty()) {
+      return "--prefix names the added columns of one --column; with several, each "
+             "column's are named after it";
     }
-    o.file = o.numbers.empty() ? "-" : o.numbers[0].first;
-    o.numbers.clear();
   }
-  if (o.lines) {
-    if (o.column_mode_asked()) {
-      return fail("--lines and --column do not go together: --lines reads one value per line");
+  if (r.lines) {
+    if (r.column_mode_asked()) {
+      return "--lines and --column do not go together: --lines reads one value per line";
     }
-    if (o.action == Options::Action::kTable || o.numbers.size() > 1) {
-      return fail("--lines converts one FILE (or standard input)");
+    if (!reads_input || r.operands.size() > 1) {
+      return "--lines converts one FILE (or standard input)";
     }
-    o.file = o.numbers.empty() ? "-" : o.numbers[0].first;
-    o.numbers.clear();
   }
-  if (o.mark && chronology::links_of(o.direction, *o.mark).empty()) {
-    return fail("--mark " + std::to_string(*o.mark) + " is outside the accepted ranges of " +
-                std::string(chronology::direction_name(o.direction)));
+  return {};
+}
+
+/// The FILE of the column and line modes: the operand, else standard input.
+std::string_view file_of(const Reading& r) {
+  return r.operands.empty() ? "-" : r.operands[0].text;
+}
+
+/// The ends of "span": FIRST and LAST, or FIRST-LAST as one word.
+std::optional<chronology::Range> span_ends(const Reading& r, std::string& fault) {
+  const std::string takes = "span takes FIRST and LAST (or FIRST-LAST)";
+  if (r.operands.size() == 1) {
+    chronology::Cell cell = chronology::read_cell(r.operands[0].text);
+    if (cell.kind != chronology::CellKind::kSpan) {
+      fault = takes + ", not only " + quoted(r.operands[0].text);
+      return std::nullopt;
+    }
+    return chronology::Range{cell.number, cell.last};
   }
-  return parsed;
+  if (r.operands.size() != 2) {
+    fault = takes;
+    return std::nullopt;
+  }
+  chronology::VarveNumber ends[2] = {};
+  for (std::size_t k = 0; k < 2; ++k) {
+    std::optional<chronology::VarveNumber> end = whole_number(r.operands[k].text);
+    if (!end) {
+      fault = "span needs whole numbers, not " + quoted(r.operands[k].text);
+      return std::nullopt;
+    }
+    ends[k] = *end;
+  }
+  return chronology::Range{ends[0], ends[1]};
+}
+
+ParsedOptions span_command(const Reading& r) {
+  if (r.column_mode_asked() || r.lines) {
+    return failed("span takes neither --column nor --lines: it converts one span");
+  }
+  if (r.format != Format::kTsv) {
+    return failed("--format does not go with span: its account is plain text");
+  }
+  std::string fault;
+  std::optional<chronology::Range> span = span_ends(r, fault);
+  if (!span) {
+    return failed(fault);
+  }
+  if (fault = column_options_alone(r); !fault.empty()) {
+    return failed(fault);
+  }
+  return {SpanSettings{r.direction, *span}, {}};
+}
+
+ParsedOptions table_command(const Reading& r) {
+  if (std::string fault = file_mode_fault(r, false); !fault.empty()) {
+    return failed(fault);
+  }
+  return {TableSettings{r.direction, r.format, r.header}, {}};
+}
+
+/// Options given before "chart" are read, and checked, as for a conversion,
+/// then left aside: the chart has none of them.
+ParsedOptions chart_command(const Reading& r) {
+  if (std::string fault = file_mode_fault(r, true); !fault.empty()) {
+    return failed(fault);
+  }
+  if (r.mark && chronology::links_of(r.direction, *r.mark).empty()) {
+    return failed("--mark " + std::to_string(*r.mark) + " is outside the accepted ranges of " +
+                  std::string(chronology::direction_name(r.direction)));
+  }
+  return {ChartSettings{r.direction, r.mark}, {}};
+}
+
+ParsedOptions convert_command(const Reading& r) {
+  if (std::string fault = file_mode_fault(r, true); !fault.empty()) {
+    return failed(fault);
+  }
+  if (r.column_mode_asked()) {
+    ColumnSettings column = r.column;
+    column.direction = r.direction;
+    column.header = r.header;
+    return {ColumnModeSettings{std::move(column), file_of(r)}, {}};
+  }
+  if (r.lines) {
+    return {LineSettings{r.direction, r.format, r.header, file_of(r)}, {}};
+  }
+  return {ListSettings{r.direction, r.format, r.header, r.operands}, {}};
+}
+
+}  // namespace
+
+ParsedOptions parse_options(const std::vector<std::string_view>& arguments) {
+  Reading r;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    if (std::string fault = read_word(arguments, i, r); !fault.empty()) {
+      return failed(fault);
+    }
+    if (r.shown_at_once) {
+      return {*r.shown_at_once, {}};
+    }
+  }
+  switch (r.command) {
+    case CommandWord::kNone:
+      return failed("missing command");
+    case CommandWord::kTable:
+    case CommandWord::kSpan:
+      if (r.expect == Reading::Expect::kDirection) {
+        return failed(command_name(r) + " needs " + both_directions());
+      }
+      return r.command == CommandWord::kSpan ? span_command(r) : table_command(r);
+    case CommandWord::kChart:
+      return chart_command(r);
+    case CommandWord::kConvert:
+      return convert_command(r);
+  }
+  return failed("missing command");
 }
 
 }  // namespace batch

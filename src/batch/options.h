@@ -1,9 +1,14 @@
 #ifndef VARVE_BATCH_OPTIONS_H_
 #define VARVE_BATCH_OPTIONS_H_
 
+// varve-batch's command line, read into the settings of the one command it
+// asks for: each command has a type of its own holding only what that command
+// uses, so that a setting of one cannot be read for another.
+
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "batch/column.h"
@@ -11,51 +16,90 @@
 
 namespace batch {
 
-/// What the command line asks for.
-struct Options {
-  enum class Action { kConvert, kTable, kHelp, kVersion, kChart, kSpan };
+/// A NUMBER argument as given, with its position on the command line from 1.
+struct NumberArgument {
+  std::string_view text;
+  int position = 0;
 
-  Action action = Action::kConvert;
-  Direction direction = Direction::kNeToAm;
-  Format format = Format::kTsv;
-  bool header = true;
-  /// The NUMBER arguments, each with its position on the command line.
-  std::vector<std::pair<std::string_view, int>> numbers;
-  /// The column mode's settings: each --column and --span-columns to convert
-  /// (none in the list mode), the --separator (0: recognised), the --header-row and the
-  /// --prefix, with the direction and header of the whole command line.
-  ColumnSettings column_mode;
-  /// --header-row was given.
-  bool header_row_given = false;
-  /// The FILE of the column and line modes ("-": standard input).
-  std::string_view file = "-";
-  /// The line mode (--lines): one value per line of FILE, one row per line.
-  bool lines = false;
-  /// span: the FIRST and LAST numbers of the span, as given.
-  chronology::Range span{};
-  /// chart: the number to mark, an accepted number of `direction`.
-  std::optional<chronology::VarveNumber> mark;
-
-  /// True for the column mode: a --column or a --span-columns was given.
-  bool column_mode_asked() const {
-    return !column_mode.columns.empty() || !column_mode.intervals.empty();
-  }
+  friend bool operator==(const NumberArgument&, const NumberArgument&) = default;
 };
 
-/// The outcome of reading the command line: options, or what is wrong.
+/// ne-to-am|am-to-ne [NUMBER...]: the list mode, over the NUMBERs or, with
+/// none, over standard input.
+struct ListSettings {
+  Direction direction = Direction::kNeToAm;
+  Format format = Format::kTsv;
+  bool header = true;  ///< Write the line of column names first.
+  std::vector<NumberArgument> numbers;
+
+  friend bool operator==(const ListSettings&, const ListSettings&) = default;
+};
+
+/// ne-to-am|am-to-ne --lines [FILE]: one value per line, one row per line.
+struct LineSettings {
+  Direction direction = Direction::kNeToAm;
+  Format format = Format::kTsv;
+  bool header = true;           ///< Write the line of column names first.
+  std::string_view file = "-";  ///< "-": standard input.
+
+  friend bool operator==(const LineSettings&, const LineSettings&) = default;
+};
+
+/// ne-to-am|am-to-ne --column ... [FILE]: the column mode. Its settings hold
+/// the direction and whether the file has a header row.
+struct ColumnModeSettings {
+  ColumnSettings column;
+  std::string_view file = "-";  ///< "-": standard input.
+};
+
+/// table DIRECTION: every accepted number of the direction with its rows.
+struct TableSettings {
+  Direction direction = Direction::kNeToAm;
+  Format format = Format::kTsv;
+  bool header = true;  ///< Write the line of column names first.
+
+  friend bool operator==(const TableSettings&, const TableSettings&) = default;
+};
+
+/// span DIRECTION FIRST LAST: the account of one span.
+struct SpanSettings {
+  Direction direction = Direction::kNeToAm;
+  chronology::Range span{};  ///< FIRST and LAST as given, in either order.
+
+  friend bool operator==(const SpanSettings&, const SpanSettings&) = default;
+};
+
+/// chart [DIRECTION] [--mark N]: the correspondence chart.
+struct ChartSettings {
+  Direction direction = Direction::kNeToAm;
+  /// The number to mark, an accepted number of `direction`.
+  std::optional<chronology::VarveNumber> mark;
+
+  friend bool operator==(const ChartSettings&, const ChartSettings&) = default;
+};
+
+/// help, --help or -h: the full usage.
+struct Help {
+  friend bool operator==(Help, Help) = default;
+};
+
+/// --version: the version and the correspondence tables'.
+struct Version {
+  friend bool operator==(Version, Version) = default;
+};
+
+/// The one command a command line asks for, with its settings.
+using Command = std::variant<ListSettings, LineSettings, ColumnModeSettings, TableSettings,
+                             SpanSettings, ChartSettings, Help, Version>;
+
+/// The outcome of reading the command line: a command, or what is wrong.
 struct ParsedOptions {
-  Options options;
-  std::string error;  ///< Empty when the command line is good.
+  Command command;    ///< Meaningful only when `error` is empty.
+  std::string error;  ///< Empty when the command line is good; one line otherwise.
 };
 
 /// Reads the arguments after the program name.
 ParsedOptions parse_options(const std::vector<std::string_view>& arguments);
-
-/// The short usage, for a command line that is wrong.
-extern const std::string_view kShortUsage;
-/// The full usage, for --help: what the program does, the short usage, then
-/// the commands, options, columns and messages.
-extern const std::string kFullUsage;
 
 }  // namespace batch
 

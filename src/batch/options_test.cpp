@@ -5,105 +5,76 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <type_traits>
+#include <variant>
 #include <vector>
+
+#include "batch/help.h"
 
 namespace batch {
 namespace {
 
-using Action = Options::Action;
+/// True when `got` is the command `wanted`, settings and all (the column
+/// mode's settings are compared by a test of their own).
+bool same(const Command& got, const Command& wanted) {
+  return got.index() == wanted.index() &&
+         std::visit(
+             [&got](const auto& w) {
+               using T = std::decay_t<decltype(w)>;
+               if constexpr (std::is_same_v<T, ColumnModeSettings>) {
+                 return true;
+               } else {
+                 return std::get<T>(got) == w;
+               }
+             },
+             wanted);
+}
 
-struct Good {
-  std::vector<std::string_view> arguments;
-  Action action;
-  Direction direction;
-  Format format;
-  bool header;
-  std::vector<std::string_view> numbers;
-};
+/// The arguments, for a failure's message.
+std::string joined(const std::vector<std::string_view>& arguments) {
+  std::string line;
+  for (std::string_view word : arguments) {
+    line.append(line.empty() ? "" : " ").append(word);
+  }
+  return line;
+}
 
 TEST(ParseOptions, AcceptsEachCommandWithItsOptions) {
-  const std::vector<Good> cases = {
-      {{"ne-to-am"}, Action::kConvert, Direction::kNeToAm, Format::kTsv, true, {}},
+  using D = Direction;
+  using F = Format;
+  const std::vector<std::pair<std::vector<std::string_view>, Command>> cases = {
+      {{"ne-to-am"}, ListSettings{D::kNeToAm, F::kTsv, true, {}}},
       {{"am-to-ne", "6245", "7000"},
-       Action::kConvert,
-       Direction::kAmToNe,
-       Format::kTsv,
-       true,
-       {"6245", "7000"}},
+       ListSettings{D::kAmToNe, F::kTsv, true, {{"6245", 2}, {"7000", 3}}}},
       {{"ne-to-am", "--format", "csv", "1", "--no-header", "2"},
-       Action::kConvert,
-       Direction::kNeToAm,
-       Format::kCsv,
-       false,
-       {"1", "2"}},
+       ListSettings{D::kNeToAm, F::kCsv, false, {{"1", 4}, {"2", 6}}}},
       {{"ne-to-am", "--format=jsonl", "-5"},
-       Action::kConvert,
-       Direction::kNeToAm,
-       Format::kJsonl,
-       true,
-       {"-5"}},
+       ListSettings{D::kNeToAm, F::kJsonl, true, {{"-5", 3}}}},
       {{"ne-to-am", "--", "--no-header", "x"},
-       Action::kConvert,
-       Direction::kNeToAm,
-       Format::kTsv,
-       true,
-       {"--no-header", "x"}},
-      {{"table", "am-to-ne", "--format", "csv"},
-       Action::kTable,
-       Direction::kAmToNe,
-       Format::kCsv,
-       true,
-       {}},
-      {{"table", "--no-header", "ne-to-am"},
-       Action::kTable,
-       Direction::kNeToAm,
-       Format::kTsv,
-       false,
-       {}},
-      {{"--help"}, Action::kHelp, Direction::kNeToAm, Format::kTsv, true, {}},
-      {{"ne-to-am", "-h"}, Action::kHelp, Direction::kNeToAm, Format::kTsv, true, {}},
-      {{"--version"}, Action::kVersion, Direction::kNeToAm, Format::kTsv, true, {}},
+       ListSettings{D::kNeToAm, F::kTsv, true, {{"--no-header", 3}, {"x", 4}}}},
+      {{"table", "am-to-ne", "--format", "csv"}, TableSettings{D::kAmToNe, F::kCsv, true}},
+      {{"table", "--no-header", "ne-to-am"}, TableSettings{D::kNeToAm, F::kTsv, false}},
+      {{"--help"}, Help{}},
+      {{"ne-to-am", "-h"}, Help{}},
+      {{"--version"}, Version{}},
       // Options before the command, and format names in any case.
       {{"--format", "CSV", "am-to-ne", "3021"},
-       Action::kConvert,
-       Direction::kAmToNe,
-       Format::kCsv,
-       true,
-       {"3021"}},
+       ListSettings{D::kAmToNe, F::kCsv, true, {{"3021", 4}}}},
       {{"--no-header", "table", "--format=JsonL", "am-to-ne"},
-       Action::kTable,
-       Direction::kAmToNe,
-       Format::kJsonl,
-       false,
-       {}},
-      {{"--", "ne-to-am", "help"},
-       Action::kConvert,
-       Direction::kNeToAm,
-       Format::kTsv,
-       true,
-       {"help"}},
-      {{"help"}, Action::kHelp, Direction::kNeToAm, Format::kTsv, true, {}},
-      {{"--no-header", "help"}, Action::kHelp, Direction::kNeToAm, Format::kTsv, false, {}},
-      {{"table", "ne-to-am", "--version"},
-       Action::kVersion,
-       Direction::kNeToAm,
-       Format::kTsv,
-       true,
-       {}},
+       TableSettings{D::kAmToNe, F::kJsonl, false}},
+      {{"--", "ne-to-am", "help"}, ListSettings{D::kNeToAm, F::kTsv, true, {{"help", 3}}}},
+      {{"help"}, Help{}},
+      {{"--no-header", "help"}, Help{}},
+      {{"table", "ne-to-am", "--version"}, Version{}},
+      // The line mode: one FILE, or standard input.
+      {{"am-to-ne", "--lines", "--format", "csv", "--no-header", "a.txt"},
+       LineSettings{D::kAmToNe, F::kCsv, false, "a.txt"}},
+      {{"--lines", "ne-to-am"}, LineSettings{D::kNeToAm, F::kTsv, true, "-"}},
   };
-  for (const Good& c : cases) {
-    ParsedOptions parsed = parse_options(c.arguments);
-    const Options& o = parsed.options;
-    EXPECT_EQ(parsed.error, "") << c.arguments[0];
-    EXPECT_EQ(o.action, c.action) << c.arguments[0];
-    EXPECT_EQ(o.direction, c.direction) << c.arguments[0];
-    EXPECT_EQ(o.format, c.format) << c.arguments[0];
-    EXPECT_EQ(o.header, c.header) << c.arguments[0];
-    std::vector<std::string_view> numbers;
-    for (const auto& [token, position] : o.numbers) {
-      numbers.push_back(token);
-    }
-    EXPECT_EQ(numbers, c.numbers) << c.arguments[0];
+  for (const auto& [arguments, command] : cases) {
+    ParsedOptions parsed = parse_options(arguments);
+    EXPECT_EQ(parsed.error, "") << joined(arguments);
+    EXPECT_TRUE(same(parsed.command, command)) << joined(arguments);
   }
 }
 
@@ -119,22 +90,24 @@ TEST(ParseOptions, ReadsTheChartCommand) {
       {{"chart", "--mark", "3021"}, Direction::kNeToAm, 3021},
       // The mark is checked against the direction, wherever that is given.
       {{"chart", "--mark=6500", "am-to-ne"}, Direction::kAmToNe, 6500},
+      // The mark is a sign and digits.
+      {{"chart", "--mark", "+3021"}, Direction::kNeToAm, 3021},
   };
   for (const Chart& c : cases) {
     ParsedOptions parsed = parse_options(c.arguments);
-    EXPECT_EQ(parsed.error, "") << c.arguments.back();
-    EXPECT_EQ(parsed.options.action, Action::kChart);
-    EXPECT_EQ(parsed.options.direction, c.direction) << c.arguments.back();
-    EXPECT_EQ(parsed.options.mark, c.mark) << c.arguments.back();
+    EXPECT_EQ(parsed.error, "") << joined(c.arguments);
+    EXPECT_TRUE(same(parsed.command, ChartSettings{c.direction, c.mark})) << joined(c.arguments);
   }
-  EXPECT_EQ(parse_options({"chart", "--help"}).options.action, Action::kHelp);
+  EXPECT_TRUE(same(parse_options({"chart", "--help"}).command, Help{}));
 }
 
 TEST(ParseOptions, NumbersKnowTheirPlaceOnTheCommandLine) {
   ParsedOptions parsed = parse_options({"ne-to-am", "--no-header", "2700", "x"});
-  ASSERT_EQ(parsed.options.numbers.size(), 2u);
-  EXPECT_EQ(parsed.options.numbers[0].second, 3);
-  EXPECT_EQ(parsed.options.numbers[1].second, 4);
+  const auto* list = std::get_if<ListSettings>(&parsed.command);
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(list->numbers.size(), 2u);
+  EXPECT_EQ(list->numbers[0].position, 3);
+  EXPECT_EQ(list->numbers[1].position, 4);
 }
 
 TEST(ParseOptions, TakesTheColumnModesOptionsAndOneFile) {
@@ -187,14 +160,20 @@ TEST(ParseOptions, TakesTheColumnModesOptionsAndOneFile) {
   };
   for (const Column& c : cases) {
     ParsedOptions parsed = parse_options(c.arguments);
-    EXPECT_EQ(parsed.error, "") << c.arguments[2];
-    EXPECT_EQ(parsed.options.column_mode.columns, c.columns);
-    EXPECT_EQ(parsed.options.column_mode.intervals, c.intervals) << c.arguments[2];
-    EXPECT_EQ(parsed.options.column_mode.header_row, c.header_row);
-    EXPECT_EQ(parsed.options.file, c.file);
-    EXPECT_EQ(parsed.options.column_mode.prefix, c.prefix);
-    EXPECT_EQ(parsed.options.column_mode.separator, c.separator);
-    EXPECT_TRUE(parsed.options.numbers.empty());
+    EXPECT_EQ(parsed.error, "") << joined(c.arguments);
+    const auto* mode = std::get_if<ColumnModeSettings>(&parsed.command);
+    ASSERT_NE(mode, nullptr) << joined(c.arguments);
+    EXPECT_EQ(mode->column.columns, c.columns);
+    EXPECT_EQ(mode->column.intervals, c.intervals) << joined(c.arguments);
+    EXPECT_EQ(mode->column.header_row, c.header_row);
+    EXPECT_EQ(mode->file, c.file);
+    EXPECT_EQ(mode->column.prefix, c.prefix);
+    EXPECT_EQ(mode->column.separator, c.separator);
+    // The direction and the header row come from the whole command line.
+    EXPECT_EQ(mode->column.direction,
+              c.arguments[0] == "am-to-ne" ? Direction::kAmToNe : Direction::kNeToAm);
+    EXPECT_EQ(mode->column.header, std::find(c.arguments.begin(), c.arguments.end(),
+                                             "--no-header") == c.arguments.end());
   }
 }
 
@@ -222,6 +201,9 @@ TEST(ParseOptions, RefusesWhatIsWrongOrMissing) {
       {"ne-to-am", "--column", "2", "--header-row", "2", "--no-header"},
       {"ne-to-am", "--column", "2", "--header-row", "0"},
       {"ne-to-am", "--column", "2", "--header-row", "two"},
+      // A row's number is digits alone, though a value may have a sign or decimals.
+      {"ne-to-am", "--column", "2", "--header-row", "+2"},
+      {"ne-to-am", "--column", "2", "--header-row", "2.0"},
       {"ne-to-am", "--header-row", "2"},
       {"ne-to-am", "--column", "2", "--column", "3", "--prefix", "v_"},
       {"ne-to-am", "--column", "2", "--separator", "|"},
@@ -230,6 +212,9 @@ TEST(ParseOptions, RefusesWhatIsWrongOrMissing) {
       {"table", "ne-to-am", "--column", "2"},
       {"chart", "--mark"},
       {"chart", "--mark", "x"},
+      {"chart", "--mark", "4,282"},
+      {"chart", "--mark", "5580-5700"},
+      {"chart", "--mark", ""},
       {"chart", "--mark=6500"},
       {"chart", "am-to-ne", "--mark", "2499"},
       {"chart", "both"},
@@ -281,11 +266,8 @@ TEST(ParseOptions, ReadsTheSpanCommand) {
   };
   for (const Case& c : cases) {
     ParsedOptions parsed = parse_options(c.arguments);
-    EXPECT_EQ(parsed.error, "") << c.arguments.back();
-    EXPECT_EQ(parsed.options.action, Action::kSpan);
-    EXPECT_EQ(parsed.options.direction, c.direction);
-    EXPECT_EQ(parsed.options.span, c.span) << c.arguments.back();
-    EXPECT_TRUE(parsed.options.numbers.empty());
+    EXPECT_EQ(parsed.error, "") << joined(c.arguments);
+    EXPECT_TRUE(same(parsed.command, SpanSettings{c.direction, c.span})) << joined(c.arguments);
   }
   EXPECT_EQ(parse_options({"span", "ne-to-am", "5580", "x\n"}).error,
             "span needs whole numbers, not 'x\\x0A'");
@@ -335,6 +317,10 @@ TEST(ParseOptions, ShowsTheBytesOfAWrongArgument) {
        "unknown format '\\x1B[2Jcsv': use tsv, csv or jsonl"},
       {{"ne-to-am", "-\r"}, "unknown option '-\\x0D'"},
       {{"chart", "--mark", "1\n2"}, "--mark needs a whole number, not '1\\x0A2'"},
+      {{"chart", "--mark", "4,282"}, "--mark needs a whole number, not '4,282'"},
+      // Blanks and zero decimals, which a cell may carry, are not a mark.
+      {{"chart", "--mark", " 3021 "}, "--mark needs a whole number, not ' 3021 '"},
+      {{"chart", "am-to-ne", "--mark=3021.0"}, "--mark needs a whole number, not '3021.0'"},
   };
   for (const auto& [arguments, error] : cases) {
     EXPECT_EQ(parse_options(arguments).error, error);

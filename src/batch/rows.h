@@ -14,7 +14,8 @@
 
 namespace batch {
 
-/// The output formats.
+/// How rows are written: tab- or comma-separated under a line of column
+/// names, or one JSON object per line, without one.
 enum class Format { kTsv, kCsv, kJsonl };
 
 using chronology::Direction;
@@ -29,7 +30,8 @@ void append_quoted(std::string& out, std::string_view text);
 void append_header(std::string& out, Format format);
 
 /// Appends one row for `input` and `link`, or the `outside` row when `link`
-/// is null. `input` is written as it is: it must be a sign and digits.
+/// is null. `input` is written as it is, neither quoted nor escaped: it must
+/// be text that needs neither in `format`, as a value read as a number is.
 void append_row(std::string& out, Format format, std::string_view input,
                 const chronology::Link* link);
 

@@ -169,18 +169,6 @@ void Tokenizer::feed(std::string_view bytes, OnToken&& on_token) {
   }
 }
 
-/// A token read as a number.
-enum class TokenKind {
-  kNumber,   ///< An optional sign and decimal digits.
-  kInvalid,  ///< Anything else.
-};
-
-/// Reads `token` as an optional sign followed by decimal digits. A number too
-/// large for 32 bits comes back as the nearest 32-bit value, which lies outside
-/// every accepted range, so that it is converted as outside and never as
-/// another number.
-TokenKind parse_number(std::string_view token, std::int32_t& value);
-
 }  // namespace batch
 
 #endif  // VARVE_BATCH_TOKENS_H_

@@ -164,29 +164,5 @@ TEST(Tokenizer, GivesTheSameTokensWhateverThePieces) {
   }
 }
 
-TEST(ParseNumber, TakesASignAndDigitsOnly) {
-  const std::vector<std::pair<std::string, std::int32_t>> numbers = {
-      {"0", 0},
-      {"2700", 2700},
-      {"+0042", 42},
-      {"-5", -5},
-      {"999999999", 999999999},
-      {"2147483647", 2147483647},
-      {"2147483648", 2147483647},
-      {"99999999999999999999", 2147483647},
-      {"-99999999999999999999", -2147483647 - 1},
-  };
-  for (const auto& [token, expected] : numbers) {
-    std::int32_t value = 1;
-    EXPECT_EQ(parse_number(token, value), TokenKind::kNumber) << token;
-    EXPECT_EQ(value, expected) << token;
-  }
-  for (std::string token : {"", "+", "-", "12.5", "1e3", "x", "--1", "1-", "0x10", "12a", "\xb9"}) {
-    std::int32_t value = 1;
-    EXPECT_EQ(parse_number(token, value), TokenKind::kInvalid) << token;
-    EXPECT_EQ(value, 1) << token;
-  }
-}
-
 }  // namespace
 }  // namespace batch
