@@ -14,16 +14,6 @@ using chronology::CellKind;
 /// Messages listed one by one; beyond them only the count is given.
 constexpr std::size_t kReportedLines = 100;
 
-/// Appends `text` as the inside of a JSON string.
-void append_json_text(std::string& out, std::string_view text) {
-  for (char c : text) {
-    if (c == '"' || c == '\\') {
-      out.push_back('\\');
-    }
-    out.push_back(c);
-  }
-}
-
 /// Appends the added fields of a JSON Lines row, after the input's.
 void append_json_fields(std::string& out, const table::NumberCells& cells) {
   visit_added_text(cells, [&](std::string_view name, AddedKind kind, std::string_view text) {

@@ -75,7 +75,9 @@ void append_tail(std::string& out, Format format, const Link* link,
 /// The input field and what joins it to the rest of the row.
 void append_head(std::string& out, Format format, std::string_view input) {
   if (format == Format::kJsonl) {
-    out.append("{\"input\":\"").append(input).append("\",");
+    out.append("{\"input\":\"");
+    append_json_text(out, input);
+    out.append("\",");
   } else {
     out.append(input).push_back(separator(format));
   }
@@ -95,6 +97,22 @@ void append_quoted(std::string& out, std::string_view text) {
     out.append(c == '"' ? 2 : 1, c);
   }
   out.push_back('"');
+}
+
+void append_json_text(std::string& out, std::string_view text) {
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20) {
+      constexpr char kHex[] = "0123456789abcdef";
+      out.append("\\u00").push_back(kHex[byte >> 4]);
+      out.push_back(kHex[byte & 0xF]);
+      continue;
+    }
+    if (c == '"' || c == '\\') {
+      out.push_back('\\');
+    }
+    out.push_back(c);
+  }
 }
 
 void append_header(std::string& out, Format format) {
@@ -128,6 +146,7 @@ void append_span_rows(std::string& out, Format format, std::string_view input,
 RowCache::RowCache(Format format, Direction direction) {
   // The head is a prefix, the input, then the rest of the head, which each
   // tail starts with.
+  json_ = format == Format::kJsonl;
   std::string head;
   append_head(head, format, "#");
   std::size_t mark = head.find('#');

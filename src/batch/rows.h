@@ -26,6 +26,11 @@ void append_number(std::string& out, chronology::VarveNumber n);
 /// Appends `text` as one quoted CSV field: in double quotes, each quote doubled.
 void append_quoted(std::string& out, std::string_view text);
 
+/// Appends `text` as the inside of a JSON string: quotes and backslashes
+/// escaped, and each control byte (a vertical tab or form feed around a
+/// number, say) as \u00XX, so that every row stays valid JSON.
+void append_json_text(std::string& out, std::string_view text);
+
 /// Appends the header line of `format` (nothing for JSON Lines).
 void append_header(std::string& out, Format format);
 
@@ -57,7 +62,13 @@ class RowCache {
       if (length == 0) {
         break;
       }
-      out.append(head_prefix_).append(input).append(rest.substr(0, length));
+      out.append(head_prefix_);
+      if (json_) {
+        append_json_text(out, input);
+      } else {
+        out.append(input);
+      }
+      out.append(rest.substr(0, length));
       rest.remove_prefix(length);
     }
   }
@@ -70,6 +81,7 @@ class RowCache {
   };
 
   std::string head_prefix_;  ///< What comes before the input field.
+  bool json_ = false;        ///< The input field is inside a JSON string.
   chronology::VarveNumber first_ = 0;
   std::vector<Entry> entries_;  ///< From first_ on; numbers in gaps are outside.
   Entry outside_;

@@ -100,5 +100,31 @@ TEST(Rows, TheCacheWritesWhatEachLinkFormatsTo) {
   }
 }
 
+TEST(Rows, JsonLinesEscapeWhatAJsonStringCannotHoldAsItIs) {
+  struct Case {
+    std::string text;
+    std::string json;
+  };
+  const std::vector<Case> cases = {
+      {"3021", "3021"},
+      {"\"4\\2", "\\\"4\\\\2"},
+      {"3021\v", "3021\\u000b"},
+      {"\f3021\x1F", "\\u000c3021\\u001f"},
+      {"\x7F\xC2\xA0" "3021", "\x7F\xC2\xA0" "3021"},
+  };
+  for (const Case& c : cases) {
+    std::string out;
+    append_json_text(out, c.text);
+    EXPECT_EQ(out, c.json) << c.text;
+  }
+  // The cache and the plain writer both escape the input field.
+  std::string cached, direct;
+  RowCache(Format::kJsonl, Direction::kNeToAm).append_rows(cached, "3021\v", 3021);
+  chronology::Links links = links_of(Direction::kNeToAm, 3021);
+  append_row(direct, Format::kJsonl, "3021\v", &links.items[0]);
+  EXPECT_TRUE(cached.starts_with("{\"input\":\"3021\\u000b\",")) << cached;
+  EXPECT_EQ(cached, direct);
+}
+
 }  // namespace
 }  // namespace batch
