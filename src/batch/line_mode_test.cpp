@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "chronology/shown_text.h"
-
 namespace batch {
 namespace {
 
@@ -154,15 +152,6 @@ TEST(LineMode, ListsTheFirstHundredBadLinesThenCountsThem) {
   ASSERT_EQ(c.messages.size(), 102u);
   EXPECT_EQ(c.messages[100], "(further lines that are not whole numbers are counted, not listed)");
   EXPECT_EQ(c.messages[101], "150 lines in all were not whole numbers");
-}
-
-TEST(ShownCell, KeepsUtf8AndShowsEveryOtherByte) {
-  EXPECT_EQ(chronology::cell_shown("\xE2\x89\x88"
-                                   "4282 ca."),
-            "\xE2\x89\x88"
-            "4282 ca.");
-  EXPECT_EQ(chronology::cell_shown("\xB0\xC3(\x7F\xED\xA0\x80"), "\\xB0\\xC3(\\x7F\xED\xA0\x80");
-  EXPECT_EQ(chronology::cell_shown("\xE0\x80\x80"), "\\xE0\\x80\\x80");
 }
 
 }  // namespace

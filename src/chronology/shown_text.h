@@ -63,9 +63,13 @@ inline std::string field_shown(std::string_view text) {
   return cut ? out + "..." : out;
 }
 
-/// The length of the UTF-8 character that starts `text`, or 0 when it does
-/// not start with one (a lone continuation byte, a cut or overlong sequence).
+/// The length of the multi-byte UTF-8 character that starts `text`, or 0 when
+/// it does not start with one (an empty text, an ASCII byte, a lone
+/// continuation byte, a cut or overlong sequence).
 inline std::size_t utf8_length(std::string_view text) {
+  if (text.empty()) {
+    return 0;
+  }
   auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
   unsigned char lead = byte(0);
   std::size_t length = lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;

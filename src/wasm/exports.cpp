@@ -26,7 +26,7 @@ chronology::Direction direction_of(std::int32_t direction) {
   return direction == 0 ? chronology::Direction::kNeToAm : chronology::Direction::kAmToNe;
 }
 
-/// Text `i` (0 to 2) of the last call; another `i` is the last one.
+/// Text `i` (0 to 2) of the last call; below 0 the first, above 2 the last.
 const std::string& text(std::int32_t i) {
   return texts[static_cast<std::size_t>(
       std::clamp<std::int32_t>(i, 0, static_cast<std::int32_t>(texts.size()) - 1))];
@@ -34,7 +34,12 @@ const std::string& text(std::int32_t i) {
 
 }  // namespace
 
+#if defined(__wasm__)
 #define VARVE_EXPORT(name) extern "C" __attribute__((export_name(#name)))
+#else
+// Natively, for its test: plain C functions of the same names.
+#define VARVE_EXPORT(name) extern "C"
+#endif
 
 /// A buffer of `size` bytes for the next call's input.
 VARVE_EXPORT(varve_input) char* varve_input(std::int32_t size) {
@@ -42,12 +47,12 @@ VARVE_EXPORT(varve_input) char* varve_input(std::int32_t size) {
   return input.data();
 }
 
-/// The start of text `i` (0 to 3) of the last call.
+/// The start of text `i` (0 to 2) of the last call.
 VARVE_EXPORT(varve_text) const char* varve_text(std::int32_t i) {
   return text(i).data();
 }
 
-/// The length in bytes of text `i` (0 to 3) of the last call.
+/// The length in bytes of text `i` (0 to 2) of the last call.
 VARVE_EXPORT(varve_text_size) std::int32_t varve_text_size(std::int32_t i) {
   return static_cast<std::int32_t>(text(i).size());
 }
