@@ -1,9 +1,5 @@
 // A part's new text made by splicing: ranges of its old text kept as they
-// are, and new text between them. As bytes, the kept ranges are the old
-// part's own bytes, so that only the new text is encoded and nothing of the
-// old is copied through a string.
-
-const encoder = new TextEncoder();
+// are, and new text between them.
 
 export class Splice {
   /** Starts the new text of `text` (the old text), at its start. */
@@ -50,44 +46,5 @@ export class Splice {
   text() {
     this.keep(this.old.length);
     return this.pieces.map((piece) => (typeof piece === 'string' ? piece : this.old.slice(piece[0], piece[1]))).join('');
-  }
-
-  /** The new text as UTF-8 pieces, the old text's rest kept: `bytes` are the old text's. */
-  bytes(bytes) {
-    this.keep(this.old.length);
-    const old = this.old;
-    const ascii = bytes.length === old.length;
-    // Where each offset of the old text lies in its bytes, counted on from the last one asked.
-    let char = 0;
-    let byte = 0;
-    const byteAt = (to) => {
-      if (ascii) return to;
-      if (to < char) char = byte = 0;
-      for (; char < to; ++char) {
-        const c = old.charCodeAt(char);
-        if (c < 0x80) byte += 1;
-        else if (c < 0x800) byte += 2;
-        else if (c >= 0xd800 && c < 0xdc00 && char + 1 < old.length) {
-          byte += 4;
-          ++char;
-        } else byte += 3;
-      }
-      return byte;
-    };
-    // The new text encoded at once (a call per piece costs more than the
-    // encoding), then parted again.
-    const added = this.pieces.filter((piece) => typeof piece === 'string');
-    const encoded = encoder.encode(added.join(''));
-    const addedAscii = encoded.length === added.reduce((n, piece) => n + piece.length, 0);
-    let next = 0;
-    return this.pieces.map((piece) => {
-      if (typeof piece === 'string') {
-        const length = addedAscii ? piece.length : encoder.encode(piece).length;
-        next += length;
-        return encoded.subarray(next - length, next);
-      }
-      const from = byteAt(piece[0]);
-      return bytes.subarray(from, byteAt(piece[1]));
-    });
   }
 }

@@ -19,40 +19,18 @@ const ENCRYPTED = 1;
 const DESCRIPTOR = 8;
 const STRONG = 64;
 
-/** The pieces of bytes `pieces` (`size` bytes in all) as one array. */
-function joined(pieces, size) {
-  const out = new Uint8Array(size);
-  let at = 0;
-  for (const piece of pieces) {
-    out.set(piece, at);
-    at += piece.length;
-  }
-  return out;
-}
-
 /**
- * Runs bytes (whole or as a list of pieces) through a browser stream
- * (`CompressionStream` or `DecompressionStream`), in chunks of a megabyte:
- * a chunk costs a call, and a sheet may come in a hundred thousand pieces.
+ * Runs `bytes` through a browser stream (`CompressionStream` or
+ * `DecompressionStream`), handed over a megabyte at a time, as views of the
+ * bytes rather than copies: a sheet may be a hundred megabytes.
  */
 async function through(stream, bytes) {
-  const pieces = bytes instanceof Uint8Array ? [bytes] : bytes;
   const CHUNK = 1 << 20;
-  let i = 0;
-  let offset = 0;
+  let at = 0;
   const source = new ReadableStream({
     pull(controller) {
-      const chunk = new Uint8Array(CHUNK);
-      let at = 0;
-      for (; i < pieces.length && at < CHUNK; ++i, offset = 0) {
-        const take = Math.min(pieces[i].length - offset, CHUNK - at);
-        chunk.set(pieces[i].subarray(offset, offset + take), at);
-        at += take;
-        offset += take;
-        if (offset < pieces[i].length) break;
-      }
-      if (at > 0) controller.enqueue(chunk.subarray(0, at));
-      if (i >= pieces.length) controller.close();
+      if (at < bytes.length) controller.enqueue(bytes.subarray(at, (at += CHUNK)));
+      if (at >= bytes.length) controller.close();
     },
   });
   return new Uint8Array(await new Response(source.pipeThrough(stream)).arrayBuffer());
@@ -160,7 +138,7 @@ export async function unzipEntry(zip, entry) {
 
 /**
  * The archive `zip` again with the entries named in `replaced` (a Map from
- * name to new uncompressed bytes, whole or as a list of pieces) replaced, compressed as they were (stored
+ * name to new uncompressed bytes) replaced, compressed as they were (stored
  * or deflated), in their places. Every other byte before the directory is
  * copied; the directory's records are copied with new offsets, and the
  * replaced entries' sizes and CRC-32.
@@ -185,15 +163,9 @@ export async function rewriteZip(zip, replaced) {
       continue;
     }
     add(bytes.subarray(copiedFrom, entry.offset));
-    // The new bytes, whole or in pieces.
-    const pieces = data instanceof Uint8Array ? [data] : data;
-    let crc = 0;
-    let size = 0;
-    for (const piece of pieces) {
-      crc = crc32(piece, crc);
-      size += piece.length;
-    }
-    const compressed = entry.method === 0 ? joined(pieces, size) : await through(new CompressionStream('deflate-raw'), pieces);
+    const crc = crc32(data);
+    const size = data.length;
+    const compressed = entry.method === 0 ? data : await through(new CompressionStream('deflate-raw'), data);
     const nameAndExtra = bytes.subarray(entry.offset + 30, entry.dataOffset);
     const header = new Uint8Array(30);
     header.set(bytes.subarray(entry.offset, entry.offset + 30));
