@@ -1,20 +1,37 @@
 // A part's new text made by splicing: ranges of its old text kept as they
-// are, and new text between them.
+// are, and new text between them. The pieces are joined a few thousand at a
+// time, so that a part of a hundred thousand rows is held as a few hundred
+// strings rather than as a string or a range for every cell.
+
+/** How many pieces are joined into one string at a time. */
+const BATCH = 4096;
 
 export class Splice {
   /** Starts the new text of `text` (the old text), at its start. */
   constructor(text) {
     this.old = text;
-    this.pieces = []; // Strings, and [from, to] ranges of the old text.
+    this.joined = []; // The new text so far, in strings of many pieces.
+    this.pieces = []; // The pieces since, not joined yet.
     this.at = 0;
+    // Where the old text copied so far ends, while the new text is only the
+    // old from its start (-1 once it is not).
+    this.copied = 0;
+  }
+
+  /** Adds a piece of the new text. */
+  push(piece) {
+    this.pieces.push(piece);
+    if (this.pieces.length === BATCH) {
+      this.joined.push(this.pieces.join(''));
+      this.pieces.length = 0;
+    }
   }
 
   /** Adds the old text from `from` to `to`. */
   copy(from, to) {
     if (to <= from) return;
-    const last = this.pieces[this.pieces.length - 1];
-    if (Array.isArray(last) && last[1] === from) last[1] = to;
-    else this.pieces.push([from, to]);
+    this.copied = this.copied === from ? to : -1;
+    this.push(this.old.slice(from, to));
   }
 
   /** Adds the old text from where the last keep or skip stopped up to `to`. */
@@ -31,20 +48,23 @@ export class Splice {
   /** Adds new text. */
   add(text) {
     if (text === '') return;
-    const last = this.pieces.length - 1;
-    if (typeof this.pieces[last] === 'string' && this.pieces[last].length < 4096) this.pieces[last] += text;
-    else this.pieces.push(text);
+    this.copied = -1;
+    this.push(text);
   }
 
   /** True when the new text is the old one, kept whole. */
   unchanged() {
     this.keep(this.old.length);
-    return this.pieces.length === 0 || (this.pieces.length === 1 && this.pieces[0][0] === 0 && this.pieces[0][1] === this.old.length);
+    return this.copied === this.old.length;
   }
 
   /** The new text, the old text's rest (from the last keep or skip) kept. */
   text() {
     this.keep(this.old.length);
-    return this.pieces.map((piece) => (typeof piece === 'string' ? piece : this.old.slice(piece[0], piece[1]))).join('');
+    this.joined.push(this.pieces.join(''));
+    this.pieces.length = 0;
+    const text = this.joined.join('');
+    this.joined = [text];
+    return text;
   }
 }

@@ -123,8 +123,11 @@ export function unescapeXml(text) {
     name[0] === '#' ? String.fromCodePoint(name[1] === 'x' ? parseInt(name.slice(2), 16) : Number(name.slice(1))) : NAMED[name]);
 }
 
+const SPECIAL = /[&<>"]/;
+
 /** `text` made safe as XML text and as an attribute's value in double quotes. */
 export function escapeXml(text) {
+  if (!SPECIAL.test(text)) return text;
   return text.replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' })[c]);
 }
 
