@@ -318,25 +318,20 @@ const nameStart = (c) => (c >= 97 && c <= 122) || (c >= 65 && c <= 90) || c === 
 const nameCharacter = (c) => nameStart(c) || (c >= 48 && c <= 57) || c === 46 || c === 45 || c === 0xb7;
 
 /**
- * True when `text` from `from` to `to` is a name XML with namespaces allows:
- * one colon at most, between two parts.
+ * Where the colon of the name `text` holds from `from` to `to` lies (-1 for
+ * none), or -2 when it is not a name XML with namespaces allows: one colon
+ * at most, between two parts.
  */
-function goodName(text, from, to) {
+function nameColon(text, from, to) {
   let part = from;
   for (let i = from; i < to; ++i) {
     const c = text.charCodeAt(i);
     if (c === 58) {
-      if (i === part || part > from) return false;
+      if (i === part || part > from) return -2;
       part = i + 1;
-    } else if (i === part ? !nameStart(c) : !nameCharacter(c)) return false;
+    } else if (i === part ? !nameStart(c) : !nameCharacter(c)) return -2;
   }
-  return to > part;
-}
-
-/** Where the first colon of `text` from `from` to `to` lies, or -1. */
-function colonIn(text, from, to) {
-  for (let i = from; i < to; ++i) if (text.charCodeAt(i) === 58) return i;
-  return -1;
+  return to === part ? -2 : part > from ? part - 1 : -1;
 }
 
 /** True when `text` holds the same characters at `a` and `b`, `length` of them. */
@@ -432,7 +427,8 @@ export function xmlFault(text) {
     }
     const from = next + (m.closing ? 2 : 1);
     const to = m.nameEnd;
-    if (!goodName(text, from, to)) return fault(`a bad element name, ${text.slice(from, to)}`, next);
+    const colon = nameColon(text, from, to);
+    if (colon === -2) return fault(`a bad element name, ${text.slice(from, to)}`, next);
     if (m.closing) {
       if (m.attributesEnd > to || m.empty) return fault(`an end tag with attributes, ${text.slice(next, m.end)}`, next);
       const top = openFrom.length - 1;
@@ -462,7 +458,8 @@ export function xmlFault(text) {
         const valueTo = text.indexOf(text[r], valueFrom);
         r = valueTo + 1;
         const name = () => text.slice(nameFrom, nameTo);
-        if (!goodName(text, nameFrom, nameTo)) return fault(`a bad attribute name, ${name()}`, next);
+        const colon = nameColon(text, nameFrom, nameTo);
+        if (colon === -2) return fault(`a bad attribute name, ${name()}`, next);
         for (let k = 0; k < count; k += 2) {
           if (attributes[k + 1] - attributes[k] === nameTo - nameFrom && sameText(text, attributes[k], nameFrom, nameTo - nameFrom)) {
             return fault(`the attribute ${name()} twice in <${text.slice(from, to)}>`, next);
@@ -476,7 +473,6 @@ export function xmlFault(text) {
         if (amp >= 0 && amp < valueTo && badReference(text, valueFrom, valueTo, amp) >= 0) {
           return fault(`an & that begins no reference in the value of ${name()}`, next);
         }
-        const colon = colonIn(text, nameFrom, nameTo);
         if (colon >= 0) {
           const declaring = colon - nameFrom === 5 && text.startsWith('xmlns', nameFrom);
           if (!declaring && !prefixBound(text, nameFrom, colon, inside)) return fault(`the prefix of ${name()} is not declared`, next);
@@ -484,7 +480,6 @@ export function xmlFault(text) {
         }
       }
     }
-    const colon = colonIn(text, from, to);
     if (colon >= 0 && !prefixBound(text, from, colon, inside)) return fault(`the prefix of <${text.slice(from, to)}> is not declared`, next);
     if (!m.empty) {
       openFrom.push(from);
