@@ -20,34 +20,37 @@ const NAMESPACES = {
  * `prefixes` (what office, table and text are called in the document).
  */
 function odsNames({ office, table, text }) {
+  const t = (local) => `${table}:${local}`;
+  const o = (local) => `${office}:${local}`;
+  const x = (local) => `${text}:${local}`;
   return {
     office,
     table,
     text,
-    cell: `${table}:table-cell`,
-    covered: `${table}:covered-table-cell`,
-    row: `${table}:table-row`,
-    column: `${table}:table-column`,
-    sheet: `${table}:table`,
-    rowsRepeated: `${table}:number-rows-repeated`,
-    columnsRepeated: `${table}:number-columns-repeated`,
-    columnsSpanned: `${table}:number-columns-spanned`,
-    rowsSpanned: `${table}:number-rows-spanned`,
-    formula: `${table}:formula`,
-    style: `${table}:style-name`,
-    defaultStyle: `${table}:default-cell-style-name`,
-    shapes: `${table}:shapes`,
-    valueType: `${office}:value-type`,
-    value: `${office}:value`,
-    stringValue: `${office}:string-value`,
-    booleanValue: `${office}:boolean-value`,
-    annotation: `${office}:annotation`,
-    p: `${text}:p`,
-    h: `${text}:h`,
-    s: `${text}:s`,
-    c: `${text}:c`,
-    tab: `${text}:tab`,
-    lineBreak: `${text}:line-break`,
+    cell: t('table-cell'),
+    covered: t('covered-table-cell'),
+    row: t('table-row'),
+    column: t('table-column'),
+    sheet: t('table'),
+    rowsRepeated: t('number-rows-repeated'),
+    columnsRepeated: t('number-columns-repeated'),
+    columnsSpanned: t('number-columns-spanned'),
+    rowsSpanned: t('number-rows-spanned'),
+    formula: t('formula'),
+    style: t('style-name'),
+    defaultStyle: t('default-cell-style-name'),
+    shapes: t('shapes'),
+    valueType: o('value-type'),
+    value: o('value'),
+    stringValue: o('string-value'),
+    booleanValue: o('boolean-value'),
+    annotation: o('annotation'),
+    p: x('p'),
+    h: x('h'),
+    s: x('s'),
+    c: x('c'),
+    tab: x('tab'),
+    lineBreak: x('line-break'),
   };
 }
 
@@ -68,7 +71,8 @@ function repeated(attributes, name) {
  * names could not be matched as they are written.
  */
 function odsPrefixes(content) {
-  const bound = new Map(); // prefix -> its URIs
+  // Prefix -> its URIs
+  const bound = new Map();
   for (const m of content.matchAll(/\sxmlns(?::([^\s=>]+))?\s*=\s*(?:"([^"]*)"|'([^']*)')/g)) {
     const prefix = m[1] ?? '';
     if (!bound.has(prefix)) bound.set(prefix, new Set());
@@ -173,7 +177,8 @@ function cellXml(n, { kind, text }, style) {
 export function readOdsSheet(xml, sheet) {
   const n = sheet.names ?? ODS_NAMES;
   const rows = [];
-  const columnStyles = []; // [first column, count, default cell style] of the column elements.
+  // [first column, count, default cell style] of the column elements.
+  const columnStyles = [];
   let columns = 0;
   let columnsEnd = -1;
   let lastColumn = -1;

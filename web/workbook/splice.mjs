@@ -10,8 +10,10 @@ export class Splice {
   /** Starts the new text of `text` (the old text), at its start. */
   constructor(text) {
     this.old = text;
-    this.joined = []; // The new text so far, in strings of many pieces.
-    this.pieces = []; // The pieces since, not joined yet.
+    // The new text so far, in strings of many pieces.
+    this.joined = [];
+    // The pieces since, not joined yet.
+    this.pieces = [];
     this.at = 0;
     // Where the old text copied so far ends, while the new text is only the
     // old from its start (-1 once it is not).

@@ -5,15 +5,19 @@
 
 /** True for the characters a JavaScript \s matches: blanks, line ends and Unicode's spaces. */
 function isSpace(c) {
-  if (c <= 32) return c === 32 || (c >= 9 && c <= 13);
-  if (c < 0xa0) return false;
-  return c === 0xa0 || c === 0x1680 || (c >= 0x2000 && c <= 0x200a) || c === 0x2028 || c === 0x2029 || c === 0x202f || c === 0x205f || c === 0x3000 || c === 0xfeff;
+  return c <= 32 ? c === 32 || (c >= 9 && c <= 13) : c >= 0xa0 && /\s/.test(String.fromCharCode(c));
+}
+
+/** Where the blanks of `text` from `at` on end. */
+function blanks(text, at) {
+  while (isSpace(text.charCodeAt(at))) ++at;
+  return at;
 }
 
 /** What markupAt found at a <: nothing it reads, an element's tag, or a comment, processing instruction, CDATA section or document type. */
-const NO_MARKUP = 0;
-const ELEMENT_TAG = 1;
-const OTHER_MARKUP = 2;
+const NONE = 0;
+const TAG = 1;
+const OTHER = 2;
 
 /** The closing texts of the markup other than tags, by how it opens. */
 const OTHER_OPENINGS = [['<!--', '-->'], ['<?', '?>'], ['<![CDATA[', ']]>'], ['<!DOCTYPE', '>']];
@@ -25,8 +29,9 @@ const OTHER_OPENINGS = [['<!--', '-->'], ['<?', '?>'], ['<![CDATA[', ']]>'], ['<
  * tag m.closing, m.empty (self-closing), m.nameEnd (its name from after the
  * < and any /) and m.attributesEnd (its attributes from nameEnd: each after
  * blanks, name = value in double or single quotes, the value any characters
- * but its quote). A tag ends in blanks, an optional / and >. Returns what it
- * found: NO_MARKUP when nothing of that form begins there.
+ * but its quote; m.found where each one's name and value start and end,
+ * four numbers each). A tag ends in blanks, an optional / and >. Returns what it
+ * found: NONE when nothing of that form begins there.
  */
 function markupAt(text, p, m) {
   const n = text.length;
@@ -36,52 +41,51 @@ function markupAt(text, p, m) {
   m.closing = c === 47;
   if (m.closing) c = text.charCodeAt(++q);
   const nameStart = q;
+  m.found.length = 0;
   // A name runs to a blank, /, >, ! or ?.
   while (q < n && !(isSpace(c) || c === 47 || c === 62 || c === 33 || c === 63)) c = text.charCodeAt(++q);
   if (q > nameStart) {
     m.nameEnd = q;
     let end = q;
     for (;;) {
-      let r = end;
-      if (!isSpace(text.charCodeAt(r))) break;
-      do ++r;
-      while (isSpace(text.charCodeAt(r)));
+      let r = blanks(text, end);
+      if (r === end) break;
       const attributeStart = r;
       for (c = text.charCodeAt(r); r < n && !(isSpace(c) || c === 61 || c === 47 || c === 62); c = text.charCodeAt(++r));
       if (r === attributeStart) break;
-      while (isSpace(text.charCodeAt(r))) ++r;
+      const attributeEnd = r;
+      r = blanks(text, r);
       if (text.charCodeAt(r) !== 61) break;
-      do ++r;
-      while (isSpace(text.charCodeAt(r)));
+      r = blanks(text, r + 1);
       c = text.charCodeAt(r);
       if (c !== 34 && c !== 39) break;
       const close = text.indexOf(c === 34 ? '"' : "'", r + 1);
       if (close < 0) break;
       end = close + 1;
+      m.found.push(attributeStart, attributeEnd, r + 1, close);
     }
     m.attributesEnd = end;
-    while (isSpace(text.charCodeAt(end))) ++end;
+    end = blanks(text, end);
     m.empty = text.charCodeAt(end) === 47;
     if (m.empty) ++end;
     if (text.charCodeAt(end) === 62) {
       m.end = end + 1;
-      return ELEMENT_TAG;
+      return TAG;
     }
-    return NO_MARKUP;
+    return NONE;
   }
-  if (m.closing) return NO_MARKUP;
   for (const [opening, closing] of OTHER_OPENINGS) {
     if (!text.startsWith(opening, p)) continue;
     const close = text.indexOf(closing, p + opening.length);
-    if (close < 0) return NO_MARKUP;
+    if (close < 0) return NONE;
     m.end = close + closing.length;
-    return OTHER_MARKUP;
+    return OTHER;
   }
-  return NO_MARKUP;
+  return NONE;
 }
 
 /** A markup record for markupAt. */
-const newMarkup = () => ({ start: 0, end: 0, closing: false, empty: false, nameEnd: 0, attributesEnd: 0 });
+const newMarkup = () => ({ name: '', attributes: '', start: 0, end: 0, closing: false, empty: false, nameEnd: 0, attributesEnd: 0, found: [] });
 
 /**
  * Calls `visit(tag)` for each tag of `text` from `from` on, in order, until it
@@ -92,21 +96,17 @@ const newMarkup = () => ({ start: 0, end: 0, closing: false, empty: false, nameE
  * The tag object is reused from call to call; a visit may call eachTag.
  */
 export function eachTag(text, from, visit) {
-  const m = newMarkup();
-  const tag = { name: '', attributes: '', closing: false, empty: false, start: 0, end: 0 };
+  const tag = newMarkup();
   for (let p = text.indexOf('<', from); p >= 0;) {
-    const kind = markupAt(text, p, m);
-    if (kind !== ELEMENT_TAG) {
-      p = text.indexOf('<', kind === NO_MARKUP ? p + 1 : m.end);
+    const kind = markupAt(text, p, tag);
+    if (kind !== TAG) {
+      p = text.indexOf('<', kind === NONE ? p + 1 : tag.end);
       continue;
     }
-    tag.name = text.slice(m.closing ? p + 2 : p + 1, m.nameEnd);
-    tag.attributes = text.slice(m.nameEnd, m.attributesEnd);
-    tag.closing = m.closing;
-    tag.empty = m.empty;
-    tag.start = p;
-    tag.end = m.end;
-    const end = m.end; // A visit may change the tag's fields.
+    tag.name = text.slice(tag.closing ? p + 2 : p + 1, tag.nameEnd);
+    tag.attributes = text.slice(tag.nameEnd, tag.attributesEnd);
+    // A visit may change the tag's fields.
+    const end = tag.end;
     if (visit(tag)) return tag;
     p = text.indexOf('<', end);
   }
@@ -186,7 +186,8 @@ export class Scope {
   constructor(parent, declared) {
     this.parent = parent;
     this.declared = declared;
-    this.names = new Map(); // Qualified names resolved here: name -> [URI, local name].
+    // Qualified names resolved here: name -> [URI, local name].
+    this.names = new Map();
   }
 
   /** The URI bound to `prefix` ('' for the default namespace: '' when none); undefined when unbound. */
@@ -230,19 +231,6 @@ export class Scope {
     }
     return undefined;
   }
-
-  /** The prefix (with its colon, '' for the default) that names `uri` here, or undefined. */
-  prefixOf(uri) {
-    const seen = new Set();
-    for (let scope = this; scope !== null; scope = scope.parent) {
-      for (const [prefix, bound] of scope.declared) {
-        if (seen.has(prefix)) continue;
-        seen.add(prefix);
-        if (bound === uri) return prefix === '' ? '' : `${prefix}:`;
-      }
-    }
-    return undefined;
-  }
 }
 
 /** The scope outside every element: no namespace declared. */
@@ -276,25 +264,6 @@ export function eachElement(text, from, scope, visit) {
   });
 }
 
-
-/**
- * The end of the element whose start tag is `tag` (an object eachTag gave):
- * the offset after its end tag, or after the tag itself when it is empty.
- */
-export function elementEnd(text, tag) {
-  if (tag.empty) return tag.end;
-  const name = tag.name;
-  let depth = 0;
-  const end = eachTag(text, tag.end, (t) => {
-    if (t.name !== name) return false;
-    if (!t.closing) {
-      if (!t.empty) ++depth;
-      return false;
-    }
-    return depth-- === 0;
-  });
-  return end === null ? text.length : end.end;
-}
 
 /** An XML part's bytes as text (its byte-order mark kept), or null when it is not in UTF-8. */
 export function xmlText(bytes) {
@@ -383,29 +352,24 @@ export function xmlFault(text) {
   const fault = (what, at) => `${what} (line ${lineOf(at)})`;
   const bad = NOT_CHARACTER.exec(text);
   if (bad !== null) return fault(`a character XML does not allow, U+${bad[0].charCodeAt(0).toString(16).toUpperCase().padStart(4, '0')}`, bad.index);
-  const n = text.length;
   const start = text.charCodeAt(0) === 0xfeff ? 1 : 0;
-  // The elements open: where each one's name lies, and the scope outside it.
-  const openFrom = [];
-  const openTo = [];
+  // The elements open: where each one's name starts and ends, and the scope outside it.
+  const open = [];
   const scopes = [];
   let scope = TOP_SCOPE;
   let roots = 0;
-  // Where the next &, < and xmlns lie (-1: none is left), each looked up again only once passed.
+  // Where the next & and xmlns lie (-1: none is left), each looked up again only once passed.
   let amp = text.indexOf('&');
-  let lt = text.indexOf('<');
   let xmlns = text.indexOf('xmlns');
-  const attributes = []; // The attributes of a tag: where each name starts and ends, `count` of them.
-  let count = 0;
   const m = newMarkup();
   for (let at = start; ;) {
     const next = text.indexOf('<', at);
-    const end = next < 0 ? n : next;
-    const kind = next < 0 ? NO_MARKUP : markupAt(text, next, m);
-    if (next >= 0 && kind === NO_MARKUP) return fault('a < that begins no tag', next);
+    const end = next < 0 ? text.length : next;
+    const kind = next < 0 ? NONE : markupAt(text, next, m);
+    if (next >= 0 && kind === NONE) return fault('a < that begins no tag', next);
     // The text before this markup: good references, and only blanks outside the root.
-    if (openFrom.length === 0) {
-      for (let i = at; i < end; ++i) if (!isSpace(text.charCodeAt(i))) return fault('text outside the root element', at);
+    if (open.length === 0) {
+      if (blanks(text, at) < end) return fault('text outside the root element', at);
     } else if (end > at) {
       if (amp >= 0 && amp < at) amp = text.indexOf('&', at);
       if (amp >= 0 && amp < end) {
@@ -415,10 +379,10 @@ export function xmlFault(text) {
     }
     if (next < 0) break;
     at = m.end;
-    if (kind === OTHER_MARKUP) {
+    if (kind === OTHER) {
       const markup = text.slice(next, m.end);
       if (markup.startsWith('<!--') && markup.slice(4, -3).includes('--') || markup.endsWith('--->')) return fault('a comment holding --', next);
-      if (markup.startsWith('<![CDATA[') && openFrom.length === 0) return fault('CDATA outside the root element', next);
+      if (markup.startsWith('<![CDATA[') && open.length === 0) return fault('CDATA outside the root element', next);
       if (markup.startsWith('<!DOCTYPE') && roots > 0) return fault('a document type after the root element', next);
       if (markup.startsWith('<?xml') && /^<\?xml\s/.test(markup) && next > start) {
         return fault('an XML declaration that is not at the start', next);
@@ -427,47 +391,41 @@ export function xmlFault(text) {
     }
     const from = next + (m.closing ? 2 : 1);
     const to = m.nameEnd;
+    const element = () => text.slice(from, to);
     const colon = nameColon(text, from, to);
-    if (colon === -2) return fault(`a bad element name, ${text.slice(from, to)}`, next);
+    if (colon === -2) return fault(`a bad element name, ${element()}`, next);
     if (m.closing) {
       if (m.attributesEnd > to || m.empty) return fault(`an end tag with attributes, ${text.slice(next, m.end)}`, next);
-      const top = openFrom.length - 1;
-      if (top < 0 || openTo[top] - openFrom[top] !== to - from || !sameText(text, openFrom[top], from, to - from)) {
-        return fault(top < 0 ? `an end tag </${text.slice(from, to)}> without its start`
-          : `</${text.slice(from, to)}> where </${text.slice(openFrom[top], openTo[top])}> belongs`, next);
+      const openFrom = open[open.length - 2];
+      const openTo = open[open.length - 1];
+      if (open.length === 0 || openTo - openFrom !== to - from || !sameText(text, openFrom, from, to - from)) {
+        return fault(open.length === 0 ? `an end tag </${element()}> without its start` : `</${element()}> where </${text.slice(openFrom, openTo)}> belongs`, next);
       }
-      openFrom.pop();
-      openTo.pop();
+      open.length -= 2;
       scope = scopes.pop();
       continue;
     }
-    if (openFrom.length === 0 && roots++ > 0) return fault(`a second root element, <${text.slice(from, to)}>`, next);
+    if (open.length === 0 && roots++ > 0) return fault(`a second root element, <${element()}>`, next);
     let inside = scope;
     if (m.attributesEnd > to) {
       if (xmlns >= 0 && xmlns < to) xmlns = text.indexOf('xmlns', to);
       if (xmlns >= 0 && xmlns < m.attributesEnd) inside = scope.inside(text.slice(to, m.attributesEnd));
-      count = 0;
-      // Each attribute as markupAt read it: blanks, its name, blanks, =, blanks, its quoted value.
-      for (let r = to; r < m.attributesEnd;) {
-        while (isSpace(text.charCodeAt(r))) ++r;
-        const nameFrom = r;
-        while (!isSpace(text.charCodeAt(r)) && text.charCodeAt(r) !== 61) ++r;
-        const nameTo = r;
-        while (text.charCodeAt(r) !== 34 && text.charCodeAt(r) !== 39) ++r;
-        const valueFrom = r + 1;
-        const valueTo = text.indexOf(text[r], valueFrom);
-        r = valueTo + 1;
+      const found = m.found;
+      for (let a = 0; a < found.length; a += 4) {
+        const nameFrom = found[a];
+        const nameTo = found[a + 1];
+        const valueFrom = found[a + 2];
+        const valueTo = found[a + 3];
         const name = () => text.slice(nameFrom, nameTo);
         const colon = nameColon(text, nameFrom, nameTo);
         if (colon === -2) return fault(`a bad attribute name, ${name()}`, next);
-        for (let k = 0; k < count; k += 2) {
-          if (attributes[k + 1] - attributes[k] === nameTo - nameFrom && sameText(text, attributes[k], nameFrom, nameTo - nameFrom)) {
-            return fault(`the attribute ${name()} twice in <${text.slice(from, to)}>`, next);
+        for (let k = 0; k < a; k += 4) {
+          if (found[k + 1] - found[k] === nameTo - nameFrom && sameText(text, found[k], nameFrom, nameTo - nameFrom)) {
+            return fault(`the attribute ${name()} twice in <${element()}>`, next);
           }
         }
-        attributes[count++] = nameFrom;
-        attributes[count++] = nameTo;
-        if (lt >= 0 && lt < valueFrom) lt = text.indexOf('<', valueFrom);
+        // The next < lies after the tag, unless in this value.
+        const lt = text.indexOf('<', valueFrom);
         if (lt >= 0 && lt < valueTo) return fault(`a < in the value of ${name()}`, next);
         if (amp >= 0 && amp < valueFrom) amp = text.indexOf('&', valueFrom);
         if (amp >= 0 && amp < valueTo && badReference(text, valueFrom, valueTo, amp) >= 0) {
@@ -480,15 +438,14 @@ export function xmlFault(text) {
         }
       }
     }
-    if (colon >= 0 && !prefixBound(text, from, colon, inside)) return fault(`the prefix of <${text.slice(from, to)}> is not declared`, next);
+    if (colon >= 0 && !prefixBound(text, from, colon, inside)) return fault(`the prefix of <${element()}> is not declared`, next);
     if (!m.empty) {
-      openFrom.push(from);
-      openTo.push(to);
+      open.push(from, to);
       scopes.push(scope);
       scope = inside;
     }
   }
-  if (openFrom.length > 0) return fault(`<${text.slice(openFrom[openFrom.length - 1], openTo[openTo.length - 1])}> is not closed`, n);
+  if (open.length > 0) return fault(`<${text.slice(...open.slice(-2))}> is not closed`, text.length);
   if (roots === 0) return 'no root element';
   return null;
 }

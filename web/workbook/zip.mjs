@@ -10,6 +10,11 @@ import { crc32 } from './crc32.mjs';
 /** A workbook the page cannot read or cannot keep; the message says why. */
 export class WorkbookError extends Error {}
 
+/** The refusal of a zip64 archive. */
+const zip64 = () => new WorkbookError('it is a zip64 archive, which the page cannot write back');
+/** The refusal of a damaged zip directory, or of its `entry` when given. */
+const damaged = (entry) => new WorkbookError(entry ? `its zip entry ${entry.name} is damaged` : 'its zip directory is damaged');
+
 const LOCAL = 0x04034b50;
 const CENTRAL = 0x02014b50;
 const END = 0x06054b50;
@@ -56,7 +61,7 @@ export function readZip(bytes) {
   }
   if (end < 0) throw new WorkbookError('it is not a zip archive, as .xlsx and .ods files are');
   if (end >= 20 && u32(end - 20) === ZIP64_LOCATOR) {
-    throw new WorkbookError('it is a zip64 archive, which the page cannot write back');
+    throw zip64();
   }
   const count = u16(end + 10);
   const centralSize = u32(end + 12);
@@ -65,7 +70,7 @@ export function readZip(bytes) {
     throw new WorkbookError('it is a zip archive spread over several files');
   }
   if (count === 0xffff || centralSize === 0xffffffff || centralOffset === 0xffffffff) {
-    throw new WorkbookError('it is a zip64 archive, which the page cannot write back');
+    throw zip64();
   }
   if (centralOffset + centralSize !== end) {
     throw new WorkbookError('its zip directory is not where it should be');
@@ -74,7 +79,7 @@ export function readZip(bytes) {
   const entries = [];
   let at = centralOffset;
   for (let i = 0; i < count; ++i) {
-    if (at + 46 > end || u32(at) !== CENTRAL) throw new WorkbookError('its zip directory is damaged');
+    if (at + 46 > end || u32(at) !== CENTRAL) throw damaged();
     const nameLength = u16(at + 28);
     const extraLength = u16(at + 30);
     const length = 46 + nameLength + extraLength + u16(at + 32);
@@ -92,24 +97,24 @@ export function readZip(bytes) {
       throw new WorkbookError('it is encrypted (saved with a password)');
     }
     for (let x = at + 46 + nameLength; x + 4 <= at + 46 + nameLength + extraLength; x += 4 + u16(x + 2)) {
-      if (u16(x) === 1) throw new WorkbookError('it is a zip64 archive, which the page cannot write back');
+      if (u16(x) === 1) throw zip64();
     }
     if ([entry.compressedSize, entry.size, entry.offset].includes(0xffffffff) || u16(at + 34) === 0xffff) {
-      throw new WorkbookError('it is a zip64 archive, which the page cannot write back');
+      throw zip64();
     }
     const local = entry.offset;
     if (local + 30 > centralOffset || u32(local) !== LOCAL ||
         decoder.decode(bytes.subarray(local + 30, local + 30 + u16(local + 26))) !== entry.name) {
-      throw new WorkbookError(`its zip entry ${entry.name} is damaged`);
+      throw damaged(entry);
     }
     entry.dataOffset = local + 30 + u16(local + 26) + u16(local + 28);
     if (entry.dataOffset + entry.compressedSize > centralOffset) {
-      throw new WorkbookError(`its zip entry ${entry.name} is damaged`);
+      throw damaged(entry);
     }
     entries.push(entry);
     at += length;
   }
-  if (at !== end) throw new WorkbookError('its zip directory is damaged');
+  if (at !== end) throw damaged();
   return { bytes, entries, centralOffset, end };
 }
 
@@ -127,11 +132,11 @@ export async function unzipEntry(zip, entry) {
     try {
       bytes = await through(new DecompressionStream('deflate-raw'), data);
     } catch {
-      throw new WorkbookError(`its zip entry ${entry.name} is damaged`);
+      throw damaged(entry);
     }
   } else throw new WorkbookError(`its zip entry ${entry.name} is compressed in a way the page does not read`);
   if (bytes.length !== entry.size || crc32(bytes) !== entry.crc) {
-    throw new WorkbookError(`its zip entry ${entry.name} is damaged`);
+    throw damaged(entry);
   }
   return bytes;
 }
@@ -147,7 +152,8 @@ export async function rewriteZip(zip, replaced) {
   const { bytes } = zip;
   const byOffset = [...zip.entries].sort((a, b) => a.offset - b.offset);
   const parts = [];
-  const moved = new Map(); // entry -> { offset, crc, compressedSize, size } in the new archive
+  // Each entry -> { offset, crc, compressedSize, size } in the new archive.
+  const moved = new Map();
   let copiedFrom = 0;
   let length = 0;
   const add = (part) => {
@@ -179,7 +185,8 @@ export async function rewriteZip(zip, replaced) {
     add(header);
     add(nameAndExtra);
     add(compressed);
-    copiedFrom = next; // A data descriptor after the old data goes with it.
+    // A data descriptor after the old data goes with it.
+    copiedFrom = next;
   }
   add(bytes.subarray(copiedFrom, zip.centralOffset));
   const centralOffset = length;
