@@ -30,8 +30,8 @@ const OTHER_OPENINGS = [['<!--', '-->'], ['<?', '?>'], ['<![CDATA[', ']]>'], ['<
  * < and any /) and m.attributesEnd (its attributes from nameEnd: each after
  * blanks, name = value in double or single quotes, the value any characters
  * but its quote; m.found where each one's name and value start and end,
- * four numbers each). A tag ends in blanks, an optional / and >. Returns what it
- * found: NONE when nothing of that form begins there.
+ * four numbers each, m.count of them). A tag ends in blanks, an optional /
+ * and >. Returns what it found: NONE when nothing of that form begins there.
  */
 function markupAt(text, p, m) {
   const n = text.length;
@@ -41,7 +41,7 @@ function markupAt(text, p, m) {
   m.closing = c === 47;
   if (m.closing) c = text.charCodeAt(++q);
   const nameStart = q;
-  m.found.length = 0;
+  m.count = 0;
   // A name runs to a blank, /, >, ! or ?.
   while (q < n && !(isSpace(c) || c === 47 || c === 62 || c === 33 || c === 63)) c = text.charCodeAt(++q);
   if (q > nameStart) {
@@ -62,7 +62,10 @@ function markupAt(text, p, m) {
       const close = text.indexOf(c === 34 ? '"' : "'", r + 1);
       if (close < 0) break;
       end = close + 1;
-      m.found.push(attributeStart, attributeEnd, r + 1, close);
+      m.found[m.count++] = attributeStart;
+      m.found[m.count++] = attributeEnd;
+      m.found[m.count++] = r + 1;
+      m.found[m.count++] = close;
     }
     m.attributesEnd = end;
     end = blanks(text, end);
@@ -85,7 +88,7 @@ function markupAt(text, p, m) {
 }
 
 /** A markup record for markupAt. */
-const newMarkup = () => ({ name: '', attributes: '', start: 0, end: 0, closing: false, empty: false, nameEnd: 0, attributesEnd: 0, found: [] });
+const newMarkup = () => ({ name: '', attributes: '', start: 0, end: 0, closing: false, empty: false, nameEnd: 0, attributesEnd: 0, found: [], count: 0 });
 
 /**
  * Calls `visit(tag)` for each tag of `text` from `from` on, in order, until it
@@ -384,7 +387,7 @@ export function xmlFault(text) {
       if (markup.startsWith('<!--') && markup.slice(4, -3).includes('--') || markup.endsWith('--->')) return fault('a comment holding --', next);
       if (markup.startsWith('<![CDATA[') && open.length === 0) return fault('CDATA outside the root element', next);
       if (markup.startsWith('<!DOCTYPE') && roots > 0) return fault('a document type after the root element', next);
-      if (markup.startsWith('<?xml') && /^<\?xml\s/.test(markup) && next > start) {
+      if (/^<\?xml\s/.test(markup) && next > start) {
         return fault('an XML declaration that is not at the start', next);
       }
       continue;
@@ -407,35 +410,33 @@ export function xmlFault(text) {
     }
     if (open.length === 0 && roots++ > 0) return fault(`a second root element, <${element()}>`, next);
     let inside = scope;
-    if (m.attributesEnd > to) {
-      if (xmlns >= 0 && xmlns < to) xmlns = text.indexOf('xmlns', to);
-      if (xmlns >= 0 && xmlns < m.attributesEnd) inside = scope.inside(text.slice(to, m.attributesEnd));
-      const found = m.found;
-      for (let a = 0; a < found.length; a += 4) {
-        const nameFrom = found[a];
-        const nameTo = found[a + 1];
-        const valueFrom = found[a + 2];
-        const valueTo = found[a + 3];
-        const name = () => text.slice(nameFrom, nameTo);
-        const colon = nameColon(text, nameFrom, nameTo);
-        if (colon === -2) return fault(`a bad attribute name, ${name()}`, next);
-        for (let k = 0; k < a; k += 4) {
-          if (found[k + 1] - found[k] === nameTo - nameFrom && sameText(text, found[k], nameFrom, nameTo - nameFrom)) {
-            return fault(`the attribute ${name()} twice in <${element()}>`, next);
-          }
+    if (xmlns >= 0 && xmlns < to) xmlns = text.indexOf('xmlns', to);
+    if (xmlns >= 0 && xmlns < m.attributesEnd) inside = scope.inside(text.slice(to, m.attributesEnd));
+    const found = m.found;
+    for (let a = 0; a < m.count; a += 4) {
+      const nameFrom = found[a];
+      const nameTo = found[a + 1];
+      const valueFrom = found[a + 2];
+      const valueTo = found[a + 3];
+      const name = () => text.slice(nameFrom, nameTo);
+      const colon = nameColon(text, nameFrom, nameTo);
+      if (colon === -2) return fault(`a bad attribute name, ${name()}`, next);
+      for (let k = 0; k < a; k += 4) {
+        if (found[k + 1] - found[k] === nameTo - nameFrom && sameText(text, found[k], nameFrom, nameTo - nameFrom)) {
+          return fault(`the attribute ${name()} twice in <${element()}>`, next);
         }
-        // The next < lies after the tag, unless in this value.
-        const lt = text.indexOf('<', valueFrom);
-        if (lt >= 0 && lt < valueTo) return fault(`a < in the value of ${name()}`, next);
-        if (amp >= 0 && amp < valueFrom) amp = text.indexOf('&', valueFrom);
-        if (amp >= 0 && amp < valueTo && badReference(text, valueFrom, valueTo, amp) >= 0) {
-          return fault(`an & that begins no reference in the value of ${name()}`, next);
-        }
-        if (colon >= 0) {
-          const declaring = colon - nameFrom === 5 && text.startsWith('xmlns', nameFrom);
-          if (!declaring && !prefixBound(text, nameFrom, colon, inside)) return fault(`the prefix of ${name()} is not declared`, next);
-          if (declaring && valueTo === valueFrom) return fault(`the prefix ${text.slice(colon + 1, nameTo)} is declared empty`, next);
-        }
+      }
+      // The next < lies after the tag, unless in this value.
+      const lt = text.indexOf('<', valueFrom);
+      if (lt >= 0 && lt < valueTo) return fault(`a < in the value of ${name()}`, next);
+      if (amp >= 0 && amp < valueFrom) amp = text.indexOf('&', valueFrom);
+      if (amp >= 0 && amp < valueTo && badReference(text, valueFrom, valueTo, amp) >= 0) {
+        return fault(`an & that begins no reference in the value of ${name()}`, next);
+      }
+      if (colon >= 0) {
+        const declaring = colon - nameFrom === 5 && text.startsWith('xmlns', nameFrom);
+        if (!declaring && !prefixBound(text, nameFrom, colon, inside)) return fault(`the prefix of ${name()} is not declared`, next);
+        if (declaring && valueTo === valueFrom) return fault(`the prefix ${text.slice(colon + 1, nameTo)} is declared empty`, next);
       }
     }
     if (colon >= 0 && !prefixBound(text, from, colon, inside)) return fault(`the prefix of <${element()}> is not declared`, next);
