@@ -319,7 +319,7 @@ function sameText(text, a, b, length) {
  */
 function prefixBound(text, from, to, scope) {
   const known = (scope.boundPrefixes ??= []);
-  for (const prefix of known) if (prefix.length === to - from && text.startsWith(prefix, from)) return true;
+  for (let i = 0; i < known.length; ++i) if (known[i].length === to - from && text.startsWith(known[i], from)) return true;
   const prefix = text.slice(from, to);
   if (scope.uri(prefix) === undefined) return false;
   known.push(prefix);
@@ -356,8 +356,9 @@ export function xmlFault(text) {
   const bad = NOT_CHARACTER.exec(text);
   if (bad !== null) return fault(`a character XML does not allow, U+${bad[0].charCodeAt(0).toString(16).toUpperCase().padStart(4, '0')}`, bad.index);
   const start = text.charCodeAt(0) === 0xfeff ? 1 : 0;
-  // The elements open: where each one's name starts and ends, and the scope outside it.
+  // The elements open: where each one's name starts and ends, `depth` numbers, and the scope outside it.
   const open = [];
+  let depth = 0;
   const scopes = [];
   let scope = TOP_SCOPE;
   let roots = 0;
@@ -371,7 +372,7 @@ export function xmlFault(text) {
     const kind = next < 0 ? NONE : markupAt(text, next, m);
     if (next >= 0 && kind === NONE) return fault('a < that begins no tag', next);
     // The text before this markup: good references, and only blanks outside the root.
-    if (open.length === 0) {
+    if (depth === 0) {
       if (blanks(text, at) < end) return fault('text outside the root element', at);
     } else if (end > at) {
       if (amp >= 0 && amp < at) amp = text.indexOf('&', at);
@@ -385,7 +386,7 @@ export function xmlFault(text) {
     if (kind === OTHER) {
       const markup = text.slice(next, m.end);
       if (markup.startsWith('<!--') && markup.slice(4, -3).includes('--') || markup.endsWith('--->')) return fault('a comment holding --', next);
-      if (markup.startsWith('<![CDATA[') && open.length === 0) return fault('CDATA outside the root element', next);
+      if (markup.startsWith('<![CDATA[') && depth === 0) return fault('CDATA outside the root element', next);
       if (markup.startsWith('<!DOCTYPE') && roots > 0) return fault('a document type after the root element', next);
       if (/^<\?xml\s/.test(markup) && next > start) {
         return fault('an XML declaration that is not at the start', next);
@@ -399,16 +400,16 @@ export function xmlFault(text) {
     if (colon === -2) return fault(`a bad element name, ${element()}`, next);
     if (m.closing) {
       if (m.attributesEnd > to || m.empty) return fault(`an end tag with attributes, ${text.slice(next, m.end)}`, next);
-      const openFrom = open[open.length - 2];
-      const openTo = open[open.length - 1];
-      if (open.length === 0 || openTo - openFrom !== to - from || !sameText(text, openFrom, from, to - from)) {
-        return fault(open.length === 0 ? `an end tag </${element()}> without its start` : `</${element()}> where </${text.slice(openFrom, openTo)}> belongs`, next);
+      const openFrom = open[depth - 2];
+      const openTo = open[depth - 1];
+      if (depth === 0 || openTo - openFrom !== to - from || !sameText(text, openFrom, from, to - from)) {
+        return fault(depth === 0 ? `an end tag </${element()}> without its start` : `</${element()}> where </${text.slice(openFrom, openTo)}> belongs`, next);
       }
-      open.length -= 2;
+      depth -= 2;
       scope = scopes.pop();
       continue;
     }
-    if (open.length === 0 && roots++ > 0) return fault(`a second root element, <${element()}>`, next);
+    if (depth === 0 && roots++ > 0) return fault(`a second root element, <${element()}>`, next);
     let inside = scope;
     if (xmlns >= 0 && xmlns < to) xmlns = text.indexOf('xmlns', to);
     if (xmlns >= 0 && xmlns < m.attributesEnd) inside = scope.inside(text.slice(to, m.attributesEnd));
@@ -441,12 +442,13 @@ export function xmlFault(text) {
     }
     if (colon >= 0 && !prefixBound(text, from, colon, inside)) return fault(`the prefix of <${element()}> is not declared`, next);
     if (!m.empty) {
-      open.push(from, to);
+      open[depth++] = from;
+      open[depth++] = to;
       scopes.push(scope);
       scope = inside;
     }
   }
-  if (open.length > 0) return fault(`<${text.slice(...open.slice(-2))}> is not closed`, text.length);
+  if (depth > 0) return fault(`<${text.slice(open[depth - 2], open[depth - 1])}> is not closed`, text.length);
   if (roots === 0) return 'no root element';
   return null;
 }
