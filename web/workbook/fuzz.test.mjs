@@ -70,7 +70,8 @@ async function throughThePage(bytes) {
     const column = sheet.columns - 1;
     const { records } = sheet.cells(column, true);
     assert.deepEqual(await sheet.save(column, true, [], records.map(() => []), records), bytes, 'saved as it came');
-    const lines = records.map((_, k) => (k % 3 === 2 ? ['', '', ''] : [`${k}`, `x<&"${k}`, `${k % 2 === 0}`]));
+    // Added texts with and without characters beyond ASCII, which the part is written in either way.
+    const lines = records.map((_, k) => (k % 3 === 2 ? ['', '', ''] : [`${k}`, k % 2 ? `x<&"${k}` : `L\u00fccke \u{1F600}${k}`, `${k % 2 === 0}`]));
     // Refused only when the part was not well-formed before; never for damage of the page's own.
     const saved = await unlessRefused(() => sheet.save(column, true, NAMES, lines, records).catch((error) => {
       if (/could not add the columns/.test(error.message)) assert.fail(error.message);

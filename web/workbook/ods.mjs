@@ -21,8 +21,6 @@ const NAMESPACES = {
  */
 function odsNames({ office, table, text }) {
   const t = (local) => `${table}:${local}`;
-  const o = (local) => `${office}:${local}`;
-  const x = (local) => `${text}:${local}`;
   return {
     office,
     table,
@@ -40,17 +38,17 @@ function odsNames({ office, table, text }) {
     style: t('style-name'),
     defaultStyle: t('default-cell-style-name'),
     shapes: t('shapes'),
-    valueType: o('value-type'),
-    value: o('value'),
-    stringValue: o('string-value'),
-    booleanValue: o('boolean-value'),
-    annotation: o('annotation'),
-    p: x('p'),
-    h: x('h'),
-    s: x('s'),
-    c: x('c'),
-    tab: x('tab'),
-    lineBreak: x('line-break'),
+    valueType: `${office}:value-type`,
+    value: `${office}:value`,
+    stringValue: `${office}:string-value`,
+    booleanValue: `${office}:boolean-value`,
+    annotation: `${office}:annotation`,
+    p: `${text}:p`,
+    h: `${text}:h`,
+    s: `${text}:s`,
+    c: `${text}:c`,
+    tab: `${text}:tab`,
+    lineBreak: `${text}:line-break`,
   };
 }
 

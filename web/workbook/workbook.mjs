@@ -199,7 +199,11 @@ export async function openWorkbook(bytes) {
         // decoded from UTF-8 encodes back to the bytes it came from.
         const text = splice.text();
         checkWritten(part, text, () => xmlText(partBytes));
-        return rewriteZip(zip, new Map([[part, new TextEncoder().encode(text)]]));
+        // Written straight into as many bytes as it has characters when all
+        // are ASCII, as a sheet's mostly are; encoded in full else.
+        const bytes = new Uint8Array(text.length);
+        const encoded = new TextEncoder().encodeInto(text, bytes).read === text.length ? bytes : new TextEncoder().encode(text);
+        return rewriteZip(zip, new Map([[part, encoded]]));
       },
     };
   }

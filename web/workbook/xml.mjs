@@ -19,9 +19,6 @@ const NONE = 0;
 const TAG = 1;
 const OTHER = 2;
 
-/** The closing texts of the markup other than tags, by how it opens. */
-const OTHER_OPENINGS = [['<!--', '-->'], ['<?', '?>'], ['<![CDATA[', ']]>'], ['<!DOCTYPE', '>']];
-
 /**
  * Reads the markup that begins with the < at `p` of `text` into `m`, its
  * characters looked at one by one so that a part of megabytes is read
@@ -77,7 +74,8 @@ function markupAt(text, p, m) {
     }
     return NONE;
   }
-  for (const [opening, closing] of OTHER_OPENINGS) {
+  // The markup other than tags, by how it opens and closes.
+  for (const [opening, closing] of [['<!--', '-->'], ['<?', '?>'], ['<![CDATA[', ']]>'], ['<!DOCTYPE', '>']]) {
     if (!text.startsWith(opening, p)) continue;
     const close = text.indexOf(closing, p + opening.length);
     if (close < 0) return NONE;
@@ -108,10 +106,8 @@ export function eachTag(text, from, visit) {
     }
     tag.name = text.slice(tag.closing ? p + 2 : p + 1, tag.nameEnd);
     tag.attributes = text.slice(tag.nameEnd, tag.attributesEnd);
-    // A visit may change the tag's fields.
-    const end = tag.end;
     if (visit(tag)) return tag;
-    p = text.indexOf('<', end);
+    p = text.indexOf('<', tag.end);
   }
   return null;
 }
@@ -126,12 +122,9 @@ export function unescapeXml(text) {
     name[0] === '#' ? String.fromCodePoint(name[1] === 'x' ? parseInt(name.slice(2), 16) : Number(name.slice(1))) : NAMED[name]);
 }
 
-const SPECIAL = /[&<>"]/;
-
 /** `text` made safe as XML text and as an attribute's value in double quotes. */
 export function escapeXml(text) {
-  if (!SPECIAL.test(text)) return text;
-  return text.replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' })[c]);
+  return /[&<>"]/.test(text) ? text.replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' })[c]) : text;
 }
 
 const attributePatterns = new Map();

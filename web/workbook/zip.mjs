@@ -30,11 +30,10 @@ const STRONG = 64;
  * bytes rather than copies: a sheet may be a hundred megabytes.
  */
 async function through(stream, bytes) {
-  const CHUNK = 1 << 20;
   let at = 0;
   const source = new ReadableStream({
     pull(controller) {
-      if (at < bytes.length) controller.enqueue(bytes.subarray(at, (at += CHUNK)));
+      if (at < bytes.length) controller.enqueue(bytes.subarray(at, (at += 1 << 20)));
       if (at >= bytes.length) controller.close();
     },
   });
