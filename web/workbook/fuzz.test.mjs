@@ -7,7 +7,10 @@
 //    from a part that is well-formed XML (or the save is refused with a
 //    reason when the part was not well-formed before);
 //  - sheets generated in every form writers use (.xlsx and .ods) take added
-//    columns without a cell changed, into well-formed XML.
+//    columns without a cell changed, into well-formed XML;
+//  - the scanner finds the tags a pattern of the tag grammar finds, in any
+//    text; the well-formedness check passes generated documents and names
+//    the one fault put into each.
 // What it found is kept in web/fixtures/fuzz/ and tried first, every run. A
 // failure prints fast-check's seed and path, to replay it: VARVE_FUZZ_SEED
 // and VARVE_FUZZ_PATH.
@@ -21,7 +24,7 @@ import { columnLetters } from './cells.mjs';
 import { readOdsSheet } from './ods.mjs';
 import { openWorkbook } from './workbook.mjs';
 import { readXlsxSheet } from './xlsx.mjs';
-import { xmlFault } from './xml.mjs';
+import { eachTag, xmlFault } from './xml.mjs';
 import { readZip, rewriteZip, unzipEntry, WorkbookError } from './zip.mjs';
 
 const fixtures = path.join(path.dirname(new URL(import.meta.url).pathname), '../fixtures');
@@ -67,7 +70,8 @@ async function throughThePage(bytes) {
     const column = sheet.columns - 1;
     const { records } = sheet.cells(column, true);
     assert.deepEqual(await sheet.save(column, true, [], records.map(() => []), records), bytes, 'saved as it came');
-    const lines = records.map((_, k) => (k % 3 === 2 ? ['', '', ''] : [`${k}`, `x<&"${k}`, `${k % 2 === 0}`]));
+    // Added texts with and without characters beyond ASCII, which the part is written in either way.
+    const lines = records.map((_, k) => (k % 3 === 2 ? ['', '', ''] : [`${k}`, k % 2 ? `x<&"${k}` : `L\u00fccke \u{1F600}${k}`, `${k % 2 === 0}`]));
     // Refused only when the part was not well-formed before; never for damage of the page's own.
     const saved = await unlessRefused(() => sheet.save(column, true, NAMES, lines, records).catch((error) => {
       if (/could not add the columns/.test(error.message)) assert.fail(error.message);
@@ -264,5 +268,56 @@ test('generated .ods sheets take added columns without a cell changed, into well
     const xml = odsXml(shape);
     assert.equal(xmlFault(xml), null, xml);
     takesColumns(xml, (text) => readOdsSheet(text, { start: text.indexOf('<table:table ') }), widths);
+  }), options);
+});
+
+/** The tags of `text` as a pattern of the tag grammar finds them: [name, attributes, closing, empty, start, end]. */
+function tagsByPattern(text) {
+  const pattern = /<(\/?)([^\s/>!?]+)((?:\s+[^\s=/>]+\s*=\s*(?:"[^"]*"|'[^']*'))*)\s*(\/?)>|<!--[\s\S]*?-->|<\?[\s\S]*?\?>|<!\[CDATA\[[\s\S]*?\]\]>|<!DOCTYPE[^>]*>/g;
+  return [...text.matchAll(pattern)].filter((m) => m[2] !== undefined)
+    .map((m) => [m[2], m[3], m[1] === '/', m[4] === '/', m.index, m.index + m[0].length]);
+}
+
+/** Documents of nested elements with attributes, text, references, comments, CDATA and instructions, prefixes declared where used. */
+const documents = (() => {
+  const attribute = fc.tuple(fc.constantFrom('r', 's', 'x:t', 'table:style-name', 'xml:space'), fc.constantFrom('1', '', 'A1', '&amp;&#233;', 'a>b', "'"))
+    .map(([name, value]) => ` ${name}="${value}"`);
+  const content = fc.constantFrom('text', ' \n\t', '&lt;&#x1F600;', '<!-- c -->', '<![CDATA[<a>]]>', '<?p x?>', '\u00e9\u4e2d');
+  const element = (inner) => fc.tuple(fc.constantFrom('a', 'x:b', 'table:table-cell', 'c\u00e9'), fc.uniqueArray(attribute, { maxLength: 3, selector: (a) => a.split('=')[0] }), fc.array(inner, { maxLength: 4 }))
+    .map(([name, attributes, inside]) => (inside.length === 0 ? `<${name}${attributes.join('')}/>` : `<${name}${attributes.join('')}>${inside.join('')}</${name} >`));
+  const tree = element(fc.oneof(content, element(fc.oneof(content, element(content)))));
+  return fc.tuple(fc.constantFrom('', '<?xml version="1.0"?>\r\n', '\uFEFF'), tree)
+    .map(([head, body]) => `${head}<root xmlns="u:main" xmlns:x="u:x" xmlns:table="u:table">${body}</root>\n`);
+})();
+
+test('the scanner finds the tags the tag grammar gives, in any text', () => {
+  const piece = fc.constantFrom('<', '>', '/', '"', "'", '=', ' ', '\n', '\u00a0', '\u2028', 'a', 'x:b', '!', '?', '<!--', '-->', '<?', '?>', '<![CDATA[', ']]>', '<!DOCTYPE', '<a b="1">', '</a >', '<b/>', " c='>'");
+  const text = fc.oneof(fc.array(piece, { maxLength: 40 }).map((pieces) => pieces.join('')), fc.string({ maxLength: 60 }), documents);
+  fc.assert(fc.property(text, (t) => {
+    const found = [];
+    eachTag(t, 0, (tag) => {
+      found.push([tag.name, tag.attributes, tag.closing, tag.empty, tag.start, tag.end]);
+    });
+    assert.deepEqual(found, tagsByPattern(t));
+  }), options);
+});
+
+test('the well-formedness check passes documents and names the fault put into one', () => {
+  const faults = [
+    [/<root /, '<root b="1" b="2" ', /the attribute b twice/],
+    [/<\/root>/, '<y:z/></root>', /the prefix of <y:z> is not declared/],
+    [/<\/root>/, '<a q:r="1"/></root>', /the prefix of q:r is not declared/],
+    [/<\/root>/, '1 < 2</root>', /a < that begins no tag/],
+    [/<\/root>/, '&nbsp;</root>', /an & that begins no reference/],
+    [/<\/root>/, '<a></b></root>', /<\/b> where <\/a> belongs/],
+    [/<\/root>\n$/, '</root><a/>', /a second root element/],
+    [/<\/root>\n$/, '', /<root> is not closed/],
+    [/<root /, '<root c="<" ', /a < in the value of c/],
+    [/<root /, '<root 1d="x" ', /a bad attribute name/],
+  ];
+  fc.assert(fc.property(documents, fc.nat(faults.length - 1), (text, k) => {
+    assert.equal(xmlFault(text), null, text);
+    const [where, put, said] = faults[k];
+    assert.match(xmlFault(text.replace(where, put)) ?? 'none', said);
   }), options);
 });

@@ -20,23 +20,24 @@ const NAMESPACES = {
  * `prefixes` (what office, table and text are called in the document).
  */
 function odsNames({ office, table, text }) {
+  const t = (local) => `${table}:${local}`;
   return {
     office,
     table,
     text,
-    cell: `${table}:table-cell`,
-    covered: `${table}:covered-table-cell`,
-    row: `${table}:table-row`,
-    column: `${table}:table-column`,
-    sheet: `${table}:table`,
-    rowsRepeated: `${table}:number-rows-repeated`,
-    columnsRepeated: `${table}:number-columns-repeated`,
-    columnsSpanned: `${table}:number-columns-spanned`,
-    rowsSpanned: `${table}:number-rows-spanned`,
-    formula: `${table}:formula`,
-    style: `${table}:style-name`,
-    defaultStyle: `${table}:default-cell-style-name`,
-    shapes: `${table}:shapes`,
+    cell: t('table-cell'),
+    covered: t('covered-table-cell'),
+    row: t('table-row'),
+    column: t('table-column'),
+    sheet: t('table'),
+    rowsRepeated: t('number-rows-repeated'),
+    columnsRepeated: t('number-columns-repeated'),
+    columnsSpanned: t('number-columns-spanned'),
+    rowsSpanned: t('number-rows-spanned'),
+    formula: t('formula'),
+    style: t('style-name'),
+    defaultStyle: t('default-cell-style-name'),
+    shapes: t('shapes'),
     valueType: `${office}:value-type`,
     value: `${office}:value`,
     stringValue: `${office}:string-value`,
@@ -68,7 +69,8 @@ function repeated(attributes, name) {
  * names could not be matched as they are written.
  */
 function odsPrefixes(content) {
-  const bound = new Map(); // prefix -> its URIs
+  // Prefix -> its URIs
+  const bound = new Map();
   for (const m of content.matchAll(/\sxmlns(?::([^\s=>]+))?\s*=\s*(?:"([^"]*)"|'([^']*)')/g)) {
     const prefix = m[1] ?? '';
     if (!bound.has(prefix)) bound.set(prefix, new Set());
@@ -173,7 +175,8 @@ function cellXml(n, { kind, text }, style) {
 export function readOdsSheet(xml, sheet) {
   const n = sheet.names ?? ODS_NAMES;
   const rows = [];
-  const columnStyles = []; // [first column, count, default cell style] of the column elements.
+  // [first column, count, default cell style] of the column elements.
+  const columnStyles = [];
   let columns = 0;
   let columnsEnd = -1;
   let lastColumn = -1;

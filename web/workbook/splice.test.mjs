@@ -2,11 +2,8 @@ import assert from 'node:assert/strict';
 import { test } from 'node:test';
 import { Splice } from './splice.mjs';
 
-const joined = (chunks) => Buffer.concat(chunks.map((c) => Buffer.from(c))).toString('utf8');
-
-test('kept ranges and new text give the same text as a string and as bytes', () => {
+test('kept ranges and new text give the new text', () => {
   for (const old of ['<a><b>1</b><b>2</b></a>', '\uFEFF<a><b>L\u00fccke</b><b>\u{1F600}\u20ac</b></a>']) {
-    const bytes = new TextEncoder().encode(old);
     const first = old.indexOf('</b>');
     const second = old.lastIndexOf('</b>');
     const splice = new Splice(old);
@@ -22,9 +19,8 @@ test('kept ranges and new text give the same text as a string and as bytes', () 
       `${old.slice(0, first)}${old.slice(second + 4)}`;
     const text = splice.text();
     assert.equal(text, expected);
-    assert.equal(joined(splice.bytes(bytes)), expected);
   }
   const untouched = new Splice('<a/>');
   assert.equal(untouched.text(), '<a/>');
-  assert.deepEqual(untouched.pieces, [[0, 4]]);
+  assert.ok(untouched.unchanged());
 });

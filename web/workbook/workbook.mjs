@@ -195,8 +195,15 @@ export async function openWorkbook(bytes) {
         const splice = read.edit(additions);
         // Nothing added (no cell had a value): the workbook as it came.
         if (splice.unchanged()) return rewriteZip(zip, new Map());
-        checkWritten(part, splice.text(), () => xmlText(partBytes));
-        return rewriteZip(zip, new Map([[part, splice.bytes(partBytes)]]));
+        // The new text made once, checked whole, and encoded once: text
+        // decoded from UTF-8 encodes back to the bytes it came from.
+        const text = splice.text();
+        checkWritten(part, text, () => xmlText(partBytes));
+        // Written straight into as many bytes as it has characters when all
+        // are ASCII, as a sheet's mostly are; encoded in full else.
+        const bytes = new Uint8Array(text.length);
+        const encoded = new TextEncoder().encodeInto(text, bytes).read === text.length ? bytes : new TextEncoder().encode(text);
+        return rewriteZip(zip, new Map([[part, encoded]]));
       },
     };
   }

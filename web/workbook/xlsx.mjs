@@ -147,6 +147,13 @@ export async function commentedCells(zip, part) {
   return cells;
 }
 
+/**
+ * The value of attribute `name` in a tag's attributes text, or undefined:
+ * looked for only where name= is written, since the name alone is often
+ * part of another's (r in customFormat).
+ */
+const given = (attributes, name) => (attributes.includes(`${name}=`) ? attribute(attributes, name) : undefined);
+
 /** The column (from 0) of the right end of a range ("A1:F3") or of a cell's name; -1 for none. */
 const rightColumn = (ref) => columnOf(ref.slice(ref.lastIndexOf(':') + 1).replace(/\$/g, ''));
 
@@ -160,7 +167,8 @@ const rightColumn = (ref) => columnOf(ref.slice(ref.lastIndexOf(':') + 1).replac
  */
 export function readXlsxSheet(xml, strings, commented = []) {
   const rows = [];
-  const columnStyles = []; // [min, max, style] of the cols element, columns from 1.
+  // [min, max, style] of the cols element, columns from 1.
+  const columnStyles = [];
   let dimension = null;
   let lastColumn = -1;
   let row = null;
@@ -188,11 +196,11 @@ export function readXlsxSheet(xml, strings, commented = []) {
           cell = null;
           return false;
         }
-        const r = tag.attributes.includes('r=') ? attribute(tag.attributes, 'r') : undefined;
+        const r = given(tag.attributes, 'r');
         const last = row.cells[row.cells.length - 1];
         const column = r === undefined ? (last === undefined ? 0 : last.column + 1) : columnOf(r);
-        const t = tag.attributes.includes('t=') ? attribute(tag.attributes, 't') : undefined;
-        const s = tag.attributes.includes('s=') ? attribute(tag.attributes, 's') : undefined;
+        const t = given(tag.attributes, 't');
+        const s = given(tag.attributes, 's');
         const c = { column, t, s, start: tag.start, end: tag.end, v: null, is: null, f: false, used: false, scope: tag.scope };
         row.cells.push(c);
         cell = tag.empty ? null : c;
@@ -216,7 +224,7 @@ export function readXlsxSheet(xml, strings, commented = []) {
           row = null;
           return false;
         }
-        const r = tag.attributes.includes('r=') ? attribute(tag.attributes, 'r') : undefined;
+        const r = given(tag.attributes, 'r');
         const index = r === undefined ? (rows.length ? rows[rows.length - 1].index + 1 : 1) : Number(r);
         // Cells added to it are named as it is: the same prefix (bound to the same namespace) or none.
         const prefix = tag.name.slice(0, tag.name.indexOf(':') + 1);
@@ -332,7 +340,7 @@ export function readXlsxSheet(xml, strings, commented = []) {
       for (const { row: r, cells, header } of additions) {
         if (cells.every((c) => c.text === '')) continue;
         let open = xml.slice(r.start, r.open);
-        const spans = open.includes('spans=') ? attribute(open, 'spans') : undefined;
+        const spans = given(open, 'spans');
         if (spans !== undefined || r.close < 0) {
           if (spans !== undefined) {
             const [left, right] = spans.split(':');

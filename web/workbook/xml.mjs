@@ -3,27 +3,111 @@
 // offsets, attributes, text and the five entities. Comments, processing
 // instructions and CDATA are passed over as they are.
 
-const TAG = /<(\/?)([^\s/>!?]+)((?:\s+[^\s=/>]+\s*=\s*(?:"[^"]*"|'[^']*'))*)\s*(\/?)>|<!--[\s\S]*?-->|<\?[\s\S]*?\?>|<!\[CDATA\[[\s\S]*?\]\]>|<!DOCTYPE[^>]*>/g;
+/** True for the characters a JavaScript \s matches: blanks, line ends and Unicode's spaces. */
+function isSpace(c) {
+  return c <= 32 ? c === 32 || (c >= 9 && c <= 13) : c >= 0xa0 && /\s/.test(String.fromCharCode(c));
+}
+
+/** Where the blanks of `text` from `at` on end. */
+function blanks(text, at) {
+  while (isSpace(text.charCodeAt(at))) ++at;
+  return at;
+}
+
+/** What markupAt found at a <: nothing it reads, an element's tag, or a comment, processing instruction, CDATA section or document type. */
+const NONE = 0;
+const TAG = 1;
+const OTHER = 2;
+
+/**
+ * Reads the markup that begins with the < at `p` of `text` into `m`, its
+ * characters looked at one by one so that a part of megabytes is read
+ * without a match object or a string per tag: m.start and m.end, and for a
+ * tag m.closing, m.empty (self-closing), m.nameEnd (its name from after the
+ * < and any /) and m.attributesEnd (its attributes from nameEnd: each after
+ * blanks, name = value in double or single quotes, the value any characters
+ * but its quote; m.found where each one's name and value start and end,
+ * four numbers each, m.count of them). A tag ends in blanks, an optional /
+ * and >. Returns what it found: NONE when nothing of that form begins there.
+ */
+function markupAt(text, p, m) {
+  const n = text.length;
+  let q = p + 1;
+  let c = text.charCodeAt(q);
+  m.start = p;
+  m.closing = c === 47;
+  if (m.closing) c = text.charCodeAt(++q);
+  const nameStart = q;
+  m.count = 0;
+  // A name runs to a blank, /, >, ! or ?.
+  while (q < n && !(isSpace(c) || c === 47 || c === 62 || c === 33 || c === 63)) c = text.charCodeAt(++q);
+  if (q > nameStart) {
+    m.nameEnd = q;
+    let end = q;
+    for (;;) {
+      let r = blanks(text, end);
+      if (r === end) break;
+      const attributeStart = r;
+      for (c = text.charCodeAt(r); r < n && !(isSpace(c) || c === 61 || c === 47 || c === 62); c = text.charCodeAt(++r));
+      if (r === attributeStart) break;
+      const attributeEnd = r;
+      r = blanks(text, r);
+      if (text.charCodeAt(r) !== 61) break;
+      r = blanks(text, r + 1);
+      c = text.charCodeAt(r);
+      if (c !== 34 && c !== 39) break;
+      const close = text.indexOf(c === 34 ? '"' : "'", r + 1);
+      if (close < 0) break;
+      end = close + 1;
+      m.found[m.count++] = attributeStart;
+      m.found[m.count++] = attributeEnd;
+      m.found[m.count++] = r + 1;
+      m.found[m.count++] = close;
+    }
+    m.attributesEnd = end;
+    end = blanks(text, end);
+    m.empty = text.charCodeAt(end) === 47;
+    if (m.empty) ++end;
+    if (text.charCodeAt(end) === 62) {
+      m.end = end + 1;
+      return TAG;
+    }
+    return NONE;
+  }
+  // The markup other than tags, by how it opens and closes.
+  for (const [opening, closing] of [['<!--', '-->'], ['<?', '?>'], ['<![CDATA[', ']]>'], ['<!DOCTYPE', '>']]) {
+    if (!text.startsWith(opening, p)) continue;
+    const close = text.indexOf(closing, p + opening.length);
+    if (close < 0) return NONE;
+    m.end = close + closing.length;
+    return OTHER;
+  }
+  return NONE;
+}
+
+/** A markup record for markupAt. */
+const newMarkup = () => ({ name: '', attributes: '', start: 0, end: 0, closing: false, empty: false, nameEnd: 0, attributesEnd: 0, found: [], count: 0 });
 
 /**
  * Calls `visit(tag)` for each tag of `text` from `from` on, in order, until it
  * returns true: tag is { name, attributes (their text), closing, empty (a
  * self-closing tag), start, end }. Returns the tag it stopped at, or null.
+ * Comments, processing instructions, CDATA and a document type are passed
+ * over; a < that begins none of them, nor a tag, is passed over alone.
  * The tag object is reused from call to call; a visit may call eachTag.
  */
 export function eachTag(text, from, visit) {
-  const tag = { name: '', attributes: '', closing: false, empty: false, start: 0, end: 0 };
-  TAG.lastIndex = from;
-  for (let m = TAG.exec(text); m !== null; m = TAG.exec(text)) {
-    if (m[2] === undefined) continue;
-    tag.name = m[2];
-    tag.attributes = m[3];
-    tag.closing = m[1] === '/';
-    tag.empty = m[4] === '/';
-    tag.start = m.index;
-    tag.end = TAG.lastIndex;
+  const tag = newMarkup();
+  for (let p = text.indexOf('<', from); p >= 0;) {
+    const kind = markupAt(text, p, tag);
+    if (kind !== TAG) {
+      p = text.indexOf('<', kind === NONE ? p + 1 : tag.end);
+      continue;
+    }
+    tag.name = text.slice(tag.closing ? p + 2 : p + 1, tag.nameEnd);
+    tag.attributes = text.slice(tag.nameEnd, tag.attributesEnd);
     if (visit(tag)) return tag;
-    TAG.lastIndex = tag.end; // A visit may have read other tags meanwhile.
+    p = text.indexOf('<', tag.end);
   }
   return null;
 }
@@ -40,7 +124,7 @@ export function unescapeXml(text) {
 
 /** `text` made safe as XML text and as an attribute's value in double quotes. */
 export function escapeXml(text) {
-  return text.replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' })[c]);
+  return /[&<>"]/.test(text) ? text.replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' })[c]) : text;
 }
 
 const attributePatterns = new Map();
@@ -98,7 +182,8 @@ export class Scope {
   constructor(parent, declared) {
     this.parent = parent;
     this.declared = declared;
-    this.names = new Map(); // Qualified names resolved here: name -> [URI, local name].
+    // Qualified names resolved here: name -> [URI, local name].
+    this.names = new Map();
   }
 
   /** The URI bound to `prefix` ('' for the default namespace: '' when none); undefined when unbound. */
@@ -142,19 +227,6 @@ export class Scope {
     }
     return undefined;
   }
-
-  /** The prefix (with its colon, '' for the default) that names `uri` here, or undefined. */
-  prefixOf(uri) {
-    const seen = new Set();
-    for (let scope = this; scope !== null; scope = scope.parent) {
-      for (const [prefix, bound] of scope.declared) {
-        if (seen.has(prefix)) continue;
-        seen.add(prefix);
-        if (bound === uri) return prefix === '' ? '' : `${prefix}:`;
-      }
-    }
-    return undefined;
-  }
 }
 
 /** The scope outside every element: no namespace declared. */
@@ -189,25 +261,6 @@ export function eachElement(text, from, scope, visit) {
 }
 
 
-/**
- * The end of the element whose start tag is `tag` (an object eachTag gave):
- * the offset after its end tag, or after the tag itself when it is empty.
- */
-export function elementEnd(text, tag) {
-  if (tag.empty) return tag.end;
-  const name = tag.name;
-  let depth = 0;
-  const end = eachTag(text, tag.end, (t) => {
-    if (t.name !== name) return false;
-    if (!t.closing) {
-      if (!t.empty) ++depth;
-      return false;
-    }
-    return depth-- === 0;
-  });
-  return end === null ? text.length : end.end;
-}
-
 /** An XML part's bytes as text (its byte-order mark kept), or null when it is not in UTF-8. */
 export function xmlText(bytes) {
   let text;
@@ -221,20 +274,49 @@ export function xmlText(bytes) {
   return text;
 }
 
-const MARKUP = new RegExp(TAG.source, 'g');
 const REFERENCE = /&(?:#x([0-9a-fA-F]{1,6})|#([0-9]{1,7})|lt|gt|amp|quot|apos);/y;
 const NOT_CHARACTER = /[\x00-\x08\x0B\x0C\x0E-\x1F\uFFFE\uFFFF]|[\uD800-\uDBFF](?![\uDC00-\uDFFF])|(?<![\uD800-\uDBFF])[\uDC00-\uDFFF]/;
-const NAME_PART = /^[A-Za-z_\u00C0-\uFFFD][\w.\-\u00B7\u00C0-\uFFFD]*$/;
 
-/** True when `name` is a name XML with namespaces allows: one colon at most, between two parts. */
-function goodName(name, names) {
-  let good = names.get(name);
-  if (good === undefined) {
-    const parts = name.split(':');
-    good = parts.length <= 2 && parts.every((part) => NAME_PART.test(part));
-    names.set(name, good);
+/** True when `c` may begin a part of a name: a letter, _ or any character from U+00C0 on. */
+const nameStart = (c) => (c >= 97 && c <= 122) || (c >= 65 && c <= 90) || c === 95 || (c >= 0xc0 && c <= 0xfffd);
+/** True when `c` may continue a part of a name: those, digits, . - and U+00B7. */
+const nameCharacter = (c) => nameStart(c) || (c >= 48 && c <= 57) || c === 46 || c === 45 || c === 0xb7;
+
+/**
+ * Where the colon of the name `text` holds from `from` to `to` lies (-1 for
+ * none), or -2 when it is not a name XML with namespaces allows: one colon
+ * at most, between two parts.
+ */
+function nameColon(text, from, to) {
+  let part = from;
+  for (let i = from; i < to; ++i) {
+    const c = text.charCodeAt(i);
+    if (c === 58) {
+      if (i === part || part > from) return -2;
+      part = i + 1;
+    } else if (i === part ? !nameStart(c) : !nameCharacter(c)) return -2;
   }
-  return good;
+  return to === part ? -2 : part > from ? part - 1 : -1;
+}
+
+/** True when `text` holds the same characters at `a` and `b`, `length` of them. */
+function sameText(text, a, b, length) {
+  for (let i = 0; i < length; ++i) if (text.charCodeAt(a + i) !== text.charCodeAt(b + i)) return false;
+  return true;
+}
+
+/**
+ * True when the prefix `text` holds from `from` to `to` is bound in `scope`.
+ * Each scope remembers the prefixes found bound in it, so that most names are
+ * checked without a string made of their prefix.
+ */
+function prefixBound(text, from, to, scope) {
+  const known = (scope.boundPrefixes ??= []);
+  for (let i = 0; i < known.length; ++i) if (known[i].length === to - from && text.startsWith(known[i], from)) return true;
+  const prefix = text.slice(from, to);
+  if (scope.uri(prefix) === undefined) return false;
+  known.push(prefix);
+  return true;
 }
 
 /**
@@ -258,87 +340,108 @@ function badReference(text, from, to, first = text.indexOf('&', from)) {
  * or null when it is: one root element, every element closed in order, end
  * tags without attributes, no attribute twice in a tag, every prefix bound,
  * references and characters XML allows, and nothing but blanks, comments and
- * processing instructions outside the root.
+ * processing instructions outside the root. One pass over the text, which
+ * makes strings only of the namespace declarations and of what a fault names.
  */
 export function xmlFault(text) {
   const lineOf = (at) => text.slice(0, at).split('\n').length;
   const fault = (what, at) => `${what} (line ${lineOf(at)})`;
   const bad = NOT_CHARACTER.exec(text);
   if (bad !== null) return fault(`a character XML does not allow, U+${bad[0].charCodeAt(0).toString(16).toUpperCase().padStart(4, '0')}`, bad.index);
-  const open = []; // The names of the elements open, and their scopes.
+  const start = text.charCodeAt(0) === 0xfeff ? 1 : 0;
+  // The elements open: where each one's name starts and ends, `depth` numbers, and the scope outside it.
+  const open = [];
+  let depth = 0;
   const scopes = [];
   let scope = TOP_SCOPE;
-  const names = new Map();
   let roots = 0;
-  let at = text.charCodeAt(0) === 0xfeff ? 1 : 0;
+  // Where the next & and xmlns lie (-1: none is left), each looked up again only once passed.
   let amp = text.indexOf('&');
-  MARKUP.lastIndex = at;
-  for (let m = MARKUP.exec(text); ; m = MARKUP.exec(text)) {
-    const end = m === null ? text.length : m.index;
-    // The text before this markup: no <, good references, and only blanks outside the root.
-    const lt = text.indexOf('<', at);
-    if (lt >= 0 && lt < end) return fault('a < that begins no tag', lt);
-    if (open.length === 0) {
-      if (/\S/.test(text.slice(at, end))) return fault('text outside the root element', at);
-    } else {
-      // Where the next & lies is looked up again only once it is passed: a text may have none.
+  let xmlns = text.indexOf('xmlns');
+  const m = newMarkup();
+  for (let at = start; ;) {
+    const next = text.indexOf('<', at);
+    const end = next < 0 ? text.length : next;
+    const kind = next < 0 ? NONE : markupAt(text, next, m);
+    if (next >= 0 && kind === NONE) return fault('a < that begins no tag', next);
+    // The text before this markup: good references, and only blanks outside the root.
+    if (depth === 0) {
+      if (blanks(text, at) < end) return fault('text outside the root element', at);
+    } else if (end > at) {
       if (amp >= 0 && amp < at) amp = text.indexOf('&', at);
       if (amp >= 0 && amp < end) {
         const ref = badReference(text, at, end, amp);
         if (ref >= 0) return fault('an & that begins no reference', ref);
       }
     }
-    if (m === null) break;
-    at = MARKUP.lastIndex;
-    if (m[2] === undefined) {
-      const markup = m[0];
-      if (markup.startsWith('<!--') && markup.slice(4, -3).includes('--') || markup.endsWith('--->')) return fault('a comment holding --', m.index);
-      if (markup.startsWith('<![CDATA[') && open.length === 0) return fault('CDATA outside the root element', m.index);
-      if (markup.startsWith('<!DOCTYPE') && roots > 0) return fault('a document type after the root element', m.index);
-      if (markup.startsWith('<?xml') && /^<\?xml\s/.test(markup) && m.index > (text.charCodeAt(0) === 0xfeff ? 1 : 0)) {
-        return fault('an XML declaration that is not at the start', m.index);
+    if (next < 0) break;
+    at = m.end;
+    if (kind === OTHER) {
+      const markup = text.slice(next, m.end);
+      if (markup.startsWith('<!--') && markup.slice(4, -3).includes('--') || markup.endsWith('--->')) return fault('a comment holding --', next);
+      if (markup.startsWith('<![CDATA[') && depth === 0) return fault('CDATA outside the root element', next);
+      if (markup.startsWith('<!DOCTYPE') && roots > 0) return fault('a document type after the root element', next);
+      if (/^<\?xml\s/.test(markup) && next > start) {
+        return fault('an XML declaration that is not at the start', next);
       }
       continue;
     }
-    const name = m[2];
-    if (!goodName(name, names)) return fault(`a bad element name, ${name}`, m.index);
-    if (m[1] === '/') {
-      if (m[3] !== '' || m[4] === '/') return fault(`an end tag with attributes, </${name}${m[3]}${m[4]}>`, m.index);
-      if (open.length === 0 || open[open.length - 1] !== name) {
-        return fault(open.length === 0 ? `an end tag </${name}> without its start` : `</${name}> where </${open[open.length - 1]}> belongs`, m.index);
+    const from = next + (m.closing ? 2 : 1);
+    const to = m.nameEnd;
+    const element = () => text.slice(from, to);
+    const colon = nameColon(text, from, to);
+    if (colon === -2) return fault(`a bad element name, ${element()}`, next);
+    if (m.closing) {
+      if (m.attributesEnd > to || m.empty) return fault(`an end tag with attributes, ${text.slice(next, m.end)}`, next);
+      const openFrom = open[depth - 2];
+      const openTo = open[depth - 1];
+      if (depth === 0 || openTo - openFrom !== to - from || !sameText(text, openFrom, from, to - from)) {
+        return fault(depth === 0 ? `an end tag </${element()}> without its start` : `</${element()}> where </${text.slice(openFrom, openTo)}> belongs`, next);
       }
-      open.pop();
+      depth -= 2;
       scope = scopes.pop();
       continue;
     }
-    if (open.length === 0 && roots++ > 0) return fault(`a second root element, <${name}>`, m.index);
+    if (depth === 0 && roots++ > 0) return fault(`a second root element, <${element()}>`, next);
     let inside = scope;
-    if (m[3] !== '') {
-      inside = scope.inside(m[3]);
-      const seen = [];
-      for (const a of m[3].matchAll(ATTRIBUTE)) {
-        const attribute = a[1];
-        if (!goodName(attribute, names)) return fault(`a bad attribute name, ${attribute}`, m.index);
-        if (seen.includes(attribute)) return fault(`the attribute ${attribute} twice in <${name}>`, m.index);
-        seen.push(attribute);
-        const value = a[2] ?? a[3];
-        if (value.includes('<')) return fault(`a < in the value of ${attribute}`, m.index);
-        if (value.includes('&') && badReference(value, 0, value.length) >= 0) return fault(`an & that begins no reference in the value of ${attribute}`, m.index);
-        const colon = attribute.indexOf(':');
-        if (colon > 0 && attribute.slice(0, colon) !== 'xmlns' && inside.uri(attribute.slice(0, colon)) === undefined) {
-          return fault(`the prefix of ${attribute} is not declared`, m.index);
+    if (xmlns >= 0 && xmlns < to) xmlns = text.indexOf('xmlns', to);
+    if (xmlns >= 0 && xmlns < m.attributesEnd) inside = scope.inside(text.slice(to, m.attributesEnd));
+    const found = m.found;
+    for (let a = 0; a < m.count; a += 4) {
+      const nameFrom = found[a];
+      const nameTo = found[a + 1];
+      const valueFrom = found[a + 2];
+      const valueTo = found[a + 3];
+      const name = () => text.slice(nameFrom, nameTo);
+      const colon = nameColon(text, nameFrom, nameTo);
+      if (colon === -2) return fault(`a bad attribute name, ${name()}`, next);
+      for (let k = 0; k < a; k += 4) {
+        if (found[k + 1] - found[k] === nameTo - nameFrom && sameText(text, found[k], nameFrom, nameTo - nameFrom)) {
+          return fault(`the attribute ${name()} twice in <${element()}>`, next);
         }
-        if (attribute.startsWith('xmlns:') && value === '') return fault(`the prefix ${attribute.slice(6)} is declared empty`, m.index);
+      }
+      // The next < lies after the tag, unless in this value.
+      const lt = text.indexOf('<', valueFrom);
+      if (lt >= 0 && lt < valueTo) return fault(`a < in the value of ${name()}`, next);
+      if (amp >= 0 && amp < valueFrom) amp = text.indexOf('&', valueFrom);
+      if (amp >= 0 && amp < valueTo && badReference(text, valueFrom, valueTo, amp) >= 0) {
+        return fault(`an & that begins no reference in the value of ${name()}`, next);
+      }
+      if (colon >= 0) {
+        const declaring = colon - nameFrom === 5 && text.startsWith('xmlns', nameFrom);
+        if (!declaring && !prefixBound(text, nameFrom, colon, inside)) return fault(`the prefix of ${name()} is not declared`, next);
+        if (declaring && valueTo === valueFrom) return fault(`the prefix ${text.slice(colon + 1, nameTo)} is declared empty`, next);
       }
     }
-    if (inside.element(name)[0] === undefined) return fault(`the prefix of <${name}> is not declared`, m.index);
-    if (m[4] !== '/') {
-      open.push(name);
+    if (colon >= 0 && !prefixBound(text, from, colon, inside)) return fault(`the prefix of <${element()}> is not declared`, next);
+    if (!m.empty) {
+      open[depth++] = from;
+      open[depth++] = to;
       scopes.push(scope);
       scope = inside;
     }
   }
-  if (open.length > 0) return fault(`<${open[open.length - 1]}> is not closed`, text.length);
+  if (depth > 0) return fault(`<${text.slice(open[depth - 2], open[depth - 1])}> is not closed`, text.length);
   if (roots === 0) return 'no root element';
   return null;
 }

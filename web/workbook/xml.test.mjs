@@ -1,6 +1,6 @@
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
-import { attribute, eachElement, eachTag, elementEnd, escapeXml, TOP_SCOPE, unescapeXml, withAttribute, xmlFault, xmlText } from './xml.mjs';
+import { attribute, eachElement, eachTag, escapeXml, TOP_SCOPE, unescapeXml, withAttribute, xmlFault, xmlText } from './xml.mjs';
 
 test('tags are found where they lie, whatever their attributes hold', () => {
   const text = '<?xml version="1.0"?><!-- <no> --><a x="1>2" y=\'"\'><b/><![CDATA[<c>]]></a >';
@@ -17,14 +17,6 @@ test('tags are found where they lie, whatever their attributes hold', () => {
   assert.equal(attribute(a.attributes, 'x'), '1>2');
   assert.equal(attribute(a.attributes, 'y'), '"');
   assert.equal(attribute(a.attributes, 'z'), undefined);
-});
-
-test('an element ends at its own end tag', () => {
-  const text = '<r><c><c/><c>1</c></c><c>2</c></r>';
-  const first = eachTag(text, 0, (tag) => tag.name === 'c');
-  assert.equal(text.slice(first.start, elementEnd(text, first)), '<c><c/><c>1</c></c>');
-  const empty = eachTag(text, first.end, (tag) => tag.name === 'c');
-  assert.equal(text.slice(empty.start, elementEnd(text, empty)), '<c/>');
 });
 
 test('attributes are read, set, added and taken out', () => {

@@ -10,6 +10,11 @@ import { crc32 } from './crc32.mjs';
 /** A workbook the page cannot read or cannot keep; the message says why. */
 export class WorkbookError extends Error {}
 
+/** The refusal of a zip64 archive. */
+const zip64 = () => new WorkbookError('it is a zip64 archive, which the page cannot write back');
+/** The refusal of a damaged zip directory, or of its `entry` when given. */
+const damaged = (entry) => new WorkbookError(entry ? `its zip entry ${entry.name} is damaged` : 'its zip directory is damaged');
+
 const LOCAL = 0x04034b50;
 const CENTRAL = 0x02014b50;
 const END = 0x06054b50;
@@ -19,40 +24,17 @@ const ENCRYPTED = 1;
 const DESCRIPTOR = 8;
 const STRONG = 64;
 
-/** The pieces of bytes `pieces` (`size` bytes in all) as one array. */
-function joined(pieces, size) {
-  const out = new Uint8Array(size);
-  let at = 0;
-  for (const piece of pieces) {
-    out.set(piece, at);
-    at += piece.length;
-  }
-  return out;
-}
-
 /**
- * Runs bytes (whole or as a list of pieces) through a browser stream
- * (`CompressionStream` or `DecompressionStream`), in chunks of a megabyte:
- * a chunk costs a call, and a sheet may come in a hundred thousand pieces.
+ * Runs `bytes` through a browser stream (`CompressionStream` or
+ * `DecompressionStream`), handed over a megabyte at a time, as views of the
+ * bytes rather than copies: a sheet may be a hundred megabytes.
  */
 async function through(stream, bytes) {
-  const pieces = bytes instanceof Uint8Array ? [bytes] : bytes;
-  const CHUNK = 1 << 20;
-  let i = 0;
-  let offset = 0;
+  let at = 0;
   const source = new ReadableStream({
     pull(controller) {
-      const chunk = new Uint8Array(CHUNK);
-      let at = 0;
-      for (; i < pieces.length && at < CHUNK; ++i, offset = 0) {
-        const take = Math.min(pieces[i].length - offset, CHUNK - at);
-        chunk.set(pieces[i].subarray(offset, offset + take), at);
-        at += take;
-        offset += take;
-        if (offset < pieces[i].length) break;
-      }
-      if (at > 0) controller.enqueue(chunk.subarray(0, at));
-      if (i >= pieces.length) controller.close();
+      if (at < bytes.length) controller.enqueue(bytes.subarray(at, (at += 1 << 20)));
+      if (at >= bytes.length) controller.close();
     },
   });
   return new Uint8Array(await new Response(source.pipeThrough(stream)).arrayBuffer());
@@ -78,7 +60,7 @@ export function readZip(bytes) {
   }
   if (end < 0) throw new WorkbookError('it is not a zip archive, as .xlsx and .ods files are');
   if (end >= 20 && u32(end - 20) === ZIP64_LOCATOR) {
-    throw new WorkbookError('it is a zip64 archive, which the page cannot write back');
+    throw zip64();
   }
   const count = u16(end + 10);
   const centralSize = u32(end + 12);
@@ -87,7 +69,7 @@ export function readZip(bytes) {
     throw new WorkbookError('it is a zip archive spread over several files');
   }
   if (count === 0xffff || centralSize === 0xffffffff || centralOffset === 0xffffffff) {
-    throw new WorkbookError('it is a zip64 archive, which the page cannot write back');
+    throw zip64();
   }
   if (centralOffset + centralSize !== end) {
     throw new WorkbookError('its zip directory is not where it should be');
@@ -96,7 +78,7 @@ export function readZip(bytes) {
   const entries = [];
   let at = centralOffset;
   for (let i = 0; i < count; ++i) {
-    if (at + 46 > end || u32(at) !== CENTRAL) throw new WorkbookError('its zip directory is damaged');
+    if (at + 46 > end || u32(at) !== CENTRAL) throw damaged();
     const nameLength = u16(at + 28);
     const extraLength = u16(at + 30);
     const length = 46 + nameLength + extraLength + u16(at + 32);
@@ -114,24 +96,24 @@ export function readZip(bytes) {
       throw new WorkbookError('it is encrypted (saved with a password)');
     }
     for (let x = at + 46 + nameLength; x + 4 <= at + 46 + nameLength + extraLength; x += 4 + u16(x + 2)) {
-      if (u16(x) === 1) throw new WorkbookError('it is a zip64 archive, which the page cannot write back');
+      if (u16(x) === 1) throw zip64();
     }
     if ([entry.compressedSize, entry.size, entry.offset].includes(0xffffffff) || u16(at + 34) === 0xffff) {
-      throw new WorkbookError('it is a zip64 archive, which the page cannot write back');
+      throw zip64();
     }
     const local = entry.offset;
     if (local + 30 > centralOffset || u32(local) !== LOCAL ||
         decoder.decode(bytes.subarray(local + 30, local + 30 + u16(local + 26))) !== entry.name) {
-      throw new WorkbookError(`its zip entry ${entry.name} is damaged`);
+      throw damaged(entry);
     }
     entry.dataOffset = local + 30 + u16(local + 26) + u16(local + 28);
     if (entry.dataOffset + entry.compressedSize > centralOffset) {
-      throw new WorkbookError(`its zip entry ${entry.name} is damaged`);
+      throw damaged(entry);
     }
     entries.push(entry);
     at += length;
   }
-  if (at !== end) throw new WorkbookError('its zip directory is damaged');
+  if (at !== end) throw damaged();
   return { bytes, entries, centralOffset, end };
 }
 
@@ -149,18 +131,18 @@ export async function unzipEntry(zip, entry) {
     try {
       bytes = await through(new DecompressionStream('deflate-raw'), data);
     } catch {
-      throw new WorkbookError(`its zip entry ${entry.name} is damaged`);
+      throw damaged(entry);
     }
   } else throw new WorkbookError(`its zip entry ${entry.name} is compressed in a way the page does not read`);
   if (bytes.length !== entry.size || crc32(bytes) !== entry.crc) {
-    throw new WorkbookError(`its zip entry ${entry.name} is damaged`);
+    throw damaged(entry);
   }
   return bytes;
 }
 
 /**
  * The archive `zip` again with the entries named in `replaced` (a Map from
- * name to new uncompressed bytes, whole or as a list of pieces) replaced, compressed as they were (stored
+ * name to new uncompressed bytes) replaced, compressed as they were (stored
  * or deflated), in their places. Every other byte before the directory is
  * copied; the directory's records are copied with new offsets, and the
  * replaced entries' sizes and CRC-32.
@@ -169,7 +151,8 @@ export async function rewriteZip(zip, replaced) {
   const { bytes } = zip;
   const byOffset = [...zip.entries].sort((a, b) => a.offset - b.offset);
   const parts = [];
-  const moved = new Map(); // entry -> { offset, crc, compressedSize, size } in the new archive
+  // Each entry -> { offset, crc, compressedSize, size } in the new archive.
+  const moved = new Map();
   let copiedFrom = 0;
   let length = 0;
   const add = (part) => {
@@ -185,15 +168,9 @@ export async function rewriteZip(zip, replaced) {
       continue;
     }
     add(bytes.subarray(copiedFrom, entry.offset));
-    // The new bytes, whole or in pieces.
-    const pieces = data instanceof Uint8Array ? [data] : data;
-    let crc = 0;
-    let size = 0;
-    for (const piece of pieces) {
-      crc = crc32(piece, crc);
-      size += piece.length;
-    }
-    const compressed = entry.method === 0 ? joined(pieces, size) : await through(new CompressionStream('deflate-raw'), pieces);
+    const crc = crc32(data);
+    const size = data.length;
+    const compressed = entry.method === 0 ? data : await through(new CompressionStream('deflate-raw'), data);
     const nameAndExtra = bytes.subarray(entry.offset + 30, entry.dataOffset);
     const header = new Uint8Array(30);
     header.set(bytes.subarray(entry.offset, entry.offset + 30));
@@ -207,7 +184,8 @@ export async function rewriteZip(zip, replaced) {
     add(header);
     add(nameAndExtra);
     add(compressed);
-    copiedFrom = next; // A data descriptor after the old data goes with it.
+    // A data descriptor after the old data goes with it.
+    copiedFrom = next;
   }
   add(bytes.subarray(copiedFrom, zip.centralOffset));
   const centralOffset = length;
