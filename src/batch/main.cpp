@@ -247,8 +247,8 @@ int convert_lines(const Options& options, Output& out) {
 
 /// Writes every accepted number of the direction with its rows.
 void write_table(const Options& options, Output& out) {
-  for (chronology::Range range : chronology::accepted_ranges(options.direction)) {
-    for (chronology::VarveNumber n = range.first; n <= range.last && !out.failed(); ++n) {
+  for (chronology::GivenRange range : chronology::accepted_ranges(options.direction)) {
+    for (chronology::GivenNumber n = range.first; n <= range.last && !out.failed(); ++n) {
       char digits[12];
       int length = std::snprintf(digits, sizeof digits, "%d", n);
       for (const chronology::Link& link : chronology::links_of(options.direction, n)) {

@@ -189,7 +189,7 @@ std::string read_span_numbers(Options& o) {
     }
     o.span = {cell.number, cell.last};
   } else if (o.numbers.size() == 2) {
-    chronology::VarveNumber ends[2] = {};
+    chronology::GivenNumber ends[2] = {};
     for (std::size_t k = 0; k < 2; ++k) {
       chronology::Cell cell = chronology::read_cell(o.numbers[k].first);
       if (cell.kind != CellKind::kNumber) {

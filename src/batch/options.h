@@ -32,9 +32,9 @@ struct Options {
   /// The line mode (--lines): one value per line of FILE, one row per line.
   bool lines = false;
   /// span: the FIRST and LAST numbers of the span, as given.
-  chronology::Range span{};
+  chronology::GivenRange span{};
   /// chart: the number to mark, an accepted number of `direction`.
-  std::optional<chronology::VarveNumber> mark;
+  std::optional<chronology::GivenNumber> mark;
 
   /// True for the column mode: a --column or a --span-columns was given.
   bool column_mode_asked() const {

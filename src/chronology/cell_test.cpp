@@ -59,8 +59,8 @@ TEST(ReadCell, GivesEveryCaseOfTheSharedTable) {
 /// Only digits, a hyphen or an en dash, and digits make a span; every other
 /// text with a dash reads as it did before spans were read.
 TEST(ReadCell, ReadsASpanOnlyInItsOwnShape) {
-  constexpr VarveNumber kMax = std::numeric_limits<VarveNumber>::max();
-  auto span = [](VarveNumber first, VarveNumber last) {
+  constexpr GivenNumber kMax = std::numeric_limits<GivenNumber>::max();
+  auto span = [](GivenNumber first, GivenNumber last) {
     return Cell{CellKind::kSpan, first, CellHint::kNone, last};
   };
   struct Case {
@@ -113,8 +113,8 @@ TEST(ReadCell, ReadsASpanOnlyInItsOwnShape) {
 
 TEST(ReadValue, ReadsEveryKindOfHostNumber) {
   constexpr double kInfinity = std::numeric_limits<double>::infinity();
-  constexpr VarveNumber kMax = std::numeric_limits<VarveNumber>::max();
-  constexpr VarveNumber kMin = std::numeric_limits<VarveNumber>::min();
+  constexpr GivenNumber kMax = std::numeric_limits<GivenNumber>::max();
+  constexpr GivenNumber kMin = std::numeric_limits<GivenNumber>::min();
   struct RealCase {
     double value;
     Cell cell;

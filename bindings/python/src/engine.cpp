@@ -63,7 +63,7 @@ py::dict columns_of(Direction d, std::size_t count, Read read) {
   std::vector<py::array> arrays;
   std::vector<std::string_view> names;
   visit_fields(table::no_cells(d), [&](std::string_view name, const auto& value) {
-    if constexpr (std::is_same_v<std::decay_t<decltype(value)>, AddedNumber>) {
+    if constexpr (kIsAddedNumber<std::decay_t<decltype(value)>>) {
       arrays.push_back(py::array_t<std::int32_t>(count));
     } else {
       arrays.push_back(py::array_t<std::uint8_t>(count));
@@ -79,8 +79,8 @@ py::dict columns_of(Direction d, std::size_t count, Read read) {
     for (std::size_t i = 0; i < count; ++i) {
       std::size_t k = 0;
       visit_fields(number_cells(d, read(i)), [&](std::string_view, const auto& value) {
-        if constexpr (std::is_same_v<std::decay_t<decltype(value)>, AddedNumber>) {
-          static_cast<std::int32_t*>(data[k++])[i] = value.value_or(0);
+        if constexpr (kIsAddedNumber<std::decay_t<decltype(value)>>) {
+          static_cast<std::int32_t*>(data[k++])[i] = value ? value->value() : 0;
         } else {
           static_cast<std::uint8_t*>(data[k++])[i] = code(value);
         }
@@ -364,16 +364,16 @@ py::dict links_table(const std::string& direction) {
   Direction d = direction_named(direction);
   std::vector<std::int32_t> input, ne_first, ne_last, am_first, am_last;
   std::vector<std::uint8_t> sequence, relation, false_couplets;
-  for (const chronology::Range& range : chronology::accepted_ranges(d)) {
-    for (VarveNumber n = range.first; n <= range.last; ++n) {
+  for (const chronology::GivenRange& range : chronology::accepted_ranges(d)) {
+    for (chronology::GivenNumber n = range.first; n <= range.last; ++n) {
       for (const Link& link : chronology::links_of(d, n)) {
         input.push_back(n);
         sequence.push_back(static_cast<std::uint8_t>(link.sequence));
         relation.push_back(static_cast<std::uint8_t>(code_of(link.relation)));
-        ne_first.push_back(link.ne_first);
-        ne_last.push_back(link.ne_last);
-        am_first.push_back(link.am_first);
-        am_last.push_back(link.am_last);
+        ne_first.push_back(link.ne_first.value());
+        ne_last.push_back(link.ne_last.value());
+        am_first.push_back(link.am_first.value());
+        am_last.push_back(link.am_last.value());
         false_couplets.push_back(link.false_couplets);
       }
     }

@@ -165,7 +165,7 @@ Rcpp::List added_frame(Direction direction, const Column& x, R_xlen_t n, Warning
     auto at = static_cast<R_xlen_t>(names.size());
     if constexpr (std::is_same_v<Type, AddedFlag>) {
       frame[at] = Rcpp::LogicalVector(n);
-    } else if constexpr (std::is_same_v<Type, AddedNumber>) {
+    } else if constexpr (kIsAddedNumber<Type>) {
       frame[at] = Rcpp::IntegerVector(n);
     } else {
       frame[at] = Rcpp::CharacterVector(n);
@@ -188,7 +188,9 @@ Rcpp::List added_frame(Direction direction, const Column& x, R_xlen_t n, Warning
                          ? NA_STRING
                          : STRING_ELT(relations, static_cast<R_xlen_t>(code)));
     }
-    void operator()(const AddedNumber& number) const {
+    void operator()(const table::AddedNe& number) const { store(table::plain(number)); }
+    void operator()(const table::AddedAm& number) const { store(table::plain(number)); }
+    void store(std::optional<std::int32_t> number) const {
       INTEGER(column)[i] = number.value_or(NA_INTEGER);
     }
     void operator()(const AddedFlag& flag) const { LOGICAL(column)[i] = flag ? *flag : NA_LOGICAL; }
@@ -314,16 +316,16 @@ Rcpp::List varve_links_table(std::string direction) {
   std::vector<int> input, ne_first, ne_last, am_first, am_last;
   std::vector<std::string> sequence, relation;
   std::vector<bool> false_couplets;
-  for (const chronology::Range& range : chronology::accepted_ranges(d)) {
-    for (VarveNumber n = range.first; n <= range.last; ++n) {
+  for (const chronology::GivenRange& range : chronology::accepted_ranges(d)) {
+    for (chronology::GivenNumber n = range.first; n <= range.last; ++n) {
       for (const Link& link : chronology::links_of(d, n)) {
         input.push_back(n);
         sequence.emplace_back(kSequenceNames[static_cast<std::size_t>(link.sequence)]);
         relation.emplace_back(kRelationNames[static_cast<std::size_t>(code_of(link.relation))]);
-        ne_first.push_back(link.ne_first);
-        ne_last.push_back(link.ne_last);
-        am_first.push_back(link.am_first);
-        am_last.push_back(link.am_last);
+        ne_first.push_back(link.ne_first.value());
+        ne_last.push_back(link.ne_last.value());
+        am_first.push_back(link.am_first.value());
+        am_last.push_back(link.am_last.value());
         false_couplets.push_back(link.false_couplets);
       }
     }
