@@ -187,7 +187,7 @@ std::string read_span_numbers(Options& o) {
     if (cell.kind != CellKind::kSpan) {
       return takes + ", not only '" + chronology::ascii_shown(o.numbers[0].first) + "'";
     }
-    o.span = {cell.number, cell.last};
+    o.span = {cell.first, cell.last};
   } else if (o.numbers.size() == 2) {
     chronology::GivenNumber ends[2] = {};
     for (std::size_t k = 0; k < 2; ++k) {

@@ -24,26 +24,27 @@ enum class CellKind : std::uint8_t {
   kNumber,   ///< A whole number, in `Cell::number`.
   kEmpty,    ///< Nothing, or only blanks; a missing value.
   kInvalid,  ///< Anything else.
-  kSpan,     ///< A span of varves, from `Cell::number` to `Cell::last`.
+  kSpan,     ///< A span of varves, from `Cell::first` to `Cell::last`.
 };
 
-/// What an invalid cell may have been meant as; `Cell::number` holds the number.
+/// What an invalid cell may have been meant as; `Cell::meant` holds the number.
 enum class CellHint : std::uint8_t {
   kNone,
   kThousands,  ///< Digits in groups of three, as "4,282", "4.282" or "4 282".
   kUncertain,  ///< A number marked uncertain, as "4282?", "~4282" or "ca. 4282".
 };
 
-/// One cell, read.
+/// One cell, read: each field means one thing, and holds it for one kind of
+/// cell only (0 otherwise). A number beyond 32 bits saturates to the nearest
+/// 32-bit value, which lies outside every accepted range, so that it is never
+/// taken for another one.
 struct Cell {
   CellKind kind = CellKind::kEmpty;
-  /// kNumber: the number. kInvalid with a hint: the number perhaps meant.
-  /// A number beyond 32 bits saturates to the nearest 32-bit value, which lies
-  /// outside every accepted range, so that it is never taken for another one.
-  GivenNumber number = 0;
-  CellHint hint = CellHint::kNone;
-  /// kSpan: the last number of the span, saturating as `number` does.
-  GivenNumber last = 0;
+  GivenNumber number = 0;           ///< kNumber: the number.
+  CellHint hint = CellHint::kNone;  ///< kInvalid: what it was perhaps meant as.
+  GivenNumber meant = 0;            ///< kInvalid with a hint: the number perhaps meant.
+  GivenNumber first = 0;            ///< kSpan: its first number, as written.
+  GivenNumber last = 0;             ///< kSpan: its last number, as written.
 
   friend constexpr bool operator==(const Cell&, const Cell&) = default;
 };
@@ -284,17 +285,17 @@ constexpr Cell read_cell(std::string_view text, char separator = 0) {
   GivenNumber number = 0;
   // Groups of three first: "4.000" may be 4 or 4000, so it is no number.
   if (cell_detail::grouped_number(text, number)) {
-    return {CellKind::kInvalid, number, CellHint::kThousands};
+    return {CellKind::kInvalid, 0, CellHint::kThousands, number};
   }
   bool decimal_comma = separator == ';';
   if (cell_detail::whole_number(text, decimal_comma, number)) {
     return {CellKind::kNumber, number};
   }
   if (cell_detail::uncertain_number(text, decimal_comma, number)) {
-    return {CellKind::kInvalid, number, CellHint::kUncertain};
+    return {CellKind::kInvalid, 0, CellHint::kUncertain, number};
   }
   if (GivenNumber last = 0; cell_detail::span_numbers(text, number, last)) {
-    return {CellKind::kSpan, number, CellHint::kNone, last};
+    return {CellKind::kSpan, 0, CellHint::kNone, 0, number, last};
   }
   return {CellKind::kInvalid};
 }
@@ -331,7 +332,7 @@ constexpr Cell read_real(double value) {
 /// brackets when there is one.
 inline std::string invalid_cell_message(std::string_view shown, const Cell& cell) {
   std::string message = "not a whole number: '" + std::string(shown) + "'";
-  std::string meant = std::to_string(cell.number);
+  std::string meant = std::to_string(cell.meant);
   switch (cell.hint) {
     case CellHint::kNone:
       break;

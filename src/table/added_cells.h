@@ -245,7 +245,7 @@ constexpr NumberCells span_cells(const chronology::SpanResult& span) {
 /// the span it is, or why it has none.
 constexpr NumberCells number_cells(Direction direction, const Cell& cell) {
   if (cell.kind == CellKind::kSpan) {
-    return span_cells(chronology::span_of(direction, cell.number, cell.last));
+    return span_cells(chronology::span_of(direction, cell.first, cell.last));
   }
   chronology::Links links = cell.kind == CellKind::kNumber
                                 ? chronology::links_of(direction, cell.number)

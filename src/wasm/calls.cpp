@@ -193,7 +193,7 @@ LookupResult lookup(chronology::Direction direction, std::string_view typed) {
     return result;
   }
   if (cell.kind == CellKind::kSpan) {
-    return span_lookup(direction, cell.number, cell.last);
+    return span_lookup(direction, cell.first, cell.last);
   }
   if (cell.kind == CellKind::kInvalid) {
     result.status = LookupStatus::kNotANumber;
