@@ -11,11 +11,12 @@ using chronology::Links;
 using chronology::Relation;
 using chronology::Sequence;
 
-// A record's values are written as integers, whatever their chronology.
+/// A result of two values, NE or AM numbers written as the integers they are.
 template <class A, class B>
 Result result(RecordLayout layout, A a, B b) {
   return {layout, {chronology::plain(a), chronology::plain(b), 0}, 2};
 }
+/// A result of three values, as above.
 template <class A, class B, class C>
 Result result(RecordLayout layout, A a, B b, C c) {
   return {layout, {chronology::plain(a), chronology::plain(b), chronology::plain(c)}, 3};
