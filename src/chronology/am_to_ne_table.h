@@ -77,7 +77,8 @@ inline constexpr AmRange kAmRange{AmNumber{2500}, AmNumber{8700}};
 /// The correspondence from AM to NE numbers, in ascending order of AM number.
 /// It holds the links of NeToAmTable read backwards, but decides this
 /// direction alone: at the edges of the overlap the two directions differ
-/// (where they must agree is checked at compile time in tables_agree.cpp).
+/// (where they must agree is checked at compile time in tables_agree.cpp and
+/// tables_agree_am.cpp).
 inline constexpr std::array AmToNeTable{
     am_row(2500, 3020, lc_offset(0)),
     am_row(3021, 3022, lc_split(3021)),

@@ -3,7 +3,7 @@
 
 // The engine's one entry point for front ends: the links of a number in
 // either direction and the accepted ranges. That the two tables agree is
-// checked once, in tables_agree.cpp.
+// checked once, in tables_agree.cpp and tables_agree_am.cpp.
 
 #include <array>
 #include <cstdint>

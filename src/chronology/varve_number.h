@@ -9,7 +9,6 @@
 // chronology a number steps by a count of varves, and two numbers differ by
 // one.
 
-#include <compare>
 #include <cstdint>
 
 namespace chronology {
@@ -60,8 +59,14 @@ class VarveNumber {
     return a.value_ - b.value_;
   }
 
-  friend constexpr bool operator==(VarveNumber, VarveNumber) = default;
-  friend constexpr auto operator<=>(VarveNumber, VarveNumber) = default;
+  // Comparisons of the integers, written out rather than derived from <=>:
+  // the tables' compile-time checks compare numbers millions of times, and
+  // clang counts every step of a std::strong_ordering against its budget.
+  friend constexpr bool operator==(VarveNumber a, VarveNumber b) { return a.value_ == b.value_; }
+  friend constexpr bool operator<(VarveNumber a, VarveNumber b) { return a.value_ < b.value_; }
+  friend constexpr bool operator>(VarveNumber a, VarveNumber b) { return a.value_ > b.value_; }
+  friend constexpr bool operator<=(VarveNumber a, VarveNumber b) { return a.value_ <= b.value_; }
+  friend constexpr bool operator>=(VarveNumber a, VarveNumber b) { return a.value_ >= b.value_; }
 
  private:
   std::int32_t value_ = 0;
