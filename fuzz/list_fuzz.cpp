@@ -77,7 +77,7 @@ void expected(chronology::Direction direction, std::string_view input, std::size
       rows += std::max<std::size_t>(chronology::links_of(direction, cell.number).count, 1);
     } else if (cell.kind == chronology::CellKind::kSpan) {
       // A span gives a row per NE sequence it converts to, or none and a message.
-      chronology::SpanResult span = chronology::span_of(direction, cell.number, cell.last);
+      chronology::SpanResult span = chronology::span_of(direction, cell.first, cell.last);
       rows += span.spans.size();
       bad += !span.converted();
     }

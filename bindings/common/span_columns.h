@@ -129,7 +129,7 @@ inline Value correction_value(const CorrectionRow& row, const CorrectionColumn& 
   const Link& link = row.link;
   switch (column.field) {
     case CorrectionField::kPair:
-      value.integer = static_cast<VarveNumber>(row.pair);
+      value.integer = static_cast<std::int32_t>(row.pair);
       break;
     case CorrectionField::kSequence:
       value.text = std::string(chronology::sequence_name(link.sequence));
@@ -138,16 +138,16 @@ inline Value correction_value(const CorrectionRow& row, const CorrectionColumn& 
       value.text = std::string(chronology::relation_name(link.relation));
       break;
     case CorrectionField::kNeFirst:
-      value.integer = link.ne_first;
+      value.integer = link.ne_first.value();
       break;
     case CorrectionField::kNeLast:
-      value.integer = link.ne_last;
+      value.integer = link.ne_last.value();
       break;
     case CorrectionField::kAmFirst:
-      value.integer = link.am_first;
+      value.integer = link.am_first.value();
       break;
     case CorrectionField::kAmLast:
-      value.integer = link.am_last;
+      value.integer = link.am_last.value();
       break;
     case CorrectionField::kFalseCouplets:
       value.flag = link.false_couplets;

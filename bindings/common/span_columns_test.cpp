@@ -18,7 +18,7 @@ using chronology::read_integer;
 TEST(SpanColumns, CorrectionsAreListedInOrderWithTheEndsThatCutThem) {
   struct Case {
     Direction direction;
-    VarveNumber first, last;
+    chronology::GivenNumber first, last;
     std::vector<std::string> rows;  // ne_first-ne_last relation cut
   };
   const std::vector<Case> cases = {
@@ -43,7 +43,8 @@ TEST(SpanColumns, CorrectionsAreListedInOrderWithTheEndsThatCutThem) {
     std::vector<std::string> got;
     for (const CorrectionRow& r : corrections) {
       EXPECT_EQ(correction_value(r, kCorrectionColumns[0]).integer, 7);
-      got.push_back(std::to_string(r.link.ne_first) + "-" + std::to_string(r.link.ne_last) + " " +
+      got.push_back(std::to_string(r.link.ne_first.value()) + "-" +
+                    std::to_string(r.link.ne_last.value()) + " " +
                     std::string(chronology::relation_name(r.link.relation)) + " " +
                     correction_value(r, kCorrectionColumns.back()).text.value_or(""));
     }

@@ -33,12 +33,12 @@ using chronology::Link;
 using chronology::Links;
 using chronology::Relation;
 using chronology::Sequence;
-using chronology::VarveNumber;
 
 using table::AddedFlag;
 using table::AddedNumber;
 using table::AddedSequence;
 using table::code_of;
+using table::kIsAddedNumber;
 using table::kRelationNames;
 using table::kSequenceNames;
 using table::number_cells;

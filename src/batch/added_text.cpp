@@ -73,11 +73,12 @@ SpanCellsCache::SpanCellsCache(Direction direction, char separator)
   }
   // Each NE sequence's part: ne-to-am, its accepted range; am-to-ne, the AM
   // varves it covers, as the engine's span over the whole AM range gives them.
-  std::span<const chronology::Range> ranges = chronology::accepted_ranges(direction);
-  for (const chronology::Range& range : ranges) {
+  std::span<const chronology::GivenRange> ranges = chronology::accepted_ranges(direction);
+  for (const chronology::GivenRange& range : ranges) {
     for (const chronology::SequenceSpan& part :
          chronology::span_of(direction, range.first, range.last).spans) {
-      chronology::Range covers = direction == Direction::kNeToAm ? part.ne : part.am;
+      chronology::GivenRange covers =
+          direction == Direction::kNeToAm ? plain(part.ne) : plain(part.am);
       parts_.push_back(
           {part.sequence, covers,
            std::vector<End>(static_cast<std::size_t>(covers.last - covers.first) + 1)});
@@ -85,11 +86,11 @@ SpanCellsCache::SpanCellsCache(Direction direction, char separator)
   }
 }
 
-const SpanCellsCache::End& SpanCellsCache::make_ends(Part& part, chronology::VarveNumber n) {
+const SpanCellsCache::End& SpanCellsCache::make_ends(Part& part, chronology::GivenNumber n) {
   // The counts along the sequence are made for all its varves at once.
   Counts through;
   std::optional<chronology::Link> previous;
-  for (chronology::VarveNumber m = part.covers.first; m <= part.covers.last; ++m) {
+  for (chronology::GivenNumber m = part.covers.first; m <= part.covers.last; ++m) {
     End& at = part.ends[static_cast<std::size_t>(m - part.covers.first)];
     table::SpanRow row = table::span_row(direction_, chronology::read_integer(m),
                                          chronology::read_integer(m), {}, {});
@@ -129,7 +130,7 @@ const SpanCellsCache::End& SpanCellsCache::make_ends(Part& part, chronology::Var
   return part.ends[static_cast<std::size_t>(n - part.covers.first)];
 }
 
-void SpanCellsCache::append_converted(chronology::VarveNumber lo, chronology::VarveNumber hi) {
+void SpanCellsCache::append_converted(chronology::GivenNumber lo, chronology::GivenNumber hi) {
   // Each part's two ends, where the interval reaches into it.
   struct Piece {
     const End* smaller = nullptr;
@@ -138,8 +139,8 @@ void SpanCellsCache::append_converted(chronology::VarveNumber lo, chronology::Va
   std::array<Piece, 2> pieces{};
   for (std::size_t p = 0; p < parts_.size() && p < pieces.size(); ++p) {
     Part& part = parts_[p];
-    chronology::VarveNumber first = std::max(lo, part.covers.first);
-    chronology::VarveNumber last = std::min(hi, part.covers.last);
+    chronology::GivenNumber first = std::max(lo, part.covers.first);
+    chronology::GivenNumber last = std::min(hi, part.covers.last);
     if (first <= last) {
       pieces[p] = {&end_of(part, first), &end_of(part, last)};
     }
@@ -176,7 +177,7 @@ void SpanCellsCache::append_converted(chronology::VarveNumber lo, chronology::Va
     }
     const End& a = *piece->smaller;
     const End& b = *piece->larger;
-    chronology::VarveNumber value = 0;
+    std::int32_t value = 0;
     switch (column.field) {
       case table::SpanField::kNeVarves:
         value = b.ne.last - a.ne.first + 1;
@@ -214,7 +215,7 @@ std::string_view SpanCellsCache::cells(const table::ReadEnds& read) {
 
 AddedCellsCache::AddedCellsCache(Direction direction, char separator)
     : direction_(direction), separator_(separator) {
-  std::span<const chronology::Range> ranges = chronology::accepted_ranges(direction);
+  std::span<const chronology::GivenRange> ranges = chronology::accepted_ranges(direction);
   first_ = ranges.front().first;
   known_.assign(static_cast<std::size_t>(ranges.back().last - first_) + 1, Slice{});
   // A number outside every range; no number is below the first.

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -48,7 +49,7 @@ class AddedCellsCache {
 
   chronology::Direction direction_;
   char separator_;
-  chronology::VarveNumber first_ = 0;  ///< The number of known_[0].
+  chronology::GivenNumber first_ = 0;  ///< The number of known_[0].
   std::vector<Slice> known_;
   std::string cells_;  ///< The added cells of the numbers met so far.
   std::string empty_, outside_, invalid_;
@@ -85,18 +86,19 @@ class SpanCellsCache {
 
   /// Corrections counted along a sequence.
   struct Counts {
-    chronology::VarveNumber splits = 0;
-    chronology::VarveNumber joins = 0;
-    chronology::VarveNumber false_couplets = 0;
+    std::int32_t splits = 0;
+    std::int32_t joins = 0;
+    std::int32_t false_couplets = 0;
   };
 
   /// What one varve gives as an end of its sequence's part of an interval.
   struct End {
     bool known = false;
-    chronology::Range ne{}, am{};  ///< Of the varve alone.
-    Counts through;                ///< The corrections that start at or before it.
-    Counts before;                 ///< The corrections that end before it.
-    std::uint32_t texts = 0;       ///< Where its column texts start in texts_.
+    chronology::NeRange ne{};  ///< Of the varve alone.
+    chronology::AmRange am{};  ///< Of the varve alone.
+    Counts through;            ///< The corrections that start at or before it.
+    Counts before;             ///< The corrections that end before it.
+    std::uint32_t texts = 0;   ///< Where its column texts start in texts_.
     /// Where each column's text ends, from `texts`: held here, beside the
     /// rest, so that a row reads little memory besides its two ends'.
     std::array<std::uint16_t, kMostSpanColumns> ends{};
@@ -106,23 +108,23 @@ class SpanCellsCache {
   /// it covers, and the ends met among them.
   struct Part {
     chronology::Sequence sequence{};
-    chronology::Range covers{};
+    chronology::GivenRange covers{};
     std::vector<End> ends;
   };
 
   /// The end `n` of `part`, made when first needed.
-  const End& end_of(Part& part, chronology::VarveNumber n) {
+  const End& end_of(Part& part, chronology::GivenNumber n) {
     const End& end = part.ends[static_cast<std::size_t>(n - part.covers.first)];
     return end.known ? end : make_ends(part, n);
   }
   /// Makes every end of `part`; returns the end `n`.
-  const End& make_ends(Part& part, chronology::VarveNumber n);
+  const End& make_ends(Part& part, chronology::GivenNumber n);
   /// The text of column `k` for the end `end`.
   std::string_view text(const End& end, std::size_t k) const {
     std::uint16_t begin = k == 0 ? 0 : end.ends[k - 1];
     return std::string_view(texts_).substr(end.texts + begin, end.ends[k] - begin);
   }
-  void append_converted(chronology::VarveNumber lo, chronology::VarveNumber hi);
+  void append_converted(chronology::GivenNumber lo, chronology::GivenNumber hi);
 
   chronology::Direction direction_;
   char separator_;
@@ -150,7 +152,13 @@ void visit_added_text(const table::NumberCells& cells, Visit&& visit) {
     void operator()(std::string_view name, table::RelationCode relation) const {
       visit(name, AddedKind::kName, table::kRelationNames[static_cast<std::size_t>(relation)]);
     }
-    void operator()(std::string_view name, const table::AddedNumber& number) const {
+    void operator()(std::string_view name, const table::AddedNe& number) const {
+      write(name, table::plain(number));
+    }
+    void operator()(std::string_view name, const table::AddedAm& number) const {
+      write(name, table::plain(number));
+    }
+    void write(std::string_view name, std::optional<std::int32_t> number) const {
       std::string digits;
       if (number) {
         append_number(digits, *number);

@@ -12,7 +12,7 @@ namespace {
 using chronology::Cell;
 using chronology::CellKind;
 using chronology::Direction;
-using chronology::VarveNumber;
+using chronology::GivenNumber;
 
 /// The ends of two cells, as the row converter reads them, with their texts.
 table::ReadEnds ends_of(const Cell& a, const Cell& b, std::string shown_a = "",
@@ -37,30 +37,31 @@ void expect_row_of_the_table_model(SpanCellsCache& cache, Direction direction, c
 // edges) and many random ones, in either order, it must give the table
 // model's own row.
 TEST(SpanCellsCache, GivesTheTableModelsRowForAnyTwoEnds) {
-  const std::vector<VarveNumber> ne_ends = {
+  const std::vector<chronology::GivenNumber> ne_ends = {
       2499, 2500, 2501, 3020, 3021, 3022, 3191, 3700, 3701, 4281, 4282, 4283, 5594,
       5595, 5607, 5671, 5672, 5674, 5676, 5677, 5680, 5681, 6453, 6454, 6460, 6461,
       6559, 6560, 6561, 6673, 6674, 6675, 6744, 6745, 6951, 6952, 8999, 9000, 9001};
-  const std::vector<VarveNumber> am_ends = {
+  const std::vector<chronology::GivenNumber> am_ends = {
       2499, 2500, 3021, 3022, 3023, 3712, 3713, 4294, 5613, 5625, 5626, 5691, 5692, 5695, 6244,
       6245, 6246, 6357, 6358, 6359, 6428, 6468, 6469, 6633, 6634, 6635, 8682, 8683, 8700, 8701};
   std::mt19937 random(31);
   for (Direction direction : {Direction::kNeToAm, Direction::kAmToNe}) {
     for (char separator : {',', ';'}) {
       SpanCellsCache cache(direction, separator);
-      const std::vector<VarveNumber>& ends = direction == Direction::kNeToAm ? ne_ends : am_ends;
-      for (VarveNumber a : ends) {
-        for (VarveNumber b : ends) {
+      const std::vector<chronology::GivenNumber>& ends =
+          direction == Direction::kNeToAm ? ne_ends : am_ends;
+      for (chronology::GivenNumber a : ends) {
+        for (chronology::GivenNumber b : ends) {
           expect_row_of_the_table_model(
               cache, direction, separator,
               ends_of(chronology::read_integer(a), chronology::read_integer(b)),
               std::to_string(a) + " " + std::to_string(b));
         }
       }
-      std::uniform_int_distribution<VarveNumber> number(2400, 9100);
+      std::uniform_int_distribution<chronology::GivenNumber> number(2400, 9100);
       for (int i = 0; i < 20000; ++i) {
-        VarveNumber a = number(random);
-        VarveNumber b = a + number(random) % 300 - 150;
+        chronology::GivenNumber a = number(random);
+        chronology::GivenNumber b = a + number(random) % 300 - 150;
         expect_row_of_the_table_model(
             cache, direction, separator,
             ends_of(chronology::read_integer(a), chronology::read_integer(b)),

@@ -70,7 +70,7 @@ void ListMode::convert(const Token& token, const table::Place& place, std::strin
     return;
   }
   if (cell.kind == chronology::CellKind::kSpan) {
-    chronology::SpanResult span = chronology::span_of(direction_, cell.number, cell.last);
+    chronology::SpanResult span = chronology::span_of(direction_, cell.first, cell.last);
     if (!span.converted()) {
       // A converted span's rows show the part each sequence covers: no note.
       reporter_.span(place, span);

@@ -270,8 +270,8 @@ int run(const batch::TableSettings& settings, Output& out) {
   if (settings.header) {
     batch::append_header(out.buffer(), settings.format);
   }
-  for (chronology::Range range : chronology::accepted_ranges(settings.direction)) {
-    for (chronology::VarveNumber n = range.first; n <= range.last && !out.failed(); ++n) {
+  for (chronology::GivenRange range : chronology::accepted_ranges(settings.direction)) {
+    for (chronology::GivenNumber n = range.first; n <= range.last && !out.failed(); ++n) {
       char digits[12];
       int length = std::snprintf(digits, sizeof digits, "%d", n);
       for (const chronology::Link& link : chronology::links_of(settings.direction, n)) {

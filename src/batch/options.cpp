@@ -26,7 +26,7 @@ struct Reading {
 
   Direction direction = Direction::kNeToAm;
   bool chart_direction_given = false;
-  std::optional<chronology::VarveNumber> mark;  ///< chart's --mark.
+  std::optional<chronology::GivenNumber> mark;  ///< chart's --mark.
   std::vector<NumberArgument> operands;         ///< The words after the command's.
 
   Format format = Format::kTsv;
@@ -42,7 +42,7 @@ struct Reading {
 
 /// Reads an argument as a whole number by the rule every value varve-batch
 /// converts is read by; none when it is anything else.
-std::optional<chronology::VarveNumber> whole_number(std::string_view argument) {
+std::optional<chronology::GivenNumber> whole_number(std::string_view argument) {
   chronology::Cell cell = chronology::read_cell(argument);
   return cell.kind == chronology::CellKind::kNumber ? std::optional(cell.number) : std::nullopt;
 }
@@ -142,7 +142,7 @@ constexpr OptionRule kOptionRules[] = {
      [](std::string_view value, Reading& r) {
        // A row's number is digits alone: no sign, no decimals.
        bool digits = !value.empty() && value.find_first_not_of("0123456789") == value.npos;
-       std::optional<chronology::VarveNumber> row = digits ? whole_number(value) : std::nullopt;
+       std::optional<chronology::GivenNumber> row = digits ? whole_number(value) : std::nullopt;
        if (!row || *row < 1) {
          return "--header-row needs a row's number from 1, not " + quoted(value);
        }
@@ -365,7 +365,7 @@ std::string_view file_of(const Reading& r) {
 }
 
 /// The ends of "span": FIRST and LAST, or FIRST-LAST as one word.
-std::optional<chronology::Range> span_ends(const Reading& r, std::string& fault) {
+std::optional<chronology::GivenRange> span_ends(const Reading& r, std::string& fault) {
   const std::string takes = "span takes FIRST and LAST (or FIRST-LAST)";
   if (r.operands.size() == 1) {
     chronology::Cell cell = chronology::read_cell(r.operands[0].text);
@@ -373,22 +373,22 @@ std::optional<chronology::Range> span_ends(const Reading& r, std::string& fault)
       fault = takes + ", not only " + quoted(r.operands[0].text);
       return std::nullopt;
     }
-    return chronology::Range{cell.number, cell.last};
+    return chronology::GivenRange{cell.first, cell.last};
   }
   if (r.operands.size() != 2) {
     fault = takes;
     return std::nullopt;
   }
-  chronology::VarveNumber ends[2] = {};
+  chronology::GivenNumber ends[2] = {};
   for (std::size_t k = 0; k < 2; ++k) {
-    std::optional<chronology::VarveNumber> end = whole_number(r.operands[k].text);
+    std::optional<chronology::GivenNumber> end = whole_number(r.operands[k].text);
     if (!end) {
       fault = "span needs whole numbers, not " + quoted(r.operands[k].text);
       return std::nullopt;
     }
     ends[k] = *end;
   }
-  return chronology::Range{ends[0], ends[1]};
+  return chronology::GivenRange{ends[0], ends[1]};
 }
 
 ParsedOptions span_command(const Reading& r) {
@@ -399,7 +399,7 @@ ParsedOptions span_command(const Reading& r) {
     return failed("--format does not go with span: its account is plain text");
   }
   std::string fault;
-  std::optional<chronology::Range> span = span_ends(r, fault);
+  std::optional<chronology::GivenRange> span = span_ends(r, fault);
   if (!span) {
     return failed(fault);
   }

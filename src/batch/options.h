@@ -64,7 +64,7 @@ struct TableSettings {
 /// span DIRECTION FIRST LAST: the account of one span.
 struct SpanSettings {
   Direction direction = Direction::kNeToAm;
-  chronology::Range span{};  ///< FIRST and LAST as given, in either order.
+  chronology::GivenRange span{};  ///< FIRST and LAST as given, in either order.
 
   friend bool operator==(const SpanSettings&, const SpanSettings&) = default;
 };
@@ -73,7 +73,7 @@ struct SpanSettings {
 struct ChartSettings {
   Direction direction = Direction::kNeToAm;
   /// The number to mark, an accepted number of `direction`.
-  std::optional<chronology::VarveNumber> mark;
+  std::optional<chronology::GivenNumber> mark;
 
   friend bool operator==(const ChartSettings&, const ChartSettings&) = default;
 };

@@ -82,7 +82,7 @@ TEST(ParseOptions, ReadsTheChartCommand) {
   struct Chart {
     std::vector<std::string_view> arguments;
     Direction direction;
-    std::optional<chronology::VarveNumber> mark;
+    std::optional<chronology::GivenNumber> mark;
   };
   const std::vector<Chart> cases = {
       {{"chart"}, Direction::kNeToAm, std::nullopt},
@@ -252,7 +252,7 @@ TEST(ParseOptions, ReadsTheSpanCommand) {
   struct Case {
     std::vector<std::string_view> arguments;
     Direction direction;
-    chronology::Range span;
+    chronology::GivenRange span;
   };
   const std::vector<Case> cases = {
       {{"span", "ne-to-am", "5580", "5700"}, Direction::kNeToAm, {5580, 5700}},

@@ -4,17 +4,13 @@
 #include <charconv>
 #include <span>
 
+#include "batch/added_text.h"
 #include "table/added_cells.h"
 
 namespace batch {
 namespace {
 
 using chronology::Link;
-using chronology::Relation;
-using chronology::relation_name;
-using chronology::Sequence;
-using chronology::sequence_name;
-using chronology::VarveNumber;
 
 /// A row holds the input, then one link in the columns that ne-to-am adds.
 constexpr std::array<std::string_view, table::kNumberCellCount> kLinkColumns =
@@ -24,52 +20,36 @@ char separator(Format format) {
   return format == Format::kCsv ? ',' : '\t';
 }
 
-/// The fields after `input`, and the line end: those of `link`, under the
-/// relation `relation` when one is given.
-void append_tail(std::string& out, Format format, const Link* link,
-                 std::string_view relation = {}) {
-  if (link && relation.empty()) {
-    relation = relation_name(link->relation);
-  }
-  const VarveNumber numbers[4] = {link ? link->ne_first : 0, link ? link->ne_last : 0,
-                                  link ? link->am_first : 0, link ? link->am_last : 0};
-  if (format == Format::kJsonl) {
-    if (link) {
-      out.append("\"sequence\":\"").append(sequence_name(link->sequence));
-      out.append("\",\"relation\":\"").append(relation).append("\"");
+/// The fields after `input`, and the line end: the cells of one link, by
+/// their names. JSON Lines writes an empty cell as null, and a name as a string.
+void append_tail(std::string& out, Format format, const table::NeToAmCells& cells) {
+  bool first = true;
+  visit_added_text(cells, [&](std::string_view name, AddedKind kind, std::string_view text) {
+    if (format != Format::kJsonl) {
+      if (!first) {
+        out.push_back(separator(format));
+      }
+      out.append(text);
     } else {
-      out.append("\"sequence\":null,\"relation\":\"outside\"");
-    }
-    for (int i = 0; i < 4; ++i) {
-      out.append(",\"").append(kLinkColumns[2 + i]).append("\":");
-      if (link) {
-        append_number(out, numbers[i]);
-      } else {
+      out.append(first ? "\"" : ",\"").append(name).append("\":");
+      if (text.empty()) {
         out.append("null");
+      } else if (kind == AddedKind::kName) {
+        out.append("\"").append(text).append("\"");
+      } else {
+        out.append(text);
       }
     }
-    out.append(",\"false_couplets\":");
-    out.append(!link ? "null" : link->false_couplets ? "true" : "false");
-    out.append("}\n");
-    return;
-  }
-  char sep = separator(format);
-  if (!link) {
-    out.push_back(sep);  // No sequence.
-    out.append("outside");
-    out.append(5, sep);
-    out.push_back('\n');
-    return;
-  }
-  out.append(sequence_name(link->sequence)).push_back(sep);
-  out.append(relation);
-  for (VarveNumber n : numbers) {
-    out.push_back(sep);
-    append_number(out, n);
-  }
-  out.push_back(sep);
-  out.append(link->false_couplets ? "true" : "false");
-  out.push_back('\n');
+    first = false;
+  });
+  out.append(format == Format::kJsonl ? "}\n" : "\n");
+}
+
+/// The cells of a row without a link: outside.
+table::NeToAmCells outside_cells() {
+  table::NeToAmCells cells;
+  cells.relation = table::RelationCode::kOutside;
+  return cells;
 }
 
 /// The input field and what joins it to the rest of the row.
@@ -85,7 +65,7 @@ void append_head(std::string& out, Format format, std::string_view input) {
 
 }  // namespace
 
-void append_number(std::string& out, VarveNumber n) {
+void append_number(std::string& out, std::int32_t n) {
   char digits[12];
   auto [end, ec] = std::to_chars(digits, digits + sizeof digits, n);
   out.append(digits, end);
@@ -128,18 +108,23 @@ void append_header(std::string& out, Format format) {
 
 void append_row(std::string& out, Format format, std::string_view input, const Link* link) {
   append_head(out, format, input);
-  append_tail(out, format, link);
+  append_tail(out, format, link ? table::link_cells(*link) : outside_cells());
 }
 
 void append_span_rows(std::string& out, Format format, std::string_view input,
                       const chronology::SpanResult& span) {
   for (const chronology::SequenceSpan& part : span.spans) {
-    // The span's ends in the places of a link's: its relation is named apart.
-    Link ends{part.sequence, Relation::kCorresponds, part.ne.first,      part.ne.last,
-              part.am.first, part.am.last,           part.false_couplets};
+    // The span's ends in the places of a link's, under the relation "span".
+    table::NeToAmCells cells;
+    cells.sequence = part.sequence;
+    cells.relation = table::RelationCode::kSpan;
+    cells.ne_first = part.ne.first;
+    cells.ne_last = part.ne.last;
+    cells.am_first = part.am.first;
+    cells.am_last = part.am.last;
+    cells.false_couplets = part.false_couplets;
     append_head(out, format, input);
-    append_tail(out, format, &ends,
-                table::kRelationNames[static_cast<std::size_t>(table::RelationCode::kSpan)]);
+    append_tail(out, format, cells);
   }
 }
 
@@ -158,15 +143,15 @@ RowCache::RowCache(Format format, Direction direction) {
     for (std::size_t i = 0; i < std::max<std::size_t>(count, 1); ++i) {
       std::size_t before = entry.tails.size();
       entry.tails.append(head_suffix);
-      append_tail(entry.tails, format, count == 0 ? nullptr : &links[i]);
+      append_tail(entry.tails, format, count == 0 ? outside_cells() : table::link_cells(links[i]));
       entry.lengths[i] = entry.tails.size() - before;
     }
     return entry;
   };
   outside_ = make_entry(nullptr, 0);
-  std::span<const chronology::Range> ranges = chronology::accepted_ranges(direction);
+  std::span<const chronology::GivenRange> ranges = chronology::accepted_ranges(direction);
   first_ = ranges.front().first;
-  for (VarveNumber n = first_; n <= ranges.back().last; ++n) {
+  for (chronology::GivenNumber n = first_; n <= ranges.back().last; ++n) {
     chronology::Links links = chronology::links_of(direction, n);
     entries_.push_back(make_entry(links.items.data(), links.count));
   }

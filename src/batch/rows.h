@@ -21,7 +21,7 @@ enum class Format { kTsv, kCsv, kJsonl };
 using chronology::Direction;
 
 /// Appends `n` in decimal.
-void append_number(std::string& out, chronology::VarveNumber n);
+void append_number(std::string& out, std::int32_t n);
 
 /// Appends `text` as one quoted CSV field: in double quotes, each quote doubled.
 void append_quoted(std::string& out, std::string_view text);
@@ -53,7 +53,7 @@ class RowCache {
   RowCache(Format format, Direction direction);
 
   /// Appends the rows of `number`, typed as `input`.
-  void append_rows(std::string& out, std::string_view input, chronology::VarveNumber number) const {
+  void append_rows(std::string& out, std::string_view input, chronology::GivenNumber number) const {
     // Below the first number the difference wraps round to a large index.
     auto index = static_cast<std::uint32_t>(number) - static_cast<std::uint32_t>(first_);
     const Entry& entry = index < entries_.size() ? entries_[index] : outside_;
@@ -82,7 +82,7 @@ class RowCache {
 
   std::string head_prefix_;  ///< What comes before the input field.
   bool json_ = false;        ///< The input field is inside a JSON string.
-  chronology::VarveNumber first_ = 0;
+  chronology::GivenNumber first_ = 0;
   std::vector<Entry> entries_;  ///< From first_ on; numbers in gaps are outside.
   Entry outside_;
 };

@@ -11,10 +11,10 @@ namespace chart {
 namespace {
 
 using chronology::Direction;
+using chronology::GivenNumber;
 using chronology::Link;
 using chronology::Relation;
 using chronology::Sequence;
-using chronology::VarveNumber;
 
 // The figure's geometry, in SVG user units, drawn to be shown one unit to a
 // CSS pixel: its text is then 12 px, and each step marker is a target of
@@ -39,7 +39,7 @@ constexpr double kAxisTitleBelow = 38;  // From the last panel's bottom to the x
 constexpr double kBottomMargin = 10;
 /// Where the header bands' text begins, in the y axis's column.
 constexpr double kHeaderLeft = 8;
-constexpr VarveNumber kXTick = 500;
+constexpr GivenNumber kXTick = 500;
 /// The side of a step marker's target: 24 CSS px and a pixel to spare for rounding.
 constexpr double kTarget = 25;
 /// The least distance between the centres of two markers' targets, along
@@ -94,7 +94,7 @@ void put(std::string& out, double value) {
   out.append(digits == "-0" ? "0" : digits);
 }
 
-void put(std::string& out, VarveNumber value) {
+void put(std::string& out, std::int32_t value) {
   out.append(std::to_string(value));
 }
 
@@ -106,7 +106,9 @@ void add(std::string& out, const Parts&... parts) {
     if constexpr (std::is_same_v<Part, char>) {
       out.push_back(part);
     } else if constexpr (std::is_integral_v<Part>) {
-      put(out, static_cast<VarveNumber>(part));
+      put(out, static_cast<std::int32_t>(part));
+    } else if constexpr (requires { part.value(); }) {
+      put(out, part.value());  // A varve number of either chronology.
     } else if constexpr (std::is_floating_point_v<Part>) {
       put(out, static_cast<double>(part));
     } else {
@@ -126,15 +128,16 @@ struct Scale {
 
 /// An inclusive run of numbers; empty when first > last.
 struct Span {
-  VarveNumber first;
-  VarveNumber last;
+  GivenNumber first;
+  GivenNumber last;
 };
 
 /// The AM numbers that have a link to both sequences.
 Span overlap_of_am(const std::array<std::vector<Segment>, 2>& by_sequence) {
   Span extent[2];
   for (int s = 0; s < 2; ++s) {
-    extent[s] = {by_sequence[s].front().link.am_first, by_sequence[s].back().am_last};
+    extent[s] = {by_sequence[s].front().link.am_first.value(),
+                 by_sequence[s].back().am_last.value()};
   }
   return {std::max(extent[0].first, extent[1].first), std::min(extent[0].last, extent[1].last)};
 }
@@ -143,7 +146,7 @@ Span overlap_of_am(const std::array<std::vector<Segment>, 2>& by_sequence) {
 Span overlap_in_ne(const std::vector<Segment>& segments, Span am) {
   Span span{1, 0};
   for (const Segment& s : segments) {
-    if (s.am_last < am.first || s.link.am_first > am.last) {
+    if (s.am_last.value() < am.first || s.link.am_first.value() > am.last) {
       continue;
     }
     Span part{s.first, s.last};
@@ -167,7 +170,7 @@ struct Layout {
 };
 
 /// The lowest and highest offsets of a panel's segments.
-std::pair<VarveNumber, VarveNumber> offset_range(const std::vector<Segment>& segments) {
+std::pair<std::int32_t, std::int32_t> offset_range(const std::vector<Segment>& segments) {
   auto [low, high] =
       std::minmax_element(segments.begin(), segments.end(),
                           [](const Segment& a, const Segment& b) { return a.offset < b.offset; });
@@ -176,8 +179,8 @@ std::pair<VarveNumber, VarveNumber> offset_range(const std::vector<Segment>& seg
 
 /// The fewest varves between the markers of two splits or joins at one
 /// offset of one panel; 0 when no two share an offset.
-VarveNumber closest_markers(const std::array<std::vector<Segment>, 2>& by_sequence) {
-  VarveNumber closest = 0;
+std::int32_t closest_markers(const std::array<std::vector<Segment>, 2>& by_sequence) {
+  std::int32_t closest = 0;
   for (const std::vector<Segment>& segments : by_sequence) {
     for (std::size_t i = 0; i < segments.size(); ++i) {
       if (segments[i].link.relation == Relation::kCorresponds) {
@@ -187,7 +190,7 @@ VarveNumber closest_markers(const std::array<std::vector<Segment>, 2>& by_sequen
       for (std::size_t j = i + 1; j < segments.size(); ++j) {
         if (segments[j].link.relation != Relation::kCorresponds &&
             segments[j].offset == segments[i].offset) {
-          VarveNumber apart = segments[j].last - segments[i].last;
+          std::int32_t apart = segments[j].last - segments[i].last;
           closest = closest == 0 ? apart : std::min(closest, apart);
           break;
         }
@@ -203,7 +206,7 @@ Layout layout_of(Direction direction, const std::array<std::vector<Segment>, 2>&
   auto ranges = chronology::accepted_ranges(direction);
   double first = ranges.front().first;
   double end = ranges.back().last + 1.0;
-  VarveNumber closest = closest_markers(by_sequence);
+  std::int32_t closest = closest_markers(by_sequence);
   double varve = closest > 0 ? kSpacing / closest : kPlainVarveWidth;
   Layout layout;
   layout.x = {first, end, kLeft, kLeft + (end - first) * varve};
@@ -239,7 +242,8 @@ Scale panel_scale(const Layout& layout, int panel, const std::vector<Segment>& s
 }
 
 /// "NE-LC 5580-5700", "AM 3021": a run of numbers of one chronology.
-std::string run_name(std::string_view chronology, chronology::Range run) {
+template <class Number>
+std::string run_name(std::string_view chronology, chronology::Range<Number> run) {
   std::string name(chronology);
   add(name, ' ', run.first);
   if (run.last != run.first) {
@@ -262,8 +266,8 @@ bool inside(const chronology::SequenceSpan* part, const Link& link) {
 template <class Tick>
 void for_each_offset_tick(const std::vector<Segment>& segments, Tick tick) {
   auto [low, high] = offset_range(segments);
-  VarveNumber step = high - low <= 8 ? 1 : 5;
-  for (VarveNumber v = (low / step) * step; v <= high + 1; v += step) {
+  std::int32_t step = high - low <= 8 ? 1 : 5;
+  for (std::int32_t v = (low / step) * step; v <= high + 1; v += step) {
     if (v >= low - 1) {
       tick(v);
     }
@@ -297,7 +301,7 @@ void add_panel(std::string& out, const Layout& layout, int panel,
     // The span's numbers in this chronology: its NE varves, or the AM varves
     // this sequence covers.
     bool ne = direction == Direction::kNeToAm;
-    chronology::Range own = ne ? span->ne : span->am;
+    chronology::GivenRange own = ne ? plain(span->ne) : plain(span->am);
     std::string name = ne ? run_name(sequence_label(sequence), span->ne) : run_name("AM", span->am);
     std::string other =
         ne ? run_name("AM", span->am) : run_name(sequence_label(sequence), span->ne);
@@ -305,12 +309,12 @@ void add_panel(std::string& out, const Layout& layout, int panel,
         x(own.last + 1) - x(own.first), "\" height=\"", height, "\"><title>", name,
         ", the span marked: ", other, "</title></rect>");
   }
-  for_each_offset_tick(segments, [&](VarveNumber v) {
+  for_each_offset_tick(segments, [&](std::int32_t v) {
     add(out, "<line class=\"vc-grid\" x1=\"", left, "\" x2=\"", right, "\" y1=\"", y(v), "\" y2=\"",
         y(v), "\"/>");
   });
   // The numbers of the x axis; one at the plot's left edge begins there, clear of the y axis.
-  for (VarveNumber v = (static_cast<VarveNumber>(x.from_low) + kXTick - 1) / kXTick * kXTick;
+  for (GivenNumber v = (static_cast<GivenNumber>(x.from_low) + kXTick - 1) / kXTick * kXTick;
        v <= x.from_high; v += kXTick) {
     add(out, "<line class=\"vc-grid\" x1=\"", x(v), "\" x2=\"", x(v), "\" y1=\"", top, "\" y2=\"",
         bottom, "\"/><text x=\"", x(v), "\" y=\"", bottom + kXNumbersBelow, "\" text-anchor=\"",
@@ -361,7 +365,7 @@ void add_axis(std::string& out, const Layout& layout, int panel,
   std::string_view name = sequence_label(segments.front().link.sequence);
   add(out, "<line class=\"vc-axis-line\" x1=\"", kLeft, "\" x2=\"", kLeft, "\" y1=\"", top,
       "\" y2=\"", bottom, "\"/>");
-  for_each_offset_tick(segments, [&](VarveNumber v) {
+  for_each_offset_tick(segments, [&](std::int32_t v) {
     add(out, "<text x=\"", kLeft - 6, "\" y=\"", y(v) + 4, "\" text-anchor=\"end\">", v, "</text>");
   });
   double band = top - kHeaderHeight;
@@ -432,8 +436,8 @@ void add_legend(std::string& out, bool span) {
 
 std::vector<Segment> segments(Direction direction, Sequence sequence) {
   std::vector<Segment> result;
-  for (chronology::Range range : chronology::accepted_ranges(direction)) {
-    for (VarveNumber n = range.first; n <= range.last; ++n) {
+  for (chronology::GivenRange range : chronology::accepted_ranges(direction)) {
+    for (GivenNumber n = range.first; n <= range.last; ++n) {
       for (const Link& link : chronology::links_of(direction, n)) {
         if (link.sequence != sequence) {
           continue;
@@ -442,13 +446,13 @@ std::vector<Segment> segments(Direction direction, Sequence sequence) {
         bool same_level = !result.empty() && result.back().last + 1 == n &&
                           link.relation == Relation::kCorresponds &&
                           result.back().link.relation == Relation::kCorresponds &&
-                          result.back().offset == link.am_first - link.ne_first;
+                          result.back().offset == offset_of(link);
         if (same_level ||
             (!result.empty() && result.back().link == link && result.back().last + 1 == n)) {
           result.back().last = n;
           result.back().am_last = link.am_last;
         } else {
-          result.push_back({link, n, n, link.am_first - link.ne_first, link.am_last});
+          result.push_back({link, n, n, offset_of(link), link.am_last});
         }
       }
     }
@@ -476,8 +480,8 @@ std::string link_name(const Link& link) {
   return name;
 }
 
-std::string correspondence_svg(Direction direction, std::optional<VarveNumber> mark,
-                               std::optional<chronology::Range> span) {
+std::string correspondence_svg(Direction direction, std::optional<GivenNumber> mark,
+                               std::optional<chronology::GivenRange> span) {
   bool ne = direction == Direction::kNeToAm;
   std::array<std::vector<Segment>, 2> by_sequence{segments(direction, Sequence::kLc),
                                                   segments(direction, Sequence::kUc)};
@@ -527,8 +531,8 @@ std::string correspondence_svg(Direction direction, std::optional<VarveNumber> m
       Scale y = panel_scale(layout, panel, by_sequence[panel]);
       add(out, "<line class=\"vc-mark\" x1=\"", mx, "\" x2=\"", mx, "\" y1=\"", layout.top[panel],
           "\" y2=\"", layout.top[panel] + layout.panel[panel],
-          "\"/><circle class=\"vc-mark-point\" cx=\"", mx, "\" cy=\"",
-          y(link.am_first - link.ne_first), "\" r=\"5\"/>");
+          "\"/><circle class=\"vc-mark-point\" cx=\"", mx, "\" cy=\"", y(offset_of(link)),
+          "\" r=\"5\"/>");
     }
     out.append("</g>");
   }

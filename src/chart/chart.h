@@ -21,11 +21,16 @@ namespace chart {
 /// direction's chronology it covers, at its offset AM minus NE.
 struct Segment {
   chronology::Link link;
-  chronology::VarveNumber first;    ///< The first number of the run it covers.
-  chronology::VarveNumber last;     ///< The last number of the run it covers.
-  chronology::VarveNumber offset;   ///< link.am_first - link.ne_first.
-  chronology::VarveNumber am_last;  ///< The last AM varve the run reaches.
+  chronology::GivenNumber first;  ///< The first number of the run it covers.
+  chronology::GivenNumber last;   ///< The last number of the run it covers.
+  std::int32_t offset;            ///< `offset_of(link)`.
+  chronology::AmNumber am_last;   ///< The last AM varve the run reaches.
 };
+
+/// The AM number minus the NE number of `link`'s first varves: its height in the chart.
+constexpr std::int32_t offset_of(const chronology::Link& link) {
+  return link.am_first.value() - link.ne_first.value();
+}
 
 /// The links of `sequence` in `direction`, one segment per split or join and
 /// per run of corresponding varves at one offset, ascending.
@@ -41,8 +46,8 @@ std::string link_name(const chronology::Link& link);
 /// highlighted when it is given and converted. Throws std::bad_alloc when
 /// memory runs out.
 std::string correspondence_svg(chronology::Direction direction,
-                               std::optional<chronology::VarveNumber> mark,
-                               std::optional<chronology::Range> span = std::nullopt);
+                               std::optional<chronology::GivenNumber> mark,
+                               std::optional<chronology::GivenRange> span = std::nullopt);
 
 }  // namespace chart
 

@@ -284,7 +284,7 @@ TEST(CorrespondenceSvg, ShadesASpanAndHighlightsTheCorrectionsInside) {
   };
   struct Case {
     Direction direction;
-    chronology::Range span;
+    chronology::GivenRange span;
     std::vector<Band> bands;
     std::vector<std::string> highlighted;  ///< The names of the markers highlighted.
   };
@@ -418,7 +418,7 @@ std::vector<Text> texts_of(const std::string& part) {
 TEST(CorrespondenceSvg, KeepsThePartsThePageSplitsApart) {
   for (Direction direction : {Direction::kNeToAm, Direction::kAmToNe}) {
     int mark = direction == Direction::kNeToAm ? 2500 : 6245;
-    std::string svg = correspondence_svg(direction, mark, chronology::Range{2500, 6400});
+    std::string svg = correspondence_svg(direction, mark, chronology::GivenRange{2500, 6400});
     std::string where = std::to_string(static_cast<int>(direction));
     double plot_top = attribute(svg, svg.find("<svg"), "data-plot-top");
     double height = attribute(svg, svg.find("<svg"), "height");
@@ -526,7 +526,7 @@ TEST(CorrespondenceSvg, NamesEachPanelAndItsYAxisAboveIt) {
 // swatch, and the swatch lies inside that box.
 TEST(CorrespondenceSvg, DrawsEachLegendKeyInItsBox) {
   std::string svg =
-      correspondence_svg(Direction::kNeToAm, std::nullopt, chronology::Range{5580, 5700});
+      correspondence_svg(Direction::kNeToAm, std::nullopt, chronology::GivenRange{5580, 5700});
   std::string legend = group_of(svg, "vc-legend");
   std::vector<std::string> labels;
   for (std::size_t at = legend.find("<g class=\"vc-key\""); at != std::string::npos;
@@ -582,11 +582,14 @@ TEST(CorrespondenceSvg, DrawsEachLegendKeyInItsBox) {
 
 TEST(LinkName, NamesEachRelation) {
   using chronology::Link;
-  EXPECT_EQ(link_name(Link{Sequence::kLc, Relation::kSplit, 3021, 3021, 3021, 3022}),
+  EXPECT_EQ(link_name(chronology::short_names::link(Sequence::kLc, Relation::kSplit, 3021, 3021,
+                                                    3021, 3022)),
             "NE-LC 3021 split into AM 3021-3022");
-  EXPECT_EQ(link_name(Link{Sequence::kLc, Relation::kJoined, 5672, 5676, 5691, 5691, true}),
+  EXPECT_EQ(link_name(chronology::short_names::link(Sequence::kLc, Relation::kJoined, 5672, 5676,
+                                                    5691, 5691, true)),
             "NE-LC 5672-5676 joined into AM 5691, false annual couplets");
-  EXPECT_EQ(link_name(Link{Sequence::kUc, Relation::kCorresponds, 6562, 6562, 6245, 6245}),
+  EXPECT_EQ(link_name(chronology::short_names::link(Sequence::kUc, Relation::kCorresponds, 6562,
+                                                    6562, 6245, 6245)),
             "NE-UC 6562 corresponds to AM 6245");
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 
 #include "chronology/link.h"
 #include "chronology/sequence.h"
@@ -14,64 +15,70 @@ namespace chronology {
 struct AmEntry {
   Sequence sequence;
   Relation relation;
-  VarveNumber offset;    ///< kCorresponds: added to the AM number to give the NE number.
-  VarveNumber ne_first;  ///< kSplit: the NE varve; kJoined: the first of the run.
-  VarveNumber ne_last;   ///< kSplit: the NE varve; kJoined: the last of the run.
-  bool false_couplets;   ///< kJoined: the run is also false annual couplets.
+  std::int32_t offset;  ///< kCorresponds: added to the AM number to give the NE number.
+  NeNumber ne_first;    ///< kSplit: the NE varve; kJoined: the first of the run.
+  NeNumber ne_last;     ///< kSplit: the NE varve; kJoined: the last of the run.
+  bool false_couplets;  ///< kJoined: the run is also false annual couplets.
 };
 
 /// A contiguous run of AM varves with the same links, LC before UC.
 struct AmRow {
-  VarveNumber first;
-  VarveNumber last;
+  AmNumber first;
+  AmNumber last;
   std::array<AmEntry, 2> entries;
   std::size_t count;  ///< Entries in use: 1 or 2.
 };
 
 /// A row with one link.
-constexpr AmRow am_row(VarveNumber first, VarveNumber last, AmEntry only) {
-  return {first, last, {only, only}, 1};
+constexpr AmRow am_row(std::int32_t first, std::int32_t last, AmEntry only) {
+  return {AmNumber{first}, AmNumber{last}, {only, only}, 1};
 }
 /// A row with a link to each sequence, LC first.
-constexpr AmRow am_row(VarveNumber first, VarveNumber last, AmEntry lc, AmEntry uc) {
-  return {first, last, {lc, uc}, 2};
+constexpr AmRow am_row(std::int32_t first, std::int32_t last, AmEntry lc, AmEntry uc) {
+  return {AmNumber{first}, AmNumber{last}, {lc, uc}, 2};
+}
+
+/// The NE varve `offset` on from the AM varve `am`: a kCorresponds entry's link.
+constexpr NeNumber ne_at(AmNumber am, std::int32_t offset) {
+  return NeNumber{am.value() + offset};
 }
 /// Each AM varve is the NE-LC varve `offset` further on.
-constexpr AmEntry lc_offset(VarveNumber offset) {
-  return {Sequence::kLc, Relation::kCorresponds, offset, 0, 0, false};
+constexpr AmEntry lc_offset(std::int32_t offset) {
+  return {Sequence::kLc, Relation::kCorresponds, offset, NeNumber{}, NeNumber{}, false};
 }
 /// Each AM varve is the NE-UC varve `offset` further on.
-constexpr AmEntry uc_offset(VarveNumber offset) {
-  return {Sequence::kUc, Relation::kCorresponds, offset, 0, 0, false};
+constexpr AmEntry uc_offset(std::int32_t offset) {
+  return {Sequence::kUc, Relation::kCorresponds, offset, NeNumber{}, NeNumber{}, false};
 }
 /// The row's two AM varves were formed by splitting the NE-LC varve `ne`.
-constexpr AmEntry lc_split(VarveNumber ne) {
-  return {Sequence::kLc, Relation::kSplit, 0, ne, ne, false};
+constexpr AmEntry lc_split(std::int32_t ne) {
+  return {Sequence::kLc, Relation::kSplit, 0, NeNumber{ne}, NeNumber{ne}, false};
 }
 /// The row's two AM varves were formed by splitting the NE-UC varve `ne`.
-constexpr AmEntry uc_split(VarveNumber ne) {
-  return {Sequence::kUc, Relation::kSplit, 0, ne, ne, false};
+constexpr AmEntry uc_split(std::int32_t ne) {
+  return {Sequence::kUc, Relation::kSplit, 0, NeNumber{ne}, NeNumber{ne}, false};
 }
 /// The row's AM varve was formed by joining the NE-LC run `first`-`last`.
-constexpr AmEntry lc_join(VarveNumber first, VarveNumber last) {
-  return {Sequence::kLc, Relation::kJoined, 0, first, last, false};
+constexpr AmEntry lc_join(std::int32_t first, std::int32_t last) {
+  return {Sequence::kLc, Relation::kJoined, 0, NeNumber{first}, NeNumber{last}, false};
 }
 /// The row's AM varve was formed by joining the NE-UC run `first`-`last`.
-constexpr AmEntry uc_join(VarveNumber first, VarveNumber last) {
-  return {Sequence::kUc, Relation::kJoined, 0, first, last, false};
+constexpr AmEntry uc_join(std::int32_t first, std::int32_t last) {
+  return {Sequence::kUc, Relation::kJoined, 0, NeNumber{first}, NeNumber{last}, false};
 }
 /// As lc_join, for a run that also represents false annual couplets.
-constexpr AmEntry lc_join_false_couplets(VarveNumber first, VarveNumber last) {
-  return {Sequence::kLc, Relation::kJoined, 0, first, last, true};
+constexpr AmEntry lc_join_false_couplets(std::int32_t first, std::int32_t last) {
+  return {Sequence::kLc, Relation::kJoined, 0, NeNumber{first}, NeNumber{last}, true};
 }
 
 /// Accepted AM numbers (the user is shown 2700-8400).
-inline constexpr Range kAmRange{2500, 8700};
+inline constexpr AmRange kAmRange{AmNumber{2500}, AmNumber{8700}};
 
 /// The correspondence from AM to NE numbers, in ascending order of AM number.
 /// It holds the links of NeToAmTable read backwards, but decides this
 /// direction alone: at the edges of the overlap the two directions differ
-/// (where they must agree is checked at compile time in tables_agree.cpp).
+/// (where they must agree is checked at compile time in tables_agree.cpp and
+/// tables_agree_am.cpp).
 inline constexpr std::array AmToNeTable{
     am_row(2500, 3020, lc_offset(0)),
     am_row(3021, 3022, lc_split(3021)),
@@ -156,7 +163,7 @@ constexpr bool entry_fits(const AmRow& row, const AmEntry& entry) {
 /// to UC, that fit it.
 template <std::size_t N>
 constexpr bool is_valid_am_table(const std::array<AmRow, N>& table) {
-  VarveNumber next = kAmRange.first;
+  AmNumber next = kAmRange.first;
   for (const AmRow& row : table) {
     if (row.first != next || row.last < row.first || row.count < 1 || row.count > 2) {
       return false;
@@ -180,10 +187,10 @@ static_assert(is_valid_am_table(AmToNeTable),
 
 /// Looks up the links of `am` to NE: none when `am` lies outside 2500-8700,
 /// else one per NE sequence it links to, LC first.
-constexpr Links am_to_ne(VarveNumber am) {
+constexpr Links am_to_ne(AmNumber am) {
   Links links;
   auto row = std::upper_bound(AmToNeTable.begin(), AmToNeTable.end(), am,
-                              [](VarveNumber n, const AmRow& r) { return n < r.first; });
+                              [](AmNumber n, const AmRow& r) { return n < r.first; });
   if (row == AmToNeTable.begin() || am > (--row)->last) {
     return links;
   }
@@ -191,7 +198,7 @@ constexpr Links am_to_ne(VarveNumber am) {
     const AmEntry& e = row->entries[i];
     switch (e.relation) {
       case Relation::kCorresponds:
-        links.push_back({e.sequence, e.relation, am + e.offset, am + e.offset, am, am});
+        links.push_back({e.sequence, e.relation, ne_at(am, e.offset), ne_at(am, e.offset), am, am});
         break;
       case Relation::kSplit:
         links.push_back({e.sequence, e.relation, e.ne_first, e.ne_last, row->first, row->last});

@@ -38,51 +38,59 @@ static_assert(!is_valid_am_table(std::array{am_row(2500, 3020, lc_offset(0)),
                                             am_row(3021, 3022, lc_join(3021, 3022)),
                                             am_row(3023, 8700, lc_offset(0))}));
 static_assert(!is_valid_am_table(std::array{
-    am_row(2500, 8700, AmEntry{Sequence::kLc, kCorresponds, 0, 0, 0, true})}));
+    am_row(2500, 8700, AmEntry{Sequence::kLc, kCorresponds, 0, NeNumber{}, NeNumber{}, true})}));
 // Two links that are not one to LC then one to UC.
 static_assert(!is_valid_am_table(std::array{am_row(2500, 8700, uc_offset(318), lc_offset(0))}));
 static_assert(!is_valid_am_table(std::array{am_row(2500, 8700, lc_offset(0), lc_offset(1))}));
 
 TEST(AmToNe, GivesTheLinksOfEachKindLcFirst) {
   struct Example {
-    VarveNumber am;
+    GivenNumber am;
     std::vector<Link> links;
   };
   const std::vector<Example> examples = {
-      {2500, {{LC, kCorresponds, 2500, 2500, 2500, 2500}}},
-      {2700, {{LC, kCorresponds, 2700, 2700, 2700, 2700}}},
-      {3021, {{LC, kSplit, 3021, 3021, 3021, 3022}}},
-      {3022, {{LC, kSplit, 3021, 3021, 3021, 3022}}},
-      {4294, {{LC, kJoined, 4281, 4282, 4294, 4294}}},
-      {5691, {{LC, kJoined, 5672, 5676, 5691, 5691, true}}},
-      {6244, {{LC, kCorresponds, 6229, 6229, 6244, 6244}}},
+      {2500, {link(LC, kCorresponds, 2500, 2500, 2500, 2500)}},
+      {2700, {link(LC, kCorresponds, 2700, 2700, 2700, 2700)}},
+      {3021, {link(LC, kSplit, 3021, 3021, 3021, 3022)}},
+      {3022, {link(LC, kSplit, 3021, 3021, 3021, 3022)}},
+      {4294, {link(LC, kJoined, 4281, 4282, 4294, 4294)}},
+      {5691, {link(LC, kJoined, 5672, 5676, 5691, 5691, true)}},
+      {6244, {link(LC, kCorresponds, 6229, 6229, 6244, 6244)}},
       {6245,
-       {{LC, kCorresponds, 6230, 6230, 6245, 6245}, {UC, kCorresponds, 6562, 6562, 6245, 6245}}},
+       {link(LC, kCorresponds, 6230, 6230, 6245, 6245),
+        link(UC, kCorresponds, 6562, 6562, 6245, 6245)}},
       {6356,
-       {{LC, kCorresponds, 6341, 6341, 6356, 6356}, {UC, kCorresponds, 6673, 6673, 6356, 6356}}},
-      {6357, {{LC, kCorresponds, 6342, 6342, 6357, 6357}, {UC, kSplit, 6674, 6674, 6357, 6358}}},
-      {6358, {{LC, kCorresponds, 6343, 6343, 6358, 6358}, {UC, kSplit, 6674, 6674, 6357, 6358}}},
+       {link(LC, kCorresponds, 6341, 6341, 6356, 6356),
+        link(UC, kCorresponds, 6673, 6673, 6356, 6356)}},
+      {6357,
+       {link(LC, kCorresponds, 6342, 6342, 6357, 6357), link(UC, kSplit, 6674, 6674, 6357, 6358)}},
+      {6358,
+       {link(LC, kCorresponds, 6343, 6343, 6358, 6358), link(UC, kSplit, 6674, 6674, 6357, 6358)}},
       {6359,
-       {{LC, kCorresponds, 6344, 6344, 6359, 6359}, {UC, kCorresponds, 6675, 6675, 6359, 6359}}},
-      {6428, {{LC, kCorresponds, 6413, 6413, 6428, 6428}, {UC, kJoined, 6744, 6745, 6428, 6428}}},
+       {link(LC, kCorresponds, 6344, 6344, 6359, 6359),
+        link(UC, kCorresponds, 6675, 6675, 6359, 6359)}},
+      {6428,
+       {link(LC, kCorresponds, 6413, 6413, 6428, 6428), link(UC, kJoined, 6744, 6745, 6428, 6428)}},
       {6429,
-       {{LC, kCorresponds, 6414, 6414, 6429, 6429}, {UC, kCorresponds, 6746, 6746, 6429, 6429}}},
+       {link(LC, kCorresponds, 6414, 6414, 6429, 6429),
+        link(UC, kCorresponds, 6746, 6746, 6429, 6429)}},
       {6468,
-       {{LC, kCorresponds, 6453, 6453, 6468, 6468}, {UC, kCorresponds, 6785, 6785, 6468, 6468}}},
-      {6469, {{UC, kCorresponds, 6786, 6786, 6469, 6469}}},
-      {6634, {{UC, kJoined, 6951, 6952, 6634, 6634}}},
-      {7000, {{UC, kCorresponds, 7318, 7318, 7000, 7000}}},
-      {8700, {{UC, kCorresponds, 9018, 9018, 8700, 8700}}},
+       {link(LC, kCorresponds, 6453, 6453, 6468, 6468),
+        link(UC, kCorresponds, 6785, 6785, 6468, 6468)}},
+      {6469, {link(UC, kCorresponds, 6786, 6786, 6469, 6469)}},
+      {6634, {link(UC, kJoined, 6951, 6952, 6634, 6634)}},
+      {7000, {link(UC, kCorresponds, 7318, 7318, 7000, 7000)}},
+      {8700, {link(UC, kCorresponds, 9018, 9018, 8700, 8700)}},
   };
   for (const Example& e : examples) {
-    Links links = am_to_ne(e.am);
+    Links links = am_to_ne(AmNumber{e.am});
     EXPECT_EQ(std::vector<Link>(links.begin(), links.end()), e.links) << e.am;
   }
 }
 
 TEST(AmToNe, RejectsNumbersOutsideTheAcceptedRange) {
-  for (VarveNumber am : {-2147483647 - 1, 0, 2499, 8701, 2147483647}) {
-    EXPECT_TRUE(am_to_ne(am).empty()) << am;
+  for (GivenNumber am : {-2147483647 - 1, 0, 2499, 8701, 2147483647}) {
+    EXPECT_TRUE(am_to_ne(AmNumber{am}).empty()) << am;
   }
 }
 

@@ -24,26 +24,27 @@ enum class CellKind : std::uint8_t {
   kNumber,   ///< A whole number, in `Cell::number`.
   kEmpty,    ///< Nothing, or only blanks; a missing value.
   kInvalid,  ///< Anything else.
-  kSpan,     ///< A span of varves, from `Cell::number` to `Cell::last`.
+  kSpan,     ///< A span of varves, from `Cell::first` to `Cell::last`.
 };
 
-/// What an invalid cell may have been meant as; `Cell::number` holds the number.
+/// What an invalid cell may have been meant as; `Cell::meant` holds the number.
 enum class CellHint : std::uint8_t {
   kNone,
   kThousands,  ///< Digits in groups of three, as "4,282", "4.282" or "4 282".
   kUncertain,  ///< A number marked uncertain, as "4282?", "~4282" or "ca. 4282".
 };
 
-/// One cell, read.
+/// One cell, read: each field means one thing, and holds it for one kind of
+/// cell only (0 otherwise). A number beyond 32 bits saturates to the nearest
+/// 32-bit value, which lies outside every accepted range, so that it is never
+/// taken for another one.
 struct Cell {
   CellKind kind = CellKind::kEmpty;
-  /// kNumber: the number. kInvalid with a hint: the number perhaps meant.
-  /// A number beyond 32 bits saturates to the nearest 32-bit value, which lies
-  /// outside every accepted range, so that it is never taken for another one.
-  VarveNumber number = 0;
-  CellHint hint = CellHint::kNone;
-  /// kSpan: the last number of the span, saturating as `number` does.
-  VarveNumber last = 0;
+  GivenNumber number = 0;           ///< kNumber: the number.
+  CellHint hint = CellHint::kNone;  ///< kInvalid: what it was perhaps meant as.
+  GivenNumber meant = 0;            ///< kInvalid with a hint: the number perhaps meant.
+  GivenNumber first = 0;            ///< kSpan: its first number, as written.
+  GivenNumber last = 0;             ///< kSpan: its last number, as written.
 
   friend constexpr bool operator==(const Cell&, const Cell&) = default;
 };
@@ -97,16 +98,16 @@ constexpr bool is_digit(char c) {
 /// Accumulates decimal digits into a magnitude that stops growing past the
 /// largest 32-bit one, so that an overlong number saturates.
 struct Magnitude {
-  static constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<VarveNumber>::max()} + 1;
+  static constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<GivenNumber>::max()} + 1;
   std::int64_t value = 0;
 
   constexpr void add(char digit) { value = std::min(value * 10 + (digit - '0'), kLimit); }
 
   /// The signed number, clamped to 32 bits.
-  constexpr VarveNumber signed_value(bool negative) const {
+  constexpr GivenNumber signed_value(bool negative) const {
     std::int64_t v = negative ? -value : value;
-    return static_cast<VarveNumber>(std::clamp<std::int64_t>(
-        v, std::numeric_limits<VarveNumber>::min(), std::numeric_limits<VarveNumber>::max()));
+    return static_cast<GivenNumber>(std::clamp<std::int64_t>(
+        v, std::numeric_limits<GivenNumber>::min(), std::numeric_limits<GivenNumber>::max()));
   }
 };
 
@@ -122,7 +123,7 @@ constexpr bool take_sign(std::string_view& text) {
 /// Reads a whole number: a sign, digits, and a fraction of zeros only after
 /// '.' (or after ',' where `decimal_comma`), as spreadsheets write a whole
 /// number in a column formatted with decimals. False for anything else.
-constexpr bool whole_number(std::string_view text, bool decimal_comma, VarveNumber& number) {
+constexpr bool whole_number(std::string_view text, bool decimal_comma, GivenNumber& number) {
   bool negative = take_sign(text);
   Magnitude magnitude;
   std::size_t digits = 0;
@@ -152,7 +153,7 @@ inline constexpr std::array<std::string_view, 7> kGroupSeparators = {
 /// Reads digits written in groups of three with one thousands separator, as
 /// "4,282" or "1 234 567": one to three digits, then groups of a separator
 /// and three digits. False for anything else.
-constexpr bool grouped_number(std::string_view text, VarveNumber& number) {
+constexpr bool grouped_number(std::string_view text, GivenNumber& number) {
   bool negative = take_sign(text);
   Magnitude magnitude;
   std::size_t lead = 0;
@@ -203,7 +204,7 @@ inline constexpr std::array<std::string_view, 9> kUncertainBefore = {
 inline constexpr std::array<std::string_view, 2> kUncertainAfter = {"(?)", "?"};
 
 /// Reads a number marked uncertain, as "4282?", "~4282" or "ca. 4282".
-constexpr bool uncertain_number(std::string_view text, bool decimal_comma, VarveNumber& number) {
+constexpr bool uncertain_number(std::string_view text, bool decimal_comma, GivenNumber& number) {
   bool marked = false;
   for (std::string_view mark : kUncertainBefore) {
     if (text.size() >= mark.size() && same_letters(text.substr(0, mark.size()), mark)) {
@@ -226,7 +227,7 @@ constexpr bool uncertain_number(std::string_view text, bool decimal_comma, Varve
 inline constexpr std::array<std::string_view, 2> kSpanDashes = {"-", "\xE2\x80\x93"};
 
 /// Reads unsigned decimal digits that make up all of `text`; false for anything else.
-constexpr bool digits_only(std::string_view text, VarveNumber& number) {
+constexpr bool digits_only(std::string_view text, GivenNumber& number) {
   Magnitude magnitude;
   for (char c : text) {
     if (!is_digit(c)) {
@@ -241,7 +242,7 @@ constexpr bool digits_only(std::string_view text, VarveNumber& number) {
 /// Reads a span of varves: digits, a hyphen or an en dash, digits, with blanks
 /// allowed around the dash. No sign: "-5" is a number, "5-" and "5--6" are
 /// nothing.
-constexpr bool span_numbers(std::string_view text, VarveNumber& first, VarveNumber& last) {
+constexpr bool span_numbers(std::string_view text, GivenNumber& first, GivenNumber& last) {
   std::size_t digits = 0;
   while (digits < text.size() && is_digit(text[digits])) {
     ++digits;
@@ -268,7 +269,7 @@ constexpr bool span_numbers(std::string_view text, VarveNumber& first, VarveNumb
 constexpr Cell read_cell(std::string_view text, char separator = 0) {
   // Most cells are a few plain digits: read those at once.
   if (!text.empty() && text.size() <= 9) {
-    VarveNumber plain = 0;  // Nine digits at most: never past 32 bits.
+    GivenNumber plain = 0;  // Nine digits at most: never past 32 bits.
     std::size_t digits = 0;
     while (digits < text.size() && cell_detail::is_digit(text[digits])) {
       plain = plain * 10 + (text[digits++] - '0');
@@ -281,29 +282,29 @@ constexpr Cell read_cell(std::string_view text, char separator = 0) {
   if (text.empty()) {
     return {CellKind::kEmpty};
   }
-  VarveNumber number = 0;
+  GivenNumber number = 0;
   // Groups of three first: "4.000" may be 4 or 4000, so it is no number.
   if (cell_detail::grouped_number(text, number)) {
-    return {CellKind::kInvalid, number, CellHint::kThousands};
+    return {CellKind::kInvalid, 0, CellHint::kThousands, number};
   }
   bool decimal_comma = separator == ';';
   if (cell_detail::whole_number(text, decimal_comma, number)) {
     return {CellKind::kNumber, number};
   }
   if (cell_detail::uncertain_number(text, decimal_comma, number)) {
-    return {CellKind::kInvalid, number, CellHint::kUncertain};
+    return {CellKind::kInvalid, 0, CellHint::kUncertain, number};
   }
-  if (VarveNumber last = 0; cell_detail::span_numbers(text, number, last)) {
-    return {CellKind::kSpan, number, CellHint::kNone, last};
+  if (GivenNumber last = 0; cell_detail::span_numbers(text, number, last)) {
+    return {CellKind::kSpan, 0, CellHint::kNone, 0, number, last};
   }
   return {CellKind::kInvalid};
 }
 
 /// Reads a whole number of any size of a host language, saturating to 32 bits.
 constexpr Cell read_integer(std::int64_t value) {
-  return {CellKind::kNumber, static_cast<VarveNumber>(std::clamp<std::int64_t>(
-                                 value, std::numeric_limits<VarveNumber>::min(),
-                                 std::numeric_limits<VarveNumber>::max()))};
+  return {CellKind::kNumber, static_cast<GivenNumber>(std::clamp<std::int64_t>(
+                                 value, std::numeric_limits<GivenNumber>::min(),
+                                 std::numeric_limits<GivenNumber>::max()))};
 }
 
 /// Reads a floating-point number of a host language: NaN is an empty cell (a
@@ -331,7 +332,7 @@ constexpr Cell read_real(double value) {
 /// brackets when there is one.
 inline std::string invalid_cell_message(std::string_view shown, const Cell& cell) {
   std::string message = "not a whole number: '" + std::string(shown) + "'";
-  std::string meant = std::to_string(cell.number);
+  std::string meant = std::to_string(cell.meant);
   switch (cell.hint) {
     case CellHint::kNone:
       break;

@@ -20,10 +20,10 @@ enum class Relation : std::uint8_t {
 struct Link {
   Sequence sequence;
   Relation relation;
-  VarveNumber ne_first;         ///< The NE varve, or the first of the joined run.
-  VarveNumber ne_last;          ///< The NE varve, or the last of the joined run.
-  VarveNumber am_first;         ///< The AM varve, or the first of the split pair.
-  VarveNumber am_last;          ///< The AM varve, or the second of the split pair.
+  NeNumber ne_first;            ///< The NE varve, or the first of the joined run.
+  NeNumber ne_last;             ///< The NE varve, or the last of the joined run.
+  AmNumber am_first;            ///< The AM varve, or the first of the split pair.
+  AmNumber am_last;             ///< The AM varve, or the second of the split pair.
   bool false_couplets = false;  ///< The joined run is also false annual couplets.
 
   friend constexpr bool operator==(const Link&, const Link&) = default;

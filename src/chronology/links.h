@@ -3,7 +3,7 @@
 
 // The engine's one entry point for front ends: the links of a number in
 // either direction and the accepted ranges. That the two tables agree is
-// checked once, in tables_agree.cpp.
+// checked once, in tables_agree.cpp and tables_agree_am.cpp.
 
 #include <array>
 #include <cstdint>
@@ -39,26 +39,29 @@ constexpr std::optional<Direction> direction_named(std::string_view name) {
   return std::nullopt;
 }
 
-/// Accepted NE numbers: the LC range, then the UC range.
-inline constexpr std::array kNeRanges{kNeLcRange, kNeUcRange};
-/// Accepted AM numbers.
-inline constexpr std::array kAmRanges{kAmRange};
+/// Accepted NE numbers as integers: the LC range, then the UC range.
+inline constexpr std::array kNeRanges{plain(kNeLcRange), plain(kNeUcRange)};
+/// Accepted AM numbers as integers.
+inline constexpr std::array kAmRanges{plain(kAmRange)};
 
-/// The accepted numbers of `direction`, ascending.
-constexpr std::span<const Range> accepted_ranges(Direction direction) {
-  return direction == Direction::kNeToAm ? std::span<const Range>(kNeRanges)
-                                         : std::span<const Range>(kAmRanges);
+/// The accepted numbers of `direction` as given, ascending: for code that
+/// handles either direction's numbers alike, as a message or a chart does.
+constexpr std::span<const GivenRange> accepted_ranges(Direction direction) {
+  return direction == Direction::kNeToAm ? std::span<const GivenRange>(kNeRanges)
+                                         : std::span<const GivenRange>(kAmRanges);
 }
 
-/// The links of `number` in `direction`; none when it lies outside.
-constexpr Links links_of(Direction direction, VarveNumber number) {
-  return direction == Direction::kNeToAm ? ne_to_am(number) : am_to_ne(number);
+/// The links of `number`, given in the chronology `direction` converts from:
+/// an NE number for ne-to-am, an AM number for am-to-ne. None when it lies
+/// outside.
+constexpr Links links_of(Direction direction, GivenNumber number) {
+  return direction == Direction::kNeToAm ? ne_to_am(NeNumber{number}) : am_to_ne(AmNumber{number});
 }
 
 /// An inclusive run of the varves of one NE sequence.
 struct SequenceRange {
   Sequence sequence;
-  Range range;
+  NeRange range;
 };
 
 /// An AM number's links by NE sequence, as a table with a column group per

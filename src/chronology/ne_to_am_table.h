@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 
 #include "chronology/link.h"
 #include "chronology/sequence.h"
@@ -13,36 +14,41 @@ namespace chronology {
 
 /// A contiguous run of NE varves of one sequence that links to AM in one way.
 struct NeRow {
-  VarveNumber first;  ///< First NE number of the run.
-  VarveNumber last;   ///< Last NE number of the run (equal to first for one varve).
+  NeNumber first;  ///< First NE number of the run.
+  NeNumber last;   ///< Last NE number of the run (equal to first for one varve).
   Sequence sequence;
   Relation relation;
-  VarveNumber offset;   ///< kCorresponds: added to the NE number to give the AM number.
-  VarveNumber am;       ///< kSplit: the first AM varve of the pair; kJoined: the AM varve.
+  std::int32_t offset;  ///< kCorresponds: added to the NE number to give the AM number.
+  AmNumber am;          ///< kSplit: the first AM varve of the pair; kJoined: the AM varve.
   bool false_couplets;  ///< kJoined: the run is also false annual couplets.
 };
 
+/// The AM varve `offset` on from the NE varve `ne`: a kCorresponds row's link.
+constexpr AmNumber am_at(NeNumber ne, std::int32_t offset) {
+  return AmNumber{ne.value() + offset};
+}
+
 /// A run of NE varves, each one AM varve `offset` further on.
-constexpr NeRow ne_offset(VarveNumber first, VarveNumber last, Sequence s, VarveNumber offset) {
-  return {first, last, s, Relation::kCorresponds, offset, 0, false};
+constexpr NeRow ne_offset(std::int32_t first, std::int32_t last, Sequence s, std::int32_t offset) {
+  return {NeNumber{first}, NeNumber{last}, s, Relation::kCorresponds, offset, AmNumber{}, false};
 }
 /// One NE varve split into the AM varves `am` and `am` + 1.
-constexpr NeRow ne_split(VarveNumber ne, Sequence s, VarveNumber am) {
-  return {ne, ne, s, Relation::kSplit, 0, am, false};
+constexpr NeRow ne_split(std::int32_t ne, Sequence s, std::int32_t am) {
+  return {NeNumber{ne}, NeNumber{ne}, s, Relation::kSplit, 0, AmNumber{am}, false};
 }
 /// A run of NE varves joined into the AM varve `am`.
-constexpr NeRow ne_join(VarveNumber first, VarveNumber last, Sequence s, VarveNumber am) {
-  return {first, last, s, Relation::kJoined, 0, am, false};
+constexpr NeRow ne_join(std::int32_t first, std::int32_t last, Sequence s, std::int32_t am) {
+  return {NeNumber{first}, NeNumber{last}, s, Relation::kJoined, 0, AmNumber{am}, false};
 }
 /// A joined run of NE-LC varves that are also false annual couplets.
-constexpr NeRow ne_join_false_couplets(VarveNumber first, VarveNumber last, VarveNumber am) {
-  return {first, last, Sequence::kLc, Relation::kJoined, 0, am, true};
+constexpr NeRow ne_join_false_couplets(std::int32_t first, std::int32_t last, std::int32_t am) {
+  return {NeNumber{first}, NeNumber{last}, Sequence::kLc, Relation::kJoined, 0, AmNumber{am}, true};
 }
 
 /// Accepted NE-LC numbers (the user is shown 2700-6454).
-inline constexpr Range kNeLcRange{2500, 6460};
+inline constexpr NeRange kNeLcRange{NeNumber{2500}, NeNumber{6460}};
 /// Accepted NE-UC numbers (the user is shown 6568-9000).
-inline constexpr Range kNeUcRange{6560, 9000};
+inline constexpr NeRange kNeUcRange{NeNumber{6560}, NeNumber{9000}};
 
 /// The correspondence from NE to AM numbers, in ascending order of NE number.
 inline constexpr auto NeToAmTable = [] {
@@ -82,10 +88,10 @@ inline constexpr auto NeToAmTable = [] {
 }();
 
 /// The first and last AM number that a row's NE varves link to.
-constexpr Range am_span(const NeRow& row) {
+constexpr AmRange am_span(const NeRow& row) {
   switch (row.relation) {
     case Relation::kCorresponds:
-      return {row.first + row.offset, row.last + row.offset};
+      return {am_at(row.first, row.offset), am_at(row.last, row.offset)};
     case Relation::kSplit:
       return {row.am, row.am + 1};
     case Relation::kJoined:
@@ -95,7 +101,7 @@ constexpr Range am_span(const NeRow& row) {
 }
 
 /// The accepted range of NE numbers of a sequence.
-constexpr Range accepted_range(Sequence s) {
+constexpr NeRange accepted_range(Sequence s) {
   return s == Sequence::kLc ? kNeLcRange : kNeUcRange;
 }
 
@@ -123,7 +129,7 @@ constexpr bool is_valid_ne_table(const std::array<NeRow, N>& table) {
   }
   for (std::size_t i = 0; i < N; ++i) {
     const NeRow& row = table[i];
-    Range range = accepted_range(row.sequence);
+    NeRange range = accepted_range(row.sequence);
     if (!relation_fits(row) || row.first < range.first || row.last > range.last) {
       return false;
     }
@@ -148,17 +154,18 @@ static_assert(is_valid_ne_table(NeToAmTable),
 
 /// Looks up the link of `ne` to AM: none when `ne` lies outside the accepted
 /// NE ranges, else one.
-constexpr Links ne_to_am(VarveNumber ne) {
+constexpr Links ne_to_am(NeNumber ne) {
   Links links;
   auto row = std::upper_bound(NeToAmTable.begin(), NeToAmTable.end(), ne,
-                              [](VarveNumber n, const NeRow& r) { return n < r.first; });
+                              [](NeNumber n, const NeRow& r) { return n < r.first; });
   if (row == NeToAmTable.begin() || ne > (--row)->last) {
     return links;
   }
-  Range am = am_span(*row);
+  AmRange am = am_span(*row);
   switch (row->relation) {
     case Relation::kCorresponds:
-      links.push_back({row->sequence, row->relation, ne, ne, ne + row->offset, ne + row->offset});
+      links.push_back(
+          {row->sequence, row->relation, ne, ne, am_at(ne, row->offset), am_at(ne, row->offset)});
       break;
     case Relation::kSplit:
       links.push_back({row->sequence, row->relation, ne, ne, am.first, am.last});

@@ -5,10 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace chronology {
+#include "chronology/varve_number.h"
 
-/// A varve number of either chronology.
-using VarveNumber = std::int32_t;
+namespace chronology {
 
 /// The two separately numbered sequences of the NE chronology.
 enum class Sequence : std::uint8_t {
@@ -16,16 +15,31 @@ enum class Sequence : std::uint8_t {
   kUc,  ///< Upper Connecticut.
 };
 
-/// An inclusive run of varve numbers, first to last.
+/// An inclusive run of numbers of one kind (`NeNumber`, `AmNumber` or
+/// `GivenNumber`), first to last.
+template <class Number>
 struct Range {
-  VarveNumber first;
-  VarveNumber last;
+  Number first{};
+  Number last{};
 
   /// True when `n` lies in the run.
-  constexpr bool contains(VarveNumber n) const { return first <= n && n <= last; }
+  constexpr bool contains(Number n) const { return first <= n && n <= last; }
 
   friend constexpr bool operator==(const Range&, const Range&) = default;
 };
+
+/// A run of NE varves.
+using NeRange = Range<NeNumber>;
+/// A run of AM varves.
+using AmRange = Range<AmNumber>;
+/// A run of numbers as given, of the chronology a direction reads.
+using GivenRange = Range<GivenNumber>;
+
+/// `range` as a run of integers, for code that handles either chronology's.
+template <class Number>
+constexpr GivenRange plain(const Range<Number>& range) {
+  return {plain(range.first), plain(range.last)};
+}
 
 /// The one or two results of a lookup, in order; none outside the ranges.
 template <class T>

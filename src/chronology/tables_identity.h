@@ -61,26 +61,26 @@ constexpr std::uint32_t tables_checksum(const std::array<NeRow, N>& ne_to_am,
   Crc32 crc;
   crc.add_value(N);
   for (const NeRow& row : ne_to_am) {
-    crc.add_value(row.first);
-    crc.add_value(row.last);
+    crc.add_value(row.first.value());
+    crc.add_value(row.last.value());
     crc.add_name(sequence_name(row.sequence));
     crc.add_name(relation_name(row.relation));
     crc.add_value(row.offset);
-    crc.add_value(row.am);
+    crc.add_value(row.am.value());
     crc.add_value(row.false_couplets);
   }
   crc.add_value(M);
   for (const AmRow& row : am_to_ne) {
-    crc.add_value(row.first);
-    crc.add_value(row.last);
+    crc.add_value(row.first.value());
+    crc.add_value(row.last.value());
     crc.add_value(static_cast<std::int64_t>(row.count));
     for (std::size_t i = 0; i < row.count && i < row.entries.size(); ++i) {
       const AmEntry& entry = row.entries[i];
       crc.add_name(sequence_name(entry.sequence));
       crc.add_name(relation_name(entry.relation));
       crc.add_value(entry.offset);
-      crc.add_value(entry.ne_first);
-      crc.add_value(entry.ne_last);
+      crc.add_value(entry.ne_first.value());
+      crc.add_value(entry.ne_last.value());
       crc.add_value(entry.false_couplets);
     }
   }

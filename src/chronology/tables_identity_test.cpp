@@ -39,8 +39,9 @@ TEST(TablesIdentity, AnyChangeToOneRowChangesTheChecksum) {
   // the NE-UC split 6674.
   constexpr std::size_t kJoin = 27;
   constexpr std::size_t kOverlap = 54;
-  static_assert(NeToAmTable[kJoin].first == 4281 && NeToAmTable[kJoin].am == 4294);
-  static_assert(AmToNeTable[kOverlap].first == 6357 && AmToNeTable[kOverlap].count == 2);
+  static_assert(NeToAmTable[kJoin].first == NeNumber{4281} &&
+                NeToAmTable[kJoin].am == AmNumber{4294});
+  static_assert(AmToNeTable[kOverlap].first == AmNumber{6357} && AmToNeTable[kOverlap].count == 2);
   using Ne = std::remove_const_t<decltype(NeToAmTable)>;
   using Am = std::remove_const_t<decltype(AmToNeTable)>;
   const std::vector<std::pair<const char*, std::uint32_t>> changes = {
@@ -77,7 +78,7 @@ TEST(TablesIdentity, AnEntryARowDoesNotUseIsNoPartOfIt) {
   // AM 2500-3020 links to NE-LC only; its second entry is a copy of the first.
   static_assert(AmToNeTable[0].count == 1);
   constexpr std::uint32_t kChanged = checksum_after([](auto&, auto& am) {
-    am[0].entries[1] = AmEntry{Sequence::kUc, Relation::kSplit, 7, 8, 9, true};
+    am[0].entries[1] = AmEntry{Sequence::kUc, Relation::kSplit, 7, NeNumber{8}, NeNumber{9}, true};
   });
   EXPECT_EQ(kChanged, kTables.checksum);
 }

@@ -14,8 +14,8 @@ using chronology::Direction;
 
 TEST(WriteResults, WritesTheResultRecordsForEveryAcceptedNumber) {
   for (Direction direction : {Direction::kNeToAm, Direction::kAmToNe}) {
-    for (chronology::Range range : chronology::accepted_ranges(direction)) {
-      for (chronology::VarveNumber n = range.first; n <= range.last; ++n) {
+    for (chronology::GivenRange range : chronology::accepted_ranges(direction)) {
+      for (chronology::GivenNumber n = range.first; n <= range.last; ++n) {
         console::TestSystem system;
         console::Console console(system);
         write_results(console, direction, n);

@@ -29,7 +29,7 @@ void convert_ne_to_am(console::Console& console, std::int32_t& ne_number, std::i
   write_results(console, kDirection, ne_number);
   // A single AM varve is kept, so that AM to NE can take it as a null answer.
   if (link.relation != chronology::Relation::kSplit) {
-    am_number = link.am_first;
+    am_number = link.am_first.value();
   }
 }
 

@@ -11,11 +11,15 @@ using chronology::Links;
 using chronology::Relation;
 using chronology::Sequence;
 
-Result result(RecordLayout layout, std::int32_t a, std::int32_t b) {
-  return {layout, {a, b, 0}, 2};
+/// A result of two values, NE or AM numbers written as the integers they are.
+template <class A, class B>
+Result result(RecordLayout layout, A a, B b) {
+  return {layout, {chronology::plain(a), chronology::plain(b), 0}, 2};
 }
-Result result(RecordLayout layout, std::int32_t a, std::int32_t b, std::int32_t c) {
-  return {layout, {a, b, c}, 3};
+/// A result of three values, as above.
+template <class A, class B, class C>
+Result result(RecordLayout layout, A a, B b, C c) {
+  return {layout, {chronology::plain(a), chronology::plain(b), chronology::plain(c)}, 3};
 }
 
 /// The note written after a joined run that is also false annual couplets.
@@ -76,7 +80,7 @@ void add_am_results(std::vector<Result>& results, const Links& links) {
 
 }  // namespace
 
-std::vector<Result> results_of(chronology::Direction direction, chronology::VarveNumber number) {
+std::vector<Result> results_of(chronology::Direction direction, chronology::GivenNumber number) {
   std::vector<Result> results;
   Links links = chronology::links_of(direction, number);
   if (direction == chronology::Direction::kNeToAm) {
@@ -90,7 +94,7 @@ std::vector<Result> results_of(chronology::Direction direction, chronology::Varv
 }
 
 std::vector<std::string> result_records(chronology::Direction direction,
-                                        chronology::VarveNumber number) {
+                                        chronology::GivenNumber number) {
   std::vector<std::string> records;
   for (const Result& r : results_of(direction, number)) {
     for (std::string& record : lay_out(r.layout, r.value_span())) {

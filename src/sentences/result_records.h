@@ -26,14 +26,14 @@ struct Result {
 
 /// The results of `number` in `direction`, in the order the dialogue writes
 /// them; none when the number lies outside the accepted ranges.
-std::vector<Result> results_of(chronology::Direction direction, chronology::VarveNumber number);
+std::vector<Result> results_of(chronology::Direction direction, chronology::GivenNumber number);
 
 /// The dialogue's result records for `number` in `direction`: the lines it
 /// writes after the separator line and its blank line, before the closing
 /// question, as text without CR LF. None when the number lies outside the
 /// accepted ranges. Throws std::bad_alloc when memory runs out.
 std::vector<std::string> result_records(chronology::Direction direction,
-                                        chronology::VarveNumber number);
+                                        chronology::GivenNumber number);
 
 }  // namespace sentences
 

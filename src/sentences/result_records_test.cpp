@@ -12,7 +12,7 @@ using chronology::Direction;
 
 struct Case {
   Direction direction;
-  chronology::VarveNumber number;
+  chronology::GivenNumber number;
   std::vector<std::string> records;
 };
 

@@ -6,21 +6,35 @@
 namespace sentences {
 namespace {
 
+using chronology::AmNumber;
+using chronology::AmRange;
 using chronology::Direction;
 using chronology::EndPlace;
+using chronology::GivenNumber;
+using chronology::GivenRange;
 using chronology::Link;
-using chronology::Range;
+using chronology::NeNumber;
+using chronology::NeRange;
 using chronology::Relation;
 using chronology::Sequence;
 using chronology::SequenceSpan;
 using chronology::SpanFault;
 using chronology::SpanResult;
-using chronology::VarveNumber;
 
 /// "5580-5700", or "5580" for one varve.
-std::string numbers(Range range) {
+std::string numbers(GivenRange range) {
   std::string text = std::to_string(range.first);
   return range.first == range.last ? text : text + "-" + std::to_string(range.last);
+}
+
+/// `range`, given in the NE chronology, as NE varves.
+NeRange as_ne(GivenRange range) {
+  return {NeNumber{range.first}, NeNumber{range.last}};
+}
+
+/// `range`, given in the AM chronology, as AM varves.
+AmRange as_am(GivenRange range) {
+  return {AmNumber{range.first}, AmNumber{range.last}};
 }
 
 /// "NE-LC".
@@ -29,17 +43,17 @@ std::string ne_name(Sequence sequence) {
 }
 
 /// "NE-LC 5580-5700".
-std::string ne_text(Sequence sequence, Range range) {
-  return ne_name(sequence) + " " + numbers(range);
+std::string ne_text(Sequence sequence, NeRange range) {
+  return ne_name(sequence) + " " + numbers(plain(range));
 }
 
 /// "AM 5599-5714".
-std::string am_text(Range range) {
-  return "AM " + numbers(range);
+std::string am_text(AmRange range) {
+  return "AM " + numbers(plain(range));
 }
 
 /// "121 NE varves", "1 NE varve".
-std::string count(VarveNumber n, std::string_view one, std::string_view many) {
+std::string count(std::int32_t n, std::string_view one, std::string_view many) {
   return std::to_string(n) + " " + std::string(n == 1 ? one : many);
 }
 
@@ -49,17 +63,17 @@ void add_cut_note(std::vector<std::string>& lines, Direction direction, const Se
   std::string end = first ? "  the first end is not exact: " : "  the last end is not exact: ";
   std::string side = first ? ", before the span" : ", after the span";
   if (direction == Direction::kNeToAm) {
-    VarveNumber at = first ? span.ne.first : span.ne.last;
-    Range outside =
-        first ? Range{cut.ne_first, span.ne.first - 1} : Range{span.ne.last + 1, cut.ne_last};
+    NeNumber at = first ? span.ne.first : span.ne.last;
+    NeRange outside =
+        first ? NeRange{cut.ne_first, span.ne.first - 1} : NeRange{span.ne.last + 1, cut.ne_last};
     lines.push_back(end + ne_text(cut.sequence, {at, at}) + " lies inside the join " +
                     ne_text(cut.sequence, {cut.ne_first, cut.ne_last}));
     lines.push_back("    (" + am_text({cut.am_first, cut.am_last}) + "), which also holds " +
                     ne_text(cut.sequence, outside) + side);
     return;
   }
-  VarveNumber at = first ? span.am.first : span.am.last;
-  VarveNumber other = first ? cut.am_first : cut.am_last;
+  AmNumber at = first ? span.am.first : span.am.last;
+  AmNumber other = first ? cut.am_first : cut.am_last;
   lines.push_back(end + am_text({at, at}) + " is one half of " +
                   ne_text(cut.sequence, {cut.ne_first, cut.ne_last}) + ", split into");
   lines.push_back("    " + am_text({cut.am_first, cut.am_last}) + "; the other half, " +
@@ -78,13 +92,15 @@ void add_sequence_span(std::vector<std::string>& lines, const SpanResult& result
   } else {
     std::string headline = am_text(span.am) + " spans " + ne_text(span.sequence, span.ne);
     std::string covers = " (" + ne_name(span.sequence) + " covers no AM varve ";
-    if (span.am.first > result.given.first && span.am.last < result.given.last) {
-      headline += covers + "before " + std::to_string(span.am.first) + " or after " +
-                  std::to_string(span.am.last) + ")";
-    } else if (span.am.first > result.given.first) {
-      headline += covers + "before " + std::to_string(span.am.first) + ")";
-    } else if (span.am.last < result.given.last) {
-      headline += covers + "after " + std::to_string(span.am.last) + ")";
+    AmRange given = as_am(result.given);
+    std::string before = std::to_string(span.am.first.value());
+    std::string after = std::to_string(span.am.last.value());
+    if (span.am.first > given.first && span.am.last < given.last) {
+      headline += covers + "before " + before + " or after " + after + ")";
+    } else if (span.am.first > given.first) {
+      headline += covers + "before " + before + ")";
+    } else if (span.am.last < given.last) {
+      headline += covers + "after " + after + ")";
     }
     lines.push_back(headline);
     lines.push_back("  duration: " + am + ", " + ne);
@@ -140,7 +156,7 @@ std::string place_text(Direction direction, EndPlace place) {
 /// The reasons a span is not converted, a line each without indent.
 std::vector<std::string> fault_reasons(const SpanResult& result) {
   std::string name = chronology_of(result.direction);
-  auto end = [&](VarveNumber n) { return name + " " + std::to_string(n); };
+  auto end = [&](GivenNumber n) { return name + " " + std::to_string(n); };
   std::vector<std::string> reasons;
   switch (result.fault) {
     case SpanFault::kNone:
@@ -165,7 +181,8 @@ std::vector<std::string> fault_reasons(const SpanResult& result) {
   std::string parts;
   for (const chronology::SpanPart& part : result.inside) {
     parts += parts.empty() ? "" : " and ";
-    parts += part.sequence ? ne_text(*part.sequence, part.range) : am_text(part.range);
+    parts +=
+        part.sequence ? ne_text(*part.sequence, as_ne(part.range)) : am_text(as_am(part.range));
   }
   if (parts.empty()) {
     reasons.push_back("no part of it lies inside");
@@ -215,7 +232,7 @@ std::string span_caveat(const SpanResult& span) {
   std::vector<std::string> caveats;
   bool ne_to_am = span.direction == Direction::kNeToAm;
   for (const SequenceSpan& part : span.spans) {
-    if (!ne_to_am && part.am != span.given) {
+    if (!ne_to_am && part.am != as_am(span.given)) {
       caveats.push_back(ne_name(part.sequence) + " covers " + am_text(part.am) + " only");
     }
     bool one_cut = part.first_cut && part.first_cut == part.last_cut;
@@ -240,7 +257,8 @@ std::string span_caveat(const SpanResult& span) {
     return {};
   }
   std::string caveat =
-      (ne_to_am ? ne_text(span.spans[0].sequence, span.given) : am_text(span.given)) + ": ";
+      (ne_to_am ? ne_text(span.spans[0].sequence, as_ne(span.given)) : am_text(as_am(span.given))) +
+      ": ";
   for (std::size_t i = 0; i < caveats.size(); ++i) {
     caveat += (i == 0 ? "" : "; ") + caveats[i];
   }

@@ -13,7 +13,7 @@ using chronology::span_of;
 
 struct Case {
   Direction direction;
-  chronology::VarveNumber first, last;
+  chronology::GivenNumber first, last;
   std::vector<std::string> lines;
 };
 
@@ -114,7 +114,7 @@ TEST(SpanFaultMessage, IsTheAccountOfASpanNotConvertedOnOneLine) {
 TEST(SpanCaveat, SaysWhatARowCannotShow) {
   struct Case {
     Direction direction;
-    chronology::VarveNumber first, last;
+    chronology::GivenNumber first, last;
     std::string caveat;
   };
   const std::vector<Case> cases = {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <type_traits>
 #include <variant>
 
 #include "chronology/cell.h"
@@ -24,7 +25,6 @@ using chronology::CellKind;
 using chronology::Direction;
 using chronology::Relation;
 using chronology::Sequence;
-using chronology::VarveNumber;
 
 /// The codes of the relation columns: the engine's relations, then those
 /// that only a row can have (a converted span, then the two without a link),
@@ -86,8 +86,21 @@ static_assert([] {
          kRelationNames.size() == static_cast<std::size_t>(RelationCode::kNone) + 1;
 }());
 
-/// An added number: missing where the row has none.
-using AddedNumber = std::optional<VarveNumber>;
+/// An added number of the chronology `Tag` names: missing where the row has none.
+template <class Tag>
+using AddedNumber = std::optional<chronology::VarveNumber<Tag>>;
+/// An added NE number.
+using AddedNe = AddedNumber<chronology::NeTag>;
+/// An added AM number.
+using AddedAm = AddedNumber<chronology::AmTag>;
+/// The integer of an added number, where a front end writes it; none where missing.
+template <class Tag>
+constexpr std::optional<std::int32_t> plain(const AddedNumber<Tag>& number) {
+  return number ? std::optional<std::int32_t>(number->value()) : std::nullopt;
+}
+/// True when `T` is an added number of either chronology.
+template <class T>
+inline constexpr bool kIsAddedNumber = std::is_same_v<T, AddedNe> || std::is_same_v<T, AddedAm>;
 /// An added sequence: missing where the row has no link.
 using AddedSequence = std::optional<Sequence>;
 /// The false-couplets flag: missing where the row has no link.
@@ -97,21 +110,21 @@ using AddedFlag = std::optional<bool>;
 struct NeToAmCells {
   AddedSequence sequence;                       ///< The NE sequence of the number.
   RelationCode relation = RelationCode::kNone;  ///< How it links, or why it does not.
-  AddedNumber ne_first;                         ///< The NE varve, or its joined run's first.
-  AddedNumber ne_last;                          ///< Its joined run's last, or the NE varve.
-  AddedNumber am_first;                         ///< The AM varve, or its split pair's first.
-  AddedNumber am_last;                          ///< Its split pair's last, or the AM varve.
+  AddedNe ne_first;                             ///< The NE varve, or its joined run's first.
+  AddedNe ne_last;                              ///< Its joined run's last, or the NE varve.
+  AddedAm am_first;                             ///< The AM varve, or its split pair's first.
+  AddedAm am_last;                              ///< Its split pair's last, or the AM varve.
   AddedFlag false_couplets;                     ///< The joined run is false annual couplets.
 };
 
 /// What am-to-ne adds beside an AM value: the link to each NE sequence.
 struct AmToNeCells {
   RelationCode lc_relation = RelationCode::kNone;  ///< The link to NE-LC, or why none.
-  AddedNumber lc_first;                            ///< Its NE-LC varve, or its run's first.
-  AddedNumber lc_last;                             ///< Its NE-LC varve, or its run's last.
+  AddedNe lc_first;                                ///< Its NE-LC varve, or its run's first.
+  AddedNe lc_last;                                 ///< Its NE-LC varve, or its run's last.
   RelationCode uc_relation = RelationCode::kNone;  ///< The link to NE-UC, or why none.
-  AddedNumber uc_first;                            ///< Its NE-UC varve, or its run's first.
-  AddedNumber uc_last;                             ///< Its NE-UC varve, or its run's last.
+  AddedNe uc_first;                                ///< Its NE-UC varve, or its run's first.
+  AddedNe uc_last;                                 ///< Its NE-UC varve, or its run's last.
   AddedFlag false_couplets;                        ///< A joined run is false annual couplets.
 };
 
@@ -120,7 +133,7 @@ using NumberCells = std::variant<NeToAmCells, AmToNeCells>;
 
 /// Calls `visit(name, value)` for each added cell of `cells`, in the order of
 /// the added columns; `value` is an AddedSequence, a RelationCode, an
-/// AddedNumber or an AddedFlag.
+/// AddedNe, an AddedAm or an AddedFlag.
 template <class Visit>
 constexpr void visit_fields(const NeToAmCells& cells, Visit&& visit) {
   visit(std::string_view("sequence"), cells.sequence);
@@ -169,6 +182,19 @@ constexpr std::array<std::string_view, kNumberCellCount> number_cell_names(Direc
 static_assert(number_cell_names(Direction::kNeToAm)[6] == "false_couplets" &&
                   number_cell_names(Direction::kAmToNe)[6] == "false_couplets",
               "each direction names all its cells");
+
+/// The cells of one link, as ne-to-am adds them beside an NE number.
+constexpr NeToAmCells link_cells(const chronology::Link& link) {
+  NeToAmCells cells;
+  cells.sequence = link.sequence;
+  cells.relation = code_of(link.relation);
+  cells.ne_first = link.ne_first;
+  cells.ne_last = link.ne_last;
+  cells.am_first = link.am_first;
+  cells.am_last = link.am_last;
+  cells.false_couplets = link.false_couplets;
+  return cells;
+}
 
 /// The code of a row that has no link: none for an empty cell, else invalid
 /// or outside.
@@ -219,7 +245,7 @@ constexpr NumberCells span_cells(const chronology::SpanResult& span) {
 /// the span it is, or why it has none.
 constexpr NumberCells number_cells(Direction direction, const Cell& cell) {
   if (cell.kind == CellKind::kSpan) {
-    return span_cells(chronology::span_of(direction, cell.number, cell.last));
+    return span_cells(chronology::span_of(direction, cell.first, cell.last));
   }
   chronology::Links links = cell.kind == CellKind::kNumber
                                 ? chronology::links_of(direction, cell.number)
@@ -231,15 +257,7 @@ constexpr NumberCells number_cells(Direction direction, const Cell& cell) {
       return cells;
     }
     // An NE number lies in one sequence, so it has one link.
-    const chronology::Link& link = links[0];
-    cells.sequence = link.sequence;
-    cells.relation = code_of(link.relation);
-    cells.ne_first = link.ne_first;
-    cells.ne_last = link.ne_last;
-    cells.am_first = link.am_first;
-    cells.am_last = link.am_last;
-    cells.false_couplets = link.false_couplets;
-    return cells;
+    return link_cells(links[0]);
   }
   AmToNeCells cells;
   if (links.empty()) {

@@ -25,7 +25,9 @@ std::string words(const NumberCells& cells) {
                     ? "-"
                     : std::string(kRelationNames[static_cast<std::size_t>(r)]));
     }
-    void operator()(std::string_view name, const AddedNumber& n) const {
+    void operator()(std::string_view name, const AddedNe& n) const { number(name, plain(n)); }
+    void operator()(std::string_view name, const AddedAm& n) const { number(name, plain(n)); }
+    void number(std::string_view name, std::optional<std::int32_t> n) const {
       add(name, n ? std::to_string(*n) : "-");
     }
     void operator()(std::string_view name, const AddedFlag& f) const {

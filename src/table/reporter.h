@@ -95,7 +95,7 @@ class Reporter {
       case chronology::CellKind::kSpan:
         break;
     }
-    return span(place, chronology::span_of(direction, cell.number, cell.last));
+    return span(place, chronology::span_of(direction, cell.first, cell.last));
   }
 
   /// Reports the interval between the ends `first` and `last`, read in

@@ -31,7 +31,7 @@ enum class ValueType : std::uint8_t { kText, kInteger, kLogical };
 /// One value of an interval's row, missing or of its column's type.
 struct SpanValue {
   std::optional<std::string> text;
-  std::optional<chronology::VarveNumber> integer;
+  std::optional<std::int32_t> integer;  ///< A number of either chronology, or a count.
   std::optional<bool> flag;
 };
 
@@ -193,9 +193,8 @@ inline const chronology::SequenceSpan* part_of(const SpanRow& row,
 }
 
 /// How many of the corrections inside `span` are `relation`.
-inline chronology::VarveNumber count_of(const chronology::SequenceSpan& span,
-                                        chronology::Relation relation) {
-  chronology::VarveNumber count = 0;
+inline std::int32_t count_of(const chronology::SequenceSpan& span, chronology::Relation relation) {
+  std::int32_t count = 0;
   for (const chronology::Link& link : span.corrections) {
     count += link.relation == relation;
   }
@@ -232,16 +231,16 @@ inline SpanValue span_value(const SpanRow& row, const SpanColumn& column) {
       value.text = std::string(chronology::sequence_name(span->sequence));
       break;
     case SpanField::kNeFirst:
-      value.integer = span->ne.first;
+      value.integer = span->ne.first.value();
       break;
     case SpanField::kNeLast:
-      value.integer = span->ne.last;
+      value.integer = span->ne.last.value();
       break;
     case SpanField::kAmFirst:
-      value.integer = span->am.first;
+      value.integer = span->am.first.value();
       break;
     case SpanField::kAmLast:
-      value.integer = span->am.last;
+      value.integer = span->am.last.value();
       break;
     case SpanField::kNeVarves:
       value.integer = span->ne_varves();

@@ -86,8 +86,8 @@ std::string preview_of(std::string_view text) {
 }
 
 /// The number box's result for the span from `first` to `last`.
-LookupResult span_lookup(chronology::Direction direction, chronology::VarveNumber first,
-                         chronology::VarveNumber last) {
+LookupResult span_lookup(chronology::Direction direction, chronology::GivenNumber first,
+                         chronology::GivenNumber last) {
   LookupResult result;
   chronology::SpanResult span = chronology::span_of(direction, first, last);
   result.span = span.given;
@@ -117,8 +117,9 @@ LookupResult box_message(std::string message) {
 }
 
 /// An added cell as a typed column holds it: a number, a code, 1 or 0, or kMissing.
-std::int32_t typed_value(const table::AddedNumber& number) {
-  return number ? *number : kMissing;
+template <class Tag>
+std::int32_t typed_value(const table::AddedNumber<Tag>& number) {
+  return number ? number->value() : kMissing;
 }
 std::int32_t typed_value(const table::AddedSequence& sequence) {
   return static_cast<std::int32_t>(sequence ? static_cast<std::size_t>(*sequence)
@@ -192,20 +193,20 @@ LookupResult lookup(chronology::Direction direction, std::string_view typed) {
     return result;
   }
   if (cell.kind == CellKind::kSpan) {
-    return span_lookup(direction, cell.number, cell.last);
+    return span_lookup(direction, cell.first, cell.last);
   }
   if (cell.kind == CellKind::kInvalid) {
     result.status = LookupStatus::kNotANumber;
     result.message = not_a_number_message(typed, cell);
     return result;
   }
-  chronology::VarveNumber number = cell.number;
+  chronology::GivenNumber number = cell.number;
   chronology::Links links = chronology::links_of(direction, number);
   if (links.empty()) {
     result.status = LookupStatus::kOutside;
     result.message = direction == chronology::Direction::kNeToAm ? sentences::kNeOutsideMessage
                                                                  : sentences::kAmOutsideMessage;
-    for (chronology::Range range : chronology::accepted_ranges(direction)) {
+    for (chronology::GivenRange range : chronology::accepted_ranges(direction)) {
       result.ranges += std::to_string(range.first) + "-" + std::to_string(range.last) + "\n";
     }
     return result;
@@ -427,9 +428,9 @@ std::string added_columns(chronology::Direction direction) {
     void operator()(std::string_view name, table::RelationCode) const {
       codes(name, std::span(table::kRelationNames).first(table::kRelationNames.size() - 1));
     }
-    void operator()(std::string_view name, const table::AddedNumber&) const {
-      names.append(name).append("\tn\n");
-    }
+    void operator()(std::string_view name, const table::AddedNe&) const { number(name); }
+    void operator()(std::string_view name, const table::AddedAm&) const { number(name); }
+    void number(std::string_view name) const { names.append(name).append("\tn\n"); }
     void operator()(std::string_view name, const table::AddedFlag&) const {
       names.append(name).append("\tb\n");
     }
@@ -556,8 +557,8 @@ CellsResult convert_interval_cells(chronology::Direction direction, std::string_
   return result;
 }
 
-std::string chart(chronology::Direction direction, std::optional<chronology::VarveNumber> mark,
-                  std::optional<chronology::Range> span) {
+std::string chart(chronology::Direction direction, std::optional<chronology::GivenNumber> mark,
+                  std::optional<chronology::GivenRange> span) {
   return chart::correspondence_svg(direction, mark, span);
 }
 

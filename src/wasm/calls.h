@@ -34,7 +34,7 @@ struct LookupResult {
   std::string rows;                            ///< varve-batch's rows, as JSON Lines.
   std::string message;                         ///< The sentence on a number not converted.
   std::string ranges;                          ///< The accepted ranges, "first-last" lines.
-  chronology::Range span{};                    ///< The span's first and last number, for spans.
+  chronology::GivenRange span{};               ///< The span's first and last number, for spans.
 };
 
 /// Converts the text of the number box, read as one cell: a number, or a
@@ -197,8 +197,8 @@ CellsResult convert_interval_cells(chronology::Direction direction, std::string_
 
 /// The correspondence chart of `direction` as SVG, `mark` marked when accepted
 /// and `span` shaded when converted.
-std::string chart(chronology::Direction direction, std::optional<chronology::VarveNumber> mark,
-                  std::optional<chronology::Range> span = std::nullopt);
+std::string chart(chronology::Direction direction, std::optional<chronology::GivenNumber> mark,
+                  std::optional<chronology::GivenRange> span = std::nullopt);
 
 }  // namespace wasm
 

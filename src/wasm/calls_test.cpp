@@ -112,7 +112,7 @@ TEST(Lookup, ConvertsASpanWithItsAccountOrSaysWhyNot) {
     Direction direction;
     std::string typed;
     LookupStatus status;
-    chronology::Range span;
+    chronology::GivenRange span;
     std::string text;  ///< The account: as records when converted, else as the message.
     std::string rows;  ///< When converted.
   };

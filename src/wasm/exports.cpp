@@ -205,12 +205,12 @@ std::int32_t varve_convert_interval_cells(std::int32_t direction) {
 VARVE_EXPORT(varve_chart)
 void varve_chart(std::int32_t direction, std::int32_t marked, std::int32_t first,
                  std::int32_t last) {
-  std::optional<chronology::VarveNumber> mark;
-  std::optional<chronology::Range> span;
+  std::optional<chronology::GivenNumber> mark;
+  std::optional<chronology::GivenRange> span;
   if (marked == 1) {
     mark = first;
   } else if (marked == 2) {
-    span = chronology::Range{first, last};
+    span = chronology::GivenRange{first, last};
   }
   texts = {wasm::chart(direction_of(direction), mark, span), std::string(), std::string()};
 }

@@ -55,15 +55,16 @@ std::uint8_t code(const AddedFlag& flag) {
   return flag ? *flag : kNoFlag;
 }
 
-/// The added columns of `count` values, the i-th read by `read(i)`: codes
-/// (uint8) for the sequence, relations and false couplets, int32 numbers (0
-/// where a cell is empty), by the names of the table model's cells.
-template <class Read>
-py::dict columns_of(Direction d, std::size_t count, Read read) {
+/// The added columns of `count` rows of `d`, the i-th row's cells given by
+/// `cells(i)`: codes (uint8) for the sequence, relations and false couplets,
+/// int32 numbers (0 where a cell is empty), by the names of the table model's
+/// cells.
+template <class Cells>
+py::dict columns_of(Direction d, std::size_t count, Cells cells) {
   std::vector<py::array> arrays;
   std::vector<std::string_view> names;
   visit_fields(table::no_cells(d), [&](std::string_view name, const auto& value) {
-    if constexpr (std::is_same_v<std::decay_t<decltype(value)>, AddedNumber>) {
+    if constexpr (kIsAddedNumber<std::decay_t<decltype(value)>>) {
       arrays.push_back(py::array_t<std::int32_t>(count));
     } else {
       arrays.push_back(py::array_t<std::uint8_t>(count));
@@ -78,9 +79,9 @@ py::dict columns_of(Direction d, std::size_t count, Read read) {
     py::gil_scoped_release unlocked;
     for (std::size_t i = 0; i < count; ++i) {
       std::size_t k = 0;
-      visit_fields(number_cells(d, read(i)), [&](std::string_view, const auto& value) {
-        if constexpr (std::is_same_v<std::decay_t<decltype(value)>, AddedNumber>) {
-          static_cast<std::int32_t*>(data[k++])[i] = value.value_or(0);
+      visit_fields(cells(i), [&](std::string_view, const auto& value) {
+        if constexpr (kIsAddedNumber<std::decay_t<decltype(value)>>) {
+          static_cast<std::int32_t*>(data[k++])[i] = value ? value->value() : 0;
         } else {
           static_cast<std::uint8_t*>(data[k++])[i] = code(value);
         }
@@ -109,7 +110,8 @@ py::list kept_of(const Warnings& warnings) {
 /// few and how many more there were: (columns, invalid, spans, kept, more).
 template <class Read>
 py::tuple converted(Direction direction, std::size_t count, const Warnings& warnings, Read read) {
-  py::dict columns = columns_of(direction, count, read);
+  py::dict columns =
+      columns_of(direction, count, [&](std::size_t i) { return number_cells(direction, read(i)); });
   return py::make_tuple(columns, warnings.count(), warnings.spans(), kept_of(warnings),
                         warnings.more());
 }
@@ -362,31 +364,23 @@ py::dict span_corrections(const std::string& direction, const py::array& first,
 /// gives them: the number, then the link's fields.
 py::dict links_table(const std::string& direction) {
   Direction d = direction_named(direction);
-  std::vector<std::int32_t> input, ne_first, ne_last, am_first, am_last;
-  std::vector<std::uint8_t> sequence, relation, false_couplets;
-  for (const chronology::Range& range : chronology::accepted_ranges(d)) {
-    for (VarveNumber n = range.first; n <= range.last; ++n) {
+  std::vector<std::int32_t> input;
+  std::vector<table::NeToAmCells> rows;
+  for (const chronology::GivenRange& range : chronology::accepted_ranges(d)) {
+    for (chronology::GivenNumber n = range.first; n <= range.last; ++n) {
       for (const Link& link : chronology::links_of(d, n)) {
         input.push_back(n);
-        sequence.push_back(static_cast<std::uint8_t>(link.sequence));
-        relation.push_back(static_cast<std::uint8_t>(code_of(link.relation)));
-        ne_first.push_back(link.ne_first);
-        ne_last.push_back(link.ne_last);
-        am_first.push_back(link.am_first);
-        am_last.push_back(link.am_last);
-        false_couplets.push_back(link.false_couplets);
+        rows.push_back(table::link_cells(link));
       }
     }
   }
-  auto array = [](const auto& v) { return py::array(v.size(), v.data()); };
-  // In the order of the columns that ne-to-am adds, as varve-batch's table has them.
-  const std::array<py::array, table::kNumberCellCount> links{
-      array(sequence), array(relation), array(ne_first),      array(ne_last),
-      array(am_first), array(am_last),  array(false_couplets)};
   py::dict columns;
-  columns["input"] = array(input);
-  for (std::size_t k = 0; k < links.size(); ++k) {
-    columns[py::str(std::string(table::number_cell_names(Direction::kNeToAm)[k]))] = links[k];
+  columns["input"] = py::array(input.size(), input.data());
+  // Then a link's cells, in the columns that ne-to-am adds, as varve-batch's table has them.
+  py::dict cells = columns_of(Direction::kNeToAm, rows.size(),
+                              [&rows](std::size_t i) { return NumberCells(rows[i]); });
+  for (auto [name, column] : cells) {
+    columns[name] = column;
   }
   return columns;
 }

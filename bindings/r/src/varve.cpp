@@ -151,11 +151,12 @@ class Column {
   std::vector<Cell> level_cells_;
 };
 
-/// The added columns of the `n` elements of `x`, as a data frame of the
-/// table model's cells by their names: text for the sequence and relations,
-/// integers for the numbers, logical for false couplets; NA where a cell is
-/// empty.
-Rcpp::List added_frame(Direction direction, const Column& x, R_xlen_t n, Warnings& warnings) {
+/// The added columns of `n` rows of `direction`, the i-th row's cells given
+/// by `cells(i)`, as a data frame of the table model's cells by their names:
+/// text for the sequence and relations, integers for the numbers, logical for
+/// false couplets; NA where a cell is empty.
+template <class Cells>
+Rcpp::List cells_frame(Direction direction, R_xlen_t n, Cells cells) {
   Rcpp::CharacterVector relations = r_strings(kRelationNames);
   Rcpp::CharacterVector sequences = r_strings(kSequenceNames);
   Rcpp::List frame(static_cast<R_xlen_t>(table::kNumberCellCount));
@@ -165,7 +166,7 @@ Rcpp::List added_frame(Direction direction, const Column& x, R_xlen_t n, Warning
     auto at = static_cast<R_xlen_t>(names.size());
     if constexpr (std::is_same_v<Type, AddedFlag>) {
       frame[at] = Rcpp::LogicalVector(n);
-    } else if constexpr (std::is_same_v<Type, AddedNumber>) {
+    } else if constexpr (kIsAddedNumber<Type>) {
       frame[at] = Rcpp::IntegerVector(n);
     } else {
       frame[at] = Rcpp::CharacterVector(n);
@@ -188,19 +189,26 @@ Rcpp::List added_frame(Direction direction, const Column& x, R_xlen_t n, Warning
                          ? NA_STRING
                          : STRING_ELT(relations, static_cast<R_xlen_t>(code)));
     }
-    void operator()(const AddedNumber& number) const {
+    void operator()(const table::AddedNe& number) const { store(table::plain(number)); }
+    void operator()(const table::AddedAm& number) const { store(table::plain(number)); }
+    void store(std::optional<std::int32_t> number) const {
       INTEGER(column)[i] = number.value_or(NA_INTEGER);
     }
     void operator()(const AddedFlag& flag) const { LOGICAL(column)[i] = flag ? *flag : NA_LOGICAL; }
   };
   for (R_xlen_t i = 0; i < n; ++i) {
     R_xlen_t k = 0;
-    visit_fields(number_cells(direction, x.read(i, warnings)),
-                 [&](std::string_view, const auto& value) {
-                   Store{frame[k++], i, relations, sequences}(value);
-                 });
+    visit_fields(cells(i), [&](std::string_view, const auto& value) {
+      Store{frame[k++], i, relations, sequences}(value);
+    });
   }
   return data_frame(frame, names, n);
+}
+
+/// The added columns of the `n` elements of `x`, as `cells_frame` gives them.
+Rcpp::List added_frame(Direction direction, const Column& x, R_xlen_t n, Warnings& warnings) {
+  return cells_frame(direction, n,
+                     [&](R_xlen_t i) { return number_cells(direction, x.read(i, warnings)); });
 }
 
 /// An R vector of `n` elements for values of `type`.
@@ -311,33 +319,30 @@ Rcpp::List varve_convert(SEXP x, std::string direction) {
 // [[Rcpp::export(.varve_links)]]
 Rcpp::List varve_links_table(std::string direction) {
   Direction d = direction_named(direction);
-  std::vector<int> input, ne_first, ne_last, am_first, am_last;
-  std::vector<std::string> sequence, relation;
-  std::vector<bool> false_couplets;
-  for (const chronology::Range& range : chronology::accepted_ranges(d)) {
-    for (VarveNumber n = range.first; n <= range.last; ++n) {
+  std::vector<int> input;
+  std::vector<table::NeToAmCells> rows;
+  for (const chronology::GivenRange& range : chronology::accepted_ranges(d)) {
+    for (chronology::GivenNumber n = range.first; n <= range.last; ++n) {
       for (const Link& link : chronology::links_of(d, n)) {
         input.push_back(n);
-        sequence.emplace_back(kSequenceNames[static_cast<std::size_t>(link.sequence)]);
-        relation.emplace_back(kRelationNames[static_cast<std::size_t>(code_of(link.relation))]);
-        ne_first.push_back(link.ne_first);
-        ne_last.push_back(link.ne_last);
-        am_first.push_back(link.am_first);
-        am_last.push_back(link.am_last);
-        false_couplets.push_back(link.false_couplets);
+        rows.push_back(table::link_cells(link));
       }
     }
   }
-  // The input, then the columns that ne-to-am adds, as varve-batch's table has them.
+  // The input, then a link's cells in the columns that ne-to-am adds, as
+  // varve-batch's table has them.
+  auto n = static_cast<R_xlen_t>(input.size());
+  Rcpp::List cells = cells_frame(Direction::kNeToAm, n, [&rows](R_xlen_t i) {
+    return NumberCells(rows[static_cast<std::size_t>(i)]);
+  });
+  Rcpp::List frame(cells.size() + 1);
   std::vector<std::string> names{"input"};
+  frame[0] = Rcpp::wrap(input);
   for (std::string_view name : table::number_cell_names(Direction::kNeToAm)) {
+    frame[static_cast<R_xlen_t>(names.size())] = cells[static_cast<R_xlen_t>(names.size()) - 1];
     names.emplace_back(name);
   }
-  return data_frame(
-      Rcpp::List::create(Rcpp::wrap(input), Rcpp::wrap(sequence), Rcpp::wrap(relation),
-                         Rcpp::wrap(ne_first), Rcpp::wrap(ne_last), Rcpp::wrap(am_first),
-                         Rcpp::wrap(am_last), Rcpp::wrap(false_couplets)),
-      names, static_cast<R_xlen_t>(input.size()));
+  return data_frame(frame, names, n);
 }
 
 /// The span of each pair of `first` and `last` in `direction`, as a data
