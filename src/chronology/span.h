@@ -44,7 +44,7 @@ struct SpanPart {
 
 namespace span_detail {
 
-/// The split and join rows of the NE table.
+/// How many rows of the NE table are splits or joins.
 constexpr std::size_t ne_corrections() {
   std::size_t count = 0;
   for (const NeRow& row : NeToAmTable) {
@@ -53,7 +53,7 @@ constexpr std::size_t ne_corrections() {
   return count;
 }
 
-/// The split and join entries of the AM table.
+/// How many entries of the AM table are splits or joins.
 constexpr std::size_t am_corrections() {
   std::size_t count = 0;
   for (const AmRow& row : AmToNeTable) {
