@@ -24,13 +24,9 @@
 #include "batch/column.h"
 #include "batch/csv_reader.h"
 #include "batch/separator.h"
+#include "invariant.h"
 
 namespace {
-
-[[noreturn]] void fail(const char* what, const std::string& detail) {
-  std::fprintf(stderr, "invariant broken: %s\n%s\n", what, detail.c_str());
-  std::abort();
-}
 
 struct Run {
   std::string output;

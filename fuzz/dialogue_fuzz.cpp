@@ -16,13 +16,9 @@
 #include "console/console.h"
 #include "console/test_system.h"
 #include "dialogue/dialogue.h"
+#include "invariant.h"
 
 namespace {
-
-[[noreturn]] void fail(const char* what, const std::string& detail) {
-  std::fprintf(stderr, "invariant broken: %s\n%s\n", what, detail.c_str());
-  std::abort();
-}
 
 /// Every record ends in CR LF, and no record is left half written.
 void check_records(const std::string& output) {

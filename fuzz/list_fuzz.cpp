@@ -19,13 +19,9 @@
 #include "chronology/cell.h"
 #include "chronology/links.h"
 #include "chronology/span.h"
+#include "invariant.h"
 
 namespace {
-
-[[noreturn]] void fail(const char* what, const std::string& detail) {
-  std::fprintf(stderr, "invariant broken: %s\n%s\n", what, detail.c_str());
-  std::abort();
-}
 
 struct Run {
   std::string rows;

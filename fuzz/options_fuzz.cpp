@@ -18,15 +18,9 @@
 
 #include "batch/options.h"
 #include "chronology/links.h"
+#include "invariant.h"
 
-namespace {
-
-[[noreturn]] void fail(const char* what, const std::string& detail) {
-  std::fprintf(stderr, "invariant broken: %s\n%s\n", what, detail.c_str());
-  std::abort();
-}
-
-}  // namespace
+namespace {}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view input(reinterpret_cast<const char*>(data), size);

@@ -20,13 +20,9 @@
 #include "batch/line_mode.h"
 #include "batch/text_encoding.h"
 #include "chronology/cell.h"
+#include "invariant.h"
 
 namespace {
-
-[[noreturn]] void fail(const char* what, const std::string& detail) {
-  std::fprintf(stderr, "invariant broken: %s\n%s\n", what, detail.c_str());
-  std::abort();
-}
 
 struct Decoded {
   std::string text;

@@ -12,6 +12,18 @@ using chronology::Direction;
 using chronology::Relation;
 using chronology::Sequence;
 
+void append_json_member(std::string& out, std::string_view name, AddedKind kind,
+                        std::string_view text) {
+  out.append("\"").append(name).append("\":");
+  if (text.empty()) {
+    out.append("null");
+  } else if (kind == AddedKind::kName) {
+    out.append("\"").append(text).append("\"");
+  } else {
+    out.append(text);
+  }
+}
+
 void append_added_cells(std::string& out, const table::NumberCells& cells, char sep) {
   visit_added_text(cells, [&](std::string_view, AddedKind, std::string_view text) {
     out.append(1, sep).append(text);

@@ -28,6 +28,11 @@ enum class AddedKind { kName, kNumber, kFlag };
 template <class Visit>
 void visit_added_text(const table::NumberCells& cells, Visit&& visit);
 
+/// Appends one added cell as a JSON member, "name":value: an empty cell as
+/// null, a name in quotes, a number or flag as it is.
+void append_json_member(std::string& out, std::string_view name, AddedKind kind,
+                        std::string_view text);
+
 /// Appends the added cells of `cells`, each after the separator `sep`.
 void append_added_cells(std::string& out, const table::NumberCells& cells, char sep);
 

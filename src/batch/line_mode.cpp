@@ -17,14 +17,8 @@ constexpr std::size_t kReportedLines = 100;
 /// Appends the added fields of a JSON Lines row, after the input's.
 void append_json_fields(std::string& out, const table::NumberCells& cells) {
   visit_added_text(cells, [&](std::string_view name, AddedKind kind, std::string_view text) {
-    out.append(",\"").append(name).append("\":");
-    if (text.empty()) {
-      out.append("null");
-    } else if (kind == AddedKind::kName) {
-      out.append("\"").append(text).append("\"");
-    } else {
-      out.append(text);
-    }
+    out.push_back(',');
+    append_json_member(out, name, kind, text);
   });
   out.append("}\n");
 }

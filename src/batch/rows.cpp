@@ -31,14 +31,10 @@ void append_tail(std::string& out, Format format, const table::NeToAmCells& cell
       }
       out.append(text);
     } else {
-      out.append(first ? "\"" : ",\"").append(name).append("\":");
-      if (text.empty()) {
-        out.append("null");
-      } else if (kind == AddedKind::kName) {
-        out.append("\"").append(text).append("\"");
-      } else {
-        out.append(text);
+      if (!first) {
+        out.push_back(',');
       }
+      append_json_member(out, name, kind, text);
     }
     first = false;
   });

@@ -110,7 +110,10 @@ TEST(Rows, JsonLinesEscapeWhatAJsonStringCannotHoldAsItIs) {
       {"\"4\\2", "\\\"4\\\\2"},
       {"3021\v", "3021\\u000b"},
       {"\f3021\x1F", "\\u000c3021\\u001f"},
-      {"\x7F\xC2\xA0" "3021", "\x7F\xC2\xA0" "3021"},
+      {"\x7F\xC2\xA0"
+       "3021",
+       "\x7F\xC2\xA0"
+       "3021"},
   };
   for (const Case& c : cases) {
     std::string out;
