@@ -41,6 +41,23 @@ async function through(stream, bytes) {
 }
 
 /**
+ * Deflates `bytes`: { crc, compressed }, their CRC-32 and raw deflate data.
+ * Compressed as gzip, whose trailer holds the CRC-32 of what it compressed,
+ * so the bytes are not read a second time for it; its deflate data are those
+ * of 'deflate-raw'. A gzip header other than the plain ten bytes, or a size
+ * in the trailer not the bytes', is not relied on.
+ */
+async function deflate(bytes) {
+  const gzip = await through(new CompressionStream('gzip'), bytes);
+  const end = gzip.length - 8;
+  const trailer = new DataView(gzip.buffer, gzip.byteOffset);
+  if (end < 10 || gzip[3] !== 0 || trailer.getUint32(end + 4, true) !== bytes.length >>> 0) {
+    return { crc: crc32(bytes), compressed: await through(new CompressionStream('deflate-raw'), bytes) };
+  }
+  return { crc: trailer.getUint32(end, true), compressed: gzip.subarray(10, end) };
+}
+
+/**
  * Reads the directory of the zip archive `bytes`: { bytes, entries, centralOffset,
  * end }, each entry { name, flags, method, crc, compressedSize, size, offset,
  * dataOffset, central } (central: where its directory record lies), in the
@@ -168,9 +185,8 @@ export async function rewriteZip(zip, replaced) {
       continue;
     }
     add(bytes.subarray(copiedFrom, entry.offset));
-    const crc = crc32(data);
     const size = data.length;
-    const compressed = entry.method === 0 ? data : await through(new CompressionStream('deflate-raw'), data);
+    const { crc, compressed } = entry.method === 0 ? { crc: crc32(data), compressed: data } : await deflate(data);
     const nameAndExtra = bytes.subarray(entry.offset + 30, entry.dataOffset);
     const header = new Uint8Array(30);
     header.set(bytes.subarray(entry.offset, entry.offset + 30));

@@ -159,3 +159,33 @@ test('refuses what it cannot write back unchanged', async () => {
   const zip = readZip(damaged);
   await assert.rejects(unzipEntry(zip, zip.entries[0]), /damaged/);
 });
+
+test('a replaced entry is deflated as by deflate-raw, a megabyte at a time, with the CRC-32 of its bytes', async () => {
+  const deflateRaw = async (bytes) => {
+    let at = 0;
+    const source = new ReadableStream({
+      pull(controller) {
+        if (at < bytes.length) controller.enqueue(bytes.subarray(at, (at += 1 << 20)));
+        if (at >= bytes.length) controller.close();
+      },
+    });
+    return new Uint8Array(await new Response(source.pipeThrough(new CompressionStream('deflate-raw'))).arrayBuffer());
+  };
+  let seed = 7;
+  const noise = Uint8Array.from({ length: 1.5 * (1 << 20) }, () => (seed = (seed * 1103515245 + 12345) >>> 0) >>> 24);
+  const cases = [
+    ['empty', new Uint8Array(0)],
+    ['one byte', new TextEncoder().encode('a')],
+    ['text past two megabytes, beyond ASCII', new TextEncoder().encode('<c r="A1"><v>2400</v></c>\u00e9\u4e2d'.repeat(80000))],
+    ['bytes that do not compress', noise],
+  ];
+  for (const [label, data] of cases) {
+    const out = await rewriteZip(readZip(makeZip(FILES)), new Map([['content.xml', data]]));
+    const entry = zipEntry(readZip(out), 'content.xml');
+    assert.equal(entry.method, 8, label);
+    assert.equal(entry.crc, crc32(data), label);
+    assert.equal(entry.size, data.length, label);
+    assert.deepEqual(out.subarray(entry.dataOffset, entry.dataOffset + entry.compressedSize), await deflateRaw(data), label);
+    assert.deepEqual(await unzipEntry(readZip(out), entry), data, label);
+  }
+});
