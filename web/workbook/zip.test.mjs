@@ -189,3 +189,28 @@ test('a replaced entry is deflated as by deflate-raw, a megabyte at a time, with
     assert.deepEqual(await unzipEntry(readZip(out), entry), data, label);
   }
 });
+
+test('a deflated entry whose data, CRC-32 or size do not agree is refused as damaged', async () => {
+  const content = Array.from({ length: 3000 }, (_, i) => `<row r="${i}"><c><v>${(i * 7919) % 6700}</v></c></row>`).join('');
+  const bytes = makeZip([['a.xml', content]]);
+  const entry = readZip(bytes).entries[0];
+  const cases = [
+    ['as written', (e) => e, null],
+    ['CRC-32 off by one bit', (e) => ({ ...e, crc: (e.crc ^ 1) >>> 0 }), /damaged/],
+    ['size one byte more', (e) => ({ ...e, size: e.size + 1 }), /damaged/],
+    ['size one byte less', (e) => ({ ...e, size: e.size - 1 }), /damaged/],
+    ['data cut short', (e) => ({ ...e, compressedSize: e.compressedSize - 1 }), /damaged/],
+    ['data cut in half', (e) => ({ ...e, compressedSize: e.compressedSize >> 1 }), /damaged/],
+    ['a byte of the data changed', (e) => {
+      const changed = new Uint8Array(bytes);
+      changed[e.dataOffset + (e.compressedSize >> 1)] ^= 0x10;
+      return { zip: { ...readZip(changed) }, entry: e };
+    }, /damaged/],
+  ];
+  for (const [label, change, refused] of cases) {
+    const changed = change(entry);
+    const [zip, e] = changed.zip ? [changed.zip, changed.entry] : [readZip(bytes), changed];
+    if (refused === null) assert.equal(text(await unzipEntry(zip, e)), content, label);
+    else await assert.rejects(unzipEntry(zip, e), (error) => error instanceof WorkbookError && refused.test(error.message), label);
+  }
+});
