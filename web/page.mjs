@@ -20,7 +20,8 @@ $('tables-identity').textContent = engine.tablesIdentity();
 const direction = createDirection(engine);
 const chart = createChartView({ engine, direction });
 const numberBox = createNumberBox({ engine, direction, chart });
-const fileSource = createFileSource({ engine, direction, worker: createBookWorker(engine.module, workerSource) });
+const bookWorker = createBookWorker(engine.module, workerSource);
+const fileSource = createFileSource({ engine, direction, worker: bookWorker });
 const paste = createPaste({ engine, direction, openTable: fileSource.openPastedTable });
 
 for (const radio of document.querySelectorAll('input[name=direction]')) {
@@ -53,4 +54,7 @@ setTimeout(() => {
     engine.convertPaste(direction.current(), warmUp, CSV);
     engine.convertPaste(direction.current(), warmUpLines, CSV);
   });
+  // The workbook worker started now, its code read and its engine made
+  // ready, rather than when the first workbook is chosen.
+  bookWorker.start();
 }, 0);

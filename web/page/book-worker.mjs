@@ -9,8 +9,10 @@ export class Stopped extends Error {}
 
 /**
  * The worker's calls: `call(name, ...args)` starts the worker when none runs
- * (handing it `module`, the compiled engine, first); `stop(error)` ends it,
- * its calls not yet answered failing with `error`; `busy()` while any is.
+ * (handing it `module`, the compiled engine, first); `start()` starts it
+ * ahead of any call, so that its code and engine are ready when a workbook
+ * comes; `stop(error)` ends it, its calls not yet answered failing with
+ * `error`; `busy()` while any is.
  */
 export function createBookWorker(module, source) {
   let worker = null;
@@ -26,7 +28,7 @@ export function createBookWorker(module, source) {
     calls.clear();
   }
 
-  function call(name, ...args) {
+  function start() {
     if (!worker) {
       url ??= URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
       worker = new Worker(url);
@@ -43,6 +45,10 @@ export function createBookWorker(module, source) {
       };
       worker.postMessage({ module });
     }
+  }
+
+  function call(name, ...args) {
+    start();
     const id = ++lastCall;
     return new Promise((resolve, reject) => {
       calls.set(id, { resolve, reject });
@@ -50,5 +56,5 @@ export function createBookWorker(module, source) {
     });
   }
 
-  return { call, stop, busy: () => calls.size > 0 };
+  return { call, start, stop, busy: () => calls.size > 0 };
 }

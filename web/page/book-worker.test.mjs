@@ -84,3 +84,18 @@ test('a worker that cannot run fails every call waiting on it', async () => {
   assert.equal(prevented, true);
   assert.equal(worker.busy(), false);
 });
+
+test('a worker started ahead of any call is the one the calls go to, started once', async () => {
+  started.length = 0;
+  const worker = createBookWorker('the module', 'source');
+  worker.start();
+  worker.start();
+  assert.equal(started.length, 1);
+  assert.deepEqual(started[0].posted, [{ module: 'the module' }]);
+  assert.equal(worker.busy(), false);
+  const sheets = worker.call('open', 'bytes');
+  assert.equal(started.length, 1);
+  assert.deepEqual(started[0].posted.slice(1), [{ id: 1, call: 'open', args: ['bytes'] }]);
+  started[0].answer({ id: 1, value: ['Sheet1'] });
+  assert.deepEqual(await sheets, ['Sheet1']);
+});

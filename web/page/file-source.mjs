@@ -168,6 +168,8 @@ export function createFileSource({ engine, direction, worker }) {
     clearFileResult();
     // A workbook still being read or converted is dropped for the new file.
     if (worker.busy()) worker.stop(new Stopped());
+    // Started while the file is read, if it is not running already.
+    worker.start();
     workbook = null;
     headerChosen = false;
     resetColumns();

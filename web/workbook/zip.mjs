@@ -25,19 +25,39 @@ const DESCRIPTOR = 8;
 const STRONG = 64;
 
 /**
- * Runs `bytes` through a browser stream (`CompressionStream` or
- * `DecompressionStream`), handed over a megabyte at a time, as views of the
- * bytes rather than copies: a sheet may be a hundred megabytes.
+ * Runs `pieces` (byte arrays, one after another) through a browser stream
+ * (`CompressionStream` or `DecompressionStream`), handed over a megabyte at
+ * a time, as views of the bytes rather than copies: a sheet may be a hundred
+ * megabytes.
  */
-async function through(stream, bytes) {
+async function through(stream, ...pieces) {
   let at = 0;
+  let piece = 0;
   const source = new ReadableStream({
     pull(controller) {
-      if (at < bytes.length) controller.enqueue(bytes.subarray(at, (at += 1 << 20)));
-      if (at >= bytes.length) controller.close();
+      while (piece < pieces.length && at >= pieces[piece].length) [piece, at] = [piece + 1, 0];
+      if (piece < pieces.length) controller.enqueue(pieces[piece].subarray(at, (at += 1 << 20)));
+      else controller.close();
     },
   });
   return new Uint8Array(await new Response(source.pipeThrough(stream)).arrayBuffer());
+}
+
+/**
+ * Deflates `bytes`: { crc, compressed }, their CRC-32 and raw deflate data.
+ * Compressed as gzip, whose trailer holds the CRC-32 of what it compressed,
+ * so the bytes are not read a second time for it; its deflate data are those
+ * of 'deflate-raw'. A gzip header other than the plain ten bytes, or a size
+ * in the trailer not the bytes', is not relied on.
+ */
+async function deflate(bytes) {
+  const gzip = await through(new CompressionStream('gzip'), bytes);
+  const end = gzip.length - 8;
+  const trailer = new DataView(gzip.buffer, gzip.byteOffset);
+  if (end < 10 || gzip[3] !== 0 || trailer.getUint32(end + 4, true) !== bytes.length >>> 0) {
+    return { crc: crc32(bytes), compressed: await through(new CompressionStream('deflate-raw'), bytes) };
+  }
+  return { crc: trailer.getUint32(end, true), compressed: gzip.subarray(10, end) };
 }
 
 /**
@@ -129,12 +149,19 @@ export async function unzipEntry(zip, entry) {
   if (entry.method === 0) bytes = data;
   else if (entry.method === 8) {
     try {
-      bytes = await through(new DecompressionStream('deflate-raw'), data);
+      // Inflated as gzip, the entry's data between a plain gzip header and a
+      // trailer of its CRC-32 and size: the stream checks both as it inflates,
+      // so the bytes are not read a second time for their CRC.
+      const trailer = new DataView(new ArrayBuffer(8));
+      trailer.setUint32(0, entry.crc, true);
+      trailer.setUint32(4, entry.size, true);
+      const header = Uint8Array.of(0x1f, 0x8b, 8, 0, 0, 0, 0, 0, 0, 255);
+      bytes = await through(new DecompressionStream('gzip'), header, data, new Uint8Array(trailer.buffer));
     } catch {
       throw damaged(entry);
     }
   } else throw new WorkbookError(`its zip entry ${entry.name} is compressed in a way the page does not read`);
-  if (bytes.length !== entry.size || crc32(bytes) !== entry.crc) {
+  if (bytes.length !== entry.size || (entry.method === 0 && crc32(bytes) !== entry.crc)) {
     throw damaged(entry);
   }
   return bytes;
@@ -168,9 +195,8 @@ export async function rewriteZip(zip, replaced) {
       continue;
     }
     add(bytes.subarray(copiedFrom, entry.offset));
-    const crc = crc32(data);
     const size = data.length;
-    const compressed = entry.method === 0 ? data : await through(new CompressionStream('deflate-raw'), data);
+    const { crc, compressed } = entry.method === 0 ? { crc: crc32(data), compressed: data } : await deflate(data);
     const nameAndExtra = bytes.subarray(entry.offset + 30, entry.dataOffset);
     const header = new Uint8Array(30);
     header.set(bytes.subarray(entry.offset, entry.offset + 30));

@@ -159,3 +159,58 @@ test('refuses what it cannot write back unchanged', async () => {
   const zip = readZip(damaged);
   await assert.rejects(unzipEntry(zip, zip.entries[0]), /damaged/);
 });
+
+test('a replaced entry is deflated as by deflate-raw, a megabyte at a time, with the CRC-32 of its bytes', async () => {
+  const deflateRaw = async (bytes) => {
+    let at = 0;
+    const source = new ReadableStream({
+      pull(controller) {
+        if (at < bytes.length) controller.enqueue(bytes.subarray(at, (at += 1 << 20)));
+        if (at >= bytes.length) controller.close();
+      },
+    });
+    return new Uint8Array(await new Response(source.pipeThrough(new CompressionStream('deflate-raw'))).arrayBuffer());
+  };
+  let seed = 7;
+  const noise = Uint8Array.from({ length: 1.5 * (1 << 20) }, () => (seed = (seed * 1103515245 + 12345) >>> 0) >>> 24);
+  const cases = [
+    ['empty', new Uint8Array(0)],
+    ['one byte', new TextEncoder().encode('a')],
+    ['text past two megabytes, beyond ASCII', new TextEncoder().encode('<c r="A1"><v>2400</v></c>\u00e9\u4e2d'.repeat(80000))],
+    ['bytes that do not compress', noise],
+  ];
+  for (const [label, data] of cases) {
+    const out = await rewriteZip(readZip(makeZip(FILES)), new Map([['content.xml', data]]));
+    const entry = zipEntry(readZip(out), 'content.xml');
+    assert.equal(entry.method, 8, label);
+    assert.equal(entry.crc, crc32(data), label);
+    assert.equal(entry.size, data.length, label);
+    assert.deepEqual(out.subarray(entry.dataOffset, entry.dataOffset + entry.compressedSize), await deflateRaw(data), label);
+    assert.deepEqual(await unzipEntry(readZip(out), entry), data, label);
+  }
+});
+
+test('a deflated entry whose data, CRC-32 or size do not agree is refused as damaged', async () => {
+  const content = Array.from({ length: 3000 }, (_, i) => `<row r="${i}"><c><v>${(i * 7919) % 6700}</v></c></row>`).join('');
+  const bytes = makeZip([['a.xml', content]]);
+  const entry = readZip(bytes).entries[0];
+  const cases = [
+    ['as written', (e) => e, null],
+    ['CRC-32 off by one bit', (e) => ({ ...e, crc: (e.crc ^ 1) >>> 0 }), /damaged/],
+    ['size one byte more', (e) => ({ ...e, size: e.size + 1 }), /damaged/],
+    ['size one byte less', (e) => ({ ...e, size: e.size - 1 }), /damaged/],
+    ['data cut short', (e) => ({ ...e, compressedSize: e.compressedSize - 1 }), /damaged/],
+    ['data cut in half', (e) => ({ ...e, compressedSize: e.compressedSize >> 1 }), /damaged/],
+    ['a byte of the data changed', (e) => {
+      const changed = new Uint8Array(bytes);
+      changed[e.dataOffset + (e.compressedSize >> 1)] ^= 0x10;
+      return { zip: { ...readZip(changed) }, entry: e };
+    }, /damaged/],
+  ];
+  for (const [label, change, refused] of cases) {
+    const changed = change(entry);
+    const [zip, e] = changed.zip ? [changed.zip, changed.entry] : [readZip(bytes), changed];
+    if (refused === null) assert.equal(text(await unzipEntry(zip, e)), content, label);
+    else await assert.rejects(unzipEntry(zip, e), (error) => error instanceof WorkbookError && refused.test(error.message), label);
+  }
+});
