@@ -13,7 +13,7 @@ namespace {
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 
-struct Case {
+struct LayoutCase {
   const char* name;
   std::vector<LayoutItem> layout;
   std::vector<std::int32_t> values;
@@ -21,7 +21,7 @@ struct Case {
 };
 
 TEST(LayOut, FieldsAtTheirLimits) {
-  const std::vector<Case> cases = {
+  const std::vector<LayoutCase> cases = {
       {"widest that fits", {IntField(4)}, {9999}, {"9999"}},
       {"one digit too many", {IntField(4)}, {10000}, {"****"}},
       {"a sign takes a column", {IntField(4)}, {-999}, {"-999"}},
@@ -36,7 +36,7 @@ TEST(LayOut, FieldsAtTheirLimits) {
       {"the largest number", {IntField(10)}, {kMax}, {"2147483647"}},
       {"a field of no width", {Literal("a"), IntField(0), Literal("b")}, {5}, {"ab"}},
   };
-  for (const Case& c : cases) {
+  for (const LayoutCase& c : cases) {
     EXPECT_EQ(lay_out(c.layout, c.values), c.records) << c.name;
   }
 }
@@ -44,7 +44,7 @@ TEST(LayOut, FieldsAtTheirLimits) {
 TEST(LayOut, WalksTheLayoutAsTheValuesLast) {
   const std::vector<LayoutItem> pair = {Literal("a"), IntField(2), Literal("-"), IntField(2),
                                         Literal("!")};
-  const std::vector<Case> cases = {
+  const std::vector<LayoutCase> cases = {
       {"no values: up to the first field", pair, {}, {"a"}},
       {"one value: up to the next field", pair, {1}, {"a 1-"}},
       {"every field filled: to the end", pair, {1, 2}, {"a 1- 2!"}},
@@ -61,7 +61,7 @@ TEST(LayOut, WalksTheLayoutAsTheValuesLast) {
        {},
        {"a", "", " b"}},
   };
-  for (const Case& c : cases) {
+  for (const LayoutCase& c : cases) {
     EXPECT_EQ(lay_out(c.layout, c.values), c.records) << c.name;
   }
 }

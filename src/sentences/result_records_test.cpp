@@ -10,14 +10,14 @@ namespace {
 
 using chronology::Direction;
 
-struct Case {
+struct RecordCase {
   Direction direction;
   chronology::GivenNumber number;
   std::vector<std::string> records;
 };
 
 TEST(ResultRecords, AreTheDialogueSentencesWithoutLineEnds) {
-  const std::vector<Case> cases = {
+  const std::vector<RecordCase> cases = {
       {Direction::kNeToAm, 2700, {" NE-LC 2700 corresponds to: AM 2700"}},
       {Direction::kNeToAm,
        6674,
@@ -48,7 +48,7 @@ TEST(ResultRecords, AreTheDialogueSentencesWithoutLineEnds) {
       {Direction::kNeToAm, 6500, {}},
       {Direction::kAmToNe, 8701, {}},
   };
-  for (const Case& c : cases) {
+  for (const RecordCase& c : cases) {
     EXPECT_EQ(result_records(c.direction, c.number), c.records) << c.number;
   }
 }

@@ -11,14 +11,14 @@ namespace {
 using chronology::Direction;
 using chronology::span_of;
 
-struct Case {
+struct AccountCase {
   Direction direction;
   chronology::GivenNumber first, last;
   std::vector<std::string> lines;
 };
 
 TEST(SpanAccount, TellsEachKindOfSpan) {
-  const std::vector<Case> cases = {
+  const std::vector<AccountCase> cases = {
       {Direction::kNeToAm,
        5580,
        5700,
@@ -97,7 +97,7 @@ TEST(SpanAccount, TellsEachKindOfSpan) {
         "  its last end, AM 2400, lies below the accepted range AM 2500-8700",
         "  no part of it lies inside"}},
   };
-  for (const Case& c : cases) {
+  for (const AccountCase& c : cases) {
     EXPECT_EQ(span_account(span_of(c.direction, c.first, c.last)), c.lines) << c.first;
     // The ends in the other order give the same account, the smaller end first.
     EXPECT_EQ(span_account(span_of(c.direction, c.last, c.first)), c.lines) << c.first;
