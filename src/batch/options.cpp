@@ -40,6 +40,11 @@ struct Reading {
   bool column_mode_asked() const { return !column.columns.empty() || !column.intervals.empty(); }
 };
 
+/// True when every byte of `text` is a digit (an empty text included).
+bool only_digits(std::string_view text) {
+  return text.find_first_not_of("0123456789") == text.npos;
+}
+
 /// Reads an argument as a whole number by the rule every value varve-batch
 /// converts is read by; none when it is anything else.
 std::optional<chronology::GivenNumber> whole_number(std::string_view argument) {
@@ -141,7 +146,7 @@ constexpr OptionRule kOptionRules[] = {
     {"--header-row", "--header-row needs a number",
      [](std::string_view value, Reading& r) {
        // A row's number is digits alone: no sign, no decimals.
-       bool digits = !value.empty() && value.find_first_not_of("0123456789") == value.npos;
+       bool digits = !value.empty() && only_digits(value);
        std::optional<chronology::GivenNumber> row = digits ? whole_number(value) : std::nullopt;
        if (!row || *row < 1) {
          return "--header-row needs a row's number from 1, not " + quoted(value);
@@ -229,7 +234,7 @@ std::string read_chart_word(const std::vector<std::string_view>& arguments, std:
     // zero decimals a spreadsheet's cell may carry are not taken here.
     std::string_view digits =
         value.starts_with('-') || value.starts_with('+') ? value.substr(1) : value;
-    bool plain = !digits.empty() && digits.find_first_not_of("0123456789") == digits.npos;
+    bool plain = !digits.empty() && only_digits(digits);
     r.mark = plain ? whole_number(value) : std::nullopt;
     if (!r.mark) {
       return "--mark needs a whole number, not " + quoted(value);
@@ -328,7 +333,7 @@ std::string file_mode_fault(const Reading& r, bool reads_input) {
     }
     auto counted = [](std::string_view wanted) {
       std::string_view number = wanted.starts_with('#') ? wanted.substr(1) : wanted;
-      return number.find_first_not_of("0123456789") == std::string::npos;
+      return only_digits(number);
     };
     for (const std::string& wanted : r.column.columns) {
       if (!r.header && !counted(wanted)) {
