@@ -59,17 +59,18 @@ function previewText(bytes) {
   return ends ? text + ELLIPSIS : text;
 }
 
-/** Decodes base64 text into bytes. */
-function fromBase64(text) {
+/** Decodes base64 text of deflated bytes (raw deflate, as the page holds its module) into the bytes. */
+async function inflateBase64(text) {
   const binary = atob(text);
   const bytes = new Uint8Array(binary.length);
   for (let i = 0; i < binary.length; ++i) bytes[i] = binary.charCodeAt(i);
-  return bytes;
+  const inflated = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('deflate-raw'));
+  return new Uint8Array(await new Response(inflated).arrayBuffer());
 }
 
 /**
  * Starts the module, compiled already or compiled here from its bytes (or
- * base64 text). Functions the C library imports from WASI are only reached on
+ * base64 text of its deflated bytes). Functions the C library imports from WASI are only reached on
  * a fatal error, so they stop the call with an error naming themselves.
  */
 export async function loadEngine(wasm) {
@@ -77,7 +78,7 @@ export async function loadEngine(wasm) {
   // takes input sooner on a busy machine.
   const module = wasm instanceof WebAssembly.Module
     ? wasm
-    : new WebAssembly.Module(typeof wasm === 'string' ? fromBase64(wasm) : wasm);
+    : new WebAssembly.Module(typeof wasm === 'string' ? await inflateBase64(wasm) : wasm);
   const imports = {};
   for (const { module: from, name } of WebAssembly.Module.imports(module)) {
     imports[from] ??= {};
