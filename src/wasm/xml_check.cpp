@@ -20,6 +20,8 @@ namespace {
 
 using Size = std::size_t;
 constexpr Size kNone = std::string_view::npos;
+/// Where the colon of a run that is no name lies.
+constexpr Size kNoName = kNone - 1;
 
 /// The number of bytes of the UTF-8 sequence that `lead` begins, in bytes
 /// known to be UTF-8.
@@ -69,6 +71,38 @@ Size valid_sequence(std::string_view text, Size at) {
   }
   return 0;
 }
+
+/// What a byte below 0x80 is to the reader, as bits of kAscii: bytes from
+/// 0x80 on are read as the characters they begin.
+enum : std::uint8_t {
+  kBlank = 1,           ///< Tab to CR, and space.
+  kEndsName = 2,        ///< A tag's name ends at it: / > ! ?
+  kEndsAttribute = 4,   ///< An attribute's name ends at it: = / >
+  kNameStart = 8,       ///< It may begin a part of a name: a letter or _.
+  kNameCharacter = 16,  ///< It may continue a part of a name: those, digits, . and -.
+};
+
+/// The bits of each byte below 0x80. NUL, which the reader finds past the
+/// end (the document holds none), ends every name.
+constexpr std::array<std::uint8_t, 0x80> kAscii = [] {
+  std::array<std::uint8_t, 0x80> bits{};
+  for (char c : std::string_view("\t\n\v\f\r ")) {
+    bits[static_cast<unsigned char>(c)] |= kBlank;
+  }
+  for (char c : std::string_view("/>!?")) {
+    bits[static_cast<unsigned char>(c)] |= kEndsName;
+  }
+  for (char c : std::string_view("=/>")) {
+    bits[static_cast<unsigned char>(c)] |= kEndsAttribute;
+  }
+  for (unsigned c = 0; c < 0x80; ++c) {
+    bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    bits[c] |= letter ? kNameStart | kNameCharacter : 0;
+    bits[c] |= (c >= '0' && c <= '9') || c == '.' || c == '-' ? kNameCharacter : 0;
+  }
+  bits[0] |= kEndsName | kEndsAttribute;
+  return bits;
+}();
 
 /// True for the blanks from U+0080 on: Unicode's spaces and U+FEFF.
 bool unicode_space(char32_t c) {
@@ -164,25 +198,37 @@ class Checker {
     return i < text_.size() ? static_cast<unsigned char>(text_[i]) : 0;
   }
   /// The text from `from` to `to`.
-  std::string_view part(Size from, Size to) const { return text_.substr(from, to - from); }
+  std::string_view part(Size from, Size to) const {
+    return std::string_view(text_.data() + from, to - from);
+  }
   /// Where the first `c` from `from` to `to` lies, or kNone.
   Size find(char c, Size from, Size to) const {
     Size at = from < to ? part(from, to).find(c) : kNone;
     return at == kNone ? kNone : from + at;
   }
   /// The length in bytes of the blank at `i`, or 0 when none is there.
-  Size space_length(Size i) const;
+  Size space_length(Size i) const {
+    unsigned char c = byte(i);
+    return c < 0x80 ? kAscii[c] & kBlank : unicode_space_length(i);
+  }
+  /// The length in bytes of the blank from U+0080 on at `i`, or 0.
+  Size unicode_space_length(Size i) const;
   /// Where the blanks from `i` on end.
-  Size blanks(Size i) const;
-  /// Where a run of characters from `i` ends: at a blank, one of the ASCII
-  /// characters `stops`, or the end.
-  Size run(Size i, std::string_view stops) const;
+  Size blanks(Size i) const {
+    // Most often none is there.
+    unsigned char c = byte(i);
+    return c < 0x80 && (kAscii[c] & kBlank) == 0 ? i : more_blanks(i);
+  }
+  /// Where the blanks from `i` on end, one of them there perhaps.
+  Size more_blanks(Size i) const;
+  /// Where a run of characters from `i` ends: at a blank, an ASCII
+  /// character with one of the bits `stops`, or the end. `colon` is where
+  /// the run's colon lies (kNone for none), or kNoName when the run is not a
+  /// name XML with namespaces allows: one colon at most, between two parts.
+  Size run(Size i, std::uint8_t stops, Size& colon) const;
   /// Reads the markup that begins with the < at `p`: the tag's end, name
   /// and attributes, or the other markup's end.
   Kind markup_at(Size p);
-  /// Where the colon of the name from `from` to `to` lies (kNone for none), or
-  /// none when it is not a name: one colon at most, between two parts.
-  std::optional<Size> name_colon(Size from, Size to) const;
   /// Where the first & from `from` to `to` that begins no reference to one of
   /// the five entities or to a character XML allows lies, or kNone.
   Size bad_reference(Size from, Size to) const;
@@ -205,14 +251,17 @@ class Checker {
   std::string fault_;
   // The markup markup_at read last: its end, whether it is an end tag or a
   // self-closing one, where a tag's name (after < and any /) and attributes
-  // (from the name's end) end, and where each attribute's name and value
-  // start and end, four numbers each.
+  // (from the name's end) end, where the name's colon lies (as run gives
+  // it), and where each attribute's name and value start and end and its
+  // name's colon, five numbers each (`attributes_` of them in found_).
   Size end_ = 0;
   bool closing_ = false;
   bool empty_ = false;
   Size name_end_ = 0;
   Size attributes_end_ = 0;
+  Size name_colon_ = kNone;
   std::vector<Size> found_;
+  Size attributes_ = 0;
   /// The elements open, three numbers each: where its name starts and ends,
   /// and the size of declared_ outside it.
   std::vector<Size> open_;
@@ -230,26 +279,43 @@ class Checker {
   Size next_known_ = 0;
 };
 
-Size Checker::space_length(Size i) const {
-  unsigned char c = byte(i);
-  if (c < 0x80) {
-    return c == ' ' || (c >= '\t' && c <= '\r') ? 1 : 0;
-  }
-  return unicode_space(code_point(text_, i)) ? sequence_length(c) : 0;
+Size Checker::unicode_space_length(Size i) const {
+  return unicode_space(code_point(text_, i)) ? sequence_length(byte(i)) : 0;
 }
 
-Size Checker::blanks(Size i) const {
+Size Checker::more_blanks(Size i) const {
   for (Size length = space_length(i); length > 0; length = space_length(i)) {
     i += length;
   }
   return i;
 }
 
-Size Checker::run(Size i, std::string_view stops) const {
-  while (i < text_.size() && space_length(i) == 0 &&
-         stops.find(static_cast<char>(byte(i))) == kNone) {
-    i += sequence_length(byte(i));
+Size Checker::run(Size i, std::uint8_t stops, Size& colon) const {
+  const Size from = i;
+  Size part = from;
+  bool name = true;
+  for (unsigned char c = byte(i);; c = byte(i)) {
+    if (c < 0x80) {
+      if ((kAscii[c] & (stops | kBlank)) != 0) {
+        break;
+      }
+      if (c == ':') {
+        name = name && i != part && part == from;
+        part = i + 1;
+      } else {
+        name = name && (kAscii[c] & (i == part ? kNameStart : kNameCharacter)) != 0;
+      }
+      ++i;
+    } else {
+      if (unicode_space_length(i) > 0) {
+        break;
+      }
+      char32_t point = code_point(text_, i);
+      name = name && (i == part ? name_start(point) : name_character(point));
+      i += sequence_length(c);
+    }
   }
+  colon = !name || i == part ? kNoName : part > from ? part - 1 : kNone;
   return i;
 }
 
@@ -259,16 +325,17 @@ Kind Checker::markup_at(Size p) {
   if (closing_) {
     ++q;
   }
-  found_.clear();
+  attributes_ = 0;
   // A name runs to a blank, /, >, ! or ?.
-  name_end_ = run(q, "/>!?");
+  name_end_ = run(q, kEndsName, name_colon_);
   if (name_end_ > q) {
     Size end = name_end_;
     // Each attribute after blanks: a name, = and a value in either quote,
     // any characters but its quote.
     for (;;) {
       const Size attribute_start = blanks(end);
-      const Size attribute_end = run(attribute_start, "=/>");
+      Size attribute_colon = kNone;
+      const Size attribute_end = run(attribute_start, kEndsAttribute, attribute_colon);
       if (attribute_start == end || attribute_end == attribute_start) {
         break;
       }
@@ -283,8 +350,11 @@ Kind Checker::markup_at(Size p) {
         break;
       }
       end = close + 1;
-      for (Size at : {attribute_start, attribute_end, r + 1, close}) {
-        found_.push_back(at);
+      if (found_.size() < attributes_ + 5) {
+        found_.resize(attributes_ + 5);
+      }
+      for (Size at : {attribute_start, attribute_end, r + 1, close, attribute_colon}) {
+        found_[attributes_++] = at;
       }
     }
     attributes_end_ = end;
@@ -309,25 +379,6 @@ Kind Checker::markup_at(Size p) {
     }
   }
   return Kind::kNothing;
-}
-
-std::optional<Size> Checker::name_colon(Size from, Size to) const {
-  Size part = from;
-  for (Size i = from; i < to; i += sequence_length(byte(i))) {
-    char32_t c = code_point(text_, i);
-    if (c == ':') {
-      if (i == part || part > from) {
-        return std::nullopt;
-      }
-      part = i + 1;
-    } else if (i == part ? !name_start(c) : !name_character(c)) {
-      return std::nullopt;
-    }
-  }
-  if (to == part) {
-    return std::nullopt;
-  }
-  return part > from ? part - 1 : kNone;
 }
 
 Size Checker::bad_reference(Size from, Size to) const {
@@ -432,9 +483,9 @@ bool Checker::start_tag_fails(Size next, Size from, Size to, Size colon) {
   }
   // The tag's own declarations are in scope for its attributes and its name.
   const Size outside = declared_.size();
-  for (Size a = 0; a < found_.size(); a += 4) {
+  for (Size a = 0; a < attributes_; a += 5) {
     std::string_view name = part(found_[a], found_[a + 1]);
-    if (name == "xmlns" || name.starts_with("xmlns:")) {
+    if (name[0] == 'x' && name.starts_with("xmlns") && (name.size() == 5 || name[5] == ':')) {
       declared_.push_back(std::min(found_[a] + 6, found_[a + 1]));
       declared_.push_back(found_[a + 1]);
     }
@@ -442,28 +493,32 @@ bool Checker::start_tag_fails(Size next, Size from, Size to, Size colon) {
   if (declared_.size() != outside) {
     ++generation_;
   }
-  for (Size a = 0; a < found_.size(); a += 4) {
+  for (Size a = 0; a < attributes_; a += 5) {
     const Size name_from = found_[a];
     const Size name_to = found_[a + 1];
     const Size value_from = found_[a + 2];
     const Size value_to = found_[a + 3];
     std::string_view name = part(name_from, name_to);
-    std::optional<Size> name_colon_at = name_colon(name_from, name_to);
-    if (!name_colon_at) {
+    if (found_[a + 4] == kNoName) {
       return fail({"a bad attribute name, ", name}, next);
     }
-    for (Size k = 0; k < a; k += 4) {
-      if (part(found_[k], found_[k + 1]) == name) {
+    for (Size k = 0; k < a; k += 5) {
+      if (text_[found_[k]] == name[0] && part(found_[k], found_[k + 1]) == name) {
         return fail({"the attribute ", name, " twice in <", element, ">"}, next);
       }
     }
-    if (find('<', value_from, value_to) != kNone) {
-      return fail({"a < in the value of ", name}, next);
+    // Values are short: read at once for a < and the first &.
+    Size amp = kNone;
+    for (Size i = value_from; i < value_to; ++i) {
+      if (text_[i] == '<') {
+        return fail({"a < in the value of ", name}, next);
+      }
+      amp = text_[i] == '&' && amp == kNone ? i : amp;
     }
-    if (bad_reference(value_from, value_to) != kNone) {
+    if (amp != kNone && bad_reference(amp, value_to) != kNone) {
       return fail({"an & that begins no reference in the value of ", name}, next);
     }
-    const Size at = *name_colon_at;
+    const Size at = found_[a + 4];
     if (at != kNone) {
       bool declaring = at - name_from == 5 && name.starts_with("xmlns");
       if (!declaring && !bound(name_from, at)) {
@@ -480,9 +535,9 @@ bool Checker::start_tag_fails(Size next, Size from, Size to, Size colon) {
   if (empty_) {
     undeclare(outside);
   } else {
-    for (Size at : {from, to, outside}) {
-      open_.push_back(at);
-    }
+    open_.push_back(from);
+    open_.push_back(to);
+    open_.push_back(outside);
   }
   return false;
 }
@@ -495,8 +550,14 @@ std::optional<std::string> Checker::fault() {
   const Size n = text_.size();
   const Size start = text_.starts_with("\xEF\xBB\xBF") ? 3 : 0;
   for (Size at = start;;) {
-    const Size next = text_.find('<', at);
-    const Size end = next == kNone ? n : next;
+    // The text up to the next markup, most often short: read at once for
+    // the < and the first &.
+    Size end = at;
+    Size amp = n;
+    for (; end < n && text_[end] != '<'; ++end) {
+      amp = text_[end] == '&' && amp == n ? end : amp;
+    }
+    const Size next = end == n ? kNone : end;
     const Kind kind = next == kNone ? Kind::kNothing : markup_at(next);
     if (next != kNone && kind == Kind::kNothing) {
       fail({"a < that begins no tag"}, next);
@@ -507,7 +568,8 @@ std::optional<std::string> Checker::fault() {
       fail({"text outside the root element"}, at);
       return fault_;
     }
-    if (Size reference = open_.empty() ? kNone : bad_reference(at, end); reference != kNone) {
+    if (Size reference = open_.empty() || amp >= end ? kNone : bad_reference(amp, end);
+        reference != kNone) {
       fail({"an & that begins no reference"}, reference);
       return fault_;
     }
@@ -524,17 +586,17 @@ std::optional<std::string> Checker::fault() {
     const Size from = next + (closing_ ? 2 : 1);
     const Size to = name_end_;
     std::string_view element = part(from, to);
-    std::optional<Size> colon = name_colon(from, to);
-    if (!colon) {
+    std::string_view open =
+        open_.empty() ? std::string_view() : part(open_[open_.size() - 3], open_[open_.size() - 2]);
+    if (name_colon_ == kNoName) {
       fail({"a bad element name, ", element}, next);
     } else if (!closing_) {
-      start_tag_fails(next, from, to, *colon);
+      start_tag_fails(next, from, to, name_colon_);
     } else if (attributes_end_ > to || empty_) {
       fail({"an end tag with attributes, ", part(next, end_)}, next);
     } else if (open_.empty()) {
       fail({"an end tag </", element, "> without its start"}, next);
-    } else if (std::string_view open = part(open_[open_.size() - 3], open_[open_.size() - 2]);
-               open != element) {
+    } else if (open != element) {
       fail({"</", element, "> where </", open, "> belongs"}, next);
     } else {
       undeclare(open_.back());
