@@ -271,6 +271,7 @@ class Checker {
   /// prefixes found bound (`known_`, a few of them) be looked up again.
   std::vector<Size> declared_;
   std::uint32_t generation_ = 1;
+  /// A prefix found bound, and the declarations it was found bound in.
   struct Known {
     std::string_view prefix;
     std::uint32_t generation = 0;
