@@ -298,6 +298,14 @@ export async function loadEngine(wasm) {
       return { columns: typedColumns(pairs.length), codes, invalid, reports: lines(1) };
     },
     /**
+     * Why `bytes`, an XML document in UTF-8, is not well-formed XML (with
+     * well-formed namespaces), with the line it is on; null when it is.
+     */
+    xmlFault(bytes) {
+      put(bytes);
+      return x.varve_xml_fault() === 1 ? text(0) : null;
+    },
+    /**
      * The correspondence chart as an SVG document: `mark` marked when a
      * number, shaded as a span when an array [first, last].
      */

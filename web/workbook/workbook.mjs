@@ -8,7 +8,7 @@ import { columnLetters } from './cells.mjs';
 import { odsCellName, openOds, readOdsSheet } from './ods.mjs';
 import { commentedCells, openXlsx, readXlsxSheet } from './xlsx.mjs';
 import { readZip, rewriteZip, unzipEntry, WorkbookError, zipEntry } from './zip.mjs';
-import { xmlFault, xmlText } from './xml.mjs';
+import { xmlText } from './xml.mjs';
 
 /** The columns a sheet can have. */
 const MOST_COLUMNS = 16384;
@@ -26,14 +26,16 @@ export function isWorkbook(name, bytes) {
 }
 
 /**
- * Throws a WorkbookError unless `text`, the new text of the part `part`, is
- * well-formed XML: nothing damaged is ever offered. `old()` gives the part's
- * text as it was, to say whether it was damaged before.
+ * Throws a WorkbookError unless `bytes`, the new bytes of the part `part`,
+ * are well-formed XML by `xmlFault` (bytes to a fault or null): nothing
+ * damaged is ever offered. `old` are the part's bytes as they were, to say
+ * whether it was damaged before.
  */
-function checkWritten(part, text, old) {
-  const fault = xmlFault(text);
+function checkWritten(xmlFault, part, bytes, old) {
+  const fault = xmlFault(bytes);
   if (fault === null) return;
-  if (xmlFault(old()) !== null) throw new WorkbookError(`its part ${part} is not well-formed XML: ${xmlFault(old())}`);
+  const before = xmlFault(old);
+  if (before !== null) throw new WorkbookError(`its part ${part} is not well-formed XML: ${before}`);
   throw new WorkbookError(`the page could not add the columns to its part ${part} without damaging it (${fault})`);
 }
 
@@ -42,10 +44,12 @@ const shownText = (code) => code.slice(1);
 
 /**
  * Opens the workbook `bytes`: { kind: 'xlsx' or 'ods', sheets (their names),
- * sheet(i) }. Throws a WorkbookError saying why when the page cannot open it
- * or could not write it back as it is.
+ * sheet(i) }, a part it writes again checked by `xmlFault` (the engine's:
+ * bytes to why they are not well-formed XML, or null). Throws a
+ * WorkbookError saying why when the page cannot open it or could not write
+ * it back as it is.
  */
-export async function openWorkbook(bytes) {
+export async function openWorkbook(bytes, xmlFault) {
   if (bytes[0] === 0xd0 && bytes[1] === 0xcf && bytes[2] === 0x11 && bytes[3] === 0xe0) {
     throw new WorkbookError('it is a legacy .xls workbook or one saved with a password; save it as .xlsx or .ods, without a password, to convert it here');
   }
@@ -195,14 +199,14 @@ export async function openWorkbook(bytes) {
         const splice = read.edit(additions);
         // Nothing added (no cell had a value): the workbook as it came.
         if (splice.unchanged()) return rewriteZip(zip, new Map());
-        // The new text made once, checked whole, and encoded once: text
-        // decoded from UTF-8 encodes back to the bytes it came from.
+        // The new text made once and encoded once (text decoded from UTF-8
+        // encodes back to the bytes it came from), then checked whole.
         const text = splice.text();
-        checkWritten(part, text, () => xmlText(partBytes));
         // Written straight into as many bytes as it has characters when all
         // are ASCII, as a sheet's mostly are; encoded in full else.
         const bytes = new Uint8Array(text.length);
         const encoded = new TextEncoder().encodeInto(text, bytes).read === text.length ? bytes : new TextEncoder().encode(text);
+        checkWritten(xmlFault, part, encoded, partBytes);
         return rewriteZip(zip, new Map([[part, encoded]]));
       },
     };
