@@ -136,14 +136,22 @@ function sharedStrings(xml) {
     else if (!m.closing) {
       start = m.end;
       scope = tags.scope;
-      // An si of plain text alone, as writers write most, is read at once.
+      // Strings of plain text alone, as writers write most, are read at
+      // once, one after the other while they come so: end is where the last
+      // of them ends.
       if (m.nameEnd - tags.nameStart !== 2) continue;
-      const open = xml.startsWith('<t>', start) ? 3 : xml.startsWith('<t xml:space="preserve">', start) ? 24 : 0;
-      const lt = open === 0 ? -1 : xml.indexOf('<', start + open);
-      if (lt >= 0 && xml.startsWith('</t></si>', lt)) {
-        strings.push(unescapeXml(xml.slice(start + open, lt)));
-        tags.passElement(lt + 9);
+      let end = -1;
+      for (let at = start; ;) {
+        const open = xml.startsWith('<t>', at) ? 3 : xml.startsWith('<t xml:space="preserve">', at) ? 24 : 0;
+        const lt = open === 0 ? -1 : xml.indexOf('<', at + open);
+        if (lt < 0 || !xml.startsWith('</t></si>', lt)) break;
+        strings.push(unescapeXml(xml.slice(at + open, lt)));
+        end = lt + 9;
+        if (!xml.startsWith('<si>', end)) break;
+        at = end + 4;
+        start = at;
       }
+      if (end >= 0) tags.passElement(end);
     } else {
       // The plain form when its t is the si's own prefix's, as writers write it.
       PLAIN_STRING.lastIndex = start;
@@ -356,8 +364,9 @@ class XlsxRow {
 
   /** The prefix of its name with its colon ('' for none): cells added to it are named as it is. */
   get prefix() {
-    const { name } = this;
-    return name.slice(0, name.indexOf(':') + 1);
+    const { xml } = this.sheet;
+    for (let i = this.start + 1; i < this.nameEnd; ++i) if (xml.charCodeAt(i) === 58) return xml.slice(this.start + 1, i + 1);
+    return '';
   }
 
   /** Its cells in order, each { column, start, end, s, used }, made when asked for. */
