@@ -73,8 +73,8 @@ function richText(xml, from, to, scope) {
   return text;
 }
 
-/** A shared string of plain text alone, as most are, from where it starts: the prefix of its t, and its text. */
-const PLAIN_STRING = /<([^\s:<>]+:)?t(?: xml:space="preserve")?>([^<]*)<\/\1t>/y;
+/** A shared string of plain text alone, as most are: the prefix of its t, and its text. */
+const PLAIN_STRING = /^<([^\s:<>]+:)?t(?: xml:space="preserve")?>([^<]*)<\/\1t>$/;
 
 /** Where the first colon of the name `text` holds from `from` to `to` lies, or -1. */
 function colonIn(text, from, to) {
@@ -154,13 +154,9 @@ function sharedStrings(xml) {
       if (end >= 0) tags.passElement(end);
     } else {
       // The plain form when its t is the si's own prefix's, as writers write it.
-      PLAIN_STRING.lastIndex = start;
-      let plain = start < 0 ? null : PLAIN_STRING.exec(xml);
-      if (plain !== null && PLAIN_STRING.lastIndex !== m.start) plain = null;
-      const colon = colonIn(xml, tags.nameStart, m.nameEnd);
-      const prefix = plain?.[1] ?? '';
-      const same = plain !== null && prefix.length === colon + 1 - (colon < 0 ? 0 : tags.nameStart) && xml.startsWith(prefix, tags.nameStart);
-      strings.push(same ? unescapeXml(plain[2]) : richText(xml, start, m.start, scope));
+      const plain = PLAIN_STRING.exec(xml.slice(start, m.start));
+      const name = xml.slice(tags.nameStart, m.nameEnd);
+      strings.push(plain !== null && (plain[1] ?? '') === name.slice(0, name.indexOf(':') + 1) ? unescapeXml(plain[2]) : richText(xml, start, m.start, scope));
     }
   }
   return strings;
@@ -218,51 +214,25 @@ export async function commentedCells(zip, part) {
 /** The column (from 0) of the right end of a range ("A1:F3") or of a cell's name; -1 for none. */
 const rightColumn = (ref) => columnOf(ref.slice(ref.lastIndexOf(':') + 1).replace(/\$/g, ''));
 
-// The elements of a worksheet the reader wants, by their local names.
-const C = 1;
-const V = 2;
-const IS = 3;
-const F = 4;
-const ROW = 5;
-const SHEET_DATA = 6;
-const DIMENSION = 7;
-const COL = 8;
-const MERGE_CELL = 9;
-const HYPERLINK = 10;
-const DRAWING = 11;
-
-/** Which element the reader wants the local name `text` holds from `from` to `to` is: one of those, or 0 for none. */
+/** Which element the reader wants the local name `text` holds from `from` to `to` is: its name, or '' for none. */
 function sheetElement(text, from, to) {
   switch (to - from) {
     case 1: {
       const c = text.charCodeAt(from);
-      return c === 99 ? C : c === 118 ? V : c === 102 ? F : 0;
+      return c === 99 ? 'c' : c === 118 ? 'v' : c === 102 ? 'f' : '';
     }
     case 2:
-      return text.startsWith('is', from) ? IS : 0;
+      return text.startsWith('is', from) ? 'is' : '';
     case 3:
-      return text.startsWith('row', from) ? ROW : text.startsWith('col', from) ? COL : 0;
+      return text.startsWith('row', from) ? 'row' : text.startsWith('col', from) ? 'col' : '';
     case 7:
-      return text.startsWith('drawing', from) ? DRAWING : 0;
+      return text.startsWith('drawing', from) ? 'drawing' : '';
     case 9:
-      if (text.startsWith('sheetData', from)) return SHEET_DATA;
-      if (text.startsWith('dimension', from)) return DIMENSION;
-      return text.startsWith('mergeCell', from) ? MERGE_CELL : text.startsWith('hyperlink', from) ? HYPERLINK : 0;
+      for (const name of ['sheetData', 'dimension', 'mergeCell', 'hyperlink']) if (text.startsWith(name, from)) return name;
+      return '';
     default:
-      return 0;
+      return '';
   }
-}
-
-/** True when `text` holds an & from `from` to `to`: a value to unescape before it is read. */
-function referenceIn(text, from, to) {
-  for (let i = from; i < to; ++i) if (text.charCodeAt(i) === 38) return true;
-  return false;
-}
-
-/** The value from `from` to `to` of `text` is `word`, once unescaped. */
-function valueIs(text, from, to, word) {
-  if (referenceIn(text, from, to)) return unescapeXml(text.slice(from, to)) === word;
-  return to - from === word.length && text.startsWith(word, from);
 }
 
 /** The column (from 0) the cell's name from `from` to `to` of `text` names, as columnOf reads it once unescaped; -1 for none. */
@@ -278,60 +248,24 @@ function columnAt(text, from, to) {
   return i === from ? -1 : column - 1;
 }
 
-/** The number the text from `from` to `to` holds, as Number reads it once unescaped. */
-function numberAt(text, from, to) {
-  if (to > from && to - from <= 9) {
-    let n = 0;
-    let i = from;
-    for (; i < to; ++i) {
-      const digit = text.charCodeAt(i) - 48;
-      if (digit < 0 || digit > 9) break;
-      n = n * 10 + digit;
-    }
-    if (i === to) return n;
-  }
-  return Number(unescapeXml(text.slice(from, to)));
-}
-
-// A cell's kind, by its t: none, n, s, inlineStr, b, or another (str, e, d).
-const T_NONE = 0;
-const T_N = 1;
-const T_S = 2;
-const T_INLINE = 3;
-const T_B = 4;
-const T_OTHER = 5;
-const KINDS = new Map([['n', T_N], ['s', T_S], ['inlineStr', T_INLINE], ['b', T_B]]);
-
-/** The kind the t value from `from` to `to` of `text` names. */
-function kindAt(text, from, to) {
-  if (referenceIn(text, from, to)) return KINDS.get(unescapeXml(text.slice(from, to))) ?? T_OTHER;
-  if (to - from === 1) {
-    const c = text.charCodeAt(from);
-    return c === 110 ? T_N : c === 115 ? T_S : c === 98 ? T_B : T_OTHER;
-  }
-  return to - from === 9 && text.startsWith('inlineStr', from) ? T_INLINE : T_OTHER;
-}
-
 // A cell in the reader's store: STRIDE numbers from its index times STRIDE.
-// Its column; where its element starts and ends; where its s value, its v's
-// text and its is element's content start and end (-1 for none); its kind
-// with FORMULA (it has an f) and USED (it holds something); and its scope,
-// an index into the reader's scopes.
-const STRIDE = 11;
+// Its column; where its element starts and ends; where its s and t values,
+// its v's text and its is element's content start and end, a pair each
+// (-1 for none);
+// FORMULA (it has an f) and USED (it holds something); and its scope, an
+// index into the reader's scopes.
+const STRIDE = 13;
 const COLUMN = 0;
 const START = 1;
 const END = 2;
 const S_FROM = 3;
-const S_TO = 4;
-const V_FROM = 5;
-const V_TO = 6;
-const IS_FROM = 7;
-const IS_TO = 8;
-const KIND = 9;
-const SCOPE = 10;
-const KIND_MASK = 7;
-const FORMULA = 8;
-const USED = 16;
+const T_FROM = 5;
+const V_FROM = 7;
+const IS_FROM = 9;
+const FLAGS = 11;
+const SCOPE = 12;
+const FORMULA = 1;
+const USED = 2;
 
 /**
  * A row element of a worksheet: index (from 1), repeat (1), where it lies
@@ -415,15 +349,15 @@ export function readXlsxSheet(xml, strings, commented = []) {
     const to = m.nameEnd;
     const colon = colonIn(xml, from, to);
     const element = sheetElement(xml, colon < 0 ? from : colon + 1, to);
-    if (element === 0 || uris.of(tags.scope, from, colon < 0 ? from : colon) !== MAIN) continue;
+    if (element === '' || uris.of(tags.scope, from, colon < 0 ? from : colon) !== MAIN) continue;
     switch (element) {
-      case C: {
+      case 'c': {
         if (row === null) break;
         if (m.closing) {
           if (cell < 0) break;
           store[cell + END] = m.end;
-          if (store[cell + V_FROM] >= 0 || store[cell + IS_FROM] >= 0 || (store[cell + KIND] & FORMULA) !== 0) {
-            store[cell + KIND] |= USED;
+          if (store[cell + V_FROM] >= 0 || store[cell + IS_FROM] >= 0 || (store[cell + FLAGS] & FORMULA) !== 0) {
+            store[cell + FLAGS] |= USED;
             if (store[cell + COLUMN] > lastColumn) lastColumn = store[cell + COLUMN];
           }
           cell = -1;
@@ -453,12 +387,14 @@ export function readXlsxSheet(xml, strings, commented = []) {
         store[k + START] = m.start;
         store[k + END] = m.end;
         store[k + S_FROM] = s < 0 ? -1 : found[s + 2];
-        store[k + S_TO] = s < 0 ? -1 : found[s + 3];
+        store[k + S_FROM + 1] = s < 0 ? -1 : found[s + 3];
         store[k + V_FROM] = -1;
-        store[k + V_TO] = -1;
+        store[k + V_FROM + 1] = -1;
         store[k + IS_FROM] = -1;
-        store[k + IS_TO] = -1;
-        store[k + KIND] = t < 0 ? T_NONE : kindAt(xml, found[t + 2], found[t + 3]);
+        store[k + IS_FROM + 1] = -1;
+        store[k + T_FROM] = t < 0 ? -1 : found[t + 2];
+        store[k + T_FROM + 1] = t < 0 ? -1 : found[t + 3];
+        store[k + FLAGS] = 0;
         store[k + SCOPE] = scopes.length - 1;
         ++row.count;
         cell = m.empty ? -1 : k;
@@ -471,38 +407,38 @@ export function readXlsxSheet(xml, strings, commented = []) {
           const lt = xml.indexOf('<', at + 3);
           if (lt >= 0 && xml.startsWith('</v></c>', lt)) {
             store[k + V_FROM] = at + 3;
-            store[k + V_TO] = lt;
+            store[k + V_FROM + 1] = lt;
             end = lt + 8;
           }
         } else if (xml.startsWith('<is><t>', at)) {
           const lt = xml.indexOf('<', at + 7);
           if (lt >= 0 && xml.startsWith('</t></is></c>', lt)) {
             store[k + IS_FROM] = at + 4;
-            store[k + IS_TO] = lt + 4;
+            store[k + IS_FROM + 1] = lt + 4;
             end = lt + 13;
           }
         }
         if (end < 0) break;
         store[k + END] = end;
-        store[k + KIND] |= USED;
+        store[k + FLAGS] |= USED;
         if (column > lastColumn) lastColumn = column;
         cell = -1;
         tags.passElement(end);
         break;
       }
-      case V:
-      case IS: {
+      case 'v':
+      case 'is': {
         if (cell < 0) break;
-        const at = cell + (element === V ? V_FROM : IS_FROM);
+        const at = cell + (element === 'v' ? V_FROM : IS_FROM);
         // An end tag without its start is passed over.
         if (!m.closing) store[at] = store[at + 1] = m.end;
         else if (store[at] >= 0) store[at + 1] = m.start;
         break;
       }
-      case F:
-        if (cell >= 0) store[cell + KIND] |= FORMULA;
+      case 'f':
+        if (cell >= 0) store[cell + FLAGS] |= FORMULA;
         break;
-      case ROW: {
+      case 'row': {
         if (!inSheetData) break;
         if (m.closing) {
           if (row === null) break;
@@ -524,12 +460,11 @@ export function readXlsxSheet(xml, strings, commented = []) {
           } else if (length === 5 && spans < 0 && xml.startsWith('spans', found[a])) spans = a;
           else if (length === 12 && styled < 0 && xml.startsWith('customFormat', found[a])) styled = a;
         }
-        const index = r >= 0 ? numberAt(xml, found[r + 2], found[r + 3]) : rows.length ? rows[rows.length - 1].index + 1 : 1;
+        const index = r >= 0 ? Number(unescapeXml(xml.slice(found[r + 2], found[r + 3]))) : rows.length ? rows[rows.length - 1].index + 1 : 1;
         row = new XlsxRow(sheet, index, m.start, m.end, m.nameEnd, m.empty);
         row.first = size / STRIDE;
-        if (styled >= 0 && s >= 0 && (valueIs(xml, found[styled + 2], found[styled + 3], '1') || valueIs(xml, found[styled + 2], found[styled + 3], 'true'))) {
-          row.s = unescapeXml(xml.slice(found[s + 2], found[s + 3]));
-        }
+        const format = styled < 0 ? '' : unescapeXml(xml.slice(found[styled + 2], found[styled + 3]));
+        if ((format === '1' || format === 'true') && s >= 0) row.s = unescapeXml(xml.slice(found[s + 2], found[s + 3]));
         if (spans >= 0) {
           row.spansFrom = found[spans + 2];
           row.spansTo = found[spans + 3];
@@ -538,56 +473,56 @@ export function readXlsxSheet(xml, strings, commented = []) {
         if (m.empty) row = null;
         break;
       }
-      case SHEET_DATA:
+      case 'sheetData':
         inSheetData = !m.closing && !m.empty;
         break;
-      case DIMENSION:
+      case 'dimension':
         if (!m.closing && dimension === null) dimension = { start: m.start, end: m.end, ref: attribute(xml.slice(m.nameEnd, m.attributesEnd), 'ref') ?? '' };
         break;
-      case COL:
+      case 'col':
         if (!m.closing) {
           const attributes = xml.slice(m.nameEnd, m.attributesEnd);
           const style = attribute(attributes, 'style');
           if (style !== undefined) columnStyles.push([Number(attribute(attributes, 'min')), Number(attribute(attributes, 'max')), style]);
         }
         break;
-      case MERGE_CELL:
-      case HYPERLINK:
+      case 'mergeCell':
+      case 'hyperlink':
         // A merged range or a link may reach past the cells written: the added columns go after it.
         if (!m.closing) lastColumn = Math.max(lastColumn, rightColumn(attribute(xml.slice(m.nameEnd, m.attributesEnd), 'ref') ?? ''));
         break;
-      default: // DRAWING
+      default: // drawing
         pictures = true;
     }
   }
   for (const name of commented) lastColumn = Math.max(lastColumn, rightColumn(name));
 
   /** The style (s) of the cell at `k` in the store, or undefined. */
-  const styleOf = (k) => (store[k + S_FROM] < 0 ? undefined : unescapeXml(xml.slice(store[k + S_FROM], store[k + S_TO])));
+  const styleOf = (k) => (store[k + S_FROM] < 0 ? undefined : unescapeXml(xml.slice(store[k + S_FROM], store[k + S_FROM + 1])));
 
   /** The cells of row `r` as objects: { column, start, end, s, used }. */
   function cellObjects(r) {
     const cells = [];
     for (let k = r.first * STRIDE, end = (r.first + r.count) * STRIDE; k < end; k += STRIDE) {
-      cells.push({ column: store[k + COLUMN], start: store[k + START], end: store[k + END], s: styleOf(k), used: (store[k + KIND] & USED) !== 0 });
+      cells.push({ column: store[k + COLUMN], start: store[k + START], end: store[k + END], s: styleOf(k), used: (store[k + FLAGS] & USED) !== 0 });
     }
     return cells;
   }
 
   /** What the cell at `k` in the store holds, for the engine: '' empty, 'n' and its stored number, or 't' and its text. */
   function cellCode(k) {
-    const v = store[k + V_FROM] < 0 ? null : unescapeXml(xml.slice(store[k + V_FROM], store[k + V_TO]));
-    switch (store[k + KIND] & KIND_MASK) {
-      case T_NONE:
-      case T_N:
+    const v = store[k + V_FROM] < 0 ? null : unescapeXml(xml.slice(store[k + V_FROM], store[k + V_FROM + 1]));
+    switch (store[k + T_FROM] < 0 ? undefined : unescapeXml(xml.slice(store[k + T_FROM], store[k + T_FROM + 1]))) {
+      case undefined:
+      case 'n':
         return v === null || v === '' ? '' : `n${v}`;
-      case T_S: {
+      case 's': {
         const text = v === null ? undefined : strings[Number(v)];
         return text === undefined ? '' : `t${text}`;
       }
-      case T_INLINE:
-        return store[k + IS_FROM] < 0 ? '' : `t${richText(xml, store[k + IS_FROM], store[k + IS_TO], scopes[store[k + SCOPE]])}`;
-      case T_B:
+      case 'inlineStr':
+        return store[k + IS_FROM] < 0 ? '' : `t${richText(xml, store[k + IS_FROM], store[k + IS_FROM + 1], scopes[store[k + SCOPE]])}`;
+      case 'b':
         return v === null ? '' : v.trim() === '1' ? 'tTRUE' : 'tFALSE';
       default: // str (a formula's text), e (an error such as #N/A), d (a date as text)
         return v === null ? '' : `t${v}`;
@@ -611,7 +546,7 @@ export function readXlsxSheet(xml, strings, commented = []) {
     const fallback = own ?? r.s ?? ofColumn;
     if (!header || (own !== undefined && own !== '0' && own !== ofColumn)) return fallback;
     for (let k = (r.first + r.count - 1) * STRIDE; k >= r.first * STRIDE; k -= STRIDE) {
-      if ((store[k + KIND] & USED) !== 0 && store[k + COLUMN] < column) return styleOf(k) ?? fallback;
+      if ((store[k + FLAGS] & USED) !== 0 && store[k + COLUMN] < column) return styleOf(k) ?? fallback;
     }
     return fallback;
   }
@@ -658,7 +593,7 @@ export function readXlsxSheet(xml, strings, commented = []) {
     pictures,
     code(r, column) {
       for (let k = r.first * STRIDE, end = (r.first + r.count) * STRIDE; k < end; k += STRIDE) {
-        if (store[k + COLUMN] === column) return (store[k + KIND] & USED) === 0 ? '' : cellCode(k);
+        if (store[k + COLUMN] === column) return (store[k + FLAGS] & USED) === 0 ? '' : cellCode(k);
       }
       return '';
     },
