@@ -137,9 +137,10 @@ function sharedStrings(xml) {
       start = m.end;
       scope = tags.scope;
       // Strings of plain text alone, as writers write most, are read at
-      // once, one after the other while they come so: end is where the last
-      // of them ends.
-      if (m.nameEnd - tags.nameStart !== 2) continue;
+      // once, one after the other while they come so (each si without
+      // attributes, in the scope of the first): end is where the last of
+      // them ends.
+      if (m.nameEnd - tags.nameStart !== 2 || m.attributesEnd !== m.nameEnd) continue;
       let end = -1;
       for (let at = start; ;) {
         const open = xml.startsWith('<t>', at) ? 3 : xml.startsWith('<t xml:space="preserve">', at) ? 24 : 0;

@@ -63,6 +63,7 @@ test('shared strings are read in every form: plain text, runs, phonetic hints, a
     [sst('<si><t>\u6f22</t><rPh sb="0" eb="1"><t>kan</t></rPh></si><si><t>y</t></si>'), ['\u6f22', 'y']],
     [sst('<si><t>a</t></si><si xmlns="urn:other"><t>z</t></si><si><t xmlns="urn:other">q</t></si><si><t>b</t></si>'), ['a', '', 'b']],
     [sst('<x:si><x:t>p</x:t></x:si><x:si><t>q</t></x:si>', `x:sst xmlns:x="${MAIN}"`), ['p', '']],
+    [sst(`<si xmlns="${MAIN}"><t>a</t></si><si><t>b</t></si><si xmlns="${MAIN}" xmlns:x="urn:x"><t>c</t></si><si><t>d</t></si>`, 'sst xmlns="urn:other"'), ['a', 'c']],
   ]) {
     const zip = readZip(await rewriteZip(fixture, new Map([['xl/sharedStrings.xml', new TextEncoder().encode(text)]])));
     assert.deepEqual((await openXlsx(zip)).strings, strings, text);
