@@ -25,7 +25,7 @@ import { columnLetters } from './cells.mjs';
 import { readOdsSheet } from './ods.mjs';
 import { openWorkbook } from './workbook.mjs';
 import { readXlsxSheet } from './xlsx.mjs';
-import { eachTag } from './xml.mjs';
+import { eachElement, eachTag, TagCursor, TOP_SCOPE } from './xml.mjs';
 import { readZip, rewriteZip, unzipEntry, WorkbookError } from './zip.mjs';
 
 const fixtures = path.join(path.dirname(new URL(import.meta.url).pathname), '../fixtures');
@@ -305,6 +305,30 @@ test('the scanner finds the tags the tag grammar gives, in any text', () => {
       found.push([tag.name, tag.attributes, tag.closing, tag.empty, tag.start, tag.end]);
     });
     assert.deepEqual(found, tagsByPattern(t));
+  }), options);
+});
+
+test('the cursor reads the tags and namespaces eachElement reads, in any text', () => {
+  const piece = fc.constantFrom('<', '>', '/', '"', ' ', '\t', '\u00a0', 'a', 'x:', 'x:b', '<a b="1">', '</a>', '</a >', '<b/>', '<c r="A1" t="s">', '<x:c>', '</x:c>',
+    ' xmlns="u:1"', ' xmlns:x="u:2"', ' xmlns:x=\'u:3\'', ' xmlns=""', ' c="xmlns"', ' d="&amp;"', '<!-- <a> -->', '<![CDATA[<b>]]>', '<?p <c>?>', '\u00e9');
+  const text = fc.oneof(fc.array(piece, { maxLength: 40 }).map((pieces) => pieces.join('')), documents);
+  fc.assert(fc.property(text, (t) => {
+    const expected = [];
+    eachElement(t, 0, TOP_SCOPE, (tag) => {
+      expected.push([tag.name, tag.attributes, tag.closing, tag.empty, tag.start, tag.end, tag.ns, tag.local, tag.scope.uri('x')]);
+    });
+    const found = [];
+    const tags = new TagCursor(t, 0, TOP_SCOPE);
+    const { m } = tags;
+    while (tags.next()) {
+      const name = t.slice(tags.nameStart, m.nameEnd);
+      const attributes = t.slice(m.nameEnd, m.attributesEnd);
+      const pairs = Array.from({ length: m.count / 4 }, (_, a) => `${t.slice(m.found[4 * a], m.found[4 * a + 1])}=${t.slice(m.found[4 * a + 2], m.found[4 * a + 3])}`);
+      assert.deepEqual(pairs, [...attributes.matchAll(/\s*([^\s=]+)\s*=\s*(?:"([^"]*)"|'([^']*)')/g)].map((a) => `${a[1]}=${a[2] ?? a[3]}`), attributes);
+      const [ns, local] = tags.scope.element(name);
+      found.push([name, attributes, m.closing, m.empty, m.start, m.end, ns, local, tags.scope.uri('x')]);
+    }
+    assert.deepEqual(found, expected);
   }), options);
 });
 

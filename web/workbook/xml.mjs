@@ -85,6 +85,52 @@ function markupAt(text, p, m) {
   return NONE;
 }
 
+/**
+ * Reads into `m` the tag at the < at `p` of `text` when it is written in the
+ * plain form most tags are: a name of printable ASCII, each attribute after
+ * one space as name="value", and > or />. What it reads is what markupAt
+ * reads; for any other form it gives false, and markupAt reads the tag.
+ */
+function plainTagAt(text, p, m) {
+  let q = p + 1;
+  let c = text.charCodeAt(q);
+  const closing = c === 47;
+  if (closing) c = text.charCodeAt(++q);
+  const nameStart = q;
+  while (c > 32 && c < 127 && c !== 47 && c !== 62 && c !== 33 && c !== 63) c = text.charCodeAt(++q);
+  if (q === nameStart) return false;
+  const nameEnd = q;
+  const found = m.found;
+  let count = 0;
+  let end = q;
+  while (c === 32) {
+    const attributeStart = ++q;
+    c = text.charCodeAt(q);
+    while (c > 32 && c < 127 && c !== 61 && c !== 47 && c !== 62) c = text.charCodeAt(++q);
+    if (c !== 61 || q === attributeStart || text.charCodeAt(q + 1) !== 34) return false;
+    const close = text.indexOf('"', q + 2);
+    if (close < 0) return false;
+    found[count++] = attributeStart;
+    found[count++] = q;
+    found[count++] = q + 2;
+    found[count++] = close;
+    end = close + 1;
+    q = end;
+    c = text.charCodeAt(q);
+  }
+  const empty = c === 47;
+  if (empty) c = text.charCodeAt(++q);
+  if (c !== 62) return false;
+  m.start = p;
+  m.closing = closing;
+  m.nameEnd = nameEnd;
+  m.count = count;
+  m.attributesEnd = end;
+  m.empty = empty;
+  m.end = q + 1;
+  return true;
+}
+
 /** A markup record for markupAt. */
 const newMarkup = () => ({ name: '', attributes: '', start: 0, end: 0, closing: false, empty: false, nameEnd: 0, attributesEnd: 0, found: [], count: 0 });
 
@@ -258,6 +304,72 @@ export function eachElement(text, from, scope, visit) {
     tag.scope = own;
     return visit(tag);
   });
+}
+
+/**
+ * The tags of a text one at a time, with the namespaces in scope as
+ * eachElement has them, but without a string made for a tag: a reader of a
+ * large part recognises the few names it wants by their characters. After
+ * next() gives true, m is the tag as markupAt reads it (start, end, closing,
+ * empty, nameEnd, attributesEnd, found and count), nameStart where its name
+ * starts, and scope the namespaces in scope inside it (for an end tag, inside
+ * the element it ends); a new scope is made only where a tag's attributes
+ * hold xmlns.
+ */
+export class TagCursor {
+  /** A cursor before the first tag of `text` from `from` on, `scope` the scope at `from`. */
+  constructor(text, from, scope) {
+    this.text = text;
+    this.m = newMarkup();
+    this.nameStart = 0;
+    this.scope = scope;
+    this.current = scope;
+    this.outer = [];
+    this.at = text.indexOf('<', from);
+    // Where the next "xmlns" lies from the last start tag's name on: -1 when none is left.
+    this.xmlns = text.indexOf('xmlns', from);
+  }
+
+  /** Moves to the next tag: false when there is none. */
+  next() {
+    const { text, m } = this;
+    for (let p = this.at; p >= 0;) {
+      const kind = plainTagAt(text, p, m) ? TAG : markupAt(text, p, m);
+      if (kind !== TAG) {
+        p = text.indexOf('<', kind === NONE ? p + 1 : m.end);
+        continue;
+      }
+      this.at = text.indexOf('<', m.end);
+      let own = this.current;
+      if (m.closing) {
+        this.nameStart = p + 2;
+        if (this.outer.length > 0) this.current = this.outer.pop();
+      } else {
+        this.nameStart = p + 1;
+        if (this.xmlns >= 0 && this.xmlns < m.nameEnd) this.xmlns = text.indexOf('xmlns', m.nameEnd);
+        if (this.xmlns >= 0 && this.xmlns + 5 <= m.attributesEnd) own = own.inside(text.slice(m.nameEnd, m.attributesEnd));
+        if (!m.empty) {
+          this.outer.push(this.current);
+          this.current = own;
+        }
+      }
+      this.scope = own;
+      return true;
+    }
+    this.at = -1;
+    return false;
+  }
+
+  /**
+   * Passes the rest of the element whose start tag the cursor is at, up to
+   * `end`, where its end tag ends, as if its tags had been read: what lies
+   * between, which the caller has read, must be elements closed in it that
+   * declare no namespace.
+   */
+  passElement(end) {
+    if (this.outer.length > 0) this.current = this.outer.pop();
+    this.at = this.text.indexOf('<', end);
+  }
 }
 
 
