@@ -5,7 +5,7 @@
 // split, and a repeated header row is parted from the rows it repeats.
 
 import { columnLetters } from './cells.mjs';
-import { attribute, eachTag, escapeXml, unescapeXml, withAttribute, xmlText } from './xml.mjs';
+import { attribute, eachTag, escapeXml, markupEnd, nameEnd, tagEnd, unescapeXml, withAttribute, xmlText } from './xml.mjs';
 import { Splice } from './splice.mjs';
 import { unzipEntry, WorkbookError, zipEntry } from './zip.mjs';
 
@@ -164,17 +164,133 @@ function cellXml(n, { kind, text }, style) {
   return `${start} ${n.valueType}="string"${p(escapeXml(text))}`;
 }
 
+// The elements the sheet reader follows, told apart by their names' characters.
+const OTHER = 0;
+const CELL = 1;
+const COVERED = 2;
+const ROW = 3;
+const COLUMN = 4;
+const SHEET = 5;
+const SHAPES = 6;
+
+/** The characters' codes of `text`. */
+const codesOf = (text) => Array.from({ length: text.length }, (_, i) => text.charCodeAt(i));
+
+/** The names of the elements the sheet reader follows, with names `n` (as odsNames gives them): [element, its name's codes] each. */
+const followedNames = (n) => [[CELL, n.cell], [ROW, n.row], [COVERED, n.covered], [COLUMN, n.column], [SHEET, n.sheet], [SHAPES, n.shapes]]
+  .map(([element, name]) => [element, codesOf(name)]);
+const FRAME = codesOf(':frame');
+
+/** True when `xml` holds the characters `codes` at `at`. */
+function holds(xml, at, codes) {
+  for (let i = 0; i < codes.length; ++i) if (xml.charCodeAt(at + i) !== codes[i]) return false;
+  return true;
+}
+
+/**
+ * Which of the elements `followed` (as followedNames gives them) the name
+ * from `from` to `to` of `xml` is (OTHER for none): compared where it lies,
+ * character by character, without a string made of it.
+ */
+function followedElement(xml, from, to, followed) {
+  for (const [element, codes] of followed) if (codes.length === to - from && holds(xml, from, codes)) return element;
+  return OTHER;
+}
+
+/** `text` as a regular expression that matches it. */
+const literally = (text) => text.replace(/[.*+?^${}()|[\]\\]/g, '\\$&');
+
+/**
+ * What most cells hold after their start tag, up to their end tag, with
+ * names `n`: nothing, or one paragraph of text alone. Where it matches, the
+ * tags inside the cell need not be read one by one: none of them is one the
+ * sheet reader follows.
+ */
+function cellRestForm(n) {
+  const [cell, p] = [literally(n.cell), literally(n.p)];
+  return new RegExp(String.raw`(?:<${p}>[^<]*<\/${p}>)?<\/${cell}>`, 'y');
+}
+
+/** Where the attributes of a start tag of `xml` whose name ends at `name` and that ends at `end` (after its >) end: after the last quote, or at the name's end. */
+function attributesEnd(xml, name, end) {
+  let to = end - 1;
+  while (to > name && xml.charCodeAt(to - 1) !== 34 && xml.charCodeAt(to - 1) !== 39) --to;
+  return to;
+}
+
+/**
+ * A sheet's cells as numbers, FIELDS for each in the order read, so that a
+ * sheet of a hundred thousand rows makes no object for each cell: its first
+ * column, the columns it stands for (number-columns-repeated), where its
+ * start tag starts, where that tag's attributes start and end, where the
+ * tag ends, where the cell's end tag ends (the start tag's end when it has
+ * none), and 1 when it holds something (0 for an empty cell that only
+ * carries a style).
+ */
+const FIELDS = 8;
+const COLUMN_AT = 0;
+const REPEAT = 1;
+const START = 2;
+const ATTRIBUTES = 3;
+const ATTRIBUTES_END = 4;
+const OPEN = 5;
+const END = 6;
+const USED = 7;
+
+/** A row element of a sheet: where it lies, and where its cells' numbers lie in `read`.fields (read: { xml, fields }). */
+class OdsRow {
+  constructor(read, index, repeat, start, open) {
+    this.index = index;
+    this.repeat = repeat;
+    this.start = start;
+    this.open = open;
+    this.close = -1;
+    this.end = open;
+    this.read = read;
+    this.first = 0;
+    this.count = 0;
+    this.made = null;
+  }
+
+  /** The row's cells as objects. */
+  get cells() {
+    const { xml, fields } = this.read;
+    this.made ??= Array.from({ length: this.count }, (_, i) => {
+      const k = this.first + i * FIELDS;
+      return {
+        column: fields[k + COLUMN_AT],
+        repeat: fields[k + REPEAT],
+        start: fields[k + START],
+        open: fields[k + OPEN],
+        end: fields[k + END],
+        attributes: xml.slice(fields[k + ATTRIBUTES], fields[k + ATTRIBUTES_END]),
+        used: fields[k + USED] === 1,
+      };
+    });
+    return this.made;
+  }
+}
+
 /**
  * Reads the sheet `sheet` (as openOds gives it) of content.xml `xml`:
  * { rows, lastColumn, pictures, code(row, column), edit(additions) }, rows its row
  * elements in order, each { index (from 1), repeat (the rows it stands for),
  * cells }, lastColumn (from 0) the last column holding anything, -1 for none:
  * empty cells that only carry a style are placeholders, not used. pictures
- * is true when the sheet holds shapes (pictures, charts).
+ * is true when the sheet holds shapes (pictures, charts). A row's cells,
+ * { column, repeat, start, open, end, attributes, used } each, are made
+ * only when asked for: code and edit read the cells' numbers.
  */
 export function readOdsSheet(xml, sheet) {
   const n = sheet.names ?? ODS_NAMES;
+  const followed = followedNames(n);
+  const cellRest = cellRestForm(n);
+  // An attribute text without this has neither repetitions nor spans.
+  const numbered = `${n.table}:number-`;
   const rows = [];
+  // The cells' numbers, FIELDS for each of `cellCount` cells: made longer as needed.
+  let fields = new Float64Array(FIELDS * 1024);
+  let cellCount = 0;
   // [first column, count, default cell style] of the column elements.
   const columnStyles = [];
   let columns = 0;
@@ -182,145 +298,224 @@ export function readOdsSheet(xml, sheet) {
   let lastColumn = -1;
   let index = 1;
   let row = null;
-  let cell = null;
+  // Where the numbers of the cell open now start in fields; -1 when none is.
+  let cell = -1;
   let tables = 0;
   let pictures = false;
-  eachTag(xml, sheet.start, (tag) => {
-    const name = tag.name;
-    if (name === n.cell || name === n.covered) {
-      if (tag.closing) {
-        if (cell !== null) cell.end = tag.end;
-        cell = null;
-        return false;
+  // What the rows' cells are made from when asked for: fields once read whole.
+  const read = { xml, fields: null };
+
+  // Every tag from the sheet's start tag to its end tag, passed over but for
+  // those of the elements above; the text between tags is not looked at.
+  for (let p = xml.indexOf('<', sheet.start); p >= 0;) {
+    const at = p;
+    const c = xml.charCodeAt(at + 1);
+    const closing = c === 47;
+    const from = closing ? at + 2 : at + 1;
+    // Where the tag's name ends, where it ends, and where a cell read whole ends (after its end tag; -1 for none).
+    let to;
+    let end;
+    let whole = -1;
+    let element;
+    if (xml.startsWith(n.cell, from) && nameEnd(xml, from + n.cell.length) === from + n.cell.length) {
+      element = CELL;
+      to = from + n.cell.length;
+      end = tagEnd(xml, at, to);
+    } else {
+      to = nameEnd(xml, from);
+      end = to === from ? markupEnd(xml, at) : tagEnd(xml, at, to);
+      element = end < 0 || to === from ? OTHER : followedElement(xml, from, to, followed);
+    }
+    if (end < 0 || to === from) {
+      // Not a tag, or a comment, processing instruction, CDATA section or document type.
+      p = xml.indexOf('<', end < 0 ? at + 1 : end);
+      continue;
+    }
+    const empty = xml.charCodeAt(end - 2) === 47;
+    if (element === CELL && !closing && !empty) {
+      cellRest.lastIndex = end;
+      if (cellRest.test(xml)) whole = cellRest.lastIndex;
+    }
+    p = xml.indexOf('<', whole >= 0 ? whole : end);
+    if (cell >= 0 && element !== CELL && element !== COVERED) {
+      // Inside a cell, only pictures and charts matter.
+      if (element === SHAPES || (to - from >= FRAME.length && holds(xml, to - FRAME.length, FRAME))) pictures = true;
+      continue;
+    }
+    if (element === CELL || element === COVERED) {
+      if (closing) {
+        if (cell >= 0) fields[cell + END] = end;
+        cell = -1;
+        continue;
       }
-      if (row === null || cell !== null) throw new WorkbookError('a sheet of it holds tables inside cells');
-      const last = row.cells[row.cells.length - 1];
-      const c = {
-        column: last === undefined ? 0 : last.column + last.repeat,
-        repeat: repeated(tag.attributes, n.columnsRepeated),
-        start: tag.start,
-        open: tag.end,
-        end: tag.end,
-        attributes: tag.attributes,
-        used: true,
-      };
-      row.cells.push(c);
+      if (row === null || cell >= 0) throw new WorkbookError('a sheet of it holds tables inside cells');
+      const k = cellCount * FIELDS;
+      const column = row.count === 0 ? 0 : fields[k - FIELDS + COLUMN_AT] + fields[k - FIELDS + REPEAT];
+      const attributes = xml.slice(to, attributesEnd(xml, to, end));
+      let repeat = 1;
+      let span = 1;
+      let rowSpan = 1;
+      if (attributes.includes(numbered)) {
+        repeat = repeated(attributes, n.columnsRepeated);
+        span = repeated(attributes, n.columnsSpanned);
+        rowSpan = repeated(attributes, n.rowsSpanned);
+      }
       // A cell holding nothing, of one column and one row, only carries a style.
-      const span = repeated(tag.attributes, n.columnsSpanned);
-      c.used = !tag.empty || name === n.covered || span > 1 || repeated(tag.attributes, n.rowsSpanned) > 1 ||
-        tag.attributes.includes(n.valueType) || tag.attributes.includes(n.formula);
-      if (c.used) lastColumn = Math.max(lastColumn, c.column + c.repeat - 1 + span - 1);
-      if (!tag.empty) cell = c;
-    } else if (cell !== null) {
-      if (name === n.shapes || name.endsWith(':frame')) pictures = true;
-      return false;
-    } else if (name === n.row) {
-      if (tag.closing) {
-        if (row === null) return false;
-        row.close = tag.start;
-        row.end = tag.end;
-        row = null;
-        return false;
+      const used = !empty || element === COVERED || span > 1 || rowSpan > 1 || attributes.includes(n.valueType) || attributes.includes(n.formula);
+      if (k === fields.length) {
+        const longer = new Float64Array(2 * k);
+        longer.set(fields);
+        fields = longer;
       }
-      const repeat = repeated(tag.attributes, n.rowsRepeated);
-      row = { index, repeat, cells: [], start: tag.start, open: tag.end, close: -1, end: tag.end };
+      fields[k + COLUMN_AT] = column;
+      fields[k + REPEAT] = repeat;
+      fields[k + START] = at;
+      fields[k + ATTRIBUTES] = to;
+      fields[k + ATTRIBUTES_END] = to + attributes.length;
+      fields[k + OPEN] = end;
+      fields[k + END] = whole >= 0 ? whole : end;
+      fields[k + USED] = used ? 1 : 0;
+      ++cellCount;
+      ++row.count;
+      if (used) lastColumn = Math.max(lastColumn, column + repeat - 1 + span - 1);
+      if (!empty && whole < 0) cell = k;
+    } else if (element === ROW) {
+      if (closing) {
+        if (row === null) continue;
+        row.close = at;
+        row.end = end;
+        row = null;
+        continue;
+      }
+      const attributes = xml.slice(to, attributesEnd(xml, to, end));
+      row = new OdsRow(read, index, attributes.includes(numbered) ? repeated(attributes, n.rowsRepeated) : 1, at, end);
+      row.first = cellCount * FIELDS;
       rows.push(row);
-      index += repeat;
-      if (tag.empty) row = null;
-    } else if (name === n.column) {
-      columnsEnd = tag.end;
-      if (!tag.closing) {
-        const count = repeated(tag.attributes, n.columnsRepeated);
-        columnStyles.push([columns, count, attribute(tag.attributes, n.defaultStyle)]);
+      index += row.repeat;
+      if (empty) row = null;
+    } else if (element === COLUMN) {
+      columnsEnd = end;
+      if (!closing) {
+        const attributes = xml.slice(to, attributesEnd(xml, to, end));
+        const count = repeated(attributes, n.columnsRepeated);
+        columnStyles.push([columns, count, attribute(attributes, n.defaultStyle)]);
         columns += count;
       }
-    } else if (name === n.sheet) {
-      if (tag.closing && --tables === 0) return true;
-      if (!tag.closing && !tag.empty && ++tables > 1) throw new WorkbookError('a sheet of it holds tables inside tables');
-    } else if (name === n.shapes) {
+    } else if (element === SHEET) {
+      if (closing && --tables === 0) break;
+      if (!closing && !empty && ++tables > 1) throw new WorkbookError('a sheet of it holds tables inside tables');
+    } else if (element === SHAPES) {
       pictures = true;
     }
-    return false;
-  });
+  }
 
-  /** The style of a cell (its attributes), or undefined. */
-  const styleOf = (c) => (c.attributes.includes(n.style) ? attribute(c.attributes, n.style) : undefined);
+  read.fields = fields;
+
+  /** Where the numbers of the `i`th cell of row `r` start in fields. */
+  const cellOf = (r, i) => r.first + i * FIELDS;
+
+  /** The attributes of the cell whose numbers start at `k`, as their text. */
+  const attributesOf = (k) => xml.slice(fields[k + ATTRIBUTES], fields[k + ATTRIBUTES_END]);
+
+  /** The style of the cell whose numbers start at `k`, or undefined. */
+  const styleOf = (k) => {
+    const attributes = attributesOf(k);
+    return attributes.includes(n.style) ? attribute(attributes, n.style) : undefined;
+  };
 
   /** The default cell style of column `column`, or undefined. */
   const columnStyle = (column) => columnStyles.find(([from, count]) => from <= column && column < from + count)?.[2];
 
+  /** The place in row `r` (0 for its first cell) of its first cell that stands for a column after `column`, or r.count when none does. */
+  const cellAfter = (r, column) => {
+    let i = 0;
+    while (i < r.count && fields[cellOf(r, i) + COLUMN_AT] + fields[cellOf(r, i) + REPEAT] <= column) ++i;
+    return i;
+  };
+
+  /** Where the first column after the cells of row `r` is. */
+  const widthOf = (r) => (r.count === 0 ? 0 : fields[cellOf(r, r.count - 1) + COLUMN_AT] + fields[cellOf(r, r.count - 1) + REPEAT]);
+
   /**
    * The style an added cell in column `column` of row `r` takes: that of the
-   * empty cell `run` it takes the place of (the column's default else). An
-   * added header cell takes the style of the last header cell holding
-   * something, unless the cell it replaces has a style of its own.
+   * empty cell whose numbers start at `run` (-1 for none) it takes the place
+   * of (the column's default else). An added header cell takes the style of
+   * the last header cell holding something, unless the cell it replaces has
+   * a style of its own.
    */
   function addedStyle(r, column, run, header) {
-    const own = run === undefined ? undefined : styleOf(run);
+    const own = run < 0 ? undefined : styleOf(run);
     if (!header || (own !== undefined && own !== columnStyle(column))) return own;
-    const before = r.cells.findLast((c) => c.used && c.column < column);
-    return (before === undefined ? undefined : styleOf(before)) ?? own;
+    for (let i = r.count - 1; i >= 0; --i) {
+      const k = cellOf(r, i);
+      if (fields[k + USED] === 1 && fields[k + COLUMN_AT] < column) return styleOf(k) ?? own;
+    }
+    return own;
   }
 
   /**
    * Writes row `r` into `splice`, from its start tag to its end tag, with
-   * `cells` (the added cells, or [] for none) after lastColumn and its
+   * `added` (the added cells, or [] for none) after lastColumn and its
    * repetition `repeat`; `header` when it is the header row.
    */
-  function writeRow(splice, r, cells, repeat, header) {
+  function writeRow(splice, r, added, repeat, header) {
     const old = xml.slice(r.start, r.open);
     let open = old;
     if (r.close < 0) open = open.replace(/\s*\/>$/, '>');
     if (repeat !== r.repeat) open = withAttribute(open, n.rowsRepeated, repeat > 1 ? repeat : undefined);
-    if (open === old) splice.copy(r.start, r.open);
-    else splice.add(open);
+    const first = lastColumn + 1;
+    const count = added.length;
+    const k = count === 0 ? r.count : cellAfter(r, first);
     const close = () => {
       if (r.close < 0) splice.add(`</${n.row}>`);
       else splice.copy(r.close, r.end);
     };
-    const first = lastColumn + 1;
-    const count = cells.length;
-    const k = count === 0 ? -1 : r.cells.findIndex((c) => c.column + c.repeat > first);
-    if (k < 0) {
-      if (r.close >= 0) splice.copy(r.open, r.close);
+    if (k === r.count) {
+      // The row's cells all lie before the added ones: its text up to its
+      // end tag as it was, then the added cells.
+      if (open !== old) splice.add(open);
+      splice.copy(open === old ? r.start : r.open, r.close < 0 ? r.open : r.close);
       if (count > 0) {
-        const last = r.cells[r.cells.length - 1];
-        const gap = first - (last === undefined ? 0 : last.column + last.repeat);
-        splice.add(gap === 0 ? '' : gap === 1 ? `<${n.cell}/>` : `<${n.cell} ${n.columnsRepeated}="${gap}"/>`);
-        cells.forEach((c, i) => splice.add(cellXml(n, c, addedStyle(r, first + i, undefined, header))));
+        const gap = first - widthOf(r);
+        let text = gap === 0 ? '' : gap === 1 ? `<${n.cell}/>` : `<${n.cell} ${n.columnsRepeated}="${gap}"/>`;
+        for (let j = 0; j < count; ++j) text += cellXml(n, added[j], addedStyle(r, first + j, -1, header));
+        splice.add(text);
       }
       close();
       return;
     }
+    if (open === old) splice.copy(r.start, r.open);
+    else splice.add(open);
     // Empty runs from `first` on give up `count` columns to the added cells,
     // each of which takes the style of the run it replaces; the runs' rest
     // stays as it was.
     const run = (c, columns) => {
-      splice.add(withAttribute(xml.slice(c.start, c.open), n.columnsRepeated, columns > 1 ? columns : undefined));
-      splice.copy(c.open, c.end);
+      splice.add(withAttribute(xml.slice(fields[c + START], fields[c + OPEN]), n.columnsRepeated, columns > 1 ? columns : undefined));
+      splice.copy(fields[c + OPEN], fields[c + END]);
     };
-    splice.copy(r.open, r.cells[k].start);
-    const before = first - r.cells[k].column;
-    if (before > 0) run(r.cells[k], before);
+    const at = cellOf(r, k);
+    splice.copy(r.open, fields[at + START]);
+    const before = first - fields[at + COLUMN_AT];
+    if (before > 0) run(at, before);
     let i = k;
     for (let j = 0; j < count; ++j) {
       const column = first + j;
-      while (i < r.cells.length && r.cells[i].column + r.cells[i].repeat <= column) ++i;
-      const covering = i < r.cells.length ? r.cells[i] : undefined;
-      if (covering !== undefined && cells[j].text === '') {
+      while (i < r.count && fields[cellOf(r, i) + COLUMN_AT] + fields[cellOf(r, i) + REPEAT] <= column) ++i;
+      const covering = i < r.count ? cellOf(r, i) : -1;
+      if (covering >= 0 && added[j].text === '') {
         // An empty added cell: the run's own cell, once.
-        splice.add(withAttribute(xml.slice(covering.start, covering.open), n.columnsRepeated, undefined));
+        splice.add(withAttribute(xml.slice(fields[covering + START], fields[covering + OPEN]), n.columnsRepeated, undefined));
       } else {
-        splice.add(cellXml(n, cells[j], addedStyle(r, column, covering, header)));
+        splice.add(cellXml(n, added[j], addedStyle(r, column, covering, header)));
       }
     }
     const end = first + count;
-    while (i < r.cells.length && r.cells[i].column + r.cells[i].repeat <= end) ++i;
-    if (i < r.cells.length && r.cells[i].column < end) {
-      run(r.cells[i], r.cells[i].column + r.cells[i].repeat - end);
+    while (i < r.count && fields[cellOf(r, i) + COLUMN_AT] + fields[cellOf(r, i) + REPEAT] <= end) ++i;
+    if (i < r.count && fields[cellOf(r, i) + COLUMN_AT] < end) {
+      run(cellOf(r, i), fields[cellOf(r, i) + COLUMN_AT] + fields[cellOf(r, i) + REPEAT] - end);
       ++i;
     }
-    splice.copy(i < r.cells.length ? r.cells[i].start : r.cells[r.cells.length - 1].end, r.close);
+    splice.copy(i < r.count ? fields[cellOf(r, i) + START] : fields[cellOf(r, r.count - 1) + END], r.close);
     close();
   }
 
@@ -329,14 +524,22 @@ export function readOdsSheet(xml, sheet) {
     lastColumn,
     pictures,
     code(r, column) {
-      const c = r.cells.find((x) => x.column <= column && column < x.column + x.repeat);
-      if (c === undefined || c.attributes === undefined) return '';
-      const type = c.attributes.includes(n.valueType) ? attribute(c.attributes, n.valueType) : undefined;
-      if (type === 'float' || type === 'percentage' || type === 'currency') {
-        return `n${attribute(c.attributes, n.value) ?? ''}`;
+      let k = -1;
+      for (let i = 0; i < r.count; ++i) {
+        const c = cellOf(r, i);
+        if (fields[c + COLUMN_AT] <= column && column < fields[c + COLUMN_AT] + fields[c + REPEAT]) {
+          k = c;
+          break;
+        }
       }
-      if (type === 'string' && c.attributes.includes(n.stringValue)) return `t${attribute(c.attributes, n.stringValue)}`;
-      const text = c.end > c.open ? cellText(xml, c.open, c.end, n) : '';
+      if (k < 0) return '';
+      const attributes = attributesOf(k);
+      const type = attributes.includes(n.valueType) ? attribute(attributes, n.valueType) : undefined;
+      if (type === 'float' || type === 'percentage' || type === 'currency') {
+        return `n${attribute(attributes, n.value) ?? ''}`;
+      }
+      if (type === 'string' && attributes.includes(n.stringValue)) return `t${attribute(attributes, n.stringValue)}`;
+      const text = fields[k + END] > fields[k + OPEN] ? cellText(xml, fields[k + OPEN], fields[k + END], n) : '';
       return text === '' && type === undefined ? '' : `t${text}`;
     },
     /**
