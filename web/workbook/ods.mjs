@@ -154,14 +154,49 @@ function cellText(xml, from, to, n) {
   return text;
 }
 
-/** The XML of an added cell: { kind: 'n', 't' or 'b', text } with the style `style` (or none); an empty cell when text is ''. */
-function cellXml(n, { kind, text }, style) {
-  const start = `<${n.cell}${style === undefined ? '' : ` ${n.style}="${escapeXml(style)}"`}`;
-  if (text === '') return `${start}/>`;
-  const p = (shown) => `><${n.p}>${shown}</${n.p}></${n.cell}>`;
-  if (kind === 'n') return `${start} ${n.valueType}="float" ${n.value}="${text}"${p(text)}`;
-  if (kind === 'b') return `${start} ${n.valueType}="boolean" ${n.booleanValue}="${text}"${p(text === 'true' ? 'TRUE' : 'FALSE')}`;
-  return `${start} ${n.valueType}="string"${p(escapeXml(text))}`;
+/** True when some of the added cells `list` (or undefined) holds something. */
+function holdsText(list) {
+  if (list !== undefined) for (const c of list) if (c.text !== '') return true;
+  return false;
+}
+
+/**
+ * The parts of added cells' XML with names `n`, made once for a sheet: what
+ * addCell puts around the cells' texts.
+ */
+function addedCellParts(n) {
+  return {
+    start: `<${n.cell}`,
+    float: ` ${n.valueType}="float" ${n.value}="`,
+    boolean: ` ${n.valueType}="boolean" ${n.booleanValue}="`,
+    string: ` ${n.valueType}="string"><${n.p}>`,
+    shown: `"><${n.p}>`,
+    end: `</${n.p}></${n.cell}>`,
+  };
+}
+
+/**
+ * Adds to `splice` the XML of an added cell, { kind: 'n', 't' or 'b', text },
+ * with the style `style` (or none), an empty cell when text is '': in pieces,
+ * the same strings `parts` (addedCellParts) each time around the cell's text,
+ * so that a hundred thousand rows' cells make no string of their own to join.
+ */
+function addCell(splice, n, parts, { kind, text }, style) {
+  splice.add(parts.start);
+  if (style !== undefined) splice.add(` ${n.style}="${escapeXml(style)}"`);
+  if (text === '') {
+    splice.add('/>');
+  } else if (kind === 'n' || kind === 'b') {
+    splice.add(kind === 'n' ? parts.float : parts.boolean);
+    splice.add(text);
+    splice.add(parts.shown);
+    splice.add(kind === 'n' ? text : text === 'true' ? 'TRUE' : 'FALSE');
+    splice.add(parts.end);
+  } else {
+    splice.add(parts.string);
+    splice.add(escapeXml(text));
+    splice.add(parts.end);
+  }
 }
 
 // The elements the sheet reader follows, told apart by their names' characters.
@@ -285,6 +320,7 @@ export function readOdsSheet(xml, sheet) {
   const n = sheet.names ?? ODS_NAMES;
   const followed = followedNames(n);
   const cellRest = cellRestForm(n);
+  const parts = addedCellParts(n);
   // An attribute text without this has neither repetitions nor spans.
   const numbered = `${n.table}:number-`;
   const rows = [];
@@ -459,10 +495,15 @@ export function readOdsSheet(xml, sheet) {
    * repetition `repeat`; `header` when it is the header row.
    */
   function writeRow(splice, r, added, repeat, header) {
-    const old = xml.slice(r.start, r.open);
-    let open = old;
-    if (r.close < 0) open = open.replace(/\s*\/>$/, '>');
-    if (repeat !== r.repeat) open = withAttribute(open, n.rowsRepeated, repeat > 1 ? repeat : undefined);
+    // The row's start tag when it changes (null when it does not): no longer self-closing, or repeated otherwise.
+    let open = null;
+    if (r.close < 0 || repeat !== r.repeat) {
+      const old = xml.slice(r.start, r.open);
+      open = old;
+      if (r.close < 0) open = open.replace(/\s*\/>$/, '>');
+      if (repeat !== r.repeat) open = withAttribute(open, n.rowsRepeated, repeat > 1 ? repeat : undefined);
+      if (open === old) open = null;
+    }
     const first = lastColumn + 1;
     const count = added.length;
     const k = count === 0 ? r.count : cellAfter(r, first);
@@ -473,18 +514,17 @@ export function readOdsSheet(xml, sheet) {
     if (k === r.count) {
       // The row's cells all lie before the added ones: its text up to its
       // end tag as it was, then the added cells.
-      if (open !== old) splice.add(open);
-      splice.copy(open === old ? r.start : r.open, r.close < 0 ? r.open : r.close);
+      if (open !== null) splice.add(open);
+      splice.copy(open === null ? r.start : r.open, r.close < 0 ? r.open : r.close);
       if (count > 0) {
         const gap = first - widthOf(r);
-        let text = gap === 0 ? '' : gap === 1 ? `<${n.cell}/>` : `<${n.cell} ${n.columnsRepeated}="${gap}"/>`;
-        for (let j = 0; j < count; ++j) text += cellXml(n, added[j], addedStyle(r, first + j, -1, header));
-        splice.add(text);
+        splice.add(gap === 0 ? '' : gap === 1 ? `<${n.cell}/>` : `<${n.cell} ${n.columnsRepeated}="${gap}"/>`);
+        for (let j = 0; j < count; ++j) addCell(splice, n, parts, added[j], addedStyle(r, first + j, -1, header));
       }
       close();
       return;
     }
-    if (open === old) splice.copy(r.start, r.open);
+    if (open === null) splice.copy(r.start, r.open);
     else splice.add(open);
     // Empty runs from `first` on give up `count` columns to the added cells,
     // each of which takes the style of the run it replaces; the runs' rest
@@ -506,7 +546,7 @@ export function readOdsSheet(xml, sheet) {
         // An empty added cell: the run's own cell, once.
         splice.add(withAttribute(xml.slice(fields[covering + START], fields[covering + OPEN]), n.columnsRepeated, undefined));
       } else {
-        splice.add(cellXml(n, added[j], addedStyle(r, column, covering, header)));
+        addCell(splice, n, parts, added[j], addedStyle(r, column, covering, header));
       }
     }
     const end = first + count;
@@ -550,27 +590,23 @@ export function readOdsSheet(xml, sheet) {
      * header row.
      */
     edit(additions) {
-      const some = (list) => list !== undefined && list.some((c) => c.text !== '');
-      const rowsAdded = [];
-      let widest = 0;
-      for (const { row, cells, rest, header } of additions) {
-        if (!some(cells) && !some(rest)) continue;
-        widest = Math.max(widest, cells.length, rest?.length ?? 0);
-        rowsAdded.push({ row, cells: some(cells) ? cells : [], rest: some(rest) ? rest : [], parted: rest !== undefined && row.repeat > 1, header });
-      }
+      // Only the rows that gain a cell holding something change.
+      const changing = additions.filter(({ cells, rest }) => holdsText(cells) || holdsText(rest));
+      const widest = changing.reduce((most, { cells, rest }) => Math.max(most, cells.length, rest?.length ?? 0), 0);
       const splice = new Splice(xml);
       const needed = lastColumn + 1 + widest - columns;
       if (widest > 0 && needed > 0 && columnsEnd >= 0) {
         splice.keep(columnsEnd);
         splice.add(needed === 1 ? `<${n.column}/>` : `<${n.column} ${n.columnsRepeated}="${needed}"/>`);
       }
-      for (const { row, cells, rest, parted, header } of rowsAdded) {
+      for (const { row, cells, rest, header } of changing) {
+        const own = holdsText(cells) ? cells : [];
         splice.keep(row.start);
-        if (parted) {
-          writeRow(splice, row, cells, 1, header);
-          writeRow(splice, row, rest, row.repeat - 1, false);
+        if (rest !== undefined && row.repeat > 1) {
+          writeRow(splice, row, own, 1, header);
+          writeRow(splice, row, holdsText(rest) ? rest : [], row.repeat - 1, false);
         } else {
-          writeRow(splice, row, cells, row.repeat, header);
+          writeRow(splice, row, own, row.repeat, header);
         }
         splice.skip(row.end);
       }
