@@ -66,6 +66,22 @@ test('cells are added after the last used column, splitting the empty runs there
   assert.equal(sheet.edit([{ row: first, cells: [T(''), T('')] }]).text(), xml, 'empty cells alone change nothing');
 });
 
+test('cells are told from markup that only looks like them, and from cells holding more than a paragraph', () => {
+  const shapes = (cell) => `<${CELL}>${cell}<text:p>x</text:p></${CELL}>`;
+  for (const [row, codes, pictures] of [
+    [`${float(1)}<!-- ${float(9)} -->${float(2)}`, ['n1', 'n2', ''], false],
+    [`<${CELL} table:style-name="a>b" office:value-type="float" office:value="3"><text:p>3</text:p></${CELL}>${float(4)}`, ['n3', 'n4', ''], false],
+    [`<${CELL} office:value-type="string"><text:p>a<text:span>b</text:span></text:p></${CELL}>${text('c')}`, ['tab', 'tc', ''], false],
+    [`${shapes('<draw:frame/>')}${float(5)}`, ['tx', 'n5', ''], true],
+    [`${shapes('<table:shapes/>')}${float(5)}`, ['tx', 'n5', ''], true],
+    [`<${CELL}\u00a0office:value-type="float" office:value="6"><text:p>6</text:p></${CELL} >${float(7)}`, ['n6', 'n7', ''], false],
+  ]) {
+    const sheet = read(table('<table:table-column/>', `<table:table-row>${row}</table:table-row>`));
+    assert.deepEqual([0, 1, 2].map((c) => sheet.code(sheet.rows[0], c)), codes, row);
+    assert.equal(sheet.pictures, pictures, row);
+  }
+});
+
 test('tables inside a sheet are refused', () => {
   const xml = table('<table:table-column/>', `<table:table-row><${CELL}><table:table><table:table-row><${CELL}/></table:table-row></table:table></${CELL}></table:table-row>`);
   assert.throws(() => read(xml), (error) => error instanceof WorkbookError && /tables inside/.test(error.message));
