@@ -199,39 +199,6 @@ function addCell(splice, n, parts, { kind, text }, style) {
   }
 }
 
-// The elements the sheet reader follows, told apart by their names' characters.
-const OTHER = 0;
-const CELL = 1;
-const COVERED = 2;
-const ROW = 3;
-const COLUMN = 4;
-const SHEET = 5;
-const SHAPES = 6;
-
-/** The characters' codes of `text`. */
-const codesOf = (text) => Array.from({ length: text.length }, (_, i) => text.charCodeAt(i));
-
-/** The names of the elements the sheet reader follows, with names `n` (as odsNames gives them): [element, its name's codes] each. */
-const followedNames = (n) => [[CELL, n.cell], [ROW, n.row], [COVERED, n.covered], [COLUMN, n.column], [SHEET, n.sheet], [SHAPES, n.shapes]]
-  .map(([element, name]) => [element, codesOf(name)]);
-const FRAME = codesOf(':frame');
-
-/** True when `xml` holds the characters `codes` at `at`. */
-function holds(xml, at, codes) {
-  for (let i = 0; i < codes.length; ++i) if (xml.charCodeAt(at + i) !== codes[i]) return false;
-  return true;
-}
-
-/**
- * Which of the elements `followed` (as followedNames gives them) the name
- * from `from` to `to` of `xml` is (OTHER for none): compared where it lies,
- * character by character, without a string made of it.
- */
-function followedElement(xml, from, to, followed) {
-  for (const [element, codes] of followed) if (codes.length === to - from && holds(xml, from, codes)) return element;
-  return OTHER;
-}
-
 /** `text` as a regular expression that matches it. */
 const literally = (text) => text.replace(/[.*+?^${}()|[\]\\]/g, '\\$&');
 
@@ -257,24 +224,27 @@ function attributesEnd(xml, name, end) {
  * A sheet's cells as numbers, FIELDS for each in the order read, so that a
  * sheet of a hundred thousand rows makes no object for each cell: its first
  * column, the columns it stands for (number-columns-repeated), where its
- * start tag starts, where that tag's attributes start and end, where the
- * tag ends, where the cell's end tag ends (the start tag's end when it has
- * none), and 1 when it holds something (0 for an empty cell that only
- * carries a style).
+ * start tag starts and ends, where its end tag ends (the start tag's end
+ * when it has none), and 1 when it holds something (0 for an empty cell
+ * that only carries a style).
  */
-const FIELDS = 8;
+const FIELDS = 6;
 const COLUMN_AT = 0;
 const REPEAT = 1;
 const START = 2;
-const ATTRIBUTES = 3;
-const ATTRIBUTES_END = 4;
-const OPEN = 5;
-const END = 6;
-const USED = 7;
+const OPEN = 3;
+const END = 4;
+const USED = 5;
+
+/** The attributes of the start tag of `xml` from `start` to `open`, as their text. */
+function attributesOf(xml, start, open) {
+  const name = nameEnd(xml, start + 1);
+  return xml.slice(name, attributesEnd(xml, name, open));
+}
 
 /** A row element of a sheet: where it lies, and where its cells' numbers lie in `read`.fields (read: { xml, fields }). */
 class OdsRow {
-  constructor(read, index, repeat, start, open) {
+  constructor(read, index, repeat, start, open, first) {
     this.index = index;
     this.repeat = repeat;
     this.start = start;
@@ -282,7 +252,7 @@ class OdsRow {
     this.close = -1;
     this.end = open;
     this.read = read;
-    this.first = 0;
+    this.first = first;
     this.count = 0;
     this.made = null;
   }
@@ -291,16 +261,8 @@ class OdsRow {
   get cells() {
     const { xml, fields } = this.read;
     this.made ??= Array.from({ length: this.count }, (_, i) => {
-      const k = this.first + i * FIELDS;
-      return {
-        column: fields[k + COLUMN_AT],
-        repeat: fields[k + REPEAT],
-        start: fields[k + START],
-        open: fields[k + OPEN],
-        end: fields[k + END],
-        attributes: xml.slice(fields[k + ATTRIBUTES], fields[k + ATTRIBUTES_END]),
-        used: fields[k + USED] === 1,
-      };
+      const [column, repeat, start, open, end, used] = fields.subarray(this.first + i * FIELDS);
+      return { column, repeat, start, open, end, attributes: attributesOf(xml, start, open), used: used === 1 };
     });
     return this.made;
   }
@@ -318,7 +280,8 @@ class OdsRow {
  */
 export function readOdsSheet(xml, sheet) {
   const n = sheet.names ?? ODS_NAMES;
-  const followed = followedNames(n);
+  // The names of the elements the reader follows.
+  const followed = [n.cell, n.row, n.covered, n.column, n.sheet, n.shapes];
   const cellRest = cellRestForm(n);
   const parts = addedCellParts(n);
   // An attribute text without this has neither repetitions nor spans.
@@ -354,13 +317,14 @@ export function readOdsSheet(xml, sheet) {
     let whole = -1;
     let element;
     if (xml.startsWith(n.cell, from) && nameEnd(xml, from + n.cell.length) === from + n.cell.length) {
-      element = CELL;
+      element = n.cell;
       to = from + n.cell.length;
       end = tagEnd(xml, at, to);
     } else {
       to = nameEnd(xml, from);
       end = to === from ? markupEnd(xml, at) : tagEnd(xml, at, to);
-      element = end < 0 || to === from ? OTHER : followedElement(xml, from, to, followed);
+      // The name compared where it lies, without a string made of it.
+      for (const name of followed) if (name.length === to - from && xml.startsWith(name, from)) element = name;
     }
     if (end < 0 || to === from) {
       // Not a tag, or a comment, processing instruction, CDATA section or document type.
@@ -368,17 +332,17 @@ export function readOdsSheet(xml, sheet) {
       continue;
     }
     const empty = xml.charCodeAt(end - 2) === 47;
-    if (element === CELL && !closing && !empty) {
+    if (element === n.cell && !closing && !empty) {
       cellRest.lastIndex = end;
       if (cellRest.test(xml)) whole = cellRest.lastIndex;
     }
     p = xml.indexOf('<', whole >= 0 ? whole : end);
-    if (cell >= 0 && element !== CELL && element !== COVERED) {
+    if (cell >= 0 && element !== n.cell && element !== n.covered) {
       // Inside a cell, only pictures and charts matter.
-      if (element === SHAPES || (to - from >= FRAME.length && holds(xml, to - FRAME.length, FRAME))) pictures = true;
+      if (element === n.shapes || (to - from >= 6 && xml.startsWith(':frame', to - 6))) pictures = true;
       continue;
     }
-    if (element === CELL || element === COVERED) {
+    if (element === n.cell || element === n.covered) {
       if (closing) {
         if (cell >= 0) fields[cell + END] = end;
         cell = -1;
@@ -397,7 +361,7 @@ export function readOdsSheet(xml, sheet) {
         rowSpan = repeated(attributes, n.rowsSpanned);
       }
       // A cell holding nothing, of one column and one row, only carries a style.
-      const used = !empty || element === COVERED || span > 1 || rowSpan > 1 || attributes.includes(n.valueType) || attributes.includes(n.formula);
+      const used = !empty || element === n.covered || span > 1 || rowSpan > 1 || attributes.includes(n.valueType) || attributes.includes(n.formula);
       if (k === fields.length) {
         const longer = new Float64Array(2 * k);
         longer.set(fields);
@@ -406,8 +370,6 @@ export function readOdsSheet(xml, sheet) {
       fields[k + COLUMN_AT] = column;
       fields[k + REPEAT] = repeat;
       fields[k + START] = at;
-      fields[k + ATTRIBUTES] = to;
-      fields[k + ATTRIBUTES_END] = to + attributes.length;
       fields[k + OPEN] = end;
       fields[k + END] = whole >= 0 ? whole : end;
       fields[k + USED] = used ? 1 : 0;
@@ -415,7 +377,7 @@ export function readOdsSheet(xml, sheet) {
       ++row.count;
       if (used) lastColumn = Math.max(lastColumn, column + repeat - 1 + span - 1);
       if (!empty && whole < 0) cell = k;
-    } else if (element === ROW) {
+    } else if (element === n.row) {
       if (closing) {
         if (row === null) continue;
         row.close = at;
@@ -423,139 +385,111 @@ export function readOdsSheet(xml, sheet) {
         row = null;
         continue;
       }
-      const attributes = xml.slice(to, attributesEnd(xml, to, end));
-      row = new OdsRow(read, index, attributes.includes(numbered) ? repeated(attributes, n.rowsRepeated) : 1, at, end);
-      row.first = cellCount * FIELDS;
+      const attributes = attributesOf(xml, at, end);
+      row = new OdsRow(read, index, attributes.includes(numbered) ? repeated(attributes, n.rowsRepeated) : 1, at, end, cellCount * FIELDS);
       rows.push(row);
       index += row.repeat;
       if (empty) row = null;
-    } else if (element === COLUMN) {
+    } else if (element === n.column) {
       columnsEnd = end;
       if (!closing) {
-        const attributes = xml.slice(to, attributesEnd(xml, to, end));
+        const attributes = attributesOf(xml, at, end);
         const count = repeated(attributes, n.columnsRepeated);
         columnStyles.push([columns, count, attribute(attributes, n.defaultStyle)]);
         columns += count;
       }
-    } else if (element === SHEET) {
+    } else if (element === n.sheet) {
       if (closing && --tables === 0) break;
       if (!closing && !empty && ++tables > 1) throw new WorkbookError('a sheet of it holds tables inside tables');
-    } else if (element === SHAPES) {
+    } else if (element === n.shapes) {
       pictures = true;
     }
   }
 
   read.fields = fields;
 
-  /** Where the numbers of the `i`th cell of row `r` start in fields. */
-  const cellOf = (r, i) => r.first + i * FIELDS;
-
-  /** The attributes of the cell whose numbers start at `k`, as their text. */
-  const attributesOf = (k) => xml.slice(fields[k + ATTRIBUTES], fields[k + ATTRIBUTES_END]);
-
-  /** The style of the cell whose numbers start at `k`, or undefined. */
-  const styleOf = (k) => {
-    const attributes = attributesOf(k);
-    return attributes.includes(n.style) ? attribute(attributes, n.style) : undefined;
-  };
+  /** The style of a cell (its attributes), or undefined. */
+  const styleOf = (c) => (c.attributes.includes(n.style) ? attribute(c.attributes, n.style) : undefined);
 
   /** The default cell style of column `column`, or undefined. */
   const columnStyle = (column) => columnStyles.find(([from, count]) => from <= column && column < from + count)?.[2];
 
-  /** The place in row `r` (0 for its first cell) of its first cell that stands for a column after `column`, or r.count when none does. */
-  const cellAfter = (r, column) => {
-    let i = 0;
-    while (i < r.count && fields[cellOf(r, i) + COLUMN_AT] + fields[cellOf(r, i) + REPEAT] <= column) ++i;
-    return i;
-  };
-
-  /** Where the first column after the cells of row `r` is. */
-  const widthOf = (r) => (r.count === 0 ? 0 : fields[cellOf(r, r.count - 1) + COLUMN_AT] + fields[cellOf(r, r.count - 1) + REPEAT]);
-
   /**
    * The style an added cell in column `column` of row `r` takes: that of the
-   * empty cell whose numbers start at `run` (-1 for none) it takes the place
-   * of (the column's default else). An added header cell takes the style of
-   * the last header cell holding something, unless the cell it replaces has
-   * a style of its own.
+   * empty cell `run` it takes the place of (the column's default else). An
+   * added header cell takes the style of the last header cell holding
+   * something, unless the cell it replaces has a style of its own.
    */
   function addedStyle(r, column, run, header) {
-    const own = run < 0 ? undefined : styleOf(run);
+    const own = run === undefined ? undefined : styleOf(run);
     if (!header || (own !== undefined && own !== columnStyle(column))) return own;
-    for (let i = r.count - 1; i >= 0; --i) {
-      const k = cellOf(r, i);
-      if (fields[k + USED] === 1 && fields[k + COLUMN_AT] < column) return styleOf(k) ?? own;
-    }
-    return own;
+    const before = r.cells.findLast((c) => c.used && c.column < column);
+    return (before === undefined ? undefined : styleOf(before)) ?? own;
   }
+
+  /** Where the first column after the `i`th cell of row `r` is. */
+  const after = (r, i) => fields[r.first + i * FIELDS + COLUMN_AT] + fields[r.first + i * FIELDS + REPEAT];
 
   /**
    * Writes row `r` into `splice`, from its start tag to its end tag, with
-   * `added` (the added cells, or [] for none) after lastColumn and its
+   * `cells` (the added cells, or [] for none) after lastColumn and its
    * repetition `repeat`; `header` when it is the header row.
    */
-  function writeRow(splice, r, added, repeat, header) {
-    // The row's start tag when it changes (null when it does not): no longer self-closing, or repeated otherwise.
-    let open = null;
-    if (r.close < 0 || repeat !== r.repeat) {
-      const old = xml.slice(r.start, r.open);
-      open = old;
-      if (r.close < 0) open = open.replace(/\s*\/>$/, '>');
-      if (repeat !== r.repeat) open = withAttribute(open, n.rowsRepeated, repeat > 1 ? repeat : undefined);
-      if (open === old) open = null;
-    }
-    const first = lastColumn + 1;
-    const count = added.length;
-    const k = count === 0 ? r.count : cellAfter(r, first);
+  function writeRow(splice, r, cells, repeat, header) {
+    const old = xml.slice(r.start, r.open);
+    let open = old;
+    if (r.close < 0) open = open.replace(/\s*\/>$/, '>');
+    if (repeat !== r.repeat) open = withAttribute(open, n.rowsRepeated, repeat > 1 ? repeat : undefined);
+    if (open === old) splice.copy(r.start, r.open);
+    else splice.add(open);
     const close = () => {
       if (r.close < 0) splice.add(`</${n.row}>`);
       else splice.copy(r.close, r.end);
     };
-    if (k === r.count) {
-      // The row's cells all lie before the added ones: its text up to its
-      // end tag as it was, then the added cells.
-      if (open !== null) splice.add(open);
-      splice.copy(open === null ? r.start : r.open, r.close < 0 ? r.open : r.close);
+    const first = lastColumn + 1;
+    const count = cells.length;
+    // Most rows end before the added cells: read from the cells' numbers, without the cells as objects.
+    let k = 0;
+    while (k < r.count && after(r, k) <= first) ++k;
+    if (count === 0 || k === r.count) {
+      if (r.close >= 0) splice.copy(r.open, r.close);
       if (count > 0) {
-        const gap = first - widthOf(r);
+        const gap = first - (r.count === 0 ? 0 : after(r, r.count - 1));
         splice.add(gap === 0 ? '' : gap === 1 ? `<${n.cell}/>` : `<${n.cell} ${n.columnsRepeated}="${gap}"/>`);
-        for (let j = 0; j < count; ++j) addCell(splice, n, parts, added[j], addedStyle(r, first + j, -1, header));
+        cells.forEach((c, i) => addCell(splice, n, parts, c, addedStyle(r, first + i, undefined, header)));
       }
       close();
       return;
     }
-    if (open === null) splice.copy(r.start, r.open);
-    else splice.add(open);
     // Empty runs from `first` on give up `count` columns to the added cells,
     // each of which takes the style of the run it replaces; the runs' rest
     // stays as it was.
     const run = (c, columns) => {
-      splice.add(withAttribute(xml.slice(fields[c + START], fields[c + OPEN]), n.columnsRepeated, columns > 1 ? columns : undefined));
-      splice.copy(fields[c + OPEN], fields[c + END]);
+      splice.add(withAttribute(xml.slice(c.start, c.open), n.columnsRepeated, columns > 1 ? columns : undefined));
+      splice.copy(c.open, c.end);
     };
-    const at = cellOf(r, k);
-    splice.copy(r.open, fields[at + START]);
-    const before = first - fields[at + COLUMN_AT];
-    if (before > 0) run(at, before);
+    splice.copy(r.open, r.cells[k].start);
+    const before = first - r.cells[k].column;
+    if (before > 0) run(r.cells[k], before);
     let i = k;
     for (let j = 0; j < count; ++j) {
       const column = first + j;
-      while (i < r.count && fields[cellOf(r, i) + COLUMN_AT] + fields[cellOf(r, i) + REPEAT] <= column) ++i;
-      const covering = i < r.count ? cellOf(r, i) : -1;
-      if (covering >= 0 && added[j].text === '') {
+      while (i < r.cells.length && r.cells[i].column + r.cells[i].repeat <= column) ++i;
+      const covering = i < r.cells.length ? r.cells[i] : undefined;
+      if (covering !== undefined && cells[j].text === '') {
         // An empty added cell: the run's own cell, once.
-        splice.add(withAttribute(xml.slice(fields[covering + START], fields[covering + OPEN]), n.columnsRepeated, undefined));
+        splice.add(withAttribute(xml.slice(covering.start, covering.open), n.columnsRepeated, undefined));
       } else {
-        addCell(splice, n, parts, added[j], addedStyle(r, column, covering, header));
+        addCell(splice, n, parts, cells[j], addedStyle(r, column, covering, header));
       }
     }
     const end = first + count;
-    while (i < r.count && fields[cellOf(r, i) + COLUMN_AT] + fields[cellOf(r, i) + REPEAT] <= end) ++i;
-    if (i < r.count && fields[cellOf(r, i) + COLUMN_AT] < end) {
-      run(cellOf(r, i), fields[cellOf(r, i) + COLUMN_AT] + fields[cellOf(r, i) + REPEAT] - end);
+    while (i < r.cells.length && r.cells[i].column + r.cells[i].repeat <= end) ++i;
+    if (i < r.cells.length && r.cells[i].column < end) {
+      run(r.cells[i], r.cells[i].column + r.cells[i].repeat - end);
       ++i;
     }
-    splice.copy(i < r.count ? fields[cellOf(r, i) + START] : fields[cellOf(r, r.count - 1) + END], r.close);
+    splice.copy(i < r.cells.length ? r.cells[i].start : r.cells[r.cells.length - 1].end, r.close);
     close();
   }
 
@@ -564,16 +498,10 @@ export function readOdsSheet(xml, sheet) {
     lastColumn,
     pictures,
     code(r, column) {
-      let k = -1;
-      for (let i = 0; i < r.count; ++i) {
-        const c = cellOf(r, i);
-        if (fields[c + COLUMN_AT] <= column && column < fields[c + COLUMN_AT] + fields[c + REPEAT]) {
-          k = c;
-          break;
-        }
-      }
-      if (k < 0) return '';
-      const attributes = attributesOf(k);
+      let k = r.first;
+      while (k < r.first + r.count * FIELDS && !(fields[k + COLUMN_AT] <= column && column < fields[k + COLUMN_AT] + fields[k + REPEAT])) k += FIELDS;
+      if (k === r.first + r.count * FIELDS) return '';
+      const attributes = attributesOf(xml, fields[k + START], fields[k + OPEN]);
       const type = attributes.includes(n.valueType) ? attribute(attributes, n.valueType) : undefined;
       if (type === 'float' || type === 'percentage' || type === 'currency') {
         return `n${attribute(attributes, n.value) ?? ''}`;
