@@ -280,8 +280,9 @@ class OdsRow {
  */
 export function readOdsSheet(xml, sheet) {
   const n = sheet.names ?? ODS_NAMES;
-  // The names of the elements the reader follows.
-  const followed = [n.cell, n.row, n.covered, n.column, n.sheet, n.shapes];
+  // The names of the elements the reader follows, by their lengths (which differ).
+  const followed = [];
+  for (const name of [n.cell, n.row, n.covered, n.column, n.sheet, n.shapes]) followed[name.length] = name;
   const cellRest = cellRestForm(n);
   const parts = addedCellParts(n);
   // An attribute text without this has neither repetitions nor spans.
@@ -311,21 +312,13 @@ export function readOdsSheet(xml, sheet) {
     const c = xml.charCodeAt(at + 1);
     const closing = c === 47;
     const from = closing ? at + 2 : at + 1;
-    // Where the tag's name ends, where it ends, and where a cell read whole ends (after its end tag; -1 for none).
-    let to;
-    let end;
+    // Where a cell read whole ends (after its end tag; -1 for none).
     let whole = -1;
-    let element;
-    if (xml.startsWith(n.cell, from) && nameEnd(xml, from + n.cell.length) === from + n.cell.length) {
-      element = n.cell;
-      to = from + n.cell.length;
-      end = tagEnd(xml, at, to);
-    } else {
-      to = nameEnd(xml, from);
-      end = to === from ? markupEnd(xml, at) : tagEnd(xml, at, to);
-      // The name compared where it lies, without a string made of it.
-      for (const name of followed) if (name.length === to - from && xml.startsWith(name, from)) element = name;
-    }
+    const to = nameEnd(xml, from);
+    const end = to === from ? markupEnd(xml, at) : tagEnd(xml, at, to);
+    // The name compared where it lies, without a string made of it.
+    const named = followed[to - from];
+    const element = named !== undefined && xml.startsWith(named, from) ? named : undefined;
     if (end < 0 || to === from) {
       // Not a tag, or a comment, processing instruction, CDATA section or document type.
       p = xml.indexOf('<', end < 0 ? at + 1 : end);
