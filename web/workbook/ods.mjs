@@ -71,7 +71,13 @@ function repeated(attributes, name) {
 function odsPrefixes(content) {
   // Prefix -> its URIs
   const bound = new Map();
-  for (const m of content.matchAll(/\sxmlns(?::([^\s=>]+))?\s*=\s*(?:"([^"]*)"|'([^']*)')/g)) {
+  // Each declaration read where the word xmlns lies, rather than by a search that tries every blank of the text.
+  const declaration = /\sxmlns(?::([^\s=>]+))?\s*=\s*(?:"([^"]*)"|'([^']*)')/y;
+  for (let at = content.indexOf('xmlns', 1); at >= 0; at = content.indexOf('xmlns', at + 1)) {
+    declaration.lastIndex = at - 1;
+    const m = declaration.exec(content);
+    if (m === null) continue;
+    at = declaration.lastIndex;
     const prefix = m[1] ?? '';
     if (!bound.has(prefix)) bound.set(prefix, new Set());
     bound.get(prefix).add(unescapeXml(m[2] ?? m[3]));
