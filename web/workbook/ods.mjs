@@ -120,7 +120,7 @@ export async function openOds(zip) {
   const sheets = [];
   let depth = 0;
   // Only the tables' own tags are looked at: content.xml may be a hundred megabytes.
-  const table = names.sheet.replace(/[.]/g, '\\.');
+  const table = literally(names.sheet);
   for (const m of content.matchAll(new RegExp(`<${table}([\\s/>])|</${table}\\s*>`, 'g'))) {
     if (m[1] === undefined) --depth;
     else {
