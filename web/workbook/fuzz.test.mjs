@@ -9,8 +9,9 @@
 //  - sheets generated in every form writers use (.xlsx and .ods) take added
 //    columns without a cell changed, into well-formed XML;
 //  - the scanner finds the tags a pattern of the tag grammar finds, in any
-//    text; the well-formedness check passes generated documents and names
-//    the one fault put into each.
+//    text, and so does passing over them by where their names and they end;
+//    the well-formedness check passes generated documents and names the one
+//    fault put into each.
 // What it found is kept in web/fixtures/fuzz/ and tried first, every run. A
 // failure prints fast-check's seed and path, to replay it: VARVE_FUZZ_SEED
 // and VARVE_FUZZ_PATH.
@@ -25,7 +26,7 @@ import { columnLetters } from './cells.mjs';
 import { readOdsSheet } from './ods.mjs';
 import { openWorkbook } from './workbook.mjs';
 import { readXlsxSheet } from './xlsx.mjs';
-import { eachElement, eachTag, TagCursor, TOP_SCOPE } from './xml.mjs';
+import { eachElement, eachTag, markupEnd, nameEnd, tagEnd, TagCursor, TOP_SCOPE } from './xml.mjs';
 import { readZip, rewriteZip, unzipEntry, WorkbookError } from './zip.mjs';
 
 const fixtures = path.join(path.dirname(new URL(import.meta.url).pathname), '../fixtures');
@@ -304,7 +305,18 @@ test('the scanner finds the tags the tag grammar gives, in any text', () => {
     eachTag(t, 0, (tag) => {
       found.push([tag.name, tag.attributes, tag.closing, tag.empty, tag.start, tag.end]);
     });
-    assert.deepEqual(found, tagsByPattern(t));
+    const expected = tagsByPattern(t);
+    assert.deepEqual(found, expected);
+    // Passed over by where each name and each tag ends, without a string made of either.
+    const ends = [];
+    for (let p = t.indexOf('<'); p >= 0;) {
+      const from = t.charCodeAt(p + 1) === 47 ? p + 2 : p + 1;
+      const name = nameEnd(t, from);
+      const end = name === from ? markupEnd(t, p) : tagEnd(t, p, name);
+      if (name > from && end >= 0) ends.push([t.slice(from, name), p, end]);
+      p = t.indexOf('<', end < 0 ? p + 1 : end);
+    }
+    assert.deepEqual(ends, expected.map(([name, , , , start, end]) => [name, start, end]));
   }), options);
 });
 

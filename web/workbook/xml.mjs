@@ -158,6 +158,46 @@ export function eachTag(text, from, visit) {
   return null;
 }
 
+/** A tag as markupAt reads one, from its < to its >: the regular expression engine reads it faster than a loop over its characters. */
+const TAG_FORM = /<\/?[^\s/>!?]+(?:\s+[^\s=/>]+\s*=\s*(?:"[^"]*"|'[^']*'))*\s*\/?>/y;
+const otherMarkup = newMarkup();
+
+/**
+ * Where the markup that begins with the < at `p` of `text` ends, as eachTag
+ * reads it (-1 when none begins there), for readers that find the tags they
+ * want by their names' characters and only need to pass over the rest: a
+ * tag when the character after the < is neither ! nor ?, else a comment,
+ * processing instruction, CDATA section or document type.
+ */
+export function markupEnd(text, p) {
+  const c = text.charCodeAt(p + 1);
+  if (c === 33 || c === 63) return markupAt(text, p, otherMarkup) === NONE ? -1 : otherMarkup.end;
+  TAG_FORM.lastIndex = p;
+  return TAG_FORM.test(text) ? TAG_FORM.lastIndex : -1;
+}
+
+/** Where the name of a tag that starts at `from` of `text` ends: at a blank, /, >, ! or ?, or at the text's end. */
+export function nameEnd(text, from) {
+  let to = from;
+  for (let c = text.charCodeAt(to); to < text.length; c = text.charCodeAt(++to)) {
+    if (c <= 63 ? isSpace(c) || c === 47 || c === 62 || c === 33 || c === 63 : c >= 0xa0 && isSpace(c)) break;
+  }
+  return to;
+}
+
+/**
+ * Where the tag that begins with the < at `p` of `text` ends, as markupEnd
+ * gives it, its name ending at `name` (nameEnd, after a name of at least one
+ * character): a tag without attributes, <name>, <name/> or </name>, is
+ * read from there at once.
+ */
+export function tagEnd(text, p, name) {
+  const c = text.charCodeAt(name);
+  if (c === 62) return name + 1;
+  if (c === 47 && text.charCodeAt(name + 1) === 62) return name + 2;
+  return markupEnd(text, p);
+}
+
 const ENTITY = /&(#x[0-9a-fA-F]+|#[0-9]+|lt|gt|amp|quot|apos);/g;
 const NAMED = { lt: '<', gt: '>', amp: '&', quot: '"', apos: "'" };
 
