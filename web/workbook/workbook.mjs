@@ -80,7 +80,9 @@ export async function openWorkbook(bytes) {
       const xml = xmlText(partBytes);
       if (xml === null) throw new WorkbookError(`its part ${part} is not UTF-8 XML`);
       read = readXlsxSheet(xml, opened.strings, await commentedCells(zip, part));
-      cellName = (row, column) => `${columnLetters(column)}${row.index}`;
+      // Each column's letters made once: a column's cells are named row by row.
+      const letters = [];
+      cellName = (row, column) => `${(letters[column] ??= columnLetters(column))}${row.index}`;
     }
     const { rows, lastColumn } = read;
     const firstUsed = rows.find((row) => row.cells.some((c) => read.code(row, c.column) !== '')) ?? null;
@@ -99,20 +101,24 @@ export async function openWorkbook(bytes) {
     };
 
     /**
-     * The cells of `columns` (from 0) in each row to convert, as cells() and
-     * intervalCells() give them: { cells, records }, cells each record's
-     * [name, code] in every column; a row empty in all of them is left out.
+     * The cells of `columns` (one column from 0, or an interval's two) in
+     * each row to convert, as cells() and intervalCells() give them:
+     * { cells, records }, cells each record's [name, code] (for two columns,
+     * a pair of them); a row empty in all of them is left out.
      */
     const cellsOf = (columns, header, at) => {
       const { headerRow, start } = headerOf(at);
       const records = [];
       const cells = [];
+      const [first, last] = columns;
       const add = (row, rest) => {
-        const codes = columns.map((column) => read.code(row, column));
-        if (codes.every((code) => code === '')) return;
+        const code = read.code(row, first);
+        const other = last === undefined ? '' : read.code(row, last);
+        if (code === '' && other === '') return;
         const shown = rest ? { index: row.index + 1, repeat: row.repeat - 1 } : row;
         records.push({ row, rest });
-        cells.push(columns.map((column, k) => [cellName(shown, column), codes[k]]));
+        const cell = [cellName(shown, first), code];
+        cells.push(last === undefined ? cell : [cell, [cellName(shown, last), other]]);
       };
       for (let i = header ? start : 0; i < rows.length; ++i) {
         if (header && i === start && headerRow !== null) {
@@ -150,8 +156,7 @@ export async function openWorkbook(bytes) {
        * a repeated header row). Empty cells are left out.
        */
       cells(column, header, at) {
-        const { cells, records } = cellsOf([column], header, at);
-        return { cells: cells.map(([cell]) => cell), records };
+        return cellsOf([column], header, at);
       },
       /**
        * The two ends of each row's interval, in columns `first` and `last`
