@@ -7,7 +7,8 @@
 import { columnLetters } from './cells.mjs';
 import { odsCellName, openOds, readOdsSheet } from './ods.mjs';
 import { commentedCells, openXlsx, readXlsxSheet } from './xlsx.mjs';
-import { readZip, rewriteZip, unzipEntry, WorkbookError, zipEntry } from './zip.mjs';
+import { spliceInto } from './splice.mjs';
+import { deflating, readZip, rewriteZip, unzipEntry, WorkbookError, zipEntry } from './zip.mjs';
 import { xmlFault, xmlText } from './xml.mjs';
 
 /** The columns a sheet can have. */
@@ -197,13 +198,25 @@ export async function openWorkbook(bytes) {
           if (rest) byRow.get(row).rest = cells;
           else additions.push({ row, cells });
         });
-        const splice = read.edit(additions);
+        // A deflated part's new text is deflated as it is made, by a worker
+        // of its own where one can start, while the rest is made and checked.
+        const deflated = zipEntry(zip, part).method === 8 ? deflating() : null;
+        const splice = deflated === null ? read.edit(additions) : spliceInto((bytes) => deflated.write(bytes), () => read.edit(additions));
         // Nothing added (no cell had a value): the workbook as it came.
-        if (splice.unchanged()) return rewriteZip(zip, new Map());
+        if (splice.unchanged()) {
+          deflated?.abort();
+          return rewriteZip(zip, new Map());
+        }
         // The new text made once, checked whole, and encoded once: text
         // decoded from UTF-8 encodes back to the bytes it came from.
         const text = splice.text();
-        checkWritten(part, text, () => xmlText(partBytes));
+        try {
+          checkWritten(part, text, () => xmlText(partBytes));
+        } catch (error) {
+          deflated?.abort();
+          throw error;
+        }
+        if (deflated !== null) return rewriteZip(zip, new Map([[part, deflated]]));
         // Written straight into as many bytes as it has characters when all
         // are ASCII, as a sheet's mostly are; encoded in full else.
         const bytes = new Uint8Array(text.length);

@@ -44,20 +44,138 @@ async function through(stream, ...pieces) {
 }
 
 /**
+ * The gzip data `gzip` of `bytes` (their length `size`) as { crc, compressed }:
+ * the CRC-32 its trailer holds and its raw deflate data; null when its
+ * header is other than the plain ten bytes or its trailer's size not the
+ * bytes', which are not relied on.
+ */
+function gunwrap(gzip, size) {
+  const end = gzip.length - 8;
+  const trailer = new DataView(gzip.buffer, gzip.byteOffset);
+  if (end < 10 || gzip[3] !== 0 || trailer.getUint32(end + 4, true) !== size >>> 0) return null;
+  return { crc: trailer.getUint32(end, true), compressed: gzip.subarray(10, end) };
+}
+
+/**
  * Deflates `bytes`: { crc, compressed }, their CRC-32 and raw deflate data.
  * Compressed as gzip, whose trailer holds the CRC-32 of what it compressed,
  * so the bytes are not read a second time for it; its deflate data are those
- * of 'deflate-raw'. A gzip header other than the plain ten bytes, or a size
- * in the trailer not the bytes', is not relied on.
+ * of 'deflate-raw'.
  */
 async function deflate(bytes) {
-  const gzip = await through(new CompressionStream('gzip'), bytes);
-  const end = gzip.length - 8;
-  const trailer = new DataView(gzip.buffer, gzip.byteOffset);
-  if (end < 10 || gzip[3] !== 0 || trailer.getUint32(end + 4, true) !== bytes.length >>> 0) {
-    return { crc: crc32(bytes), compressed: await through(new CompressionStream('deflate-raw'), bytes) };
+  const wrapped = gunwrap(await through(new CompressionStream('gzip'), bytes), bytes.length);
+  return wrapped ?? { crc: crc32(bytes), compressed: await through(new CompressionStream('deflate-raw'), bytes) };
+}
+
+/**
+ * The deflating worker's code: each job's pieces come as { job, bytes },
+ * gzipped as they come; { job, end: true } asks for the job's gzip data,
+ * answered by { job, gzip } or { job, error }, and { job, abort: true }
+ * drops it. Self-contained, as its text becomes a worker of its own.
+ */
+function deflatingWorker() {
+  const jobs = new Map();
+  onmessage = ({ data: { job, bytes, end } }) => {
+    let writer = jobs.get(job);
+    if (writer === undefined) {
+      const stream = new CompressionStream('gzip');
+      writer = stream.writable.getWriter();
+      writer.gzip = new Response(stream.readable).arrayBuffer();
+      writer.gzip.catch(() => {});
+      jobs.set(job, writer);
+    }
+    if (bytes !== undefined) {
+      writer.write(bytes).catch(() => {});
+    } else if (end) {
+      jobs.delete(job);
+      writer.close().catch(() => {});
+      writer.gzip.then((gzip) => postMessage({ job, gzip }, [gzip]), (error) => postMessage({ job, error: String(error) }));
+    } else {
+      jobs.delete(job);
+      writer.abort().catch(() => {});
+    }
+  };
+}
+
+// The worker that deflates while this thread goes on: undefined until
+// first asked for, null when none can be started here (no Worker, as in
+// node, or one refused); its jobs waiting for their data, by number.
+let deflater;
+const waiting = new Map();
+let jobs = 0;
+
+/** The deflating worker, started on first use; null when none can run. */
+function deflatingThread() {
+  if (deflater !== undefined) return deflater;
+  deflater = null;
+  if (typeof Worker !== 'function' || typeof Blob !== 'function') return null;
+  try {
+    const url = URL.createObjectURL(new Blob([`(${deflatingWorker})()`], { type: 'text/javascript' }));
+    deflater = new Worker(url);
+    URL.revokeObjectURL(url);
+  } catch {
+    return null;
   }
-  return { crc: trailer.getUint32(end, true), compressed: gzip.subarray(10, end) };
+  const failAll = () => {
+    deflater = null;
+    for (const [, settle] of waiting) settle(null);
+    waiting.clear();
+  };
+  deflater.onerror = failAll;
+  deflater.onmessageerror = failAll;
+  deflater.onmessage = ({ data: { job, gzip } }) => {
+    const settle = waiting.get(job);
+    waiting.delete(job);
+    settle?.(gzip === undefined ? null : new Uint8Array(gzip));
+  };
+  return deflater;
+}
+
+/**
+ * Starts a new entry's data, deflated as its bytes come: { write(bytes),
+ * length, done(), abort() }, write handing over the next bytes (kept, not
+ * taken), length how many there have been, done() the Promise of { crc,
+ * compressed } as deflate gives them for all of them, and abort() dropping
+ * it. The bytes are deflated by a worker of its own where one can start, so
+ * that the rest are made meanwhile, else here when done() is asked for.
+ */
+export function deflating() {
+  const pieces = [];
+  const thread = deflatingThread();
+  const job = ++jobs;
+  let length = 0;
+  return {
+    write(bytes) {
+      pieces.push(bytes);
+      length += bytes.length;
+      deflater?.postMessage({ job, bytes });
+    },
+    get length() {
+      return length;
+    },
+    async done() {
+      let gzip = null;
+      if (thread !== null && thread === deflater) {
+        gzip = await new Promise((settle) => {
+          waiting.set(job, settle);
+          deflater.postMessage({ job, end: true });
+        });
+      }
+      const wrapped = gzip === null ? null : gunwrap(gzip, length);
+      if (wrapped !== null) return wrapped;
+      // No worker, or it stopped: the bytes deflated here.
+      const bytes = new Uint8Array(length);
+      let at = 0;
+      for (const piece of pieces) {
+        bytes.set(piece, at);
+        at += piece.length;
+      }
+      return deflate(bytes);
+    },
+    abort() {
+      if (thread !== null && thread === deflater) deflater.postMessage({ job, abort: true });
+    },
+  };
 }
 
 /**
@@ -169,8 +287,9 @@ export async function unzipEntry(zip, entry) {
 
 /**
  * The archive `zip` again with the entries named in `replaced` (a Map from
- * name to new uncompressed bytes) replaced, compressed as they were (stored
- * or deflated), in their places. Every other byte before the directory is
+ * name to new uncompressed bytes, or for a deflated entry to a deflating()
+ * of them) replaced, compressed as they were (stored or deflated), in their
+ * places. Every other byte before the directory is
  * copied; the directory's records are copied with new offsets, and the
  * replaced entries' sizes and CRC-32.
  */
@@ -196,7 +315,11 @@ export async function rewriteZip(zip, replaced) {
     }
     add(bytes.subarray(copiedFrom, entry.offset));
     const size = data.length;
-    const { crc, compressed } = entry.method === 0 ? { crc: crc32(data), compressed: data } : await deflate(data);
+    let crc;
+    let compressed;
+    if (!(data instanceof Uint8Array)) ({ crc, compressed } = await data.done());
+    else if (entry.method === 0) [crc, compressed] = [crc32(data), data];
+    else ({ crc, compressed } = await deflate(data));
     const nameAndExtra = bytes.subarray(entry.offset + 30, entry.dataOffset);
     const header = new Uint8Array(30);
     header.set(bytes.subarray(entry.offset, entry.offset + 30));
