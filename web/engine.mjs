@@ -59,30 +59,6 @@ function previewText(bytes) {
   return ends ? text + ELLIPSIS : text;
 }
 
-/**
- * The double a number cell's code ('n' and the number as its file writes it)
- * stands for, correctly rounded as C's strtod reads it; what is no plain
- * decimal number is an infinity: no number. Up to 15 digits with no point or
- * exponent, the usual case, are summed here, exactly.
- */
-export function storedNumber(code) {
-  let i = 1;
-  const sign = code.charCodeAt(1);
-  if (sign === 43 || sign === 45) ++i;
-  const digits = code.length - i;
-  if (digits > 0 && digits <= 15) {
-    let value = 0;
-    for (; i < code.length; ++i) {
-      const d = code.charCodeAt(i) - 48;
-      if (d < 0 || d > 9) break;
-      value = value * 10 + d;
-    }
-    if (i === code.length) return sign === 45 ? -value : value;
-  }
-  const number = code.slice(1);
-  return PLAIN_NUMBER.test(number) ? Number(number) : Infinity;
-}
-
 /** Decodes base64 text into bytes. */
 function fromBase64(text) {
   const binary = atob(text);
@@ -151,8 +127,11 @@ export async function loadEngine(wasm) {
       bytes[at++] = 9;
       if (code !== '') {
         bytes[at++] = code.charCodeAt(0);
-        if (code.charCodeAt(0) === 110) {
-          view.setFloat64(at, storedNumber(code), true);
+        if (code[0] === 'n') {
+          // Read as the double it is, correctly rounded as C's strtod reads it;
+          // what is no plain decimal number is given as an infinity: no number.
+          const number = code.slice(1);
+          view.setFloat64(at, PLAIN_NUMBER.test(number) ? Number(number) : Infinity, true);
           at += 8;
         }
         write(code, 1);

@@ -1,15 +1,28 @@
 import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
 import { test } from 'node:test';
-import { storedNumber } from './engine.mjs';
+import { loadEngine, NE_TO_AM } from './engine.mjs';
 
-test('a number cell\'s code is read as the double its text is, or an infinity when it is no plain number', () => {
+const wasm = process.env.VARVE_WASM ?? path.resolve(path.dirname(new URL(import.meta.url).pathname), '../build-web/varve-engine.wasm');
+
+test('workbook cells reach the engine whole, whatever characters their names and texts hold, and where', async () => {
+  const engine = await loadEngine(fs.readFileSync(wasm));
   const cases = [
-    ['n4282', 4282], ['n-17', -17], ['n+5', 5], ['n007', 7], ['n-0', -0], ['n0', 0],
-    ['n999999999999999', 999999999999999], ['n9007199254740993', 9007199254740992],
-    ['n12345678901234567890', 12345678901234567890], ['n4282.5', 4282.5], ['n1e3', 1000],
-    ['n.5', 0.5], ['n5.', 5], ['n-1.5E-2', -0.015], ['n0.1', 0.1],
-    ['n', Infinity], ['n-', Infinity], ['n+', Infinity], ['n 5', Infinity], ['n5 ', Infinity],
-    ['n0x10', Infinity], ['n1,5', Infinity], ['nInfinity', Infinity], ['n1e', Infinity], ['n--5', Infinity],
+    // [name, text of a cell that is not a whole number]
+    ['C2', 'five'],
+    ['C3', 'f\u00fcnf'],
+    ['\u00c44', '\u00e9'],
+    ['C5', '\u{1F600}x'],
+    ['C6', 'x\u{1F600}'],
+    ['C7', 'abc\u20ac'],
+    ['\u4e2d8', '\u4e2d\u6587 2'],
   ];
-  for (const [code, expected] of cases) assert.equal(Object.is(storedNumber(code), expected), true, `${code}: ${storedNumber(code)}`);
+  const cells = [['A1', 'n4282'], ...cases.map(([name, text]) => [name, `t${text}`]), ['\u00c49', 'n4282'], ['A10', '']];
+  const { reports, invalid, columns } = engine.convertCells(NE_TO_AM, cells);
+  assert.equal(invalid, cases.length);
+  assert.deepEqual(reports, cases.map(([name, text]) => `${name}: not a whole number: '${text}'`));
+  const converted = columns[0];
+  assert.equal(converted.length, cells.length);
+  assert.equal(converted[0], converted[cells.length - 2], 'a number after the texts is read as the first');
 });
