@@ -199,24 +199,26 @@ export async function openWorkbook(bytes) {
           else additions.push({ row, cells });
         });
         // A deflated part's new text is deflated as it is made, by a worker
-        // of its own where one can start, while the rest is made and checked.
+        // of its own where one starts, while the rest is made and checked.
         const deflated = zipEntry(zip, part).method === 8 ? deflating() : null;
-        const splice = deflated === null ? read.edit(additions) : spliceInto((bytes) => deflated.write(bytes), () => read.edit(additions));
-        // Nothing added (no cell had a value): the workbook as it came.
-        if (splice.unchanged()) {
-          deflated?.abort();
-          return rewriteZip(zip, new Map());
-        }
-        // The new text made once, checked whole, and encoded once: text
-        // decoded from UTF-8 encodes back to the bytes it came from.
-        const text = splice.text();
+        let text;
         try {
+          const splice = deflated === null ? read.edit(additions) : spliceInto((bytes) => deflated.write(bytes), () => read.edit(additions));
+          // Nothing added (no cell had a value): the workbook as it came.
+          if (splice.unchanged()) {
+            deflated?.abort();
+            return rewriteZip(zip, new Map());
+          }
+          // The new text made once, checked whole, and encoded once: text
+          // decoded from UTF-8 encodes back to the bytes it came from.
+          text = splice.text();
           checkWritten(part, text, () => xmlText(partBytes));
         } catch (error) {
           deflated?.abort();
           throw error;
         }
-        if (deflated !== null) return rewriteZip(zip, new Map([[part, deflated]]));
+        const done = await deflated?.done();
+        if (done) return rewriteZip(zip, new Map([[part, done]]));
         // Written straight into as many bytes as it has characters when all
         // are ASCII, as a sheet's mostly are; encoded in full else.
         const bytes = new Uint8Array(text.length);

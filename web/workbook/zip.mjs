@@ -70,36 +70,37 @@ async function deflate(bytes) {
 /**
  * The deflating worker's code: each job's pieces come as { job, bytes },
  * gzipped as they come; { job, end: true } asks for the job's gzip data,
- * answered by { job, gzip } or { job, error }, and { job, abort: true }
- * drops it. Self-contained, as its text becomes a worker of its own.
+ * answered by { job, gzip } or { job, error }, and { job } alone drops it.
+ * Self-contained, as its text becomes a worker of its own.
  */
 function deflatingWorker() {
   const jobs = new Map();
   onmessage = ({ data: { job, bytes, end } }) => {
-    let writer = jobs.get(job);
-    if (writer === undefined) {
+    if (!jobs.has(job)) {
+      if (bytes === undefined && !end) return;
       const stream = new CompressionStream('gzip');
-      writer = stream.writable.getWriter();
-      writer.gzip = new Response(stream.readable).arrayBuffer();
-      writer.gzip.catch(() => {});
-      jobs.set(job, writer);
+      const gzip = new Response(stream.readable).arrayBuffer();
+      gzip.catch(() => {});
+      jobs.set(job, { writer: stream.writable.getWriter(), gzip });
     }
+    const { writer, gzip } = jobs.get(job);
     if (bytes !== undefined) {
       writer.write(bytes).catch(() => {});
-    } else if (end) {
-      jobs.delete(job);
-      writer.close().catch(() => {});
-      writer.gzip.then((gzip) => postMessage({ job, gzip }, [gzip]), (error) => postMessage({ job, error: String(error) }));
-    } else {
-      jobs.delete(job);
-      writer.abort().catch(() => {});
+      return;
     }
+    jobs.delete(job);
+    if (!end) {
+      writer.abort().catch(() => {});
+      return;
+    }
+    writer.close().catch(() => {});
+    gzip.then((data) => postMessage({ job, gzip: data }, [data]), (error) => postMessage({ job, error: String(error) }));
   };
 }
 
-// The worker that deflates while this thread goes on: undefined until
-// first asked for, null when none can be started here (no Worker, as in
-// node, or one refused); its jobs waiting for their data, by number.
+// The worker that deflates while this thread goes on: undefined until first
+// asked for, null when none can start here (no Worker, as in node, or one
+// refused or stopped); the jobs waiting for their data, by number.
 let deflater;
 const waiting = new Map();
 let jobs = 0;
@@ -108,7 +109,6 @@ let jobs = 0;
 function deflatingThread() {
   if (deflater !== undefined) return deflater;
   deflater = null;
-  if (typeof Worker !== 'function' || typeof Blob !== 'function') return null;
   try {
     const url = URL.createObjectURL(new Blob([`(${deflatingWorker})()`], { type: 'text/javascript' }));
     deflater = new Worker(url);
@@ -116,64 +116,49 @@ function deflatingThread() {
   } catch {
     return null;
   }
-  const failAll = () => {
+  deflater.onerror = deflater.onmessageerror = () => {
     deflater = null;
-    for (const [, settle] of waiting) settle(null);
+    for (const settle of waiting.values()) settle();
     waiting.clear();
   };
-  deflater.onerror = failAll;
-  deflater.onmessageerror = failAll;
   deflater.onmessage = ({ data: { job, gzip } }) => {
-    const settle = waiting.get(job);
+    waiting.get(job)?.(gzip);
     waiting.delete(job);
-    settle?.(gzip === undefined ? null : new Uint8Array(gzip));
   };
   return deflater;
 }
 
 /**
- * Starts a new entry's data, deflated as its bytes come: { write(bytes),
- * length, done(), abort() }, write handing over the next bytes (kept, not
- * taken), length how many there have been, done() the Promise of { crc,
- * compressed } as deflate gives them for all of them, and abort() dropping
- * it. The bytes are deflated by a worker of its own where one can start, so
- * that the rest are made meanwhile, else here when done() is asked for.
+ * Starts a new entry's data, deflated by a worker of its own while the rest
+ * of the work goes on: { write(bytes), done(), abort() }, write handing over
+ * its next bytes (taken: their buffer moves to the worker), done() the
+ * Promise of { size, crc, compressed } for all of them as deflate gives
+ * them, or of null when the worker stopped, and abort() dropping them.
+ * Null where no worker starts: the bytes are deflated here, whole.
  */
 export function deflating() {
-  const pieces = [];
   const thread = deflatingThread();
+  if (thread === null) return null;
   const job = ++jobs;
-  let length = 0;
+  let size = 0;
+  const post = (message, moved) => {
+    if (deflater === thread) thread.postMessage({ job, ...message }, moved);
+  };
   return {
     write(bytes) {
-      pieces.push(bytes);
-      length += bytes.length;
-      deflater?.postMessage({ job, bytes });
-    },
-    get length() {
-      return length;
+      size += bytes.length;
+      post({ bytes }, [bytes.buffer]);
     },
     async done() {
-      let gzip = null;
-      if (thread !== null && thread === deflater) {
-        gzip = await new Promise((settle) => {
-          waiting.set(job, settle);
-          deflater.postMessage({ job, end: true });
-        });
-      }
-      const wrapped = gzip === null ? null : gunwrap(gzip, length);
-      if (wrapped !== null) return wrapped;
-      // No worker, or it stopped: the bytes deflated here.
-      const bytes = new Uint8Array(length);
-      let at = 0;
-      for (const piece of pieces) {
-        bytes.set(piece, at);
-        at += piece.length;
-      }
-      return deflate(bytes);
+      const gzip = deflater !== thread ? undefined : await new Promise((settle) => {
+        waiting.set(job, settle);
+        post({ end: true });
+      });
+      const wrapped = gzip === undefined ? null : gunwrap(new Uint8Array(gzip), size);
+      return wrapped === null ? null : { size, ...wrapped };
     },
     abort() {
-      if (thread !== null && thread === deflater) deflater.postMessage({ job, abort: true });
+      post({});
     },
   };
 }
@@ -287,9 +272,9 @@ export async function unzipEntry(zip, entry) {
 
 /**
  * The archive `zip` again with the entries named in `replaced` (a Map from
- * name to new uncompressed bytes, or for a deflated entry to a deflating()
- * of them) replaced, compressed as they were (stored or deflated), in their
- * places. Every other byte before the directory is
+ * name to new uncompressed bytes, or for a deflated entry to what a
+ * deflating() of them gave) replaced, compressed as they were (stored or
+ * deflated), in their places. Every other byte before the directory is
  * copied; the directory's records are copied with new offsets, and the
  * replaced entries' sizes and CRC-32.
  */
@@ -314,12 +299,8 @@ export async function rewriteZip(zip, replaced) {
       continue;
     }
     add(bytes.subarray(copiedFrom, entry.offset));
-    const size = data.length;
-    let crc;
-    let compressed;
-    if (!(data instanceof Uint8Array)) ({ crc, compressed } = await data.done());
-    else if (entry.method === 0) [crc, compressed] = [crc32(data), data];
-    else ({ crc, compressed } = await deflate(data));
+    const { size = data.length, crc, compressed } = !(data instanceof Uint8Array) ? data
+      : entry.method === 0 ? { crc: crc32(data), compressed: data } : await deflate(data);
     const nameAndExtra = bytes.subarray(entry.offset + 30, entry.dataOffset);
     const header = new Uint8Array(30);
     header.set(bytes.subarray(entry.offset, entry.offset + 30));

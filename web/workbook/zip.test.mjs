@@ -6,7 +6,7 @@ import path from 'node:path';
 import { test } from 'node:test';
 import zlib from 'node:zlib';
 import { crc32 } from './crc32.mjs';
-import { deflating, readZip, rewriteZip, unzipEntry, WorkbookError, zipEntry } from './zip.mjs';
+import { readZip, rewriteZip, unzipEntry, WorkbookError, zipEntry } from './zip.mjs';
 
 const text = (bytes) => Buffer.from(bytes).toString('utf8');
 
@@ -160,7 +160,7 @@ test('refuses what it cannot write back unchanged', async () => {
   await assert.rejects(unzipEntry(zip, zip.entries[0]), /damaged/);
 });
 
-test('a replaced entry is deflated as by deflate-raw, a megabyte at a time or as its pieces come, with the CRC-32 of its bytes', async () => {
+test('a replaced entry is deflated as by deflate-raw, a megabyte at a time, with the CRC-32 of its bytes', async () => {
   const deflateRaw = async (bytes) => {
     let at = 0;
     const source = new ReadableStream({
@@ -187,10 +187,6 @@ test('a replaced entry is deflated as by deflate-raw, a megabyte at a time or as
     assert.equal(entry.size, data.length, label);
     assert.deepEqual(out.subarray(entry.dataOffset, entry.dataOffset + entry.compressedSize), await deflateRaw(data), label);
     assert.deepEqual(await unzipEntry(readZip(out), entry), data, label);
-    // The same bytes handed over in pieces as they are made give the same archive.
-    const pieces = deflating();
-    for (let at = 0; at < data.length; at += 700001) pieces.write(data.subarray(at, at + 700001));
-    assert.deepEqual(await rewriteZip(readZip(makeZip(FILES)), new Map([['content.xml', pieces]])), out, `${label}, in pieces`);
   }
 });
 
