@@ -237,6 +237,8 @@ export function readZip(bytes) {
     at += length;
   }
   if (at !== end) throw damaged();
+  // Started now, the deflating worker is ready when a part is written again.
+  deflatingThread();
   return { bytes, entries, centralOffset, end };
 }
 
