@@ -25,8 +25,8 @@ export function spliceInto(sink, make) {
   }
 }
 
-/** `text` as UTF-8: as many bytes as it has characters when all are ASCII, as a part's mostly are. */
-function utf8(text) {
+/** `text` as UTF-8: written straight into as many bytes as it has characters when all are ASCII, as a part's mostly are. */
+export function utf8(text) {
   const bytes = new Uint8Array(text.length);
   return encoder.encodeInto(text, bytes).read === text.length ? bytes : encoder.encode(text);
 }

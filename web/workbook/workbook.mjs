@@ -7,7 +7,7 @@
 import { columnLetters } from './cells.mjs';
 import { odsCellName, openOds, readOdsSheet } from './ods.mjs';
 import { commentedCells, openXlsx, readXlsxSheet } from './xlsx.mjs';
-import { spliceInto } from './splice.mjs';
+import { spliceInto, utf8 } from './splice.mjs';
 import { deflating, readZip, rewriteZip, unzipEntry, WorkbookError, zipEntry } from './zip.mjs';
 import { xmlFault, xmlText } from './xml.mjs';
 
@@ -219,11 +219,7 @@ export async function openWorkbook(bytes) {
         }
         const done = await deflated?.done();
         if (done) return rewriteZip(zip, new Map([[part, done]]));
-        // Written straight into as many bytes as it has characters when all
-        // are ASCII, as a sheet's mostly are; encoded in full else.
-        const bytes = new Uint8Array(text.length);
-        const encoded = new TextEncoder().encodeInto(text, bytes).read === text.length ? bytes : new TextEncoder().encode(text);
-        return rewriteZip(zip, new Map([[part, encoded]]));
+        return rewriteZip(zip, new Map([[part, utf8(text)]]));
       },
     };
   }

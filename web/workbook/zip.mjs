@@ -70,31 +70,29 @@ async function deflate(bytes) {
 /**
  * The deflating worker's code: each job's pieces come as { job, bytes },
  * gzipped as they come; { job, end: true } asks for the job's gzip data,
- * answered by { job, gzip } or { job, error }, and { job } alone drops it.
+ * answered by { job, gzip } (or { job } when it failed), and { job } alone
+ * drops it.
  * Self-contained, as its text becomes a worker of its own.
  */
 function deflatingWorker() {
   const jobs = new Map();
   onmessage = ({ data: { job, bytes, end } }) => {
-    if (!jobs.has(job)) {
+    let made = jobs.get(job);
+    if (made === undefined) {
       if (bytes === undefined && !end) return;
       const stream = new CompressionStream('gzip');
-      const gzip = new Response(stream.readable).arrayBuffer();
-      gzip.catch(() => {});
-      jobs.set(job, { writer: stream.writable.getWriter(), gzip });
+      made = { writer: stream.writable.getWriter(), gzip: new Response(stream.readable).arrayBuffer() };
+      made.gzip.catch(() => {});
+      jobs.set(job, made);
     }
-    const { writer, gzip } = jobs.get(job);
+    const { writer, gzip } = made;
     if (bytes !== undefined) {
       writer.write(bytes).catch(() => {});
       return;
     }
     jobs.delete(job);
-    if (!end) {
-      writer.abort().catch(() => {});
-      return;
-    }
-    writer.close().catch(() => {});
-    gzip.then((data) => postMessage({ job, gzip: data }, [data]), (error) => postMessage({ job, error: String(error) }));
+    (end ? writer.close() : writer.abort()).catch(() => {});
+    if (end) gzip.then((data) => postMessage({ job, gzip: data }, [data]), () => postMessage({ job }));
   };
 }
 
