@@ -13,8 +13,8 @@ let nextSink = null;
 
 /**
  * What `make()` gives, each Splice it starts handing its new text to `sink`
- * as UTF-8 bytes while it is made, a few thousand pieces at a time, so that
- * the bytes can be deflated meanwhile.
+ * while it is made, a few thousand pieces at a time, as UTF-8 bytes and the
+ * number of characters they are, so that the bytes can be deflated meanwhile.
  */
 export function spliceInto(sink, make) {
   nextSink = sink;
@@ -52,7 +52,7 @@ export class Splice {
     const joined = this.pieces.join('');
     this.pieces.length = 0;
     this.joined.push(joined);
-    if (this.sink !== null && joined !== '') this.sink(utf8(joined));
+    if (this.sink !== null && joined !== '') this.sink(utf8(joined), joined.length);
   }
 
   /** Adds a piece of the new text. */

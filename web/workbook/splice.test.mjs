@@ -28,7 +28,11 @@ test('kept ranges and new text give the new text', () => {
 test('a splice started in spliceInto hands over its text as UTF-8 while it is made, and only that one', () => {
   const old = '<a>\u00fc</a>';
   const given = [];
-  const splice = spliceInto((bytes) => given.push(Buffer.from(bytes)), () => {
+  let characters = 0;
+  const splice = spliceInto((bytes, count) => {
+    given.push(Buffer.from(bytes));
+    characters += count;
+  }, () => {
     const made = new Splice(old);
     for (let i = 0; i < 10000; ++i) {
       made.copy(0, 3);
@@ -39,6 +43,7 @@ test('a splice started in spliceInto hands over its text as UTF-8 while it is ma
   assert.ok(given.length > 1, 'handed over before its end');
   const text = splice.text();
   assert.deepEqual(Buffer.concat(given), Buffer.from(text, 'utf8'));
+  assert.equal(characters, text.length);
   const later = new Splice(old);
   later.add('x');
   later.text();

@@ -202,8 +202,13 @@ export async function openWorkbook(bytes) {
         // of its own where one starts, while the rest is made and checked.
         const deflated = zipEntry(zip, part).method === 8 ? deflating() : null;
         let text;
+        let handed = 0;
         try {
-          const splice = deflated === null ? read.edit(additions) : spliceInto((bytes) => deflated.write(bytes), () => read.edit(additions));
+          const sink = (bytes, characters) => {
+            handed += characters;
+            deflated.write(bytes);
+          };
+          const splice = deflated === null ? read.edit(additions) : spliceInto(sink, () => read.edit(additions));
           // Nothing added (no cell had a value): the workbook as it came.
           if (splice.unchanged()) {
             deflated?.abort();
@@ -217,7 +222,11 @@ export async function openWorkbook(bytes) {
           deflated?.abort();
           throw error;
         }
-        const done = await deflated?.done();
+        // What went to the worker is the text when its characters are as
+        // many (else, a text made otherwise than by one Splice, it is
+        // deflated here).
+        if (handed !== text.length) deflated?.abort();
+        const done = handed === text.length && (await deflated?.done());
         if (done) return rewriteZip(zip, new Map([[part, done]]));
         return rewriteZip(zip, new Map([[part, utf8(text)]]));
       },
