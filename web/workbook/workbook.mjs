@@ -7,7 +7,8 @@
 import { columnLetters } from './cells.mjs';
 import { odsCellName, openOds, readOdsSheet } from './ods.mjs';
 import { commentedCells, openXlsx, readXlsxSheet } from './xlsx.mjs';
-import { readZip, rewriteZip, unzipEntry, WorkbookError, zipEntry } from './zip.mjs';
+import { spliceInto, utf8 } from './splice.mjs';
+import { deflating, readZip, rewriteZip, unzipEntry, WorkbookError, zipEntry } from './zip.mjs';
 import { xmlText } from './xml.mjs';
 
 /** The columns a sheet can have. */
@@ -84,7 +85,9 @@ export async function openWorkbook(bytes, xmlFault) {
       const xml = xmlText(partBytes);
       if (xml === null) throw new WorkbookError(`its part ${part} is not UTF-8 XML`);
       read = readXlsxSheet(xml, opened.strings, await commentedCells(zip, part));
-      cellName = (row, column) => `${columnLetters(column)}${row.index}`;
+      // Each column's letters made once: a column's cells are named row by row.
+      const letters = [];
+      cellName = (row, column) => `${(letters[column] ??= columnLetters(column))}${row.index}`;
     }
     const { rows, lastColumn } = read;
     const firstUsed = rows.find((row) => row.cells.some((c) => read.code(row, c.column) !== '')) ?? null;
@@ -103,20 +106,24 @@ export async function openWorkbook(bytes, xmlFault) {
     };
 
     /**
-     * The cells of `columns` (from 0) in each row to convert, as cells() and
-     * intervalCells() give them: { cells, records }, cells each record's
-     * [name, code] in every column; a row empty in all of them is left out.
+     * The cells of `columns` (one column from 0, or an interval's two) in
+     * each row to convert, as cells() and intervalCells() give them:
+     * { cells, records }, cells each record's [name, code] (for two columns,
+     * a pair of them); a row empty in all of them is left out.
      */
     const cellsOf = (columns, header, at) => {
       const { headerRow, start } = headerOf(at);
       const records = [];
       const cells = [];
+      const [first, last] = columns;
       const add = (row, rest) => {
-        const codes = columns.map((column) => read.code(row, column));
-        if (codes.every((code) => code === '')) return;
+        const code = read.code(row, first);
+        const other = last === undefined ? '' : read.code(row, last);
+        if (code === '' && other === '') return;
         const shown = rest ? { index: row.index + 1, repeat: row.repeat - 1 } : row;
         records.push({ row, rest });
-        cells.push(columns.map((column, k) => [cellName(shown, column), codes[k]]));
+        const cell = [cellName(shown, first), code];
+        cells.push(last === undefined ? cell : [cell, [cellName(shown, last), other]]);
       };
       for (let i = header ? start : 0; i < rows.length; ++i) {
         if (header && i === start && headerRow !== null) {
@@ -154,8 +161,7 @@ export async function openWorkbook(bytes, xmlFault) {
        * a repeated header row). Empty cells are left out.
        */
       cells(column, header, at) {
-        const { cells, records } = cellsOf([column], header, at);
-        return { cells: cells.map(([cell]) => cell), records };
+        return cellsOf([column], header, at);
       },
       /**
        * The two ends of each row's interval, in columns `first` and `last`
@@ -196,18 +202,38 @@ export async function openWorkbook(bytes, xmlFault) {
           if (rest) byRow.get(row).rest = cells;
           else additions.push({ row, cells });
         });
-        const splice = read.edit(additions);
-        // Nothing added (no cell had a value): the workbook as it came.
-        if (splice.unchanged()) return rewriteZip(zip, new Map());
-        // The new text made once and encoded once (text decoded from UTF-8
-        // encodes back to the bytes it came from), then checked whole.
-        const text = splice.text();
-        // Written straight into as many bytes as it has characters when all
-        // are ASCII, as a sheet's mostly are; encoded in full else.
-        const bytes = new Uint8Array(text.length);
-        const encoded = new TextEncoder().encodeInto(text, bytes).read === text.length ? bytes : new TextEncoder().encode(text);
-        checkWritten(xmlFault, part, encoded, partBytes);
-        return rewriteZip(zip, new Map([[part, encoded]]));
+        // A deflated part's new text is deflated as it is made, by a worker
+        // of its own where one starts, while the rest is made and checked.
+        const deflated = zipEntry(zip, part).method === 8 ? deflating() : null;
+        let text;
+        let bytes;
+        let handed = 0;
+        try {
+          const sink = (piece, characters) => {
+            handed += characters;
+            deflated.write(piece);
+          };
+          const splice = deflated === null ? read.edit(additions) : spliceInto(sink, () => read.edit(additions));
+          // Nothing added (no cell had a value): the workbook as it came.
+          if (splice.unchanged()) {
+            deflated?.abort();
+            return rewriteZip(zip, new Map());
+          }
+          // The new text made once and encoded once (text decoded from UTF-8
+          // encodes back to the bytes it came from), then checked whole.
+          text = splice.text();
+          bytes = utf8(text);
+          checkWritten(xmlFault, part, bytes, partBytes);
+        } catch (error) {
+          deflated?.abort();
+          throw error;
+        }
+        // What went to the worker is the text when its characters are as
+        // many (else, a text made otherwise than by one Splice, it is
+        // deflated here).
+        if (handed !== text.length) deflated?.abort();
+        const done = handed === text.length && (await deflated?.done());
+        return rewriteZip(zip, new Map([[part, done || bytes]]));
       },
     };
   }
