@@ -45,6 +45,9 @@ export class Splice {
     this.copied = 0;
     // Where each joined string goes as bytes too, or null.
     this.sink = nextSink;
+    // False once a joined string holds half of a UTF-16 pair alone, which
+    // no UTF-8 stands for: encoded, it would become U+FFFD unseen.
+    this.wellFormed = true;
   }
 
   /** Joins the pieces since the last join into one string. */
@@ -52,6 +55,7 @@ export class Splice {
     const joined = this.pieces.join('');
     this.pieces.length = 0;
     this.joined.push(joined);
+    if (this.wellFormed && joined.isWellFormed?.() === false) this.wellFormed = false;
     if (this.sink !== null && joined !== '') this.sink(utf8(joined), joined.length);
   }
 
@@ -92,10 +96,20 @@ export class Splice {
     return this.copied === this.old.length;
   }
 
-  /** The new text, the old text's rest (from the last keep or skip) kept. */
-  text() {
+  /**
+   * The new text's length in characters, the old text's rest (from the last
+   * keep or skip) kept and every piece joined, and so handed over where the
+   * Splice has a sink: the text itself need not be made.
+   */
+  finish() {
     this.keep(this.old.length);
     this.join();
+    return this.joined.reduce((length, joined) => length + joined.length, 0);
+  }
+
+  /** The new text, the old text's rest (from the last keep or skip) kept. */
+  text() {
+    this.finish();
     const text = this.joined.join('');
     this.joined = [text];
     return text;

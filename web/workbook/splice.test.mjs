@@ -49,3 +49,18 @@ test('a splice started in spliceInto hands over its text as UTF-8 while it is ma
   later.text();
   assert.equal(Buffer.concat(given).length, Buffer.byteLength(text), 'a splice started after it hands over nothing');
 });
+
+test('a splice says when its new text holds half of a UTF-16 pair alone, which encoding would turn into U+FFFD', () => {
+  for (const [old, added, wellFormed] of [
+    ['<a>\u00fc</a>', '\u{1F600}', true],
+    ['<a>\u00fc</a>', '\ud83d', false],
+    ['<a>\ude00</a>', 'x', false],
+    ['<a></a>', '\ud83d\ude00\ud83d', false],
+  ]) {
+    const splice = new Splice(old);
+    splice.keep(3);
+    splice.add(added);
+    splice.finish();
+    assert.equal(splice.wellFormed, wellFormed, JSON.stringify([old, added]));
+  }
+});

@@ -40,6 +40,17 @@ function checkWritten(xmlFault, part, bytes, old) {
   throw new WorkbookError(`the page could not add the columns to its part ${part} without damaging it (${fault})`);
 }
 
+/** `pieces` of bytes one after the other, in one array. */
+function joinBytes(pieces) {
+  const bytes = new Uint8Array(pieces.reduce((size, piece) => size + piece.length, 0));
+  let at = 0;
+  for (const piece of pieces) {
+    bytes.set(piece, at);
+    at += piece.length;
+  }
+  return bytes;
+}
+
 /** What a cell's code (as the engine takes it) shows as text. */
 const shownText = (code) => code.slice(1);
 
@@ -203,14 +214,18 @@ export async function openWorkbook(bytes, xmlFault) {
           else additions.push({ row, cells });
         });
         // A deflated part's new text is deflated as it is made, by a worker
-        // of its own where one starts, while the rest is made and checked.
+        // of its own where one starts, while the rest is made and checked;
+        // the bytes handed over are kept for the check, so the text is
+        // neither joined whole nor encoded again.
         const deflated = zipEntry(zip, part).method === 8 ? deflating() : null;
-        let text;
+        const handed = [];
+        let characters = 0;
         let bytes;
-        let handed = 0;
+        let whole = false;
         try {
-          const sink = (piece, characters) => {
-            handed += characters;
+          const sink = (piece, count) => {
+            characters += count;
+            handed.push(piece.slice());
             deflated.write(piece);
           };
           const splice = deflated === null ? read.edit(additions) : spliceInto(sink, () => read.edit(additions));
@@ -219,20 +234,25 @@ export async function openWorkbook(bytes, xmlFault) {
             deflated?.abort();
             return rewriteZip(zip, new Map());
           }
-          // The new text made once and encoded once (text decoded from UTF-8
-          // encodes back to the bytes it came from), then checked whole.
-          text = splice.text();
-          bytes = utf8(text);
+          // What went to the worker is the new text when its characters are
+          // as many; else (a text made otherwise than by one Splice) it is
+          // made, encoded and deflated here. Text decoded from UTF-8 encodes
+          // back to the bytes it came from.
+          const length = splice.finish();
+          if (!splice.wellFormed) throw new WorkbookError(`the page could not add the columns to its part ${part} without damaging it (text holding half of a UTF-16 pair)`);
+          whole = deflated !== null && characters === length;
+          if (whole) bytes = joinBytes(handed);
+          else {
+            deflated?.abort();
+            bytes = utf8(splice.text());
+          }
+          handed.length = 0;
           checkWritten(xmlFault, part, bytes, partBytes);
         } catch (error) {
           deflated?.abort();
           throw error;
         }
-        // What went to the worker is the text when its characters are as
-        // many (else, a text made otherwise than by one Splice, it is
-        // deflated here).
-        if (handed !== text.length) deflated?.abort();
-        const done = handed === text.length && (await deflated?.done());
+        const done = whole && (await deflated.done());
         return rewriteZip(zip, new Map([[part, done || bytes]]));
       },
     };
