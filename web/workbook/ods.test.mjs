@@ -1,6 +1,7 @@
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 import { odsCellName, readOdsSheet } from './ods.mjs';
+import { makeZip } from './make-zip.mjs';
 import { WorkbookError } from './zip.mjs';
 
 const CELL = 'table:table-cell';
@@ -137,44 +138,11 @@ test('an added header cell takes the style of the header cell before it, unless 
 test('documents that call the namespaces by other prefixes are read and written with them', async () => {
   const { openOds } = await import('./ods.mjs');
   const { readZip } = await import('./zip.mjs');
-  const { crc32 } = await import('./crc32.mjs');
   const content = '<o:document-content xmlns:o="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:t="urn:oasis:names:tc:opendocument:xmlns:table:1.0">' +
     '<o:body><o:spreadsheet xmlns:p="urn:oasis:names:tc:opendocument:xmlns:text:1.0"><t:table t:name="S"><t:table-column/>' +
     '<t:table-row><t:table-cell o:value-type="float" o:value="3021"><p:p>3021</p:p></t:table-cell></t:table-row></t:table></o:spreadsheet></o:body></o:document-content>';
   /** A stored zip archive of the mimetype and `xml` as content.xml, read through the page's own zip reader. */
-  const archive = (xml) => {
-    const files = [['mimetype', 'application/vnd.oasis.opendocument.spreadsheet'], ['content.xml', xml]];
-    const parts = [];
-    const central = [];
-    let offset = 0;
-    for (const [name, text] of files) {
-      const data = Buffer.from(text);
-      const local = Buffer.alloc(30);
-      local.writeUInt32LE(0x04034b50, 0);
-      local.writeUInt32LE(crc32(data), 14);
-      local.writeUInt32LE(data.length, 18);
-      local.writeUInt32LE(data.length, 22);
-      local.writeUInt16LE(name.length, 26);
-      const record = Buffer.alloc(46);
-      record.writeUInt32LE(0x02014b50, 0);
-      record.writeUInt32LE(crc32(data), 16);
-      record.writeUInt32LE(data.length, 20);
-      record.writeUInt32LE(data.length, 24);
-      record.writeUInt16LE(name.length, 28);
-      record.writeUInt32LE(offset, 42);
-      parts.push(local, Buffer.from(name), data);
-      central.push(record, Buffer.from(name));
-      offset += 30 + name.length + data.length;
-    }
-    const directory = Buffer.concat(central);
-    const end = Buffer.alloc(22);
-    end.writeUInt32LE(0x06054b50, 0);
-    end.writeUInt16LE(2, 8);
-    end.writeUInt16LE(2, 10);
-    end.writeUInt32LE(directory.length, 12);
-    end.writeUInt32LE(offset, 16);
-    return readZip(new Uint8Array(Buffer.concat([...parts, directory, end])));
-  };
+  const archive = (xml) => readZip(makeZip([['mimetype', 'application/vnd.oasis.opendocument.spreadsheet', { stored: true }], ['content.xml', xml, { stored: true }]]));
   const opened = await openOds(archive(content));
   assert.deepEqual(opened.sheets.map((s) => s.name), ['S']);
   const sheet = readOdsSheet(opened.content, opened.sheets[0]);
