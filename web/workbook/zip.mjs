@@ -114,12 +114,17 @@ function deflatingThread() {
   } catch {
     return null;
   }
-  deflater.onerror = deflater.onmessageerror = () => {
-    deflater = null;
+  const thread = deflater;
+  // A worker that fails is ended, and its fault goes no further than here:
+  // the jobs waiting are deflated by the thread that asked for them instead.
+  thread.onerror = thread.onmessageerror = (event) => {
+    event.preventDefault?.();
+    thread.terminate();
+    if (deflater === thread) deflater = null;
     for (const settle of waiting.values()) settle();
     waiting.clear();
   };
-  deflater.onmessage = ({ data: { job, gzip } }) => {
+  thread.onmessage = ({ data: { job, gzip } }) => {
     waiting.get(job)?.(gzip);
     waiting.delete(job);
   };
