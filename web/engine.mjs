@@ -59,19 +59,20 @@ function previewText(bytes) {
   return ends ? text + ELLIPSIS : text;
 }
 
-/** Decodes base64 text of deflated bytes (raw deflate, as the page holds its module) into the bytes. */
+/** Decodes base64 text of gzipped bytes (as the page holds its module) into the bytes. */
 async function inflateBase64(text) {
   const binary = atob(text);
   const bytes = new Uint8Array(binary.length);
   for (let i = 0; i < binary.length; ++i) bytes[i] = binary.charCodeAt(i);
-  const inflated = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('deflate-raw'));
+  const inflated = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
   return new Uint8Array(await new Response(inflated).arrayBuffer());
 }
 
 /**
  * Starts the module, compiled already or compiled here from its bytes (or
- * base64 text of its deflated bytes). Functions the C library imports from WASI are only reached on
- * a fatal error, so they stop the call with an error naming themselves.
+ * base64 text of its gzipped bytes). Functions the C library imports from
+ * WASI are only reached on a fatal error, so they stop the call with an
+ * error naming themselves.
  */
 export async function loadEngine(wasm) {
   // Compiled at once rather than in tasks: the module is small, and the page
