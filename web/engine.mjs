@@ -59,25 +59,27 @@ function previewText(bytes) {
   return ends ? text + ELLIPSIS : text;
 }
 
-/** Decodes base64 text into bytes. */
-function fromBase64(text) {
+/** Decodes base64 text of gzipped bytes (as the page holds its module) into the bytes. */
+async function inflateBase64(text) {
   const binary = atob(text);
   const bytes = new Uint8Array(binary.length);
   for (let i = 0; i < binary.length; ++i) bytes[i] = binary.charCodeAt(i);
-  return bytes;
+  const inflated = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
+  return new Uint8Array(await new Response(inflated).arrayBuffer());
 }
 
 /**
  * Starts the module, compiled already or compiled here from its bytes (or
- * base64 text). Functions the C library imports from WASI are only reached on
- * a fatal error, so they stop the call with an error naming themselves.
+ * base64 text of its gzipped bytes). Functions the C library imports from
+ * WASI are only reached on a fatal error, so they stop the call with an
+ * error naming themselves.
  */
 export async function loadEngine(wasm) {
   // Compiled at once rather than in tasks: the module is small, and the page
   // takes input sooner on a busy machine.
   const module = wasm instanceof WebAssembly.Module
     ? wasm
-    : new WebAssembly.Module(typeof wasm === 'string' ? fromBase64(wasm) : wasm);
+    : new WebAssembly.Module(typeof wasm === 'string' ? await inflateBase64(wasm) : wasm);
   const imports = {};
   for (const { module: from, name } of WebAssembly.Module.imports(module)) {
     imports[from] ??= {};
@@ -101,16 +103,29 @@ export async function loadEngine(wasm) {
    * Puts workbook cells, given as [name, code] pairs with code '' (empty),
    * 'n' and the number the cell stores as its file writes it, or 't' and its
    * text, as the engine reads them: the name, a tab, the code's letter (and
-   * for a number the double it is), the text, and NUL.
+   * for a number the double it is), the text, and NUL. Written byte by byte
+   * while the texts are ASCII, as cells' names and numbers are: a hundred
+   * thousand cells are not a hundred thousand encoder calls.
    */
   const putCells = (cells) => {
     let size = 0;
-    for (const [name, code] of cells) size += name.length * 3 + 11 + code.length * 3;
+    for (const [name, code] of cells) size += (name.length + code.length) * 3 + 11;
     const bytes = new Uint8Array(size);
     const view = new DataView(bytes.buffer);
     let at = 0;
+    // Writes `text` from its character `from` on as UTF-8, advancing `at`.
+    const write = (text, from) => {
+      for (let i = from; i < text.length; ++i) {
+        const c = text.charCodeAt(i);
+        if (c >= 0x80) {
+          at += encoder.encodeInto(text.slice(i), bytes.subarray(at)).written;
+          return;
+        }
+        bytes[at++] = c;
+      }
+    };
     for (const [name, code] of cells) {
-      at += encoder.encodeInto(name, bytes.subarray(at)).written;
+      write(name, 0);
       bytes[at++] = 9;
       if (code !== '') {
         bytes[at++] = code.charCodeAt(0);
@@ -121,7 +136,7 @@ export async function loadEngine(wasm) {
           view.setFloat64(at, PLAIN_NUMBER.test(number) ? Number(number) : Infinity, true);
           at += 8;
         }
-        at += encoder.encodeInto(code.slice(1), bytes.subarray(at)).written;
+        write(code, 1);
       }
       bytes[at++] = 0;
     }
@@ -295,6 +310,14 @@ export async function loadEngine(wasm) {
       const invalid = x.varve_convert_interval_cells(direction);
       const codes = text(2).split('\0').slice(0, -1);
       return { columns: typedColumns(pairs.length), codes, invalid, reports: lines(1) };
+    },
+    /**
+     * Why `bytes`, an XML document in UTF-8, is not well-formed XML (with
+     * well-formed namespaces), with the line it is on; null when it is.
+     */
+    xmlFault(bytes) {
+      put(bytes);
+      return x.varve_xml_fault() === 1 ? text(0) : null;
     },
     /**
      * The correspondence chart as an SVG document: `mark` marked when a

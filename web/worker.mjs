@@ -27,8 +27,8 @@ export function addedTexts(names, columns, i) {
 
 /**
  * One column of a sheet converted in direction `made`, its header row `at`
- * when `header`: { cells, records, names, result, count, invalid }, cells
- * each record's cells read ([name, code] each), names the added columns with
+ * when `header`: { ends, records, names, result, count, invalid }, ends(i)
+ * record i's cells read ([name, code] each), names the added columns with
  * the names the table model gives them (the plain ones, or after the column
  * where the sheet has them already: a converted sheet converted again).
  */
@@ -38,7 +38,7 @@ function sheetColumn(engine, sheet, made, column, header, at) {
   const names = engine.addedColumns(made).map((added, k) => ({ ...added, name: planned[k] ?? added.name }));
   const result = engine.convertCells(made, cells);
   return {
-    cells: cells.map((cell) => [cell]), records, names, result,
+    ends: (i) => [cells[i]], records, names, result,
     count: `${records.length} ${records.length === 1 ? 'cell' : 'cells'}`,
     invalid: ' Some cells are not converted (not whole numbers, or spans that cannot be): their rows say invalid, as listed below.',
   };
@@ -56,7 +56,7 @@ function sheetInterval(engine, sheet, made, first, last, header, at) {
   const names = engine.intervalColumns(made).map((added, k) =>
     ({ ...added, name: planned[k] ?? added.name, ...(added.kind === 't' ? { codes: result.codes } : {}) }));
   return {
-    cells: pairs, records, names, result,
+    ends: (i) => pairs[i], records, names, result,
     count: `${records.length} ${records.length === 1 ? 'row' : 'rows'}`,
     invalid: ' Some intervals are not converted: their rows say why, as listed below.',
   };
@@ -74,7 +74,7 @@ function calls(engine, progress) {
     /** Opens the workbook `bytes`: the names of its sheets. */
     async open(bytes) {
       sheet = null;
-      book = await openWorkbook(bytes);
+      book = await openWorkbook(bytes, engine.xmlFault);
       return book.sheets;
     },
     /** Reads sheet `i`: { name, columns, empty, firstRow, pictures } as openWorkbook's sheet has them. */
@@ -98,17 +98,17 @@ function calls(engine, progress) {
      * ('' when all are).
      */
     async convert({ made, column, otherEnd, header, at }) {
-      const { cells, records, names, result, count, invalid } = otherEnd === null
+      const { ends, records, names, result, count, invalid } = otherEnd === null
         ? sheetColumn(engine, sheet, made, column, header, at)
         : sheetInterval(engine, sheet, made, column, otherEnd, header, at);
       progress(0.6);
       const added = records.map((_, i) => addedTexts(names, result.columns, i));
       const bytes = await sheet.save(column, header, names, added, records, at);
-      const shown = Math.min(PREVIEW_ROWS, cells.length);
+      const shown = Math.min(PREVIEW_ROWS, records.length);
       return {
         bytes,
-        rows: cells.slice(0, shown).map((ends, i) => ({ cells: ends, added: added[i] })),
-        more: cells.length - shown,
+        rows: Array.from({ length: shown }, (_, i) => ({ cells: ends(i), added: added[i] })),
+        more: records.length - shown,
         names: names.map(({ name, kind }) => ({ name, kind })),
         count,
         invalid: result.invalid > 0 ? invalid : '',

@@ -8,12 +8,14 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "chronology/tables_identity.h"
 #include "wasm/calls.h"
+#include "wasm/xml_check.h"
 
 namespace {
 
@@ -198,6 +200,14 @@ std::int32_t varve_convert_interval_cells(std::int32_t direction) {
   }
   texts = {std::move(columns), std::move(result.messages), std::move(code_texts)};
   return result.invalid;
+}
+
+/// Checks the input as an XML document in UTF-8 (see wasm::xml_fault);
+/// returns 1 when it is not well-formed, else 0. Leaves why it is not.
+VARVE_EXPORT(varve_xml_fault) std::int32_t varve_xml_fault() {
+  std::optional<std::string> fault = wasm::xml_fault(input);
+  texts = {fault.value_or(std::string()), std::string(), std::string()};
+  return fault ? 1 : 0;
 }
 
 /// Draws the chart of `direction`: marking the number `first` when `marked`

@@ -9,8 +9,9 @@
 //  - sheets generated in every form writers use (.xlsx and .ods) take added
 //    columns without a cell changed, into well-formed XML;
 //  - the scanner finds the tags a pattern of the tag grammar finds, in any
-//    text; the well-formedness check passes generated documents and names
-//    the one fault put into each.
+//    text, and so does passing over them by where their names and they end;
+//    the well-formedness check passes generated documents and names the one
+//    fault put into each.
 // What it found is kept in web/fixtures/fuzz/ and tried first, every run. A
 // failure prints fast-check's seed and path, to replay it: VARVE_FUZZ_SEED
 // and VARVE_FUZZ_PATH.
@@ -20,11 +21,12 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { test } from 'node:test';
 import fc from 'fast-check';
+import { loadEngine } from '../engine.mjs';
 import { columnLetters } from './cells.mjs';
 import { readOdsSheet } from './ods.mjs';
 import { openWorkbook } from './workbook.mjs';
 import { readXlsxSheet } from './xlsx.mjs';
-import { eachTag, xmlFault } from './xml.mjs';
+import { eachElement, eachTag, markupEnd, nameEnd, tagEnd, TagCursor, TOP_SCOPE } from './xml.mjs';
 import { readZip, rewriteZip, unzipEntry, WorkbookError } from './zip.mjs';
 
 const fixtures = path.join(path.dirname(new URL(import.meta.url).pathname), '../fixtures');
@@ -34,6 +36,11 @@ const options = { interruptAfterTimeLimit: seconds * 1000, numRuns: 1e6, ...repl
 const seeds = fs.readdirSync(fixtures).filter((name) => /\.(xlsx|ods)$/.test(name)).sort()
   .map((name) => new Uint8Array(fs.readFileSync(path.join(fixtures, name))));
 const found = fs.readdirSync(path.join(fixtures, 'fuzz')).filter((name) => /\.(xlsx|ods)$/.test(name)).sort().map((name) => [name, new Uint8Array(fs.readFileSync(path.join(fixtures, 'fuzz', name)))]);
+/** The engine the page's worker checks a rewritten part with: VARVE_WASM, else the web preset's. */
+const engine = await loadEngine(fs.readFileSync(process.env.VARVE_WASM ??
+  path.resolve(path.dirname(new URL(import.meta.url).pathname), '../../build-web/varve-engine.wasm')));
+/** Why `text` is not well-formed XML, by the engine's check of its UTF-8 bytes; null when it is. */
+const xmlFault = (text) => engine.xmlFault(new TextEncoder().encode(text));
 const NAMES = [{ name: 'first', kind: 'n' }, { name: 'text', kind: 't' }, { name: 'flag', kind: 'b' }];
 
 /** Runs `work`; a WorkbookError (a refusal with a reason) gives null, any other error fails. */
@@ -61,7 +68,7 @@ function codes(sheet, columns) {
 
 /** The whole path of a workbook through the page: read it, save it without and with added columns, read it again. */
 async function throughThePage(bytes) {
-  const book = await unlessRefused(() => openWorkbook(bytes));
+  const book = await unlessRefused(() => openWorkbook(bytes, engine.xmlFault));
   if (book === null) return;
   assert.ok(book.sheets.length > 0);
   for (let i = 0; i < book.sheets.length; ++i) {
@@ -78,7 +85,7 @@ async function throughThePage(bytes) {
       throw error;
     }));
     if (saved === null) continue;
-    const again = await (await openWorkbook(saved)).sheet(i);
+    const again = await (await openWorkbook(saved, engine.xmlFault)).sheet(i);
     const before = codes(sheet, sheet.columns);
     const after = codes(again, sheet.columns);
     assert.deepEqual([...after].filter(([name]) => before.has(name)), [...before], 'every original cell as it was');
@@ -86,7 +93,7 @@ async function throughThePage(bytes) {
     const zip = readZip(saved);
     const was = readZip(bytes).entries;
     for (const entry of zip.entries) {
-      if (was.find((e) => e.name === entry.name).crc !== entry.crc) assert.equal(xmlFault(new TextDecoder().decode(await unzipEntry(zip, entry))), null, entry.name);
+      if (was.find((e) => e.name === entry.name).crc !== entry.crc) assert.equal(engine.xmlFault(await unzipEntry(zip, entry)), null, entry.name);
     }
   }
 }
@@ -298,7 +305,42 @@ test('the scanner finds the tags the tag grammar gives, in any text', () => {
     eachTag(t, 0, (tag) => {
       found.push([tag.name, tag.attributes, tag.closing, tag.empty, tag.start, tag.end]);
     });
-    assert.deepEqual(found, tagsByPattern(t));
+    const expected = tagsByPattern(t);
+    assert.deepEqual(found, expected);
+    // Passed over by where each name and each tag ends, without a string made of either.
+    const ends = [];
+    for (let p = t.indexOf('<'); p >= 0;) {
+      const from = t.charCodeAt(p + 1) === 47 ? p + 2 : p + 1;
+      const name = nameEnd(t, from);
+      const end = name === from ? markupEnd(t, p) : tagEnd(t, p, name);
+      if (name > from && end >= 0) ends.push([t.slice(from, name), p, end]);
+      p = t.indexOf('<', end < 0 ? p + 1 : end);
+    }
+    assert.deepEqual(ends, expected.map(([name, , , , start, end]) => [name, start, end]));
+  }), options);
+});
+
+test('the cursor reads the tags and namespaces eachElement reads, in any text', () => {
+  const piece = fc.constantFrom('<', '>', '/', '"', ' ', '\t', '\u00a0', 'a', 'x:', 'x:b', '<a b="1">', '</a>', '</a >', '<b/>', '<c r="A1" t="s">', '<x:c>', '</x:c>',
+    ' xmlns="u:1"', ' xmlns:x="u:2"', ' xmlns:x=\'u:3\'', ' xmlns=""', ' c="xmlns"', ' d="&amp;"', '<!-- <a> -->', '<![CDATA[<b>]]>', '<?p <c>?>', '\u00e9');
+  const text = fc.oneof(fc.array(piece, { maxLength: 40 }).map((pieces) => pieces.join('')), documents);
+  fc.assert(fc.property(text, (t) => {
+    const expected = [];
+    eachElement(t, 0, TOP_SCOPE, (tag) => {
+      expected.push([tag.name, tag.attributes, tag.closing, tag.empty, tag.start, tag.end, tag.ns, tag.local, tag.scope.uri('x')]);
+    });
+    const found = [];
+    const tags = new TagCursor(t, 0, TOP_SCOPE);
+    const { m } = tags;
+    while (tags.next()) {
+      const name = t.slice(tags.nameStart, m.nameEnd);
+      const attributes = t.slice(m.nameEnd, m.attributesEnd);
+      const pairs = Array.from({ length: m.count / 4 }, (_, a) => `${t.slice(m.found[4 * a], m.found[4 * a + 1])}=${t.slice(m.found[4 * a + 2], m.found[4 * a + 3])}`);
+      assert.deepEqual(pairs, [...attributes.matchAll(/\s*([^\s=]+)\s*=\s*(?:"([^"]*)"|'([^']*)')/g)].map((a) => `${a[1]}=${a[2] ?? a[3]}`), attributes);
+      const [ns, local] = tags.scope.element(name);
+      found.push([name, attributes, m.closing, m.empty, m.start, m.end, ns, local, tags.scope.uri('x')]);
+    }
+    assert.deepEqual(found, expected);
   }), options);
 });
 

@@ -5,7 +5,7 @@
 // split, and a repeated header row is parted from the rows it repeats.
 
 import { columnLetters } from './cells.mjs';
-import { attribute, eachTag, escapeXml, unescapeXml, withAttribute, xmlText } from './xml.mjs';
+import { attribute, eachTag, escapeXml, markupEnd, nameEnd, tagEnd, unescapeXml, withAttribute, xmlText } from './xml.mjs';
 import { Splice } from './splice.mjs';
 import { unzipEntry, WorkbookError, zipEntry } from './zip.mjs';
 
@@ -71,7 +71,13 @@ function repeated(attributes, name) {
 function odsPrefixes(content) {
   // Prefix -> its URIs
   const bound = new Map();
-  for (const m of content.matchAll(/\sxmlns(?::([^\s=>]+))?\s*=\s*(?:"([^"]*)"|'([^']*)')/g)) {
+  // Each declaration read where the word xmlns lies, rather than by a search that tries every blank of the text.
+  const declaration = /\sxmlns(?::([^\s=>]+))?\s*=\s*(?:"([^"]*)"|'([^']*)')/y;
+  for (let at = content.indexOf('xmlns', 1); at >= 0; at = content.indexOf('xmlns', at + 1)) {
+    declaration.lastIndex = at - 1;
+    const m = declaration.exec(content);
+    if (m === null) continue;
+    at = declaration.lastIndex;
     const prefix = m[1] ?? '';
     if (!bound.has(prefix)) bound.set(prefix, new Set());
     bound.get(prefix).add(unescapeXml(m[2] ?? m[3]));
@@ -114,7 +120,7 @@ export async function openOds(zip) {
   const sheets = [];
   let depth = 0;
   // Only the tables' own tags are looked at: content.xml may be a hundred megabytes.
-  const table = names.sheet.replace(/[.]/g, '\\.');
+  const table = literally(names.sheet);
   for (const m of content.matchAll(new RegExp(`<${table}([\\s/>])|</${table}\\s*>`, 'g'))) {
     if (m[1] === undefined) --depth;
     else {
@@ -154,14 +160,118 @@ function cellText(xml, from, to, n) {
   return text;
 }
 
-/** The XML of an added cell: { kind: 'n', 't' or 'b', text } with the style `style` (or none); an empty cell when text is ''. */
-function cellXml(n, { kind, text }, style) {
-  const start = `<${n.cell}${style === undefined ? '' : ` ${n.style}="${escapeXml(style)}"`}`;
-  if (text === '') return `${start}/>`;
-  const p = (shown) => `><${n.p}>${shown}</${n.p}></${n.cell}>`;
-  if (kind === 'n') return `${start} ${n.valueType}="float" ${n.value}="${text}"${p(text)}`;
-  if (kind === 'b') return `${start} ${n.valueType}="boolean" ${n.booleanValue}="${text}"${p(text === 'true' ? 'TRUE' : 'FALSE')}`;
-  return `${start} ${n.valueType}="string"${p(escapeXml(text))}`;
+/** True when some of the added cells `list` (or undefined) holds something. */
+function holdsText(list) {
+  if (list !== undefined) for (const c of list) if (c.text !== '') return true;
+  return false;
+}
+
+/**
+ * The parts of added cells' XML with names `n`, made once for a sheet: what
+ * addCell puts around the cells' texts.
+ */
+function addedCellParts(n) {
+  return {
+    start: `<${n.cell}`,
+    float: ` ${n.valueType}="float" ${n.value}="`,
+    boolean: ` ${n.valueType}="boolean" ${n.booleanValue}="`,
+    string: ` ${n.valueType}="string"><${n.p}>`,
+    shown: `"><${n.p}>`,
+    end: `</${n.p}></${n.cell}>`,
+  };
+}
+
+/**
+ * Adds to `splice` the XML of an added cell, { kind: 'n', 't' or 'b', text },
+ * with the style `style` (or none), an empty cell when text is '': in pieces,
+ * the same strings `parts` (addedCellParts) each time around the cell's text,
+ * so that a hundred thousand rows' cells make no string of their own to join.
+ */
+function addCell(splice, n, parts, { kind, text }, style) {
+  splice.add(parts.start);
+  if (style !== undefined) splice.add(` ${n.style}="${escapeXml(style)}"`);
+  if (text === '') {
+    splice.add('/>');
+  } else if (kind === 'n' || kind === 'b') {
+    splice.add(kind === 'n' ? parts.float : parts.boolean);
+    splice.add(text);
+    splice.add(parts.shown);
+    splice.add(kind === 'n' ? text : text === 'true' ? 'TRUE' : 'FALSE');
+    splice.add(parts.end);
+  } else {
+    splice.add(parts.string);
+    splice.add(escapeXml(text));
+    splice.add(parts.end);
+  }
+}
+
+/** `text` as a regular expression that matches it. */
+const literally = (text) => text.replace(/[.*+?^${}()|[\]\\]/g, '\\$&');
+
+/**
+ * What most cells hold after their start tag, up to their end tag, with
+ * names `n`: nothing, or one paragraph of text alone. Where it matches, the
+ * tags inside the cell need not be read one by one: none of them is one the
+ * sheet reader follows.
+ */
+function cellRestForm(n) {
+  const [cell, p] = [literally(n.cell), literally(n.p)];
+  return new RegExp(String.raw`(?:<${p}>[^<]*<\/${p}>)?<\/${cell}>`, 'y');
+}
+
+/** Where the attributes of a start tag of `xml` whose name ends at `name` and that ends at `end` (after its >) end: after the last quote, or at the name's end. */
+function attributesEnd(xml, name, end) {
+  let to = end - 1;
+  while (to > name && xml.charCodeAt(to - 1) !== 34 && xml.charCodeAt(to - 1) !== 39) --to;
+  return to;
+}
+
+/**
+ * A sheet's cells as numbers, FIELDS for each in the order read, so that a
+ * sheet of a hundred thousand rows makes no object for each cell: its first
+ * column, the columns it stands for (number-columns-repeated), where its
+ * start tag starts and ends, where its end tag ends (the start tag's end
+ * when it has none), and 1 when it holds something (0 for an empty cell
+ * that only carries a style).
+ */
+const FIELDS = 6;
+const COLUMN_AT = 0;
+const REPEAT = 1;
+const START = 2;
+const OPEN = 3;
+const END = 4;
+const USED = 5;
+
+/** The attributes of the start tag of `xml` from `start` to `open`, as their text. */
+function attributesOf(xml, start, open) {
+  const name = nameEnd(xml, start + 1);
+  return xml.slice(name, attributesEnd(xml, name, open));
+}
+
+/** A row element of a sheet: where it lies, and where its cells' numbers lie in `read`.fields (read: { xml, fields }). */
+class OdsRow {
+  constructor(read, index, repeat, start, open, first) {
+    this.index = index;
+    this.repeat = repeat;
+    this.start = start;
+    this.open = open;
+    this.close = -1;
+    this.end = open;
+    this.read = read;
+    this.first = first;
+    this.count = 0;
+    this.made = null;
+  }
+
+  /** The row's cells as objects. */
+  get cells() {
+    const { xml, fields } = this.read;
+    this.made ??= Array.from({ length: this.count }, (_, i) => {
+      const [column, repeat, start, open, end, used] = fields.subarray(this.first + i * FIELDS);
+      return { column, repeat, start, open, end, attributes: attributesOf(xml, start, open), used: used === 1 };
+    });
+    return this.made;
+  }
 }
 
 /**
@@ -170,11 +280,23 @@ function cellXml(n, { kind, text }, style) {
  * elements in order, each { index (from 1), repeat (the rows it stands for),
  * cells }, lastColumn (from 0) the last column holding anything, -1 for none:
  * empty cells that only carry a style are placeholders, not used. pictures
- * is true when the sheet holds shapes (pictures, charts).
+ * is true when the sheet holds shapes (pictures, charts). A row's cells,
+ * { column, repeat, start, open, end, attributes, used } each, are made
+ * only when asked for: code and edit read the cells' numbers.
  */
 export function readOdsSheet(xml, sheet) {
   const n = sheet.names ?? ODS_NAMES;
+  // The names of the elements the reader follows, by their lengths (which differ).
+  const followed = [];
+  for (const name of [n.cell, n.row, n.covered, n.column, n.sheet, n.shapes]) followed[name.length] = name;
+  const cellRest = cellRestForm(n);
+  const parts = addedCellParts(n);
+  // An attribute text without this has neither repetitions nor spans.
+  const numbered = `${n.table}:number-`;
   const rows = [];
+  // The cells' numbers, FIELDS for each of `cellCount` cells: made longer as needed.
+  let fields = new Float64Array(FIELDS * 1024);
+  let cellCount = 0;
   // [first column, count, default cell style] of the column elements.
   const columnStyles = [];
   let columns = 0;
@@ -182,66 +304,108 @@ export function readOdsSheet(xml, sheet) {
   let lastColumn = -1;
   let index = 1;
   let row = null;
-  let cell = null;
+  // Where the numbers of the cell open now start in fields; -1 when none is.
+  let cell = -1;
   let tables = 0;
   let pictures = false;
-  eachTag(xml, sheet.start, (tag) => {
-    const name = tag.name;
-    if (name === n.cell || name === n.covered) {
-      if (tag.closing) {
-        if (cell !== null) cell.end = tag.end;
-        cell = null;
-        return false;
+  // What the rows' cells are made from when asked for: fields once read whole.
+  const read = { xml, fields: null };
+
+  // Every tag from the sheet's start tag to its end tag, passed over but for
+  // those of the elements above; the text between tags is not looked at.
+  for (let p = xml.indexOf('<', sheet.start); p >= 0;) {
+    const at = p;
+    const c = xml.charCodeAt(at + 1);
+    const closing = c === 47;
+    const from = closing ? at + 2 : at + 1;
+    // Where a cell read whole ends (after its end tag; -1 for none).
+    let whole = -1;
+    const to = nameEnd(xml, from);
+    const end = to === from ? markupEnd(xml, at) : tagEnd(xml, at, to);
+    // The name compared where it lies, without a string made of it.
+    const named = followed[to - from];
+    const element = named !== undefined && xml.startsWith(named, from) ? named : undefined;
+    if (end < 0 || to === from) {
+      // Not a tag, or a comment, processing instruction, CDATA section or document type.
+      p = xml.indexOf('<', end < 0 ? at + 1 : end);
+      continue;
+    }
+    const empty = xml.charCodeAt(end - 2) === 47;
+    if (element === n.cell && !closing && !empty) {
+      cellRest.lastIndex = end;
+      if (cellRest.test(xml)) whole = cellRest.lastIndex;
+    }
+    p = xml.indexOf('<', whole >= 0 ? whole : end);
+    if (cell >= 0 && element !== n.cell && element !== n.covered) {
+      // Inside a cell, only pictures and charts matter.
+      if (element === n.shapes || (to - from >= 6 && xml.startsWith(':frame', to - 6))) pictures = true;
+      continue;
+    }
+    if (element === n.cell || element === n.covered) {
+      if (closing) {
+        if (cell >= 0) fields[cell + END] = end;
+        cell = -1;
+        continue;
       }
-      if (row === null || cell !== null) throw new WorkbookError('a sheet of it holds tables inside cells');
-      const last = row.cells[row.cells.length - 1];
-      const c = {
-        column: last === undefined ? 0 : last.column + last.repeat,
-        repeat: repeated(tag.attributes, n.columnsRepeated),
-        start: tag.start,
-        open: tag.end,
-        end: tag.end,
-        attributes: tag.attributes,
-        used: true,
-      };
-      row.cells.push(c);
+      if (row === null || cell >= 0) throw new WorkbookError('a sheet of it holds tables inside cells');
+      const k = cellCount * FIELDS;
+      const column = row.count === 0 ? 0 : fields[k - FIELDS + COLUMN_AT] + fields[k - FIELDS + REPEAT];
+      const attributes = xml.slice(to, attributesEnd(xml, to, end));
+      let repeat = 1;
+      let span = 1;
+      let rowSpan = 1;
+      if (attributes.includes(numbered)) {
+        repeat = repeated(attributes, n.columnsRepeated);
+        span = repeated(attributes, n.columnsSpanned);
+        rowSpan = repeated(attributes, n.rowsSpanned);
+      }
       // A cell holding nothing, of one column and one row, only carries a style.
-      const span = repeated(tag.attributes, n.columnsSpanned);
-      c.used = !tag.empty || name === n.covered || span > 1 || repeated(tag.attributes, n.rowsSpanned) > 1 ||
-        tag.attributes.includes(n.valueType) || tag.attributes.includes(n.formula);
-      if (c.used) lastColumn = Math.max(lastColumn, c.column + c.repeat - 1 + span - 1);
-      if (!tag.empty) cell = c;
-    } else if (cell !== null) {
-      if (name === n.shapes || name.endsWith(':frame')) pictures = true;
-      return false;
-    } else if (name === n.row) {
-      if (tag.closing) {
-        if (row === null) return false;
-        row.close = tag.start;
-        row.end = tag.end;
-        row = null;
-        return false;
+      const used = !empty || element === n.covered || span > 1 || rowSpan > 1 || attributes.includes(n.valueType) || attributes.includes(n.formula);
+      if (k === fields.length) {
+        const longer = new Float64Array(2 * k);
+        longer.set(fields);
+        fields = longer;
       }
-      const repeat = repeated(tag.attributes, n.rowsRepeated);
-      row = { index, repeat, cells: [], start: tag.start, open: tag.end, close: -1, end: tag.end };
+      fields[k + COLUMN_AT] = column;
+      fields[k + REPEAT] = repeat;
+      fields[k + START] = at;
+      fields[k + OPEN] = end;
+      fields[k + END] = whole >= 0 ? whole : end;
+      fields[k + USED] = used ? 1 : 0;
+      ++cellCount;
+      ++row.count;
+      if (used) lastColumn = Math.max(lastColumn, column + repeat - 1 + span - 1);
+      if (!empty && whole < 0) cell = k;
+    } else if (element === n.row) {
+      if (closing) {
+        if (row === null) continue;
+        row.close = at;
+        row.end = end;
+        row = null;
+        continue;
+      }
+      const attributes = attributesOf(xml, at, end);
+      row = new OdsRow(read, index, attributes.includes(numbered) ? repeated(attributes, n.rowsRepeated) : 1, at, end, cellCount * FIELDS);
       rows.push(row);
-      index += repeat;
-      if (tag.empty) row = null;
-    } else if (name === n.column) {
-      columnsEnd = tag.end;
-      if (!tag.closing) {
-        const count = repeated(tag.attributes, n.columnsRepeated);
-        columnStyles.push([columns, count, attribute(tag.attributes, n.defaultStyle)]);
+      index += row.repeat;
+      if (empty) row = null;
+    } else if (element === n.column) {
+      columnsEnd = end;
+      if (!closing) {
+        const attributes = attributesOf(xml, at, end);
+        const count = repeated(attributes, n.columnsRepeated);
+        columnStyles.push([columns, count, attribute(attributes, n.defaultStyle)]);
         columns += count;
       }
-    } else if (name === n.sheet) {
-      if (tag.closing && --tables === 0) return true;
-      if (!tag.closing && !tag.empty && ++tables > 1) throw new WorkbookError('a sheet of it holds tables inside tables');
-    } else if (name === n.shapes) {
+    } else if (element === n.sheet) {
+      if (closing && --tables === 0) break;
+      if (!closing && !empty && ++tables > 1) throw new WorkbookError('a sheet of it holds tables inside tables');
+    } else if (element === n.shapes) {
       pictures = true;
     }
-    return false;
-  });
+  }
+
+  read.fields = fields;
 
   /** The style of a cell (its attributes), or undefined. */
   const styleOf = (c) => (c.attributes.includes(n.style) ? attribute(c.attributes, n.style) : undefined);
@@ -262,6 +426,9 @@ export function readOdsSheet(xml, sheet) {
     return (before === undefined ? undefined : styleOf(before)) ?? own;
   }
 
+  /** Where the first column after the `i`th cell of row `r` is. */
+  const after = (r, i) => fields[r.first + i * FIELDS + COLUMN_AT] + fields[r.first + i * FIELDS + REPEAT];
+
   /**
    * Writes row `r` into `splice`, from its start tag to its end tag, with
    * `cells` (the added cells, or [] for none) after lastColumn and its
@@ -280,14 +447,15 @@ export function readOdsSheet(xml, sheet) {
     };
     const first = lastColumn + 1;
     const count = cells.length;
-    const k = count === 0 ? -1 : r.cells.findIndex((c) => c.column + c.repeat > first);
-    if (k < 0) {
+    // Most rows end before the added cells: read from the cells' numbers, without the cells as objects.
+    let k = 0;
+    while (k < r.count && after(r, k) <= first) ++k;
+    if (count === 0 || k === r.count) {
       if (r.close >= 0) splice.copy(r.open, r.close);
       if (count > 0) {
-        const last = r.cells[r.cells.length - 1];
-        const gap = first - (last === undefined ? 0 : last.column + last.repeat);
+        const gap = first - (r.count === 0 ? 0 : after(r, r.count - 1));
         splice.add(gap === 0 ? '' : gap === 1 ? `<${n.cell}/>` : `<${n.cell} ${n.columnsRepeated}="${gap}"/>`);
-        cells.forEach((c, i) => splice.add(cellXml(n, c, addedStyle(r, first + i, undefined, header))));
+        cells.forEach((c, i) => addCell(splice, n, parts, c, addedStyle(r, first + i, undefined, header)));
       }
       close();
       return;
@@ -311,7 +479,7 @@ export function readOdsSheet(xml, sheet) {
         // An empty added cell: the run's own cell, once.
         splice.add(withAttribute(xml.slice(covering.start, covering.open), n.columnsRepeated, undefined));
       } else {
-        splice.add(cellXml(n, cells[j], addedStyle(r, column, covering, header)));
+        addCell(splice, n, parts, cells[j], addedStyle(r, column, covering, header));
       }
     }
     const end = first + count;
@@ -329,14 +497,16 @@ export function readOdsSheet(xml, sheet) {
     lastColumn,
     pictures,
     code(r, column) {
-      const c = r.cells.find((x) => x.column <= column && column < x.column + x.repeat);
-      if (c === undefined || c.attributes === undefined) return '';
-      const type = c.attributes.includes(n.valueType) ? attribute(c.attributes, n.valueType) : undefined;
+      let k = r.first;
+      while (k < r.first + r.count * FIELDS && !(fields[k + COLUMN_AT] <= column && column < fields[k + COLUMN_AT] + fields[k + REPEAT])) k += FIELDS;
+      if (k === r.first + r.count * FIELDS) return '';
+      const attributes = attributesOf(xml, fields[k + START], fields[k + OPEN]);
+      const type = attributes.includes(n.valueType) ? attribute(attributes, n.valueType) : undefined;
       if (type === 'float' || type === 'percentage' || type === 'currency') {
-        return `n${attribute(c.attributes, n.value) ?? ''}`;
+        return `n${attribute(attributes, n.value) ?? ''}`;
       }
-      if (type === 'string' && c.attributes.includes(n.stringValue)) return `t${attribute(c.attributes, n.stringValue)}`;
-      const text = c.end > c.open ? cellText(xml, c.open, c.end, n) : '';
+      if (type === 'string' && attributes.includes(n.stringValue)) return `t${attribute(attributes, n.stringValue)}`;
+      const text = fields[k + END] > fields[k + OPEN] ? cellText(xml, fields[k + OPEN], fields[k + END], n) : '';
       return text === '' && type === undefined ? '' : `t${text}`;
     },
     /**
@@ -347,27 +517,23 @@ export function readOdsSheet(xml, sheet) {
      * header row.
      */
     edit(additions) {
-      const some = (list) => list !== undefined && list.some((c) => c.text !== '');
-      const rowsAdded = [];
-      let widest = 0;
-      for (const { row, cells, rest, header } of additions) {
-        if (!some(cells) && !some(rest)) continue;
-        widest = Math.max(widest, cells.length, rest?.length ?? 0);
-        rowsAdded.push({ row, cells: some(cells) ? cells : [], rest: some(rest) ? rest : [], parted: rest !== undefined && row.repeat > 1, header });
-      }
+      // Only the rows that gain a cell holding something change.
+      const changing = additions.filter(({ cells, rest }) => holdsText(cells) || holdsText(rest));
+      const widest = changing.reduce((most, { cells, rest }) => Math.max(most, cells.length, rest?.length ?? 0), 0);
       const splice = new Splice(xml);
       const needed = lastColumn + 1 + widest - columns;
       if (widest > 0 && needed > 0 && columnsEnd >= 0) {
         splice.keep(columnsEnd);
         splice.add(needed === 1 ? `<${n.column}/>` : `<${n.column} ${n.columnsRepeated}="${needed}"/>`);
       }
-      for (const { row, cells, rest, parted, header } of rowsAdded) {
+      for (const { row, cells, rest, header } of changing) {
+        const own = holdsText(cells) ? cells : [];
         splice.keep(row.start);
-        if (parted) {
-          writeRow(splice, row, cells, 1, header);
-          writeRow(splice, row, rest, row.repeat - 1, false);
+        if (rest !== undefined && row.repeat > 1) {
+          writeRow(splice, row, own, 1, header);
+          writeRow(splice, row, holdsText(rest) ? rest : [], row.repeat - 1, false);
         } else {
-          writeRow(splice, row, cells, row.repeat, header);
+          writeRow(splice, row, own, row.repeat, header);
         }
         splice.skip(row.end);
       }

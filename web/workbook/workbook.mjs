@@ -7,8 +7,9 @@
 import { columnLetters } from './cells.mjs';
 import { odsCellName, openOds, readOdsSheet } from './ods.mjs';
 import { commentedCells, openXlsx, readXlsxSheet } from './xlsx.mjs';
-import { readZip, rewriteZip, unzipEntry, WorkbookError, zipEntry } from './zip.mjs';
-import { xmlFault, xmlText } from './xml.mjs';
+import { spliceInto, utf8 } from './splice.mjs';
+import { deflating, readZip, rewriteZip, unzipEntry, WorkbookError, zipEntry } from './zip.mjs';
+import { xmlText } from './xml.mjs';
 
 /** The columns a sheet can have. */
 const MOST_COLUMNS = 16384;
@@ -26,15 +27,28 @@ export function isWorkbook(name, bytes) {
 }
 
 /**
- * Throws a WorkbookError unless `text`, the new text of the part `part`, is
- * well-formed XML: nothing damaged is ever offered. `old()` gives the part's
- * text as it was, to say whether it was damaged before.
+ * Throws a WorkbookError unless `bytes`, the new bytes of the part `part`,
+ * are well-formed XML by `xmlFault` (bytes to a fault or null): nothing
+ * damaged is ever offered. `old` are the part's bytes as they were, to say
+ * whether it was damaged before.
  */
-function checkWritten(part, text, old) {
-  const fault = xmlFault(text);
+function checkWritten(xmlFault, part, bytes, old) {
+  const fault = xmlFault(bytes);
   if (fault === null) return;
-  if (xmlFault(old()) !== null) throw new WorkbookError(`its part ${part} is not well-formed XML: ${xmlFault(old())}`);
+  const before = xmlFault(old);
+  if (before !== null) throw new WorkbookError(`its part ${part} is not well-formed XML: ${before}`);
   throw new WorkbookError(`the page could not add the columns to its part ${part} without damaging it (${fault})`);
+}
+
+/** `pieces` of bytes one after the other, in one array. */
+function joinBytes(pieces) {
+  const bytes = new Uint8Array(pieces.reduce((size, piece) => size + piece.length, 0));
+  let at = 0;
+  for (const piece of pieces) {
+    bytes.set(piece, at);
+    at += piece.length;
+  }
+  return bytes;
 }
 
 /** What a cell's code (as the engine takes it) shows as text. */
@@ -42,10 +56,12 @@ const shownText = (code) => code.slice(1);
 
 /**
  * Opens the workbook `bytes`: { kind: 'xlsx' or 'ods', sheets (their names),
- * sheet(i) }. Throws a WorkbookError saying why when the page cannot open it
- * or could not write it back as it is.
+ * sheet(i) }, a part it writes again checked by `xmlFault` (the engine's:
+ * bytes to why they are not well-formed XML, or null). Throws a
+ * WorkbookError saying why when the page cannot open it or could not write
+ * it back as it is.
  */
-export async function openWorkbook(bytes) {
+export async function openWorkbook(bytes, xmlFault) {
   if (bytes[0] === 0xd0 && bytes[1] === 0xcf && bytes[2] === 0x11 && bytes[3] === 0xe0) {
     throw new WorkbookError('it is a legacy .xls workbook or one saved with a password; save it as .xlsx or .ods, without a password, to convert it here');
   }
@@ -80,7 +96,9 @@ export async function openWorkbook(bytes) {
       const xml = xmlText(partBytes);
       if (xml === null) throw new WorkbookError(`its part ${part} is not UTF-8 XML`);
       read = readXlsxSheet(xml, opened.strings, await commentedCells(zip, part));
-      cellName = (row, column) => `${columnLetters(column)}${row.index}`;
+      // Each column's letters made once: a column's cells are named row by row.
+      const letters = [];
+      cellName = (row, column) => `${(letters[column] ??= columnLetters(column))}${row.index}`;
     }
     const { rows, lastColumn } = read;
     const firstUsed = rows.find((row) => row.cells.some((c) => read.code(row, c.column) !== '')) ?? null;
@@ -99,20 +117,24 @@ export async function openWorkbook(bytes) {
     };
 
     /**
-     * The cells of `columns` (from 0) in each row to convert, as cells() and
-     * intervalCells() give them: { cells, records }, cells each record's
-     * [name, code] in every column; a row empty in all of them is left out.
+     * The cells of `columns` (one column from 0, or an interval's two) in
+     * each row to convert, as cells() and intervalCells() give them:
+     * { cells, records }, cells each record's [name, code] (for two columns,
+     * a pair of them); a row empty in all of them is left out.
      */
     const cellsOf = (columns, header, at) => {
       const { headerRow, start } = headerOf(at);
       const records = [];
       const cells = [];
+      const [first, last] = columns;
       const add = (row, rest) => {
-        const codes = columns.map((column) => read.code(row, column));
-        if (codes.every((code) => code === '')) return;
+        const code = read.code(row, first);
+        const other = last === undefined ? '' : read.code(row, last);
+        if (code === '' && other === '') return;
         const shown = rest ? { index: row.index + 1, repeat: row.repeat - 1 } : row;
         records.push({ row, rest });
-        cells.push(columns.map((column, k) => [cellName(shown, column), codes[k]]));
+        const cell = [cellName(shown, first), code];
+        cells.push(last === undefined ? cell : [cell, [cellName(shown, last), other]]);
       };
       for (let i = header ? start : 0; i < rows.length; ++i) {
         if (header && i === start && headerRow !== null) {
@@ -150,8 +172,7 @@ export async function openWorkbook(bytes) {
        * a repeated header row). Empty cells are left out.
        */
       cells(column, header, at) {
-        const { cells, records } = cellsOf([column], header, at);
-        return { cells: cells.map(([cell]) => cell), records };
+        return cellsOf([column], header, at);
       },
       /**
        * The two ends of each row's interval, in columns `first` and `last`
@@ -192,18 +213,47 @@ export async function openWorkbook(bytes) {
           if (rest) byRow.get(row).rest = cells;
           else additions.push({ row, cells });
         });
-        const splice = read.edit(additions);
-        // Nothing added (no cell had a value): the workbook as it came.
-        if (splice.unchanged()) return rewriteZip(zip, new Map());
-        // The new text made once, checked whole, and encoded once: text
-        // decoded from UTF-8 encodes back to the bytes it came from.
-        const text = splice.text();
-        checkWritten(part, text, () => xmlText(partBytes));
-        // Written straight into as many bytes as it has characters when all
-        // are ASCII, as a sheet's mostly are; encoded in full else.
-        const bytes = new Uint8Array(text.length);
-        const encoded = new TextEncoder().encodeInto(text, bytes).read === text.length ? bytes : new TextEncoder().encode(text);
-        return rewriteZip(zip, new Map([[part, encoded]]));
+        // A deflated part's new text is deflated as it is made, by a worker
+        // of its own where one starts, while the rest is made and checked;
+        // the bytes handed over are kept for the check, so the text is
+        // neither joined whole nor encoded again.
+        const deflated = zipEntry(zip, part).method === 8 ? deflating() : null;
+        const handed = [];
+        let characters = 0;
+        let bytes;
+        let whole = false;
+        try {
+          const sink = (piece, count) => {
+            characters += count;
+            handed.push(piece.slice());
+            deflated.write(piece);
+          };
+          const splice = deflated === null ? read.edit(additions) : spliceInto(sink, () => read.edit(additions));
+          // Nothing added (no cell had a value): the workbook as it came.
+          if (splice.unchanged()) {
+            deflated?.abort();
+            return rewriteZip(zip, new Map());
+          }
+          // What went to the worker is the new text when its characters are
+          // as many; else (a text made otherwise than by one Splice) it is
+          // made, encoded and deflated here. Text decoded from UTF-8 encodes
+          // back to the bytes it came from.
+          const length = splice.finish();
+          if (!splice.wellFormed) throw new WorkbookError(`the page could not add the columns to its part ${part} without damaging it (text holding half of a UTF-16 pair)`);
+          whole = deflated !== null && characters === length;
+          if (whole) bytes = joinBytes(handed);
+          else {
+            deflated?.abort();
+            bytes = utf8(splice.text());
+          }
+          handed.length = 0;
+          checkWritten(xmlFault, part, bytes, partBytes);
+        } catch (error) {
+          deflated?.abort();
+          throw error;
+        }
+        const done = whole && (await deflated.done());
+        return rewriteZip(zip, new Map([[part, done || bytes]]));
       },
     };
   }

@@ -1,8 +1,9 @@
 import assert from 'node:assert/strict';
+import fs from 'node:fs';
 import { test } from 'node:test';
 import { columnLetters } from './cells.mjs';
-import { readXlsxSheet } from './xlsx.mjs';
-import { WorkbookError } from './zip.mjs';
+import { openXlsx, readXlsxSheet } from './xlsx.mjs';
+import { readZip, rewriteZip, WorkbookError } from './zip.mjs';
 
 const MAIN = 'http://schemas.openxmlformats.org/spreadsheetml/2006/main';
 const sheet = (rows, before = '<dimension ref="A1:C4"/>', root = `worksheet xmlns="${MAIN}"`) =>
@@ -25,6 +26,48 @@ test('cells are read as the engine takes them, whatever their kind', () => {
     ['t3021', 'n6.6E3', '', 'tTRUE', 't#DIV/0!', 't3021', ''],
     ['', '', 'n6601', '', '', '', ''],
   ]);
+});
+
+test('a cell is read alike in the plain form writers use and in any other', () => {
+  const strings = ['zero', 'one'];
+  for (const [cell, code, used = true] of [
+    ['<c r="A1"><v>7</v></c>', 'n7'],
+    ['<c r="A1"><v>7</v></c ><c r="B1"/>', 'n7'],
+    ['<c r="A1"><v>7</v><f>B1</f></c>', 'n7'],
+    ['<c r="A1"><f>B1</f><v>7</v></c>', 'n7'],
+    ['<c r="A1"><v></v></c>', ''],
+    ['<c r="A1"/>', '', false],
+    ['<c r="A1" t="inlineStr"><is><t>a&amp;b</t></is></c>', 'ta&b'],
+    ['<c r="A1" t="inlineStr"><is><t>a</t><t>b</t></is></c>', 'tab'],
+    ['<c r="A1" t="inlineStr"><is><r><t>a</t></r></is></c>', 'ta'],
+    // Attributes with blanks around =, and references in their values.
+    ['<c r = "A1" t = "s"><v>1</v></c>', 'tone'],
+    ['<c r="&#65;1" t="&#115;"><v>0</v></c>', 'tzero'],
+    // An end tag without its start is passed over.
+    ['<c r="A1"></v><v>2</v></c>', 'n2'],
+    ['<c r="A1" t="inlineStr"></is><is><t>x</t></is></c>', 'tx'],
+  ]) {
+    const read = readXlsxSheet(sheet(`<row r="1">${cell}</row>`), strings);
+    assert.equal(read.code(read.rows[0], 0), code, cell);
+    assert.equal(read.lastColumn, used ? 0 : -1, cell);
+  }
+});
+
+test('shared strings are read in every form: plain text, runs, phonetic hints, any prefix', async () => {
+  const fixture = readZip(new Uint8Array(fs.readFileSync(new URL('../fixtures/excel-like.xlsx', import.meta.url))));
+  const sst = (inside, root = `sst xmlns="${MAIN}"`) => `<?xml version="1.0"?>\n<${root}>${inside}</${root.split(' ')[0]}>`;
+  for (const [text, strings] of [
+    [sst('<si><t>a</t></si><si><t xml:space="preserve"> b </t></si><si><t>c&amp;d</t></si>'), ['a', ' b ', 'c&d']],
+    [sst('<si><t>a</t></si><si/><si><t>b</t></si> <si><t>c</t></si>'), ['a', '', 'b', 'c']],
+    [sst('<si><r><t>H</t></r><r><rPr><b/></rPr><t>C</t></r></si><si><t>x</t></si>'), ['HC', 'x']],
+    [sst('<si><t>\u6f22</t><rPh sb="0" eb="1"><t>kan</t></rPh></si><si><t>y</t></si>'), ['\u6f22', 'y']],
+    [sst('<si><t>a</t></si><si xmlns="urn:other"><t>z</t></si><si><t xmlns="urn:other">q</t></si><si><t>b</t></si>'), ['a', '', 'b']],
+    [sst('<x:si><x:t>p</x:t></x:si><x:si><t>q</t></x:si>', `x:sst xmlns:x="${MAIN}"`), ['p', '']],
+    [sst(`<si xmlns="${MAIN}"><t>a</t></si><si><t>b</t></si><si xmlns="${MAIN}" xmlns:x="urn:x"><t>c</t></si><si><t>d</t></si>`, 'sst xmlns="urn:other"'), ['a', 'c']],
+  ]) {
+    const zip = readZip(await rewriteZip(fixture, new Map([['xl/sharedStrings.xml', new TextEncoder().encode(text)]])));
+    assert.deepEqual((await openXlsx(zip)).strings, strings, text);
+  }
 });
 
 test('cells are added at the ends of rows; only the rows, spans and dimension change', () => {

@@ -85,6 +85,52 @@ function markupAt(text, p, m) {
   return NONE;
 }
 
+/**
+ * Reads into `m` the tag at the < at `p` of `text` when it is written in the
+ * plain form most tags are: a name of printable ASCII, each attribute after
+ * one space as name="value", and > or />. What it reads is what markupAt
+ * reads; for any other form it gives false, and markupAt reads the tag.
+ */
+function plainTagAt(text, p, m) {
+  let q = p + 1;
+  let c = text.charCodeAt(q);
+  const closing = c === 47;
+  if (closing) c = text.charCodeAt(++q);
+  const nameStart = q;
+  while (c > 32 && c < 127 && c !== 47 && c !== 62 && c !== 33 && c !== 63) c = text.charCodeAt(++q);
+  if (q === nameStart) return false;
+  const nameEnd = q;
+  const found = m.found;
+  let count = 0;
+  let end = q;
+  while (c === 32) {
+    const attributeStart = ++q;
+    c = text.charCodeAt(q);
+    while (c > 32 && c < 127 && c !== 61 && c !== 47 && c !== 62) c = text.charCodeAt(++q);
+    if (c !== 61 || q === attributeStart || text.charCodeAt(q + 1) !== 34) return false;
+    const close = text.indexOf('"', q + 2);
+    if (close < 0) return false;
+    found[count++] = attributeStart;
+    found[count++] = q;
+    found[count++] = q + 2;
+    found[count++] = close;
+    end = close + 1;
+    q = end;
+    c = text.charCodeAt(q);
+  }
+  const empty = c === 47;
+  if (empty) c = text.charCodeAt(++q);
+  if (c !== 62) return false;
+  m.start = p;
+  m.closing = closing;
+  m.nameEnd = nameEnd;
+  m.count = count;
+  m.attributesEnd = end;
+  m.empty = empty;
+  m.end = q + 1;
+  return true;
+}
+
 /** A markup record for markupAt. */
 const newMarkup = () => ({ name: '', attributes: '', start: 0, end: 0, closing: false, empty: false, nameEnd: 0, attributesEnd: 0, found: [], count: 0 });
 
@@ -110,6 +156,46 @@ export function eachTag(text, from, visit) {
     p = text.indexOf('<', tag.end);
   }
   return null;
+}
+
+/** A tag as markupAt reads one, from its < to its >: the regular expression engine reads it faster than a loop over its characters. */
+const TAG_FORM = /<\/?[^\s/>!?]+(?:\s+[^\s=/>]+\s*=\s*(?:"[^"]*"|'[^']*'))*\s*\/?>/y;
+const otherMarkup = newMarkup();
+
+/**
+ * Where the markup that begins with the < at `p` of `text` ends, as eachTag
+ * reads it (-1 when none begins there), for readers that find the tags they
+ * want by their names' characters and only need to pass over the rest: a
+ * tag when the character after the < is neither ! nor ?, else a comment,
+ * processing instruction, CDATA section or document type.
+ */
+export function markupEnd(text, p) {
+  const c = text.charCodeAt(p + 1);
+  if (c === 33 || c === 63) return markupAt(text, p, otherMarkup) === NONE ? -1 : otherMarkup.end;
+  TAG_FORM.lastIndex = p;
+  return TAG_FORM.test(text) ? TAG_FORM.lastIndex : -1;
+}
+
+/** Where the name of a tag that starts at `from` of `text` ends: at a blank, /, >, ! or ?, or at the text's end. */
+export function nameEnd(text, from) {
+  let to = from;
+  for (let c = text.charCodeAt(to); to < text.length; c = text.charCodeAt(++to)) {
+    if (c <= 63 ? isSpace(c) || c === 47 || c === 62 || c === 33 || c === 63 : c >= 0xa0 && isSpace(c)) break;
+  }
+  return to;
+}
+
+/**
+ * Where the tag that begins with the < at `p` of `text` ends, as markupEnd
+ * gives it, its name ending at `name` (nameEnd, after a name of at least one
+ * character): a tag without attributes, <name>, <name/> or </name>, is
+ * read from there at once.
+ */
+export function tagEnd(text, p, name) {
+  const c = text.charCodeAt(name);
+  if (c === 62) return name + 1;
+  if (c === 47 && text.charCodeAt(name + 1) === 62) return name + 2;
+  return markupEnd(text, p);
 }
 
 const ENTITY = /&(#x[0-9a-fA-F]+|#[0-9]+|lt|gt|amp|quot|apos);/g;
@@ -260,6 +346,72 @@ export function eachElement(text, from, scope, visit) {
   });
 }
 
+/**
+ * The tags of a text one at a time, with the namespaces in scope as
+ * eachElement has them, but without a string made for a tag: a reader of a
+ * large part recognises the few names it wants by their characters. After
+ * next() gives true, m is the tag as markupAt reads it (start, end, closing,
+ * empty, nameEnd, attributesEnd, found and count), nameStart where its name
+ * starts, and scope the namespaces in scope inside it (for an end tag, inside
+ * the element it ends); a new scope is made only where a tag's attributes
+ * hold xmlns.
+ */
+export class TagCursor {
+  /** A cursor before the first tag of `text` from `from` on, `scope` the scope at `from`. */
+  constructor(text, from, scope) {
+    this.text = text;
+    this.m = newMarkup();
+    this.nameStart = 0;
+    this.scope = scope;
+    this.current = scope;
+    this.outer = [];
+    this.at = text.indexOf('<', from);
+    // Where the next "xmlns" lies from the last start tag's name on: -1 when none is left.
+    this.xmlns = text.indexOf('xmlns', from);
+  }
+
+  /** Moves to the next tag: false when there is none. */
+  next() {
+    const { text, m } = this;
+    for (let p = this.at; p >= 0;) {
+      const kind = plainTagAt(text, p, m) ? TAG : markupAt(text, p, m);
+      if (kind !== TAG) {
+        p = text.indexOf('<', kind === NONE ? p + 1 : m.end);
+        continue;
+      }
+      this.at = text.indexOf('<', m.end);
+      let own = this.current;
+      if (m.closing) {
+        this.nameStart = p + 2;
+        if (this.outer.length > 0) this.current = this.outer.pop();
+      } else {
+        this.nameStart = p + 1;
+        if (this.xmlns >= 0 && this.xmlns < m.nameEnd) this.xmlns = text.indexOf('xmlns', m.nameEnd);
+        if (this.xmlns >= 0 && this.xmlns + 5 <= m.attributesEnd) own = own.inside(text.slice(m.nameEnd, m.attributesEnd));
+        if (!m.empty) {
+          this.outer.push(this.current);
+          this.current = own;
+        }
+      }
+      this.scope = own;
+      return true;
+    }
+    this.at = -1;
+    return false;
+  }
+
+  /**
+   * Passes the rest of the element whose start tag the cursor is at, up to
+   * `end`, where its end tag ends, as if its tags had been read: what lies
+   * between, which the caller has read, must be elements closed in it that
+   * declare no namespace.
+   */
+  passElement(end) {
+    if (this.outer.length > 0) this.current = this.outer.pop();
+    this.at = this.text.indexOf('<', end);
+  }
+}
+
 
 /** An XML part's bytes as text (its byte-order mark kept), or null when it is not in UTF-8. */
 export function xmlText(bytes) {
@@ -272,176 +424,4 @@ export function xmlText(bytes) {
   const declared = /^(?:\uFEFF)?<\?xml[^>]*encoding\s*=\s*["']([^"']+)["']/.exec(text);
   if (declared && !/^utf-?8$/i.test(declared[1])) return null;
   return text;
-}
-
-const REFERENCE = /&(?:#x([0-9a-fA-F]{1,6})|#([0-9]{1,7})|lt|gt|amp|quot|apos);/y;
-const NOT_CHARACTER = /[\x00-\x08\x0B\x0C\x0E-\x1F\uFFFE\uFFFF]|[\uD800-\uDBFF](?![\uDC00-\uDFFF])|(?<![\uD800-\uDBFF])[\uDC00-\uDFFF]/;
-
-/** True when `c` may begin a part of a name: a letter, _ or any character from U+00C0 on. */
-const nameStart = (c) => (c >= 97 && c <= 122) || (c >= 65 && c <= 90) || c === 95 || (c >= 0xc0 && c <= 0xfffd);
-/** True when `c` may continue a part of a name: those, digits, . - and U+00B7. */
-const nameCharacter = (c) => nameStart(c) || (c >= 48 && c <= 57) || c === 46 || c === 45 || c === 0xb7;
-
-/**
- * Where the colon of the name `text` holds from `from` to `to` lies (-1 for
- * none), or -2 when it is not a name XML with namespaces allows: one colon
- * at most, between two parts.
- */
-function nameColon(text, from, to) {
-  let part = from;
-  for (let i = from; i < to; ++i) {
-    const c = text.charCodeAt(i);
-    if (c === 58) {
-      if (i === part || part > from) return -2;
-      part = i + 1;
-    } else if (i === part ? !nameStart(c) : !nameCharacter(c)) return -2;
-  }
-  return to === part ? -2 : part > from ? part - 1 : -1;
-}
-
-/** True when `text` holds the same characters at `a` and `b`, `length` of them. */
-function sameText(text, a, b, length) {
-  for (let i = 0; i < length; ++i) if (text.charCodeAt(a + i) !== text.charCodeAt(b + i)) return false;
-  return true;
-}
-
-/**
- * True when the prefix `text` holds from `from` to `to` is bound in `scope`.
- * Each scope remembers the prefixes found bound in it, so that most names are
- * checked without a string made of their prefix.
- */
-function prefixBound(text, from, to, scope) {
-  const known = (scope.boundPrefixes ??= []);
-  for (let i = 0; i < known.length; ++i) if (known[i].length === to - from && text.startsWith(known[i], from)) return true;
-  const prefix = text.slice(from, to);
-  if (scope.uri(prefix) === undefined) return false;
-  known.push(prefix);
-  return true;
-}
-
-/**
- * Where the first bad reference of `text` from `from` to `to` lies, or -1:
- * each & must begin one of the five entities or a character's. `first` is
- * where the first & from `from` on lies (-1 for none).
- */
-function badReference(text, from, to, first = text.indexOf('&', from)) {
-  for (let at = first; at >= 0 && at < to; at = text.indexOf('&', at + 1)) {
-    REFERENCE.lastIndex = at;
-    const m = REFERENCE.exec(text);
-    if (m === null || m.index + m[0].length > to) return at;
-    const code = m[1] !== undefined ? parseInt(m[1], 16) : m[2] !== undefined ? Number(m[2]) : 0x20;
-    if (code > 0x10ffff || (code >= 0xd800 && code < 0xe000) || NOT_CHARACTER.test(String.fromCodePoint(code))) return at;
-  }
-  return -1;
-}
-
-/**
- * Why `text` is not a well-formed XML document with well-formed namespaces,
- * or null when it is: one root element, every element closed in order, end
- * tags without attributes, no attribute twice in a tag, every prefix bound,
- * references and characters XML allows, and nothing but blanks, comments and
- * processing instructions outside the root. One pass over the text, which
- * makes strings only of the namespace declarations and of what a fault names.
- */
-export function xmlFault(text) {
-  const lineOf = (at) => text.slice(0, at).split('\n').length;
-  const fault = (what, at) => `${what} (line ${lineOf(at)})`;
-  const bad = NOT_CHARACTER.exec(text);
-  if (bad !== null) return fault(`a character XML does not allow, U+${bad[0].charCodeAt(0).toString(16).toUpperCase().padStart(4, '0')}`, bad.index);
-  const start = text.charCodeAt(0) === 0xfeff ? 1 : 0;
-  // The elements open: where each one's name starts and ends, `depth` numbers, and the scope outside it.
-  const open = [];
-  let depth = 0;
-  const scopes = [];
-  let scope = TOP_SCOPE;
-  let roots = 0;
-  // Where the next & and xmlns lie (-1: none is left), each looked up again only once passed.
-  let amp = text.indexOf('&');
-  let xmlns = text.indexOf('xmlns');
-  const m = newMarkup();
-  for (let at = start; ;) {
-    const next = text.indexOf('<', at);
-    const end = next < 0 ? text.length : next;
-    const kind = next < 0 ? NONE : markupAt(text, next, m);
-    if (next >= 0 && kind === NONE) return fault('a < that begins no tag', next);
-    // The text before this markup: good references, and only blanks outside the root.
-    if (depth === 0) {
-      if (blanks(text, at) < end) return fault('text outside the root element', at);
-    } else if (end > at) {
-      if (amp >= 0 && amp < at) amp = text.indexOf('&', at);
-      if (amp >= 0 && amp < end) {
-        const ref = badReference(text, at, end, amp);
-        if (ref >= 0) return fault('an & that begins no reference', ref);
-      }
-    }
-    if (next < 0) break;
-    at = m.end;
-    if (kind === OTHER) {
-      const markup = text.slice(next, m.end);
-      if (markup.startsWith('<!--') && markup.slice(4, -3).includes('--') || markup.endsWith('--->')) return fault('a comment holding --', next);
-      if (markup.startsWith('<![CDATA[') && depth === 0) return fault('CDATA outside the root element', next);
-      if (markup.startsWith('<!DOCTYPE') && roots > 0) return fault('a document type after the root element', next);
-      if (/^<\?xml\s/.test(markup) && next > start) {
-        return fault('an XML declaration that is not at the start', next);
-      }
-      continue;
-    }
-    const from = next + (m.closing ? 2 : 1);
-    const to = m.nameEnd;
-    const element = () => text.slice(from, to);
-    const colon = nameColon(text, from, to);
-    if (colon === -2) return fault(`a bad element name, ${element()}`, next);
-    if (m.closing) {
-      if (m.attributesEnd > to || m.empty) return fault(`an end tag with attributes, ${text.slice(next, m.end)}`, next);
-      const openFrom = open[depth - 2];
-      const openTo = open[depth - 1];
-      if (depth === 0 || openTo - openFrom !== to - from || !sameText(text, openFrom, from, to - from)) {
-        return fault(depth === 0 ? `an end tag </${element()}> without its start` : `</${element()}> where </${text.slice(openFrom, openTo)}> belongs`, next);
-      }
-      depth -= 2;
-      scope = scopes.pop();
-      continue;
-    }
-    if (depth === 0 && roots++ > 0) return fault(`a second root element, <${element()}>`, next);
-    let inside = scope;
-    if (xmlns >= 0 && xmlns < to) xmlns = text.indexOf('xmlns', to);
-    if (xmlns >= 0 && xmlns < m.attributesEnd) inside = scope.inside(text.slice(to, m.attributesEnd));
-    const found = m.found;
-    for (let a = 0; a < m.count; a += 4) {
-      const nameFrom = found[a];
-      const nameTo = found[a + 1];
-      const valueFrom = found[a + 2];
-      const valueTo = found[a + 3];
-      const name = () => text.slice(nameFrom, nameTo);
-      const colon = nameColon(text, nameFrom, nameTo);
-      if (colon === -2) return fault(`a bad attribute name, ${name()}`, next);
-      for (let k = 0; k < a; k += 4) {
-        if (found[k + 1] - found[k] === nameTo - nameFrom && sameText(text, found[k], nameFrom, nameTo - nameFrom)) {
-          return fault(`the attribute ${name()} twice in <${element()}>`, next);
-        }
-      }
-      // The next < lies after the tag, unless in this value.
-      const lt = text.indexOf('<', valueFrom);
-      if (lt >= 0 && lt < valueTo) return fault(`a < in the value of ${name()}`, next);
-      if (amp >= 0 && amp < valueFrom) amp = text.indexOf('&', valueFrom);
-      if (amp >= 0 && amp < valueTo && badReference(text, valueFrom, valueTo, amp) >= 0) {
-        return fault(`an & that begins no reference in the value of ${name()}`, next);
-      }
-      if (colon >= 0) {
-        const declaring = colon - nameFrom === 5 && text.startsWith('xmlns', nameFrom);
-        if (!declaring && !prefixBound(text, nameFrom, colon, inside)) return fault(`the prefix of ${name()} is not declared`, next);
-        if (declaring && valueTo === valueFrom) return fault(`the prefix ${text.slice(colon + 1, nameTo)} is declared empty`, next);
-      }
-    }
-    if (colon >= 0 && !prefixBound(text, from, colon, inside)) return fault(`the prefix of <${element()}> is not declared`, next);
-    if (!m.empty) {
-      open[depth++] = from;
-      open[depth++] = to;
-      scopes.push(scope);
-      scope = inside;
-    }
-  }
-  if (depth > 0) return fault(`<${text.slice(open[depth - 2], open[depth - 1])}> is not closed`, text.length);
-  if (roots === 0) return 'no root element';
-  return null;
 }

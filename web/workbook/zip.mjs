@@ -44,20 +44,126 @@ async function through(stream, ...pieces) {
 }
 
 /**
+ * The gzip data `gzip` of `bytes` (their length `size`) as { crc, compressed }:
+ * the CRC-32 its trailer holds and its raw deflate data; null when its
+ * header is other than the plain ten bytes or its trailer's size not the
+ * bytes', which are not relied on.
+ */
+function gunwrap(gzip, size) {
+  const end = gzip.length - 8;
+  const trailer = new DataView(gzip.buffer, gzip.byteOffset);
+  if (end < 10 || gzip[3] !== 0 || trailer.getUint32(end + 4, true) !== size >>> 0) return null;
+  return { crc: trailer.getUint32(end, true), compressed: gzip.subarray(10, end) };
+}
+
+/**
  * Deflates `bytes`: { crc, compressed }, their CRC-32 and raw deflate data.
  * Compressed as gzip, whose trailer holds the CRC-32 of what it compressed,
  * so the bytes are not read a second time for it; its deflate data are those
- * of 'deflate-raw'. A gzip header other than the plain ten bytes, or a size
- * in the trailer not the bytes', is not relied on.
+ * of 'deflate-raw'.
  */
 async function deflate(bytes) {
-  const gzip = await through(new CompressionStream('gzip'), bytes);
-  const end = gzip.length - 8;
-  const trailer = new DataView(gzip.buffer, gzip.byteOffset);
-  if (end < 10 || gzip[3] !== 0 || trailer.getUint32(end + 4, true) !== bytes.length >>> 0) {
-    return { crc: crc32(bytes), compressed: await through(new CompressionStream('deflate-raw'), bytes) };
+  const wrapped = gunwrap(await through(new CompressionStream('gzip'), bytes), bytes.length);
+  return wrapped ?? { crc: crc32(bytes), compressed: await through(new CompressionStream('deflate-raw'), bytes) };
+}
+
+/**
+ * The deflating worker's code: each job's pieces come as { job, bytes },
+ * gzipped as they come; { job, end: true } asks for the job's gzip data,
+ * answered by { job, gzip } (or { job } when it failed), and { job } alone
+ * drops it.
+ * Self-contained, as its text becomes a worker of its own.
+ */
+function deflatingWorker() {
+  const jobs = new Map();
+  onmessage = ({ data: { job, bytes, end } }) => {
+    let made = jobs.get(job);
+    if (made === undefined) {
+      if (bytes === undefined && !end) return;
+      const stream = new CompressionStream('gzip');
+      made = { writer: stream.writable.getWriter(), gzip: new Response(stream.readable).arrayBuffer() };
+      made.gzip.catch(() => {});
+      jobs.set(job, made);
+    }
+    const { writer, gzip } = made;
+    if (bytes !== undefined) {
+      writer.write(bytes).catch(() => {});
+      return;
+    }
+    jobs.delete(job);
+    (end ? writer.close() : writer.abort()).catch(() => {});
+    if (end) gzip.then((data) => postMessage({ job, gzip: data }, [data]), () => postMessage({ job }));
+  };
+}
+
+// The worker that deflates while this thread goes on: undefined until first
+// asked for, null when none can start here (no Worker, as in node, or one
+// refused or stopped); the jobs waiting for their data, by number.
+let deflater;
+const waiting = new Map();
+let jobs = 0;
+
+/** The deflating worker, started on first use; null when none can run. */
+function deflatingThread() {
+  if (deflater !== undefined) return deflater;
+  deflater = null;
+  try {
+    const url = URL.createObjectURL(new Blob([`(${deflatingWorker})()`], { type: 'text/javascript' }));
+    deflater = new Worker(url);
+    URL.revokeObjectURL(url);
+  } catch {
+    return null;
   }
-  return { crc: trailer.getUint32(end, true), compressed: gzip.subarray(10, end) };
+  const thread = deflater;
+  // A worker that fails is ended, and its fault goes no further than here:
+  // the jobs waiting are deflated by the thread that asked for them instead.
+  thread.onerror = thread.onmessageerror = (event) => {
+    event.preventDefault?.();
+    thread.terminate();
+    if (deflater === thread) deflater = null;
+    for (const settle of waiting.values()) settle();
+    waiting.clear();
+  };
+  thread.onmessage = ({ data: { job, gzip } }) => {
+    waiting.get(job)?.(gzip);
+    waiting.delete(job);
+  };
+  return deflater;
+}
+
+/**
+ * Starts a new entry's data, deflated by a worker of its own while the rest
+ * of the work goes on: { write(bytes), done(), abort() }, write handing over
+ * its next bytes (taken: their buffer moves to the worker), done() the
+ * Promise of { size, crc, compressed } for all of them as deflate gives
+ * them, or of null when the worker stopped, and abort() dropping them.
+ * Null where no worker starts: the bytes are deflated here, whole.
+ */
+export function deflating() {
+  const thread = deflatingThread();
+  if (thread === null) return null;
+  const job = ++jobs;
+  let size = 0;
+  const post = (message, moved) => {
+    if (deflater === thread) thread.postMessage({ job, ...message }, moved);
+  };
+  return {
+    write(bytes) {
+      size += bytes.length;
+      post({ bytes }, [bytes.buffer]);
+    },
+    async done() {
+      const gzip = deflater !== thread ? undefined : await new Promise((settle) => {
+        waiting.set(job, settle);
+        post({ end: true });
+      });
+      const wrapped = gzip === undefined ? null : gunwrap(new Uint8Array(gzip), size);
+      return wrapped === null ? null : { size, ...wrapped };
+    },
+    abort() {
+      post({});
+    },
+  };
 }
 
 /**
@@ -134,6 +240,8 @@ export function readZip(bytes) {
     at += length;
   }
   if (at !== end) throw damaged();
+  // Started now, the deflating worker is ready when a part is written again.
+  deflatingThread();
   return { bytes, entries, centralOffset, end };
 }
 
@@ -169,8 +277,9 @@ export async function unzipEntry(zip, entry) {
 
 /**
  * The archive `zip` again with the entries named in `replaced` (a Map from
- * name to new uncompressed bytes) replaced, compressed as they were (stored
- * or deflated), in their places. Every other byte before the directory is
+ * name to new uncompressed bytes, or for a deflated entry to what a
+ * deflating() of them gave) replaced, compressed as they were (stored or
+ * deflated), in their places. Every other byte before the directory is
  * copied; the directory's records are copied with new offsets, and the
  * replaced entries' sizes and CRC-32.
  */
@@ -195,8 +304,8 @@ export async function rewriteZip(zip, replaced) {
       continue;
     }
     add(bytes.subarray(copiedFrom, entry.offset));
-    const size = data.length;
-    const { crc, compressed } = entry.method === 0 ? { crc: crc32(data), compressed: data } : await deflate(data);
+    const { size = data.length, crc, compressed } = !(data instanceof Uint8Array) ? data
+      : entry.method === 0 ? { crc: crc32(data), compressed: data } : await deflate(data);
     const nameAndExtra = bytes.subarray(entry.offset + 30, entry.dataOffset);
     const header = new Uint8Array(30);
     header.set(bytes.subarray(entry.offset, entry.offset + 30));

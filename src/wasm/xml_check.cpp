@@ -1,0 +1,626 @@
+#include "wasm/xml_check.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <vector>
+
+// The document is read in two passes: first its bytes, which must be UTF-8
+// holding only characters XML allows, then its markup, read where it lies
+// in the bytes without a string made of anything but what a fault names.
+// Blanks are the characters of JavaScript's \s (the page's own reader of
+// the parts takes the same), so that a name ends at any of them; a name's
+// characters are letters, _ and anything from U+00C0 on, and after its first
+// also digits, . - and U+00B7.
+
+namespace wasm {
+namespace {
+
+using Size = std::size_t;
+constexpr Size kNone = std::string_view::npos;
+/// Where the colon of a run that is no name lies.
+constexpr Size kNoName = kNone - 1;
+
+/// The number of bytes of the UTF-8 sequence that `lead` begins, in bytes
+/// known to be UTF-8.
+Size sequence_length(unsigned char lead) {
+  return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+}
+
+/// The code point at `at` of `text`, which is known to be UTF-8 there.
+char32_t code_point(std::string_view text, Size at) {
+  auto byte = [&](Size i) {
+    return static_cast<char32_t>(static_cast<unsigned char>(text[at + i]));
+  };
+  char32_t lead = byte(0);
+  if (lead < 0x80) {
+    return lead;
+  }
+  if (lead < 0xE0) {
+    return (lead & 0x1F) << 6 | (byte(1) & 0x3F);
+  }
+  if (lead < 0xF0) {
+    return (lead & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
+  }
+  return (lead & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 | (byte(3) & 0x3F);
+}
+
+/// The length of the UTF-8 sequence of two to four bytes at `at`, or 0 when
+/// the bytes there are not UTF-8: a stray or missing continuation byte, an
+/// overlong form, a surrogate or a code point beyond U+10FFFF.
+Size valid_sequence(std::string_view text, Size at) {
+  auto byte = [&](Size i) -> unsigned {
+    return at + i < text.size() ? static_cast<unsigned char>(text[at + i]) : 0;
+  };
+  auto follows = [&](Size i, unsigned low, unsigned high) {
+    return byte(i) >= low && byte(i) <= high;
+  };
+  unsigned lead = byte(0);
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    return follows(1, 0x80, 0xBF) ? 2 : 0;
+  }
+  if (lead >= 0xE0 && lead <= 0xEF) {
+    bool second = follows(1, lead == 0xE0 ? 0xA0 : 0x80, lead == 0xED ? 0x9F : 0xBF);
+    return second && follows(2, 0x80, 0xBF) ? 3 : 0;
+  }
+  if (lead >= 0xF0 && lead <= 0xF4) {
+    bool second = follows(1, lead == 0xF0 ? 0x90 : 0x80, lead == 0xF4 ? 0x8F : 0xBF);
+    return second && follows(2, 0x80, 0xBF) && follows(3, 0x80, 0xBF) ? 4 : 0;
+  }
+  return 0;
+}
+
+/// What a byte below 0x80 is to the reader, as bits of kAscii: bytes from
+/// 0x80 on are read as the characters they begin.
+enum : std::uint8_t {
+  kBlank = 1,           ///< Tab to CR, and space.
+  kEndsName = 2,        ///< A tag's name ends at it: / > ! ?
+  kEndsAttribute = 4,   ///< An attribute's name ends at it: = / >
+  kNameStart = 8,       ///< It may begin a part of a name: a letter or _.
+  kNameCharacter = 16,  ///< It may continue a part of a name: those, digits, . and -.
+};
+
+/// The bits of each byte below 0x80. NUL, which the reader finds past the
+/// end (the document holds none), ends every name.
+constexpr std::array<std::uint8_t, 0x80> kAscii = [] {
+  std::array<std::uint8_t, 0x80> bits{};
+  for (char c : std::string_view("\t\n\v\f\r ")) {
+    bits[static_cast<unsigned char>(c)] |= kBlank;
+  }
+  for (char c : std::string_view("/>!?")) {
+    bits[static_cast<unsigned char>(c)] |= kEndsName;
+  }
+  for (char c : std::string_view("=/>")) {
+    bits[static_cast<unsigned char>(c)] |= kEndsAttribute;
+  }
+  for (unsigned c = 0; c < 0x80; ++c) {
+    bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    bits[c] |= letter ? kNameStart | kNameCharacter : 0;
+    bits[c] |= (c >= '0' && c <= '9') || c == '.' || c == '-' ? kNameCharacter : 0;
+  }
+  bits[0] |= kEndsName | kEndsAttribute;
+  return bits;
+}();
+
+/// True for the blanks from U+0080 on: Unicode's spaces and U+FEFF.
+bool unicode_space(char32_t c) {
+  return c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 ||
+         c == 0x202F || c == 0x205F || c == 0x3000 || c == 0xFEFF;
+}
+
+/// True when `c` may begin a part of a name.
+bool name_start(char32_t c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
+         (c >= 0xC0 && c <= 0xFFFD) || c >= 0x10000;
+}
+
+/// True when `c` may continue a part of a name.
+bool name_character(char32_t c) {
+  return name_start(c) || (c >= '0' && c <= '9') || c == '.' || c == '-' || c == 0xB7;
+}
+
+/// True for a character a reference may stand for: one XML allows.
+bool allowed(std::uint32_t c) {
+  if (c < 0x20) {
+    return c == '\t' || c == '\n' || c == '\r';
+  }
+  return c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF) && c != 0xFFFE && c != 0xFFFF;
+}
+
+/// "U+" and `c` in at least four upper-case hexadecimal digits.
+std::string unicode_name(char32_t c) {
+  static constexpr std::string_view kDigits = "0123456789ABCDEF";
+  std::string digits;
+  for (; c != 0 || digits.size() < 4; c >>= 4) {
+    digits.insert(digits.begin(), kDigits[c & 0xF]);
+  }
+  return "U+" + digits;
+}
+
+/// A fault and where in the document it lies.
+struct Located {
+  Size at;
+  std::string what;
+};
+
+/// The first place where `text` is not UTF-8 or holds a character XML does
+/// not allow (a C0 control other than tab, LF and CR, U+FFFE, U+FFFF).
+std::optional<Located> bad_character(std::string_view text) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101;
+  constexpr std::uint64_t kHighBits = 0x8080808080808080;
+  const Size n = text.size();
+  for (Size i = 0; i < n;) {
+    // Eight bytes at a time while none is at or above 0x80 or below a space.
+    for (std::uint64_t word = 0; i + 8 <= n; i += 8) {
+      std::memcpy(&word, text.data() + i, 8);
+      if (((word | (word - kOnes * 0x20)) & kHighBits) != 0) {
+        break;
+      }
+    }
+    if (i >= n) {
+      break;
+    }
+    auto c = static_cast<unsigned char>(text[i]);
+    Size length = c < 0x80 ? 1 : valid_sequence(text, i);
+    if (length == 0) {
+      return Located{i, "bytes that are not UTF-8"};
+    }
+    char32_t point = code_point(text, i);
+    if (!allowed(point)) {
+      return Located{i, "a character XML does not allow, " + unicode_name(point)};
+    }
+    i += length;
+  }
+  return std::nullopt;
+}
+
+/// What markup_at found at a <.
+enum class Kind {
+  kNothing,  ///< Nothing it reads: a < that begins no markup.
+  kTag,      ///< An element's start or end tag.
+  kOther,    ///< A comment, processing instruction, CDATA section or document type.
+};
+
+/// Reads one document, which bad_character has passed, from its start.
+class Checker {
+ public:
+  /// A checker of `text`.
+  explicit Checker(std::string_view text) : text_(text) {}
+
+  /// Why the document is not well-formed, or none.
+  std::optional<std::string> fault();
+
+ private:
+  /// The byte at `i`, or 0 beyond the end (a NUL byte never reaches here).
+  unsigned char byte(Size i) const {
+    return i < text_.size() ? static_cast<unsigned char>(text_[i]) : 0;
+  }
+  /// The text from `from` to `to`.
+  std::string_view part(Size from, Size to) const {
+    return std::string_view(text_.data() + from, to - from);
+  }
+  /// Where the first `c` from `from` to `to` lies, or kNone.
+  Size find(char c, Size from, Size to) const {
+    Size at = from < to ? part(from, to).find(c) : kNone;
+    return at == kNone ? kNone : from + at;
+  }
+  /// The length in bytes of the blank at `i`, or 0 when none is there.
+  Size space_length(Size i) const {
+    unsigned char c = byte(i);
+    return c < 0x80 ? kAscii[c] & kBlank : unicode_space_length(i);
+  }
+  /// The length in bytes of the blank from U+0080 on at `i`, or 0.
+  Size unicode_space_length(Size i) const;
+  /// Where the blanks from `i` on end.
+  Size blanks(Size i) const {
+    // Most often none is there.
+    unsigned char c = byte(i);
+    return c < 0x80 && (kAscii[c] & kBlank) == 0 ? i : more_blanks(i);
+  }
+  /// Where the blanks from `i` on end, one of them there perhaps.
+  Size more_blanks(Size i) const;
+  /// Where a run of characters from `i` ends: at a blank, an ASCII
+  /// character with one of the bits `stops`, or the end. `colon` is where
+  /// the run's colon lies (kNone for none), or kNoName when the run is not a
+  /// name XML with namespaces allows: one colon at most, between two parts.
+  Size run(Size i, std::uint8_t stops, Size& colon) const;
+  /// Reads the markup that begins with the < at `p`: the tag's end, name
+  /// and attributes, or the other markup's end.
+  Kind markup_at(Size p);
+  /// Where the first & from `from` to `to` that begins no reference to one of
+  /// the five entities or to a character XML allows lies, or kNone.
+  Size bad_reference(Size from, Size to) const;
+  /// True when the prefix from `from` to `to` is bound by the declarations
+  /// in scope (xml always is).
+  bool bound(Size from, Size to);
+  /// Forgets the declarations after the first `count` numbers of declared_.
+  void undeclare(Size count);
+  /// Keeps `words` as the fault, with the line of `at` (kNone: no line); true.
+  bool fail(std::initializer_list<std::string_view> words, Size at);
+  /// Fails when the comment, processing instruction, CDATA section or
+  /// document type at `next` is not allowed there.
+  bool other_fails(Size next, Size start);
+  /// Fails when the start tag at `next`, its name from `from` to `to` with
+  /// its colon at `colon`, is not well-formed; opens its element else,
+  /// unless it closes itself.
+  bool start_tag_fails(Size next, Size from, Size to, Size colon);
+
+  std::string_view text_;
+  std::string fault_;
+  // The markup markup_at read last: its end, whether it is an end tag or a
+  // self-closing one, where a tag's name (after < and any /) and attributes
+  // (from the name's end) end, where the name's colon lies (as run gives
+  // it), and where each attribute's name and value start and end and its
+  // name's colon, five numbers each (`attributes_` of them in found_).
+  Size end_ = 0;
+  bool closing_ = false;
+  bool empty_ = false;
+  Size name_end_ = 0;
+  Size attributes_end_ = 0;
+  Size name_colon_ = kNone;
+  std::vector<Size> found_;
+  Size attributes_ = 0;
+  /// The elements open, three numbers each: where its name starts and ends,
+  /// and the size of declared_ outside it.
+  std::vector<Size> open_;
+  int roots_ = 0;
+  /// The prefixes declared by the open elements' tags, outermost first, where
+  /// each starts and ends; bumping `generation_` when they change makes the
+  /// prefixes found bound (`known_`, a few of them) be looked up again.
+  std::vector<Size> declared_;
+  std::uint32_t generation_ = 1;
+  /// A prefix found bound, and the declarations it was found bound in.
+  struct Known {
+    std::string_view prefix;
+    std::uint32_t generation = 0;
+  };
+  std::array<Known, 4> known_{};
+  Size next_known_ = 0;
+};
+
+Size Checker::unicode_space_length(Size i) const {
+  return unicode_space(code_point(text_, i)) ? sequence_length(byte(i)) : 0;
+}
+
+Size Checker::more_blanks(Size i) const {
+  for (Size length = space_length(i); length > 0; length = space_length(i)) {
+    i += length;
+  }
+  return i;
+}
+
+Size Checker::run(Size i, std::uint8_t stops, Size& colon) const {
+  const Size from = i;
+  Size part = from;
+  bool name = true;
+  for (unsigned char c = byte(i);; c = byte(i)) {
+    if (c < 0x80) {
+      if ((kAscii[c] & (stops | kBlank)) != 0) {
+        break;
+      }
+      if (c == ':') {
+        name = name && i != part && part == from;
+        part = i + 1;
+      } else {
+        name = name && (kAscii[c] & (i == part ? kNameStart : kNameCharacter)) != 0;
+      }
+      ++i;
+    } else {
+      if (unicode_space_length(i) > 0) {
+        break;
+      }
+      char32_t point = code_point(text_, i);
+      name = name && (i == part ? name_start(point) : name_character(point));
+      i += sequence_length(c);
+    }
+  }
+  colon = !name || i == part ? kNoName : part > from ? part - 1 : kNone;
+  return i;
+}
+
+Kind Checker::markup_at(Size p) {
+  Size q = p + 1;
+  closing_ = byte(q) == '/';
+  if (closing_) {
+    ++q;
+  }
+  attributes_ = 0;
+  // A name runs to a blank, /, >, ! or ?.
+  name_end_ = run(q, kEndsName, name_colon_);
+  if (name_end_ > q) {
+    Size end = name_end_;
+    // Each attribute after blanks: a name, = and a value in either quote,
+    // any characters but its quote.
+    for (;;) {
+      const Size attribute_start = blanks(end);
+      Size attribute_colon = kNone;
+      const Size attribute_end = run(attribute_start, kEndsAttribute, attribute_colon);
+      if (attribute_start == end || attribute_end == attribute_start) {
+        break;
+      }
+      Size r = blanks(attribute_end);
+      if (byte(r) != '=') {
+        break;
+      }
+      r = blanks(r + 1);
+      unsigned char quote = byte(r);
+      Size close = text_.find(static_cast<char>(quote), r + 1);
+      if ((quote != '"' && quote != '\'') || close == kNone) {
+        break;
+      }
+      end = close + 1;
+      if (found_.size() < attributes_ + 5) {
+        found_.resize(attributes_ + 5);
+      }
+      for (Size at : {attribute_start, attribute_end, r + 1, close, attribute_colon}) {
+        found_[attributes_++] = at;
+      }
+    }
+    attributes_end_ = end;
+    end = blanks(end);
+    empty_ = byte(end) == '/';
+    if (empty_) {
+      ++end;
+    }
+    end_ = end + 1;
+    return byte(end) == '>' ? Kind::kTag : Kind::kNothing;
+  }
+  // The markup other than tags, by how it opens and closes.
+  for (std::string_view opening : {"<!--", "<?", "<![CDATA[", "<!DOCTYPE"}) {
+    if (text_.substr(p, opening.size()) == opening) {
+      std::string_view closing = opening[1] == '?'   ? "?>"
+                                 : opening[2] == '-' ? "-->"
+                                 : opening[2] == '[' ? "]]>"
+                                                     : ">";
+      Size close = text_.find(closing, p + opening.size());
+      end_ = close + closing.size();
+      return close == kNone ? Kind::kNothing : Kind::kOther;
+    }
+  }
+  return Kind::kNothing;
+}
+
+Size Checker::bad_reference(Size from, Size to) const {
+  for (Size at = find('&', from, to); at != kNone; at = find('&', at + 1, to)) {
+    Size end = kNone;
+    std::uint32_t code = ' ';
+    if (byte(at + 1) == '#') {
+      // A character's number: 1 to 6 hexadecimal digits after #x, or 1 to 7
+      // decimal ones after #, then ;.
+      const std::uint32_t base = byte(at + 2) == 'x' ? 16 : 10;
+      const Size first = at + (base == 16 ? 3 : 2);
+      Size r = first;
+      code = 0;
+      for (;; ++r) {
+        unsigned char c = byte(r);
+        std::uint32_t digit = c >= '0' && c <= '9' ? c - '0'
+                              : base == 16 && (c | 0x20) >= 'a' && (c | 0x20) <= 'f'
+                                  ? (c | 0x20) - 'a' + 10
+                                  : base;
+        if (digit == base) {
+          break;
+        }
+        // Past seven digits the number is refused anyway: it stops growing.
+        code = r - first < 7 ? code * base + digit : code;
+      }
+      if (r > first && r - first <= (base == 16 ? 6U : 7U) && byte(r) == ';') {
+        end = r + 1;
+      }
+    } else {
+      for (std::string_view name : {"lt;", "gt;", "amp;", "quot;", "apos;"}) {
+        if (text_.substr(at + 1, name.size()) == name) {
+          end = at + 1 + name.size();
+        }
+      }
+    }
+    if (end == kNone || end > to || !allowed(code)) {
+      return at;
+    }
+  }
+  return kNone;
+}
+
+bool Checker::bound(Size from, Size to) {
+  std::string_view prefix = part(from, to);
+  for (const Known& known : known_) {
+    if (known.generation == generation_ && known.prefix == prefix) {
+      return true;
+    }
+  }
+  bool declared = prefix == "xml";
+  for (Size i = declared_.size(); i > 0 && !declared; i -= 2) {
+    declared = part(declared_[i - 2], declared_[i - 1]) == prefix;
+  }
+  if (declared) {
+    known_[next_known_] = {prefix, generation_};
+    next_known_ = (next_known_ + 1) % known_.size();
+  }
+  return declared;
+}
+
+void Checker::undeclare(Size count) {
+  if (declared_.size() != count) {
+    declared_.resize(count);
+    ++generation_;
+  }
+}
+
+bool Checker::fail(std::initializer_list<std::string_view> words, Size at) {
+  for (std::string_view word : words) {
+    fault_.append(word);
+  }
+  if (at != kNone) {
+    auto line = std::count(text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(at), '\n');
+    fault_.append(" (line ").append(std::to_string(line + 1)).append(")");
+  }
+  return true;
+}
+
+bool Checker::other_fails(Size next, Size start) {
+  std::string_view markup = part(next, end_);
+  // A comment's text is what lies between <!-- and -->.
+  if ((markup.starts_with("<!--") && markup.substr(4, markup.size() - 7).find("--") != kNone) ||
+      markup.ends_with("--->")) {
+    return fail({"a comment holding --"}, next);
+  }
+  if (markup.starts_with("<![CDATA[") && open_.empty()) {
+    return fail({"CDATA outside the root element"}, next);
+  }
+  if (markup.starts_with("<!DOCTYPE") && roots_ > 0) {
+    return fail({"a document type after the root element"}, next);
+  }
+  if (markup.starts_with("<?xml") && space_length(next + 5) > 0 && next > start) {
+    return fail({"an XML declaration that is not at the start"}, next);
+  }
+  return false;
+}
+
+bool Checker::start_tag_fails(Size next, Size from, Size to, Size colon) {
+  std::string_view element = part(from, to);
+  if (open_.empty() && roots_++ > 0) {
+    return fail({"a second root element, <", element, ">"}, next);
+  }
+  // The tag's own declarations are in scope for its attributes and its name.
+  const Size outside = declared_.size();
+  for (Size a = 0; a < attributes_; a += 5) {
+    std::string_view name = part(found_[a], found_[a + 1]);
+    if (name[0] == 'x' && name.starts_with("xmlns") && (name.size() == 5 || name[5] == ':')) {
+      declared_.push_back(std::min(found_[a] + 6, found_[a + 1]));
+      declared_.push_back(found_[a + 1]);
+    }
+  }
+  if (declared_.size() != outside) {
+    ++generation_;
+  }
+  for (Size a = 0; a < attributes_; a += 5) {
+    const Size name_from = found_[a];
+    const Size name_to = found_[a + 1];
+    const Size value_from = found_[a + 2];
+    const Size value_to = found_[a + 3];
+    std::string_view name = part(name_from, name_to);
+    if (found_[a + 4] == kNoName) {
+      return fail({"a bad attribute name, ", name}, next);
+    }
+    for (Size k = 0; k < a; k += 5) {
+      if (text_[found_[k]] == name[0] && part(found_[k], found_[k + 1]) == name) {
+        return fail({"the attribute ", name, " twice in <", element, ">"}, next);
+      }
+    }
+    // Values are short: read at once for a < and the first &.
+    Size amp = kNone;
+    for (Size i = value_from; i < value_to; ++i) {
+      if (text_[i] == '<') {
+        return fail({"a < in the value of ", name}, next);
+      }
+      amp = text_[i] == '&' && amp == kNone ? i : amp;
+    }
+    if (amp != kNone && bad_reference(amp, value_to) != kNone) {
+      return fail({"an & that begins no reference in the value of ", name}, next);
+    }
+    const Size at = found_[a + 4];
+    if (at != kNone) {
+      bool declaring = at - name_from == 5 && name.starts_with("xmlns");
+      if (!declaring && !bound(name_from, at)) {
+        return fail({"the prefix of ", name, " is not declared"}, next);
+      }
+      if (declaring && value_to == value_from) {
+        return fail({"the prefix ", part(at + 1, name_to), " is declared empty"}, next);
+      }
+    }
+  }
+  if (colon != kNone && !bound(from, colon)) {
+    return fail({"the prefix of <", element, "> is not declared"}, next);
+  }
+  if (empty_) {
+    undeclare(outside);
+  } else {
+    open_.push_back(from);
+    open_.push_back(to);
+    open_.push_back(outside);
+  }
+  return false;
+}
+
+std::optional<std::string> Checker::fault() {
+  if (std::optional<Located> bad = bad_character(text_)) {
+    fail({bad->what}, bad->at);
+    return fault_;
+  }
+  const Size n = text_.size();
+  const Size start = text_.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+  for (Size at = start;;) {
+    // The text up to the next markup, most often short: read at once for
+    // the < and the first &.
+    Size end = at;
+    Size amp = n;
+    for (; end < n && text_[end] != '<'; ++end) {
+      amp = text_[end] == '&' && amp == n ? end : amp;
+    }
+    const Size next = end == n ? kNone : end;
+    const Kind kind = next == kNone ? Kind::kNothing : markup_at(next);
+    if (next != kNone && kind == Kind::kNothing) {
+      fail({"a < that begins no tag"}, next);
+      return fault_;
+    }
+    // The text before this markup: good references, and only blanks outside the root.
+    if (open_.empty() && blanks(at) < end) {
+      fail({"text outside the root element"}, at);
+      return fault_;
+    }
+    if (Size reference = open_.empty() || amp >= end ? kNone : bad_reference(amp, end);
+        reference != kNone) {
+      fail({"an & that begins no reference"}, reference);
+      return fault_;
+    }
+    if (next == kNone) {
+      break;
+    }
+    at = end_;
+    if (kind == Kind::kOther) {
+      if (other_fails(next, start)) {
+        return fault_;
+      }
+      continue;
+    }
+    const Size from = next + (closing_ ? 2 : 1);
+    const Size to = name_end_;
+    std::string_view element = part(from, to);
+    std::string_view open =
+        open_.empty() ? std::string_view() : part(open_[open_.size() - 3], open_[open_.size() - 2]);
+    if (name_colon_ == kNoName) {
+      fail({"a bad element name, ", element}, next);
+    } else if (!closing_) {
+      start_tag_fails(next, from, to, name_colon_);
+    } else if (attributes_end_ > to || empty_) {
+      fail({"an end tag with attributes, ", part(next, end_)}, next);
+    } else if (open_.empty()) {
+      fail({"an end tag </", element, "> without its start"}, next);
+    } else if (open != element) {
+      fail({"</", element, "> where </", open, "> belongs"}, next);
+    } else {
+      undeclare(open_.back());
+      open_.resize(open_.size() - 3);
+    }
+    if (!fault_.empty()) {
+      return fault_;
+    }
+  }
+  if (!open_.empty()) {
+    fail({"<", part(open_[open_.size() - 3], open_[open_.size() - 2]), "> is not closed"}, n);
+    return fault_;
+  }
+  if (roots_ == 0) {
+    return "no root element";
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> xml_fault(std::string_view document) {
+  return Checker(document).fault();
+}
+
+}  // namespace wasm

@@ -1,0 +1,77 @@
+#include "wasm/xml_check.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace wasm {
+namespace {
+
+/// A document and what the check says of it: its fault, or "" when it is well-formed.
+struct XmlCheckCase {
+  std::string document;
+  std::string fault;
+};
+
+TEST(XmlCheck, WellFormedXmlIsToldFromDamagedXmlWithTheFaultAndItsLine) {
+  const std::vector<XmlCheckCase> cases = {
+      {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<a x=\"1\" y='2'><!-- note --><b>x &amp; "
+       "&#x1F600; &#233;</b><![CDATA[<c>]]><?pi x?></a>\n",
+       ""},
+      {"\xEF\xBB\xBF<a/>", ""},
+      {"<x:a xmlns:x=\"u\"><x:b xml:space=\"preserve\"/></x:a>", ""},
+      {"<dimension ref=\"A1\"></dimension ref=\"A1:K6\">",
+       "an end tag with attributes, </dimension ref=\"A1:K6\"> (line 1)"},
+      {"<a></a/>", "an end tag with attributes, </a/> (line 1)"},
+      {"<a>\n<b></a>", "</a> where </b> belongs (line 2)"},
+      {"<a><b>", "<b> is not closed (line 1)"},
+      {"</a>", "an end tag </a> without its start (line 1)"},
+      {"<a/><b/>", "a second root element, <b> (line 1)"},
+      {"", "no root element"},
+      {"<a>1 < 2</a>", "a < that begins no tag (line 1)"},
+      {"<a b=\"1\"c=\"2\"/>", "a < that begins no tag (line 1)"},
+      {"<a>&nbsp;</a>", "an & that begins no reference (line 1)"},
+      {"<a>&#1;</a>", "an & that begins no reference (line 1)"},
+      {"<a>&amp</a>", "an & that begins no reference (line 1)"},
+      {"<a b=\"&x;\"/>", "an & that begins no reference in the value of b (line 1)"},
+      {"<a b=\"1\" b=\"2\"/>", "the attribute b twice in <a> (line 1)"},
+      {"<x:a/>", "the prefix of <x:a> is not declared (line 1)"},
+      {"<a><x:b xmlns:x=\"u\"/><x:c/></a>", "the prefix of <x:c> is not declared (line 1)"},
+      {"<a x:b=\"1\"/>", "the prefix of x:b is not declared (line 1)"},
+      {"<a xmlns:x=\"\"/>", "the prefix x is declared empty (line 1)"},
+      {"<1a/>", "a bad element name, 1a (line 1)"},
+      {"<a:b:c/>", "a bad element name, a:b:c (line 1)"},
+      {"x<a/>", "text outside the root element (line 1)"},
+      {"<a/>\nx", "text outside the root element (line 1)"},
+      {"<a>\x02</a>", "a character XML does not allow, U+0002 (line 1)"},
+      {"<a><!-- a -- b --></a>", "a comment holding -- (line 1)"},
+      {"<a/><![CDATA[x]]>", "CDATA outside the root element (line 1)"},
+      {"<a/>\n<?xml version=\"1.0\"?>", "an XML declaration that is not at the start (line 2)"},
+      // Bytes that are not UTF-8: a stray continuation byte, an overlong form,
+      // an encoded surrogate, a code point beyond U+10FFFF, a sequence cut short.
+      {"<a>\n\x80</a>", "bytes that are not UTF-8 (line 2)"},
+      {"<a>\xC0\xBC</a>", "bytes that are not UTF-8 (line 1)"},
+      {"<a>\xED\xA0\x80</a>", "bytes that are not UTF-8 (line 1)"},
+      {"<a>\xF4\x90\x80\x80</a>", "bytes that are not UTF-8 (line 1)"},
+      {"<a/>\xE2\x82", "bytes that are not UTF-8 (line 1)"},
+      {"<a>\xEF\xBF\xBE</a>", "a character XML does not allow, U+FFFE (line 1)"},
+      // Characters beyond U+FFFF in names and text; lines counted in
+      // characters of several bytes.
+      {"<\xF0\x9F\x98\x80 a\xF0\x9F\x98\x80=\"1\">\xF0\x9F\x98\x80</\xF0\x9F\x98\x80>", ""},
+      {"<a>\xC3\xA9\n\xF0\x9F\x98\x80\n<b></a>", "</a> where </b> belongs (line 3)"},
+      // Unicode's blanks end a name as any blank does.
+      {"<a\xC2\xA0"
+       "b=\"1\"\xE2\x80\xA8/>",
+       ""},
+      // A declaration's value with a reference to no character is a fault, not a stop.
+      {"<a xmlns:p=\"&#x110000;\"/>",
+       "an & that begins no reference in the value of xmlns:p (line 1)"},
+  };
+  for (const XmlCheckCase& c : cases) {
+    EXPECT_EQ(xml_fault(c.document).value_or(""), c.fault) << c.document;
+  }
+}
+
+}  // namespace
+}  // namespace wasm
