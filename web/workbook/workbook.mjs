@@ -8,7 +8,7 @@ import { columnLetters } from './cells.mjs';
 import { odsCellName, openOds, readOdsSheet } from './ods.mjs';
 import { commentedCells, openXlsx, readXlsxSheet } from './xlsx.mjs';
 import { spliceInto, utf8 } from './splice.mjs';
-import { deflating, readZip, rewriteZip, unzipEntry, WorkbookError, zipEntry } from './zip.mjs';
+import { deflating, joinBytes, readZip, rewriteZip, unzipEntry, WorkbookError, zipEntry } from './zip.mjs';
 import { xmlText } from './xml.mjs';
 
 /** The columns a sheet can have. */
@@ -38,17 +38,6 @@ function checkWritten(xmlFault, part, bytes, old) {
   const before = xmlFault(old);
   if (before !== null) throw new WorkbookError(`its part ${part} is not well-formed XML: ${before}`);
   throw new WorkbookError(`the page could not add the columns to its part ${part} without damaging it (${fault})`);
-}
-
-/** `pieces` of bytes one after the other, in one array. */
-function joinBytes(pieces) {
-  const bytes = new Uint8Array(pieces.reduce((size, piece) => size + piece.length, 0));
-  let at = 0;
-  for (const piece of pieces) {
-    bytes.set(piece, at);
-    at += piece.length;
-  }
-  return bytes;
 }
 
 /** What a cell's code (as the engine takes it) shows as text. */

@@ -275,6 +275,17 @@ export async function unzipEntry(zip, entry) {
   return bytes;
 }
 
+/** `pieces` of bytes one after the other, in one array. */
+export function joinBytes(pieces) {
+  const bytes = new Uint8Array(pieces.reduce((size, piece) => size + piece.length, 0));
+  let at = 0;
+  for (const piece of pieces) {
+    bytes.set(piece, at);
+    at += piece.length;
+  }
+  return bytes;
+}
+
 /**
  * The archive `zip` again with the entries named in `replaced` (a Map from
  * name to new uncompressed bytes, or for a deflated entry to what a
@@ -344,11 +355,5 @@ export async function rewriteZip(zip, replaced) {
   view.setUint32(16, centralOffset, true);
   add(end);
   if (length > 0xfffffffe) throw new WorkbookError('the converted workbook would need zip64');
-  const out = new Uint8Array(length);
-  let at = 0;
-  for (const part of parts) {
-    out.set(part, at);
-    at += part.length;
-  }
-  return out;
+  return joinBytes(parts);
 }
