@@ -74,7 +74,7 @@ function calls(engine, progress) {
     /** Opens the workbook `bytes`: the names of its sheets. */
     async open(bytes) {
       sheet = null;
-      book = await openWorkbook(bytes, engine.xmlFault);
+      book = await openWorkbook(bytes, engine);
       return book.sheets;
     },
     /** Reads sheet `i`: { name, columns, empty, firstRow, pictures } as openWorkbook's sheet has them. */
