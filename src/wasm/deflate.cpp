@@ -24,6 +24,9 @@ constexpr std::uint32_t kBlockSymbols = 1 << 16;
 constexpr std::uint32_t kInsertedInMatch = 16;
 
 constexpr unsigned kLiteralCodes = 286;
+/// The fixed code has two more literal/length codes, never used, whose
+/// lengths count in the canonical codes of the others.
+constexpr unsigned kFixedLiteralCodes = 288;
 constexpr unsigned kDistanceCodes = 30;
 constexpr unsigned kEndOfBlock = 256;
 constexpr unsigned kMaxBits = 15;
@@ -118,16 +121,15 @@ inline std::uint32_t extend(const unsigned char* a, const unsigned char* b, std:
 /// Code lengths, at most `limit` bits, for symbols used `counts` times: a
 /// Huffman code whose longest codes are shortened where they pass the limit.
 /// Two symbols at least have a code, so that the code is complete.
-template <std::size_t N>
-void code_lengths(const std::uint32_t* counts, unsigned limit,
-                  std::array<std::uint8_t, N>& lengths) {
+void code_lengths(const std::uint32_t* counts, std::size_t n_symbols, unsigned limit,
+                  std::uint8_t* lengths) {
   struct Entry {
     std::uint32_t key;  // the count, then the code length
     std::uint16_t symbol;
   };
-  std::array<Entry, N> a;
+  std::array<Entry, kFixedLiteralCodes> a;
   int used = 0;
-  for (std::size_t i = 0; i < N; ++i) {
+  for (std::size_t i = 0; i < n_symbols; ++i) {
     lengths[i] = 0;
     if (counts[i] != 0) {
       a[static_cast<std::size_t>(used++)] = {counts[i], static_cast<std::uint16_t>(i)};
@@ -185,7 +187,7 @@ void code_lengths(const std::uint32_t* counts, unsigned limit,
   }
   // How many codes of each length; those past the limit are brought to it,
   // then codes are lengthened until the code is complete again.
-  std::array<std::uint32_t, N + 1> per_length{};
+  std::array<std::uint32_t, kFixedLiteralCodes + 1> per_length{};
   for (int i = 0; i < n; ++i) {
     ++per_length[std::min<std::uint32_t>(a[i].key, limit)];
   }
@@ -215,12 +217,11 @@ void code_lengths(const std::uint32_t* counts, unsigned limit,
 
 /// The canonical codes of code lengths, bit-reversed as deflate writes them
 /// (from their first bit, into the low end of the bit buffer).
-template <std::size_t N>
-void codes_of(const std::array<std::uint8_t, N>& lengths, std::array<std::uint16_t, N>& codes) {
+void codes_of(const std::uint8_t* lengths, std::size_t n_symbols, std::uint16_t* codes) {
   std::array<std::uint16_t, kMaxBits + 2> next{};
   std::array<std::uint16_t, kMaxBits + 1> per_length{};
-  for (std::uint8_t length : lengths) {
-    ++per_length[length];
+  for (std::size_t i = 0; i < n_symbols; ++i) {
+    ++per_length[lengths[i]];
   }
   per_length[0] = 0;
   std::uint32_t code = 0;
@@ -228,7 +229,7 @@ void codes_of(const std::array<std::uint8_t, N>& lengths, std::array<std::uint16
     code = (code + per_length[bits - 1]) << 1;
     next[bits] = static_cast<std::uint16_t>(code);
   }
-  for (std::size_t i = 0; i < N; ++i) {
+  for (std::size_t i = 0; i < n_symbols; ++i) {
     unsigned length = lengths[i];
     if (length == 0) {
       codes[i] = 0;
@@ -353,10 +354,10 @@ void Deflater::flush(char*& at) {
 
 void Deflater::write_block(std::string_view document, bool last) {
   literal_counts_[kEndOfBlock] = 1;
-  std::array<std::uint8_t, kLiteralCodes> literal_lengths;
+  std::array<std::uint8_t, kFixedLiteralCodes> literal_lengths;
   std::array<std::uint8_t, kDistanceCodes> distance_lengths;
-  code_lengths(literal_counts_.data(), kMaxBits, literal_lengths);
-  code_lengths(distance_counts_.data(), kMaxBits, distance_lengths);
+  code_lengths(literal_counts_.data(), kLiteralCodes, kMaxBits, literal_lengths.data());
+  code_lengths(distance_counts_.data(), kDistanceCodes, kMaxBits, distance_lengths.data());
 
   // The code lengths as the block's header gives them: runs of zeros and of
   // repeats in fewer symbols.
@@ -410,7 +411,7 @@ void Deflater::write_block(std::string_view document, bool last) {
     }
   }
   std::array<std::uint8_t, 19> length_lengths;
-  code_lengths(item_counts.data(), 7, length_lengths);
+  code_lengths(item_counts.data(), item_counts.size(), 7, length_lengths.data());
   unsigned orders = 19;
   while (orders > 4 && length_lengths[kCodeLengthOrder[orders - 1]] == 0) {
     --orders;
@@ -464,21 +465,22 @@ void Deflater::write_block(std::string_view document, bool last) {
   } else {
     bool dynamic = dynamic_bits < fixed_bits;
     if (!dynamic) {
-      for (unsigned s = 0; s < kLiteralCodes; ++s) {
+      for (unsigned s = 0; s < kFixedLiteralCodes; ++s) {
         literal_lengths[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
       }
       distance_lengths.fill(5);
     }
-    std::array<std::uint16_t, kLiteralCodes> literal_codes;
+    std::array<std::uint16_t, kFixedLiteralCodes> literal_codes;
     std::array<std::uint16_t, kDistanceCodes> distance_codes;
-    codes_of(literal_lengths, literal_codes);
-    codes_of(distance_lengths, distance_codes);
+    codes_of(literal_lengths.data(), dynamic ? kLiteralCodes : kFixedLiteralCodes,
+             literal_codes.data());
+    codes_of(distance_lengths.data(), kDistanceCodes, distance_codes.data());
     out_.resize(at + (std::min(dynamic_bits, fixed_bits) + 7) / 8 + 16);
     char* p = out_.data() + at;
     put((last ? 1 : 0) | (dynamic ? 2 : 1) << 1, 3);
     if (dynamic) {
       std::array<std::uint16_t, 19> length_codes;
-      codes_of(length_lengths, length_codes);
+      codes_of(length_lengths.data(), length_lengths.size(), length_codes.data());
       put(literals - 257, 5);
       put(distances - 1, 5);
       put(orders - 4, 4);

@@ -229,6 +229,7 @@ TEST(Deflater, DocumentsComeBackWholeHoweverTheyAreFed) {
   const std::vector<Case> cases = {
       {"empty", ""},
       {"one byte", "x"},
+      {"bytes of each length of the fixed code", "x\x90\xFF"},
       {"a short text", "abcabcabcabcabcd"},
       {"a run longer than a match", std::string(1000, 'a')},
       {"a run of 259 bytes", std::string(259, 'z')},
