@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,11 +16,16 @@
 
 #include "chronology/tables_identity.h"
 #include "wasm/calls.h"
+#include "wasm/deflate.h"
 #include "wasm/xml_check.h"
 
 namespace {
 
 std::string input;
+/// The workbook part being written, a piece at a time, and its deflater once
+/// deflating has begun.
+std::string part;
+std::unique_ptr<wasm::Deflater> part_deflater;
 /// The texts of the last call, in the places web/engine.mjs reads them from;
 /// each export below says what it leaves where.
 std::array<std::string, 3> texts;
@@ -208,6 +214,52 @@ VARVE_EXPORT(varve_xml_fault) std::int32_t varve_xml_fault() {
   std::optional<std::string> fault = wasm::xml_fault(input);
   texts = {fault.value_or(std::string()), std::string(), std::string()};
   return fault ? 1 : 0;
+}
+
+/// Drops the part and its deflate data: the next piece starts a new part.
+VARVE_EXPORT(varve_part_clear) void varve_part_clear() {
+  part = std::string();
+  part_deflater.reset();
+}
+
+/// Room for `size` more bytes at the end of the part: where they go. The
+/// part's earlier bytes stay, though they may move.
+VARVE_EXPORT(varve_part_space) char* varve_part_space(std::int32_t size) {
+  std::size_t at = part.size();
+  part.resize(at + static_cast<std::size_t>(std::max<std::int32_t>(size, 0)));
+  return part.data() + at;
+}
+
+/// Deflates what of the part can be so far (see wasm::Deflater::feed).
+VARVE_EXPORT(varve_part_deflate) void varve_part_deflate() {
+  if (!part_deflater) {
+    part_deflater = std::make_unique<wasm::Deflater>();
+  }
+  part_deflater->feed(part);
+}
+
+/// Ends the part's deflate data; returns the part's CRC-32 (its bits as an
+/// int32). Leaves the deflate data (raw, RFC 1951).
+VARVE_EXPORT(varve_part_finish) std::int32_t varve_part_finish() {
+  if (!part_deflater) {
+    part_deflater = std::make_unique<wasm::Deflater>();
+  }
+  part_deflater->finish(part);
+  texts = {part_deflater->data(), std::string(), std::string()};
+  return static_cast<std::int32_t>(part_deflater->crc());
+}
+
+/// Checks the part as an XML document in UTF-8 (see wasm::xml_fault);
+/// returns 1 when it is not well-formed, else 0. Leaves why it is not.
+VARVE_EXPORT(varve_part_check) std::int32_t varve_part_check() {
+  std::optional<std::string> fault = wasm::xml_fault(part);
+  texts = {fault.value_or(std::string()), std::string(), std::string()};
+  return fault ? 1 : 0;
+}
+
+/// The part's length in bytes.
+VARVE_EXPORT(varve_part_size) std::int32_t varve_part_size() {
+  return static_cast<std::int32_t>(part.size());
 }
 
 /// Draws the chart of `direction`: marking the number `first` when `marked`
