@@ -89,7 +89,8 @@ export function instantiate(module) {
 
 /**
  * A writer of one workbook part into the engine whose exports are `x`,
- * dropping any part written before: write(bytes) adds a piece, deflate()
+ * dropping any part written before: write(bytes) adds a piece, clear()
+ * drops the part written so far, deflate()
  * deflates what of the part can be so far, finish() ends the deflate data
  * and gives { size, crc, compressed } (the part's length and CRC-32, and
  * its raw deflate data), check() why the part is not well-formed XML, or
@@ -110,6 +111,9 @@ export function partWriter(x) {
       const crc = x.varve_part_finish() >>> 0;
       const compressed = new Uint8Array(x.memory.buffer, x.varve_text(0), x.varve_text_size(0)).slice();
       return { size: x.varve_part_size(), crc, compressed };
+    },
+    clear() {
+      x.varve_part_clear();
     },
     check() {
       if (x.varve_part_check() !== 1) return null;
