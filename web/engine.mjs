@@ -110,7 +110,7 @@ export function partWriter(x) {
     finish() {
       const crc = x.varve_part_finish() >>> 0;
       const compressed = new Uint8Array(x.memory.buffer, x.varve_text(0), x.varve_text_size(0)).slice();
-      return { size: x.varve_part_size(), crc, compressed };
+      return { size: x.varve_part_size() >>> 0, crc, compressed };
     },
     clear() {
       x.varve_part_clear();

@@ -19,9 +19,10 @@ constexpr unsigned kHashBits = 15;
 /// Symbols per block: enough that the block's code tables cost little, few
 /// enough that the codes follow the document's changes.
 constexpr std::uint32_t kBlockSymbols = 1 << 16;
-/// Matches up to this long have each of their positions entered in the hash
-/// table; longer ones only their first ones, which keeps long runs fast.
-constexpr std::uint32_t kInsertedInMatch = 16;
+/// Of a match's positions, the first and the last this many are entered in
+/// the hash table, not those between: long matches stay fast, and what
+/// follows a match is most often found again after the match's end.
+constexpr std::uint32_t kEnteredInMatch = 4;
 
 constexpr unsigned kLiteralCodes = 286;
 /// The fixed code has two more literal/length codes, never used, whose
@@ -267,7 +268,9 @@ void Deflater::feed(std::string_view document) {
   }
   crc_ = crc32(crc_, document.substr(crc_end_));
   crc_end_ = static_cast<std::uint32_t>(document.size());
-  match(document, kMaxMatch);
+  // A match there is as long as it would be with the whole document, and
+  // every position it enters in the hash table has its eight bytes.
+  match(document, kMaxMatch + 7);
 }
 
 void Deflater::finish(std::string_view document) {
@@ -289,6 +292,14 @@ void Deflater::match(std::string_view document, std::size_t keep) {
   std::uint32_t* distance_counts = distance_counts_.data();
   std::uint32_t pos = pos_;
   std::uint32_t count = symbol_count_;
+  // Enters positions `from` to `to` (not included) in the hash table.
+  auto enter = [&](std::uint32_t from, std::uint32_t to) {
+    for (std::uint32_t q = from; q < to; ++q) {
+      std::uint32_t* bucket = heads + 2 * hash(load64(base + q));
+      bucket[1] = bucket[0];
+      bucket[0] = q;
+    }
+  };
   while (pos + keep <= end) {
     std::uint32_t available = end - pos;
     std::uint32_t length = 0;
@@ -320,13 +331,11 @@ void Deflater::match(std::string_view document, std::size_t keep) {
                            static_cast<std::uint16_t>(distance)};
       ++literal_counts[257 + kLengthCode[length]];
       ++distance_counts[distance_code(distance)];
-      std::uint32_t stop = pos + std::min(length, kInsertedInMatch);
-      stop = std::min(stop, end - 7);
-      for (std::uint32_t q = pos + 1; q < stop; ++q) {
-        std::uint32_t* bucket = heads + 2 * hash(load64(base + q));
-        bucket[1] = bucket[0];
-        bucket[0] = q;
-      }
+      // Only positions from which the hash's eight bytes can be read.
+      std::uint32_t last = std::min(pos + length, end - 7);
+      std::uint32_t first_end = std::min(pos + kEnteredInMatch, last);
+      enter(pos + 1, first_end);
+      enter(std::max(pos + length - kEnteredInMatch, first_end), last);
       pos += length;
     } else {
       symbols_[count++] = {base[pos], 0};

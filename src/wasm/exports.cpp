@@ -284,7 +284,8 @@ VARVE_EXPORT(varve_part_check) std::int32_t varve_part_check() {
   return fault ? 1 : 0;
 }
 
-/// The part's length in bytes.
+/// The part's length in bytes (its bits as an int32: a part of 2 GB or more
+/// reads as negative).
 VARVE_EXPORT(varve_part_size) std::int32_t varve_part_size() {
   return static_cast<std::int32_t>(part.bytes().size());
 }
