@@ -313,7 +313,9 @@ void Deflater::match(std::string_view document, std::size_t keep) {
       bucket[0] = pos;
       std::uint32_t limit = std::min(available, kMaxMatch);
       auto head = static_cast<std::uint32_t>(word);
-      // Unsigned: a distance of 0 (a position not yet entered) wraps past the window.
+      // Unsigned: a distance of 0 (at position 0, where the table holds only
+      // zeros) wraps past the window. A stale or colliding entry fails the
+      // comparison of its first four bytes.
       if (pos - first - 1 < kWindow && load32(base + first) == head) {
         length = extend(base + pos, base + first, limit);
         distance = pos - first;

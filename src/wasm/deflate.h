@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace wasm {
@@ -29,6 +30,9 @@ class Deflater {
 
   /// The deflate data so far: whole bytes, all of them once finished.
   const std::string& data() const { return out_; }
+
+  /// The deflate data so far, moved out: the deflater is left with none.
+  std::string take_data() { return std::move(out_); }
 
   /// The CRC-32 of the document given so far.
   std::uint32_t crc() const { return crc_; }

@@ -58,22 +58,13 @@ class Inflater {
     return value;
   }
 
-  /// The code of `lengths`, or none when it is over-subscribed.
-  static std::optional<Code> code(const std::vector<int>& lengths) {
+  /// The canonical code of `lengths`.
+  static Code code(const std::vector<int>& lengths) {
     Code c;
-    for (int length : lengths) {
-      ++c.count[static_cast<std::size_t>(length)];
-    }
-    int left = 1;
-    for (std::size_t length = 1; length < 16; ++length) {
-      left = 2 * left - c.count[length];
-      if (left < 0) {
-        return std::nullopt;
-      }
-    }
     for (int length = 1; length < 16; ++length) {
       for (std::size_t s = 0; s < lengths.size(); ++s) {
         if (lengths[s] == length) {
+          ++c.count[static_cast<std::size_t>(length)];
           c.symbols.push_back(static_cast<int>(s));
         }
       }
@@ -125,9 +116,9 @@ class Inflater {
       for (unsigned i = 0; i < orders; ++i) {
         length_lengths[static_cast<std::size_t>(kOrder[i])] = static_cast<int>(bits(3));
       }
-      std::optional<Code> length_code = code(length_lengths);
-      while (length_code && !failed_ && lengths.size() < literals + distances) {
-        int s = decode(*length_code);
+      Code length_code = code(length_lengths);
+      while (!failed_ && lengths.size() < literals + distances) {
+        int s = decode(length_code);
         if (s < 16) {
           lengths.push_back(s);
         } else if (s == 16 && !lengths.empty()) {
@@ -136,23 +127,14 @@ class Inflater {
           lengths.insert(lengths.end(), s == 17 ? 3 + bits(3) : s == 18 ? 11 + bits(7) : 999, 0);
         }
       }
-      if (!length_code || lengths.size() != literals + distances || lengths[256] == 0) {
+      if (lengths.size() != literals + distances || lengths[256] == 0) {
         return false;
       }
     }
-    std::optional<Code> literal = code({lengths.begin(), lengths.begin() + literals});
-    std::optional<Code> distance = code({lengths.begin() + literals, lengths.end()});
-    if (!literal || !distance) {
-      return false;
-    }
-    static constexpr std::array<int, 29> kLengthBase = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
-                                                        15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
-                                                        67, 83, 99, 115, 131, 163, 195, 227, 258};
-    static constexpr std::array<int, 30> kDistanceBase = {
-        1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
-        193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+    Code literal = code({lengths.begin(), lengths.begin() + literals});
+    Code distance = code({lengths.begin() + literals, lengths.end()});
     for (;;) {
-      int s = decode(*literal);
+      int s = decode(literal);
       if (failed_ || s > 285) {
         return false;
       }
@@ -161,17 +143,21 @@ class Inflater {
       } else if (s == 256) {
         return true;
       } else {
+        // Bases and extra bits as RFC 1951 tabulates them, computed.
         int i = s - 257;
         unsigned extra = i < 8 || i == 28 ? 0 : static_cast<unsigned>(i - 4) / 4;
-        std::size_t length =
-            static_cast<std::size_t>(kLengthBase[static_cast<std::size_t>(i)]) + bits(extra);
-        int d = decode(*distance);
+        unsigned base = i < 8     ? 3u + static_cast<unsigned>(i)
+                        : i == 28 ? 258u
+                                  : ((4u + static_cast<unsigned>(i) % 4) << extra) + 3;
+        std::size_t length = base + bits(extra);
+        int d = decode(distance);
         if (failed_ || d > 29) {
           return false;
         }
         unsigned d_extra = d < 4 ? 0 : static_cast<unsigned>(d - 2) / 2;
-        std::size_t back =
-            static_cast<std::size_t>(kDistanceBase[static_cast<std::size_t>(d)]) + bits(d_extra);
+        unsigned d_base = d < 4 ? static_cast<unsigned>(d) + 1
+                                : ((2u + static_cast<unsigned>(d) % 2) << d_extra) + 1;
+        std::size_t back = d_base + bits(d_extra);
         if (back > out_.size() || back > 32768) {
           return false;
         }

@@ -266,14 +266,19 @@ VARVE_EXPORT(varve_part_deflate) void varve_part_deflate() {
 }
 
 /// Ends the part's deflate data; returns the part's CRC-32 (its bits as an
-/// int32). Leaves the deflate data (raw, RFC 1951).
+/// int32). Leaves the deflate data (raw, RFC 1951). The part stays; deflating
+/// it again starts from its beginning.
 VARVE_EXPORT(varve_part_finish) std::int32_t varve_part_finish() {
   if (!part_deflater) {
     part_deflater = std::make_unique<wasm::Deflater>();
   }
   part_deflater->finish(part.bytes());
-  texts = {part_deflater->data(), std::string(), std::string()};
-  return static_cast<std::int32_t>(part_deflater->crc());
+  std::uint32_t crc = part_deflater->crc();
+  // Moved rather than copied: the data of a part that does not compress is
+  // as large as the part.
+  texts = {part_deflater->take_data(), std::string(), std::string()};
+  part_deflater.reset();
+  return static_cast<std::int32_t>(crc);
 }
 
 /// Checks the part as an XML document in UTF-8 (see wasm::xml_fault);

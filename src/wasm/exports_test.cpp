@@ -164,6 +164,9 @@ TEST(Exports, APartWrittenInPiecesIsDeflatedCheckedAndClearedWhole) {
     EXPECT_EQ(varve_part_check(), 0);
     EXPECT_EQ(static_cast<std::uint32_t>(varve_part_finish()), crc32(0, whole));
     EXPECT_EQ(text(0), deflater.data());
+    // Finished again, the part is deflated again from its beginning.
+    EXPECT_EQ(static_cast<std::uint32_t>(varve_part_finish()), crc32(0, whole));
+    EXPECT_EQ(text(0), deflater.data());
   }
   write_part({"<a>", "</b>"}, false);
   EXPECT_EQ(varve_part_check(), 1);
