@@ -104,6 +104,35 @@ constexpr std::array<std::uint8_t, 0x80> kAscii = [] {
   return bits;
 }();
 
+/// What a byte is to a reader of text and of attributes' values: a place
+/// to stop at, as bits of kStops.
+enum : std::uint8_t {
+  kMarkup = 1,  ///< < and &, which a text or a value may not hold plainly.
+  kQuote = 2,   ///< " and ', either of which may close a value.
+};
+
+/// The bits of each byte: most have none, and are passed over at once.
+constexpr std::array<std::uint8_t, 0x100> kStops = [] {
+  std::array<std::uint8_t, 0x100> bits{};
+  bits['<'] = bits['&'] = kMarkup;
+  bits['"'] = bits['\''] = kQuote;
+  return bits;
+}();
+
+/// True when `a` and `b` hold the same bytes; names are short, so they are
+/// compared here rather than by a call.
+bool same(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) {
+    return false;
+  }
+  for (Size i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i]) {
+      return false;
+    }
+  }
+  return true;
+}
+
 /// True for the blanks from U+0080 on: Unicode's spaces and U+FEFF.
 bool unicode_space(char32_t c) {
   return c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 ||
@@ -152,10 +181,19 @@ std::optional<Located> bad_character(std::string_view text) {
   constexpr std::uint64_t kHighBits = 0x8080808080808080;
   const Size n = text.size();
   for (Size i = 0; i < n;) {
-    // Eight bytes at a time while none is at or above 0x80 or below a space.
+    // Sixteen bytes at a time, then eight, while none is at or above 0x80
+    // or below a space.
+    auto plain = [](std::uint64_t word) { return word | (word - kOnes * 0x20); };
+    for (std::uint64_t low = 0, high = 0; i + 16 <= n; i += 16) {
+      std::memcpy(&low, text.data() + i, 8);
+      std::memcpy(&high, text.data() + i + 8, 8);
+      if (((plain(low) | plain(high)) & kHighBits) != 0) {
+        break;
+      }
+    }
     for (std::uint64_t word = 0; i + 8 <= n; i += 8) {
       std::memcpy(&word, text.data() + i, 8);
-      if (((word | (word - kOnes * 0x20)) & kHighBits) != 0) {
+      if ((plain(word) & kHighBits) != 0) {
         break;
       }
     }
@@ -253,7 +291,9 @@ class Checker {
   // self-closing one, where a tag's name (after < and any /) and attributes
   // (from the name's end) end, where the name's colon lies (as run gives
   // it), and where each attribute's name and value start and end and its
-  // name's colon, five numbers each (`attributes_` of them in found_).
+  // name's colon, and where its value's first < and first & lie (kNone for
+  // none), kFound numbers each (`attributes_` of them in found_).
+  static constexpr Size kFound = 7;
   Size end_ = 0;
   bool closing_ = false;
   bool empty_ = false;
@@ -295,17 +335,24 @@ Size Checker::run(Size i, std::uint8_t stops, Size& colon) const {
   const Size from = i;
   Size part = from;
   bool name = true;
+  const Size n = text_.size();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text_.data());
   for (unsigned char c = byte(i);; c = byte(i)) {
     if (c < 0x80) {
-      if ((kAscii[c] & (stops | kBlank)) != 0) {
+      const std::uint8_t bits = kAscii[c];
+      if ((bits & kNameCharacter) != 0) {
+        // A part's first character must begin a name; the ASCII characters
+        // after it, most of most names, are passed over at once.
+        name = name && (i != part || (bits & kNameStart) != 0);
+        for (++i; i < n && bytes[i] < 0x80 && (kAscii[bytes[i]] & kNameCharacter) != 0; ++i) {
+        }
+        continue;
+      }
+      if ((bits & (stops | kBlank)) != 0) {
         break;
       }
-      if (c == ':') {
-        name = name && i != part && part == from;
-        part = i + 1;
-      } else {
-        name = name && (kAscii[c] & (i == part ? kNameStart : kNameCharacter)) != 0;
-      }
+      name = name && c == ':' && i != part && part == from;
+      part = c == ':' ? i + 1 : part;
       ++i;
     } else {
       if (unicode_space_length(i) > 0) {
@@ -331,6 +378,8 @@ Kind Checker::markup_at(Size p) {
   name_end_ = run(q, kEndsName, name_colon_);
   if (name_end_ > q) {
     Size end = name_end_;
+    const Size n = text_.size();
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text_.data());
     // Each attribute after blanks: a name, = and a value in either quote,
     // any characters but its quote.
     for (;;) {
@@ -345,16 +394,33 @@ Kind Checker::markup_at(Size p) {
         break;
       }
       r = blanks(r + 1);
-      unsigned char quote = byte(r);
-      Size close = text_.find(static_cast<char>(quote), r + 1);
-      if ((quote != '"' && quote != '\'') || close == kNone) {
+      const unsigned char quote = byte(r);
+      if (quote != '"' && quote != '\'') {
+        break;
+      }
+      // The value, read once for its closing quote, its first < and its first &.
+      Size close = r + 1;
+      Size less = kNone;
+      Size amp = kNone;
+      for (; close < n; ++close) {
+        const unsigned char c = bytes[close];
+        if (kStops[c] == 0) {
+          continue;
+        }
+        if (c == quote) {
+          break;
+        }
+        less = c == '<' && less == kNone ? close : less;
+        amp = c == '&' && amp == kNone ? close : amp;
+      }
+      if (close == n) {
         break;
       }
       end = close + 1;
-      if (found_.size() < attributes_ + 5) {
-        found_.resize(attributes_ + 5);
+      if (found_.size() < attributes_ + kFound) {
+        found_.resize(attributes_ + kFound);
       }
-      for (Size at : {attribute_start, attribute_end, r + 1, close, attribute_colon}) {
+      for (Size at : {attribute_start, attribute_end, r + 1, close, attribute_colon, less, amp}) {
         found_[attributes_++] = at;
       }
     }
@@ -425,13 +491,13 @@ Size Checker::bad_reference(Size from, Size to) const {
 bool Checker::bound(Size from, Size to) {
   std::string_view prefix = part(from, to);
   for (const Known& known : known_) {
-    if (known.generation == generation_ && known.prefix == prefix) {
+    if (known.generation == generation_ && same(known.prefix, prefix)) {
       return true;
     }
   }
   bool declared = prefix == "xml";
   for (Size i = declared_.size(); i > 0 && !declared; i -= 2) {
-    declared = part(declared_[i - 2], declared_[i - 1]) == prefix;
+    declared = same(part(declared_[i - 2], declared_[i - 1]), prefix);
   }
   if (declared) {
     known_[next_known_] = {prefix, generation_};
@@ -484,7 +550,7 @@ bool Checker::start_tag_fails(Size next, Size from, Size to, Size colon) {
   }
   // The tag's own declarations are in scope for its attributes and its name.
   const Size outside = declared_.size();
-  for (Size a = 0; a < attributes_; a += 5) {
+  for (Size a = 0; a < attributes_; a += kFound) {
     std::string_view name = part(found_[a], found_[a + 1]);
     if (name[0] == 'x' && name.starts_with("xmlns") && (name.size() == 5 || name[5] == ':')) {
       declared_.push_back(std::min(found_[a] + 6, found_[a + 1]));
@@ -494,7 +560,7 @@ bool Checker::start_tag_fails(Size next, Size from, Size to, Size colon) {
   if (declared_.size() != outside) {
     ++generation_;
   }
-  for (Size a = 0; a < attributes_; a += 5) {
+  for (Size a = 0; a < attributes_; a += kFound) {
     const Size name_from = found_[a];
     const Size name_to = found_[a + 1];
     const Size value_from = found_[a + 2];
@@ -503,20 +569,15 @@ bool Checker::start_tag_fails(Size next, Size from, Size to, Size colon) {
     if (found_[a + 4] == kNoName) {
       return fail({"a bad attribute name, ", name}, next);
     }
-    for (Size k = 0; k < a; k += 5) {
-      if (text_[found_[k]] == name[0] && part(found_[k], found_[k + 1]) == name) {
+    for (Size k = 0; k < a; k += kFound) {
+      if (same(part(found_[k], found_[k + 1]), name)) {
         return fail({"the attribute ", name, " twice in <", element, ">"}, next);
       }
     }
-    // Values are short: read at once for a < and the first &.
-    Size amp = kNone;
-    for (Size i = value_from; i < value_to; ++i) {
-      if (text_[i] == '<') {
-        return fail({"a < in the value of ", name}, next);
-      }
-      amp = text_[i] == '&' && amp == kNone ? i : amp;
+    if (found_[a + 5] != kNone) {
+      return fail({"a < in the value of ", name}, next);
     }
-    if (amp != kNone && bad_reference(amp, value_to) != kNone) {
+    if (const Size amp = found_[a + 6]; amp != kNone && bad_reference(amp, value_to) != kNone) {
       return fail({"an & that begins no reference in the value of ", name}, next);
     }
     const Size at = found_[a + 4];
@@ -549,14 +610,22 @@ std::optional<std::string> Checker::fault() {
     return fault_;
   }
   const Size n = text_.size();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text_.data());
   const Size start = text_.starts_with("\xEF\xBB\xBF") ? 3 : 0;
   for (Size at = start;;) {
     // The text up to the next markup, most often short: read at once for
     // the < and the first &.
     Size end = at;
     Size amp = n;
-    for (; end < n && text_[end] != '<'; ++end) {
-      amp = text_[end] == '&' && amp == n ? end : amp;
+    for (; end < n; ++end) {
+      const unsigned char c = bytes[end];
+      if ((kStops[c] & kMarkup) == 0) {
+        continue;
+      }
+      if (c == '<') {
+        break;
+      }
+      amp = amp == n ? end : amp;
     }
     const Size next = end == n ? kNone : end;
     const Kind kind = next == kNone ? Kind::kNothing : markup_at(next);
@@ -597,7 +666,7 @@ std::optional<std::string> Checker::fault() {
       fail({"an end tag with attributes, ", part(next, end_)}, next);
     } else if (open_.empty()) {
       fail({"an end tag </", element, "> without its start"}, next);
-    } else if (open != element) {
+    } else if (!same(open, element)) {
       fail({"</", element, "> where </", open, "> belongs"}, next);
     } else {
       undeclare(open_.back());
