@@ -72,20 +72,22 @@ Size valid_sequence(std::string_view text, Size at) {
   return 0;
 }
 
-/// What a byte below 0x80 is to the reader, as bits of kAscii: bytes from
-/// 0x80 on are read as the characters they begin.
+/// What a byte is to the reader, as bits of kAscii: bytes from 0x80 on are
+/// read as the characters they begin.
 enum : std::uint8_t {
   kBlank = 1,           ///< Tab to CR, and space.
   kEndsName = 2,        ///< A tag's name ends at it: / > ! ?
   kEndsAttribute = 4,   ///< An attribute's name ends at it: = / >
   kNameStart = 8,       ///< It may begin a part of a name: a letter or _.
   kNameCharacter = 16,  ///< It may continue a part of a name: those, digits, . and -.
+  kHigh = 32,           ///< A byte from 0x80 on: part of a character beyond ASCII.
 };
 
-/// The bits of each byte below 0x80. NUL, which the reader finds past the
+/// The bits of each byte, so that one look-up tells an ASCII byte's class
+/// from a byte of a longer character. NUL, which the reader finds past the
 /// end (the document holds none), ends every name.
-constexpr std::array<std::uint8_t, 0x80> kAscii = [] {
-  std::array<std::uint8_t, 0x80> bits{};
+constexpr std::array<std::uint8_t, 0x100> kAscii = [] {
+  std::array<std::uint8_t, 0x100> bits{};
   for (char c : std::string_view("\t\n\v\f\r ")) {
     bits[static_cast<unsigned char>(c)] |= kBlank;
   }
@@ -99,6 +101,9 @@ constexpr std::array<std::uint8_t, 0x80> kAscii = [] {
     bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
     bits[c] |= letter ? kNameStart | kNameCharacter : 0;
     bits[c] |= (c >= '0' && c <= '9') || c == '.' || c == '-' ? kNameCharacter : 0;
+  }
+  for (unsigned c = 0x80; c < 0x100; ++c) {
+    bits[c] = kHigh;
   }
   bits[0] |= kEndsName | kEndsAttribute;
   return bits;
@@ -120,12 +125,20 @@ constexpr std::array<std::uint8_t, 0x100> kStops = [] {
 }();
 
 /// True when `a` and `b` hold the same bytes; names are short, so they are
-/// compared here rather than by a call.
+/// compared here, eight bytes at a time, rather than by a call.
 bool same(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) {
     return false;
   }
-  for (Size i = 0; i < a.size(); ++i) {
+  Size i = 0;
+  for (std::uint64_t x = 0, y = 0; i + 8 <= a.size(); i += 8) {
+    std::memcpy(&x, a.data() + i, 8);
+    std::memcpy(&y, b.data() + i, 8);
+    if (x != y) {
+      return false;
+    }
+  }
+  for (; i < a.size(); ++i) {
     if (a[i] != b[i]) {
       return false;
     }
@@ -247,7 +260,7 @@ class Checker {
   /// The length in bytes of the blank at `i`, or 0 when none is there.
   Size space_length(Size i) const {
     unsigned char c = byte(i);
-    return c < 0x80 ? kAscii[c] & kBlank : unicode_space_length(i);
+    return (kAscii[c] & kHigh) == 0 ? kAscii[c] & kBlank : unicode_space_length(i);
   }
   /// The length in bytes of the blank from U+0080 on at `i`, or 0.
   Size unicode_space_length(Size i) const;
@@ -255,7 +268,7 @@ class Checker {
   Size blanks(Size i) const {
     // Most often none is there.
     unsigned char c = byte(i);
-    return c < 0x80 && (kAscii[c] & kBlank) == 0 ? i : more_blanks(i);
+    return (kAscii[c] & (kBlank | kHigh)) == 0 ? i : more_blanks(i);
   }
   /// Where the blanks from `i` on end, one of them there perhaps.
   Size more_blanks(Size i) const;
@@ -338,29 +351,26 @@ Size Checker::run(Size i, std::uint8_t stops, Size& colon) const {
   const Size n = text_.size();
   const auto* bytes = reinterpret_cast<const unsigned char*>(text_.data());
   for (unsigned char c = byte(i);; c = byte(i)) {
-    if (c < 0x80) {
-      const std::uint8_t bits = kAscii[c];
-      if ((bits & kNameCharacter) != 0) {
-        // A part's first character must begin a name; the ASCII characters
-        // after it, most of most names, are passed over at once.
-        name = name && (i != part || (bits & kNameStart) != 0);
-        for (++i; i < n && bytes[i] < 0x80 && (kAscii[bytes[i]] & kNameCharacter) != 0; ++i) {
-        }
-        continue;
+    const std::uint8_t bits = kAscii[c];
+    if ((bits & kNameCharacter) != 0) {
+      // A part's first character must begin a name; the ASCII characters
+      // after it, most of most names, are passed over at once.
+      name = name && (i != part || (bits & kNameStart) != 0);
+      for (++i; i < n && (kAscii[bytes[i]] & kNameCharacter) != 0; ++i) {
       }
-      if ((bits & (stops | kBlank)) != 0) {
-        break;
-      }
-      name = name && c == ':' && i != part && part == from;
-      part = c == ':' ? i + 1 : part;
-      ++i;
-    } else {
+    } else if ((bits & kHigh) != 0) {
       if (unicode_space_length(i) > 0) {
         break;
       }
       char32_t point = code_point(text_, i);
       name = name && (i == part ? name_start(point) : name_character(point));
       i += sequence_length(c);
+    } else if ((bits & (stops | kBlank)) != 0) {
+      break;
+    } else {
+      name = name && c == ':' && i != part && part == from;
+      part = c == ':' ? i + 1 : part;
+      ++i;
     }
   }
   colon = !name || i == part ? kNoName : part > from ? part - 1 : kNone;
@@ -374,6 +384,19 @@ Kind Checker::markup_at(Size p) {
     ++q;
   }
   attributes_ = 0;
+  // Most often an end tag closes the element open, its name read already:
+  // the same bytes then >.
+  if (closing_ && !open_.empty()) {
+    const std::string_view open = part(open_[open_.size() - 3], open_[open_.size() - 2]);
+    const Size end = q + open.size();
+    if (byte(end) == '>' && same(part(q, end), open)) {
+      name_end_ = attributes_end_ = end;
+      name_colon_ = kNone;
+      empty_ = false;
+      end_ = end + 1;
+      return Kind::kTag;
+    }
+  }
   // A name runs to a blank, /, >, ! or ?.
   name_end_ = run(q, kEndsName, name_colon_);
   if (name_end_ > q) {
