@@ -81,6 +81,7 @@ enum : std::uint8_t {
   kNameStart = 8,       ///< It may begin a part of a name: a letter or _.
   kNameCharacter = 16,  ///< It may continue a part of a name: those, digits, . and -.
   kHigh = 32,           ///< A byte from 0x80 on: part of a character beyond ASCII.
+  kInName = 64,         ///< It may be in a name: a name character, : or from 0x80 on.
 };
 
 /// The bits of each byte, so that one look-up tells an ASCII byte's class
@@ -105,6 +106,9 @@ constexpr std::array<std::uint8_t, 0x100> kAscii = [] {
   for (unsigned c = 0x80; c < 0x100; ++c) {
     bits[c] = kHigh;
   }
+  for (unsigned c = 0; c < 0x100; ++c) {
+    bits[c] |= (bits[c] & (kNameCharacter | kHigh)) != 0 || c == ':' ? kInName : 0;
+  }
   bits[0] |= kEndsName | kEndsAttribute;
   return bits;
 }();
@@ -125,20 +129,35 @@ constexpr std::array<std::uint8_t, 0x100> kStops = [] {
 }();
 
 /// True when `a` and `b` hold the same bytes; names are short, so they are
-/// compared here, eight bytes at a time, rather than by a call.
+/// compared here, eight or four bytes at a time (the last of them perhaps
+/// compared twice), rather than by a call.
 bool same(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) {
+  const Size n = a.size();
+  if (b.size() != n) {
     return false;
   }
-  Size i = 0;
-  for (std::uint64_t x = 0, y = 0; i + 8 <= a.size(); i += 8) {
-    std::memcpy(&x, a.data() + i, 8);
-    std::memcpy(&y, b.data() + i, 8);
-    if (x != y) {
-      return false;
+  auto word = [](std::string_view text, Size at) {
+    std::uint64_t bytes = 0;
+    std::memcpy(&bytes, text.data() + at, 8);
+    return bytes;
+  };
+  auto half = [](std::string_view text, Size at) {
+    std::uint32_t bytes = 0;
+    std::memcpy(&bytes, text.data() + at, 4);
+    return bytes;
+  };
+  if (n >= 8) {
+    for (Size i = 0; i + 8 < n; i += 8) {
+      if (word(a, i) != word(b, i)) {
+        return false;
+      }
     }
+    return word(a, n - 8) == word(b, n - 8);
   }
-  for (; i < a.size(); ++i) {
+  if (n >= 4) {
+    return half(a, 0) == half(b, 0) && half(a, n - 4) == half(b, n - 4);
+  }
+  for (Size i = 0; i < n; ++i) {
     if (a[i] != b[i]) {
       return false;
     }
@@ -276,7 +295,9 @@ class Checker {
   /// character with one of the bits `stops`, or the end. `colon` is where
   /// the run's colon lies (kNone for none), or kNoName when the run is not a
   /// name XML with namespaces allows: one colon at most, between two parts.
-  Size run(Size i, std::uint8_t stops, Size& colon) const;
+  Size run(Size i, std::uint8_t stops, Size& colon);
+  /// run, reading the run byte by byte.
+  Size scan(Size i, std::uint8_t stops, Size& colon) const;
   /// Reads the markup that begins with the < at `p`: the tag's end, name
   /// and attributes, or the other markup's end.
   Kind markup_at(Size p);
@@ -330,6 +351,18 @@ class Checker {
     std::uint32_t generation = 0;
   };
   std::array<Known, 4> known_{};
+  /// A name of eight bytes or more run found, kept by its first eight bytes
+  /// (`head`): where it was, its length and its colon's offset (or kNone).
+  struct Name {
+    std::uint64_t head = 0;
+    Size from = 0;
+    Size size = 0;
+    Size colon = kNone;
+  };
+  /// The names found last, in a slot chosen by their first eight bytes: a
+  /// document's names repeat, and one found again is compared rather than
+  /// read character by character.
+  std::array<Name, 64> names_{};
   Size next_known_ = 0;
 };
 
@@ -344,7 +377,35 @@ Size Checker::more_blanks(Size i) const {
   return i;
 }
 
-Size Checker::run(Size i, std::uint8_t stops, Size& colon) const {
+Size Checker::run(Size i, std::uint8_t stops, Size& colon) {
+  const Size n = text_.size();
+  // Only a run of at least eight bytes that may be a name is looked up: most
+  // short ones show a byte that is in no name among their first eight.
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text_.data());
+  if (i > n || n - i < 8 ||
+      (kAscii[bytes[i + 1]] & kAscii[bytes[i + 3]] & kAscii[bytes[i + 5]] & kAscii[bytes[i + 7]] &
+       kInName) == 0) {
+    return scan(i, stops, colon);
+  }
+  std::uint64_t head = 0;
+  std::memcpy(&head, text_.data() + i, 8);
+  Name& known = names_[(head * 0x9E3779B97F4A7C15U) >> 58];
+  // The same bytes as a name found before, then a character a run ends at,
+  // make the same run.
+  const Size end = i + known.size;
+  if (known.size != 0 && known.head == head && (kAscii[byte(end)] & (stops | kBlank)) != 0 &&
+      same(part(i + 8, end), part(known.from + 8, known.from + known.size))) {
+    colon = known.colon == kNone ? kNone : i + known.colon;
+    return end;
+  }
+  const Size found = scan(i, stops, colon);
+  if (colon != kNoName && found - i >= 8) {
+    known = {head, i, found - i, colon == kNone ? kNone : colon - i};
+  }
+  return found;
+}
+
+Size Checker::scan(Size i, std::uint8_t stops, Size& colon) const {
   const Size from = i;
   Size part = from;
   bool name = true;
