@@ -379,12 +379,23 @@ Size Checker::more_blanks(Size i) const {
 
 Size Checker::run(Size i, std::uint8_t stops, Size& colon) {
   const Size n = text_.size();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text_.data());
   // Only a run of at least eight bytes that may be a name is looked up: most
   // short ones show a byte that is in no name among their first eight.
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text_.data());
   if (i > n || n - i < 8 ||
       (kAscii[bytes[i + 1]] & kAscii[bytes[i + 3]] & kAscii[bytes[i + 5]] & kAscii[bytes[i + 7]] &
        kInName) == 0) {
+    // A short name of ASCII letters, digits, _ . and - without a colon, as
+    // most attributes' are, is read at once.
+    if (i < n && (kAscii[bytes[i]] & kNameStart) != 0) {
+      Size end = i + 1;
+      for (; end < n && (kAscii[bytes[end]] & kNameCharacter) != 0; ++end) {
+      }
+      if ((kAscii[byte(end)] & (stops | kBlank)) != 0) {
+        colon = kNone;
+        return end;
+      }
+    }
     return scan(i, stops, colon);
   }
   std::uint64_t head = 0;
