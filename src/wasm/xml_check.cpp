@@ -513,11 +513,17 @@ Kind Checker::markup_at(Size p) {
       }
       end = close + 1;
       if (found_.size() < attributes_ + kFound) {
-        found_.resize(attributes_ + kFound);
+        found_.resize(2 * (attributes_ + kFound));
       }
-      for (Size at : {attribute_start, attribute_end, r + 1, close, attribute_colon, less, amp}) {
-        found_[attributes_++] = at;
-      }
+      Size* found = found_.data() + attributes_;
+      found[0] = attribute_start;
+      found[1] = attribute_end;
+      found[2] = r + 1;
+      found[3] = close;
+      found[4] = attribute_colon;
+      found[5] = less;
+      found[6] = amp;
+      attributes_ += kFound;
     }
     attributes_end_ = end;
     end = blanks(end);
