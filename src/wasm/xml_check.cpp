@@ -157,12 +157,8 @@ bool same(std::string_view a, std::string_view b) {
   if (n >= 4) {
     return half(a, 0) == half(b, 0) && half(a, n - 4) == half(b, n - 4);
   }
-  for (Size i = 0; i < n; ++i) {
-    if (a[i] != b[i]) {
-      return false;
-    }
-  }
-  return true;
+  // One to three bytes: the first, the middle and the last are all.
+  return n == 0 || (a[0] == b[0] && a[n / 2] == b[n / 2] && a[n - 1] == b[n - 1]);
 }
 
 /// True for the blanks from U+0080 on: Unicode's spaces and U+FEFF.
@@ -350,7 +346,7 @@ class Checker {
     std::string_view prefix;
     std::uint32_t generation = 0;
   };
-  std::array<Known, 4> known_{};
+  std::array<Known, 8> known_{};
   /// A name of eight bytes or more run found, kept by its first eight bytes
   /// (`head`): where it was, its length and its colon's offset (or kNone).
   struct Name {
@@ -359,11 +355,10 @@ class Checker {
     Size size = 0;
     Size colon = kNone;
   };
-  /// The names found last, in a slot chosen by their first eight bytes: a
-  /// document's names repeat, and one found again is compared rather than
-  /// read character by character.
-  std::array<Name, 64> names_{};
-  Size next_known_ = 0;
+  /// The names found last, two in each of 64 slots chosen by their first
+  /// eight bytes (names often share them): a document's names repeat, and
+  /// one found again is compared rather than read character by character.
+  std::array<Name, 128> names_{};
 };
 
 Size Checker::unicode_space_length(Size i) const {
@@ -382,36 +377,53 @@ Size Checker::run(Size i, std::uint8_t stops, Size& colon) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text_.data());
   // Only a run of at least eight bytes that may be a name is looked up: most
   // short ones show a byte that is in no name among their first eight.
-  if (i > n || n - i < 8 ||
-      (kAscii[bytes[i + 1]] & kAscii[bytes[i + 3]] & kAscii[bytes[i + 5]] & kAscii[bytes[i + 7]] &
-       kInName) == 0) {
-    // A short name of ASCII letters, digits, _ . and - without a colon, as
-    // most attributes' are, is read at once.
-    if (i < n && (kAscii[bytes[i]] & kNameStart) != 0) {
-      Size end = i + 1;
-      for (; end < n && (kAscii[bytes[end]] & kNameCharacter) != 0; ++end) {
-      }
-      if ((kAscii[byte(end)] & (stops | kBlank)) != 0) {
-        colon = kNone;
+  const bool looked_up = i <= n && n - i >= 8 &&
+                         (kAscii[bytes[i + 1]] & kAscii[bytes[i + 3]] & kAscii[bytes[i + 5]] &
+                          kAscii[bytes[i + 7]] & kInName) != 0;
+  std::uint64_t head = 0;
+  Size set = 0;
+  if (looked_up) {
+    std::memcpy(&head, text_.data() + i, 8);
+    set = 2 * ((head * 0x9E3779B97F4A7C15U) >> 58);
+    // The same bytes as a name found before, then a character a run ends
+    // at, make the same run.
+    for (Size way = set; way < set + 2; ++way) {
+      const Name& known = names_[way];
+      const Size end = i + known.size;
+      if (known.size != 0 && known.head == head && (kAscii[byte(end)] & (stops | kBlank)) != 0 &&
+          same(part(i + 8, end), part(known.from + 8, known.from + known.size))) {
+        colon = known.colon == kNone ? kNone : i + known.colon;
         return end;
       }
     }
-    return scan(i, stops, colon);
   }
-  std::uint64_t head = 0;
-  std::memcpy(&head, text_.data() + i, 8);
-  Name& known = names_[(head * 0x9E3779B97F4A7C15U) >> 58];
-  // The same bytes as a name found before, then a character a run ends at,
-  // make the same run.
-  const Size end = i + known.size;
-  if (known.size != 0 && known.head == head && (kAscii[byte(end)] & (stops | kBlank)) != 0 &&
-      same(part(i + 8, end), part(known.from + 8, known.from + known.size))) {
-    colon = known.colon == kNone ? kNone : i + known.colon;
-    return end;
+  // A name of ASCII letters, digits, _ . and -, with a colon between two
+  // parts perhaps, as most are, is read by a tight loop; others by scan.
+  auto plain = [&](Size from) {
+    for (++from; from < n && (kAscii[bytes[from]] & kNameCharacter) != 0; ++from) {
+    }
+    return from;
+  };
+  Size found = kNone;
+  if (i < n && (kAscii[bytes[i]] & kNameStart) != 0) {
+    Size end = plain(i);
+    Size at = kNone;
+    if (byte(end) == ':' && (kAscii[byte(end + 1)] & kNameStart) != 0) {
+      at = end;
+      end = plain(end + 1);
+    }
+    if ((kAscii[byte(end)] & (stops | kBlank)) != 0) {
+      colon = at;
+      found = end;
+    }
   }
-  const Size found = scan(i, stops, colon);
-  if (colon != kNoName && found - i >= 8) {
-    known = {head, i, found - i, colon == kNone ? kNone : colon - i};
+  if (found == kNone) {
+    found = scan(i, stops, colon);
+  }
+  if (looked_up && colon != kNoName && found - i >= 8) {
+    // Two names of a slot are kept, the older one replaced.
+    names_[set + 1] = names_[set];
+    names_[set] = {head, i, found - i, colon == kNone ? kNone : colon - i};
   }
   return found;
 }
@@ -479,9 +491,12 @@ Kind Checker::markup_at(Size p) {
     // any characters but its quote.
     for (;;) {
       const Size attribute_start = blanks(end);
+      if (attribute_start == end) {
+        break;
+      }
       Size attribute_colon = kNone;
       const Size attribute_end = run(attribute_start, kEndsAttribute, attribute_colon);
-      if (attribute_start == end || attribute_end == attribute_start) {
+      if (attribute_end == attribute_start) {
         break;
       }
       Size r = blanks(attribute_end);
@@ -591,18 +606,19 @@ Size Checker::bad_reference(Size from, Size to) const {
 
 bool Checker::bound(Size from, Size to) {
   std::string_view prefix = part(from, to);
-  for (const Known& known : known_) {
-    if (known.generation == generation_ && same(known.prefix, prefix)) {
-      return true;
-    }
+  // One slot per prefix, by its length and first byte: a document uses a
+  // few prefixes, and those most often fall in slots of their own.
+  const auto first = prefix.empty() ? 0U : static_cast<unsigned char>(prefix[0]);
+  Known& known = known_[(prefix.size() * 7 + first) % known_.size()];
+  if (known.generation == generation_ && same(known.prefix, prefix)) {
+    return true;
   }
   bool declared = prefix == "xml";
   for (Size i = declared_.size(); i > 0 && !declared; i -= 2) {
     declared = same(part(declared_[i - 2], declared_[i - 1]), prefix);
   }
   if (declared) {
-    known_[next_known_] = {prefix, generation_};
-    next_known_ = (next_known_ + 1) % known_.size();
+    known = {prefix, generation_};
   }
   return declared;
 }
