@@ -332,9 +332,15 @@ class Checker {
   Size name_colon_ = kNone;
   std::vector<Size> found_;
   Size attributes_ = 0;
-  /// The elements open, three numbers each: where its name starts and ends,
-  /// and the size of declared_ outside it.
-  std::vector<Size> open_;
+  /// An element open: where its name starts and ends, and the size of
+  /// declared_ outside it.
+  struct Open {
+    Size from;
+    Size to;
+    Size outside;
+  };
+  /// The elements open, outermost first.
+  std::vector<Open> open_;
   int roots_ = 0;
   /// The prefixes declared by the open elements' tags, outermost first, where
   /// each starts and ends; bumping `generation_` when they change makes the
@@ -471,7 +477,7 @@ Kind Checker::markup_at(Size p) {
   // Most often an end tag closes the element open, its name read already:
   // the same bytes then >.
   if (closing_ && !open_.empty()) {
-    const std::string_view open = part(open_[open_.size() - 3], open_[open_.size() - 2]);
+    const std::string_view open = part(open_.back().from, open_.back().to);
     const Size end = q + open.size();
     if (byte(end) == '>' && same(part(q, end), open)) {
       name_end_ = attributes_end_ = end;
@@ -714,9 +720,7 @@ bool Checker::start_tag_fails(Size next, Size from, Size to, Size colon) {
   if (empty_) {
     undeclare(outside);
   } else {
-    open_.push_back(from);
-    open_.push_back(to);
-    open_.push_back(outside);
+    open_.push_back({from, to, outside});
   }
   return false;
 }
@@ -774,7 +778,7 @@ std::optional<std::string> Checker::fault() {
     const Size to = name_end_;
     std::string_view element = part(from, to);
     std::string_view open =
-        open_.empty() ? std::string_view() : part(open_[open_.size() - 3], open_[open_.size() - 2]);
+        open_.empty() ? std::string_view() : part(open_.back().from, open_.back().to);
     if (name_colon_ == kNoName) {
       fail({"a bad element name, ", element}, next);
     } else if (!closing_) {
@@ -786,15 +790,15 @@ std::optional<std::string> Checker::fault() {
     } else if (!same(open, element)) {
       fail({"</", element, "> where </", open, "> belongs"}, next);
     } else {
-      undeclare(open_.back());
-      open_.resize(open_.size() - 3);
+      undeclare(open_.back().outside);
+      open_.pop_back();
     }
     if (!fault_.empty()) {
       return fault_;
     }
   }
   if (!open_.empty()) {
-    fail({"<", part(open_[open_.size() - 3], open_[open_.size() - 2]), "> is not closed"}, n);
+    fail({"<", part(open_.back().from, open_.back().to), "> is not closed"}, n);
     return fault_;
   }
   if (roots_ == 0) {
