@@ -326,6 +326,8 @@ class Checker {
   static constexpr Size kFound = 7;
   Size end_ = 0;
   bool closing_ = false;
+  /// True when the markup is an end tag that closes the open element.
+  bool closes_open_ = false;
   bool empty_ = false;
   Size name_end_ = 0;
   Size attributes_end_ = 0;
@@ -474,12 +476,14 @@ Kind Checker::markup_at(Size p) {
     ++q;
   }
   attributes_ = 0;
+  closes_open_ = false;
   // Most often an end tag closes the element open, its name read already:
   // the same bytes then >.
   if (closing_ && !open_.empty()) {
     const std::string_view open = part(open_.back().from, open_.back().to);
     const Size end = q + open.size();
     if (byte(end) == '>' && same(part(q, end), open)) {
+      closes_open_ = true;
       name_end_ = attributes_end_ = end;
       name_colon_ = kNone;
       empty_ = false;
@@ -774,11 +778,14 @@ std::optional<std::string> Checker::fault() {
       }
       continue;
     }
+    if (closes_open_) {
+      undeclare(open_.back().outside);
+      open_.pop_back();
+      continue;
+    }
     const Size from = next + (closing_ ? 2 : 1);
     const Size to = name_end_;
     std::string_view element = part(from, to);
-    std::string_view open =
-        open_.empty() ? std::string_view() : part(open_.back().from, open_.back().to);
     if (name_colon_ == kNoName) {
       fail({"a bad element name, ", element}, next);
     } else if (!closing_) {
@@ -787,7 +794,8 @@ std::optional<std::string> Checker::fault() {
       fail({"an end tag with attributes, ", part(next, end_)}, next);
     } else if (open_.empty()) {
       fail({"an end tag </", element, "> without its start"}, next);
-    } else if (!same(open, element)) {
+    } else if (std::string_view open = part(open_.back().from, open_.back().to);
+               !same(open, element)) {
       fail({"</", element, "> where </", open, "> belongs"}, next);
     } else {
       undeclare(open_.back().outside);
