@@ -3,7 +3,7 @@
 // on each file (copying the bytes into the engine, then the check), with the
 // copy alone timed too for comparison; prints the verdict and the medians.
 // usage: node bench/xml_check.mjs [--runs N] FILE...   (after cmake --build
-//        --preset web; VARVE_ENGINE names another build of varve-engine.wasm)
+//        --preset web; VARVE_WASM names another build of varve-engine.wasm)
 
 import fs from 'node:fs';
 import path from 'node:path';
@@ -17,7 +17,7 @@ if (args[0] === '--runs') {
   args.splice(0, 2);
 }
 const root = path.dirname(path.dirname(fileURLToPath(import.meta.url)));
-const wasmPath = process.env.VARVE_ENGINE ?? path.join(root, 'build-web', 'varve-engine.wasm');
+const wasmPath = process.env.VARVE_WASM ?? path.join(root, 'build-web', 'varve-engine.wasm');
 const engine = await loadEngine(fs.readFileSync(wasmPath));
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 const show = (values) =>
