@@ -1,10 +1,20 @@
 // A part's new text made by splicing: ranges of its old text kept as they
 // are, and new text between them. The pieces are joined a few thousand at a
 // time, so that a part of a hundred thousand rows is held as a few hundred
-// strings rather than as a string or a range for every cell.
+// strings rather than as a string or a range for every cell. A Splice that
+// hands its text to a sink, over an old text that is its bytes' ASCII, makes
+// the bytes instead: kept ranges copied from the old bytes, new text encoded
+// where it goes, into buffers of a fixed size.
 
 /** How many pieces are joined into one string at a time. */
 const BATCH = 4096;
+
+/** How many bytes a sink is handed at a time when the new text is made as bytes. */
+export const BYTES = 1 << 19;
+
+// Ranges of old bytes shorter than this are copied byte by byte: a view and
+// a set cost more than the loop for them.
+const SHORT_COPY = 48;
 
 const encoder = new TextEncoder();
 
@@ -13,8 +23,9 @@ let nextSink = null;
 
 /**
  * What `make()` gives, each Splice it starts handing its new text to `sink`
- * while it is made, a few thousand pieces at a time, as UTF-8 bytes and the
- * number of characters they are, so that the bytes can be deflated meanwhile.
+ * while it is made, a few thousand pieces or BYTES bytes at a time, as a
+ * fresh Uint8Array of UTF-8 (the sink may keep or transfer it) and the number
+ * of characters it is, so that the bytes can be deflated meanwhile.
  */
 export function spliceInto(sink, make) {
   nextSink = sink;
@@ -31,9 +42,15 @@ export function utf8(text) {
   return encoder.encodeInto(text, bytes).read === text.length ? bytes : encoder.encode(text);
 }
 
+/** True when `code` is the first half of a UTF-16 pair. */
+const isHighSurrogate = (code) => code >= 0xd800 && code <= 0xdbff;
+
 export class Splice {
-  /** Starts the new text of `text` (the old text), at its start. */
-  constructor(text) {
+  /**
+   * Starts the new text of `text` (the old text), at its start; `bytes`, if
+   * given, the UTF-8 the old text was decoded from.
+   */
+  constructor(text, bytes = null) {
     this.old = text;
     // The new text so far, in strings of many pieces.
     this.joined = [];
@@ -45,9 +62,27 @@ export class Splice {
     this.copied = 0;
     // Where each joined string goes as bytes too, or null.
     this.sink = nextSink;
-    // False once a joined string holds half of a UTF-16 pair alone, which
-    // no UTF-8 stands for: encoded, it would become U+FFFD unseen.
+    // False once the new text holds half of a UTF-16 pair alone, which no
+    // UTF-8 stands for: encoded, it would become U+FFFD unseen.
     this.wellFormed = true;
+    // Bytes are made in place of strings when there is a sink and each of the
+    // old text's characters is one byte (ASCII), so that a character's place
+    // in the old text is its byte's place in `bytes`.
+    this.bytes = this.sink !== null && bytes !== null && bytes.length === text.length ? bytes : null;
+    if (this.bytes !== null) {
+      // The buffer being filled, how far, and how many characters that is.
+      this.buffer = new Uint8Array(BYTES);
+      this.filled = 0;
+      this.characters = 0;
+      // The new text's length handed over before the buffer.
+      this.length = 0;
+      // New text ending in the first half of a UTF-16 pair, held back until
+      // the next piece says whether its second half follows.
+      this.pending = '';
+      // Every piece in order, a kept range as its two ends and new text as
+      // itself, so that text() can still make the text as a string.
+      this.log = [];
+    }
   }
 
   /** Joins the pieces since the last join into one string. */
@@ -57,6 +92,72 @@ export class Splice {
     this.joined.push(joined);
     if (this.wellFormed && joined.isWellFormed?.() === false) this.wellFormed = false;
     if (this.sink !== null && joined !== '') this.sink(utf8(joined), joined.length);
+  }
+
+  /** Hands the sink the buffer's bytes so far, and starts a fresh buffer. */
+  flush() {
+    if (this.filled === 0) return;
+    // A full buffer is handed over itself; a part of one, as a copy.
+    let bytes = this.buffer;
+    if (this.filled === BYTES) this.buffer = new Uint8Array(BYTES);
+    else bytes = bytes.slice(0, this.filled);
+    const characters = this.characters;
+    this.filled = 0;
+    this.characters = 0;
+    this.length += characters;
+    this.sink(bytes, characters);
+  }
+
+  /** Writes the old bytes from `from` to `to` into the buffer. */
+  copyBytes(from, to) {
+    const old = this.bytes;
+    while (from < to) {
+      if (this.filled === BYTES) this.flush();
+      const buffer = this.buffer;
+      const count = Math.min(to - from, BYTES - this.filled);
+      if (count < SHORT_COPY) {
+        for (let i = 0, at = this.filled; i < count; ++i) buffer[at + i] = old[from + i];
+      } else {
+        buffer.set(old.subarray(from, from + count), this.filled);
+      }
+      this.filled += count;
+      this.characters += count;
+      from += count;
+    }
+  }
+
+  /** Writes `text` into the buffer as UTF-8. */
+  writeText(text) {
+    let from = 0;
+    while (from < text.length) {
+      if (this.filled === BYTES) this.flush();
+      const buffer = this.buffer;
+      // ASCII, as most new text is, byte by byte; the rest encoded.
+      const end = Math.min(text.length, from + BYTES - this.filled);
+      let at = this.filled;
+      let i = from;
+      for (let code; i < end && (code = text.charCodeAt(i)) < 0x80; ++i) buffer[at++] = code;
+      this.characters += i - from;
+      this.filled = at;
+      from = i;
+      if (i < end) {
+        if (this.wellFormed && text.isWellFormed?.() === false) this.wellFormed = false;
+        const { read, written } = encoder.encodeInto(from === 0 ? text : text.slice(from), buffer.subarray(at));
+        // Too little room left for the next character's bytes.
+        if (read === 0) this.flush();
+        this.filled += written;
+        this.characters += read;
+        from += read;
+      }
+    }
+  }
+
+  /** Writes the new text held back, if any. */
+  release() {
+    if (this.pending === '') return;
+    const pending = this.pending;
+    this.pending = '';
+    this.writeText(pending);
   }
 
   /** Adds a piece of the new text. */
@@ -69,7 +170,13 @@ export class Splice {
   copy(from, to) {
     if (to <= from) return;
     this.copied = this.copied === from ? to : -1;
-    this.push(this.old.slice(from, to));
+    if (this.bytes === null) {
+      this.push(this.old.slice(from, to));
+      return;
+    }
+    this.log.push(from, to);
+    this.release();
+    this.copyBytes(from, to);
   }
 
   /** Adds the old text from where the last keep or skip stopped up to `to`. */
@@ -87,7 +194,17 @@ export class Splice {
   add(text) {
     if (text === '') return;
     this.copied = -1;
-    this.push(text);
+    if (this.bytes === null) {
+      this.push(text);
+      return;
+    }
+    this.log.push(text);
+    if (this.pending !== '') {
+      text = this.pending + text;
+      this.pending = '';
+    }
+    if (isHighSurrogate(text.charCodeAt(text.length - 1))) this.pending = text;
+    else this.writeText(text);
   }
 
   /** True when the new text is the old one, kept whole. */
@@ -103,6 +220,11 @@ export class Splice {
    */
   finish() {
     this.keep(this.old.length);
+    if (this.bytes !== null) {
+      this.release();
+      this.flush();
+      return this.length;
+    }
     this.join();
     return this.joined.reduce((length, joined) => length + joined.length, 0);
   }
@@ -110,6 +232,12 @@ export class Splice {
   /** The new text, the old text's rest (from the last keep or skip) kept. */
   text() {
     this.finish();
+    if (this.bytes !== null) {
+      const { log, old } = this;
+      const pieces = [];
+      for (let i = 0; i < log.length; ++i) pieces.push(typeof log[i] === 'string' ? log[i] : old.slice(log[i], log[++i]));
+      return pieces.join('');
+    }
     const text = this.joined.join('');
     this.joined = [text];
     return text;
