@@ -2,19 +2,19 @@
 // are, and new text between them. The pieces are joined a few thousand at a
 // time, so that a part of a hundred thousand rows is held as a few hundred
 // strings rather than as a string or a range for every cell. A Splice that
-// hands its text to a sink, over an old text that is its bytes' ASCII, makes
-// the bytes instead: kept ranges copied from the old bytes, new text encoded
-// where it goes, into buffers of a fixed size.
+// hands its text to a sink, over an old text that is its bytes' ASCII, joins
+// and encodes only the new text: kept ranges are copied from the old bytes
+// into the buffers of a fixed size it hands over.
 
 /** How many pieces are joined into one string at a time. */
 const BATCH = 4096;
 
-/** How many bytes a sink is handed at a time when the new text is made as bytes. */
+/** How many bytes a sink is handed at a time when kept ranges are copied as bytes. */
 export const BYTES = 1 << 19;
 
 // Ranges of old bytes shorter than this are copied byte by byte: a view and
 // a set cost more than the loop for them.
-const SHORT_COPY = 48;
+const SHORT_COPY = 32;
 
 const encoder = new TextEncoder();
 
@@ -42,9 +42,6 @@ export function utf8(text) {
   return encoder.encodeInto(text, bytes).read === text.length ? bytes : encoder.encode(text);
 }
 
-/** True when `code` is the first half of a UTF-16 pair. */
-const isHighSurrogate = (code) => code >= 0xd800 && code <= 0xdbff;
-
 export class Splice {
   /**
    * Starts the new text of `text` (the old text), at its start; `bytes`, if
@@ -62,25 +59,28 @@ export class Splice {
     this.copied = 0;
     // Where each joined string goes as bytes too, or null.
     this.sink = nextSink;
-    // False once the new text holds half of a UTF-16 pair alone, which no
-    // UTF-8 stands for: encoded, it would become U+FFFD unseen.
+    // False once a joined string (or, copying bytes, a run of new text
+    // between kept ranges) holds half of a UTF-16 pair alone, which no UTF-8
+    // stands for: encoded, it would become U+FFFD unseen.
     this.wellFormed = true;
-    // Bytes are made in place of strings when there is a sink and each of the
+    // Kept ranges are copied as bytes when there is a sink and each of the
     // old text's characters is one byte (ASCII), so that a character's place
     // in the old text is its byte's place in `bytes`.
     this.bytes = this.sink !== null && bytes !== null && bytes.length === text.length ? bytes : null;
     if (this.bytes !== null) {
+      // The batch since the last join, in order: a kept range as its two
+      // ends, a run of new text (of the pieces) as -1 and its length.
+      this.plan = [];
       // The buffer being filled, how far, and how many characters that is.
       this.buffer = new Uint8Array(BYTES);
       this.filled = 0;
       this.characters = 0;
       // The new text's length handed over before the buffer.
       this.length = 0;
-      // New text ending in the first half of a UTF-16 pair, held back until
-      // the next piece says whether its second half follows.
-      this.pending = '';
-      // Every piece in order, a kept range as its two ends and new text as
-      // itself, so that text() can still make the text as a string.
+      // Where the joined new text is encoded when it is ASCII.
+      this.scratch = new Uint8Array(0);
+      // Each batch's joined new text and plan, so that text() can still make
+      // the new text as a string.
       this.log = [];
     }
   }
@@ -89,9 +89,32 @@ export class Splice {
   join() {
     const joined = this.pieces.join('');
     this.pieces.length = 0;
+    if (this.bytes !== null) {
+      this.writePlan(joined);
+      return;
+    }
     this.joined.push(joined);
     if (this.wellFormed && joined.isWellFormed?.() === false) this.wellFormed = false;
     if (this.sink !== null && joined !== '') this.sink(utf8(joined), joined.length);
+  }
+
+  /**
+   * Writes the batch's plan, `joined` its new text, into the buffers: kept
+   * ranges from the old bytes, new text from its encoding, or, when it is not
+   * ASCII, encoded run by run.
+   */
+  writePlan(joined) {
+    const { plan } = this;
+    this.plan = [];
+    this.log.push(joined, plan);
+    if (this.scratch.length < joined.length) this.scratch = new Uint8Array(Math.max(joined.length, 2 * this.scratch.length));
+    const { read, written } = encoder.encodeInto(joined, this.scratch);
+    const ascii = read === joined.length && written === joined.length;
+    for (let i = 0, at = 0; i < plan.length; i += 2) {
+      if (plan[i] >= 0) this.writeBytes(this.bytes, plan[i], plan[i + 1]);
+      else if (ascii) this.writeBytes(this.scratch, at, (at += plan[i + 1]));
+      else this.writeText(joined.slice(at, (at += plan[i + 1])));
+    }
   }
 
   /** Hands the sink the buffer's bytes so far, and starts a fresh buffer. */
@@ -108,17 +131,16 @@ export class Splice {
     this.sink(bytes, characters);
   }
 
-  /** Writes the old bytes from `from` to `to` into the buffer. */
-  copyBytes(from, to) {
-    const old = this.bytes;
+  /** Writes `source` (ASCII, a byte a character) from `from` to `to` into the buffers. */
+  writeBytes(source, from, to) {
     while (from < to) {
       if (this.filled === BYTES) this.flush();
       const buffer = this.buffer;
       const count = Math.min(to - from, BYTES - this.filled);
       if (count < SHORT_COPY) {
-        for (let i = 0, at = this.filled; i < count; ++i) buffer[at + i] = old[from + i];
+        for (let i = 0, at = this.filled; i < count; ++i) buffer[at + i] = source[from + i];
       } else {
-        buffer.set(old.subarray(from, from + count), this.filled);
+        buffer.set(source.subarray(from, from + count), this.filled);
       }
       this.filled += count;
       this.characters += count;
@@ -126,38 +148,16 @@ export class Splice {
     }
   }
 
-  /** Writes `text` into the buffer as UTF-8. */
+  /** Writes `text` into the buffers as UTF-8, each buffer whole characters. */
   writeText(text) {
-    let from = 0;
-    while (from < text.length) {
-      if (this.filled === BYTES) this.flush();
-      const buffer = this.buffer;
-      // ASCII, as most new text is, byte by byte; the rest encoded.
-      const end = Math.min(text.length, from + BYTES - this.filled);
-      let at = this.filled;
-      let i = from;
-      for (let code; i < end && (code = text.charCodeAt(i)) < 0x80; ++i) buffer[at++] = code;
-      this.characters += i - from;
-      this.filled = at;
-      from = i;
-      if (i < end) {
-        if (this.wellFormed && text.isWellFormed?.() === false) this.wellFormed = false;
-        const { read, written } = encoder.encodeInto(from === 0 ? text : text.slice(from), buffer.subarray(at));
-        // Too little room left for the next character's bytes.
-        if (read === 0) this.flush();
-        this.filled += written;
-        this.characters += read;
-        from += read;
-      }
+    if (this.wellFormed && text.isWellFormed?.() === false) this.wellFormed = false;
+    for (let from = 0; from < text.length; ) {
+      if (BYTES - this.filled < 4) this.flush();
+      const { read, written } = encoder.encodeInto(from === 0 ? text : text.slice(from), this.buffer.subarray(this.filled));
+      this.filled += written;
+      this.characters += read;
+      from += read;
     }
-  }
-
-  /** Writes the new text held back, if any. */
-  release() {
-    if (this.pending === '') return;
-    const pending = this.pending;
-    this.pending = '';
-    this.writeText(pending);
   }
 
   /** Adds a piece of the new text. */
@@ -174,9 +174,8 @@ export class Splice {
       this.push(this.old.slice(from, to));
       return;
     }
-    this.log.push(from, to);
-    this.release();
-    this.copyBytes(from, to);
+    this.plan.push(from, to);
+    if (this.plan.length >= 2 * BATCH) this.join();
   }
 
   /** Adds the old text from where the last keep or skip stopped up to `to`. */
@@ -194,17 +193,13 @@ export class Splice {
   add(text) {
     if (text === '') return;
     this.copied = -1;
-    if (this.bytes === null) {
-      this.push(text);
-      return;
+    if (this.bytes !== null) {
+      const { plan } = this;
+      // A piece after a piece lengthens its run.
+      if (plan.length > 0 && plan[plan.length - 2] < 0) plan[plan.length - 1] += text.length;
+      else plan.push(-1, text.length);
     }
-    this.log.push(text);
-    if (this.pending !== '') {
-      text = this.pending + text;
-      this.pending = '';
-    }
-    if (isHighSurrogate(text.charCodeAt(text.length - 1))) this.pending = text;
-    else this.writeText(text);
+    this.push(text);
   }
 
   /** True when the new text is the old one, kept whole. */
@@ -220,22 +215,24 @@ export class Splice {
    */
   finish() {
     this.keep(this.old.length);
-    if (this.bytes !== null) {
-      this.release();
-      this.flush();
-      return this.length;
-    }
     this.join();
-    return this.joined.reduce((length, joined) => length + joined.length, 0);
+    if (this.bytes === null) return this.joined.reduce((length, joined) => length + joined.length, 0);
+    this.flush();
+    return this.length;
   }
 
   /** The new text, the old text's rest (from the last keep or skip) kept. */
   text() {
     this.finish();
     if (this.bytes !== null) {
-      const { log, old } = this;
       const pieces = [];
-      for (let i = 0; i < log.length; ++i) pieces.push(typeof log[i] === 'string' ? log[i] : old.slice(log[i], log[++i]));
+      for (let k = 0; k < this.log.length; k += 2) {
+        const joined = this.log[k];
+        const plan = this.log[k + 1];
+        for (let i = 0, at = 0; i < plan.length; i += 2) {
+          pieces.push(plan[i] >= 0 ? this.old.slice(plan[i], plan[i + 1]) : joined.slice(at, (at += plan[i + 1])));
+        }
+      }
       return pieces.join('');
     }
     const text = this.joined.join('');
