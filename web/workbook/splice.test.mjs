@@ -1,7 +1,9 @@
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 import fc from 'fast-check';
+import { readOdsSheet } from './ods.mjs';
 import { BYTES, Splice, spliceInto } from './splice.mjs';
+import { readXlsxSheet } from './xlsx.mjs';
 
 test('kept ranges and new text give the new text', () => {
   for (const old of ['<a><b>1</b><b>2</b></a>', '\uFEFF<a><b>L\u00fccke</b><b>\u{1F600}\u20ac</b></a>']) {
@@ -161,4 +163,33 @@ test('any edit of ASCII bytes gives the bytes, characters and text of its new te
     assert.equal(made.text, text);
     assert.equal(made.wellFormed, text.isWellFormed());
   }), { numRuns: 300 });
+});
+
+test('a sheet edited over its part\'s bytes hands over the bytes of the text it makes, added text ASCII or not', () => {
+  const count = 20000;
+  let xlsxRows = '';
+  let odsRows = '';
+  for (let i = 1; i <= count; ++i) {
+    xlsxRows += `<row r="${i}"><c r="A${i}"><v>${2500 + i}</v></c></row>`;
+    odsRows += `<table:table-row><table:table-cell office:value-type="float" office:value="${2500 + i}"><text:p>${2500 + i}</text:p></table:table-cell></table:table-row>`;
+  }
+  const xlsx = `<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><dimension ref="A1:A${count}"/><sheetData>${xlsxRows}</sheetData></worksheet>`;
+  const ods = `<office:spreadsheet><table:table table:name="S"><table:table-column/>${odsRows}</table:table></office:spreadsheet>`;
+  const readers = [
+    ['xlsx', xlsx, (text, bytes) => readXlsxSheet(text, [], [], bytes)],
+    ['ods', ods, (text, bytes) => readOdsSheet(text, { start: text.indexOf('<table:table ') }, bytes)],
+  ];
+  for (const [kind, old, read] of readers) {
+    for (const added of ['x', '\u00fc\u{1F600}']) {
+      const additions = (sheet) => sheet.rows.map((row, i) => ({ row, cells: [{ kind: 't', text: `${added}${i}` }, { kind: 'n', text: `${3000 + i}` }], header: i === 0 }));
+      const plain = read(old, null);
+      const expected = Buffer.from(plain.edit(additions(plain)).text(), 'utf8');
+      const given = [];
+      const sheet = read(old, new TextEncoder().encode(old));
+      const splice = spliceInto((bytes) => given.push(bytes), () => sheet.edit(additions(sheet)));
+      splice.finish();
+      assert.ok(given.length > 2, `${kind}: handed over in pieces`);
+      assert.deepEqual(Buffer.concat(given), expected, `${kind} with ${JSON.stringify(added)}`);
+    }
+  }
 });
