@@ -174,8 +174,12 @@ export class Splice {
       this.push(this.old.slice(from, to));
       return;
     }
-    this.plan.push(from, to);
-    if (this.plan.length >= 2 * BATCH) this.join();
+    const { plan } = this;
+    // A range that goes on from the last one lengthens it: a row kept whole
+    // is often copied as its start tag, its cells and its end.
+    if (plan.length > 0 && plan[plan.length - 1] === from && plan[plan.length - 2] >= 0) plan[plan.length - 1] = to;
+    else plan.push(from, to);
+    if (plan.length >= 2 * BATCH) this.join();
   }
 
   /** Adds the old text from where the last keep or skip stopped up to `to`. */
