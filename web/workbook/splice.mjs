@@ -69,8 +69,10 @@ export class Splice {
     this.bytes = this.sink !== null && bytes !== null && bytes.length === text.length ? bytes : null;
     if (this.bytes !== null) {
       // The batch since the last join, in order: a kept range as its two
-      // ends, a run of new text (of the pieces) as -1 and its length.
+      // ends, a run of new text (of the pieces) as -1 and its length; the
+      // run going on is added to it when a range or the join ends it.
       this.plan = [];
+      this.run = 0;
       // The buffer being filled, how far, and how many characters that is.
       this.buffer = new Uint8Array(BYTES);
       this.filled = 0;
@@ -90,6 +92,7 @@ export class Splice {
     const joined = this.pieces.join('');
     this.pieces.length = 0;
     if (this.bytes !== null) {
+      this.endRun();
       this.writePlan(joined);
       return;
     }
@@ -160,6 +163,13 @@ export class Splice {
     }
   }
 
+  /** Adds the run of new text going on, if any, to the plan. */
+  endRun() {
+    if (this.run === 0) return;
+    this.plan.push(-1, this.run);
+    this.run = 0;
+  }
+
   /** Adds a piece of the new text. */
   push(piece) {
     this.pieces.push(piece);
@@ -174,6 +184,7 @@ export class Splice {
       this.push(this.old.slice(from, to));
       return;
     }
+    this.endRun();
     const { plan } = this;
     // A range that goes on from the last one lengthens it: a row kept whole
     // is often copied as its start tag, its cells and its end.
@@ -197,12 +208,7 @@ export class Splice {
   add(text) {
     if (text === '') return;
     this.copied = -1;
-    if (this.bytes !== null) {
-      const { plan } = this;
-      // A piece after a piece lengthens its run.
-      if (plan.length > 0 && plan[plan.length - 2] < 0) plan[plan.length - 1] += text.length;
-      else plan.push(-1, text.length);
-    }
+    if (this.bytes !== null) this.run += text.length;
     this.push(text);
   }
 
