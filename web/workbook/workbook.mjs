@@ -78,14 +78,14 @@ export async function openWorkbook(bytes, engine) {
     if (kind === 'ods') {
       part = 'content.xml';
       partBytes = opened.bytes;
-      read = readOdsSheet(opened.content, opened.sheets[i]);
+      read = readOdsSheet(opened.content, opened.sheets[i], partBytes);
       cellName = odsCellName;
     } else {
       part = opened.sheets[i].part;
       partBytes = await unzipEntry(zip, zipEntry(zip, part));
       const xml = xmlText(partBytes);
       if (xml === null) throw new WorkbookError(`its part ${part} is not UTF-8 XML`);
-      read = readXlsxSheet(xml, opened.strings, await commentedCells(zip, part));
+      read = readXlsxSheet(xml, opened.strings, await commentedCells(zip, part), partBytes);
       // Each column's letters made once: a column's cells are named row by row.
       const letters = [];
       cellName = (row, column) => `${(letters[column] ??= columnLetters(column))}${row.index}`;
