@@ -5,7 +5,7 @@
 // entries after a replaced one change. What the page could not write back as
 // it was (zip64, encryption, archives spread over disks) is refused.
 
-import { instantiate, partWriter } from '../engine.mjs';
+import { instantiate, partWriter, warmUp } from '../engine.mjs';
 import { crc32 } from './crc32.mjs';
 
 /** A workbook the page cannot read or cannot keep; the message says why. */
@@ -77,13 +77,14 @@ async function deflate(bytes) {
  * them), and { job } alone drops it. One job at a time: a piece of another
  * job starts that one. Self-contained, as its text becomes a worker of its own.
  */
-function deflatingWorker(instantiate, partWriter) {
+function deflatingWorker(instantiate, partWriter, warmUp) {
   let exports = null;
   let job = null;
   let writer = null;
   onmessage = ({ data }) => {
     if (data.module !== undefined) {
       exports = instantiate(data.module);
+      warmUp(partWriter(exports));
       return;
     }
     if (data.job !== job) {
@@ -117,7 +118,7 @@ function deflatingThread(module) {
   if (deflater !== undefined) return deflater;
   deflater = null;
   try {
-    const code = `(${deflatingWorker})(${instantiate}, ${partWriter})`;
+    const code = `(${deflatingWorker})(${instantiate}, ${partWriter}, ${warmUp})`;
     const url = URL.createObjectURL(new Blob([code], { type: 'text/javascript' }));
     deflater = new Worker(url);
     URL.revokeObjectURL(url);
