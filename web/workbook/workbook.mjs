@@ -203,10 +203,10 @@ export async function openWorkbook(bytes, engine) {
           if (rest) byRow.get(row).rest = cells;
           else additions.push({ row, cells });
         });
-        // A deflated part's new text goes, as it is made, into the engine,
-        // which checks it once it is whole, and to the deflating worker,
-        // which deflates it meanwhile; where no worker runs, the engine here
-        // deflates it as well. A stored part is made whole and checked.
+        // A deflated part's new text goes, as it is made, to the deflating
+        // worker, whose engine deflates and checks it meanwhile, and into the
+        // engine here, which does both where no worker runs (or it stops).
+        // A stored part is made whole and checked.
         if (zipEntry(zip, part).method !== 8) {
           const splice = read.edit(additions);
           if (splice.unchanged()) return rewriteZip(zip, new Map());
@@ -243,10 +243,10 @@ export async function openWorkbook(bytes, engine) {
             writer.clear();
             writer.write(utf8(splice.text()));
           }
-          checkWritten(engine, part, writer.check(), partBytes);
           done = whole && deflated !== null ? await deflated.done() : null;
-          // Deflated here when no worker did it (or it stopped).
-          done ??= writer.finish();
+          // Checked and deflated here when no worker did it (or it stopped).
+          done ??= { fault: writer.check(), ...writer.finish() };
+          checkWritten(engine, part, done.fault, partBytes);
         } catch (error) {
           deflated?.abort();
           throw error;

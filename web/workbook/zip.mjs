@@ -69,12 +69,13 @@ async function deflate(bytes) {
 }
 
 /**
- * The deflating worker's code, given the engine's `instantiate` and
- * `partWriter`: the first message hands it the compiled engine; then each
- * job's pieces come as { job, bytes }, deflated by the engine as they come;
- * { job, end: true } asks for the job's deflate data, answered by { job,
- * done } (done: { size, crc, compressed } as partWriter's finish gives
- * them), and { job } alone drops it. One job at a time: a piece of another
+ * The deflating worker's code, given the engine's `instantiate`,
+ * `partWriter` and `warmUp`: the first message hands it the compiled
+ * engine; then each job's pieces come as { job, bytes }, deflated and
+ * checked by the engine as they come; { job, end: true } asks for the job's
+ * deflate data, answered by { job, done } (done: { size, crc, compressed }
+ * as partWriter's finish gives them, and fault, as its check gives it), and
+ * { job } alone drops it. One job at a time: a piece of another
  * job starts that one. Self-contained, as its text becomes a worker of its own.
  */
 function deflatingWorker(instantiate, partWriter, warmUp) {
@@ -97,7 +98,7 @@ function deflatingWorker(instantiate, partWriter, warmUp) {
       writer.deflate();
       return;
     }
-    const done = data.end ? writer.finish() : null;
+    const done = data.end ? { fault: writer.check(), ...writer.finish() } : null;
     writer = null;
     if (done !== null) postMessage({ job, done }, [done.compressed.buffer]);
   };
@@ -153,11 +154,12 @@ export function startDeflating(module) {
 }
 
 /**
- * Starts a new entry's data, deflated by the engine in a worker of its own
- * while the rest of the work goes on: { write(bytes), done(), abort() },
- * write handing over its next bytes (taken: their buffer moves to the
- * worker), done() the Promise of { size, crc, compressed } for all of them,
- * or of null when the worker stopped, and abort() dropping them. Null where
+ * Starts a new entry's data, deflated and checked by the engine in a worker
+ * of its own while the rest of the work goes on: { write(bytes), done(),
+ * abort() }, write handing over its next bytes (taken: their buffer moves
+ * to the worker), done() the Promise of { size, crc, compressed, fault }
+ * for all of them (fault: why they are not well-formed XML, or null), or of
+ * null when the worker stopped, and abort() dropping them. Null where
  * no worker runs (none started by startDeflating): the caller deflates.
  */
 export function deflating() {
