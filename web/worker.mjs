@@ -4,7 +4,7 @@
 // The page makes the worker from its own code and hands it the compiled
 // engine; each call it posts is answered by a message of the same id.
 
-import { MISSING, loadEngine } from './engine.mjs';
+import { MISSING, loadEngine, warmUp } from './engine.mjs';
 import { openWorkbook } from './workbook/workbook.mjs';
 import { WorkbookError } from './workbook/zip.mjs';
 
@@ -74,7 +74,7 @@ function calls(engine, progress) {
     /** Opens the workbook `bytes`: the names of its sheets. */
     async open(bytes) {
       sheet = null;
-      book = await openWorkbook(bytes, engine.xmlFault);
+      book = await openWorkbook(bytes, engine);
       return book.sheets;
     },
     /** Reads sheet `i`: { name, columns, empty, firstRow, pictures } as openWorkbook's sheet has them. */
@@ -135,7 +135,10 @@ export function serveWorker(scope) {
   };
   scope.onmessage = ({ data }) => {
     if (served === null) {
-      served = loadEngine(data.module).then((engine) => calls(engine, (fraction) => scope.postMessage({ progress: fraction })));
+      served = loadEngine(data.module).then((engine) => {
+        warmUp(engine.part());
+        return calls(engine, (fraction) => scope.postMessage({ progress: fraction }));
+      });
     } else {
       answer(data);
     }

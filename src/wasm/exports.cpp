@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,11 +16,45 @@
 
 #include "chronology/tables_identity.h"
 #include "wasm/calls.h"
+#include "wasm/deflate.h"
 #include "wasm/xml_check.h"
 
 namespace {
 
 std::string input;
+/// A workbook part being written a piece at a time: bytes that grow without
+/// being set to zero first, as each piece is written over them at once, and
+/// by doubling, so that a 100 MB part is copied a few times rather than once
+/// for every piece.
+class Part {
+ public:
+  /// Room for `size` more bytes at the end: where they go.
+  char* extend(std::size_t size) {
+    if (size > capacity_ - size_) {
+      const std::size_t capacity = std::max(size_ + size, 2 * capacity_);
+      std::unique_ptr<char[]> bytes(new char[capacity]);
+      if (size_ > 0) {
+        std::memcpy(bytes.get(), bytes_.get(), size_);
+      }
+      bytes_ = std::move(bytes);
+      capacity_ = capacity;
+    }
+    size_ += size;
+    return bytes_.get() + size_ - size;
+  }
+
+  /// The bytes written so far.
+  std::string_view bytes() const { return {bytes_.get(), size_}; }
+
+ private:
+  std::unique_ptr<char[]> bytes_;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+};
+
+/// The workbook part being written, and its deflater once deflating has begun.
+Part part;
+std::unique_ptr<wasm::Deflater> part_deflater;
 /// The texts of the last call, in the places web/engine.mjs reads them from;
 /// each export below says what it leaves where.
 std::array<std::string, 3> texts;
@@ -208,6 +243,56 @@ VARVE_EXPORT(varve_xml_fault) std::int32_t varve_xml_fault() {
   std::optional<std::string> fault = wasm::xml_fault(input);
   texts = {fault.value_or(std::string()), std::string(), std::string()};
   return fault ? 1 : 0;
+}
+
+/// Drops the part and its deflate data: the next piece starts a new part.
+VARVE_EXPORT(varve_part_clear) void varve_part_clear() {
+  part = Part();
+  part_deflater.reset();
+}
+
+/// Room for `size` more bytes at the end of the part: where they go. The
+/// part's earlier bytes stay, though they may move.
+VARVE_EXPORT(varve_part_space) char* varve_part_space(std::int32_t size) {
+  return part.extend(static_cast<std::size_t>(std::max<std::int32_t>(size, 0)));
+}
+
+/// Deflates what of the part can be so far (see wasm::Deflater::feed).
+VARVE_EXPORT(varve_part_deflate) void varve_part_deflate() {
+  if (!part_deflater) {
+    part_deflater = std::make_unique<wasm::Deflater>();
+  }
+  part_deflater->feed(part.bytes());
+}
+
+/// Ends the part's deflate data; returns the part's CRC-32 (its bits as an
+/// int32). Leaves the deflate data (raw, RFC 1951). The part stays; deflating
+/// it again starts from its beginning.
+VARVE_EXPORT(varve_part_finish) std::int32_t varve_part_finish() {
+  if (!part_deflater) {
+    part_deflater = std::make_unique<wasm::Deflater>();
+  }
+  part_deflater->finish(part.bytes());
+  std::uint32_t crc = part_deflater->crc();
+  // Moved rather than copied: the data of a part that does not compress is
+  // as large as the part.
+  texts = {part_deflater->take_data(), std::string(), std::string()};
+  part_deflater.reset();
+  return static_cast<std::int32_t>(crc);
+}
+
+/// Checks the part as an XML document in UTF-8 (see wasm::xml_fault);
+/// returns 1 when it is not well-formed, else 0. Leaves why it is not.
+VARVE_EXPORT(varve_part_check) std::int32_t varve_part_check() {
+  std::optional<std::string> fault = wasm::xml_fault(part.bytes());
+  texts = {fault.value_or(std::string()), std::string(), std::string()};
+  return fault ? 1 : 0;
+}
+
+/// The part's length in bytes (its bits as an int32: a part of 2 GB or more
+/// reads as negative).
+VARVE_EXPORT(varve_part_size) std::int32_t varve_part_size() {
+  return static_cast<std::int32_t>(part.bytes().size());
 }
 
 /// Draws the chart of `direction`: marking the number `first` when `marked`

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "wasm/calls.h"
+#include "wasm/crc32.h"
+#include "wasm/deflate.h"
 
 extern "C" {
 char* varve_input(std::int32_t size);
@@ -20,6 +22,12 @@ std::int32_t varve_convert_paste(std::int32_t direction, std::int32_t format, st
 std::int32_t varve_first_row(std::int32_t header_row);
 std::int32_t varve_convert_cells(std::int32_t direction);
 std::int32_t varve_convert_interval_cells(std::int32_t direction);
+void varve_part_clear();
+char* varve_part_space(std::int32_t size);
+void varve_part_deflate();
+std::int32_t varve_part_finish();
+std::int32_t varve_part_check();
+std::int32_t varve_part_size();
 }
 
 namespace wasm {
@@ -126,6 +134,43 @@ TEST(Exports, WorkbookCellsComeBackAsTheirInt32sAndTexts) {
     code_texts += t + '\0';
   }
   EXPECT_EQ(text(2), code_texts);
+}
+
+/// Writes `pieces` into the part, deflating after each when `deflate` is set.
+void write_part(const std::vector<std::string>& pieces, bool deflate) {
+  varve_part_clear();
+  for (const std::string& piece : pieces) {
+    std::memcpy(varve_part_space(static_cast<std::int32_t>(piece.size())), piece.data(),
+                piece.size());
+    if (deflate) {
+      varve_part_deflate();
+    }
+  }
+}
+
+TEST(Exports, APartWrittenInPiecesIsDeflatedCheckedAndClearedWhole) {
+  const std::vector<std::string> pieces = {"<a>", std::string(5000, 'x'), "<b/>", "", "</a>"};
+  std::string whole;
+  for (const std::string& piece : pieces) {
+    whole += piece;
+  }
+  Deflater deflater;
+  deflater.finish(whole);
+  for (bool deflate : {true, false}) {
+    // A part written before is dropped by the clear.
+    write_part({"<left-over>"}, true);
+    write_part(pieces, deflate);
+    EXPECT_EQ(varve_part_size(), static_cast<std::int32_t>(whole.size()));
+    EXPECT_EQ(varve_part_check(), 0);
+    EXPECT_EQ(static_cast<std::uint32_t>(varve_part_finish()), crc32(0, whole));
+    EXPECT_EQ(text(0), deflater.data());
+    // Finished again, the part is deflated again from its beginning.
+    EXPECT_EQ(static_cast<std::uint32_t>(varve_part_finish()), crc32(0, whole));
+    EXPECT_EQ(text(0), deflater.data());
+  }
+  write_part({"<a>", "</b>"}, false);
+  EXPECT_EQ(varve_part_check(), 1);
+  EXPECT_EQ(text(0), "</b> where </a> belongs (line 1)");
 }
 
 }  // namespace

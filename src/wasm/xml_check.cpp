@@ -72,20 +72,23 @@ Size valid_sequence(std::string_view text, Size at) {
   return 0;
 }
 
-/// What a byte below 0x80 is to the reader, as bits of kAscii: bytes from
-/// 0x80 on are read as the characters they begin.
+/// What a byte is to the reader, as bits of kAscii: bytes from 0x80 on are
+/// read as the characters they begin.
 enum : std::uint8_t {
   kBlank = 1,           ///< Tab to CR, and space.
   kEndsName = 2,        ///< A tag's name ends at it: / > ! ?
   kEndsAttribute = 4,   ///< An attribute's name ends at it: = / >
   kNameStart = 8,       ///< It may begin a part of a name: a letter or _.
   kNameCharacter = 16,  ///< It may continue a part of a name: those, digits, . and -.
+  kHigh = 32,           ///< A byte from 0x80 on: part of a character beyond ASCII.
+  kInName = 64,         ///< It may be in a name: a name character, : or from 0x80 on.
 };
 
-/// The bits of each byte below 0x80. NUL, which the reader finds past the
+/// The bits of each byte, so that one look-up tells an ASCII byte's class
+/// from a byte of a longer character. NUL, which the reader finds past the
 /// end (the document holds none), ends every name.
-constexpr std::array<std::uint8_t, 0x80> kAscii = [] {
-  std::array<std::uint8_t, 0x80> bits{};
+constexpr std::array<std::uint8_t, 0x100> kAscii = [] {
+  std::array<std::uint8_t, 0x100> bits{};
   for (char c : std::string_view("\t\n\v\f\r ")) {
     bits[static_cast<unsigned char>(c)] |= kBlank;
   }
@@ -100,9 +103,63 @@ constexpr std::array<std::uint8_t, 0x80> kAscii = [] {
     bits[c] |= letter ? kNameStart | kNameCharacter : 0;
     bits[c] |= (c >= '0' && c <= '9') || c == '.' || c == '-' ? kNameCharacter : 0;
   }
+  for (unsigned c = 0x80; c < 0x100; ++c) {
+    bits[c] = kHigh;
+  }
+  for (unsigned c = 0; c < 0x100; ++c) {
+    bits[c] |= (bits[c] & (kNameCharacter | kHigh)) != 0 || c == ':' ? kInName : 0;
+  }
   bits[0] |= kEndsName | kEndsAttribute;
   return bits;
 }();
+
+/// What a byte is to a reader of text and of attributes' values: a place
+/// to stop at, as bits of kStops.
+enum : std::uint8_t {
+  kMarkup = 1,  ///< < and &, which a text or a value may not hold plainly.
+  kQuote = 2,   ///< " and ', either of which may close a value.
+};
+
+/// The bits of each byte: most have none, and are passed over at once.
+constexpr std::array<std::uint8_t, 0x100> kStops = [] {
+  std::array<std::uint8_t, 0x100> bits{};
+  bits['<'] = bits['&'] = kMarkup;
+  bits['"'] = bits['\''] = kQuote;
+  return bits;
+}();
+
+/// True when `a` and `b` hold the same bytes; names are short, so they are
+/// compared here, eight or four bytes at a time (the last of them perhaps
+/// compared twice), rather than by a call.
+bool same(std::string_view a, std::string_view b) {
+  const Size n = a.size();
+  if (b.size() != n) {
+    return false;
+  }
+  auto word = [](std::string_view text, Size at) {
+    std::uint64_t bytes = 0;
+    std::memcpy(&bytes, text.data() + at, 8);
+    return bytes;
+  };
+  auto half = [](std::string_view text, Size at) {
+    std::uint32_t bytes = 0;
+    std::memcpy(&bytes, text.data() + at, 4);
+    return bytes;
+  };
+  if (n >= 8) {
+    for (Size i = 0; i + 8 < n; i += 8) {
+      if (word(a, i) != word(b, i)) {
+        return false;
+      }
+    }
+    return word(a, n - 8) == word(b, n - 8);
+  }
+  if (n >= 4) {
+    return half(a, 0) == half(b, 0) && half(a, n - 4) == half(b, n - 4);
+  }
+  // One to three bytes: the first, the middle and the last are all.
+  return n == 0 || (a[0] == b[0] && a[n / 2] == b[n / 2] && a[n - 1] == b[n - 1]);
+}
 
 /// True for the blanks from U+0080 on: Unicode's spaces and U+FEFF.
 bool unicode_space(char32_t c) {
@@ -152,10 +209,19 @@ std::optional<Located> bad_character(std::string_view text) {
   constexpr std::uint64_t kHighBits = 0x8080808080808080;
   const Size n = text.size();
   for (Size i = 0; i < n;) {
-    // Eight bytes at a time while none is at or above 0x80 or below a space.
+    // Sixteen bytes at a time, then eight, while none is at or above 0x80
+    // or below a space.
+    auto plain = [](std::uint64_t word) { return word | (word - kOnes * 0x20); };
+    for (std::uint64_t low = 0, high = 0; i + 16 <= n; i += 16) {
+      std::memcpy(&low, text.data() + i, 8);
+      std::memcpy(&high, text.data() + i + 8, 8);
+      if (((plain(low) | plain(high)) & kHighBits) != 0) {
+        break;
+      }
+    }
     for (std::uint64_t word = 0; i + 8 <= n; i += 8) {
       std::memcpy(&word, text.data() + i, 8);
-      if (((word | (word - kOnes * 0x20)) & kHighBits) != 0) {
+      if ((plain(word) & kHighBits) != 0) {
         break;
       }
     }
@@ -209,7 +275,7 @@ class Checker {
   /// The length in bytes of the blank at `i`, or 0 when none is there.
   Size space_length(Size i) const {
     unsigned char c = byte(i);
-    return c < 0x80 ? kAscii[c] & kBlank : unicode_space_length(i);
+    return (kAscii[c] & kHigh) == 0 ? kAscii[c] & kBlank : unicode_space_length(i);
   }
   /// The length in bytes of the blank from U+0080 on at `i`, or 0.
   Size unicode_space_length(Size i) const;
@@ -217,7 +283,7 @@ class Checker {
   Size blanks(Size i) const {
     // Most often none is there.
     unsigned char c = byte(i);
-    return c < 0x80 && (kAscii[c] & kBlank) == 0 ? i : more_blanks(i);
+    return (kAscii[c] & (kBlank | kHigh)) == 0 ? i : more_blanks(i);
   }
   /// Where the blanks from `i` on end, one of them there perhaps.
   Size more_blanks(Size i) const;
@@ -225,7 +291,9 @@ class Checker {
   /// character with one of the bits `stops`, or the end. `colon` is where
   /// the run's colon lies (kNone for none), or kNoName when the run is not a
   /// name XML with namespaces allows: one colon at most, between two parts.
-  Size run(Size i, std::uint8_t stops, Size& colon) const;
+  Size run(Size i, std::uint8_t stops, Size& colon);
+  /// run, reading the run byte by byte.
+  Size scan(Size i, std::uint8_t stops, Size& colon) const;
   /// Reads the markup that begins with the < at `p`: the tag's end, name
   /// and attributes, or the other markup's end.
   Kind markup_at(Size p);
@@ -253,18 +321,28 @@ class Checker {
   // self-closing one, where a tag's name (after < and any /) and attributes
   // (from the name's end) end, where the name's colon lies (as run gives
   // it), and where each attribute's name and value start and end and its
-  // name's colon, five numbers each (`attributes_` of them in found_).
+  // name's colon, and where its value's first < and first & lie (kNone for
+  // none), kFound numbers each (`attributes_` of them in found_).
+  static constexpr Size kFound = 7;
   Size end_ = 0;
   bool closing_ = false;
+  /// True when the markup is an end tag that closes the open element.
+  bool closes_open_ = false;
   bool empty_ = false;
   Size name_end_ = 0;
   Size attributes_end_ = 0;
   Size name_colon_ = kNone;
   std::vector<Size> found_;
   Size attributes_ = 0;
-  /// The elements open, three numbers each: where its name starts and ends,
-  /// and the size of declared_ outside it.
-  std::vector<Size> open_;
+  /// An element open: where its name starts and ends, and the size of
+  /// declared_ outside it.
+  struct Open {
+    Size from;
+    Size to;
+    Size outside;
+  };
+  /// The elements open, outermost first.
+  std::vector<Open> open_;
   int roots_ = 0;
   /// The prefixes declared by the open elements' tags, outermost first, where
   /// each starts and ends; bumping `generation_` when they change makes the
@@ -276,8 +354,19 @@ class Checker {
     std::string_view prefix;
     std::uint32_t generation = 0;
   };
-  std::array<Known, 4> known_{};
-  Size next_known_ = 0;
+  std::array<Known, 8> known_{};
+  /// A name of eight bytes or more run found, kept by its first eight bytes
+  /// (`head`): where it was, its length and its colon's offset (or kNone).
+  struct Name {
+    std::uint64_t head = 0;
+    Size from = 0;
+    Size size = 0;
+    Size colon = kNone;
+  };
+  /// The names found last, two in each of 64 slots chosen by their first
+  /// eight bytes (names often share them): a document's names repeat, and
+  /// one found again is compared rather than read character by character.
+  std::array<Name, 128> names_{};
 };
 
 Size Checker::unicode_space_length(Size i) const {
@@ -291,29 +380,89 @@ Size Checker::more_blanks(Size i) const {
   return i;
 }
 
-Size Checker::run(Size i, std::uint8_t stops, Size& colon) const {
+Size Checker::run(Size i, std::uint8_t stops, Size& colon) {
+  const Size n = text_.size();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text_.data());
+  // Only a run of at least eight bytes that may be a name is looked up: most
+  // short ones show a byte that is in no name among their first eight.
+  const bool looked_up = i <= n && n - i >= 8 &&
+                         (kAscii[bytes[i + 1]] & kAscii[bytes[i + 3]] & kAscii[bytes[i + 5]] &
+                          kAscii[bytes[i + 7]] & kInName) != 0;
+  std::uint64_t head = 0;
+  Size set = 0;
+  if (looked_up) {
+    std::memcpy(&head, text_.data() + i, 8);
+    set = 2 * ((head * 0x9E3779B97F4A7C15U) >> 58);
+    // The same bytes as a name found before, then a character a run ends
+    // at, make the same run.
+    for (Size way = set; way < set + 2; ++way) {
+      const Name& known = names_[way];
+      const Size end = i + known.size;
+      if (known.size != 0 && known.head == head && (kAscii[byte(end)] & (stops | kBlank)) != 0 &&
+          same(part(i + 8, end), part(known.from + 8, known.from + known.size))) {
+        colon = known.colon == kNone ? kNone : i + known.colon;
+        return end;
+      }
+    }
+  }
+  // A name of ASCII letters, digits, _ . and -, with a colon between two
+  // parts perhaps, as most are, is read by a tight loop; others by scan.
+  auto plain = [&](Size from) {
+    for (++from; from < n && (kAscii[bytes[from]] & kNameCharacter) != 0; ++from) {
+    }
+    return from;
+  };
+  Size found = kNone;
+  if (i < n && (kAscii[bytes[i]] & kNameStart) != 0) {
+    Size end = plain(i);
+    Size at = kNone;
+    if (byte(end) == ':' && (kAscii[byte(end + 1)] & kNameStart) != 0) {
+      at = end;
+      end = plain(end + 1);
+    }
+    if ((kAscii[byte(end)] & (stops | kBlank)) != 0) {
+      colon = at;
+      found = end;
+    }
+  }
+  if (found == kNone) {
+    found = scan(i, stops, colon);
+  }
+  if (looked_up && colon != kNoName && found - i >= 8) {
+    // Two names of a slot are kept, the older one replaced.
+    names_[set + 1] = names_[set];
+    names_[set] = {head, i, found - i, colon == kNone ? kNone : colon - i};
+  }
+  return found;
+}
+
+Size Checker::scan(Size i, std::uint8_t stops, Size& colon) const {
   const Size from = i;
   Size part = from;
   bool name = true;
+  const Size n = text_.size();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text_.data());
   for (unsigned char c = byte(i);; c = byte(i)) {
-    if (c < 0x80) {
-      if ((kAscii[c] & (stops | kBlank)) != 0) {
-        break;
+    const std::uint8_t bits = kAscii[c];
+    if ((bits & kNameCharacter) != 0) {
+      // A part's first character must begin a name; the ASCII characters
+      // after it, most of most names, are passed over at once.
+      name = name && (i != part || (bits & kNameStart) != 0);
+      for (++i; i < n && (kAscii[bytes[i]] & kNameCharacter) != 0; ++i) {
       }
-      if (c == ':') {
-        name = name && i != part && part == from;
-        part = i + 1;
-      } else {
-        name = name && (kAscii[c] & (i == part ? kNameStart : kNameCharacter)) != 0;
-      }
-      ++i;
-    } else {
+    } else if ((bits & kHigh) != 0) {
       if (unicode_space_length(i) > 0) {
         break;
       }
       char32_t point = code_point(text_, i);
       name = name && (i == part ? name_start(point) : name_character(point));
       i += sequence_length(c);
+    } else if ((bits & (stops | kBlank)) != 0) {
+      break;
+    } else {
+      name = name && c == ':' && i != part && part == from;
+      part = c == ':' ? i + 1 : part;
+      ++i;
     }
   }
   colon = !name || i == part ? kNoName : part > from ? part - 1 : kNone;
@@ -327,17 +476,37 @@ Kind Checker::markup_at(Size p) {
     ++q;
   }
   attributes_ = 0;
+  closes_open_ = false;
+  // Most often an end tag closes the element open, its name read already:
+  // the same bytes then >.
+  if (closing_ && !open_.empty()) {
+    const std::string_view open = part(open_.back().from, open_.back().to);
+    const Size end = q + open.size();
+    if (byte(end) == '>' && same(part(q, end), open)) {
+      closes_open_ = true;
+      name_end_ = attributes_end_ = end;
+      name_colon_ = kNone;
+      empty_ = false;
+      end_ = end + 1;
+      return Kind::kTag;
+    }
+  }
   // A name runs to a blank, /, >, ! or ?.
   name_end_ = run(q, kEndsName, name_colon_);
   if (name_end_ > q) {
     Size end = name_end_;
+    const Size n = text_.size();
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text_.data());
     // Each attribute after blanks: a name, = and a value in either quote,
     // any characters but its quote.
     for (;;) {
       const Size attribute_start = blanks(end);
+      if (attribute_start == end) {
+        break;
+      }
       Size attribute_colon = kNone;
       const Size attribute_end = run(attribute_start, kEndsAttribute, attribute_colon);
-      if (attribute_start == end || attribute_end == attribute_start) {
+      if (attribute_end == attribute_start) {
         break;
       }
       Size r = blanks(attribute_end);
@@ -345,18 +514,41 @@ Kind Checker::markup_at(Size p) {
         break;
       }
       r = blanks(r + 1);
-      unsigned char quote = byte(r);
-      Size close = text_.find(static_cast<char>(quote), r + 1);
-      if ((quote != '"' && quote != '\'') || close == kNone) {
+      const unsigned char quote = byte(r);
+      if (quote != '"' && quote != '\'') {
+        break;
+      }
+      // The value, read once for its closing quote, its first < and its first &.
+      Size close = r + 1;
+      Size less = kNone;
+      Size amp = kNone;
+      for (; close < n; ++close) {
+        const unsigned char c = bytes[close];
+        if (kStops[c] == 0) {
+          continue;
+        }
+        if (c == quote) {
+          break;
+        }
+        less = c == '<' && less == kNone ? close : less;
+        amp = c == '&' && amp == kNone ? close : amp;
+      }
+      if (close == n) {
         break;
       }
       end = close + 1;
-      if (found_.size() < attributes_ + 5) {
-        found_.resize(attributes_ + 5);
+      if (found_.size() < attributes_ + kFound) {
+        found_.resize(2 * (attributes_ + kFound));
       }
-      for (Size at : {attribute_start, attribute_end, r + 1, close, attribute_colon}) {
-        found_[attributes_++] = at;
-      }
+      Size* found = found_.data() + attributes_;
+      found[0] = attribute_start;
+      found[1] = attribute_end;
+      found[2] = r + 1;
+      found[3] = close;
+      found[4] = attribute_colon;
+      found[5] = less;
+      found[6] = amp;
+      attributes_ += kFound;
     }
     attributes_end_ = end;
     end = blanks(end);
@@ -424,18 +616,19 @@ Size Checker::bad_reference(Size from, Size to) const {
 
 bool Checker::bound(Size from, Size to) {
   std::string_view prefix = part(from, to);
-  for (const Known& known : known_) {
-    if (known.generation == generation_ && known.prefix == prefix) {
-      return true;
-    }
+  // One slot per prefix, by its length and first byte: a document uses a
+  // few prefixes, and those most often fall in slots of their own.
+  const auto first = prefix.empty() ? 0U : static_cast<unsigned char>(prefix[0]);
+  Known& known = known_[(prefix.size() * 7 + first) % known_.size()];
+  if (known.generation == generation_ && same(known.prefix, prefix)) {
+    return true;
   }
   bool declared = prefix == "xml";
   for (Size i = declared_.size(); i > 0 && !declared; i -= 2) {
-    declared = part(declared_[i - 2], declared_[i - 1]) == prefix;
+    declared = same(part(declared_[i - 2], declared_[i - 1]), prefix);
   }
   if (declared) {
-    known_[next_known_] = {prefix, generation_};
-    next_known_ = (next_known_ + 1) % known_.size();
+    known = {prefix, generation_};
   }
   return declared;
 }
@@ -484,7 +677,7 @@ bool Checker::start_tag_fails(Size next, Size from, Size to, Size colon) {
   }
   // The tag's own declarations are in scope for its attributes and its name.
   const Size outside = declared_.size();
-  for (Size a = 0; a < attributes_; a += 5) {
+  for (Size a = 0; a < attributes_; a += kFound) {
     std::string_view name = part(found_[a], found_[a + 1]);
     if (name[0] == 'x' && name.starts_with("xmlns") && (name.size() == 5 || name[5] == ':')) {
       declared_.push_back(std::min(found_[a] + 6, found_[a + 1]));
@@ -494,7 +687,7 @@ bool Checker::start_tag_fails(Size next, Size from, Size to, Size colon) {
   if (declared_.size() != outside) {
     ++generation_;
   }
-  for (Size a = 0; a < attributes_; a += 5) {
+  for (Size a = 0; a < attributes_; a += kFound) {
     const Size name_from = found_[a];
     const Size name_to = found_[a + 1];
     const Size value_from = found_[a + 2];
@@ -503,20 +696,15 @@ bool Checker::start_tag_fails(Size next, Size from, Size to, Size colon) {
     if (found_[a + 4] == kNoName) {
       return fail({"a bad attribute name, ", name}, next);
     }
-    for (Size k = 0; k < a; k += 5) {
-      if (text_[found_[k]] == name[0] && part(found_[k], found_[k + 1]) == name) {
+    for (Size k = 0; k < a; k += kFound) {
+      if (same(part(found_[k], found_[k + 1]), name)) {
         return fail({"the attribute ", name, " twice in <", element, ">"}, next);
       }
     }
-    // Values are short: read at once for a < and the first &.
-    Size amp = kNone;
-    for (Size i = value_from; i < value_to; ++i) {
-      if (text_[i] == '<') {
-        return fail({"a < in the value of ", name}, next);
-      }
-      amp = text_[i] == '&' && amp == kNone ? i : amp;
+    if (found_[a + 5] != kNone) {
+      return fail({"a < in the value of ", name}, next);
     }
-    if (amp != kNone && bad_reference(amp, value_to) != kNone) {
+    if (const Size amp = found_[a + 6]; amp != kNone && bad_reference(amp, value_to) != kNone) {
       return fail({"an & that begins no reference in the value of ", name}, next);
     }
     const Size at = found_[a + 4];
@@ -536,9 +724,7 @@ bool Checker::start_tag_fails(Size next, Size from, Size to, Size colon) {
   if (empty_) {
     undeclare(outside);
   } else {
-    open_.push_back(from);
-    open_.push_back(to);
-    open_.push_back(outside);
+    open_.push_back({from, to, outside});
   }
   return false;
 }
@@ -549,14 +735,22 @@ std::optional<std::string> Checker::fault() {
     return fault_;
   }
   const Size n = text_.size();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text_.data());
   const Size start = text_.starts_with("\xEF\xBB\xBF") ? 3 : 0;
   for (Size at = start;;) {
     // The text up to the next markup, most often short: read at once for
     // the < and the first &.
     Size end = at;
     Size amp = n;
-    for (; end < n && text_[end] != '<'; ++end) {
-      amp = text_[end] == '&' && amp == n ? end : amp;
+    for (; end < n; ++end) {
+      const unsigned char c = bytes[end];
+      if ((kStops[c] & kMarkup) == 0) {
+        continue;
+      }
+      if (c == '<') {
+        break;
+      }
+      amp = amp == n ? end : amp;
     }
     const Size next = end == n ? kNone : end;
     const Kind kind = next == kNone ? Kind::kNothing : markup_at(next);
@@ -584,11 +778,14 @@ std::optional<std::string> Checker::fault() {
       }
       continue;
     }
+    if (closes_open_) {
+      undeclare(open_.back().outside);
+      open_.pop_back();
+      continue;
+    }
     const Size from = next + (closing_ ? 2 : 1);
     const Size to = name_end_;
     std::string_view element = part(from, to);
-    std::string_view open =
-        open_.empty() ? std::string_view() : part(open_[open_.size() - 3], open_[open_.size() - 2]);
     if (name_colon_ == kNoName) {
       fail({"a bad element name, ", element}, next);
     } else if (!closing_) {
@@ -597,18 +794,19 @@ std::optional<std::string> Checker::fault() {
       fail({"an end tag with attributes, ", part(next, end_)}, next);
     } else if (open_.empty()) {
       fail({"an end tag </", element, "> without its start"}, next);
-    } else if (open != element) {
+    } else if (std::string_view open = part(open_.back().from, open_.back().to);
+               !same(open, element)) {
       fail({"</", element, "> where </", open, "> belongs"}, next);
     } else {
-      undeclare(open_.back());
-      open_.resize(open_.size() - 3);
+      undeclare(open_.back().outside);
+      open_.pop_back();
     }
     if (!fault_.empty()) {
       return fault_;
     }
   }
   if (!open_.empty()) {
-    fail({"<", part(open_[open_.size() - 3], open_[open_.size() - 2]), "> is not closed"}, n);
+    fail({"<", part(open_.back().from, open_.back().to), "> is not closed"}, n);
     return fault_;
   }
   if (roots_ == 0) {

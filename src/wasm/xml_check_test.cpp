@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,57 @@ TEST(XmlCheck, WellFormedXmlIsToldFromDamagedXmlWithTheFaultAndItsLine) {
   };
   for (const XmlCheckCase& c : cases) {
     EXPECT_EQ(xml_fault(c.document).value_or(""), c.fault) << c.document;
+  }
+}
+
+TEST(XmlCheck, NamesFoundAgainAndEndTagsAreReadAsTheyWereTheFirstTime) {
+  const std::vector<XmlCheckCase> cases = {
+      // A name of eight bytes or more found before, then more of a name.
+      {"<r><abcdefgh/><abcdefgh:x/></r>", "the prefix of <abcdefgh:x> is not declared (line 1)"},
+      {"<r><abcdefgh/><abcdefgh:i:j/></r>", "a bad element name, abcdefgh:i:j (line 1)"},
+      {"<r><abcdefghij/><abcdefgh\xC2\xB7/><abcdefgh\xC2\xA0/><abcdefgh1.-/></r>", ""},
+      // An attribute's name found again as an element's, which ends at !.
+      {"<r abcdefgh=\"1\"><abcdefgh!/></r>", "a < that begins no tag (line 1)"},
+      // The same prefixed name, its prefix declared in one place only.
+      {"<r><x xmlns:abcdefgh=\"u\"><abcdefgh:a/></x><abcdefgh:a/></r>",
+       "the prefix of <abcdefgh:a> is not declared (line 1)"},
+      {"<r><abcdefgh/><abcdefgh", "a < that begins no tag (line 1)"},
+      // End tags that begin as the open element's name does.
+      {"<r><abc></abcd></r>", "</abcd> where </abc> belongs (line 1)"},
+      {"<r><abc></ab></r>", "</ab> where </abc> belongs (line 1)"},
+      {"<r><abc></abc ></r>", ""},
+      {"<r><abc></abc", "a < that begins no tag (line 1)"},
+  };
+  for (const XmlCheckCase& c : cases) {
+    EXPECT_EQ(xml_fault(c.document).value_or(""), c.fault) << c.document;
+  }
+}
+
+TEST(XmlCheck, FaultsAreFoundAtEveryOffsetOfTheBytesReadSeveralAtATime) {
+  // Names of 1 to 17 bytes, compared a word at a time, differing at each byte.
+  for (std::size_t length = 1; length <= 17; ++length) {
+    const std::string name = std::string("abcdefghijklmnopq").substr(0, length);
+    EXPECT_EQ(xml_fault("<" + name + "></" + name + ">"), std::nullopt) << name;
+    for (std::size_t at = 0; at < length; ++at) {
+      std::string other = name;
+      other[at] = 'z';
+      EXPECT_EQ(xml_fault("<" + name + "></" + other + ">").value_or(""),
+                "</" + other + "> where </" + name + "> belongs (line 1)");
+    }
+  }
+  // Characters and bytes at each offset of sixteen, in text and in values.
+  for (std::size_t at = 0; at < 18; ++at) {
+    const std::string pad(at, 'x');
+    const std::string text = "<a b=\"" + pad + "&amp;\">" + pad;
+    EXPECT_EQ(xml_fault(text + "\xF0\x9F\x98\x80&lt;</a>"), std::nullopt) << at;
+    EXPECT_EQ(xml_fault(text + "\x01</a>").value_or(""),
+              "a character XML does not allow, U+0001 (line 1)");
+    EXPECT_EQ(xml_fault(text + "\x80</a>").value_or(""), "bytes that are not UTF-8 (line 1)");
+    EXPECT_EQ(xml_fault(text + "\xE2\x82").value_or(""), "bytes that are not UTF-8 (line 1)");
+    EXPECT_EQ(xml_fault(text + "&x</a>").value_or(""), "an & that begins no reference (line 1)");
+    EXPECT_EQ(xml_fault("<a b=\"" + pad + "<\"/>").value_or(""), "a < in the value of b (line 1)");
+    EXPECT_EQ(xml_fault("<a b=\"" + pad + "&x\"/>").value_or(""),
+              "an & that begins no reference in the value of b (line 1)");
   }
 }
 

@@ -24,7 +24,8 @@ globalThis.Worker = class {
 
   postMessage(data, transfer) {
     if (data.bytes !== undefined) ++seen.pieces;
-    const copy = structuredClone(data, { transfer });
+    // The compiled engine is handed over as it is: node cannot clone it.
+    const copy = data.module !== undefined ? data : structuredClone(data, { transfer });
     if (seen.failing && copy.end) setTimeout(() => this.onerror?.({ preventDefault() {} }));
     else this.ready.then(() => this.deliver(copy));
   }
@@ -36,24 +37,27 @@ const here = path.dirname(new URL(import.meta.url).pathname);
 const { loadEngine } = await import('../engine.mjs');
 const { makeZip } = await import('./make-zip.mjs');
 const { openWorkbook } = await import('./workbook.mjs');
+const { WorkbookError } = await import('./zip.mjs');
 const wasm = process.env.VARVE_WASM ?? path.resolve(here, '../../build-web/varve-engine.wasm');
 const engine = await loadEngine(fs.readFileSync(wasm));
 
 const RELATIONS = 'http://schemas.openxmlformats.org/officeDocument/2006/relationships';
 let rows = '<row r="1"><c r="A1" t="inlineStr"><is><t>NE varve</t></is></c><c r="B1" t="inlineStr"><is><t>note \u00e9\u{1F600}</t></is></c></row>';
 for (let i = 2; i <= 12000; ++i) rows += `<row r="${i}"><c r="A${i}"><v>${2500 + (i * 7) % 6500}</v></c><c r="B${i}" t="inlineStr"><is><t>\u00e9\u{1F600}${i}</t></is></c></row>`;
-/** A workbook of 12,000 rows, its sheet deflated, with text beyond ASCII. */
-const book = makeZip([
+/** A workbook of one sheet, `sheet` its content, deflated. */
+const bookOf = (sheet) => makeZip([
   ['[Content_Types].xml', '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"/>'],
   ['_rels/.rels', `<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"><Relationship Id="r1" Type="${RELATIONS}/officeDocument" Target="xl/workbook.xml"/></Relationships>`],
   ['xl/workbook.xml', `<workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" xmlns:r="${RELATIONS}"><sheets><sheet name="S" sheetId="1" r:id="rId1"/></sheets></workbook>`],
   ['xl/_rels/workbook.xml.rels', `<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"><Relationship Id="rId1" Type="${RELATIONS}/worksheet" Target="worksheets/sheet1.xml"/></Relationships>`],
-  ['xl/worksheets/sheet1.xml', `<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><sheetData>${rows}</sheetData></worksheet>`],
+  ['xl/worksheets/sheet1.xml', `<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">${sheet}</worksheet>`],
 ]);
+/** A workbook of 12,000 rows, its sheet deflated, with text beyond ASCII. */
+const book = bookOf(`<sheetData>${rows}</sheetData>`);
 
 /** Converts column A of `bytes` as the worker does, with added texts beyond ASCII: the workbook written. */
-async function converted(bytes, check) {
-  const sheet = await (await openWorkbook(bytes, check)).sheet(0);
+async function converted(bytes) {
+  const sheet = await (await openWorkbook(bytes, engine)).sheet(0);
   const { records } = sheet.cells(0, true);
   const names = [{ name: 'AM \u{1F600}', kind: 't' }, { name: 'AM varve', kind: 'n' }];
   return sheet.save(0, true, names, records.map((_, i) => [`\u00fc${i}`, String(3000 + i)]), records);
@@ -67,7 +71,7 @@ function convertedInThread() {
     const { loadEngine } = await import(${JSON.stringify(path.resolve(here, '../engine.mjs'))});
     const { openWorkbook } = await import(${JSON.stringify(path.resolve(here, 'workbook.mjs'))});
     const engine = await loadEngine(fs.readFileSync(${JSON.stringify(wasm)}));
-    const sheet = await (await openWorkbook(new Uint8Array(fs.readFileSync(process.argv[1])), engine.xmlFault)).sheet(0);
+    const sheet = await (await openWorkbook(new Uint8Array(fs.readFileSync(process.argv[1])), engine)).sheet(0);
     const { records } = sheet.cells(0, true);
     const names = [{ name: 'AM \\u{1F600}', kind: 't' }, { name: 'AM varve', kind: 'n' }];
     fs.writeFileSync(process.argv[2], await sheet.save(0, true, names, records.map((_, i) => ['\\u00fc' + i, String(3000 + i)]), records));`;
@@ -77,16 +81,19 @@ function convertedInThread() {
   return bytes;
 }
 
-test('a part deflated by its own worker as it is made gives the workbook deflated in-thread, byte for byte, and so does a worker that fails', async () => {
+test('a part deflated and checked by its own worker as it is made gives the workbook deflated in-thread, byte for byte, a damaged part is refused, and a worker that fails changes nothing', async () => {
   const expected = convertedInThread();
-  const written = await converted(book, engine.xmlFault);
+  const written = await converted(book);
   assert.equal(seen.started, 1);
   assert.ok(seen.pieces > 1, `the part handed over in pieces (${seen.pieces})`);
   assert.ok(Buffer.from(written).equals(expected), 'the same workbook as deflated in-thread');
-  const again = await (await openWorkbook(written, engine.xmlFault)).sheet(0);
+  const again = await (await openWorkbook(written, engine)).sheet(0);
   assert.deepEqual(again.headerCells().slice(2), ['AM \u{1F600}', 'AM varve']);
   assert.deepEqual(again.cells(2, true).cells.at(-1), ['C12000', `t\u00fc${11998}`]);
+  // A part found damaged by the worker's check is refused, and said to have been damaged before.
+  await assert.rejects(converted(bookOf(`<sheetViews></sheetview><sheetData>${rows}</sheetData>`)), (error) =>
+    error instanceof WorkbookError && error.message === 'its part xl/worksheets/sheet1.xml is not well-formed XML: </sheetview> where </sheetViews> belongs (line 1)');
   // A worker that fails when asked for its data: the part is deflated here instead.
   seen.failing = true;
-  assert.ok(Buffer.from(await converted(book, engine.xmlFault)).equals(expected), 'the same workbook after the worker failed');
+  assert.ok(Buffer.from(await converted(book)).equals(expected), 'the same workbook after the worker failed');
 });

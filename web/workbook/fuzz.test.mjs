@@ -68,7 +68,7 @@ function codes(sheet, columns) {
 
 /** The whole path of a workbook through the page: read it, save it without and with added columns, read it again. */
 async function throughThePage(bytes) {
-  const book = await unlessRefused(() => openWorkbook(bytes, engine.xmlFault));
+  const book = await unlessRefused(() => openWorkbook(bytes, engine));
   if (book === null) return;
   assert.ok(book.sheets.length > 0);
   for (let i = 0; i < book.sheets.length; ++i) {
@@ -85,7 +85,7 @@ async function throughThePage(bytes) {
       throw error;
     }));
     if (saved === null) continue;
-    const again = await (await openWorkbook(saved, engine.xmlFault)).sheet(i);
+    const again = await (await openWorkbook(saved, engine)).sheet(i);
     const before = codes(sheet, sheet.columns);
     const after = codes(again, sheet.columns);
     assert.deepEqual([...after].filter(([name]) => before.has(name)), [...before], 'every original cell as it was');

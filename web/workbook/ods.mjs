@@ -275,7 +275,8 @@ class OdsRow {
 }
 
 /**
- * Reads the sheet `sheet` (as openOds gives it) of content.xml `xml`:
+ * Reads the sheet `sheet` (as openOds gives it) of content.xml `xml` (decoded
+ * from `bytes`, when given, which its edit can copy from):
  * { rows, lastColumn, pictures, code(row, column), edit(additions) }, rows its row
  * elements in order, each { index (from 1), repeat (the rows it stands for),
  * cells }, lastColumn (from 0) the last column holding anything, -1 for none:
@@ -284,7 +285,7 @@ class OdsRow {
  * { column, repeat, start, open, end, attributes, used } each, are made
  * only when asked for: code and edit read the cells' numbers.
  */
-export function readOdsSheet(xml, sheet) {
+export function readOdsSheet(xml, sheet, bytes = null) {
   const n = sheet.names ?? ODS_NAMES;
   // The names of the elements the reader follows, by their lengths (which differ).
   const followed = [];
@@ -520,7 +521,7 @@ export function readOdsSheet(xml, sheet) {
       // Only the rows that gain a cell holding something change.
       const changing = additions.filter(({ cells, rest }) => holdsText(cells) || holdsText(rest));
       const widest = changing.reduce((most, { cells, rest }) => Math.max(most, cells.length, rest?.length ?? 0), 0);
-      const splice = new Splice(xml);
+      const splice = new Splice(xml, bytes);
       const needed = lastColumn + 1 + widest - columns;
       if (widest > 0 && needed > 0 && columnsEnd >= 0) {
         splice.keep(columnsEnd);

@@ -8,7 +8,7 @@ import { columnLetters } from './cells.mjs';
 import { odsCellName, openOds, readOdsSheet } from './ods.mjs';
 import { commentedCells, openXlsx, readXlsxSheet } from './xlsx.mjs';
 import { spliceInto, utf8 } from './splice.mjs';
-import { deflating, joinBytes, readZip, rewriteZip, unzipEntry, WorkbookError, zipEntry } from './zip.mjs';
+import { deflating, readZip, rewriteZip, startDeflating, unzipEntry, WorkbookError, zipEntry } from './zip.mjs';
 import { xmlText } from './xml.mjs';
 
 /** The columns a sheet can have. */
@@ -27,15 +27,14 @@ export function isWorkbook(name, bytes) {
 }
 
 /**
- * Throws a WorkbookError unless `bytes`, the new bytes of the part `part`,
- * are well-formed XML by `xmlFault` (bytes to a fault or null): nothing
- * damaged is ever offered. `old` are the part's bytes as they were, to say
+ * Throws a WorkbookError when `fault`, why the new bytes of the part `part`
+ * are not well-formed XML, is not null: nothing damaged is ever offered.
+ * `old` are the part's bytes as they were, checked by `engine` to say
  * whether it was damaged before.
  */
-function checkWritten(xmlFault, part, bytes, old) {
-  const fault = xmlFault(bytes);
+function checkWritten(engine, part, fault, old) {
   if (fault === null) return;
-  const before = xmlFault(old);
+  const before = engine.xmlFault(old);
   if (before !== null) throw new WorkbookError(`its part ${part} is not well-formed XML: ${before}`);
   throw new WorkbookError(`the page could not add the columns to its part ${part} without damaging it (${fault})`);
 }
@@ -45,16 +44,18 @@ const shownText = (code) => code.slice(1);
 
 /**
  * Opens the workbook `bytes`: { kind: 'xlsx' or 'ods', sheets (their names),
- * sheet(i) }, a part it writes again checked by `xmlFault` (the engine's:
- * bytes to why they are not well-formed XML, or null). Throws a
+ * sheet(i) }, a part it writes again checked and deflated by `engine` (as
+ * loadEngine gives it: its xmlFault, part() and module). Throws a
  * WorkbookError saying why when the page cannot open it or could not write
  * it back as it is.
  */
-export async function openWorkbook(bytes, xmlFault) {
+export async function openWorkbook(bytes, engine) {
   if (bytes[0] === 0xd0 && bytes[1] === 0xcf && bytes[2] === 0x11 && bytes[3] === 0xe0) {
     throw new WorkbookError('it is a legacy .xls workbook or one saved with a password; save it as .xlsx or .ods, without a password, to convert it here');
   }
   const zip = readZip(bytes);
+  // Started now, the deflating worker is ready when a part is written again.
+  startDeflating(engine.module);
   let kind;
   let opened;
   if (zipEntry(zip, 'mimetype')) {
@@ -77,14 +78,14 @@ export async function openWorkbook(bytes, xmlFault) {
     if (kind === 'ods') {
       part = 'content.xml';
       partBytes = opened.bytes;
-      read = readOdsSheet(opened.content, opened.sheets[i]);
+      read = readOdsSheet(opened.content, opened.sheets[i], partBytes);
       cellName = odsCellName;
     } else {
       part = opened.sheets[i].part;
       partBytes = await unzipEntry(zip, zipEntry(zip, part));
       const xml = xmlText(partBytes);
       if (xml === null) throw new WorkbookError(`its part ${part} is not UTF-8 XML`);
-      read = readXlsxSheet(xml, opened.strings, await commentedCells(zip, part));
+      read = readXlsxSheet(xml, opened.strings, await commentedCells(zip, part), partBytes);
       // Each column's letters made once: a column's cells are named row by row.
       const letters = [];
       cellName = (row, column) => `${(letters[column] ??= columnLetters(column))}${row.index}`;
@@ -202,47 +203,57 @@ export async function openWorkbook(bytes, xmlFault) {
           if (rest) byRow.get(row).rest = cells;
           else additions.push({ row, cells });
         });
-        // A deflated part's new text is deflated as it is made, by a worker
-        // of its own where one starts, while the rest is made and checked;
-        // the bytes handed over are kept for the check, so the text is
-        // neither joined whole nor encoded again.
-        const deflated = zipEntry(zip, part).method === 8 ? deflating() : null;
-        const handed = [];
+        // A deflated part's new text goes, as it is made, to the deflating
+        // worker, whose engine deflates and checks it meanwhile, and into the
+        // engine here, which does both where no worker runs (or it stops).
+        // A stored part is made whole and checked.
+        if (zipEntry(zip, part).method !== 8) {
+          const splice = read.edit(additions);
+          if (splice.unchanged()) return rewriteZip(zip, new Map());
+          const bytes = utf8(splice.text());
+          checkWritten(engine, part, engine.xmlFault(bytes), partBytes);
+          return rewriteZip(zip, new Map([[part, bytes]]));
+        }
+        const writer = engine.part();
+        const deflated = deflating();
         let characters = 0;
-        let bytes;
-        let whole = false;
+        let done;
         try {
           const sink = (piece, count) => {
             characters += count;
-            handed.push(piece.slice());
-            deflated.write(piece);
+            writer.write(piece);
+            if (deflated === null) writer.deflate();
+            else deflated.write(piece);
           };
-          const splice = deflated === null ? read.edit(additions) : spliceInto(sink, () => read.edit(additions));
+          const splice = spliceInto(sink, () => read.edit(additions));
           // Nothing added (no cell had a value): the workbook as it came.
           if (splice.unchanged()) {
             deflated?.abort();
             return rewriteZip(zip, new Map());
           }
-          // What went to the worker is the new text when its characters are
+          // What went to the engine is the new text when its characters are
           // as many; else (a text made otherwise than by one Splice) it is
-          // made, encoded and deflated here. Text decoded from UTF-8 encodes
+          // made and handed over whole here. Text decoded from UTF-8 encodes
           // back to the bytes it came from.
           const length = splice.finish();
           if (!splice.wellFormed) throw new WorkbookError(`the page could not add the columns to its part ${part} without damaging it (text holding half of a UTF-16 pair)`);
-          whole = deflated !== null && characters === length;
-          if (whole) bytes = joinBytes(handed);
-          else {
+          const whole = characters === length;
+          if (!whole) {
             deflated?.abort();
-            bytes = utf8(splice.text());
+            writer.clear();
+            writer.write(utf8(splice.text()));
           }
-          handed.length = 0;
-          checkWritten(xmlFault, part, bytes, partBytes);
+          done = whole && deflated !== null ? await deflated.done() : null;
+          // Checked and deflated here when no worker did it (or it stopped).
+          done ??= { fault: writer.check(), ...writer.finish() };
+          checkWritten(engine, part, done.fault, partBytes);
         } catch (error) {
           deflated?.abort();
           throw error;
+        } finally {
+          writer.clear();
         }
-        const done = whole && (await deflated.done());
-        return rewriteZip(zip, new Map([[part, done || bytes]]));
+        return rewriteZip(zip, new Map([[part, done]]));
       },
     };
   }

@@ -29,7 +29,7 @@ test('workbooks are told from text files by their bytes, and by their names', ()
 
 test('a sheet gives the engine its column\'s cells, and takes back the added ones', async () => {
   const file = new Uint8Array(fs.readFileSync(path.join(fixtures, 'prefixed.xlsx')));
-  const book = await openWorkbook(file, engine.xmlFault);
+  const book = await openWorkbook(file, engine);
   assert.equal(book.kind, 'xlsx');
   assert.deepEqual(book.sheets, ['Data']);
   const sheet = await book.sheet(0);
@@ -46,7 +46,7 @@ test('a sheet gives the engine its column\'s cells, and takes back the added one
   assert.deepEqual(ends.records.map(({ row }) => row.index), [2, 4, 6, 7]);
   const names = [{ name: 'first', kind: 'n' }, { name: 'flag', kind: 'b' }];
   const saved = await sheet.save(0, true, names, [['1', 'true'], ['', ''], ['3', 'false']], records);
-  const again = await (await openWorkbook(saved, engine.xmlFault)).sheet(0);
+  const again = await (await openWorkbook(saved, engine)).sheet(0);
   assert.deepEqual(again.headerCells(), ['AM varve', 'site', '', 'first', 'flag']);
   const flags = again.cells(4, true).cells;
   assert.deepEqual(flags, [['E2', 'tTRUE'], ['E7', 'tFALSE']]);
@@ -79,7 +79,7 @@ test('workbooks in each writer\'s form keep every cell, take the added columns a
   ]) {
     const label = `${file} sheet ${index}`;
     const original = new Uint8Array(fs.readFileSync(path.join(fixtures, file)));
-    const book = await openWorkbook(original, engine.xmlFault);
+    const book = await openWorkbook(original, engine);
     const sheet = await book.sheet(index);
     assert.equal(sheet.columns, columns, label);
     assert.equal(sheet.empty, flags.empty ?? false, label);
@@ -90,7 +90,7 @@ test('workbooks in each writer\'s form keep every cell, take the added columns a
     assert.deepEqual(await sheet.save(column, true, [], records.map(() => []), records), original, label);
     const lines = records.map((_, i) => (i % 2 === 0 ? [`${i + 1}`, 'true'] : ['', '']));
     const saved = await sheet.save(column, true, names, lines, records);
-    const again = await (await openWorkbook(saved, engine.xmlFault)).sheet(index);
+    const again = await (await openWorkbook(saved, engine)).sheet(index);
     const before = allCodes(sheet, columns);
     const after = allCodes(again, columns + 2);
     for (const [name, code] of before) assert.equal(after.get(name), code, `${label} ${name}`);
@@ -114,7 +114,7 @@ test('a sheet that is not well-formed XML is read, but never written back', asyn
   const part = 'xl/worksheets/sheet1.xml';
   const text = new TextDecoder().decode(await unzipEntry(zip, zipEntry(zip, part)));
   const damaged = await rewriteZip(zip, new Map([[part, new TextEncoder().encode(text.replace('</sheetViews>', '</sheetview>'))]]));
-  const sheet = await (await openWorkbook(damaged, engine.xmlFault)).sheet(0);
+  const sheet = await (await openWorkbook(damaged, engine)).sheet(0);
   const { records } = sheet.cells(1, true);
   await assert.rejects(sheet.save(1, true, [{ name: 'first', kind: 'n' }], records.map(() => ['1']), records),
     (error) => error instanceof WorkbookError && error.message === `its part ${part} is not well-formed XML: </sheetview> where </sheetViews> belongs (line 2)`);

@@ -311,7 +311,8 @@ class XlsxRow {
 }
 
 /**
- * Reads a worksheet's XML: { rows, lastColumn, pictures, code(row, column), edit(additions) }.
+ * Reads a worksheet's XML (decoded from `bytes`, when given, which its edit
+ * can copy from): { rows, lastColumn, pictures, code(row, column), edit(additions) }.
  * rows are its row elements in order (XlsxRow: index from 1, repeat 1, cells);
  * lastColumn (from 0) is the last column any cell holding something is in
  * (or a merged range, a hyperlink or a comment of `commented`, cells' names,
@@ -320,7 +321,7 @@ class XlsxRow {
  * Tags are read where they lie, and cells kept as numbers in one typed
  * array rather than as an object each: a sheet has hundreds of thousands.
  */
-export function readXlsxSheet(xml, strings, commented = []) {
+export function readXlsxSheet(xml, strings, commented = [], bytes = null) {
   const rows = [];
   // [min, max, style] of the cols element, columns from 1.
   const columnStyles = [];
@@ -607,7 +608,7 @@ export function readXlsxSheet(xml, strings, commented = []) {
      */
     edit(additions) {
       const first = lastColumn + 1;
-      const splice = new Splice(xml);
+      const splice = new Splice(xml, bytes);
       const count = additions.length === 0 ? 0 : additions[0].cells.length;
       const letters = Array.from({ length: count }, (_, i) => columnLetters(first + i));
       const styles = Array.from({ length: count }, (_, i) => columnStyle(first + i));

@@ -5,6 +5,7 @@
 // entries after a replaced one change. What the page could not write back as
 // it was (zip64, encryption, archives spread over disks) is refused.
 
+import { instantiate, partWriter, warmUp } from '../engine.mjs';
 import { crc32 } from './crc32.mjs';
 
 /** A workbook the page cannot read or cannot keep; the message says why. */
@@ -68,31 +69,38 @@ async function deflate(bytes) {
 }
 
 /**
- * The deflating worker's code: each job's pieces come as { job, bytes },
- * gzipped as they come; { job, end: true } asks for the job's gzip data,
- * answered by { job, gzip } (or { job } when it failed), and { job } alone
- * drops it.
- * Self-contained, as its text becomes a worker of its own.
+ * The deflating worker's code, given the engine's `instantiate`,
+ * `partWriter` and `warmUp`: the first message hands it the compiled
+ * engine; then each job's pieces come as { job, bytes }, deflated and
+ * checked by the engine as they come; { job, end: true } asks for the job's
+ * deflate data, answered by { job, done } (done: { size, crc, compressed }
+ * as partWriter's finish gives them, and fault, as its check gives it), and
+ * { job } alone drops it. One job at a time: a piece of another
+ * job starts that one. Self-contained, as its text becomes a worker of its own.
  */
-function deflatingWorker() {
-  const jobs = new Map();
-  onmessage = ({ data: { job, bytes, end } }) => {
-    let made = jobs.get(job);
-    if (made === undefined) {
-      if (bytes === undefined && !end) return;
-      const stream = new CompressionStream('gzip');
-      made = { writer: stream.writable.getWriter(), gzip: new Response(stream.readable).arrayBuffer() };
-      made.gzip.catch(() => {});
-      jobs.set(job, made);
-    }
-    const { writer, gzip } = made;
-    if (bytes !== undefined) {
-      writer.write(bytes).catch(() => {});
+function deflatingWorker(instantiate, partWriter, warmUp) {
+  let exports = null;
+  let job = null;
+  let writer = null;
+  onmessage = ({ data }) => {
+    if (data.module !== undefined) {
+      exports = instantiate(data.module);
+      warmUp(partWriter(exports));
       return;
     }
-    jobs.delete(job);
-    (end ? writer.close() : writer.abort()).catch(() => {});
-    if (end) gzip.then((data) => postMessage({ job, gzip: data }, [data]), () => postMessage({ job }));
+    if (data.job !== job) {
+      job = data.job;
+      writer = data.bytes === undefined && !data.end ? null : partWriter(exports);
+    }
+    if (writer === null) return;
+    if (data.bytes !== undefined) {
+      writer.write(data.bytes);
+      writer.deflate();
+      return;
+    }
+    const done = data.end ? { fault: writer.check(), ...writer.finish() } : null;
+    writer = null;
+    if (done !== null) postMessage({ job, done }, [done.compressed.buffer]);
   };
 }
 
@@ -103,15 +111,21 @@ let deflater;
 const waiting = new Map();
 let jobs = 0;
 
-/** The deflating worker, started on first use; null when none can run. */
-function deflatingThread() {
+/**
+ * The deflating worker, started on first use with the compiled engine
+ * `module`; null when none can run.
+ */
+function deflatingThread(module) {
   if (deflater !== undefined) return deflater;
   deflater = null;
   try {
-    const url = URL.createObjectURL(new Blob([`(${deflatingWorker})()`], { type: 'text/javascript' }));
+    const code = `(${deflatingWorker})(${instantiate}, ${partWriter}, ${warmUp})`;
+    const url = URL.createObjectURL(new Blob([code], { type: 'text/javascript' }));
     deflater = new Worker(url);
     URL.revokeObjectURL(url);
+    deflater.postMessage({ module });
   } catch {
+    deflater = null;
     return null;
   }
   const thread = deflater;
@@ -121,26 +135,35 @@ function deflatingThread() {
     event.preventDefault?.();
     thread.terminate();
     if (deflater === thread) deflater = null;
-    for (const settle of waiting.values()) settle();
+    for (const settle of waiting.values()) settle(null);
     waiting.clear();
   };
-  thread.onmessage = ({ data: { job, gzip } }) => {
-    waiting.get(job)?.(gzip);
+  thread.onmessage = ({ data: { job, done } }) => {
+    waiting.get(job)?.(done);
     waiting.delete(job);
   };
   return deflater;
 }
 
 /**
- * Starts a new entry's data, deflated by a worker of its own while the rest
- * of the work goes on: { write(bytes), done(), abort() }, write handing over
- * its next bytes (taken: their buffer moves to the worker), done() the
- * Promise of { size, crc, compressed } for all of them as deflate gives
- * them, or of null when the worker stopped, and abort() dropping them.
- * Null where no worker starts: the bytes are deflated here, whole.
+ * Starts the deflating worker with the compiled engine `module`, so that it
+ * is ready when a part is written again; null when none can run here.
+ */
+export function startDeflating(module) {
+  return deflatingThread(module);
+}
+
+/**
+ * Starts a new entry's data, deflated and checked by the engine in a worker
+ * of its own while the rest of the work goes on: { write(bytes), done(),
+ * abort() }, write handing over its next bytes (taken: their buffer moves
+ * to the worker), done() the Promise of { size, crc, compressed, fault }
+ * for all of them (fault: why they are not well-formed XML, or null), or of
+ * null when the worker stopped, and abort() dropping them. Null where
+ * no worker runs (none started by startDeflating): the caller deflates.
  */
 export function deflating() {
-  const thread = deflatingThread();
+  const thread = deflater ?? null;
   if (thread === null) return null;
   const job = ++jobs;
   let size = 0;
@@ -153,12 +176,11 @@ export function deflating() {
       post({ bytes }, [bytes.buffer]);
     },
     async done() {
-      const gzip = deflater !== thread ? undefined : await new Promise((settle) => {
+      const done = deflater !== thread ? null : await new Promise((settle) => {
         waiting.set(job, settle);
         post({ end: true });
       });
-      const wrapped = gzip === undefined ? null : gunwrap(new Uint8Array(gzip), size);
-      return wrapped === null ? null : { size, ...wrapped };
+      return done !== null && done.size === size ? done : null;
     },
     abort() {
       post({});
@@ -240,8 +262,6 @@ export function readZip(bytes) {
     at += length;
   }
   if (at !== end) throw damaged();
-  // Started now, the deflating worker is ready when a part is written again.
-  deflatingThread();
   return { bytes, entries, centralOffset, end };
 }
 
