@@ -398,7 +398,8 @@ Size Checker::run(Size i, std::uint8_t stops, Size& colon) {
     for (Size way = set; way < set + 2; ++way) {
       const Name& known = names_[way];
       const Size end = i + known.size;
-      if (known.size != 0 && known.head == head && (kAscii[byte(end)] & (stops | kBlank)) != 0 &&
+      if (known.size != 0 && known.head == head && end <= n &&
+          (kAscii[byte(end)] & (stops | kBlank)) != 0 &&
           same(part(i + 8, end), part(known.from + 8, known.from + known.size))) {
         colon = known.colon == kNone ? kNone : i + known.colon;
         return end;

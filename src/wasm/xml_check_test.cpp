@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -122,6 +124,20 @@ TEST(XmlCheck, FaultsAreFoundAtEveryOffsetOfTheBytesReadSeveralAtATime) {
     EXPECT_EQ(xml_fault("<a b=\"" + pad + "<\"/>").value_or(""), "a < in the value of b (line 1)");
     EXPECT_EQ(xml_fault("<a b=\"" + pad + "&x\"/>").value_or(""),
               "an & that begins no reference in the value of b (line 1)");
+  }
+}
+
+TEST(XmlCheck, ADocumentEndingInANameSeenBeforeIsReadNoFurtherThanItsEnd) {
+  // Each document ends with the first bytes of a longer name read before. It
+  // is given as bytes with nothing after them, so that a read past the end
+  // shows under the sanitizers (a string would have its terminator there).
+  for (std::string document : {"<abcdefghij/><abcdefghi", "<r><abcdefghij/><abcdefghi",
+                               "<x abcdefghij=\"1\"/><x abcdefghi"}) {
+    std::unique_ptr<char[]> bytes(new char[document.size()]);
+    std::memcpy(bytes.get(), document.data(), document.size());
+    EXPECT_EQ(xml_fault(std::string_view(bytes.get(), document.size())).value_or(""),
+              "a < that begins no tag (line 1)")
+        << document;
   }
 }
 
