@@ -178,6 +178,9 @@ export class Splice {
 
   /** Adds the old text from `from` to `to`. */
   copy(from, to) {
+    // No further than the old text's end, where its slice stops too: copied
+    // as bytes, a range past it would count bytes the old text lacks.
+    to = Math.min(to, this.old.length);
     if (to <= from) return;
     this.copied = this.copied === from ? to : -1;
     if (this.bytes === null) {

@@ -121,6 +121,7 @@ test('a splice over ASCII bytes hands over the bytes the string path does, in fu
     ['half a pair at the end', '<a></a>', [[0, 7], '\ud83d']],
     ['a lone second half', '<a></a>', [[0, 3], '\ude00', [3, 7]]],
     ['a skip and the same range twice', big, [[0, 100], [BYTES], [BYTES, BYTES + 50], [0, 100], '\u00fc']],
+    ['a range kept past the old text\'s end', '<a></a>', [[0, 3], 'x', [3, 12]]],
   ];
   for (const [name, old, ops] of cases) {
     const text = expected(old, ops);
