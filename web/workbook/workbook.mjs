@@ -39,6 +39,18 @@ function checkWritten(engine, part, fault, old) {
   throw new WorkbookError(`the page could not add the columns to its part ${part} without damaging it (${fault})`);
 }
 
+// The save going on, if any: the engine holds one part at a time, which a
+// save keeps until it has its deflate data (from the deflating worker, or
+// from the engine when that worker stops), so saves run one after another.
+let saving = Promise.resolve();
+
+/** What `work()` gives, started once the saves before it have ended. */
+function oneAtATime(work) {
+  const run = saving.then(work);
+  saving = run.catch(() => {});
+  return run;
+}
+
 /** What a cell's code (as the engine takes it) shows as text. */
 const shownText = (code) => code.slice(1);
 
@@ -182,78 +194,80 @@ export async function openWorkbook(bytes, engine) {
        * Throws a WorkbookError when names are to be written in a header row
        * the sheet does not have.
        */
-      async save(column, header, names, added, records, at) {
-        const { headerRow } = headerOf(at);
-        if (lastColumn + 1 + names.length > MOST_COLUMNS) {
-          throw new WorkbookError('the sheet has no room for the added columns after its last one');
-        }
-        const additions = [];
-        const byRow = new Map();
-        if (header && headerRow === null && names.length > 0 && firstUsed !== null) {
-          throw new WorkbookError(`its sheet ${name} has nothing in row ${at}, where the added columns' names would go; choose the row that names the columns`);
-        }
-        if (header && headerRow !== null) {
-          const addition = { row: headerRow, cells: names.map(({ name: text }) => ({ kind: 't', text })), header: true };
-          additions.push(addition);
-          byRow.set(headerRow, addition);
-        }
-        records.forEach(({ row, rest }, i) => {
-          const texts = added[i];
-          const cells = names.map(({ kind }, k) => ({ kind, text: texts[k] ?? '' }));
-          if (rest) byRow.get(row).rest = cells;
-          else additions.push({ row, cells });
-        });
-        // A deflated part's new text goes, as it is made, to the deflating
-        // worker, whose engine deflates and checks it meanwhile, and into the
-        // engine here, which does both where no worker runs (or it stops).
-        // A stored part is made whole and checked.
-        if (zipEntry(zip, part).method !== 8) {
-          const splice = read.edit(additions);
-          if (splice.unchanged()) return rewriteZip(zip, new Map());
-          const bytes = utf8(splice.text());
-          checkWritten(engine, part, engine.xmlFault(bytes), partBytes);
-          return rewriteZip(zip, new Map([[part, bytes]]));
-        }
-        const writer = engine.part();
-        const deflated = deflating();
-        let characters = 0;
-        let done;
-        try {
-          const sink = (piece, count) => {
-            characters += count;
-            writer.write(piece);
-            if (deflated === null) writer.deflate();
-            else deflated.write(piece);
-          };
-          const splice = spliceInto(sink, () => read.edit(additions));
-          // Nothing added (no cell had a value): the workbook as it came.
-          if (splice.unchanged()) {
-            deflated?.abort();
-            return rewriteZip(zip, new Map());
+      save(column, header, names, added, records, at) {
+        return oneAtATime(async () => {
+          const { headerRow } = headerOf(at);
+          if (lastColumn + 1 + names.length > MOST_COLUMNS) {
+            throw new WorkbookError('the sheet has no room for the added columns after its last one');
           }
-          // What went to the engine is the new text when its characters are
-          // as many; else (a text made otherwise than by one Splice) it is
-          // made and handed over whole here. Text decoded from UTF-8 encodes
-          // back to the bytes it came from.
-          const length = splice.finish();
-          if (!splice.wellFormed) throw new WorkbookError(`the page could not add the columns to its part ${part} without damaging it (text holding half of a UTF-16 pair)`);
-          const whole = characters === length;
-          if (!whole) {
+          const additions = [];
+          const byRow = new Map();
+          if (header && headerRow === null && names.length > 0 && firstUsed !== null) {
+            throw new WorkbookError(`its sheet ${name} has nothing in row ${at}, where the added columns' names would go; choose the row that names the columns`);
+          }
+          if (header && headerRow !== null) {
+            const addition = { row: headerRow, cells: names.map(({ name: text }) => ({ kind: 't', text })), header: true };
+            additions.push(addition);
+            byRow.set(headerRow, addition);
+          }
+          records.forEach(({ row, rest }, i) => {
+            const texts = added[i];
+            const cells = names.map(({ kind }, k) => ({ kind, text: texts[k] ?? '' }));
+            if (rest) byRow.get(row).rest = cells;
+            else additions.push({ row, cells });
+          });
+          // A deflated part's new text goes, as it is made, to the deflating
+          // worker, whose engine deflates and checks it meanwhile, and into the
+          // engine here, which does both where no worker runs (or it stops).
+          // A stored part is made whole and checked.
+          if (zipEntry(zip, part).method !== 8) {
+            const splice = read.edit(additions);
+            if (splice.unchanged()) return rewriteZip(zip, new Map());
+            const bytes = utf8(splice.text());
+            checkWritten(engine, part, engine.xmlFault(bytes), partBytes);
+            return rewriteZip(zip, new Map([[part, bytes]]));
+          }
+          const writer = engine.part();
+          const deflated = deflating();
+          let characters = 0;
+          let done;
+          try {
+            const sink = (piece, count) => {
+              characters += count;
+              writer.write(piece);
+              if (deflated === null) writer.deflate();
+              else deflated.write(piece);
+            };
+            const splice = spliceInto(sink, () => read.edit(additions));
+            // Nothing added (no cell had a value): the workbook as it came.
+            if (splice.unchanged()) {
+              deflated?.abort();
+              return rewriteZip(zip, new Map());
+            }
+            // What went to the engine is the new text when its characters are
+            // as many; else (a text made otherwise than by one Splice) it is
+            // made and handed over whole here. Text decoded from UTF-8 encodes
+            // back to the bytes it came from.
+            const length = splice.finish();
+            if (!splice.wellFormed) throw new WorkbookError(`the page could not add the columns to its part ${part} without damaging it (text holding half of a UTF-16 pair)`);
+            const whole = characters === length;
+            if (!whole) {
+              deflated?.abort();
+              writer.clear();
+              writer.write(utf8(splice.text()));
+            }
+            done = whole && deflated !== null ? await deflated.done() : null;
+            // Checked and deflated here when no worker did it (or it stopped).
+            done ??= { fault: writer.check(), ...writer.finish() };
+            checkWritten(engine, part, done.fault, partBytes);
+          } catch (error) {
             deflated?.abort();
+            throw error;
+          } finally {
             writer.clear();
-            writer.write(utf8(splice.text()));
           }
-          done = whole && deflated !== null ? await deflated.done() : null;
-          // Checked and deflated here when no worker did it (or it stopped).
-          done ??= { fault: writer.check(), ...writer.finish() };
-          checkWritten(engine, part, done.fault, partBytes);
-        } catch (error) {
-          deflated?.abort();
-          throw error;
-        } finally {
-          writer.clear();
-        }
-        return rewriteZip(zip, new Map([[part, done]]));
+          return rewriteZip(zip, new Map([[part, done]]));
+        });
       },
     };
   }
