@@ -90,10 +90,10 @@ export function instantiate(module) {
 /**
  * A writer of one workbook part into the engine whose exports are `x`,
  * dropping any part written before: write(bytes) adds a piece, clear()
- * drops the part written so far, deflate()
- * deflates what of the part can be so far, finish() ends the deflate data
- * and gives { size, crc, compressed } (the part's length and CRC-32, and
- * its raw deflate data), check() why the part is not well-formed XML, or
+ * drops the part written so far, deflate() deflates and checks what of the
+ * part can be so far, finish() ends the deflate data and gives { size, crc,
+ * compressed } (the part's length and CRC-32, and its raw deflate data),
+ * check() checks the rest and says why the part is not well-formed XML, or
  * null. Refers to nothing outside itself, as instantiate.
  */
 export function partWriter(x) {

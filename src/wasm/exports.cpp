@@ -52,9 +52,11 @@ class Part {
   std::size_t capacity_ = 0;
 };
 
-/// The workbook part being written, and its deflater once deflating has begun.
+/// The workbook part being written, its deflater once deflating has begun,
+/// and its check as far as it has been fed.
 Part part;
 std::unique_ptr<wasm::Deflater> part_deflater;
+wasm::XmlCheck part_check;
 /// The texts of the last call, in the places web/engine.mjs reads them from;
 /// each export below says what it leaves where.
 std::array<std::string, 3> texts;
@@ -245,10 +247,12 @@ VARVE_EXPORT(varve_xml_fault) std::int32_t varve_xml_fault() {
   return fault ? 1 : 0;
 }
 
-/// Drops the part and its deflate data: the next piece starts a new part.
+/// Drops the part, its deflate data and its check: the next piece starts a
+/// new part.
 VARVE_EXPORT(varve_part_clear) void varve_part_clear() {
   part = Part();
   part_deflater.reset();
+  part_check = wasm::XmlCheck();
 }
 
 /// Room for `size` more bytes at the end of the part: where they go. The
@@ -257,12 +261,14 @@ VARVE_EXPORT(varve_part_space) char* varve_part_space(std::int32_t size) {
   return part.extend(static_cast<std::size_t>(std::max<std::int32_t>(size, 0)));
 }
 
-/// Deflates what of the part can be so far (see wasm::Deflater::feed).
+/// Deflates and checks what of the part can be so far (see
+/// wasm::Deflater::feed and wasm::XmlCheck::feed).
 VARVE_EXPORT(varve_part_deflate) void varve_part_deflate() {
   if (!part_deflater) {
     part_deflater = std::make_unique<wasm::Deflater>();
   }
   part_deflater->feed(part.bytes());
+  part_check.feed(part.bytes());
 }
 
 /// Ends the part's deflate data; returns the part's CRC-32 (its bits as an
@@ -281,10 +287,13 @@ VARVE_EXPORT(varve_part_finish) std::int32_t varve_part_finish() {
   return static_cast<std::int32_t>(crc);
 }
 
-/// Checks the part as an XML document in UTF-8 (see wasm::xml_fault);
-/// returns 1 when it is not well-formed, else 0. Leaves why it is not.
+/// Checks the part as an XML document in UTF-8 (see wasm::xml_fault), the
+/// rest of it after what varve_part_deflate checked; returns 1 when it is
+/// not well-formed, else 0. Leaves why it is not.
 VARVE_EXPORT(varve_part_check) std::int32_t varve_part_check() {
-  std::optional<std::string> fault = wasm::xml_fault(part.bytes());
+  std::optional<std::string> fault = part_check.finish(part.bytes());
+  // Checked again from the start if asked again: a check finishes once.
+  part_check = wasm::XmlCheck();
   texts = {fault.value_or(std::string()), std::string(), std::string()};
   return fault ? 1 : 0;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <memory>
 #include <vector>
 
 // The document is read in two passes: first its bytes, which must be UTF-8
@@ -202,13 +203,15 @@ struct Located {
   std::string what;
 };
 
-/// The first place where `text` is not UTF-8 or holds a character XML does
-/// not allow (a C0 control other than tab, LF and CR, U+FFFE, U+FFFF).
-std::optional<Located> bad_character(std::string_view text) {
+/// The first place from `i` where `text` is not UTF-8 or holds a character
+/// XML does not allow (a C0 control other than tab, LF and CR, U+FFFE,
+/// U+FFFF), among the characters that start before `limit`; `i` is left at
+/// the first character not read (at `limit` or past it, or the fault's).
+std::optional<Located> bad_character(std::string_view text, Size& i, Size limit) {
   constexpr std::uint64_t kOnes = 0x0101010101010101;
   constexpr std::uint64_t kHighBits = 0x8080808080808080;
-  const Size n = text.size();
-  for (Size i = 0; i < n;) {
+  const Size n = limit;
+  while (i < n) {
     // Sixteen bytes at a time, then eight, while none is at or above 0x80
     // or below a space.
     auto plain = [](std::uint64_t word) { return word | (word - kOnes * 0x20); };
@@ -229,6 +232,7 @@ std::optional<Located> bad_character(std::string_view text) {
       break;
     }
     auto c = static_cast<unsigned char>(text[i]);
+    // A sequence is read in the whole text, which may go on past `limit`.
     Size length = c < 0x80 ? 1 : valid_sequence(text, i);
     if (length == 0) {
       return Located{i, "bytes that are not UTF-8"};
@@ -252,11 +256,20 @@ enum class Kind {
 /// Reads one document, which bad_character has passed, from its start.
 class Checker {
  public:
-  /// A checker of `text`.
-  explicit Checker(std::string_view text) : text_(text) {}
+  /// Reads `text` from now on: the text read so far and more perhaps.
+  void set_text(std::string_view text) { text_ = text; }
 
-  /// Why the document is not well-formed, or none.
-  std::optional<std::string> fault();
+  /// Reads the markup on from where the last call stopped, in text that
+  /// bad_character has passed; when `whole` is false the text may go on,
+  /// and the reading stops before the first piece of text or markup it does
+  /// not see whole. True when a fault is found (kept in fault_).
+  bool read(bool whole);
+
+  /// The fault read found.
+  const std::string& fault() const { return fault_; }
+
+  /// Keeps `words` as the fault, with the line of `at` (kNone: no line); true.
+  bool fail(std::initializer_list<std::string_view> words, Size at);
 
  private:
   /// The byte at `i`, or 0 beyond the end (a NUL byte never reaches here).
@@ -305,8 +318,6 @@ class Checker {
   bool bound(Size from, Size to);
   /// Forgets the declarations after the first `count` numbers of declared_.
   void undeclare(Size count);
-  /// Keeps `words` as the fault, with the line of `at` (kNone: no line); true.
-  bool fail(std::initializer_list<std::string_view> words, Size at);
   /// Fails when the comment, processing instruction, CDATA section or
   /// document type at `next` is not allowed there.
   bool other_fails(Size next, Size start);
@@ -317,6 +328,11 @@ class Checker {
 
   std::string_view text_;
   std::string fault_;
+  /// Whether read has begun, where the document's content starts (past any
+  /// byte order mark), and where read goes on from.
+  bool started_ = false;
+  Size start_ = 0;
+  Size at_ = 0;
   // The markup markup_at read last: its end, whether it is an end tag or a
   // self-closing one, where a tag's name (after < and any /) and attributes
   // (from the name's end) end, where the name's colon lies (as run gives
@@ -349,9 +365,11 @@ class Checker {
   /// prefixes found bound (`known_`, a few of them) be looked up again.
   std::vector<Size> declared_;
   std::uint32_t generation_ = 1;
-  /// A prefix found bound, and the declarations it was found bound in.
+  /// A prefix found bound, where it starts and ends (positions, as the text
+  /// may move between reads), and the declarations it was found bound in.
   struct Known {
-    std::string_view prefix;
+    Size from = 0;
+    Size to = 0;
     std::uint32_t generation = 0;
   };
   std::array<Known, 8> known_{};
@@ -621,7 +639,7 @@ bool Checker::bound(Size from, Size to) {
   // few prefixes, and those most often fall in slots of their own.
   const auto first = prefix.empty() ? 0U : static_cast<unsigned char>(prefix[0]);
   Known& known = known_[(prefix.size() * 7 + first) % known_.size()];
-  if (known.generation == generation_ && same(known.prefix, prefix)) {
+  if (known.generation == generation_ && same(part(known.from, known.to), prefix)) {
     return true;
   }
   bool declared = prefix == "xml";
@@ -629,7 +647,7 @@ bool Checker::bound(Size from, Size to) {
     declared = same(part(declared_[i - 2], declared_[i - 1]), prefix);
   }
   if (declared) {
-    known = {prefix, generation_};
+    known = {from, to, generation_};
   }
   return declared;
 }
@@ -730,15 +748,19 @@ bool Checker::start_tag_fails(Size next, Size from, Size to, Size colon) {
   return false;
 }
 
-std::optional<std::string> Checker::fault() {
-  if (std::optional<Located> bad = bad_character(text_)) {
-    fail({bad->what}, bad->at);
-    return fault_;
-  }
+bool Checker::read(bool whole) {
   const Size n = text_.size();
   const auto* bytes = reinterpret_cast<const unsigned char*>(text_.data());
-  const Size start = text_.starts_with("\xEF\xBB\xBF") ? 3 : 0;
-  for (Size at = start;;) {
+  if (!started_) {
+    // Whether a byte order mark begins the text is known from three bytes.
+    if (!whole && n < 3) {
+      return false;
+    }
+    started_ = true;
+    start_ = at_ = text_.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+  }
+  const Size start = start_;
+  for (Size& at = at_;;) {
     // The text up to the next markup, most often short: read at once for
     // the < and the first &.
     Size end = at;
@@ -754,20 +776,29 @@ std::optional<std::string> Checker::fault() {
       amp = amp == n ? end : amp;
     }
     const Size next = end == n ? kNone : end;
+    if (!whole && next == kNone) {
+      return false;
+    }
     const Kind kind = next == kNone ? Kind::kNothing : markup_at(next);
+    // Markup not read whole may be cut short by the text's end; read again
+    // from `at` with more text. Nothing read since `at` has changed the
+    // state but names_, which holds what the bytes read show whatever follows.
+    if (!whole && (kind == Kind::kNothing || end_ > n)) {
+      return false;
+    }
     if (next != kNone && kind == Kind::kNothing) {
       fail({"a < that begins no tag"}, next);
-      return fault_;
+      return true;
     }
     // The text before this markup: good references, and only blanks outside the root.
     if (open_.empty() && blanks(at) < end) {
       fail({"text outside the root element"}, at);
-      return fault_;
+      return true;
     }
     if (Size reference = open_.empty() || amp >= end ? kNone : bad_reference(amp, end);
         reference != kNone) {
       fail({"an & that begins no reference"}, reference);
-      return fault_;
+      return true;
     }
     if (next == kNone) {
       break;
@@ -775,7 +806,7 @@ std::optional<std::string> Checker::fault() {
     at = end_;
     if (kind == Kind::kOther) {
       if (other_fails(next, start)) {
-        return fault_;
+        return true;
       }
       continue;
     }
@@ -803,23 +834,82 @@ std::optional<std::string> Checker::fault() {
       open_.pop_back();
     }
     if (!fault_.empty()) {
-      return fault_;
+      return true;
     }
   }
   if (!open_.empty()) {
     fail({"<", part(open_.back().from, open_.back().to), "> is not closed"}, n);
-    return fault_;
+    return true;
   }
   if (roots_ == 0) {
-    return "no root element";
+    return fail({"no root element"}, kNone);
   }
-  return std::nullopt;
+  return false;
 }
 
 }  // namespace
 
+/// The check's state between pieces: the characters' pass ahead, the
+/// markup's behind it, over the bytes that pass has passed.
+struct XmlCheck::Reader {
+  Checker markup;
+  /// Where the characters' pass goes on from.
+  Size checked = 0;
+  /// The characters' fault, found before any of the markup's counts.
+  std::optional<std::string> character_fault;
+  /// True once the markup's fault is found: it stands unless the
+  /// characters' pass finds one anywhere in the document.
+  bool markup_failed = false;
+
+  /// Reads the characters from `checked` on that start before `limit`.
+  void read_characters(std::string_view document, Size limit) {
+    if (std::optional<Located> bad = bad_character(document, checked, limit)) {
+      auto line = std::count(document.begin(),
+                             document.begin() + static_cast<std::ptrdiff_t>(bad->at), '\n');
+      character_fault = bad->what + " (line " + std::to_string(line + 1) + ")";
+    }
+  }
+};
+
+XmlCheck::XmlCheck() : reader_(std::make_unique<Reader>()) {}
+XmlCheck::~XmlCheck() = default;
+XmlCheck::XmlCheck(XmlCheck&&) noexcept = default;
+XmlCheck& XmlCheck::operator=(XmlCheck&&) noexcept = default;
+
+void XmlCheck::feed(std::string_view document) {
+  Reader& r = *reader_;
+  if (r.character_fault) {
+    return;
+  }
+  // A character starting three bytes or more before the end is whole.
+  r.read_characters(document, document.size() >= 3 ? document.size() - 3 : 0);
+  if (r.character_fault || r.markup_failed) {
+    return;
+  }
+  r.markup.set_text(document.substr(0, r.checked));
+  r.markup_failed = r.markup.read(false);
+}
+
+std::optional<std::string> XmlCheck::finish(std::string_view document) {
+  Reader& r = *reader_;
+  if (!r.character_fault) {
+    r.read_characters(document, document.size());
+  }
+  if (r.character_fault) {
+    return r.character_fault;
+  }
+  if (!r.markup_failed) {
+    r.markup.set_text(document);
+    r.markup_failed = r.markup.read(true);
+  }
+  if (r.markup_failed) {
+    return r.markup.fault();
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> xml_fault(std::string_view document) {
-  return Checker(document).fault();
+  return XmlCheck().finish(document);
 }
 
 }  // namespace wasm

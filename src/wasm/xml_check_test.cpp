@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -138,6 +139,57 @@ TEST(XmlCheck, ADocumentEndingInANameSeenBeforeIsReadNoFurtherThanItsEnd) {
     EXPECT_EQ(xml_fault(std::string_view(bytes.get(), document.size())).value_or(""),
               "a < that begins no tag (line 1)")
         << document;
+  }
+}
+
+/// The check fed `document` cut at each of `cuts` (ascending), then finished.
+std::optional<std::string> fed(const std::string& document, const std::vector<std::size_t>& cuts) {
+  XmlCheck check;
+  for (std::size_t cut : cuts) {
+    // A copy, so that the check keeps no pointer into an earlier prefix.
+    const std::string prefix = document.substr(0, cut);
+    check.feed(prefix);
+  }
+  return check.finish(document);
+}
+
+TEST(XmlCheck, FedInPiecesGivesTheVerdictOfTheWholeDocument) {
+  std::vector<std::string> documents = {
+      "<?xml version=\"1.0\"?>\n<a x=\"1\"><!-- c --><b>&amp;&#x1F600;</b><![CDATA[<c>]]></a>",
+      "\xEF\xBB\xBF<x:a xmlns:x=\"u\"><x:b/></x:a>",
+      "<a><b></a>\n\x80",
+      "<a>\n<b\x01></a>",
+      "<r><abcdefghij/><abcdefgh\xC2\xB7/><abcdefgh\xC2\xA0/></r>",
+      "<a>&amp</a>",
+      "<a/>\xE2\x82",
+      "<r><abcdefgh/><abcdefgh",
+      "<a\xC2\xA0"
+      "b=\"1\"\xE2\x80\xA8/>",
+      "<a/><a/>\xF0\x9F\x98\x80",
+      "<a><x:b xmlns:x=\"u\"/><x:c/></a>",
+      "<a/>\n<?xml version=\"1.0\"?>"};
+  for (const char* piece : {"<", ">", "/", "!--", "-->", "&", ";", "a", "x:", "=\"", "\"", " ",
+                            "\xC3", "\xA9", "\n", "?"}) {
+    documents.push_back(std::string("<a>") + piece + "</a>");
+  }
+  std::uint32_t seed = 7;
+  auto next = [&seed] { return seed = seed * 1103515245 + 12345, seed >> 16; };
+  for (const std::string& document : documents) {
+    const std::optional<std::string> whole = xml_fault(document);
+    EXPECT_EQ(fed(document, {}), whole) << document;
+    std::vector<std::size_t> every;
+    for (std::size_t cut = 0; cut <= document.size(); ++cut) {
+      EXPECT_EQ(fed(document, {cut}), whole) << document << " cut at " << cut;
+      every.push_back(cut);
+    }
+    EXPECT_EQ(fed(document, every), whole) << document;
+    for (int round = 0; round < 20; ++round) {
+      std::vector<std::size_t> cuts;
+      for (std::size_t at = next() % 4; at <= document.size(); at += 1 + next() % 6) {
+        cuts.push_back(at);
+      }
+      EXPECT_EQ(fed(document, cuts), whole) << document;
+    }
   }
 }
 

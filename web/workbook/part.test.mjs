@@ -98,18 +98,31 @@ test('a part written in pieces deflates to what node inflates back whole, with i
   }
 });
 
-test('the check of a part written in pieces finds its fault, and none in a well-formed part', () => {
+test('the check of a part written in pieces finds its fault, and none in a well-formed part, checked as it is deflated or at the end', () => {
   const cases = [
     ['<a><b/></a>', null],
     ['<a>\n<b></a>', '</a> where </b> belongs (line 2)'],
     ['', 'no root element'],
+    ['<a>&amp;\u00e9\u{1F600}</a>', null],
+    ['<a>&am</a>', 'an & that begins no reference (line 1)'],
+    ['<a x="1"\n/><b/>', 'a second root element, <b> (line 2)'],
+    ['<a><!-- - --></a>\u00e9', 'text outside the root element (line 1)'],
   ];
   for (const [text, fault] of cases) {
-    const writer = engine.part();
     const bytes = new TextEncoder().encode(text);
+    // In two pieces, checked at the end; and byte by byte, checked as each is deflated.
+    const writer = engine.part();
     writer.write(bytes.subarray(0, 3));
     writer.write(bytes.subarray(3));
     assert.equal(writer.check(), fault, text);
+    const fed = engine.part();
+    for (let at = 0; at < bytes.length; ++at) {
+      fed.write(bytes.subarray(at, at + 1));
+      fed.deflate();
+    }
+    assert.equal(fed.check(), fault, `${text}, fed`);
+    // Asked again, the check reads the whole part again.
+    assert.equal(fed.check(), fault, `${text}, again`);
   }
 });
 
