@@ -13,6 +13,7 @@ import zlib from 'node:zlib';
 import fc from 'fast-check';
 import { instantiate, loadEngine, partWriter } from '../engine.mjs';
 import { crc32 } from './crc32.mjs';
+import { joinBytes } from './zip.mjs';
 
 const wasm = fs.readFileSync(process.env.VARVE_WASM ??
   path.resolve(path.dirname(new URL(import.meta.url).pathname), '../../build-web/varve-engine.wasm'));
@@ -43,16 +44,6 @@ function sheet(rows) {
   return new TextEncoder().encode(`${text}</sheetData></worksheet>`);
 }
 
-const join = (...parts) => {
-  const all = new Uint8Array(parts.reduce((n, p) => n + p.length, 0));
-  let at = 0;
-  for (const p of parts) {
-    all.set(p, at);
-    at += p.length;
-  }
-  return all;
-};
-
 /** Writes `bytes` through `writer` in pieces cut at `cuts` (sorted offsets), deflating after each. */
 function writeInPieces(writer, bytes, cuts) {
   let from = 0;
@@ -79,7 +70,7 @@ test('a part written in pieces deflates to what node inflates back whole, with i
     ['a sheet', sheet(2000)],
     ['random bytes', noise(300000, 1)],
     ['a long run', run],
-    ['over a megabyte, mixed', join(sheet(10000), noise(70000, 2), run, sheet(5000))],
+    ['over a megabyte, mixed', joinBytes([sheet(10000), noise(70000, 2), run, sheet(5000)])],
   ];
   const next = numbers(7);
   for (const [what, bytes] of cases) {
